@@ -1,0 +1,21 @@
+#!/bin/sh
+# Installs the Debian packages the build and the tests need, only when missing.
+set -eu
+
+PACKAGES="build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev \
+  libgtest-dev libgmock-dev libbenchmark-dev libudev-dev"
+
+missing=""
+for pkg in $PACKAGES; do
+  if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed"; then
+    missing="$missing $pkg"
+  fi
+done
+
+[ -z "$missing" ] && exit 0
+
+echo "Installing:$missing"
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+$SUDO apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends $missing

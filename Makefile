@@ -4,7 +4,7 @@ ASAN_DIR  ?= build-asan
 FUZZ_DIR  ?= build-fuzz
 JOBS      ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
-ARGS      ?= info
+ARGS      ?= --help
 
 CMAKE_FLAGS = -G Ninja -DTUSKO_WERROR=ON
 

@@ -16,6 +16,22 @@ std::uint8_t ChecksumOf(const DeviceMessage& message, bool includeChecksumByte) 
   return static_cast<std::uint8_t>(sum);
 }
 
+// Walks the elements of an IE area until `stop(id, data)` returns true and
+// returns the offset of that element, or the area length when none stopped the
+// walk. Only elements whose identifier and length bytes lie inside the area are
+// visited; data that a length byte claims beyond the area is clipped.
+template <typename Stop>
+std::size_t WalkElements(std::span<const std::uint8_t> area, Stop stop) {
+  std::size_t at = 0;
+  while (at + 1 < area.size()) {
+    const std::size_t start = at + kElementHeaderSize;
+    const std::size_t claimed = area[at + 1];
+    if (stop(area[at], area.subspan(start, std::min(claimed, area.size() - start)))) return at;
+    at = start + claimed;
+  }
+  return area.size();
+}
+
 }  // namespace
 
 DeviceMessage DeviceMessage::FromBytes(std::span<const std::uint8_t> bytes) {
@@ -36,18 +52,18 @@ bool AddElement(DeviceMessage& message, std::uint8_t id, std::span<const std::ui
   const std::size_t grow = kElementHeaderSize + data.size();
   if (data.size() > kMaxIeAreaLength || length + grow > kMaxIeAreaLength) return false;
 
+  // The data may be a view into this very message (an element copied within
+  // it); take it aside before the area moves underneath it.
+  std::array<std::uint8_t, kMaxIeAreaLength> copy;
+  std::copy(data.begin(), data.end(), copy.begin());
+
+  const std::size_t at = WalkElements(message.ieArea(), [id](std::uint8_t other, auto) { return other > id; });
   auto& bytes = message.buffer();
   std::uint8_t* area = bytes.data() + kMessageHeaderSize;
-  std::size_t at = 0;
-  while (at < length && area[at] <= id) {
-    at += kElementHeaderSize + area[at + 1];
-  }
-  // A malformed area (an element running past L) must not push `at` beyond it.
-  at = std::min(at, length);
   std::memmove(area + at + grow, area + at, length - at);
   area[at] = id;
   area[at + 1] = static_cast<std::uint8_t>(data.size());
-  std::copy(data.begin(), data.end(), area + at + kElementHeaderSize);
+  std::copy_n(copy.begin(), data.size(), area + at + kElementHeaderSize);
   bytes[1] = static_cast<std::uint8_t>(length + grow);
   return true;
 }
@@ -75,18 +91,13 @@ void SealMessage(DeviceMessage& message) {
 }
 
 std::optional<ElementView> FindElement(const DeviceMessage& message, std::uint8_t id) {
-  const auto area = message.ieArea();
-  std::size_t at = 0;
-  while (at + 1 < area.size()) {
-    const std::size_t claimed = area[at + 1];
-    const std::size_t start = at + kElementHeaderSize;
-    if (area[at] == id) {
-      const std::size_t available = area.size() - start;
-      return ElementView{id, area.subspan(start, std::min(claimed, available))};
-    }
-    at = start + claimed;
-  }
-  return std::nullopt;
+  std::optional<ElementView> found;
+  WalkElements(message.ieArea(), [&](std::uint8_t other, std::span<const std::uint8_t> data) {
+    if (other != id) return false;
+    found = ElementView{id, data};
+    return true;
+  });
+  return found;
 }
 
 bool HasKnownType(const DeviceMessage& message) {

@@ -1,36 +1,31 @@
 // tuskoctl: the command-line front end of the configuration and service utility.
-#include <cstring>
 #include <iostream>
-#include <string_view>
+#include <span>
+#include <string>
 
 #include "Version.h"
-
-namespace {
-
-void PrintUsage(std::ostream& out) {
-  out << "Usage: tuskoctl [options] [command]\n"
-         "\n"
-         "Configuration and service utility of the DravenixIsdnTusko ISDN-GSM gateway.\n"
-         "\n"
-         "Options:\n"
-         "  --help       show this text and exit\n"
-         "  --version    show the program version and exit\n";
-}
-
-}  // namespace
+#include "cli/CliLanguage.h"
 
 int main(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view arg = argv[i];
+  const auto parsed = tusko::cli::ExtractLanguageOptions(std::span<char* const>(argv + 1, argv + argc));
+  tusko::cli::CliLanguage language;
+  if (!language.Load(parsed.options, std::cerr)) return 1;
+  if (parsed.error) {
+    std::cerr << language.Format(parsed.error->key, {parsed.error->argument}) << "\n"
+              << language.Text("strCliUsageHint") << "\n";
+    return 2;
+  }
+  for (const std::string& arg : parsed.rest) {
     if (arg == "--help" || arg == "-h") {
-      PrintUsage(std::cout);
+      std::cout << language.Text("strCliUsage") << "\n";
       return 0;
     }
     if (arg == "--version") {
-      std::cout << "tuskoctl " << tusko::kProgramVersion << "\n";
+      std::cout << language.Format("strCliVersion", {tusko::kProgramVersion}) << "\n";
       return 0;
     }
   }
-  PrintUsage(std::cerr);
+  if (!parsed.rest.empty()) std::cerr << language.Format("strCliUnknownArgument", {parsed.rest.front()}) << "\n";
+  std::cerr << language.Text("strCliUsage") << "\n";
   return 2;
 }

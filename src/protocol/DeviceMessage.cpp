@@ -16,20 +16,23 @@ std::uint8_t ChecksumOf(const DeviceMessage& message, bool includeChecksumByte) 
   return static_cast<std::uint8_t>(sum);
 }
 
-// Walks the elements of an IE area until `stop(id, data)` returns true and
-// returns the offset of that element, or the area length when none stopped the
-// walk. Only elements whose identifier and length bytes lie inside the area are
-// visited; data that a length byte claims beyond the area is clipped.
+// Walks the elements of an IE area until `stop(id)` returns true and returns
+// the offset of that element, or the area length when none stopped the walk.
+// Only elements whose identifier and length bytes lie inside the area count.
 template <typename Stop>
 std::size_t WalkElements(std::span<const std::uint8_t> area, Stop stop) {
   std::size_t at = 0;
   while (at + 1 < area.size()) {
-    const std::size_t start = at + kElementHeaderSize;
-    const std::size_t claimed = area[at + 1];
-    if (stop(area[at], area.subspan(start, std::min(claimed, area.size() - start)))) return at;
-    at = start + claimed;
+    if (stop(area[at])) return at;
+    at += kElementHeaderSize + area[at + 1];
   }
   return area.size();
+}
+
+// The data of the element at `at`, clipped to the area when its length byte claims more.
+std::span<const std::uint8_t> ElementData(std::span<const std::uint8_t> area, std::size_t at) {
+  const std::size_t start = at + kElementHeaderSize;
+  return area.subspan(start, std::min<std::size_t>(area[at + 1], area.size() - start));
 }
 
 }  // namespace
@@ -57,7 +60,7 @@ bool AddElement(DeviceMessage& message, std::uint8_t id, std::span<const std::ui
   std::array<std::uint8_t, kMaxIeAreaLength> copy;
   std::copy(data.begin(), data.end(), copy.begin());
 
-  const std::size_t at = WalkElements(message.ieArea(), [id](std::uint8_t other, auto) { return other > id; });
+  const std::size_t at = WalkElements(message.ieArea(), [id](std::uint8_t other) { return other > id; });
   auto& bytes = message.buffer();
   std::uint8_t* area = bytes.data() + kMessageHeaderSize;
   std::memmove(area + at + grow, area + at, length - at);
@@ -91,13 +94,10 @@ void SealMessage(DeviceMessage& message) {
 }
 
 std::optional<ElementView> FindElement(const DeviceMessage& message, std::uint8_t id) {
-  std::optional<ElementView> found;
-  WalkElements(message.ieArea(), [&](std::uint8_t other, std::span<const std::uint8_t> data) {
-    if (other != id) return false;
-    found = ElementView{id, data};
-    return true;
-  });
-  return found;
+  const auto area = message.ieArea();
+  const std::size_t at = WalkElements(area, [id](std::uint8_t other) { return other == id; });
+  if (at == area.size()) return std::nullopt;
+  return ElementView{id, ElementData(area, at)};
 }
 
 bool HasKnownType(const DeviceMessage& message) {

@@ -1,1 +1,74 @@
 #include "sim/GatewayModel.h"
+
+#include <utility>
+
+#include "sim/GatewayReplies.h"
+#include "sim/GatewayRequestTable.h"
+#include "sim/GatewayRestarts.h"
+
+namespace tusko::sim {
+
+namespace {
+
+constexpr std::uint8_t kNoElement = 0;
+
+// The request's main element: elements stand in ascending order and the
+// protocol's companions (Address, Password...) all rank above the main one.
+std::uint8_t MainElement(const DeviceMessage& message) {
+  return message.ieLength() >= kElementHeaderSize ? message.ieArea()[0] : kNoElement;
+}
+
+}  // namespace
+
+GatewayModel::GatewayModel(GatewayIdentity identity) : state_(std::move(identity)) {}
+
+std::vector<DeviceMessage> GatewayModel::Receive(const DeviceMessage& message) {
+  if (!LinkAvailable() || !HasKnownType(message) || !IsChecksumValid(message)) return {};
+  if (message.type() != static_cast<std::uint8_t>(MessageType::Request)) return {};
+
+  const std::uint8_t requestIe = MainElement(message);
+  ++requestCounts_[requestIe];
+  const auto fault = faults_.Take(requestIe);
+  if (fault && fault->kind == FaultKind::DropReply) return {};
+
+  DeviceMessage answer =
+      fault && fault->kind == FaultKind::Reject ? MakeReject(fault->cause) : Answer(requestIe, message);
+  SealMessage(answer);
+  if (fault) Damage(answer, fault->kind);
+  return {answer};
+}
+
+DeviceMessage GatewayModel::Answer(std::uint8_t requestIe, const DeviceMessage& request) {
+  const RequestRoute* route = FindRoute(requestIe);
+  if (route == nullptr || !RunsInPhase(*route, state_.phase)) return MakeReject(cause::NotAllowed);
+  if (NeedsPassword(requestIe) && !AcceptsPassword(state_.identity, request)) {
+    return MakeReject(cause::PasswordRequired);
+  }
+  return route->handler(state_, request);
+}
+
+std::vector<DeviceMessage> GatewayModel::Advance(std::chrono::milliseconds elapsed) {
+  state_.clock.Advance(elapsed);
+  auto event = AdvanceBoot(state_, elapsed);
+  if (!event) return {};
+  SealMessage(*event);
+  return {*event};
+}
+
+bool GatewayModel::LinkAvailable() const {
+  return state_.phase == GatewayPhase::Firmware || state_.phase == GatewayPhase::Loader;
+}
+
+std::vector<DeviceMessage> GatewayModel::PowerDown() {
+  std::vector<DeviceMessage> events;
+  if (LinkAvailable()) {
+    events.push_back(MakeEvent(ie::PowerDown));
+    SealMessage(events.back());
+  }
+  state_.phase = GatewayPhase::Off;
+  state_.boot.reset();
+  state_.monitoring = false;
+  return events;
+}
+
+}  // namespace tusko::sim

@@ -2,8 +2,21 @@
 
 #include <gtest/gtest.h>
 
+#include <numeric>
+#include <vector>
+
 namespace tusko {
 namespace {
+
+std::vector<std::uint8_t> AreaOf(const DeviceMessage& message) {
+  const auto area = message.ieArea();
+  return {area.begin(), area.end()};
+}
+
+std::vector<std::uint8_t> DataOf(const ElementView& element) { return {element.data.begin(), element.data.end()}; }
+
+// A received message built from raw bytes, so that malformed areas can be tested.
+DeviceMessage Received(std::vector<std::uint8_t> bytes) { return DeviceMessage::FromBytes(bytes); }
 
 TEST(DeviceMessage, EmptyRequestIsThreeBytesWithChecksum5F) {
   auto message = CreateMessage(MessageType::Request);
@@ -11,6 +24,218 @@ TEST(DeviceMessage, EmptyRequestIsThreeBytesWithChecksum5F) {
   ASSERT_EQ(message.wireSize(), 3u);
   EXPECT_EQ(message.wireBytes()[2], 0x5F);
   EXPECT_TRUE(IsChecksumValid(message));
+}
+
+TEST(DeviceMessage, CreatedMessageIsZeroFilledApartFromType) {
+  const auto message = CreateMessage(MessageType::Reject);
+  EXPECT_EQ(message.type(), 0xA3);
+  for (std::size_t i = 1; i < kMessageBufferSize; ++i) ASSERT_EQ(message.buffer()[i], 0) << "offset " << i;
+}
+
+TEST(DeviceMessage, ElementsAreSortedByIdentifier) {
+  auto message = CreateMessage(MessageType::Request);
+  ASSERT_TRUE(AddTextElement(message, ie::Password, "ab", true));
+  ASSERT_TRUE(AddElementBytes(message, ie::Address, {0x00, 0x07, 0x00, 0x80}));
+  ASSERT_TRUE(AddElement(message, ie::ConfigReadData, {}));
+  EXPECT_EQ(AreaOf(message), (std::vector<std::uint8_t>{0x42, 0, 0x46, 4, 0x00, 0x07, 0x00, 0x80, 0xD1, 3, 'a', 'b', 0}));
+}
+
+TEST(DeviceMessage, DuplicateGoesAfterTheOldAndFindReturnsTheOld) {
+  auto message = CreateMessage(MessageType::Request);
+  ASSERT_TRUE(AddElementBytes(message, ie::Address, {1}));
+  ASSERT_TRUE(AddElementBytes(message, ie::Password, {9}));
+  ASSERT_TRUE(AddElementBytes(message, ie::Address, {2}));
+  EXPECT_EQ(AreaOf(message), (std::vector<std::uint8_t>{0x46, 1, 1, 0x46, 1, 2, 0xD1, 1, 9}));
+  const auto found = FindElement(message, ie::Address);
+  ASSERT_TRUE(found);
+  EXPECT_EQ(DataOf(*found), std::vector<std::uint8_t>{1});
+}
+
+TEST(DeviceMessage, AddElementBytesCutsValuesToEightBits) {
+  auto message = CreateMessage(MessageType::Request);
+  ASSERT_TRUE(AddElementBytes(message, ie::Address, {0x1FF, 0x100, 0x7E}));
+  EXPECT_EQ(DataOf(*FindElement(message, ie::Address)), (std::vector<std::uint8_t>{0xFF, 0x00, 0x7E}));
+}
+
+TEST(DeviceMessage, CopyElementWithinTheSameMessageKeepsItsData) {
+  auto message = CreateMessage(MessageType::Request);
+  ASSERT_TRUE(AddElementBytes(message, ie::Address, {9}));
+  ASSERT_TRUE(AddElementBytes(message, ie::Password, {5, 6}));
+  // The copy lands first, so making room for it moves the bytes its source view points at.
+  ASSERT_TRUE(CopyElement(message, ElementView{ie::LoaderVersion, FindElement(message, ie::Password)->data}));
+  EXPECT_EQ(AreaOf(message), (std::vector<std::uint8_t>{0x15, 2, 5, 6, 0x46, 1, 9, 0xD1, 2, 5, 6}));
+}
+
+struct CapacityRow {
+  const char* name;
+  std::size_t fillTo;    // IE area length before the attempt
+  std::size_t dataSize;  // data bytes of the element tried
+  bool fits;
+};
+
+class DeviceMessageCapacity : public ::testing::TestWithParam<CapacityRow> {};
+
+TEST_P(DeviceMessageCapacity, AddsOnlyWhatFitsAndLeavesTheMessageAloneOtherwise) {
+  const auto row = GetParam();
+  auto message = CreateMessage(MessageType::Request);
+  // Fill with elements of id 1; the filler's last element takes up the remainder.
+  std::size_t remaining = row.fillTo;
+  while (remaining > 0) {
+    const std::size_t data = std::min<std::size_t>(remaining - kElementHeaderSize, 200);
+    ASSERT_TRUE(AddElement(message, 1, std::vector<std::uint8_t>(data, 0xAA)));
+    remaining -= kElementHeaderSize + data;
+  }
+  ASSERT_EQ(message.ieLength(), row.fillTo);
+  const auto before = message.buffer();
+  const bool added = AddElement(message, 0, std::vector<std::uint8_t>(row.dataSize, 0x55));
+  EXPECT_EQ(added, row.fits);
+  if (row.fits) {
+    EXPECT_EQ(message.ieLength(), row.fillTo + kElementHeaderSize + row.dataSize);
+  } else {
+    EXPECT_EQ(message.buffer(), before);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, DeviceMessageCapacity,
+    ::testing::Values(CapacityRow{"area253_acceptsEmpty", 253, 0, true},
+                      CapacityRow{"area253_rejectsOneByte", 253, 1, false},
+                      CapacityRow{"area254_rejectsEmpty", 254, 0, false},
+                      CapacityRow{"area250_acceptsThree", 250, 3, true},
+                      CapacityRow{"area250_rejectsFour", 250, 4, false},
+                      CapacityRow{"empty_accepts253", 0, 253, true},
+                      CapacityRow{"empty_rejects254", 0, 254, false},
+                      CapacityRow{"empty_rejects300", 0, 300, false}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST(DeviceMessage, FullAreaMakesA258ByteMessageWithValidChecksum) {
+  auto message = CreateMessage(MessageType::Reply);
+  ASSERT_TRUE(AddElement(message, ie::ConfigReadData, std::vector<std::uint8_t>(253, 0xFF)));
+  SealMessage(message);
+  EXPECT_EQ(message.ieLength(), 255);
+  EXPECT_EQ(message.wireSize(), kMessageBufferSize);
+  EXPECT_TRUE(IsChecksumValid(message));
+}
+
+TEST(DeviceMessage, SealedChecksumMakesTheSumZero) {
+  auto message = CreateMessage(MessageType::Reply);
+  AddTextElement(message, ie::FirmwareVersion, "V1.2.0", false);
+  AddElementBytes(message, ie::RunMode, {2, 0x7D, 0, 1, 2, 3, 4});
+  SealMessage(message);
+  const auto wire = message.wireBytes();
+  EXPECT_EQ(std::accumulate(wire.begin(), wire.end(), 0u) % 256, 0u);
+  EXPECT_TRUE(IsChecksumValid(message));
+}
+
+struct ChecksumRow {
+  const char* name;
+  std::vector<std::uint8_t> bytes;
+  bool valid;
+};
+
+class DeviceMessageChecksum : public ::testing::TestWithParam<ChecksumRow> {};
+
+TEST_P(DeviceMessageChecksum, SumOfAllBytesMustBeZero) {
+  EXPECT_EQ(IsChecksumValid(Received(GetParam().bytes)), GetParam().valid);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, DeviceMessageChecksum,
+    ::testing::Values(ChecksumRow{"emptyRequest", {0xA1, 0x00, 0x5F}, true},
+                      ChecksumRow{"emptyRequestWrongChecksum", {0xA1, 0x00, 0x60}, false},
+                      ChecksumRow{"reply", {0xA2, 0x02, 0x15, 0x00, 0x47}, true},
+                      ChecksumRow{"replyFlippedDataBit", {0xA2, 0x02, 0x14, 0x00, 0x47}, false},
+                      // A byte after the checksum is not part of the sum.
+                      ChecksumRow{"trailingByteIgnored", {0xA1, 0x00, 0x5F, 0x33}, true},
+                      // The length byte decides which byte is the checksum.
+                      ChecksumRow{"lengthClaimsMore", {0xA1, 0x01, 0x5F}, false}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST(DeviceMessage, KnownTypesAreTheThreeMessageTypes) {
+  for (unsigned type = 0; type < 256; ++type) {
+    const bool known = type == 0xA1 || type == 0xA2 || type == 0xA3;
+    EXPECT_EQ(HasKnownType(Received({static_cast<std::uint8_t>(type), 0})), known) << type;
+  }
+}
+
+struct FindRow {
+  const char* name;
+  std::vector<std::uint8_t> bytes;  // whole message as received
+  std::uint8_t id;
+  std::optional<std::vector<std::uint8_t>> data;
+};
+
+class DeviceMessageFind : public ::testing::TestWithParam<FindRow> {};
+
+TEST_P(DeviceMessageFind, FindsOnlyInsideTheArea) {
+  const auto& row = GetParam();
+  const auto message = Received(row.bytes);
+  const auto found = FindElement(message, row.id);
+  ASSERT_EQ(found.has_value(), row.data.has_value());
+  if (found) {
+    EXPECT_EQ(DataOf(*found), *row.data);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, DeviceMessageFind,
+    ::testing::Values(
+        FindRow{"second", {0xA2, 6, 0x15, 1, 'a', 0x16, 1, 'b', 0}, 0x16, std::vector<std::uint8_t>{'b'}},
+        FindRow{"absent", {0xA2, 3, 0x15, 1, 'a', 0}, 0x16, std::nullopt},
+        FindRow{"emptyElement", {0xA2, 2, 0x42, 0, 0}, 0x42, std::vector<std::uint8_t>{}},
+        // The length byte claims 9 bytes but the area holds 2: the view is clipped.
+        FindRow{"overlongClipped", {0xA2, 4, 0x42, 9, 1, 2, 0xEE, 0xEE}, 0x42, std::vector<std::uint8_t>{1, 2}},
+        // An element after an overlong one lies outside the area and is not found.
+        FindRow{"behindOverlong", {0xA2, 4, 0x42, 9, 0x46, 0, 0xEE}, 0x46, std::nullopt},
+        // An identifier in the last area byte has no length byte inside the area.
+        FindRow{"truncatedHeader", {0xA2, 3, 0x42, 0, 0x46, 0x00, 0xEE}, 0x46, std::nullopt},
+        // Bytes after L that look like an element are not part of the message.
+        FindRow{"beyondLength", {0xA2, 2, 0x42, 0, 0x46, 1, 7, 0xEE}, 0x46, std::nullopt}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST(DeviceMessage, AddingToAMalformedAreaStaysInsideTheArea) {
+  // The only element claims more than the area holds; a new element goes at the end.
+  auto message = Received({0xA2, 3, 0x42, 9, 1, 0xEE});
+  ASSERT_TRUE(AddElementBytes(message, 0x46, {7}));
+  EXPECT_EQ(AreaOf(message), (std::vector<std::uint8_t>{0x42, 9, 1, 0x46, 1, 7}));
+}
+
+struct TextRow {
+  const char* name;
+  std::vector<std::uint8_t> data;
+  std::size_t capacity;
+  std::string text;
+};
+
+class DeviceMessageText : public ::testing::TestWithParam<TextRow> {};
+
+TEST_P(DeviceMessageText, TakesCharactersUpToNulAndCapacity) {
+  const auto& row = GetParam();
+  EXPECT_EQ(ElementText(ElementView{ie::DeviceName, row.data}, row.capacity), row.text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, DeviceMessageText,
+    ::testing::Values(TextRow{"whole", {'G', 'W', '1'}, 40, "GW1"}, TextRow{"nulEndsEarly", {'G', 0, 'X'}, 40, "G"},
+                      TextRow{"cutToCapacity", {'a', 'b', 'c', 'd'}, 2, "ab"},
+                      TextRow{"zeroCapacity", {'a'}, 0, ""}, TextRow{"empty", {}, 40, ""},
+                      TextRow{"highBytesKept", {0xE4, 0xFC}, 40, "\xE4\xFC"}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST(DeviceMessage, PasswordTextCarriesItsNul) {
+  auto message = CreateMessage(MessageType::Request);
+  ASSERT_TRUE(AddTextElement(message, ie::Password, "secret", true));
+  ASSERT_TRUE(AddTextElement(message, ie::MonitorCommand, "stat", false));
+  EXPECT_EQ(FindElement(message, ie::Password)->data.size(), 7u);
+  EXPECT_EQ(FindElement(message, ie::MonitorCommand)->data.size(), 4u);
+}
+
+TEST(DeviceMessage, FromBytesKeepsAtMost258Bytes) {
+  std::vector<std::uint8_t> bytes(300, 0x11);
+  const auto message = DeviceMessage::FromBytes(bytes);
+  EXPECT_EQ(message.buffer().back(), 0x11);
+  const auto shortMessage = DeviceMessage::FromBytes(std::vector<std::uint8_t>{0xA1});
+  EXPECT_EQ(shortMessage.ieLength(), 0);
 }
 
 }  // namespace

@@ -48,6 +48,12 @@ enum PendingRequest : std::uint32_t {
 // "Clear all pending flags" keeps these two.
 inline constexpr std::uint32_t kPendingKeptOnClear = NoFirmwareSeen | SwitchToFirmwareSent;
 
+// Every request is tried at most this often: the first send and two repeats.
+// The repeat count is 0 after a first send; a request with kMaxRepeats repeats
+// behind it is the last try.
+inline constexpr int kMaxTries = 3;
+inline constexpr int kMaxRepeats = kMaxTries - 1;
+
 // Result values carried by the result notifications.
 enum class OperationResult : int {
   Done = 1,

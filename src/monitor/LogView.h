@@ -1,0 +1,109 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <mutex>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "monitor/CommLogSink.h"
+#include "monitor/LogColour.h"
+
+namespace tusko {
+
+// Width at which hexadecimal dumps wrap until the view measures its screen.
+inline constexpr std::size_t kDefaultLogLineWidth = 140;
+// Line limit until the owner sets one; 0 means no limit.
+inline constexpr std::size_t kDefaultLogMaxLines = 1000;
+
+// A stretch of one line written in one colour.
+struct LogRun {
+  std::string text;
+  LogColour colour = LogColour::Text;
+};
+
+// One line of the log: the runs in the order they were written.
+struct LogLine {
+  std::vector<LogRun> runs;
+  std::string Text() const;
+};
+
+// Character positions in Text(): [start, end).
+struct TextRange {
+  std::size_t start = 0;
+  std::size_t end = 0;
+  bool operator==(const TextRange&) const = default;
+};
+
+// The coloured, line-limited log of the communication log and the monitor log,
+// without a window. The text is a sequence of lines joined by CR LF; like the
+// text control it stands for, it always holds one line more than it has line
+// ends (an empty one after a final CR LF). Every write appends at the end, moves
+// the selection there and then trims the oldest lines.
+//
+// Writes come from any thread; each whole write is made under one lock so that
+// lines of different threads never interleave.
+class LogView final : public CommLogSink {
+ public:
+  LogView();
+
+  void AddLine(std::string_view text, LogColour colour) override;
+  void DumpMessage(std::span<const std::uint8_t> bytes, bool incoming) override;
+  void DumpRawInput(std::span<const std::uint8_t> bytes) override;
+
+  // Sets the limit and trims at once; 0 means no limit.
+  void SetMaxLines(std::size_t count);
+  std::size_t MaxLines() const;
+  void SetLineWidth(std::size_t characters);
+  std::size_t LineWidth() const;
+
+  void Clear();
+
+  // Searches forward from the end of the selection, then once more from the
+  // start of the text up to the end of the old selection; selects the match.
+  bool FindNext(std::string_view text, bool matchCase, bool wholeWord);
+  TextRange Selection() const;
+  void SetSelection(TextRange range);
+
+  // Plain text with CR LF line ends; false when the file cannot be written.
+  bool SaveToFile(const std::filesystem::path& path) const;
+
+  std::string Text() const;
+  std::vector<LogLine> Lines() const;
+  // The line count as the text control counts it (the empty line after a final CR LF counts).
+  std::size_t LineCount() const;
+
+  // Called after every change, on the thread that made it and with no lock
+  // held. A view only takes note (posts a refresh); it must not write to the log.
+  void SetChangeObserver(std::function<void()> observer);
+
+ private:
+  // All of these run with mutex_ held.
+  void Append(std::string_view text, LogColour colour);
+  void EndLine();
+  void WriteDump(std::string_view label, LogColour labelColour, LogColour bytesColour,
+                 std::span<const std::uint8_t> bytes, const std::vector<bool>& masked);
+  // Cuts the oldest lines when over the limit and puts the caret at the end; true when it cut.
+  bool Trim();
+  void MoveSelectionToEnd();
+  std::string TextLocked() const;
+
+  // Runs `write` and the trim as one whole write, then tells the observer.
+  template <typename Write>
+  void Change(Write write);
+
+  mutable std::mutex mutex_;
+  std::deque<LogLine> lines_;   // never empty: the last one is the line being written
+  std::size_t textLength_ = 0;  // length of Text()
+  std::size_t maxLines_ = kDefaultLogMaxLines;
+  std::size_t lineWidth_ = kDefaultLogLineWidth;
+  TextRange selection_;
+  std::function<void()> observer_;
+};
+
+}  // namespace tusko

@@ -1,0 +1,303 @@
+#include "protocol/engine/OperationEngine.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdarg>
+#include <cstdio>
+#include <span>
+#include <utility>
+
+#include "protocol/engine/CauseText.h"
+
+namespace tusko {
+
+namespace {
+
+constexpr std::size_t kLogLineCapacity = 256;  // characters; longer lines are cut
+
+// The diagnostics view reads its store while the window handles these codes,
+// and an InvalidData refusal stops its polling before the next tick.
+bool IsAlwaysSynchronous(Notification code) {
+  switch (code) {
+    case Notification::IsdnStatusData:
+    case Notification::IsdnCreditData:
+    case Notification::GsmStatusData:
+    case Notification::GsmCreditData:
+    case Notification::InvalidData:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool IsType(const DeviceMessage& message, MessageType type) {
+  return message.type() == static_cast<std::uint8_t>(type);
+}
+
+}  // namespace
+
+OperationEngine::OperationEngine(EngineHost& host, const ProgramSettings& settings)
+    : host_(host), settings_(settings) {
+  RegisterOperations(registry_);
+}
+
+void OperationEngine::SetLoginPassword(std::string_view password) {
+  loginPassword_ = std::string(password.substr(0, kLoginPasswordCapacity));
+}
+
+// ---- Dispatch ----
+
+void OperationEngine::OnMessage(DeviceMessage message, std::size_t length) {
+  const std::span<const std::uint8_t> received(message.buffer());
+  host_.dumpMessage(received.first(std::min(length, received.size())), true);
+
+  if (!HasKnownType(message)) {
+    LogLine("Incorrect message structure!!!");
+    return;
+  }
+  if (!IsChecksumValid(message)) {
+    LogLine("Incorrect message checksum!!!");
+    return;
+  }
+  if (IsType(message, MessageType::Request) && OnEvent(message)) return;
+
+  if (OperationHandler* handler = registry_.For(state_)) handler->OnMessage(*this, message);
+
+  // A refusal of a diagnostics request echoes its element without data: that is no fresh data.
+  if (!IsType(message, MessageType::Reject)) {
+    if (const auto code = StoreDiagnostics(diagnostics_, message)) Notify(*code);
+  }
+  OnRefusalCause(message);
+}
+
+bool OperationEngine::OnEvent(const DeviceMessage& event) {
+  if (FindElement(event, ie::LoaderStarted)) {
+    OnLoaderStarted(event);
+    return true;
+  }
+  if (FindElement(event, ie::QuietEvent)) return true;
+  if (FindElement(event, ie::FirmwareStarted)) {
+    OnFirmwareStarted(event);
+    return true;
+  }
+  if (FindElement(event, ie::PowerDown)) {
+    OnLinkGoingDown("Power down");
+  } else if (FindElement(event, ie::SwitchToFirmware)) {
+    OnLinkGoingDown("Switch to firmware");
+  }
+  return false;
+}
+
+void OperationEngine::OnLoaderStarted(const DeviceMessage& event) {
+  // In WaitFirmware the switch time-out keeps running: the loader may still start the firmware.
+  if (state_ != EngineState::WaitFirmware) StopTimer();
+  LogLine("Restart loader");
+  Notify(Notification::LoaderRestarted);
+  EnterProgram(RunMode::Loader, event);
+  if (monitor_ != nullptr) monitor_->monitoringStopped();
+
+  OperationHandler* handler = registry_.For(state_);
+  if (handler != nullptr && handler->OnLoaderStarted(*this, event)) return;
+
+  if (state_ != EngineState::WaitFirmware) state_ = EngineState::InLoader;
+  SendEmptyElement(MessageType::Reply, ie::RestartAck);
+  if (!HasPending(SwitchToFirmwareSent)) RequestSwitchToFirmware();
+  if (CauseCode(event) == cause::NoFirmware) {
+    SetPending(NoFirmwareSeen);
+    Notify(Notification::NoFirmware);
+    if (const auto& recovery = registry_.noFirmwareRecovery()) recovery(*this);
+  } else {
+    ClearPendingFlag(NoFirmwareSeen);
+  }
+}
+
+void OperationEngine::OnFirmwareStarted(const DeviceMessage& event) {
+  StopTimer();
+  LogLine("Restart firmware");
+  Notify(Notification::FirmwareRunning);
+  EnterProgram(RunMode::Firmware, event);
+  if (monitor_ != nullptr) monitor_->monitoringStopped();
+  state_ = EngineState::Idle;
+}
+
+void OperationEngine::OnLinkGoingDown(const char* line) {
+  LogLine("%s", line);
+  host_.closeLink(true);
+  Notify(Notification::LinkClosed);
+}
+
+void OperationEngine::OnRefusalCause(const DeviceMessage& message) {
+  if (!IsType(message, MessageType::Reject)) return;
+  const auto cause = CauseCode(message);
+  if (cause == cause::InvalidData) {
+    SetCauseText(message);
+    Notify(Notification::InvalidData);
+  } else if (cause == cause::NoFirmware) {
+    SetCauseText(message);
+    Notify(Notification::NoFirmware);
+  }
+}
+
+// ---- Time-outs ----
+
+void OperationEngine::OnTimer() {
+  StopTimer();
+  LogLine("Timer timeout! (status: %d)", static_cast<int>(state_));
+  OperationHandler* handler = registry_.For(state_);
+  if (RepeatsLeft()) {
+    if (handler != nullptr) handler->OnTimeout(*this);
+    return;
+  }
+  const bool goesOn = handler != nullptr ? handler->OnTriesExhausted(*this) : (ReportNoAnswer(), false);
+  if (!goesOn) {
+    ClearAllPending();
+    state_ = EngineState::Failed;
+  }
+}
+
+void OperationEngine::ReportNoAnswer() {
+  LogLine("Operation failed!");
+  if (HasPending(ModuleInfoPending)) {
+    NotifyResult(Notification::ModuleInfoResult, OperationResult::NoAnswer);
+  } else {
+    Notify(Notification::OperationFailed);
+  }
+}
+
+// ---- Sending ----
+
+bool OperationEngine::LinkReadyFor(bool repeat) { return repeat || host_.queryLink(); }
+
+bool OperationEngine::SendRequest(DeviceMessage message) {
+  if (host_.linkState() != LinkState::Open) return false;
+  const std::size_t length = message.wireSize();
+  host_.dumpMessage(message.wireBytes(), false);
+  host_.sendToLink(std::move(message), length);
+  return true;
+}
+
+bool OperationEngine::SendEmptyElement(MessageType type, std::uint8_t element) {
+  DeviceMessage message = CreateMessage(type);
+  AddElement(message, element, {});
+  SealMessage(message);
+  return SendRequest(std::move(message));
+}
+
+void OperationEngine::AddPassword(DeviceMessage& request) const {
+  AddTextElement(request, ie::Password, loginPassword_, true);
+}
+
+void OperationEngine::RequestSwitchToFirmware() {
+  SendEmptyElement(MessageType::Request, ie::SwitchToFirmware);
+  SetPending(SwitchToFirmwareSent);
+  ArmTimeout(&ProgramSettings::communicationTimeout);
+}
+
+void OperationEngine::ArmTimer(std::chrono::milliseconds delay) { host_.armTimer(delay); }
+
+void OperationEngine::ArmTimeout(std::uint32_t ProgramSettings::*setting) {
+  ArmTimer(std::chrono::milliseconds(settings_.*setting));
+}
+
+void OperationEngine::StopTimer() { host_.stopTimer(); }
+
+// ---- Reporting ----
+
+void OperationEngine::LogLine(const char* format, ...) {
+  std::array<char, kLogLineCapacity> line{};
+  va_list arguments;
+  va_start(arguments, format);
+  std::vsnprintf(line.data(), line.size(), format, arguments);
+  va_end(arguments);
+  host_.log(line.data(), LogColour::Engine);
+}
+
+void OperationEngine::Notify(Notification code, int value) { host_.notify(code, value, IsAlwaysSynchronous(code)); }
+
+void OperationEngine::NotifyNow(Notification code, int value) { host_.notify(code, value, true); }
+
+// ---- Refusals ----
+
+void OperationEngine::SetCauseText(const DeviceMessage& reject) {
+  const auto cause = FindElement(reject, ie::Cause);
+  causeText_ = cause && !cause->data.empty() ? FormatCauseBytes(cause->data) : host_.languageText("strErrorCauseNone");
+  if (causeText_.size() > kCauseTextCapacity) causeText_.resize(kCauseTextCapacity);
+}
+
+bool OperationEngine::AskPasswordForRepeat() {
+  if (retries_ >= kMaxRepeats) retries_ = kMaxRepeats - 1;
+  return host_.queryPassword();
+}
+
+void OperationEngine::ApplyNegativeReply(const DeviceMessage& reject, RefusalResults results,
+                                         const std::function<void()>& repeat) {
+  StopTimer();
+  const auto cause = CauseCode(reject);
+  if (cause == cause::PasswordRequired) {
+    const EngineState asking = state_;
+    if (!AskPasswordForRepeat()) {
+      state_ = EngineState::Idle;
+      NotifyResult(results.passwordRefused, OperationResult::PasswordRefused);
+      return;
+    }
+    // The prompt runs a message loop: another event may have moved the engine on.
+    if (state_ != asking) return;
+  } else if (cause == cause::NotAllowed) {
+    state_ = EngineState::Idle;
+    Notify(Notification::NotAllowed);
+    return;
+  }
+  if (RepeatsLeft()) {
+    repeat();
+    return;
+  }
+  SetCauseText(reject);
+  state_ = EngineState::Idle;
+  NotifyResult(results.rejected, OperationResult::Rejected);
+}
+
+// ---- What the gateway tells about itself ----
+
+void OperationEngine::StoreVersions(const DeviceMessage& message) {
+  struct Text {
+    std::uint8_t id;
+    std::size_t capacity;
+    std::string SystemInformation::*field;
+    const char* label;
+  };
+  static constexpr std::array<Text, 3> kTexts{{
+      {ie::LoaderVersion, kVersionTextCapacity, &SystemInformation::loaderVersion, "Loader version: "},
+      {ie::FirmwareVersion, kVersionTextCapacity, &SystemInformation::firmwareVersion, "Firmware version: "},
+      {ie::DeviceName, kDeviceNameCapacity, &SystemInformation::deviceName, "Sentarix name: "},
+  }};
+  for (const Text& text : kTexts) {
+    const auto element = FindElement(message, text.id);
+    std::string& field = info_.system.*text.field;
+    field = element ? ElementText(*element, text.capacity) : std::string();
+    LogLine("%s%s", text.label, field.c_str());
+  }
+}
+
+void OperationEngine::StoreRunMode(const ElementView& runMode) {
+  const RunModeInfo read = ReadRunMode(runMode);
+  if (read.mode == kRunModeLoader || read.mode == kRunModeFirmware) info_.system.runMode = RunMode{read.mode};
+  info_.system.dataVersion = read.dataVersion;
+  LogLine("Run mode: %d, data version: %#08x", static_cast<int>(info_.system.runMode),
+          static_cast<unsigned>(info_.system.dataVersion));
+}
+
+void OperationEngine::EnterProgram(RunMode mode, const DeviceMessage& announcement) {
+  retries_ = 0;
+  ClearAllPending();
+  ClearDiagnostics();
+  info_.system.runMode = mode;
+  info_.system.dataVersion = 0;
+  StoreVersions(announcement);
+}
+
+void OperationEngine::ClearDiagnostics() {
+  diagnostics_.Clear();
+  info_.module.cells = {};
+}
+
+}  // namespace tusko

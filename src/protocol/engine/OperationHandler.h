@@ -1,0 +1,31 @@
+#pragma once
+
+#include "protocol/DeviceMessage.h"
+
+namespace tusko {
+
+class OperationEngine;
+
+// One operation's behaviour in the engine states it is registered for. The
+// engine runs the shared machinery (message checks, restart events, the
+// three-try rule, diagnostics data) and hands the rest to the handler of the
+// current state. Handlers act on the engine only through its public calls.
+class OperationHandler {
+ public:
+  virtual ~OperationHandler() = default;
+
+  // A checked message that the restart events did not consume.
+  virtual void OnMessage(OperationEngine& engine, const DeviceMessage& message) = 0;
+  // The operation timer fired and the current request has repeats left.
+  virtual void OnTimeout(OperationEngine& engine) = 0;
+  // The operation timer fired after the last try. Returns true when the
+  // operation goes on; false lets the engine clear the pending requests and
+  // enter Failed. The default reports that the gateway did not answer.
+  virtual bool OnTriesExhausted(OperationEngine& engine);
+  // LoaderStarted arrived in this state; the engine has already done the part
+  // common to every state. Returns true when the state has its own follow-up,
+  // false for the usual one (acknowledge, ask the loader to start the firmware).
+  virtual bool OnLoaderStarted(OperationEngine& engine, const DeviceMessage& event);
+};
+
+}  // namespace tusko

@@ -1,0 +1,35 @@
+#include "protocol/engine/OperationRegistry.h"
+
+#include <cassert>
+
+#include "protocol/engine/IdleRequests.h"
+
+namespace tusko {
+
+OperationRegistry::OperationRegistry() {
+  auto idle = std::make_unique<IdleRequests>();
+  idle_ = idle.get();
+  Add({EngineState::Idle}, std::move(idle));
+}
+
+OperationRegistry::~OperationRegistry() = default;
+
+void OperationRegistry::Add(std::initializer_list<EngineState> states, std::unique_ptr<OperationHandler> handler) {
+  for (EngineState state : states) {
+    [[maybe_unused]] const bool added = byState_.emplace(state, handler.get()).second;
+    assert(added && "a state has one handler");
+  }
+  handlers_.push_back(std::move(handler));
+}
+
+OperationHandler* OperationRegistry::For(EngineState state) const {
+  const auto found = byState_.find(state);
+  return found == byState_.end() ? nullptr : found->second;
+}
+
+void RegisterOperations(OperationRegistry& registry) {
+  RegisterRestartFollowUp(registry);
+  RegisterDeviceInfoRequests(registry);
+}
+
+}  // namespace tusko

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <functional>
+#include <initializer_list>
+#include <map>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "protocol/engine/EngineTypes.h"
+#include "protocol/engine/OperationHandler.h"
+
+namespace tusko {
+
+class IdleRequests;
+
+// Which handler runs each engine state. An operation plugs in with its own
+// source file: a Register… function that adds its handlers here (and its rows
+// to the idle-state tables), listed once in RegisterOperations.
+class OperationRegistry {
+ public:
+  OperationRegistry();
+  ~OperationRegistry();
+  OperationRegistry(const OperationRegistry&) = delete;
+  OperationRegistry& operator=(const OperationRegistry&) = delete;
+
+  // The handler runs every state in `states`; a state has at most one handler.
+  void Add(std::initializer_list<EngineState> states, std::unique_ptr<OperationHandler> handler);
+  // The handler of `state`, or null for a state that ignores messages and time-outs.
+  OperationHandler* For(EngineState state) const;
+
+  // The Idle state's handler, whose tables the idle-state requests fill.
+  IdleRequests& Idle() { return *idle_; }
+
+  // What the engine starts when the loader reports that it holds no valid
+  // firmware; the firmware update registers its starter here. Without one the
+  // engine only reports the fact.
+  using NoFirmwareRecovery = std::function<void(OperationEngine&)>;
+  void SetNoFirmwareRecovery(NoFirmwareRecovery start) { noFirmwareRecovery_ = std::move(start); }
+  const NoFirmwareRecovery& noFirmwareRecovery() const { return noFirmwareRecovery_; }
+
+ private:
+  std::vector<std::unique_ptr<OperationHandler>> handlers_;
+  std::map<EngineState, OperationHandler*> byState_;
+  IdleRequests* idle_ = nullptr;
+  NoFirmwareRecovery noFirmwareRecovery_;
+};
+
+// The operations' registrations, each in its operation's file.
+void RegisterRestartFollowUp(OperationRegistry& registry);
+void RegisterDeviceInfoRequests(OperationRegistry& registry);
+
+// Every operation the engine knows.
+void RegisterOperations(OperationRegistry& registry);
+
+}  // namespace tusko

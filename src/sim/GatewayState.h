@@ -1,0 +1,38 @@
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <utility>
+
+#include "sim/GatewayClock.h"
+#include "sim/GatewayIdentity.h"
+
+namespace tusko::sim {
+
+enum class GatewayPhase {
+  Firmware,    // the firmware runs and answers
+  Loader,      // the loader runs and answers
+  Restarting,  // between programs: the link end is gone
+  Off,         // powered down
+};
+
+// A restart under way: the program it ends in and the time still to pass.
+struct PendingBoot {
+  GatewayPhase target;
+  std::chrono::milliseconds remaining;
+};
+
+// Everything the request handlers read and change.
+struct GatewayState {
+  explicit GatewayState(GatewayIdentity id)
+      : identity(std::move(id)), phase(identity.hasValidFirmware ? GatewayPhase::Firmware : GatewayPhase::Loader) {}
+
+  GatewayIdentity identity;
+  GatewayPhase phase;
+  std::optional<PendingBoot> boot;
+  GatewayClock clock;
+  bool monitoring = false;
+  int restartsDone = 0;
+};
+
+}  // namespace tusko::sim

@@ -1,0 +1,88 @@
+#include "app/core/FileSettings.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+
+#include "app/SettingsRecordChecks.h"
+#include "app/core/MemorySettingsStore.h"
+
+namespace tusko {
+namespace {
+
+using F = FileSettings;
+
+constexpr std::string_view kStartFolder = "/home/operator/gateway";
+
+const std::array<NumberRow<F>, 6> kNumberRows{{
+    {"OpenSaveFilterData", &F::openSaveFilterData, 1, true},
+    {"OpenSaveFilterCode", &F::openSaveFilterCode, 1, true},
+    {"OpenSaveFilterLog", &F::openSaveFilterLog, 1, true},
+    {"OpenSaveFilterCdr", &F::openSaveFilterCdr, 1, true},
+    {"SplitterPos1", &F::splitterPos1, 200, true},
+    {"SplitterPos2", &F::splitterPos2, 0, true},
+}};
+
+const std::array<TextRow<F>, 6> kTextRows{{
+    {"BrowsePathData", &F::browsePathData, std::string(kStartFolder), 259},
+    {"BrowsePathCode", &F::browsePathCode, std::string(kStartFolder), 259},
+    {"BrowsePathLog", &F::browsePathLog, std::string(kStartFolder), 259},
+    {"BrowsePathCdr", &F::browsePathCdr, std::string(kStartFolder), 259},
+    {"LastFlashWriteFile", &F::lastFlashWriteFile, "", 259},
+    {"LastAnnouncementFile", &F::lastAnnouncementFile, "", 259},
+}};
+
+const RecordAccess<F> kAccess{[](SettingsStore& store) { return LoadFileSettings(store, kStartFolder); },
+                              SaveFileSettings};
+
+TEST(FileSettings, EmptyStoreGivesEveryDefault) {
+  ExpectNumberDefaults<F>(kAccess, kNumberRows);
+  ExpectTextDefaults<F>(kAccess, kTextRows);
+}
+
+TEST(FileSettings, EachNameReadsIntoItsOwnField) {
+  ExpectNumberNamesBindFields<F>(kAccess, kNumberRows, kSettingsSection);
+}
+
+TEST(FileSettings, SaveWritesEveryValue) {
+  ExpectNumbersSavedAsMarked<F>(kAccess, kNumberRows, kSettingsSection);
+  ExpectTextsSaved<F>(kAccess, kTextRows, kSettingsSection);
+}
+
+TEST(FileSettings, PathsUpTo259CharactersFitAndLongerOnesTakeTheDefault) {
+  ExpectTextCapacities<F>(kAccess, kTextRows, kSettingsSection);
+}
+
+TEST(FileSettings, TableCoversEveryRowAndNoOther) {
+  EXPECT_EQ(FileSettingValues().size(), kNumberRows.size() + kTextRows.size());
+}
+
+TEST(FileSettings, LastFlashWriteFileReadsWholeAfterShortAndLongFolders) {
+  const std::string flashFile = "/" + std::string(258, 'f');
+  for (const std::size_t folderLength : {1u, 40u, 259u}) {
+    SCOPED_TRACE(folderLength);
+    MemorySettingsStore store;
+    store.writeText(kSettingsSection, "BrowsePathData", std::string(folderLength, 'd'));
+    store.writeText(kSettingsSection, "BrowsePathCode", "c");
+    store.writeText(kSettingsSection, "LastFlashWriteFile", flashFile);
+    EXPECT_EQ(LoadFileSettings(store, kStartFolder).lastFlashWriteFile, flashFile);
+  }
+}
+
+TEST(FileSettings, FoldersDefaultToTheWorkingDirectory) {
+  MemorySettingsStore empty;
+  const auto settings = LoadFileSettings(empty);
+  EXPECT_FALSE(CurrentDirectory().empty());
+  EXPECT_EQ(settings.browsePathData, CurrentDirectory());
+  EXPECT_EQ(settings.browsePathCdr, CurrentDirectory());
+}
+
+TEST(FileSettings, UnopenableSectionKeepsDefaults) {
+  MemorySettingsStore store;
+  store.writeNumber(kSettingsSection, "SplitterPos1", 50);
+  store.denyAccess(kSettingsSection);
+  EXPECT_EQ(LoadFileSettings(store, kStartFolder), FileSettings(kStartFolder));
+}
+
+}  // namespace
+}  // namespace tusko

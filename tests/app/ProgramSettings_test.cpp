@@ -1,0 +1,127 @@
+#include "app/core/ProgramSettings.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+
+#include "app/SettingsRecordChecks.h"
+#include "app/core/MemorySettingsStore.h"
+
+namespace tusko {
+namespace {
+
+using P = ProgramSettings;
+
+const std::array<NumberRow<P>, 35> kNumberRows{{
+    {"Language", &P::language, 1, true},
+    {"ComMode", &P::comMode, 0, true},
+    {"Baudrate", &P::baudrate, 115200, true},
+    {"TcpPort", &P::tcpPort, 1002, true},
+    {"CommunicationLog", &P::communicationLog, 0, false},
+    {"CommunicationLogRawInput", &P::communicationLogRawInput, 0, false},
+    {"CommunicationLogMaxLines", &P::communicationLogMaxLines, 200, false},
+    {"MonitorLogMaxLines", &P::monitorLogMaxLines, 1000, true},
+    {"MonitorLogClearAtStart", &P::monitorLogClearAtStart, 1, true},
+    {"MonitorLogSaveAtEnd", &P::monitorLogSaveAtEnd, 1, true},
+    {"CommunicationTimeout", &P::communicationTimeout, 5000, true},
+    {"CommunicationTimeoutReset", &P::communicationTimeoutReset, 5000, true},
+    {"CommunicationTimeoutFlashLoad", &P::communicationTimeoutFlashLoad, 5000, true},
+    {"CommunicationTimeoutFlashLoadStart", &P::communicationTimeoutFlashLoadStart, 5000, true},
+    {"CommunicationTimeoutDataRead", &P::communicationTimeoutDataRead, 5000, true},
+    {"CommunicationTimeoutDataWrite", &P::communicationTimeoutDataWrite, 5000, true},
+    {"CommunicationTimeoutDataWriteStart", &P::communicationTimeoutDataWriteStart, 5000, true},
+    {"CommunicationTimeoutReadCells", &P::communicationTimeoutReadCells, 10000, true},
+    {"CommunicationTimeoutSwitchToLoader", &P::communicationTimeoutSwitchToLoader, 5000, false},
+    {"CommunicationTimeoutSwitchToFirmware", &P::communicationTimeoutSwitchToFirmware, 10000, false},
+    {"DiagnosticsRefresh", &P::diagnosticsRefresh, 5000, true},
+    {"CDRHeader", &P::cdrHeader, 1, true},
+    {"CDRFieldDate", &P::cdrFieldDate, 0, true},
+    {"CDRFieldTime", &P::cdrFieldTime, 1, true},
+    {"CDRFieldType", &P::cdrFieldType, 2, true},
+    {"CDRFieldCallerId", &P::cdrFieldCallerId, 3, true},
+    {"CDRFieldCalledNumber", &P::cdrFieldCalledNumber, 4, true},
+    {"CDRFieldLength", &P::cdrFieldLength, 5, true},
+    {"CDRFieldInPort", &P::cdrFieldInPort, 6, true},
+    {"CDRFieldOutPort", &P::cdrFieldOutPort, 7, true},
+    {"CDRFieldCause", &P::cdrFieldCause, 8, true},
+    {"DataReadWriteRequestDelay", &P::dataReadWriteRequestDelay, 25, false},
+    {"DataReadWriteMaxPendingRequests", &P::dataReadWriteMaxPendingRequests, 5, false},
+    {"CheckFirmwareVersion", &P::checkFirmwareVersion, 1, false},
+    {"CheckFirmwareAddrSpace", &P::checkFirmwareAddrSpace, 1, false},
+}};
+
+const std::array<TextRow<P>, 2> kTextRows{{
+    {"VirtualComPort", &P::virtualComPort, "", 31},
+    {"TcpAddress", &P::tcpAddress, "", 63},
+}};
+
+const RecordAccess<P> kAccess{LoadProgramSettings, SaveProgramSettings};
+
+TEST(ProgramSettings, EmptyStoreGivesEveryDefault) {
+  ExpectNumberDefaults<P>(kAccess, kNumberRows);
+  ExpectTextDefaults<P>(kAccess, kTextRows);
+}
+
+TEST(ProgramSettings, EachNameReadsIntoItsOwnField) {
+  ExpectNumberNamesBindFields<P>(kAccess, kNumberRows, kSettingsSection);
+}
+
+TEST(ProgramSettings, SaveWritesOnlyTheValuesMarkedSaved) {
+  ExpectNumbersSavedAsMarked<P>(kAccess, kNumberRows, kSettingsSection);
+  ExpectTextsSaved<P>(kAccess, kTextRows, kSettingsSection);
+}
+
+TEST(ProgramSettings, TextsLongerThanTheirBufferTakeTheDefault) {
+  ExpectTextCapacities<P>(kAccess, kTextRows, kSettingsSection);
+}
+
+TEST(ProgramSettings, DefaultsStartOnASerialLinkWithoutPortName) {
+  const auto settings = ProgramSettings();
+  EXPECT_EQ(settings.comMode, 0u);
+  EXPECT_TRUE(settings.virtualComPort.empty());
+}
+
+TEST(ProgramSettings, TableCoversEveryRowAndNoOther) {
+  EXPECT_EQ(ProgramSettingValues().size(), kNumberRows.size() + kTextRows.size());
+}
+
+TEST(ProgramSettings, ValueOfTheWrongTypeTakesTheDefault) {
+  MemorySettingsStore store;
+  store.writeText(kSettingsSection, "Baudrate", "9600");
+  store.writeNumber(kSettingsSection, "TcpAddress", 5);
+  const auto settings = LoadProgramSettings(store);
+  EXPECT_EQ(settings.baudrate, 115200u);
+  EXPECT_EQ(settings.tcpAddress, "");
+}
+
+TEST(ProgramSettings, UnopenableSectionKeepsDefaultsAndSaveReportsFailure) {
+  MemorySettingsStore store;
+  store.writeNumber(kSettingsSection, "Baudrate", 9600);
+  store.denyAccess(kSettingsSection);
+  EXPECT_EQ(LoadProgramSettings(store), ProgramSettings());
+  auto changed = ProgramSettings();
+  changed.tcpPort = 4000;
+  EXPECT_FALSE(SaveProgramSettings(store, changed));
+}
+
+TEST(ProgramSettings, ValuesSetByHandSurviveASave) {
+  MemorySettingsStore store;
+  store.writeNumber(kSettingsSection, "CommunicationLog", 1);
+  store.writeNumber(kSettingsSection, "CommunicationTimeoutSwitchToLoader", 12345);
+  store.writeNumber(kSettingsSection, "CheckFirmwareVersion", 0);
+  auto settings = LoadProgramSettings(store);
+  // A run-time override must not reach the store.
+  settings.communicationLog = 0;
+  settings.communicationTimeoutSwitchToLoader = 1;
+  settings.checkFirmwareVersion = 1;
+  settings.baudrate = 57600;
+  ASSERT_TRUE(SaveProgramSettings(store, settings));
+  const auto reloaded = LoadProgramSettings(store);
+  EXPECT_EQ(reloaded.communicationLog, 1u);
+  EXPECT_EQ(reloaded.communicationTimeoutSwitchToLoader, 12345u);
+  EXPECT_EQ(reloaded.checkFirmwareVersion, 0u);
+  EXPECT_EQ(reloaded.baudrate, 57600u);
+}
+
+}  // namespace
+}  // namespace tusko

@@ -1,0 +1,109 @@
+#include "app/core/RecentFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/core/MemorySettingsStore.h"
+
+namespace tusko {
+namespace {
+
+using Paths = std::vector<std::string>;
+
+std::string Document(int number) { return "Document" + std::to_string(number); }
+
+TEST(RecentFiles, AddPutsNewAndExistingPathsFirst) {
+  RecentFiles files(3);
+  files.add("/a.cfg");
+  files.add("/b.cfg");
+  files.add("/c.cfg");
+  EXPECT_EQ(files.entries(), (Paths{"/c.cfg", "/b.cfg", "/a.cfg"}));
+  files.add("/a.cfg");
+  EXPECT_EQ(files.entries(), (Paths{"/a.cfg", "/c.cfg", "/b.cfg"}));
+  files.add("/d.cfg");
+  EXPECT_EQ(files.entries(), (Paths{"/d.cfg", "/a.cfg", "/c.cfg"}));
+  files.add("");
+  EXPECT_EQ(files.entries().size(), 3u);
+}
+
+TEST(RecentFiles, RemoveAndShrinkDropEntries) {
+  RecentFiles files(5);
+  for (const char* path : {"/1", "/2", "/3", "/4"}) files.add(path);
+  EXPECT_TRUE(files.remove("/3"));
+  EXPECT_FALSE(files.remove("/3"));
+  EXPECT_EQ(files.entries(), (Paths{"/4", "/2", "/1"}));
+  files.setCapacity(2);
+  EXPECT_EQ(files.entries(), (Paths{"/4", "/2"}));
+}
+
+struct CapacityRow {
+  const char* name;
+  std::optional<std::uint32_t> stored;  // empty: no "DocumentCount"
+  std::size_t expected;
+};
+
+const CapacityRow kCapacityRows[] = {
+    {"zero-raised-to-2", 0, 2}, {"one-raised-to-2", 1, 2},      {"two", 2, 2},
+    {"sixteen", 16, 16},        {"ninety-nine-cut-to-16", 99, 16}, {"missing-default", std::nullopt, 4},
+};
+
+TEST(RecentFiles, DocumentCountIsLimitedOnLoading) {
+  for (const auto& row : kCapacityRows) {
+    SCOPED_TRACE(row.name);
+    MemorySettingsStore store;
+    if (row.stored) store.writeNumber(kRecentDocumentSection, "DocumentCount", *row.stored);
+    EXPECT_EQ(LoadRecentFiles(store).capacity(), row.expected);
+  }
+}
+
+TEST(RecentFiles, LoadReadsDocumentsFromOneUpToTheCapacity) {
+  MemorySettingsStore store;
+  store.writeNumber(kRecentDocumentSection, "DocumentCount", 3);
+  store.writeText(kRecentDocumentSection, Document(1), "/newest.cfg");
+  store.writeText(kRecentDocumentSection, Document(3), "/oldest.cfg");
+  store.writeText(kRecentDocumentSection, Document(4), "/beyond-capacity.cfg");
+  EXPECT_EQ(LoadRecentFiles(store).entries(), (Paths{"/newest.cfg", "/oldest.cfg"}));
+}
+
+TEST(RecentFiles, LoadSkipsEntriesTooLongForAPath) {
+  MemorySettingsStore store;
+  const std::string longest(259, 'p');
+  store.writeText(kRecentDocumentSection, Document(1), longest);
+  store.writeText(kRecentDocumentSection, Document(2), std::string(260, 'q'));
+  EXPECT_EQ(LoadRecentFiles(store).entries(), (Paths{longest}));
+}
+
+TEST(RecentFiles, SaveWritesEntriesInOrderAndDeletesStaleOnes) {
+  MemorySettingsStore store;
+  store.writeNumber(kRecentDocumentSection, "DocumentCount", 16);
+  for (int number = 1; number <= 16; ++number) {
+    store.writeText(kRecentDocumentSection, Document(number), "/old" + std::to_string(number));
+  }
+  RecentFiles files(16);
+  files.add("/second.cfg");
+  files.add("/first.cfg");
+  ASSERT_TRUE(SaveRecentFiles(store, files));
+  EXPECT_EQ(store.readNumber(kRecentDocumentSection, "DocumentCount"), 16u);
+  EXPECT_EQ(store.readText(kRecentDocumentSection, Document(1)), "/first.cfg");
+  EXPECT_EQ(store.readText(kRecentDocumentSection, Document(2)), "/second.cfg");
+  for (int number = 3; number <= 16; ++number) {
+    SCOPED_TRACE(number);
+    EXPECT_FALSE(store.contains(kRecentDocumentSection, Document(number)));
+  }
+  EXPECT_EQ(LoadRecentFiles(store).entries(), files.entries());
+}
+
+TEST(RecentFiles, UnopenableSectionGivesAnEmptyListAndSaveFails) {
+  MemorySettingsStore store;
+  store.writeText(kRecentDocumentSection, Document(1), "/a.cfg");
+  store.denyAccess(kRecentDocumentSection);
+  const auto files = LoadRecentFiles(store);
+  EXPECT_TRUE(files.entries().empty());
+  EXPECT_EQ(files.capacity(), kDefaultRecentFiles);
+  EXPECT_FALSE(SaveRecentFiles(store, files));
+}
+
+}  // namespace
+}  // namespace tusko

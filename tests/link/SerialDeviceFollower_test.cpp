@@ -1,0 +1,98 @@
+#include "link/SerialDeviceFollower.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "link/RecordingLog.h"
+
+namespace tusko {
+namespace {
+
+class FakeLinkHost final : public SerialFollowerHost {
+ public:
+  LinkType linkType = LinkType::Serial;
+  std::string portName = "/dev/ttyACM0";
+  int closes = 0;
+  int reopens = 0;
+
+  LinkType CurrentLinkType() const override { return linkType; }
+  std::string ConfiguredPortName() const override { return portName; }
+  void ClosePort() override { ++closes; }
+  void ReopenQuietly() override { ++reopens; }
+};
+
+UsbDevice Gateway(std::string node = "/dev/ttyACM0") {
+  return {std::move(node), {"/dev/serial/by-id/usb-Stellaris_0E21-if00"}, 0x1CBE, 0x0002, "Stellaris_0E21"};
+}
+
+UsbDevice WithIds(std::uint16_t vendor, std::uint16_t product) {
+  UsbDevice device = Gateway();
+  device.vendorId = vendor;
+  device.productId = product;
+  return device;
+}
+
+struct FollowRow {
+  const char* name;
+  LinkType linkType;
+  const char* configuredPort;
+  UsbDevice device;
+  UsbChange change;
+  int closes;
+  int reopens;
+};
+
+class SerialDeviceFollowerRows : public testing::TestWithParam<FollowRow> {};
+
+TEST_P(SerialDeviceFollowerRows, ActsOnlyOnTheGatewaysConfiguredPort) {
+  const FollowRow& row = GetParam();
+  RecordingLog sink;
+  LinkLog log;
+  log.Attach(&sink);
+  FakeLinkHost host;
+  host.linkType = row.linkType;
+  host.portName = row.configuredPort;
+  SerialDeviceFollower follower(log, host);
+
+  follower.OnUsbDeviceChange(row.change, row.device);
+
+  EXPECT_EQ(host.closes, row.closes);
+  EXPECT_EQ(host.reopens, row.reopens);
+  // Every USB serial device is logged, whatever follows.
+  const auto entries = sink.Entries();
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].colour, LogColour::Link);
+  const char* verb = row.change == UsbChange::Arrival ? "added" : "removed";
+  char expected[128];
+  std::snprintf(expected, sizeof expected, "USB device %s (Vid: %#x, Pid: %#x, %s)", verb, row.device.vendorId,
+                row.device.productId, row.device.description.c_str());
+  EXPECT_EQ(entries[0].text, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Events, SerialDeviceFollowerRows,
+    testing::Values(
+        FollowRow{"GatewayUnpluggedClosesThePort", LinkType::Serial, "/dev/ttyACM0", Gateway(), UsbChange::Removal, 1, 0},
+        FollowRow{"GatewayPluggedInReopensQuietly", LinkType::Serial, "/dev/ttyACM0", Gateway(), UsbChange::Arrival, 0, 1},
+        FollowRow{"BareNameIsADeviceInDev", LinkType::Serial, "ttyACM0", Gateway(), UsbChange::Removal, 1, 0},
+        FollowRow{"PortConfiguredByItsLink", LinkType::Serial, "/dev/serial/by-id/usb-Stellaris_0E21-if00", Gateway(),
+                  UsbChange::Arrival, 0, 1},
+        FollowRow{"GatewayOnAnotherPort", LinkType::Serial, "/dev/ttyACM1", Gateway(), UsbChange::Removal, 0, 0},
+        FollowRow{"GatewayWhileOnTcp", LinkType::Tcp, "/dev/ttyACM0", Gateway(), UsbChange::Removal, 0, 0},
+        FollowRow{"OtherVendor", LinkType::Serial, "/dev/ttyACM0", WithIds(0x0403, 0x0002), UsbChange::Arrival, 0, 0},
+        FollowRow{"OtherProduct", LinkType::Serial, "/dev/ttyACM0", WithIds(0x1CBE, 0x0003), UsbChange::Removal, 0, 0},
+        FollowRow{"NoPortConfigured", LinkType::Serial, "", Gateway(), UsbChange::Arrival, 0, 0}),
+    [](const testing::TestParamInfo<FollowRow>& row) { return std::string(row.param.name); });
+
+TEST(SerialDeviceFollower, WritesNothingWithoutALog) {
+  LinkLog log;
+  FakeLinkHost host;
+  SerialDeviceFollower follower(log, host);
+  follower.OnUsbDeviceChange(UsbChange::Removal, Gateway());
+  EXPECT_EQ(host.closes, 1);
+}
+
+}  // namespace
+}  // namespace tusko

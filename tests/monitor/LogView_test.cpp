@@ -1,0 +1,337 @@
+#include "monitor/LogView.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <unistd.h>
+
+#include "protocol/DeviceMessage.h"
+#include "protocol/InformationElements.h"
+
+namespace tusko {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes Sequence(std::size_t count, std::uint8_t first = 0) {
+  Bytes bytes(count);
+  for (std::size_t i = 0; i < count; ++i) bytes[i] = static_cast<std::uint8_t>(first + i);
+  return bytes;
+}
+
+// The written lines, without the empty one after the final line end.
+std::vector<std::string> WrittenLines(const LogView& log) {
+  std::vector<std::string> texts;
+  for (const LogLine& line : log.Lines()) texts.push_back(line.Text());
+  if (!texts.empty() && texts.back().empty()) texts.pop_back();
+  return texts;
+}
+
+std::size_t DumpedBytes(const std::string& line, std::size_t labelLength) {
+  const std::string bytes = line.substr(labelLength);
+  std::size_t count = 0;
+  for (std::size_t at = 0; at < bytes.size(); ++at) {
+    if (bytes[at] != ' ' && (at == 0 || bytes[at - 1] == ' ')) ++count;
+  }
+  return count;
+}
+
+TEST(LogView, DumpWrapsAtTheLineWidthWithTheLabelCountingFourColumns) {
+  LogView log;
+  log.SetLineWidth(20);
+  log.DumpMessage(Sequence(17), true);
+
+  const auto lines = WrittenLines(log);
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0], " IN: 00 01 02 03 04 05");
+  EXPECT_EQ(lines[1], "06 07 08 09 0A 0B 0C");
+  EXPECT_EQ(lines[2], "0D 0E 0F 10");
+  EXPECT_EQ(DumpedBytes(lines[0], 4), 6u);
+  EXPECT_EQ(DumpedBytes(lines[1], 0), 7u);
+  EXPECT_EQ(DumpedBytes(lines[2], 0), 4u);
+}
+
+TEST(LogView, EmptyDumpIsItsLabelAloneOnALine) {
+  LogView log;
+  log.DumpMessage({}, false);
+  EXPECT_EQ(log.Text(), "OUT:\r\n");
+  EXPECT_EQ(log.LineCount(), 2u);
+}
+
+TEST(LogView, MessageDumpHasAColouredLabelAndBlackBytes) {
+  LogView log;
+  log.DumpMessage(Sequence(2), true);
+  log.DumpMessage(Sequence(2), false);
+  const auto lines = log.Lines();
+  ASSERT_EQ(lines[0].runs.size(), 2u);
+  EXPECT_EQ(lines[0].runs[0].text, " IN:");
+  EXPECT_EQ(lines[0].runs[0].colour, LogColour::Link);
+  EXPECT_EQ(lines[0].runs[1].text, " 00 01");
+  EXPECT_EQ(lines[0].runs[1].colour, LogColour::Text);
+  ASSERT_EQ(lines[1].runs.size(), 2u);
+  EXPECT_EQ(lines[1].runs[0].colour, LogColour::OutLabel);
+  EXPECT_EQ(lines[1].runs[1].colour, LogColour::Text);
+}
+
+TEST(LogView, RawInputIsMagentaThroughout) {
+  LogView log;
+  log.SetLineWidth(20);
+  log.DumpRawInput(Sequence(10, 0xF0));
+
+  const auto lines = WrittenLines(log);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], "RAW INPUT >  F0 F1 F2") << "the label ends in a blank and each byte brings its own";
+  EXPECT_EQ(lines[1], "F3 F4 F5 F6 F7 F8 F9");
+  for (const LogLine& line : log.Lines()) {
+    for (const LogRun& run : line.runs) EXPECT_EQ(run.colour, LogColour::Device) << run.text;
+  }
+}
+
+struct TrimRow {
+  const char* name;
+  std::size_t maxLines;
+  std::size_t written;
+  std::size_t kept;
+  std::size_t firstKept;  // 1-based number of the first line still there
+};
+
+class LogViewTrim : public testing::TestWithParam<TrimRow> {};
+
+TEST_P(LogViewTrim, KeepsTheNewestLinesInSteps) {
+  const TrimRow& row = GetParam();
+  LogView log;
+  log.SetMaxLines(row.maxLines);
+  for (std::size_t i = 1; i <= row.written; ++i) log.AddLine("line " + std::to_string(i), LogColour::Engine);
+
+  const auto lines = WrittenLines(log);
+  ASSERT_EQ(lines.size(), row.kept);
+  EXPECT_EQ(lines.front(), "line " + std::to_string(row.firstKept));
+  EXPECT_EQ(lines.back(), "line " + std::to_string(row.written));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Limits, LogViewTrim,
+    testing::Values(TrimRow{"Limit200BeforeTheCut", 200, 199, 199, 1},
+                    TrimRow{"Limit200CutsTo189", 200, 200, 189, 12},
+                    TrimRow{"Limit50KeepsItsLast50", 50, 60, 50, 11},
+                    TrimRow{"Limit100KeepsItsLast100", 100, 150, 100, 51},
+                    TrimRow{"Limit1000CutsInStepsOf10", 1000, 1000, 989, 12},
+                    TrimRow{"Limit5000CutsTo4899", 5000, 5000, 4899, 102},
+                    TrimRow{"NoLimit", 0, 3000, 3000, 1}),
+    [](const testing::TestParamInfo<TrimRow>& row) { return std::string(row.param.name); });
+
+TEST(LogView, SetMaxLinesTrimsAtOnce) {
+  LogView log;
+  for (int i = 1; i <= 300; ++i) log.AddLine("line " + std::to_string(i), LogColour::Link);
+  log.SetMaxLines(200);
+  // 301 lines counted, limit 200: the cut goes 10 lines past the limit.
+  const auto lines = WrittenLines(log);
+  ASSERT_EQ(lines.size(), 189u);
+  EXPECT_EQ(lines.front(), "line 112");
+}
+
+TEST(LogView, DumpLinesCountTowardsTheLimit) {
+  LogView log;
+  log.SetMaxLines(5);
+  log.SetLineWidth(20);
+  log.DumpMessage(Sequence(17), true);  // three lines
+  log.DumpMessage(Sequence(17), true);  // six: the oldest goes
+  const auto lines = WrittenLines(log);
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(lines.front(), "06 07 08 09 0A 0B 0C");
+}
+
+DeviceMessage RequestWithPassword(std::uint8_t passwordId, const char* password) {
+  DeviceMessage message = CreateMessage(MessageType::Request);
+  AddElementBytes(message, ie::Address, {0x00, 0x07, 0x00, 0x00});
+  AddTextElement(message, passwordId, password, true);
+  SealMessage(message);
+  return message;
+}
+
+TEST(LogView, PasswordBytesOfARequestAreMasked) {
+  for (std::uint8_t id : {ie::Password, ie::NewPassword}) {
+    LogView log;
+    const DeviceMessage message = RequestWithPassword(id, "secret");
+    const Bytes wire(message.wireBytes().begin(), message.wireBytes().end());
+    log.DumpMessage(wire, false);
+
+    const std::string text = log.Text();
+    EXPECT_EQ(text.find("73 65 63"), std::string::npos) << text;  // "sec"
+    char expected[64];
+    // Identifier, length 7 ("secret" and its NUL), then seven masked bytes.
+    std::snprintf(expected, sizeof expected, " %02X 07 ** ** ** ** ** ** ** ", id);
+    EXPECT_NE(text.find(expected), std::string::npos) << text;
+    EXPECT_NE(text.find("46 04 00 07 00 00"), std::string::npos) << "other elements are dumped as they are";
+    EXPECT_EQ(Bytes(message.wireBytes().begin(), message.wireBytes().end()), wire);
+  }
+}
+
+TEST(LogView, ReplyElementsAreNotMasked) {
+  DeviceMessage reply = CreateMessage(MessageType::Reply);
+  AddTextElement(reply, ie::NewPassword, "ab", true);
+  SealMessage(reply);
+  LogView log;
+  log.DumpMessage(reply.wireBytes(), true);
+  EXPECT_NE(log.Text().find("28 03 61 62 00"), std::string::npos) << log.Text();
+}
+
+TEST(LogView, MalformedElementAreaIsDumpedAsItIsAfterTheWellFormedPart) {
+  // Password "ab" is whole; the next element claims 9 bytes of which 2 exist.
+  const Bytes message = {0xA1, 0x09, 0xD1, 0x03, 0x61, 0x62, 0x00, 0xD1, 0x09, 0x61, 0x62};
+  LogView log;
+  log.DumpMessage(message, false);
+  EXPECT_EQ(WrittenLines(log).front(), "OUT: A1 09 D1 03 ** ** ** D1 09 61 62");
+
+  LogView truncated;
+  truncated.DumpMessage(Bytes{0xA1, 0x40, 0xD1}, false);  // length byte beyond the bytes given
+  EXPECT_EQ(WrittenLines(truncated).front(), "OUT: A1 40 D1");
+}
+
+TEST(LogView, LineBreaksInsideATextStartNewLines) {
+  LogView log;
+  log.AddLine("one\ntwo\r\nthree\rfour", LogColour::Engine);
+  EXPECT_EQ(WrittenLines(log), (std::vector<std::string>{"one", "two", "three", "four"}));
+}
+
+TEST(LogView, FormattedLineIsCutTo259Characters) {
+  LogView log;
+  log.AddFormattedLine(LogColour::Engine, "%s", {std::string(300, 'x')});
+  log.AddFormattedLine(LogColour::Link, "Error %d - %s", {5, "Access denied"});
+  const auto lines = WrittenLines(log);
+  EXPECT_EQ(lines[0], std::string(kMaxFormattedLineLength, 'x'));
+  EXPECT_EQ(lines[1], "Error 5 - Access denied");
+}
+
+class LogViewFind : public testing::Test {
+ protected:
+  void SetUp() override {
+    log.AddLine("alpha beta", LogColour::Link);      // alpha at 0
+    log.AddLine("gamma alphabet", LogColour::Link);  // alphabet at 12 + 6
+    log.AddLine("Delta", LogColour::Link);
+  }
+  LogView log;
+};
+
+TEST_F(LogViewFind, WrapsFromTheEndToTheStart) {
+  ASSERT_EQ(log.Selection(), (TextRange{log.Text().size(), log.Text().size()}));
+  ASSERT_TRUE(log.FindNext("alpha", false, false));
+  EXPECT_EQ(log.Selection(), (TextRange{0, 5}));
+  ASSERT_TRUE(log.FindNext("alpha", false, false));
+  EXPECT_EQ(log.Selection(), (TextRange{18, 23}));
+  ASSERT_TRUE(log.FindNext("alpha", false, false));
+  EXPECT_EQ(log.Selection(), (TextRange{0, 5}));
+}
+
+TEST_F(LogViewFind, AbsentTextFailsAndKeepsTheSelection) {
+  log.SetSelection({6, 10});
+  EXPECT_FALSE(log.FindNext("omega", false, false));
+  EXPECT_FALSE(log.FindNext("", false, false));
+  EXPECT_EQ(log.Selection(), (TextRange{6, 10}));
+}
+
+TEST_F(LogViewFind, MatchCaseAndWholeWord) {
+  EXPECT_FALSE(log.FindNext("delta", true, false));
+  EXPECT_TRUE(log.FindNext("delta", false, false));
+  log.SetSelection({0, 5});
+  ASSERT_TRUE(log.FindNext("alpha", false, true));
+  EXPECT_EQ(log.Selection(), (TextRange{0, 5})) << "alphabet is no whole word match";
+  EXPECT_FALSE(log.FindNext("alphab", false, true));
+}
+
+TEST_F(LogViewFind, WritingMovesTheSelectionToTheEnd) {
+  log.SetSelection({0, 5});
+  log.AddLine("epsilon", LogColour::Link);
+  EXPECT_EQ(log.Selection(), (TextRange{log.Text().size(), log.Text().size()}));
+}
+
+TEST(LogView, ClearEmptiesTheText) {
+  LogView log;
+  log.AddLine("x", LogColour::Link);
+  log.Clear();
+  EXPECT_EQ(log.Text(), "");
+  EXPECT_EQ(log.LineCount(), 1u);
+  EXPECT_EQ(log.Selection(), TextRange{});
+}
+
+TEST(LogView, SavesPlainTextWithCrLf) {
+  LogView log;
+  log.AddLine("first", LogColour::Link);
+  log.DumpMessage(Bytes{0xA2, 0x00, 0x5E}, true);
+  const auto path = std::filesystem::temp_directory_path() / ("tusko_logview_" + std::to_string(::getpid()) + ".txt");
+  ASSERT_TRUE(log.SaveToFile(path));
+  std::ifstream file(path, std::ios::binary);
+  const std::string saved((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  std::filesystem::remove(path);
+  EXPECT_EQ(saved, "first\r\n IN: A2 00 5E\r\n");
+}
+
+TEST(LogView, SaveToAnUnwritablePathFails) {
+  LogView log;
+  log.AddLine("x", LogColour::Link);
+  EXPECT_FALSE(log.SaveToFile("/nonexistent-folder/log.txt"));
+}
+
+TEST(LogView, ObserverHearsOfEveryWrite) {
+  LogView log;
+  int changes = 0;
+  log.SetChangeObserver([&] { ++changes; });
+  log.AddLine("a", LogColour::Link);
+  log.DumpMessage(Sequence(3), false);
+  log.DumpRawInput(Sequence(3));
+  log.Clear();
+  EXPECT_EQ(changes, 4);
+}
+
+TEST(LogView, ConcurrentWritesNeverInterleave) {
+  constexpr int kThreads = 4;
+  constexpr int kWritesPerThread = 150;
+  LogView log;
+  log.SetMaxLines(0);
+  log.SetLineWidth(20);
+  std::atomic<bool> go{false};
+  std::vector<std::thread> writers;
+  for (int t = 0; t < kThreads; ++t) {
+    writers.emplace_back([&, t] {
+      while (!go.load()) std::this_thread::yield();
+      for (int i = 0; i < kWritesPerThread; ++i) {
+        log.AddLine("thread " + std::to_string(t) + " line " + std::to_string(i), LogColour::Link);
+        // 17 bytes of the thread's own value: three lines that must stay together.
+        log.DumpMessage(Bytes(17, static_cast<std::uint8_t>(t)), false);
+      }
+    });
+  }
+  go = true;
+  for (auto& writer : writers) writer.join();
+
+  const auto lines = WrittenLines(log);
+  ASSERT_EQ(lines.size(), static_cast<std::size_t>(kThreads * kWritesPerThread * 4));
+  std::vector<int> nextLine(kThreads, 0);
+  for (std::size_t at = 0; at < lines.size();) {
+    if (lines[at].rfind("thread ", 0) == 0) {
+      const int t = std::stoi(lines[at].substr(7));
+      ASSERT_EQ(lines[at], "thread " + std::to_string(t) + " line " + std::to_string(nextLine[t]));
+      ++nextLine[t];
+      ++at;
+      continue;
+    }
+    ASSERT_LE(at + 3, lines.size());
+    const std::string b = lines[at].substr(5, 2);
+    EXPECT_EQ(lines[at], "OUT: " + b + " " + b + " " + b + " " + b + " " + b + " " + b) << at;
+    EXPECT_EQ(lines[at + 1], b + " " + b + " " + b + " " + b + " " + b + " " + b + " " + b) << at;
+    EXPECT_EQ(lines[at + 2], b + " " + b + " " + b + " " + b) << at;
+    at += 3;
+  }
+  for (int t = 0; t < kThreads; ++t) EXPECT_EQ(nextLine[t], kWritesPerThread);
+}
+
+}  // namespace
+}  // namespace tusko

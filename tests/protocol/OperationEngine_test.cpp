@@ -1,0 +1,565 @@
+// The engine's shared machinery: message checks, the three-try rule, the
+// negative-reply rule, restart events, diagnostics data and the cause text.
+#include "protocol/engine/OperationEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "protocol/engine/CauseText.h"
+#include "support/EngineTestHost.h"
+#include "support/RowName.h"
+#include "support/TestMessages.h"
+
+namespace tusko {
+namespace {
+
+using std::chrono::milliseconds;
+using test::EngineTestHost;
+using test::EventWith;
+using test::RecordedNotification;
+using test::RejectWith;
+using test::ReplyWith;
+using test::TextElement;
+using test::VirtualClock;
+
+class CountingMonitor : public MonitorSink {
+ public:
+  void monitoringStarted() override { ++started; }
+  void monitoringStopped() override { ++stopped; }
+  void gatewayAnswered() override {}
+  void monitorOutput(std::string_view) override {}
+  bool isPaused() const override { return false; }
+  int started = 0;
+  int stopped = 0;
+};
+
+class EngineTest : public ::testing::Test {
+ protected:
+  EngineTest() : host(clock), engine(host, Settings()) { host.Attach(engine); }
+
+  // Distinct time-outs, so every armed delay names the setting it came from.
+  static const ProgramSettings& Settings() {
+    static const ProgramSettings settings = [] {
+      ProgramSettings s;
+      s.communicationTimeout = 5000;
+      s.communicationTimeoutReset = 7000;
+      s.communicationTimeoutSwitchToLoader = 3000;
+      s.communicationTimeoutSwitchToFirmware = 11000;
+      return s;
+    }();
+    return settings;
+  }
+  static milliseconds Ms(std::uint32_t ProgramSettings::*setting) { return milliseconds(Settings().*setting); }
+
+  void TearDown() override { EXPECT_EQ(host.linesNotInEngineColour, 0); }
+
+  void Receive(const DeviceMessage& message) { engine.OnMessage(message, message.wireSize()); }
+  void ElapseTimeout() { clock.Advance(*host.TimerDelay()); }
+
+  VirtualClock clock;
+  EngineTestHost host;
+  OperationEngine engine;
+};
+
+// ---- Construction and sending ----
+
+TEST_F(EngineTest, StartsInitialWithNothingPending) {
+  EXPECT_EQ(engine.state(), EngineState::Initial);
+  EXPECT_EQ(engine.pending(), 0u);
+  EXPECT_FALSE(host.TimerRunning());
+  EXPECT_EQ(engine.deviceInformation().lan.dhcp, kDhcpUnknown);
+  EXPECT_EQ(engine.diagnostics().gsmStatus[kGsmStatusSignalOffset], kGsmSignalUnknown);
+}
+
+TEST_F(EngineTest, SendRequestDumpsAndHandsOverTheWireBytes) {
+  DeviceMessage request = CreateMessage(MessageType::Request);
+  AddElementBytes(request, ie::LanInfo, {1, 2});
+  SealMessage(request);
+
+  EXPECT_TRUE(engine.SendRequest(request));
+  ASSERT_EQ(host.sent.size(), 1u);
+  EXPECT_EQ(host.sent[0].length, request.ieLength() + 3u);
+  ASSERT_EQ(host.dumpedOut.size(), 1u);
+  EXPECT_EQ(host.dumpedOut[0], std::vector<std::uint8_t>(request.wireBytes().begin(), request.wireBytes().end()));
+}
+
+TEST_F(EngineTest, SendRequestDiscardsWhenTheLinkIsNotOpen) {
+  for (LinkState link : {LinkState::Closed, LinkState::Connecting}) {
+    host.link = link;
+    EXPECT_FALSE(engine.SendEmptyElement(MessageType::Request, ie::LoaderVersion));
+  }
+  EXPECT_TRUE(host.sent.empty());
+  EXPECT_TRUE(host.dumpedOut.empty());
+}
+
+TEST_F(EngineTest, ReceivedMessageIsDumpedWithTheDeliveredLength) {
+  const DeviceMessage reply = ReplyWith({{ie::QuietEvent, {}}});
+  engine.OnMessage(reply, 2);
+  engine.OnMessage(reply, 100000);
+  ASSERT_EQ(host.dumpedIn.size(), 2u);
+  EXPECT_EQ(host.dumpedIn[0].size(), 2u);
+  EXPECT_EQ(host.dumpedIn[1].size(), kMessageBufferSize);
+}
+
+TEST_F(EngineTest, LoginPasswordIsCutToEightCharacters) {
+  engine.SetLoginPassword("0123456789");
+  EXPECT_EQ(engine.loginPassword(), "01234567");
+}
+
+TEST_F(EngineTest, StartersDoNothingWhenTheLinkCannotBeOpened) {
+  const std::vector<std::pair<const char*, bool (OperationEngine::*)()>> starters{
+      {"ResetDevice", &OperationEngine::ResetDevice},
+      {"GetSystemInfo", &OperationEngine::GetSystemInfo},
+      {"CheckSystemInfo", &OperationEngine::CheckSystemInfo},
+      {"GetLanInfo", &OperationEngine::GetLanInfo},
+  };
+  for (const auto& [name, start] : starters) {
+    SCOPED_TRACE(name);
+    host.linkAnswers = {false};
+    EXPECT_FALSE((engine.*start)());
+    EXPECT_EQ(engine.state(), EngineState::Initial);
+    EXPECT_EQ(engine.pending(), 0u);
+  }
+  EXPECT_EQ(host.linkQueries, 4);
+  EXPECT_TRUE(host.sent.empty());
+  EXPECT_TRUE(host.notifications.empty());
+  EXPECT_FALSE(host.TimerRunning());
+}
+
+// ---- Message checks ----
+
+TEST_F(EngineTest, ReplyWithBadChecksumLeavesTheTimerToRepeatTheRequest) {
+  ASSERT_TRUE(engine.GetSystemInfo());
+  clock.Advance(milliseconds(1000));
+  DeviceMessage reply = ReplyWith({TextElement(ie::FirmwareVersion, "1.2.0")});
+  ++reply.buffer()[kMessageHeaderSize + reply.ieLength()];
+
+  Receive(reply);
+  EXPECT_TRUE(host.Logged("Incorrect message checksum!!!"));
+  EXPECT_TRUE(host.TimerRunning());
+  EXPECT_TRUE(engine.HasPending(SystemInfoPending));
+  EXPECT_EQ(host.CountOf(Notification::SystemInfoResult), 0);
+  EXPECT_TRUE(engine.deviceInformation().system.firmwareVersion.empty());
+
+  clock.Advance(Ms(&ProgramSettings::communicationTimeout) - milliseconds(1000));
+  EXPECT_EQ(host.SentElements(), (std::vector<std::uint8_t>{ie::LoaderVersion, ie::LoaderVersion}));
+  EXPECT_EQ(engine.retries(), 1);
+}
+
+TEST_F(EngineTest, MessageOfUnknownTypeIsDropped) {
+  ASSERT_TRUE(engine.GetSystemInfo());
+  DeviceMessage reply = ReplyWith({TextElement(ie::FirmwareVersion, "1.2.0")});
+  reply.buffer()[0] = 0xA4;
+  SealMessage(reply);
+
+  Receive(reply);
+  EXPECT_TRUE(host.Logged("Incorrect message structure!!!"));
+  EXPECT_FALSE(host.Logged("Incorrect message checksum!!!"));
+  EXPECT_TRUE(host.TimerRunning());
+  EXPECT_TRUE(engine.HasPending(SystemInfoPending));
+}
+
+// ---- Three tries ----
+
+TEST_F(EngineTest, RequestIsTriedThreeTimesThenTheOperationFails) {
+  ASSERT_TRUE(engine.GetSystemInfo());
+  for (int i = 0; i < kMaxTries; ++i) ElapseTimeout();
+
+  EXPECT_EQ(host.SentElements(), std::vector<std::uint8_t>(kMaxTries, ie::LoaderVersion));
+  EXPECT_EQ(host.armedDelays, std::vector<milliseconds>(kMaxTries, Ms(&ProgramSettings::communicationTimeout)));
+  EXPECT_EQ(host.CountOf(Notification::OperationFailed, 0), 1);
+  EXPECT_TRUE(host.Logged("Timer timeout! (status: 10)"));
+  EXPECT_TRUE(host.Logged("Operation failed!"));
+  EXPECT_EQ(engine.state(), EngineState::Failed);
+  EXPECT_FALSE(engine.HasPending(SystemInfoPending));
+  EXPECT_FALSE(host.TimerRunning());
+}
+
+TEST_F(EngineTest, FailedIsLeftByTheNextStarter) {
+  ASSERT_TRUE(engine.GetSystemInfo());
+  for (int i = 0; i < kMaxTries; ++i) ElapseTimeout();
+  ASSERT_EQ(engine.state(), EngineState::Failed);
+  host.ClearRecords();
+
+  ASSERT_TRUE(engine.GetSystemInfo());
+  EXPECT_EQ(engine.state(), EngineState::Idle);
+  EXPECT_EQ(engine.retries(), 0);
+  EXPECT_EQ(host.linkQueries, 1);
+  EXPECT_EQ(host.SentElements(), std::vector<std::uint8_t>{ie::LoaderVersion});
+
+  // A message while Failed is ignored apart from events and diagnostics.
+  engine.SetState(EngineState::Failed);
+  Receive(ReplyWith({TextElement(ie::FirmwareVersion, "1.2.0")}));
+  EXPECT_EQ(host.CountOf(Notification::SystemInfoResult), 0);
+}
+
+struct TimeoutRow {
+  const char* name;
+  EngineState state;
+  std::uint32_t pending;
+  int retries;
+  std::vector<std::uint8_t> sent;
+  EngineState next;
+  std::optional<milliseconds> armed;
+  std::vector<RecordedNotification> notified;
+  int retriesAfter;
+};
+
+class TimeoutTable : public EngineTest, public ::testing::WithParamInterface<TimeoutRow> {};
+
+TEST_P(TimeoutTable, FiringTimerActsByState) {
+  const TimeoutRow& row = GetParam();
+  engine.SetState(row.state);
+  engine.SetPending(static_cast<PendingRequest>(row.pending));
+  engine.SetRetries(row.retries);
+
+  engine.OnTimer();
+  EXPECT_EQ(host.logLines.front(), "Timer timeout! (status: " + std::to_string(static_cast<int>(row.state)) + ")");
+  EXPECT_EQ(host.SentElements(), row.sent);
+  EXPECT_EQ(engine.state(), row.next);
+  EXPECT_EQ(host.TimerDelay(), row.armed);
+  EXPECT_EQ(host.notifications, row.notified);
+  EXPECT_EQ(engine.retries(), row.retriesAfter);
+}
+
+const milliseconds kTimeout{5000};
+const milliseconds kResetTimeout{7000};
+const RecordedNotification kLinkClosed{Notification::LinkClosed, 0, false};
+const RecordedNotification kResetStarted{Notification::Reset, 0, false};
+const RecordedNotification kNoAnswer{Notification::OperationFailed, 0, false};
+
+INSTANTIATE_TEST_SUITE_P(
+    Engine, TimeoutTable,
+    ::testing::Values(
+        TimeoutRow{"ResetSentSendsResetAgain", EngineState::ResetSent, 0, 0, {ie::Reset}, EngineState::ResetSent,
+                   kResetTimeout, {kResetStarted}, 1},
+        TimeoutRow{"WaitLoaderProbesTheLoader", EngineState::WaitLoader, 0, 0, {ie::LoaderVersion},
+                   EngineState::InLoader, kTimeout, {kLinkClosed}, 0},
+        TimeoutRow{"InLoaderAsksAgainWhoItIs", EngineState::InLoader, 0, 1, {ie::LoaderVersion},
+                   EngineState::InLoader, kTimeout, {}, 2},
+        TimeoutRow{"InLoaderRepeatsSwitchToFirmware", EngineState::InLoader, SwitchToFirmwareSent, 0,
+                   {ie::SwitchToFirmware}, EngineState::InLoader, kTimeout, {}, 1},
+        TimeoutRow{"WaitFirmwareProbesTheFirmware", EngineState::WaitFirmware, 0, 0, {ie::LoaderVersion},
+                   EngineState::WaitFirmwareInfo, kTimeout, {kLinkClosed}, 1},
+        TimeoutRow{"WaitFirmwareInfoProbesAgain", EngineState::WaitFirmwareInfo, 0, 1, {ie::LoaderVersion},
+                   EngineState::WaitFirmwareInfo, kTimeout, {}, 2},
+        TimeoutRow{"InitialIgnoresTheTimer", EngineState::Initial, 0, 0, {}, EngineState::Initial, std::nullopt, {},
+                   0},
+        TimeoutRow{"LastTryInLoaderGivesTheFirmwareOneMoreChance", EngineState::InLoader,
+                   SystemInfoPending | SwitchToFirmwareSent, kMaxRepeats, {ie::LoaderVersion},
+                   EngineState::WaitFirmwareInfo, kTimeout, {}, kMaxRepeats},
+        TimeoutRow{"LastTryInWaitFirmwareInfoEndsTheRestart", EngineState::WaitFirmwareInfo, 0, kMaxRepeats, {},
+                   EngineState::Failed, std::nullopt, {{Notification::RestartFailed, 0, false}}, kMaxRepeats},
+        TimeoutRow{"LastTryOfResetFails", EngineState::ResetSent, 0, kMaxRepeats, {}, EngineState::Failed,
+                   std::nullopt, {kNoAnswer}, kMaxRepeats},
+        TimeoutRow{"IdleRepeatsThePendingRequest", EngineState::Idle, SystemInfoPending, 0, {ie::LoaderVersion},
+                   EngineState::Idle, kTimeout, {{Notification::SystemInfoRequested, 0, false}}, 1},
+        TimeoutRow{"LastTryWithModuleInfoPendingReportsItsOwnNoAnswer", EngineState::Idle, ModuleInfoPending,
+                   kMaxRepeats, {}, EngineState::Failed, std::nullopt,
+                   {{Notification::ModuleInfoResult, static_cast<int>(OperationResult::NoAnswer), false}},
+                   kMaxRepeats}),
+    test::RowName<TimeoutRow>);
+
+TEST_F(EngineTest, FailureClearsPendingRequestsButKeepsTheRestartMarks) {
+  engine.SetState(EngineState::Idle);
+  engine.SetPending(static_cast<PendingRequest>(0x7FFF));
+  engine.SetRetries(kMaxRepeats);
+  engine.OnTimer();
+  EXPECT_EQ(engine.pending(), kPendingKeptOnClear);
+  EXPECT_TRUE(host.Logged("Operation failed!"));
+}
+
+TEST_F(EngineTest, GivingTheFirmwareOneMoreChanceKeepsPendingRequests) {
+  engine.SetState(EngineState::InLoader);
+  engine.SetPending(SystemInfoPending);
+  engine.SetRetries(kMaxRepeats);
+  engine.OnTimer();
+  EXPECT_TRUE(engine.HasPending(SystemInfoPending));
+  EXPECT_FALSE(host.Logged("Operation failed!"));
+}
+
+// ---- Negative replies (the generic rule, as the restart uses it) ----
+
+class RefusalTest : public EngineTest {
+ protected:
+  void SetUp() override {
+    engine.SetState(EngineState::Idle);
+    ASSERT_TRUE(engine.ResetDevice());
+    host.ClearRecords();
+  }
+};
+
+TEST_F(RefusalTest, PasswordRequiredOnTheLastTryStillRepeatsOnce) {
+  ElapseTimeout();
+  ElapseTimeout();
+  ASSERT_EQ(engine.retries(), kMaxRepeats);
+  host.passwordAnswers = {"secret"};
+
+  Receive(RejectWith({cause::PasswordRequired}));
+  EXPECT_EQ(host.passwordQueries, 1);
+  EXPECT_EQ(host.SentElements(), (std::vector<std::uint8_t>{ie::Reset, ie::Reset, ie::Reset}));
+  const auto password = FindElement(host.sent.back().message, ie::Password);
+  ASSERT_TRUE(password.has_value());
+  EXPECT_EQ(ElementText(*password, kLoginPasswordCapacity), "secret");
+  EXPECT_EQ(engine.state(), EngineState::ResetSent);
+
+  // That was the last try after all.
+  Receive(RejectWith({0x01}));
+  EXPECT_EQ(host.SentElements().size(), 3u);
+  EXPECT_EQ(host.CountOf(Notification::ResetRejected, static_cast<int>(OperationResult::Rejected)), 1);
+  EXPECT_EQ(engine.causeText(), "01");
+  EXPECT_EQ(engine.state(), EngineState::Idle);
+}
+
+TEST_F(RefusalTest, RefusedPasswordPromptEndsWithPasswordRefused) {
+  Receive(RejectWith({cause::PasswordRequired}));
+  EXPECT_EQ(host.passwordQueries, 1);
+  EXPECT_TRUE(host.sent.empty());
+  EXPECT_EQ(host.notifications,
+            (std::vector<RecordedNotification>{{Notification::Reset, 5, false}}));
+  EXPECT_EQ(engine.state(), EngineState::Idle);
+  EXPECT_FALSE(host.TimerRunning());
+}
+
+TEST_F(RefusalTest, NotAllowedEndsWithoutAResult) {
+  Receive(RejectWith({cause::NotAllowed}));
+  EXPECT_EQ(host.notifications, (std::vector<RecordedNotification>{{Notification::NotAllowed, 0, false}}));
+  EXPECT_EQ(engine.state(), EngineState::Idle);
+  EXPECT_TRUE(host.sent.empty());
+  EXPECT_FALSE(host.TimerRunning());
+}
+
+TEST_F(RefusalTest, OtherRefusalsRepeatUntilTheTriesAreUsedUp) {
+  for (int i = 0; i < kMaxTries; ++i) Receive(RejectWith({0x81, 0x02}));
+  EXPECT_EQ(host.SentElements(), std::vector<std::uint8_t>(kMaxRepeats, ie::Reset));
+  EXPECT_EQ(host.CountOf(Notification::ResetRejected, static_cast<int>(OperationResult::Rejected)), 1);
+  EXPECT_EQ(engine.causeText(), "81 02");
+  EXPECT_EQ(engine.state(), EngineState::Idle);
+  EXPECT_FALSE(host.TimerRunning());
+}
+
+// ---- Cause text ----
+
+struct CauseRow {
+  const char* name;
+  DeviceMessage reject;
+  std::string text;
+};
+
+class CauseTextTable : public EngineTest, public ::testing::WithParamInterface<CauseRow> {};
+
+TEST_P(CauseTextTable, ShowsTheCauseBytes) {
+  host.texts["strErrorCauseNone"] = "no reason given";
+  engine.SetCauseText(GetParam().reject);
+  EXPECT_EQ(engine.causeText(), GetParam().text);
+  EXPECT_LE(engine.causeText().size(), kCauseTextCapacity);
+}
+
+DeviceMessage RejectWithCauseBytes(std::size_t count) {
+  std::vector<std::uint8_t> bytes(count);
+  for (std::size_t i = 0; i < count; ++i) bytes[i] = static_cast<std::uint8_t>(0xA0 + i);
+  DeviceMessage reject = CreateMessage(MessageType::Reject);
+  AddElement(reject, ie::Cause, bytes);
+  SealMessage(reject);
+  return reject;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Engine, CauseTextTable,
+    ::testing::Values(CauseRow{"NoCauseElement", RejectWith({}), "no reason given"},
+                      CauseRow{"EmptyCause", test::SealedMessage(MessageType::Reject, {{ie::Cause, {}}}),
+                               "no reason given"},
+                      CauseRow{"OneByte", RejectWith({cause::PasswordRequired}), "92"},
+                      CauseRow{"UpperCaseHexSeparatedBySpaces", RejectWith({0x9C, 0x01, 0xAB}), "9C 01 AB"},
+                      CauseRow{"TwentyOneBytesFit", RejectWithCauseBytes(21),
+                               "A0 A1 A2 A3 A4 A5 A6 A7 A8 A9 AA AB AC AD AE AF B0 B1 B2 B3 B4"},
+                      CauseRow{"LongerCausesAreCut", RejectWithCauseBytes(40),
+                               "A0 A1 A2 A3 A4 A5 A6 A7 A8 A9 AA AB AC AD AE AF B0 B1 B2 B3 B4"}),
+    test::RowName<CauseRow>);
+
+TEST_F(EngineTest, OverlongLanguageTextForNoCauseIsCut) {
+  host.texts["strErrorCauseNone"] = std::string(200, 'x');
+  engine.SetCauseText(RejectWith({}));
+  EXPECT_EQ(engine.causeText(), std::string(kCauseTextCapacity, 'x'));
+}
+
+// ---- Restart and link events ----
+
+DeviceMessage LoaderStartedEvent(std::initializer_list<std::uint8_t> cause = {}) {
+  DeviceMessage event = EventWith({{ie::LoaderStarted, {}},
+                                   TextElement(ie::LoaderVersion, "0.9.1"),
+                                   TextElement(ie::DeviceName, "Office")});
+  if (cause.size() != 0) {
+    AddElement(event, ie::Cause, std::vector<std::uint8_t>(cause));
+    SealMessage(event);
+  }
+  return event;
+}
+
+TEST_F(EngineTest, LoaderStartedResetsTheEngineAndAsksForTheFirmware) {
+  CountingMonitor monitor;
+  engine.SetMonitorSink(&monitor);
+  engine.SetState(EngineState::Idle);
+  engine.SetPending(static_cast<PendingRequest>(LanInfoPending | ModuleInfoPending | NoFirmwareSeen));
+  engine.SetRetries(2);
+  engine.ArmTimer(milliseconds(100));
+  Receive(ReplyWith({{ie::IsdnStatus, {1, 2, 3, 4}}}));
+
+  Receive(LoaderStartedEvent());
+  EXPECT_EQ(engine.state(), EngineState::InLoader);
+  EXPECT_EQ(engine.retries(), 0);
+  EXPECT_EQ(engine.pending(), static_cast<std::uint32_t>(SwitchToFirmwareSent));
+  EXPECT_EQ(engine.diagnostics().isdnStatus, (std::array<std::uint8_t, 4>{}));
+  EXPECT_EQ(monitor.stopped, 1);
+  EXPECT_EQ(host.CountOf(Notification::LoaderRestarted, 0), 1);
+  EXPECT_EQ(host.CountOf(Notification::NoFirmware), 0);
+  EXPECT_TRUE(host.Logged("Restart loader"));
+  EXPECT_TRUE(host.Logged("Loader version: 0.9.1"));
+  EXPECT_TRUE(host.Logged("Firmware version: "));
+  EXPECT_TRUE(host.Logged("Sentarix name: Office"));
+  const SystemInformation& system = engine.deviceInformation().system;
+  EXPECT_EQ(system.runMode, RunMode::Loader);
+  EXPECT_EQ(system.loaderVersion, "0.9.1");
+  EXPECT_EQ(system.deviceName, "Office");
+
+  ASSERT_EQ(host.sent.size(), 2u);
+  EXPECT_EQ(host.sent[0].message.type(), static_cast<std::uint8_t>(MessageType::Reply));
+  EXPECT_EQ(host.SentElements(), (std::vector<std::uint8_t>{ie::RestartAck, ie::SwitchToFirmware}));
+  EXPECT_EQ(host.TimerDelay(), Ms(&ProgramSettings::communicationTimeout));
+}
+
+TEST_F(EngineTest, LoaderWithoutFirmwareIsReported) {
+  engine.SetState(EngineState::Idle);
+  Receive(LoaderStartedEvent({cause::NoFirmware}));
+  EXPECT_TRUE(engine.HasPending(NoFirmwareSeen));
+  EXPECT_EQ(host.CountOf(Notification::NoFirmware, 0), 1);
+
+  // The next loader start that carries no such cause clears the mark.
+  Receive(LoaderStartedEvent());
+  EXPECT_FALSE(engine.HasPending(NoFirmwareSeen));
+}
+
+TEST_F(EngineTest, LoaderStartedWhileWaitingForTheFirmwareKeepsWaiting) {
+  engine.SetState(EngineState::WaitFirmware);
+  engine.SetPending(SwitchToFirmwareSent);
+  engine.ArmTimer(Ms(&ProgramSettings::communicationTimeoutSwitchToFirmware));
+
+  Receive(LoaderStartedEvent());
+  EXPECT_EQ(engine.state(), EngineState::WaitFirmware);
+  EXPECT_TRUE(host.TimerRunning());
+  EXPECT_EQ(host.TimerDelay(), Ms(&ProgramSettings::communicationTimeoutSwitchToFirmware));
+  EXPECT_EQ(host.SentElements(), std::vector<std::uint8_t>{ie::RestartAck});
+}
+
+TEST_F(EngineTest, FirmwareStartedReturnsToIdle) {
+  CountingMonitor monitor;
+  engine.SetMonitorSink(&monitor);
+  engine.SetState(EngineState::WaitFirmware);
+  engine.SetPending(static_cast<PendingRequest>(SwitchToFirmwareSent | GetTimePending));
+  engine.ArmTimer(milliseconds(100));
+
+  Receive(EventWith({{ie::FirmwareStarted, {}}, TextElement(ie::FirmwareVersion, "1.2.7")}));
+  EXPECT_EQ(engine.state(), EngineState::Idle);
+  EXPECT_FALSE(host.TimerRunning());
+  EXPECT_EQ(engine.pending(), static_cast<std::uint32_t>(SwitchToFirmwareSent));
+  EXPECT_EQ(host.notifications, (std::vector<RecordedNotification>{{Notification::FirmwareRunning, 0, false}}));
+  EXPECT_EQ(engine.deviceInformation().system.runMode, RunMode::Firmware);
+  EXPECT_EQ(engine.deviceInformation().system.firmwareVersion, "1.2.7");
+  EXPECT_TRUE(host.Logged("Restart firmware"));
+  EXPECT_EQ(monitor.stopped, 1);
+  EXPECT_TRUE(host.sent.empty());
+}
+
+TEST_F(EngineTest, QuietEventIsIgnored) {
+  ASSERT_TRUE(engine.GetSystemInfo());
+  host.ClearRecords();
+  Receive(EventWith({{ie::QuietEvent, {1, 2, 3}}, {ie::IsdnStatus, {9, 9}}}));
+  EXPECT_TRUE(host.notifications.empty());
+  EXPECT_TRUE(host.TimerRunning());
+  EXPECT_EQ(engine.diagnostics().isdnStatus[0], 0);
+}
+
+struct LinkEventRow {
+  const char* name;
+  std::uint8_t element;
+  const char* line;
+};
+
+class LinkEventTable : public EngineTest, public ::testing::WithParamInterface<LinkEventRow> {};
+
+TEST_P(LinkEventTable, ClosesTheLinkAndStillRunsTheStateHandler) {
+  engine.SetState(EngineState::ResetSent);
+  Receive(EventWith({{GetParam().element, {}}, {ie::Reset, {}}}));
+  EXPECT_TRUE(host.Logged(GetParam().line));
+  EXPECT_EQ(host.linkCloses, 1);
+  EXPECT_EQ(host.link, LinkState::Closed);
+  EXPECT_EQ(host.CountOf(Notification::LinkClosed, 0), 1);
+  // A Request is no reply to the reset: the handler leaves the state alone.
+  EXPECT_EQ(engine.state(), EngineState::ResetSent);
+}
+
+INSTANTIATE_TEST_SUITE_P(Engine, LinkEventTable,
+                         ::testing::Values(LinkEventRow{"PowerDown", ie::PowerDown, "Power down"},
+                                           LinkEventRow{"SwitchToFirmware", ie::SwitchToFirmware,
+                                                        "Switch to firmware"}),
+                         test::RowName<LinkEventRow>);
+
+// ---- Diagnostics data ----
+
+TEST_F(EngineTest, DiagnosticsDataIsStoredInAnyStateAndNotifiedAtOnce) {
+  engine.SetState(EngineState::ResetSent);
+  Receive(ReplyWith({{ie::IsdnStatus, {0x81, 0x00, 0x02, 0x80, 0xEE}}}));
+  EXPECT_EQ(engine.diagnostics().isdnStatus, (std::array<std::uint8_t, 4>{0x81, 0x00, 0x02, 0x80}));
+  EXPECT_EQ(host.notifications, (std::vector<RecordedNotification>{{Notification::IsdnStatusData, 0, true}}));
+  EXPECT_EQ(engine.state(), EngineState::ResetSent);
+}
+
+TEST_F(EngineTest, GsmStatusFillsTheModuleRecord) {
+  // Module 1: status 0x1010, signal 16, text "ok"; an entry for module 5 is skipped.
+  Receive(ReplyWith({{ie::GsmStatus, {1, 0x10, 0x10, 16, 2, 'o', 'k', 5, 0, 0, 0, 0}}}));
+  const auto& block = engine.diagnostics().gsmStatus;
+  const std::size_t at = kGsmStatusRecordSize;
+  EXPECT_EQ(block[at], 0x10);
+  EXPECT_EQ(block[at + 1], 0x10);
+  EXPECT_EQ(block[at + kGsmStatusSignalOffset], 16);
+  EXPECT_EQ(block[at + kGsmStatusTextOffset], 'o');
+  EXPECT_EQ(block[at + kGsmStatusTextOffset + 1], 'k');
+  EXPECT_EQ(block[at + kGsmStatusTextOffset + 2], 0);
+  EXPECT_EQ(block[kGsmStatusSignalOffset], kGsmSignalUnknown);  // module 0 untouched
+  EXPECT_EQ(host.CountOf(Notification::GsmStatusData), 1);
+}
+
+TEST_F(EngineTest, CreditRecordsKeepTheirCountersLittleEndian) {
+  std::vector<std::uint8_t> record{1, 24};
+  for (std::uint8_t i = 0; i < 24; ++i) record.push_back(i);
+  Receive(ReplyWith({{ie::GsmCredit, record}}));
+  Receive(ReplyWith({{ie::IsdnCredit, record}}));
+  for (const auto* block : {&engine.diagnostics().gsmCredit, &engine.diagnostics().isdnCredit}) {
+    EXPECT_EQ((*block)[0], 0);
+    EXPECT_EQ((*block)[kCreditRecordSize], 0);
+    EXPECT_EQ((*block)[kCreditRecordSize + 23], 23);
+  }
+  EXPECT_EQ(host.notifications, (std::vector<RecordedNotification>{{Notification::GsmCreditData, 0, true},
+                                                                     {Notification::IsdnCreditData, 0, true}}));
+}
+
+TEST_F(EngineTest, RefusedDiagnosticsRequestIsNoFreshData) {
+  DeviceMessage reject = RejectWith({cause::InvalidData});
+  AddElement(reject, ie::IsdnStatus, {});
+  SealMessage(reject);
+  Receive(reject);
+  EXPECT_EQ(host.notifications, (std::vector<RecordedNotification>{{Notification::InvalidData, 0, true}}));
+  EXPECT_EQ(engine.causeText(), "83");
+}
+
+TEST_F(EngineTest, RefusalForLackOfFirmwareIsReported) {
+  engine.SetState(EngineState::Idle);
+  Receive(RejectWith({cause::NoFirmware, 0x01}));
+  EXPECT_EQ(host.CountOf(Notification::NoFirmware, 0), 1);
+  EXPECT_EQ(engine.causeText(), "9F 01");
+}
+
+}  // namespace
+}  // namespace tusko

@@ -1,0 +1,293 @@
+// ResetDevice and the way back: reconnecting after the restart, the loader,
+// the switch to the firmware, against a scripted host and against the gateway model.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "protocol/engine/OperationEngine.h"
+#include "sim/GatewayTiming.h"
+#include "support/EngineTestHost.h"
+#include "support/GatewayHarness.h"
+#include "support/RowName.h"
+#include "support/TestMessages.h"
+
+namespace tusko {
+namespace {
+
+using std::chrono::milliseconds;
+using std::chrono::seconds;
+using test::EngineTestHost;
+using test::GatewayHarness;
+using test::RecordedNotification;
+using test::ReplyWith;
+using test::VirtualClock;
+
+constexpr milliseconds kSerialPoll{1000};
+
+std::vector<Notification> Codes(const std::vector<RecordedNotification>& notifications) {
+  std::vector<Notification> codes;
+  for (const auto& n : notifications) codes.push_back(n.code);
+  return codes;
+}
+
+// ---- Reconnecting after a restart, on a scripted link ----
+
+struct ReconnectRow {
+  const char* name;
+  EngineState waiting;  // WaitLoader or WaitFirmware
+  EngineState next;     // where the probe goes out from
+};
+
+class Reconnect : public ::testing::TestWithParam<ReconnectRow> {
+ protected:
+  Reconnect() : host(clock), engine(host, settings) {
+    host.Attach(engine);
+    host.link = LinkState::Closed;
+    engine.SetState(GetParam().waiting);
+  }
+
+  VirtualClock clock;
+  ProgramSettings settings;
+  EngineTestHost host;
+  OperationEngine engine;
+};
+
+TEST_P(Reconnect, SerialLinkIsAwaitedInOneSecondSteps) {
+  host.type = LinkType::Serial;
+  engine.OnTimer();
+  for (int tick = 0; tick < 3; ++tick) {
+    EXPECT_EQ(host.TimerDelay(), kSerialPoll);
+    EXPECT_EQ(engine.state(), GetParam().waiting);
+    clock.Advance(kSerialPoll);
+  }
+  EXPECT_TRUE(host.sent.empty());
+  EXPECT_TRUE(host.notifications.empty());
+  EXPECT_EQ(host.reopens, 0);
+
+  host.link = LinkState::Open;  // the gateway's USB device is back
+  clock.Advance(kSerialPoll);
+  EXPECT_EQ(engine.state(), GetParam().next);
+  EXPECT_EQ(host.SentElements(), std::vector<std::uint8_t>{ie::LoaderVersion});
+  EXPECT_EQ(host.TimerDelay(), milliseconds(settings.communicationTimeout));
+  EXPECT_EQ(host.CountOf(Notification::LinkClosed), 1);
+}
+
+TEST_P(Reconnect, TcpLinkIsReopenedAtOnce) {
+  host.type = LinkType::Tcp;
+  engine.OnTimer();
+  EXPECT_EQ(host.reopens, 1);
+  EXPECT_EQ(engine.state(), GetParam().next);
+  EXPECT_EQ(host.SentElements(), std::vector<std::uint8_t>{ie::LoaderVersion});
+  EXPECT_EQ(host.TimerDelay(), milliseconds(settings.communicationTimeout));
+}
+
+TEST_P(Reconnect, TcpGoesOnWhenTheConnectionIsNotUpYet) {
+  host.type = LinkType::Tcp;
+  host.openLink = [] { return false; };
+  engine.OnTimer();
+  EXPECT_EQ(host.reopens, 1);
+  EXPECT_EQ(engine.state(), GetParam().next);
+  EXPECT_TRUE(host.sent.empty());  // the probe is lost; its time-out repeats it
+  EXPECT_EQ(host.TimerDelay(), milliseconds(settings.communicationTimeout));
+}
+
+INSTANTIATE_TEST_SUITE_P(Restart, Reconnect,
+                         ::testing::Values(ReconnectRow{"ToTheLoader", EngineState::WaitLoader, EngineState::InLoader},
+                                           ReconnectRow{"ToTheFirmware", EngineState::WaitFirmware,
+                                                        EngineState::WaitFirmwareInfo}),
+                         test::RowName<ReconnectRow>);
+
+// ---- The loader's answers, on a scripted link ----
+
+class ScriptedRestart : public ::testing::Test {
+ protected:
+  ScriptedRestart() : host(clock), engine(host, settings) {
+    host.Attach(engine);
+    engine.SetState(EngineState::InLoader);
+  }
+  void Receive(const DeviceMessage& message) { engine.OnMessage(message, message.wireSize()); }
+
+  VirtualClock clock;
+  ProgramSettings settings;
+  EngineTestHost host;
+  OperationEngine engine;
+};
+
+TEST_F(ScriptedRestart, LoaderAnswerLeadsToSwitchToFirmwareOnce) {
+  Receive(ReplyWith({test::TextElement(ie::LoaderVersion, "0.9")}));
+  Receive(ReplyWith({test::TextElement(ie::LoaderVersion, "0.9")}));
+  EXPECT_EQ(host.SentElements(), std::vector<std::uint8_t>{ie::SwitchToFirmware});
+  EXPECT_TRUE(engine.HasPending(SwitchToFirmwareSent));
+  EXPECT_EQ(host.TimerDelay(), milliseconds(settings.communicationTimeout));
+}
+
+TEST_F(ScriptedRestart, SwitchAcknowledgedClosesTheLinkAndWaits) {
+  engine.SetRetries(1);
+  Receive(ReplyWith({{ie::SwitchToFirmware, {}}}));
+  EXPECT_EQ(engine.state(), EngineState::WaitFirmware);
+  EXPECT_EQ(engine.retries(), 0);
+  EXPECT_EQ(host.link, LinkState::Closed);
+  EXPECT_EQ(host.CountOf(Notification::LinkClosed), 1);
+  EXPECT_EQ(host.TimerDelay(), milliseconds(settings.communicationTimeoutSwitchToFirmware));
+}
+
+TEST_F(ScriptedRestart, RefusalIsAcknowledged) {
+  Receive(test::RejectWith({0x01}));
+  ASSERT_EQ(host.sent.size(), 1u);
+  EXPECT_EQ(host.sent[0].message.type(), static_cast<std::uint8_t>(MessageType::Reply));
+  EXPECT_EQ(test::MainElement(host.sent[0].message), ie::RestartAck);
+  EXPECT_EQ(engine.state(), EngineState::InLoader);
+}
+
+TEST_F(ScriptedRestart, FirmwareAnswerEndsTheRestartWithItsVersions) {
+  engine.SetState(EngineState::WaitFirmwareInfo);
+  engine.SetPending(static_cast<PendingRequest>(LanInfoPending | SwitchToFirmwareSent));
+  engine.SetRetries(1);
+  Receive(ReplyWith({test::TextElement(ie::LoaderVersion, "0.9"), test::TextElement(ie::FirmwareVersion, "1.2.3"),
+                     {ie::RunMode, {kRunModeFirmware, kDataVersionMarker, 0, 4, 3, 2, 1}}}));
+  EXPECT_EQ(engine.state(), EngineState::Idle);
+  EXPECT_EQ(engine.retries(), 0);
+  EXPECT_EQ(engine.pending(), static_cast<std::uint32_t>(SwitchToFirmwareSent));
+  EXPECT_EQ(host.CountOf(Notification::FirmwareRunning, 0), 1);
+  const SystemInformation& system = engine.deviceInformation().system;
+  EXPECT_EQ(system.firmwareVersion, "1.2.3");
+  EXPECT_EQ(system.runMode, RunMode::Firmware);
+  EXPECT_EQ(system.dataVersion, 0x01020304u);
+  EXPECT_TRUE(host.Logged("Firmware version: 1.2.3"));
+}
+
+TEST_F(ScriptedRestart, ResetIsRepeatedWithoutAskingForTheLinkAgain) {
+  engine.SetState(EngineState::Idle);
+  engine.SetPending(SwitchToFirmwareSent);
+  ASSERT_TRUE(engine.ResetDevice());
+  EXPECT_FALSE(engine.HasPending(SwitchToFirmwareSent));
+  EXPECT_EQ(host.TimerDelay(), milliseconds(settings.communicationTimeoutReset));
+  ASSERT_TRUE(engine.ResetDevice());
+  EXPECT_EQ(host.linkQueries, 1);
+  EXPECT_EQ(engine.retries(), 1);
+  EXPECT_EQ(host.CountOf(Notification::Reset, 0), 2);
+  EXPECT_EQ(std::count(host.logLines.begin(), host.logLines.end(), "Device RESET"), 2);
+  for (const auto& sent : host.sent) EXPECT_TRUE(FindElement(sent.message, ie::Password).has_value());
+}
+
+// ---- Against the gateway model ----
+
+class RestartAgainstGateway : public ::testing::Test {
+ protected:
+  static std::vector<Notification> ExpectedSerialRestart() {
+    return {Notification::Reset,           Notification::LinkClosed, Notification::LoaderRestarted,
+            Notification::LinkClosed,      Notification::FirmwareRunning};
+  }
+};
+
+TEST_F(RestartAgainstGateway, SerialRestartFollowsTheGatewayBackToIdle) {
+  GatewayHarness harness(LinkType::Serial);
+  ASSERT_TRUE(harness.engine.ResetDevice());
+  harness.RunFor(seconds(10));
+
+  EXPECT_EQ(Codes(harness.host.notifications), ExpectedSerialRestart());
+  EXPECT_EQ(harness.host.notifications.front().value, 0);
+  EXPECT_EQ(harness.engine.state(), EngineState::Idle);
+  EXPECT_EQ(harness.gateway.RestartCount(), 2);
+  const SystemInformation& system = harness.engine.deviceInformation().system;
+  EXPECT_EQ(system.loaderVersion, harness.gateway.Identity().loaderVersion);
+  EXPECT_EQ(system.firmwareVersion, harness.gateway.Identity().firmwareVersion);
+  EXPECT_EQ(system.deviceName, harness.gateway.Identity().deviceName);
+  EXPECT_EQ(system.runMode, RunMode::Firmware);
+  EXPECT_FALSE(harness.host.TimerRunning());
+}
+
+TEST_F(RestartAgainstGateway, TcpRestartReconnectsOnTheTimer) {
+  GatewayHarness harness(LinkType::Tcp);
+  ASSERT_TRUE(harness.engine.ResetDevice());
+  harness.RunFor(seconds(30));
+
+  // With TCP the start events find no link; each wait ends by reconnecting on its time-out.
+  EXPECT_EQ(Codes(harness.host.notifications),
+            (std::vector<Notification>{Notification::Reset, Notification::LinkClosed, Notification::LinkClosed,
+                                       Notification::LinkClosed, Notification::LinkClosed,
+                                       Notification::FirmwareRunning}));
+  EXPECT_EQ(harness.host.reopens, 2);
+  EXPECT_EQ(std::count(harness.host.armedDelays.begin(), harness.host.armedDelays.end(), kSerialPoll), 0);
+  EXPECT_EQ(harness.engine.state(), EngineState::Idle);
+  EXPECT_EQ(harness.engine.deviceInformation().system.firmwareVersion,
+            harness.gateway.Identity().firmwareVersion);
+}
+
+TEST_F(RestartAgainstGateway, SerialWaitPollsUntilTheGatewayIsBack) {
+  GatewayHarness harness(LinkType::Serial);
+  // Give up on the loader long before the gateway's USB device is back.
+  harness.settings.communicationTimeoutSwitchToLoader = 100;
+  ASSERT_TRUE(harness.engine.ResetDevice());
+  harness.RunFor(sim::kRestartToLoaderMs - milliseconds(50));
+
+  EXPECT_EQ(harness.engine.state(), EngineState::WaitLoader);
+  EXPECT_EQ(std::count(harness.host.armedDelays.begin(), harness.host.armedDelays.end(), kSerialPoll), 2);
+  EXPECT_EQ(harness.gateway.RequestCount(ie::LoaderVersion), 0);
+
+  harness.RunFor(seconds(10));
+  EXPECT_EQ(Codes(harness.host.notifications), ExpectedSerialRestart());
+  EXPECT_EQ(harness.engine.state(), EngineState::Idle);
+}
+
+TEST_F(RestartAgainstGateway, FirmwareThatNeverAnswersEndsTheRestart) {
+  GatewayHarness harness(LinkType::Tcp);
+  ASSERT_TRUE(harness.engine.ResetDevice());
+  while (harness.engine.state() != EngineState::WaitFirmware && harness.clock.Now() < seconds(30)) {
+    harness.RunFor(milliseconds(1));
+  }
+  ASSERT_EQ(harness.engine.state(), EngineState::WaitFirmware);
+  harness.gateway.InjectFault({sim::FaultKind::DropReply, ie::LoaderVersion, 0, 100});
+  harness.host.ClearRecords();
+  harness.RunFor(seconds(60));
+
+  EXPECT_EQ(harness.host.CountOf(Notification::RestartFailed, 0), 1);
+  EXPECT_EQ(harness.host.CountOf(Notification::FirmwareRunning), 0);
+  EXPECT_EQ(harness.host.CountOf(Notification::OperationFailed), 0);
+  EXPECT_FALSE(harness.host.Logged("Operation failed!"));
+  EXPECT_EQ(harness.engine.state(), EngineState::Failed);
+  EXPECT_EQ(harness.host.SentElements(), std::vector<std::uint8_t>(kMaxRepeats, ie::LoaderVersion));
+}
+
+TEST_F(RestartAgainstGateway, PasswordAskedForTheResetIsSentAgain) {
+  sim::GatewayIdentity identity;
+  identity.password = "tusk";
+  GatewayHarness harness(LinkType::Serial, identity);
+  harness.host.passwordAnswers = {"wrong", "tusk"};
+  ASSERT_TRUE(harness.engine.ResetDevice());
+  harness.RunFor(seconds(10));
+
+  EXPECT_EQ(harness.host.passwordQueries, 2);
+  EXPECT_EQ(harness.gateway.RequestCount(ie::Reset), 3);
+  EXPECT_EQ(harness.engine.state(), EngineState::Idle);
+  EXPECT_EQ(harness.host.CountOf(Notification::FirmwareRunning), 1);
+}
+
+TEST_F(RestartAgainstGateway, RefusedPasswordPromptKeepsTheGatewayRunning) {
+  sim::GatewayIdentity identity;
+  identity.password = "tusk";
+  GatewayHarness harness(LinkType::Serial, identity);
+  ASSERT_TRUE(harness.engine.ResetDevice());
+  harness.RunFor(seconds(10));
+
+  EXPECT_EQ(harness.host.notifications.back(), (RecordedNotification{Notification::Reset, 5, false}));
+  EXPECT_EQ(harness.gateway.RestartCount(), 0);
+  EXPECT_EQ(harness.engine.state(), EngineState::Idle);
+}
+
+TEST_F(RestartAgainstGateway, LoaderWithoutFirmwareIsReported) {
+  sim::GatewayIdentity identity;
+  identity.hasValidFirmware = false;
+  GatewayHarness harness(LinkType::Serial, identity);
+  ASSERT_TRUE(harness.engine.ResetDevice());
+  harness.RunFor(sim::kRestartToLoaderMs + milliseconds(10));
+
+  EXPECT_TRUE(harness.engine.HasPending(NoFirmwareSeen));
+  EXPECT_GE(harness.host.CountOf(Notification::NoFirmware, 0), 1);
+  EXPECT_EQ(harness.engine.state(), EngineState::InLoader);
+  EXPECT_EQ(harness.engine.deviceInformation().system.runMode, RunMode::Loader);
+}
+
+}  // namespace
+}  // namespace tusko

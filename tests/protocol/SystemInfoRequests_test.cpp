@@ -1,0 +1,282 @@
+// System and LAN information: the starters, their replies, refusals and
+// time-outs, against a scripted host and against the gateway model.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "protocol/engine/OperationEngine.h"
+#include "support/EngineTestHost.h"
+#include "support/GatewayHarness.h"
+#include "support/RowName.h"
+#include "support/TestMessages.h"
+
+namespace tusko {
+namespace {
+
+using std::chrono::milliseconds;
+using std::chrono::seconds;
+using test::EngineTestHost;
+using test::GatewayHarness;
+using test::RecordedNotification;
+using test::ReplyWith;
+using test::TextElement;
+
+constexpr int kDone = static_cast<int>(OperationResult::Done);
+constexpr int kRejected = static_cast<int>(OperationResult::Rejected);
+constexpr int kNoAnswer = static_cast<int>(OperationResult::NoAnswer);
+
+// ---- Against the gateway model ----
+
+class SystemInfoAgainstGateway : public ::testing::Test {
+ protected:
+  SystemInfoAgainstGateway() : harness(LinkType::Serial) {}
+  EngineTestHost& host() { return harness.host; }
+  OperationEngine& engine() { return harness.engine; }
+
+  GatewayHarness harness;
+};
+
+TEST_F(SystemInfoAgainstGateway, SystemInfoChainsIntoLanInfo) {
+  ASSERT_TRUE(engine().GetSystemInfo());
+  harness.RunFor(milliseconds(100));
+
+  EXPECT_EQ(host().notifications, (std::vector<RecordedNotification>{
+                                      {Notification::SystemInfoRequested, 0, false},
+                                      {Notification::SystemInfoResult, kDone, true},
+                                      {Notification::LanInfoRequested, 0, false},
+                                      {Notification::LanInfoResult, kDone, false},
+                                  }));
+  EXPECT_EQ(engine().pending(), 0u);
+  EXPECT_FALSE(host().TimerRunning());
+
+  const sim::GatewayIdentity& gateway = harness.gateway.Identity();
+  const DeviceInformation& info = engine().deviceInformation();
+  EXPECT_EQ(info.system.firmwareVersion, gateway.firmwareVersion);
+  EXPECT_EQ(info.system.loaderVersion, gateway.loaderVersion);
+  EXPECT_EQ(info.system.deviceName, gateway.deviceName);
+  EXPECT_EQ(info.system.runMode, RunMode::Firmware);
+  EXPECT_EQ(info.system.dataVersion, gateway.dataVersion);
+  EXPECT_EQ(info.lan.ipAddress, "192.168.1.100");
+  EXPECT_EQ(info.lan.subnetMask, "255.255.255.0");
+  EXPECT_EQ(info.lan.defaultGateway, "192.168.1.1");
+  EXPECT_EQ(info.lan.tcpPort, 1002);
+  EXPECT_EQ(info.lan.dhcp, kDhcpOff);
+
+  for (const char* line : {"Get system info", "Get LAN info", "IP Address: 192.168.1.100",
+                           "Subnet Mask: 255.255.255.0", "Default Gateway: 192.168.1.1", "Port: 1002"}) {
+    EXPECT_TRUE(host().Logged(line)) << line;
+  }
+  EXPECT_TRUE(host().Logged("Firmware version: " + gateway.firmwareVersion));
+  EXPECT_TRUE(host().Logged("Loader version: " + gateway.loaderVersion));
+  EXPECT_TRUE(host().Logged("Sentarix name: " + gateway.deviceName));
+  // Neither request carries the password.
+  for (const auto& sent : host().sent) EXPECT_FALSE(FindElement(sent.message, ie::Password).has_value());
+}
+
+TEST_F(SystemInfoAgainstGateway, WindowCanStopTheFollowUpWhileHandlingTheResult) {
+  host().onNotify = [this](const RecordedNotification& n) {
+    if (n.code == Notification::SystemInfoResult && n.sync) engine().ClearPendingFlag(SystemInfoPending);
+  };
+  ASSERT_TRUE(engine().GetSystemInfo());
+  harness.RunFor(milliseconds(100));
+
+  EXPECT_EQ(harness.gateway.RequestCount(ie::LanInfo), 0);
+  EXPECT_EQ(host().CountOf(Notification::LanInfoRequested), 0);
+  EXPECT_EQ(engine().pending(), 0u);
+  EXPECT_FALSE(host().TimerRunning());
+}
+
+TEST_F(SystemInfoAgainstGateway, CheckSystemInfoReportsWithoutFollowUp) {
+  ASSERT_TRUE(engine().CheckSystemInfo());
+  harness.RunFor(milliseconds(100));
+
+  EXPECT_EQ(host().notifications, (std::vector<RecordedNotification>{
+                                      {Notification::SystemInfoRequested, 0, false},
+                                      {Notification::SystemInfoResult, kDone, false},
+                                  }));
+  EXPECT_EQ(harness.gateway.RequestCount(ie::LanInfo), 0);
+  EXPECT_EQ(engine().deviceInformation().system.firmwareVersion, harness.gateway.Identity().firmwareVersion);
+}
+
+TEST_F(SystemInfoAgainstGateway, LanInfoGivesUpAfterItsSecondTimeout) {
+  harness.gateway.InjectFault({sim::FaultKind::DropReply, ie::LanInfo, 0, 10});
+  ASSERT_TRUE(engine().GetLanInfo());
+  harness.RunFor(seconds(30));
+
+  EXPECT_EQ(harness.gateway.RequestCount(ie::LanInfo), 2);
+  EXPECT_EQ(host().CountOf(Notification::LanInfoResult), 1);
+  EXPECT_EQ(host().CountOf(Notification::LanInfoResult, kNoAnswer), 1);
+  EXPECT_EQ(host().CountOf(Notification::OperationFailed), 0);
+  EXPECT_EQ(engine().state(), EngineState::Idle);
+  EXPECT_FALSE(engine().HasPending(LanInfoPending));
+  EXPECT_FALSE(host().TimerRunning());
+}
+
+TEST_F(SystemInfoAgainstGateway, SystemInfoWithoutAnswerIsTriedThreeTimes) {
+  harness.gateway.InjectFault({sim::FaultKind::DropReply, ie::LoaderVersion, 0, 10});
+  ASSERT_TRUE(engine().GetSystemInfo());
+  harness.RunFor(seconds(30));
+
+  EXPECT_EQ(harness.gateway.RequestCount(ie::LoaderVersion), kMaxTries);
+  EXPECT_EQ(host().CountOf(Notification::OperationFailed, 0), 1);
+  EXPECT_EQ(host().CountOf(Notification::SystemInfoResult), 0);
+  EXPECT_EQ(engine().state(), EngineState::Failed);
+}
+
+TEST_F(SystemInfoAgainstGateway, GarbledAnswerIsRepeatedByTheTimer) {
+  harness.gateway.InjectFault({sim::FaultKind::CorruptChecksum, ie::LoaderVersion, 0, 1});
+  ASSERT_TRUE(engine().CheckSystemInfo());
+  harness.RunFor(seconds(6));
+
+  EXPECT_TRUE(host().Logged("Incorrect message checksum!!!"));
+  EXPECT_EQ(harness.gateway.RequestCount(ie::LoaderVersion), 2);
+  EXPECT_EQ(host().CountOf(Notification::SystemInfoResult, kDone), 1);
+}
+
+struct LanRefusalRow {
+  const char* name;
+  std::uint8_t cause;
+  int refusals;  // how many requests the gateway refuses
+  int requests;  // LanInfo requests that reach it
+  int result;
+  std::string causeText;  // after the end; empty when the request succeeded
+};
+
+class LanInfoRefusals : public SystemInfoAgainstGateway, public ::testing::WithParamInterface<LanRefusalRow> {};
+
+TEST_P(LanInfoRefusals, OnlyRetryLaterIsAskedAgain) {
+  const LanRefusalRow& row = GetParam();
+  harness.gateway.InjectFault({sim::FaultKind::Reject, ie::LanInfo, row.cause, row.refusals});
+  ASSERT_TRUE(engine().GetLanInfo());
+  harness.RunFor(milliseconds(100));
+
+  EXPECT_EQ(harness.gateway.RequestCount(ie::LanInfo), row.requests);
+  EXPECT_EQ(host().CountOf(Notification::LanInfoResult), 1);
+  EXPECT_EQ(host().CountOf(Notification::LanInfoResult, row.result), 1);
+  if (row.result != kDone) {
+    EXPECT_EQ(engine().causeText(), row.causeText);
+  }
+  EXPECT_EQ(engine().state(), EngineState::Idle);
+  EXPECT_FALSE(host().TimerRunning());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SystemInfo, LanInfoRefusals,
+    ::testing::Values(LanRefusalRow{"RetryLaterOnceThenAnswered", cause::RetryLater, 1, 2, kDone, ""},
+                      LanRefusalRow{"RetryLaterOnEveryTry", cause::RetryLater, 10, kMaxTries, kRejected, "9C"},
+                      LanRefusalRow{"NotAllowedEndsAtOnce", cause::NotAllowed, 10, 1, kRejected, "94"},
+                      LanRefusalRow{"PasswordRequiredEndsAtOnce", cause::PasswordRequired, 10, 1, kRejected,
+                                    "92"}),
+    test::RowName<LanRefusalRow>);
+
+TEST_F(SystemInfoAgainstGateway, RefusedSystemInfoIsRepeatedThenReported) {
+  harness.gateway.InjectFault({sim::FaultKind::Reject, ie::LoaderVersion, cause::PasswordRequired, 10});
+  ASSERT_TRUE(engine().GetSystemInfo());
+  harness.RunFor(milliseconds(100));
+
+  EXPECT_EQ(harness.gateway.RequestCount(ie::LoaderVersion), kMaxTries);
+  EXPECT_EQ(host().passwordQueries, 0);
+  EXPECT_EQ(host().notifications.back(), (RecordedNotification{Notification::SystemInfoResult, kRejected, false}));
+  EXPECT_EQ(engine().causeText(), "92");
+  EXPECT_FALSE(engine().HasPending(SystemInfoPending));
+  EXPECT_EQ(harness.gateway.RequestCount(ie::LanInfo), 0);
+}
+
+// ---- Replies on a scripted host ----
+
+class SystemInfoReplies : public ::testing::Test {
+ protected:
+  SystemInfoReplies() : host(clock), engine(host, settings) { host.Attach(engine); }
+  void Receive(const DeviceMessage& message) { engine.OnMessage(message, message.wireSize()); }
+
+  test::VirtualClock clock;
+  ProgramSettings settings;
+  test::EngineTestHost host;
+  OperationEngine engine;
+};
+
+TEST_F(SystemInfoReplies, GetSystemInfoForgetsEverythingKnown) {
+  DeviceInformation& info = engine.deviceInformation();
+  info.system = {"0.9", "1.2", "Office", RunMode::Firmware, 7};
+  info.lan = {"10.0.0.1", "255.0.0.0", "10.0.0.254", 1002, kDhcpOn};
+
+  ASSERT_TRUE(engine.CheckSystemInfo());
+  EXPECT_TRUE(info.system.firmwareVersion.empty());
+  EXPECT_TRUE(info.system.deviceName.empty());
+  EXPECT_EQ(info.system.dataVersion, 7u);
+  EXPECT_EQ(info.lan.ipAddress, "10.0.0.1");
+
+  ASSERT_TRUE(engine.GetSystemInfo());
+  EXPECT_EQ(info.system.runMode, RunMode::Unknown);
+  EXPECT_EQ(info.system.dataVersion, 0u);
+  EXPECT_TRUE(info.lan.ipAddress.empty());
+  EXPECT_EQ(info.lan.tcpPort, 0);
+  EXPECT_EQ(info.lan.dhcp, kDhcpUnknown);
+}
+
+struct RunModeRow {
+  const char* name;
+  std::vector<std::uint8_t> runMode;
+  RunMode mode;
+  std::uint32_t dataVersion;
+};
+
+class RunModeTable : public SystemInfoReplies, public ::testing::WithParamInterface<RunModeRow> {};
+
+TEST_P(RunModeTable, FirmwareVersionReplyStoresRunModeAndDataVersion) {
+  engine.deviceInformation().system.runMode = RunMode::Loader;
+  engine.SetState(EngineState::Idle);
+  Receive(ReplyWith({TextElement(ie::FirmwareVersion, "1.2.9"), {ie::RunMode, GetParam().runMode}}));
+  EXPECT_EQ(engine.deviceInformation().system.runMode, GetParam().mode);
+  EXPECT_EQ(engine.deviceInformation().system.dataVersion, GetParam().dataVersion);
+  EXPECT_EQ(engine.deviceInformation().system.firmwareVersion, "1.2.9");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SystemInfo, RunModeTable,
+    ::testing::Values(RunModeRow{"FirmwareWithDataVersion", {2, 0x7D, 0, 0x78, 0x56, 0x34, 0x12}, RunMode::Firmware,
+                                 0x12345678},
+                      RunModeRow{"NoMarkerNoDataVersion", {2, 0x00, 0, 0x78, 0x56, 0x34, 0x12}, RunMode::Firmware, 0},
+                      RunModeRow{"UnknownModeKeepsTheOldOne", {7}, RunMode::Loader, 0},
+                      RunModeRow{"EmptyElement", {}, RunMode::Loader, 0}),
+    test::RowName<RunModeRow>);
+
+TEST_F(SystemInfoReplies, UnaskedFirmwareVersionIsStoredButNotReported) {
+  engine.SetState(EngineState::Idle);
+  Receive(ReplyWith({TextElement(ie::FirmwareVersion, "1.2.9")}));
+  EXPECT_EQ(engine.deviceInformation().system.firmwareVersion, "1.2.9");
+  EXPECT_TRUE(host.notifications.empty());
+  EXPECT_TRUE(host.sent.empty());
+}
+
+TEST_F(SystemInfoReplies, ShortLanInfoGivesAddressAndMaskOnly) {
+  ASSERT_TRUE(engine.GetLanInfo());
+  const std::string addresses = "192168001010255255255000";
+  std::vector<std::uint8_t> bytes{kDhcpOn};
+  bytes.insert(bytes.end(), addresses.begin(), addresses.end());
+  bytes.resize(29, '9');  // a port field that is cut short
+  Receive(ReplyWith({{ie::LanInfo, bytes}}));
+
+  const LanInformation& lan = engine.deviceInformation().lan;
+  EXPECT_EQ(lan.dhcp, kDhcpOn);
+  EXPECT_EQ(lan.ipAddress, "192.168.1.10");
+  EXPECT_EQ(lan.subnetMask, "255.255.255.0");
+  EXPECT_EQ(lan.tcpPort, 0);
+  EXPECT_TRUE(lan.defaultGateway.empty());
+  EXPECT_TRUE(host.Logged("Port: 0"));
+  EXPECT_TRUE(host.Logged("Default Gateway: "));
+  EXPECT_EQ(host.CountOf(Notification::LanInfoResult, kDone), 1);
+}
+
+TEST_F(SystemInfoReplies, FirstKnownElementDecidesTheReply) {
+  ASSERT_TRUE(engine.GetLanInfo());
+  // MonitorStop ranks before LanInfo: this reply is not the LAN answer.
+  Receive(ReplyWith({{ie::MonitorStop, {}}, {ie::LanInfo, std::vector<std::uint8_t>(42, '0')}}));
+  EXPECT_TRUE(engine.HasPending(LanInfoPending));
+  EXPECT_TRUE(host.TimerRunning());
+  EXPECT_EQ(host.CountOf(Notification::LanInfoResult), 0);
+}
+
+}  // namespace
+}  // namespace tusko

@@ -23,7 +23,6 @@ std::string SystemErrorText(int error);
 class LinkLog {
  public:
   void Attach(CommLogSink* sink) { sink_.store(sink); }
-  bool IsAttached() const { return sink_.load() != nullptr; }
 
   void Line(std::string_view text, LogColour colour = LogColour::Link) const;
   void Format(std::string_view format, std::initializer_list<FormatArg> args,

@@ -94,60 +94,31 @@ TcpLink::SetUpResult TcpLink::SetUpSocket(const std::string& address, std::uint3
 bool TcpLink::TcpWaitReady(std::chrono::milliseconds timeout) {
   ClosedNotice notice;
   std::unique_lock lock(mutex_);
-  if (!socket_.IsOpen()) {
+  if (!socket_.IsOpen() || state_ == LinkState::Closed) {
     lock.unlock();
     gate_.Wake().Wait(kTcpNoSocketPauseMs);
     return false;
   }
-  switch (state_) {
-    case LinkState::Connecting: return WaitConnected(lock, timeout, notice);
-    case LinkState::Open: return WaitReadable(lock, timeout, notice);
-    case LinkState::Closed: break;
-  }
-  return false;
-}
-
-bool TcpLink::WaitConnected(std::unique_lock<std::mutex>& lock, std::chrono::milliseconds timeout,
-                            ClosedNotice& notice) {
-  const auto waited = gate_.RunAsUse(lock, [&] { return socket_.WaitConnected(timeout, gate_.Wake()); });
+  // While connecting the wait completes the connect; once open it looks for bytes.
+  const bool connecting = state_ == LinkState::Connecting;
+  const auto waited = gate_.RunAsUse(lock, [&] {
+    return connecting ? socket_.WaitConnected(timeout, gate_.Wake()) : socket_.WaitReadable(timeout, gate_.Wake());
+  });
   if (!waited) return false;
   switch (waited->status) {
-    case WaitStatus::Failed:
-      log_.Format("select() error - %d", {waited->error});
-      if (DisconnectLocked(lock, notice)) lastError_ = TcpError::ConnectException;
-      break;
-    case WaitStatus::Exception:
-      log_.Line("Connect exception");
-      if (DisconnectLocked(lock, notice)) lastError_ = TcpError::ConnectException;
-      break;
     case WaitStatus::Ready:
+      if (!connecting) return true;
       state_ = LinkState::Open;
       log_.Line("Connected");
       lastError_ = TcpError::None;
-      break;
+      return false;
+    case WaitStatus::Failed: log_.Format("select() error - %d", {waited->error}); break;
+    case WaitStatus::Exception: log_.Line("Connect exception"); break;
     case WaitStatus::Woken:
-    case WaitStatus::TimedOut: break;
+    case WaitStatus::TimedOut: return false;
   }
-  return false;
-}
-
-bool TcpLink::WaitReadable(std::unique_lock<std::mutex>& lock, std::chrono::milliseconds timeout,
-                           ClosedNotice& notice) {
-  const auto waited = gate_.RunAsUse(lock, [&] { return socket_.WaitReadable(timeout, gate_.Wake()); });
-  if (!waited) return false;
-  switch (waited->status) {
-    case WaitStatus::Failed:
-      log_.Format("select() error - %d", {waited->error});
-      DisconnectLocked(lock, notice);
-      break;
-    case WaitStatus::Exception:
-      log_.Line("Connect exception");
-      DisconnectLocked(lock, notice);
-      break;
-    case WaitStatus::Ready: return true;
-    case WaitStatus::Woken:
-    case WaitStatus::TimedOut: break;
-  }
+  // Only a failed connect leaves its error behind; the close clears it first.
+  if (DisconnectLocked(lock, notice) && connecting) lastError_ = TcpError::ConnectException;
   return false;
 }
 

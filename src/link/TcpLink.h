@@ -78,8 +78,6 @@ class TcpLink {
   // Closes the socket and resets state and last error. False when another
   // thread's close came first: the state is then that thread's (or a newer connect's).
   bool DisconnectLocked(std::unique_lock<std::mutex>& lock, ClosedNotice& notice);
-  bool WaitConnected(std::unique_lock<std::mutex>& lock, std::chrono::milliseconds timeout, ClosedNotice& notice);
-  bool WaitReadable(std::unique_lock<std::mutex>& lock, std::chrono::milliseconds timeout, ClosedNotice& notice);
 
   // Socket set-up without the lock: a fresh socket, its peer and the connect.
   struct SetUpResult;

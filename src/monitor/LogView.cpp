@@ -139,19 +139,9 @@ void LogView::SetMaxLines(std::size_t count) {
   Change([&] { maxLines_ = count; });
 }
 
-std::size_t LogView::MaxLines() const {
-  std::lock_guard lock(mutex_);
-  return maxLines_;
-}
-
 void LogView::SetLineWidth(std::size_t characters) {
   std::lock_guard lock(mutex_);
   lineWidth_ = characters;
-}
-
-std::size_t LogView::LineWidth() const {
-  std::lock_guard lock(mutex_);
-  return lineWidth_;
 }
 
 void LogView::Clear() {

@@ -58,9 +58,7 @@ class LogView final : public CommLogSink {
 
   // Sets the limit and trims at once; 0 means no limit.
   void SetMaxLines(std::size_t count);
-  std::size_t MaxLines() const;
   void SetLineWidth(std::size_t characters);
-  std::size_t LineWidth() const;
 
   void Clear();
 

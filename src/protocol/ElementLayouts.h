@@ -64,8 +64,9 @@ struct CreditEntry {
 std::vector<CreditEntry> ReadCredit(const ElementView& element);
 
 // ModuleCells: per cell the first four fields as fixed groups of 3, 2, 4 and 4
-// characters, no terminators. Cells or characters the gateway did not send are
-// zero (NUL) bytes.
+// characters (a field's first characters), no terminators. A field shorter
+// than its group is zero-filled: the rest of the group stays NUL bytes, as do
+// cells the gateway did not send.
 inline constexpr std::size_t kCellCount = 7, kCellWidth = 13;
 using CellTable = std::array<std::array<char, kCellWidth>, kCellCount>;
 CellTable ReadModuleCells(const ElementView& element);

@@ -281,14 +281,6 @@ TEST_F(FileSettingsStoreTest, FileReplacedThroughSymbolicLinkKeepsLinkAndPermiss
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
 
-TEST_F(FileSettingsStoreTest, FolderInPlaceOfTheFileGivesDefaultsAndStaysUntouched) {
-  fs::create_directories(file_ / "inside");
-  FileSettingsStore store(file_);
-  EXPECT_EQ(LoadProgramSettings(store), ProgramSettings());
-  EXPECT_FALSE(SaveProgramSettings(store, ProgramSettings()));
-  EXPECT_TRUE(fs::is_directory(file_ / "inside"));
-}
-
 TEST_F(FileSettingsStoreTest, OversizedFileIsNotTakenForSettingsNorOverwritten) {
   const std::string text = "[DravenixIsdnTusko]\nBaudrate=9600\n" + std::string(kMaxSettingsFileBytes, '#');
   WriteFile(file_, text);

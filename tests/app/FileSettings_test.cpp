@@ -77,12 +77,5 @@ TEST(FileSettings, FoldersDefaultToTheWorkingDirectory) {
   EXPECT_EQ(settings.browsePathCdr, CurrentDirectory());
 }
 
-TEST(FileSettings, UnopenableSectionKeepsDefaults) {
-  MemorySettingsStore store;
-  store.writeNumber(kSettingsSection, "SplitterPos1", 50);
-  store.denyAccess(kSettingsSection);
-  EXPECT_EQ(LoadFileSettings(store, kStartFolder), FileSettings(kStartFolder));
-}
-
 }  // namespace
 }  // namespace tusko

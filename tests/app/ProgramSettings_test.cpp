@@ -75,12 +75,6 @@ TEST(ProgramSettings, TextsLongerThanTheirBufferTakeTheDefault) {
   ExpectTextCapacities<P>(kAccess, kTextRows, kSettingsSection);
 }
 
-TEST(ProgramSettings, DefaultsStartOnASerialLinkWithoutPortName) {
-  const auto settings = ProgramSettings();
-  EXPECT_EQ(settings.comMode, 0u);
-  EXPECT_TRUE(settings.virtualComPort.empty());
-}
-
 TEST(ProgramSettings, TableCoversEveryRowAndNoOther) {
   EXPECT_EQ(ProgramSettingValues().size(), kNumberRows.size() + kTextRows.size());
 }

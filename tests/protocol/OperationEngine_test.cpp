@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <string>
 #include <vector>
 
@@ -165,10 +167,10 @@ TEST_F(EngineTest, MessageOfUnknownTypeIsDropped) {
 
 TEST_F(EngineTest, RequestIsTriedThreeTimesThenTheOperationFails) {
   ASSERT_TRUE(engine.GetSystemInfo());
-  for (int i = 0; i < kMaxTries; ++i) ElapseTimeout();
+  for (int i = 0; i < 3; ++i) ElapseTimeout();
 
-  EXPECT_EQ(host.SentElements(), std::vector<std::uint8_t>(kMaxTries, ie::LoaderVersion));
-  EXPECT_EQ(host.armedDelays, std::vector<milliseconds>(kMaxTries, Ms(&ProgramSettings::communicationTimeout)));
+  EXPECT_EQ(host.SentElements(), (std::vector<std::uint8_t>{ie::LoaderVersion, ie::LoaderVersion, ie::LoaderVersion}));
+  EXPECT_EQ(host.armedDelays, std::vector<milliseconds>(3, Ms(&ProgramSettings::communicationTimeout)));
   EXPECT_EQ(host.CountOf(Notification::OperationFailed, 0), 1);
   EXPECT_TRUE(host.Logged("Timer timeout! (status: 10)"));
   EXPECT_TRUE(host.Logged("Operation failed!"));
@@ -205,6 +207,7 @@ struct TimeoutRow {
   std::optional<milliseconds> armed;
   std::vector<RecordedNotification> notified;
   int retriesAfter;
+  friend void PrintTo(const TimeoutRow& row, std::ostream* out) { *out << row.name; }
 };
 
 class TimeoutTable : public EngineTest, public ::testing::WithParamInterface<TimeoutRow> {};
@@ -346,6 +349,7 @@ struct CauseRow {
   const char* name;
   DeviceMessage reject;
   std::string text;
+  friend void PrintTo(const CauseRow& row, std::ostream* out) { *out << row.name; }
 };
 
 class CauseTextTable : public EngineTest, public ::testing::WithParamInterface<CauseRow> {};
@@ -485,6 +489,7 @@ struct LinkEventRow {
   const char* name;
   std::uint8_t element;
   const char* line;
+  friend void PrintTo(const LinkEventRow& row, std::ostream* out) { *out << row.name; }
 };
 
 class LinkEventTable : public EngineTest, public ::testing::WithParamInterface<LinkEventRow> {};

@@ -2,6 +2,8 @@
 // the switch to the firmware, against a scripted host and against the gateway model.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <algorithm>
 #include <vector>
 
@@ -37,6 +39,7 @@ struct ReconnectRow {
   const char* name;
   EngineState waiting;  // WaitLoader or WaitFirmware
   EngineState next;     // where the probe goes out from
+  friend void PrintTo(const ReconnectRow& row, std::ostream* out) { *out << row.name; }
 };
 
 class Reconnect : public ::testing::TestWithParam<ReconnectRow> {

@@ -106,7 +106,7 @@ std::string IniFile::GetString(std::string_view section, std::string_view key, s
 std::vector<std::string> IniFile::Keys(std::string_view section) const {
   std::vector<std::string> keys;
   if (const auto it = sections_.find(AsciiLower(section)); it != sections_.end()) {
-    for (const auto& [lowered, entry] : it->second) keys.push_back(entry.name);
+    for (const auto& entry : it->second) keys.push_back(entry.second.name);
   }
   return keys;
 }

@@ -1,0 +1,161 @@
+#include "sim/SimulatorOptions.h"
+
+#include <charconv>
+#include <optional>
+#include <string_view>
+
+namespace tusko::sim {
+
+namespace {
+
+// A number in decimal or with a 0x prefix, within [0, max].
+std::optional<unsigned long> ParseNumber(std::string_view text, unsigned long max) {
+  int base = 10;
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    text.remove_prefix(2);
+    base = 16;
+  }
+  unsigned long value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+  if (text.empty() || ec != std::errc() || end != text.data() + text.size() || value > max) return std::nullopt;
+  return value;
+}
+
+std::vector<std::string_view> SplitColons(std::string_view text) {
+  std::vector<std::string_view> parts;
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t colon = text.find(':', start);
+    parts.push_back(text.substr(start, colon - start));
+    if (colon == std::string_view::npos) return parts;
+    start = colon + 1;
+  }
+}
+
+// IE[:COUNT] for drop/corrupt/bad-type, IE:CAUSE[:COUNT] for reject; IE may be "any".
+std::optional<Fault> ParseFault(FaultKind kind, std::string_view spec) {
+  const auto parts = SplitColons(spec);
+  const bool withCause = kind == FaultKind::Reject;
+  const std::size_t required = withCause ? 2 : 1;
+  if (parts.size() < required || parts.size() > required + 1) return std::nullopt;
+  Fault fault{kind};
+  if (parts[0] != "any") {
+    const auto ie = ParseNumber(parts[0], 0xFF);
+    if (!ie || *ie == kAnyRequest) return std::nullopt;
+    fault.requestIe = static_cast<std::uint8_t>(*ie);
+  }
+  if (withCause) {
+    const auto cause = ParseNumber(parts[1], 0xFF);
+    if (!cause) return std::nullopt;
+    fault.cause = static_cast<std::uint8_t>(*cause);
+  }
+  if (parts.size() == required + 1) {
+    const auto count = ParseNumber(parts[required], 1000000);
+    if (!count || *count == 0) return std::nullopt;
+    fault.count = static_cast<int>(*count);
+  }
+  return fault;
+}
+
+bool ParseEndpoint(std::string_view text, SimulatorOptions& options) {
+  const std::size_t colon = text.rfind(':');
+  std::string_view portText = text;
+  if (colon != std::string_view::npos) {
+    options.address = std::string(text.substr(0, colon));
+    portText = text.substr(colon + 1);
+  }
+  const auto port = ParseNumber(portText, 0xFFFF);
+  if (!port) return false;
+  options.port = static_cast<std::uint16_t>(*port);
+  return true;
+}
+
+}  // namespace
+
+ParsedSimulatorOptions ParseSimulatorOptions(const std::vector<std::string>& args) {
+  ParsedSimulatorOptions result;
+  auto& o = result.options;
+  bool tcpAsked = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string_view arg = args[i];
+    const bool hasValue = i + 1 < args.size();
+    const auto fail = [&](std::string_view why) {
+      result.error = std::string(why) + ": " + std::string(arg);
+      return result;
+    };
+    auto valueFor = [&]() -> std::string_view { return hasValue ? std::string_view(args[++i]) : std::string_view(); };
+    if (arg == "--help" || arg == "-h") {
+      o.showHelp = true;
+    } else if (arg == "--pty") {
+      o.usePty = true;
+    } else if (arg == "--quiet") {
+      o.quiet = true;
+    } else if (arg == "--no-firmware") {
+      o.noFirmware = true;
+    } else if (!hasValue) {
+      return fail("unknown option or missing value");
+    } else if (arg == "--tcp") {
+      tcpAsked = true;
+      if (!ParseEndpoint(valueFor(), o)) return fail("expected [ADDRESS:]PORT after");
+    } else if (arg == "--password") {
+      o.password = std::string(valueFor());
+    } else if (arg == "--baud") {
+      const auto baud = ParseNumber(valueFor(), 4000000);
+      if (!baud) return fail("expected a bit rate after");
+      o.baud = static_cast<unsigned>(*baud);
+    } else if (arg == "--delay") {
+      const auto ms = ParseNumber(valueFor(), 600000);
+      if (!ms) return fail("expected milliseconds after");
+      o.wire.replyDelay = std::chrono::milliseconds(*ms);
+    } else if (arg == "--close-after") {
+      const auto n = ParseNumber(valueFor(), 1000000);
+      if (!n) return fail("expected a count after");
+      o.wire.closeAfterAnswers = static_cast<int>(*n);
+    } else if (arg == "--stall-answer") {
+      const auto n = ParseNumber(valueFor(), 1000000);
+      if (!n || *n == 0) return fail("expected a count from 1 after");
+      o.wire.stallAnswer = static_cast<int>(*n);
+    } else {
+      static constexpr std::pair<std::string_view, FaultKind> kFaultOptions[] = {
+          {"--drop", FaultKind::DropReply},
+          {"--corrupt", FaultKind::CorruptChecksum},
+          {"--bad-type", FaultKind::BadType},
+          {"--reject", FaultKind::Reject},
+      };
+      bool known = false;
+      for (const auto& [name, kind] : kFaultOptions) {
+        if (arg != name) continue;
+        known = true;
+        const auto fault = ParseFault(kind, valueFor());
+        if (!fault) return fail("malformed fault after");
+        o.faults.push_back(*fault);
+      }
+      if (!known) return fail("unknown option");
+    }
+  }
+  o.useTcp = tcpAsked || !o.usePty;
+  return result;
+}
+
+const char* SimulatorUsage() {
+  return "Usage: tusko-gatewaysim [options]\n"
+         "\n"
+         "Simulates a DravenixIsdnTusko gateway (firmware and loader) for the utility.\n"
+         "\n"
+         "  --tcp [ADDRESS:]PORT   serve TCP (default 127.0.0.1:1002; the default when --pty is not given)\n"
+         "  --pty                  serve a pseudo-terminal and print its path\n"
+         "  --baud N               pace output like a serial line of N bit/s (11 bits per byte)\n"
+         "  --password TEXT        the gateway password (default: none)\n"
+         "  --no-firmware          start in the loader without valid firmware\n"
+         "  --drop IE[:N]          lose the next N requests with main element IE (hex 0x.. or decimal, or any)\n"
+         "  --corrupt IE[:N]       answer with a wrong checksum\n"
+         "  --bad-type IE[:N]      answer with an unknown message type\n"
+         "  --reject IE:CAUSE[:N]  answer with a Reject carrying CAUSE\n"
+         "  --delay MS             send every answer MS milliseconds late\n"
+         "  --close-after N        drop the connection after N answers\n"
+         "  --stall-answer N       send only half of the N-th answer's frame\n"
+         "  --quiet                do not log the traffic\n"
+         "  --help                 show this text\n";
+}
+
+}  // namespace tusko::sim

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "sim/GatewayFaults.h"
+#include "sim/WireSession.h"
+
+namespace tusko::sim {
+
+inline constexpr std::uint16_t kDefaultSimulatorPort = 1002;
+
+struct SimulatorOptions {
+  bool showHelp = false;
+  bool useTcp = true;
+  bool usePty = false;
+  std::string address = "127.0.0.1";
+  std::uint16_t port = kDefaultSimulatorPort;
+  unsigned baud = 0;  // 0: no pacing
+  bool quiet = false;
+  std::string password;
+  bool noFirmware = false;
+  std::vector<Fault> faults;
+  WireFaults wire;
+};
+
+struct ParsedSimulatorOptions {
+  SimulatorOptions options;
+  std::string error;  // empty when the command line was understood
+};
+
+ParsedSimulatorOptions ParseSimulatorOptions(const std::vector<std::string>& args);
+const char* SimulatorUsage();
+
+}  // namespace tusko::sim

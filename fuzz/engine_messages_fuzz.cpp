@@ -5,6 +5,7 @@
 // Input: byte 0 picks the starting state, byte 1 the pending flags (scaled to
 // the flag bits), then commands until the input ends; each command is one byte
 // whose low nibble selects it (see RunCommand), followed by its operands.
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>

@@ -5,13 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
-
 #include <string>
 #include <vector>
 
 #include "protocol/engine/CauseText.h"
 #include "support/EngineTestHost.h"
 #include "support/RowName.h"
+#include "support/ScriptedEngine.h"
 #include "support/TestMessages.h"
 
 namespace tusko {
@@ -24,7 +24,6 @@ using test::RecordedNotification;
 using test::RejectWith;
 using test::ReplyWith;
 using test::TextElement;
-using test::VirtualClock;
 
 class CountingMonitor : public MonitorSink {
  public:
@@ -37,32 +36,24 @@ class CountingMonitor : public MonitorSink {
   int stopped = 0;
 };
 
-class EngineTest : public ::testing::Test {
+// Distinct time-outs, so that every armed delay names the setting it came from.
+ProgramSettings DistinctTimeouts() {
+  ProgramSettings settings;
+  settings.communicationTimeout = 5000;
+  settings.communicationTimeoutReset = 7000;
+  settings.communicationTimeoutSwitchToLoader = 3000;
+  settings.communicationTimeoutSwitchToFirmware = 11000;
+  return settings;
+}
+
+class EngineTest : public ::testing::Test, protected test::ScriptedEngine {
  protected:
-  EngineTest() : host(clock), engine(host, Settings()) { host.Attach(engine); }
+  EngineTest() : ScriptedEngine(DistinctTimeouts()) {}
 
-  // Distinct time-outs, so every armed delay names the setting it came from.
-  static const ProgramSettings& Settings() {
-    static const ProgramSettings settings = [] {
-      ProgramSettings s;
-      s.communicationTimeout = 5000;
-      s.communicationTimeoutReset = 7000;
-      s.communicationTimeoutSwitchToLoader = 3000;
-      s.communicationTimeoutSwitchToFirmware = 11000;
-      return s;
-    }();
-    return settings;
-  }
-  static milliseconds Ms(std::uint32_t ProgramSettings::*setting) { return milliseconds(Settings().*setting); }
-
-  void TearDown() override { EXPECT_EQ(host.linesNotInEngineColour, 0); }
-
-  void Receive(const DeviceMessage& message) { engine.OnMessage(message, message.wireSize()); }
+  milliseconds Ms(std::uint32_t ProgramSettings::*setting) const { return milliseconds(settings.*setting); }
   void ElapseTimeout() { clock.Advance(*host.TimerDelay()); }
 
-  VirtualClock clock;
-  EngineTestHost host;
-  OperationEngine engine;
+  void TearDown() override { EXPECT_EQ(host.linesNotInEngineColour, 0); }
 };
 
 // ---- Construction and sending ----

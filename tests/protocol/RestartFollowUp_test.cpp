@@ -2,9 +2,8 @@
 // the switch to the firmware, against a scripted host and against the gateway model.
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 #include <algorithm>
+#include <ostream>
 #include <vector>
 
 #include "protocol/engine/OperationEngine.h"
@@ -12,6 +11,7 @@
 #include "support/EngineTestHost.h"
 #include "support/GatewayHarness.h"
 #include "support/RowName.h"
+#include "support/ScriptedEngine.h"
 #include "support/TestMessages.h"
 
 namespace tusko {
@@ -19,11 +19,9 @@ namespace {
 
 using std::chrono::milliseconds;
 using std::chrono::seconds;
-using test::EngineTestHost;
 using test::GatewayHarness;
 using test::RecordedNotification;
 using test::ReplyWith;
-using test::VirtualClock;
 
 constexpr milliseconds kSerialPoll{1000};
 
@@ -42,18 +40,12 @@ struct ReconnectRow {
   friend void PrintTo(const ReconnectRow& row, std::ostream* out) { *out << row.name; }
 };
 
-class Reconnect : public ::testing::TestWithParam<ReconnectRow> {
+class Reconnect : public ::testing::TestWithParam<ReconnectRow>, protected test::ScriptedEngine {
  protected:
-  Reconnect() : host(clock), engine(host, settings) {
-    host.Attach(engine);
+  Reconnect() {
     host.link = LinkState::Closed;
     engine.SetState(GetParam().waiting);
   }
-
-  VirtualClock clock;
-  ProgramSettings settings;
-  EngineTestHost host;
-  OperationEngine engine;
 };
 
 TEST_P(Reconnect, SerialLinkIsAwaitedInOneSecondSteps) {
@@ -103,18 +95,9 @@ INSTANTIATE_TEST_SUITE_P(Restart, Reconnect,
 
 // ---- The loader's answers, on a scripted link ----
 
-class ScriptedRestart : public ::testing::Test {
+class ScriptedRestart : public ::testing::Test, protected test::ScriptedEngine {
  protected:
-  ScriptedRestart() : host(clock), engine(host, settings) {
-    host.Attach(engine);
-    engine.SetState(EngineState::InLoader);
-  }
-  void Receive(const DeviceMessage& message) { engine.OnMessage(message, message.wireSize()); }
-
-  VirtualClock clock;
-  ProgramSettings settings;
-  EngineTestHost host;
-  OperationEngine engine;
+  ScriptedRestart() { engine.SetState(EngineState::InLoader); }
 };
 
 TEST_F(ScriptedRestart, LoaderAnswerLeadsToSwitchToFirmwareOnce) {

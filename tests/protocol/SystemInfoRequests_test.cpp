@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
-
 #include <string>
 #include <vector>
 
@@ -11,6 +10,7 @@
 #include "support/EngineTestHost.h"
 #include "support/GatewayHarness.h"
 #include "support/RowName.h"
+#include "support/ScriptedEngine.h"
 #include "support/TestMessages.h"
 
 namespace tusko {
@@ -188,16 +188,7 @@ TEST_F(SystemInfoAgainstGateway, RefusedSystemInfoIsRepeatedThenReported) {
 
 // ---- Replies on a scripted host ----
 
-class SystemInfoReplies : public ::testing::Test {
- protected:
-  SystemInfoReplies() : host(clock), engine(host, settings) { host.Attach(engine); }
-  void Receive(const DeviceMessage& message) { engine.OnMessage(message, message.wireSize()); }
-
-  test::VirtualClock clock;
-  ProgramSettings settings;
-  test::EngineTestHost host;
-  OperationEngine engine;
-};
+class SystemInfoReplies : public ::testing::Test, protected test::ScriptedEngine {};
 
 TEST_F(SystemInfoReplies, GetSystemInfoForgetsEverythingKnown) {
   DeviceInformation& info = engine.deviceInformation();

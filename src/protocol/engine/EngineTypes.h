@@ -51,7 +51,7 @@ inline constexpr std::uint32_t kPendingKeptOnClear = NoFirmwareSeen | SwitchToFi
 // Every request is tried at most this often: the first send and two repeats.
 // The repeat count is 0 after a first send; a request with kMaxRepeats repeats
 // behind it is the last try.
-inline constexpr int kMaxTries = 4;
+inline constexpr int kMaxTries = 3;
 inline constexpr int kMaxRepeats = kMaxTries - 1;
 
 // Result values carried by the result notifications.

@@ -30,10 +30,6 @@ bool IsAlwaysSynchronous(Notification code) {
   }
 }
 
-bool IsType(const DeviceMessage& message, MessageType type) {
-  return message.type() == static_cast<std::uint8_t>(type);
-}
-
 }  // namespace
 
 OperationEngine::OperationEngine(EngineHost& host, const ProgramSettings& settings)
@@ -59,12 +55,12 @@ void OperationEngine::OnMessage(DeviceMessage message, std::size_t length) {
     LogLine("Incorrect message checksum!!!");
     return;
   }
-  if (IsType(message, MessageType::Request) && OnEvent(message)) return;
+  if (IsOfType(message, MessageType::Request) && OnEvent(message)) return;
 
   if (OperationHandler* handler = registry_.For(state_)) handler->OnMessage(*this, message);
 
   // A refusal of a diagnostics request echoes its element without data: that is no fresh data.
-  if (!IsType(message, MessageType::Reject)) {
+  if (!IsOfType(message, MessageType::Reject)) {
     if (const auto code = StoreDiagnostics(diagnostics_, message)) Notify(*code);
   }
   OnRefusalCause(message);
@@ -127,7 +123,7 @@ void OperationEngine::OnLinkGoingDown(const char* line) {
 }
 
 void OperationEngine::OnRefusalCause(const DeviceMessage& message) {
-  if (!IsType(message, MessageType::Reject)) return;
+  if (!IsOfType(message, MessageType::Reject)) return;
   const auto cause = CauseCode(message);
   if (cause == cause::InvalidData) {
     SetCauseText(message);

@@ -6,6 +6,10 @@ namespace tusko {
 
 class OperationEngine;
 
+inline bool IsOfType(const DeviceMessage& message, MessageType type) {
+  return message.type() == static_cast<std::uint8_t>(type);
+}
+
 // One operation's behaviour in the engine states it is registered for. The
 // engine runs the shared machinery (message checks, restart events, the
 // three-try rule, diagnostics data) and hands the rest to the handler of the

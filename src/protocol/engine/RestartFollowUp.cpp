@@ -14,7 +14,7 @@ namespace {
 constexpr std::chrono::milliseconds kSerialReconnectPollMs{1000};
 
 bool IsReplyWith(const DeviceMessage& message, std::uint8_t element) {
-  return message.type() == static_cast<std::uint8_t>(MessageType::Reply) && FindElement(message, element);
+  return IsOfType(message, MessageType::Reply) && FindElement(message, element);
 }
 
 // A request with one empty element, answered within CommunicationTimeout.
@@ -38,7 +38,7 @@ class ResetSent final : public OperationHandler {
   void OnMessage(OperationEngine& engine, const DeviceMessage& message) override {
     if (IsReplyWith(message, ie::Reset)) {
       AwaitRestart(engine, EngineState::WaitLoader, &ProgramSettings::communicationTimeoutSwitchToLoader);
-    } else if (message.type() == static_cast<std::uint8_t>(MessageType::Reject)) {
+    } else if (IsOfType(message, MessageType::Reject)) {
       engine.ApplyNegativeReply(message, {Notification::Reset, Notification::ResetRejected},
                                 [&engine] { engine.ResetDevice(); });
     }
@@ -46,17 +46,23 @@ class ResetSent final : public OperationHandler {
   void OnTimeout(OperationEngine& engine) override { engine.ResetDevice(); }
 };
 
-// The gateway is restarting into its loader; only the timer moves on.
-class WaitLoader final : public OperationHandler {
+// The gateway is restarting; only the timer moves on. Once the link is back,
+// the program it restarts into is asked who it is.
+class AwaitReconnect final : public OperationHandler {
  public:
+  AwaitReconnect(EngineState probing, bool probeIsRepeat) : probing_(probing), probeIsRepeat_(probeIsRepeat) {}
   void OnMessage(OperationEngine&, const DeviceMessage&) override {}
   void OnTimeout(OperationEngine& engine) override {
     if (engine.ReconnectAfterRestart() == OperationEngine::Reconnect::Waiting) return;
     engine.Notify(Notification::LinkClosed);
-    engine.SetState(EngineState::InLoader);
-    engine.SetRetries(0);
+    engine.SetState(probing_);
     SendProbe(engine, ie::LoaderVersion);
+    engine.CountAttempt(probeIsRepeat_);
   }
+
+ private:
+  EngineState probing_;
+  bool probeIsRepeat_;
 };
 
 // Connected to the freshly started loader: ask who it is, then have it start the firmware.
@@ -69,7 +75,7 @@ class InLoader final : public OperationHandler {
       if (engine.HasPending(SwitchToFirmwareSent)) return;
       engine.StopTimer();
       engine.RequestSwitchToFirmware();
-    } else if (message.type() == static_cast<std::uint8_t>(MessageType::Reject)) {
+    } else if (IsOfType(message, MessageType::Reject)) {
       engine.SendEmptyElement(MessageType::Reply, ie::RestartAck);
     }
   }
@@ -82,19 +88,6 @@ class InLoader final : public OperationHandler {
     SendProbe(engine, ie::LoaderVersion);
     engine.SetState(EngineState::WaitFirmwareInfo);
     return true;
-  }
-};
-
-// The gateway is switching to its firmware; only the timer moves on.
-class WaitFirmware final : public OperationHandler {
- public:
-  void OnMessage(OperationEngine&, const DeviceMessage&) override {}
-  void OnTimeout(OperationEngine& engine) override {
-    if (engine.ReconnectAfterRestart() == OperationEngine::Reconnect::Waiting) return;
-    engine.Notify(Notification::LinkClosed);
-    engine.SetState(EngineState::WaitFirmwareInfo);
-    SendProbe(engine, ie::LoaderVersion);
-    engine.CountAttempt(true);
   }
 };
 
@@ -155,9 +148,10 @@ OperationEngine::Reconnect OperationEngine::ReconnectAfterRestart() {
 
 void RegisterRestartFollowUp(OperationRegistry& registry) {
   registry.Add({EngineState::ResetSent}, std::make_unique<ResetSent>());
-  registry.Add({EngineState::WaitLoader}, std::make_unique<WaitLoader>());
+  registry.Add({EngineState::WaitLoader}, std::make_unique<AwaitReconnect>(EngineState::InLoader, false));
   registry.Add({EngineState::InLoader}, std::make_unique<InLoader>());
-  registry.Add({EngineState::WaitFirmware}, std::make_unique<WaitFirmware>());
+  // The loader was asked already: the firmware's probe counts as a repeat.
+  registry.Add({EngineState::WaitFirmware}, std::make_unique<AwaitReconnect>(EngineState::WaitFirmwareInfo, true));
   registry.Add({EngineState::WaitFirmwareInfo}, std::make_unique<WaitFirmwareInfo>());
 }
 

@@ -2,13 +2,14 @@
 BUILD_DIR ?= build
 ASAN_DIR  ?= build-asan
 FUZZ_DIR  ?= build-fuzz
+TSAN_DIR  ?= build-tsan
 JOBS      ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
-ARGS      ?= --help
+ARGS      ?= info
 
 CMAKE_FLAGS = -G Ninja -DTUSKO_WERROR=ON
 
-.PHONY: deps build run test unit sanitize fuzz bench clean
+.PHONY: deps build run run-sim test unit sanitize tsan fuzz bench clean
 
 deps:
 	@scripts/install-deps.sh
@@ -21,6 +22,15 @@ build: deps
 run: build
 	$(BUILD_DIR)/src/cli/tuskoctl $(ARGS)
 
+# The same against the simulator as a process of its own, over loopback TCP on a free port.
+run-sim: build
+	@endpoint=$$(mktemp); \
+	$(BUILD_DIR)/src/sim/tusko-gatewaysim --quiet --tcp 127.0.0.1:0 > $$endpoint & sim=$$!; \
+	trap 'kill $$sim 2>/dev/null; rm -f $$endpoint' EXIT; \
+	for i in $$(seq 50); do [ -s $$endpoint ] && break; sleep 0.1; done; \
+	echo "tusko-gatewaysim listens on $$(head -n1 $$endpoint)"; \
+	$(BUILD_DIR)/src/cli/tuskoctl --tcp $$(head -n1 $$endpoint) $(ARGS)
+
 # Every test: the normal build, then the same tests under AddressSanitizer and UBSan.
 test: unit sanitize
 
@@ -32,6 +42,13 @@ sanitize: deps
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 	ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(JOBS)
 
+# The link's reader and writer threads under ThreadSanitizer: the link tests
+# over sockets and pseudo-terminals.
+tsan: deps
+	cmake -S . -B $(TSAN_DIR) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Debug -DTUSKO_TSAN=ON -DTUSKO_BENCH=OFF
+	cmake --build $(TSAN_DIR) -j $(JOBS) --target tusko_link_itests
+	ctest --test-dir $(TSAN_DIR) -L integration -R link --output-on-failure -j $(JOBS)
+
 # libFuzzer targets under ASan/UBSan, FUZZ_SECONDS each.
 fuzz: deps
 	CXX=clang++ cmake -S . -B $(FUZZ_DIR) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTUSKO_FUZZ=ON -DBUILD_TESTING=OFF
@@ -42,4 +59,4 @@ bench: build
 	$(BUILD_DIR)/bench/tusko_benchmarks
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(TSAN_DIR)

@@ -5,27 +5,48 @@
 
 #include "Version.h"
 #include "cli/CliLanguage.h"
+#include "cli/CliOptions.h"
+#include "cli/CliSession.h"
+#include "cli/ExitCodes.h"
+#include "cli/InfoCommand.h"
+
+namespace {
+
+// Every usage message takes at most two arguments; missing ones print empty.
+int ReportUsageError(const tusko::cli::CliLanguage& language, std::string_view key,
+                     std::span<const std::string> arguments) {
+  const auto argument = [&arguments](std::size_t i) { return i < arguments.size() ? arguments[i] : std::string(); };
+  std::cerr << language.Format(key, {argument(0), argument(1)}) << "\n" << language.Text("strCliUsageHint") << "\n";
+  return tusko::cli::kExitUsage;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-  const auto parsed = tusko::cli::ExtractLanguageOptions(std::span<char* const>(argv + 1, argv + argc));
-  tusko::cli::CliLanguage language;
-  if (!language.Load(parsed.options, std::cerr)) return 1;
-  if (parsed.error) {
-    std::cerr << language.Format(parsed.error->key, {parsed.error->argument}) << "\n"
-              << language.Text("strCliUsageHint") << "\n";
-    return 2;
+  using namespace tusko::cli;
+
+  const auto parsed = ExtractLanguageOptions(std::span<char* const>(argv + 1, argv + argc));
+  CliLanguage language;
+  if (!language.Load(parsed.options, std::cerr)) return kExitStartFailed;
+  if (parsed.error) return ReportUsageError(language, parsed.error->key, std::span(&parsed.error->argument, 1));
+
+  const CliOptionsParse cli = ParseCliOptions(parsed.rest);
+  if (cli.error) return ReportUsageError(language, cli.error->key, cli.error->arguments);
+  const CliOptions& options = cli.options;
+  if (options.help) {
+    std::cout << language.Text("strCliUsage") << "\n";
+    return kExitDone;
   }
-  for (const std::string& arg : parsed.rest) {
-    if (arg == "--help" || arg == "-h") {
-      std::cout << language.Text("strCliUsage") << "\n";
-      return 0;
-    }
-    if (arg == "--version") {
-      std::cout << language.Format("strCliVersion", {tusko::kProgramVersion}) << "\n";
-      return 0;
-    }
+  if (options.version) {
+    std::cout << language.Format("strCliVersion", {tusko::kProgramVersion}) << "\n";
+    return kExitDone;
   }
-  if (!parsed.rest.empty()) std::cerr << language.Format("strCliUnknownArgument", {parsed.rest.front()}) << "\n";
-  std::cerr << language.Text("strCliUsage") << "\n";
-  return 2;
+  if (options.command.empty()) {
+    std::cerr << language.Text("strCliUsage") << "\n";
+    return kExitUsage;
+  }
+
+  CliSession session(options, language, std::cerr);
+  if (const int prepared = session.Prepare(); prepared != kExitDone) return prepared;
+  return RunInfoCommand(session, language, std::cout, std::cerr);
 }

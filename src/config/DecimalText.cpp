@@ -9,7 +9,8 @@ LeadingNumber ReadLeadingNumber(std::string_view text, std::uint32_t limit) {
     if (c < '0' || c > '9') break;
     const auto digit = static_cast<std::uint32_t>(c - '0');
     // Once past the limit the value stays there, so it can never overflow.
-    number.value = number.value > (limit - digit) / kBase ? limit : number.value * kBase + digit;
+    const bool overLimit = digit > limit || number.value > (limit - digit) / kBase;
+    number.value = overLimit ? limit : number.value * kBase + digit;
     ++number.digits;
   }
   return number;

@@ -34,6 +34,9 @@ struct GatewayIdentity {
   std::uint32_t dataVersion = 0x00010200;
   std::string password;  // empty: no password needed
   bool hasValidFirmware = true;
+  // The firmware has its loader write the configuration: it answers
+  // ConfigWriteStart with Reset and restarts into the loader.
+  bool restartForWrite = false;
 
   bool dhcp = false;
   Ipv4Address ipAddress{192, 168, 1, 100};

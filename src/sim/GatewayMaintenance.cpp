@@ -50,8 +50,10 @@ DeviceMessage HandleModuleType(GatewayState& state, const DeviceMessage& request
   return reply;
 }
 
-DeviceMessage HandleModuleReset(GatewayState&, const DeviceMessage& request) {
-  if (!ModuleIndex(request, ie::ModuleReset)) return MakeReject(cause::NotAllowed);
+DeviceMessage HandleModuleReset(GatewayState& state, const DeviceMessage& request) {
+  const auto index = ModuleIndex(request, ie::ModuleReset);
+  if (!index) return MakeReject(cause::NotAllowed);
+  state.diagnostics.RestartModule(*index);
   return MakeReply(ie::ModuleReset);
 }
 

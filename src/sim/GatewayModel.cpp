@@ -49,6 +49,7 @@ DeviceMessage GatewayModel::Answer(std::uint8_t requestIe, const DeviceMessage& 
 
 std::vector<DeviceMessage> GatewayModel::Advance(std::chrono::milliseconds elapsed) {
   state_.clock.Advance(elapsed);
+  state_.diagnostics.Advance(elapsed);
   auto event = AdvanceBoot(state_, elapsed);
   if (!event) return {};
   SealMessage(*event);

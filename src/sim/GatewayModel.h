@@ -46,6 +46,9 @@ class GatewayModel {
   const GatewayIdentity& Identity() const { return state_.identity; }
   GatewayIdentity& Identity() { return state_.identity; }
   const GatewayClock& Clock() const { return state_.clock; }
+  // The configuration memory: the stored image, which a front end may replace.
+  const GatewayConfigStore& Configuration() const { return state_.config; }
+  GatewayConfigStore& Configuration() { return state_.config; }
 
   // Requests received, by main element (the first element of the request).
   int RequestCount(std::uint8_t requestIe) const { return requestCounts_[requestIe]; }

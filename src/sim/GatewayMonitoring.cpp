@@ -1,12 +1,18 @@
 #include "sim/GatewayMonitoring.h"
 
+#include <string>
+
 #include "sim/GatewayReplies.h"
 
 namespace tusko::sim {
 
 DeviceMessage HandleMonitorStart(GatewayState& state, const DeviceMessage&) {
   state.monitoring = true;
-  return MakeReply(ie::MonitorStart);
+  // The first line of monitoring output comes with the answer.
+  DeviceMessage reply = CreateMessage(MessageType::Reply);
+  const GatewayIdentity& identity = state.identity;
+  AddTextElement(reply, ie::MonitorStart, "Monitor on - " + identity.deviceName + " " + identity.firmwareVersion, false);
+  return reply;
 }
 
 DeviceMessage HandleMonitorStop(GatewayState& state, const DeviceMessage&) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "sim/GatewayConfigRequests.h"
+#include "sim/GatewayDiagnosticsRequests.h"
 #include "sim/GatewayInfoRequests.h"
 #include "sim/GatewayMaintenance.h"
 #include "sim/GatewayMonitoring.h"
@@ -26,6 +28,14 @@ constexpr std::array kRoutes{
     RequestRoute{ie::ModuleCells, RunsIn::Firmware, HandleModuleCells},
     RequestRoute{ie::Reset, RunsIn::Both, HandleReset},
     RequestRoute{ie::ModuleReset, RunsIn::Firmware, HandleModuleReset},
+    RequestRoute{ie::IsdnStatus, RunsIn::Firmware, HandleIsdnStatus},
+    RequestRoute{ie::IsdnCredit, RunsIn::Firmware, HandleIsdnCredit},
+    RequestRoute{ie::GsmStatus, RunsIn::Firmware, HandleGsmStatus},
+    RequestRoute{ie::GsmCredit, RunsIn::Firmware, HandleGsmCredit},
+    RequestRoute{ie::ConfigReadData, RunsIn::Firmware, HandleConfigReadData},
+    RequestRoute{ie::ConfigWriteStart, RunsIn::Both, HandleConfigWriteStart},
+    RequestRoute{ie::ConfigWriteData, RunsIn::Both, HandleConfigWriteData},
+    RequestRoute{ie::ConfigWriteStop, RunsIn::Both, HandleConfigWriteStop},
 };
 
 constexpr std::array<std::uint8_t, 11> kPasswordProtected{

@@ -7,12 +7,6 @@ namespace tusko::sim {
 
 namespace {
 
-void BeginRestart(GatewayState& state, GatewayPhase target, std::chrono::milliseconds duration) {
-  state.phase = GatewayPhase::Restarting;
-  state.boot = PendingBoot{target, duration};
-  state.monitoring = false;
-}
-
 // The event a freshly started program sends: who it is, what it runs and, from
 // a loader without valid firmware, the cause that keeps it there.
 DeviceMessage StartEvent(const GatewayState& state) {
@@ -24,6 +18,13 @@ DeviceMessage StartEvent(const GatewayState& state) {
 }
 
 }  // namespace
+
+void BeginRestart(GatewayState& state, GatewayPhase target, std::chrono::milliseconds duration) {
+  state.phase = GatewayPhase::Restarting;
+  state.boot = PendingBoot{target, duration};
+  state.monitoring = false;
+  state.config.AbortWrite();
+}
 
 DeviceMessage HandleReset(GatewayState& state, const DeviceMessage&) {
   BeginRestart(state, GatewayPhase::Loader, kRestartToLoaderMs);

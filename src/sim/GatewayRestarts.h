@@ -8,6 +8,10 @@
 
 namespace tusko::sim {
 
+// Leaves the running program: the link end goes until `target` has started,
+// `duration` later. Monitoring and a configuration write under way end.
+void BeginRestart(GatewayState& state, GatewayPhase target, std::chrono::milliseconds duration);
+
 // Reset: answers, then restarts into the loader. The answer is the last thing
 // sent before the link end goes away.
 DeviceMessage HandleReset(GatewayState& state, const DeviceMessage& request);

@@ -5,7 +5,10 @@
 #include <utility>
 
 #include "sim/GatewayClock.h"
+#include "sim/GatewayConfigStore.h"
+#include "sim/GatewayDiagnostics.h"
 #include "sim/GatewayIdentity.h"
+#include "sim/SampleConfiguration.h"
 
 namespace tusko::sim {
 
@@ -31,6 +34,8 @@ struct GatewayState {
   GatewayPhase phase;
   std::optional<PendingBoot> boot;
   GatewayClock clock;
+  GatewayConfigStore config{MakeSampleConfiguration()};
+  GatewayDiagnostics diagnostics;
   bool monitoring = false;
   int restartsDone = 0;
 };

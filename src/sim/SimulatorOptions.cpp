@@ -92,6 +92,8 @@ ParsedSimulatorOptions ParseSimulatorOptions(const std::vector<std::string>& arg
       o.quiet = true;
     } else if (arg == "--no-firmware") {
       o.noFirmware = true;
+    } else if (arg == "--write-via-loader") {
+      o.writeViaLoader = true;
     } else if (!hasValue) {
       return fail("unknown option or missing value");
     } else if (arg == "--tcp") {
@@ -99,6 +101,9 @@ ParsedSimulatorOptions ParseSimulatorOptions(const std::vector<std::string>& arg
       if (!ParseEndpoint(valueFor(), o)) return fail("expected [ADDRESS:]PORT after");
     } else if (arg == "--password") {
       o.password = std::string(valueFor());
+    } else if (arg == "--config") {
+      o.configFile = std::string(valueFor());
+      if (o.configFile.empty()) return fail("expected a file name after");
     } else if (arg == "--baud") {
       const auto baud = ParseNumber(valueFor(), 4000000);
       if (!baud) return fail("expected a bit rate after");
@@ -147,6 +152,9 @@ const char* SimulatorUsage() {
          "  --baud N               pace output like a serial line of N bit/s (11 bits per byte)\n"
          "  --password TEXT        the gateway password (default: none)\n"
          "  --no-firmware          start in the loader without valid firmware\n"
+         "  --config FILE          start with the configuration image in FILE (raw, 29332 bytes;\n"
+         "                         default: a built-in sample)\n"
+         "  --write-via-loader     restart into the loader to write the configuration\n"
          "  --drop IE[:N]          lose the next N requests with main element IE (hex 0x.. or decimal, or any)\n"
          "  --corrupt IE[:N]       answer with a wrong checksum\n"
          "  --bad-type IE[:N]      answer with an unknown message type\n"

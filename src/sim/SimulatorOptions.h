@@ -21,6 +21,8 @@ struct SimulatorOptions {
   bool quiet = false;
   std::string password;
   bool noFirmware = false;
+  bool writeViaLoader = false;  // the firmware restarts into its loader for a configuration write
+  std::string configFile;       // raw configuration image to start with; empty: the built-in sample
   std::vector<Fault> faults;
   WireFaults wire;
 };

@@ -6,6 +6,7 @@
 
 #include "app/core/EventLoop.h"
 #include "sim/GatewayModel.h"
+#include "sim/RawImageFile.h"
 #include "sim/SimulatorOptions.h"
 #include "sim/SimulatorServer.h"
 
@@ -35,7 +36,17 @@ int main(int argc, char** argv) {
   GatewayIdentity identity;
   identity.password = options.password;
   identity.hasValidFirmware = !options.noFirmware;
+  identity.restartForWrite = options.writeViaLoader;
   GatewayModel model(identity);
+  if (!options.configFile.empty()) {
+    std::string error;
+    const auto image = ReadRawImageFile(options.configFile, error);
+    if (!image) {
+      std::cerr << "tusko-gatewaysim: " << error << "\n";
+      return 2;
+    }
+    model.Configuration().Replace(*image);
+  }
   for (const auto& fault : options.faults) model.InjectFault(fault);
 
   tusko::EventLoop loop;

@@ -43,6 +43,13 @@ void OnFirmwareVersion(OperationEngine& engine, const DeviceMessage& reply, cons
       engine.GetLanInfo();
     }
   }
+  // Monitoring was waiting to learn the firmware: now it asks for the output,
+  // with fresh tries. A reply that names no firmware leaves the request to its
+  // time-out, so that a gateway without firmware cannot keep it going forever.
+  if (engine.HasPending(MonitorStartPending) && !engine.deviceInformation().system.firmwareVersion.empty()) {
+    engine.SetRetries(0);
+    engine.StartMonitoring();
+  }
   if (engine.HasPending(SystemInfoCheckPending)) {
     engine.NotifyResult(Notification::SystemInfoResult, OperationResult::Done);
     engine.ClearPendingFlag(SystemInfoCheckPending);
@@ -82,9 +89,7 @@ bool OperationEngine::GetSystemInfo() {
 bool OperationEngine::CheckSystemInfo() {
   const bool repeat = HasPending(SystemInfoCheckPending);
   if (!LinkReadyFor(repeat)) return false;
-  info_.system.loaderVersion.clear();
-  info_.system.firmwareVersion.clear();
-  info_.system.deviceName.clear();
+  info_.system.ClearVersions();
   return SendIdleRequest(*this, kSystemInfoCheckStart, SystemInfoRequest(), repeat);
 }
 

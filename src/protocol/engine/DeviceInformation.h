@@ -5,6 +5,7 @@
 #include <string>
 
 #include "protocol/ElementLayouts.h"
+#include "protocol/engine/DeviceClock.h"
 
 namespace tusko {
 
@@ -31,6 +32,13 @@ struct SystemInformation {
   std::string deviceName;
   RunMode runMode = RunMode::Unknown;
   std::uint32_t dataVersion = 0;
+
+  // Forgets who answered last: versions and name.
+  void ClearVersions() {
+    loaderVersion.clear();
+    firmwareVersion.clear();
+    deviceName.clear();
+  }
 };
 
 struct LanInformation {
@@ -40,6 +48,9 @@ struct LanInformation {
   std::uint16_t tcpPort = 0;
   std::uint8_t dhcp = kDhcpUnknown;  // kDhcpOff, kDhcpOn or kDhcpUnknown
 };
+
+// A module argument that means "the module asked last".
+inline constexpr int kLastModule = -1;
 
 struct ModuleInformation {
   std::string type;
@@ -56,6 +67,7 @@ struct DeviceInformation {
   SystemInformation system;
   LanInformation lan;
   ModuleInformation module;
+  DeviceClock clock;
 };
 
 }  // namespace tusko

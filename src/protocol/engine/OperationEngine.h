@@ -11,13 +11,22 @@
 #include "protocol/DeviceMessage.h"
 #include "protocol/engine/DeviceInformation.h"
 #include "protocol/engine/DiagnosticsData.h"
+#include "protocol/engine/DiagnosticsKind.h"
 #include "protocol/engine/EngineHost.h"
 #include "protocol/engine/EngineTypes.h"
 #include "protocol/engine/OperationRegistry.h"
+#include "protocol/engine/RepeatRecords.h"
 
 namespace tusko {
 
+class ConfigTransfer;
+class ConfigurationImage;
+
 inline constexpr std::size_t kLoginPasswordCapacity = 8;  // characters
+// The longest monitoring command that still fits one request beside its
+// element header and the longest password element.
+inline constexpr std::size_t kMonitorCommandCapacity =
+    kMaxIeAreaLength - kElementHeaderSize - (kElementHeaderSize + kLoginPasswordCapacity + 1);  // characters
 
 // The notifications with which the negative-reply rule ends an operation: one
 // for a refused password prompt (result PasswordRefused), one for a request the
@@ -55,6 +64,33 @@ class OperationEngine {
   bool GetSystemInfo();
   bool CheckSystemInfo();
   bool GetLanInfo();
+  bool GetDateTime();
+  // Refused (false, nothing sent) for a record that names no real time in 2000-2255.
+  bool SetDateTime(const DateTimeRecord& time);
+  // `module` 0 or 1, or kLastModule; any other module is refused.
+  bool GetModuleInfo(int module);
+  bool ResetModule(int module);
+  bool GetCells(int module);
+  // Refused for a new password longer than kLoginPasswordCapacity.
+  bool ChangePassword(std::string_view newPassword, std::string_view oldPassword);
+  bool StartMonitoring();
+  bool StopMonitoring();
+  // Refused for a command longer than kMonitorCommandCapacity.
+  bool SendMonitorCommand(std::string_view command);
+  // The monitoring view's keep-alive: no timer, no result; only when no operation runs.
+  bool PollMonitoring();
+  // One diagnostics page's data; only when no operation runs, and without QUERY_LINK.
+  bool RequestDiagnostics(DiagnosticsKind kind, int module = 0);
+  // Configuration transfer (ConfigDownload.cpp, ConfigUpload.cpp).
+  bool StartDownload();
+  void CancelDownload();
+  // Writes `image`, with its signature and reserved head bytes set on the way.
+  bool StartUpload(const ConfigurationImage& image);
+  // Sends the start of the upload under way again; only while its answer is awaited.
+  bool StartUpload();
+  void CancelUpload();
+  // The image being read or written; after a download's result 1, the image read.
+  const ConfigTransfer& configTransfer() const;
 
   EngineState state() const { return state_; }
   std::uint32_t pending() const { return pending_; }
@@ -73,6 +109,7 @@ class OperationEngine {
   const ProgramSettings& settings() const { return settings_; }
   MonitorSink* monitor() const { return monitor_; }
   DeviceInformation& deviceInformation() { return info_; }
+  RepeatRecords& repeatRecords() { return repeatRecords_; }
 
   void SetState(EngineState state) { state_ = state; }
   void SetRetries(int retries) { retries_ = retries; }
@@ -152,6 +189,7 @@ class OperationEngine {
   std::string loginPassword_;
   DeviceInformation info_;
   DiagnosticsData diagnostics_;
+  RepeatRecords repeatRecords_;
 };
 
 }  // namespace tusko

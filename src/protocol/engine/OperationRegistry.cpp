@@ -2,11 +2,12 @@
 
 #include <cassert>
 
+#include "protocol/engine/ConfigTransfer.h"
 #include "protocol/engine/IdleRequests.h"
 
 namespace tusko {
 
-OperationRegistry::OperationRegistry() {
+OperationRegistry::OperationRegistry() : transfer_(std::make_unique<ConfigTransfer>()) {
   auto idle = std::make_unique<IdleRequests>();
   idle_ = idle.get();
   Add({EngineState::Idle}, std::move(idle));
@@ -30,6 +31,9 @@ OperationHandler* OperationRegistry::For(EngineState state) const {
 void RegisterOperations(OperationRegistry& registry) {
   RegisterRestartFollowUp(registry);
   RegisterDeviceInfoRequests(registry);
+  RegisterDeviceMaintenance(registry);
+  RegisterConfigDownload(registry);
+  RegisterConfigUpload(registry);
 }
 
 }  // namespace tusko

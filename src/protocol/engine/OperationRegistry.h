@@ -12,6 +12,7 @@
 
 namespace tusko {
 
+class ConfigTransfer;
 class IdleRequests;
 
 // Which handler runs each engine state. An operation plugs in with its own
@@ -32,6 +33,11 @@ class OperationRegistry {
   // The Idle state's handler, whose tables the idle-state requests fill.
   IdleRequests& Idle() { return *idle_; }
 
+  // The configuration transfer's image and counters, shared by its download
+  // and upload states.
+  ConfigTransfer& Transfer() { return *transfer_; }
+  const ConfigTransfer& Transfer() const { return *transfer_; }
+
   // What the engine starts when the loader reports that it holds no valid
   // firmware; the firmware update registers its starter here. Without one the
   // engine only reports the fact.
@@ -43,12 +49,16 @@ class OperationRegistry {
   std::vector<std::unique_ptr<OperationHandler>> handlers_;
   std::map<EngineState, OperationHandler*> byState_;
   IdleRequests* idle_ = nullptr;
+  std::unique_ptr<ConfigTransfer> transfer_;
   NoFirmwareRecovery noFirmwareRecovery_;
 };
 
 // The operations' registrations, each in its operation's file.
 void RegisterRestartFollowUp(OperationRegistry& registry);
 void RegisterDeviceInfoRequests(OperationRegistry& registry);
+void RegisterDeviceMaintenance(OperationRegistry& registry);
+void RegisterConfigDownload(OperationRegistry& registry);
+void RegisterConfigUpload(OperationRegistry& registry);
 
 // Every operation the engine knows.
 void RegisterOperations(OperationRegistry& registry);

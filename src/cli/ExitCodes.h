@@ -1,0 +1,16 @@
+#pragma once
+
+namespace tusko::cli {
+
+// tuskoctl's exit codes; the usage text lists them.
+enum ExitCode : int {
+  kExitDone = 0,
+  kExitStartFailed = 1,    // no language file, no log file, no built-in simulator
+  kExitUsage = 2,          // the command line was not understood
+  kExitRejected = 3,       // the gateway refused the request
+  kExitNoAnswer = 4,       // the gateway did not answer
+  kExitPasswordRefused = 5,
+  kExitNoLink = 6,         // the link to the gateway could not be opened
+};
+
+}  // namespace tusko::cli

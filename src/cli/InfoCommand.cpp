@@ -1,0 +1,153 @@
+#include "cli/InfoCommand.h"
+
+#include <algorithm>
+#include <chrono>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/core/SafeFormat.h"
+#include "cli/ExitCodes.h"
+
+namespace tusko::cli {
+
+namespace {
+
+// The engine ends every request by its own time-outs: three tries of system
+// information and two of LAN information. This only bounds a run in which
+// that promise were broken.
+constexpr int kInfoTimeoutBudget = 8;
+constexpr std::size_t kMaxValueChars = 80;
+
+// What the engine has reported so far.
+class InfoProgress {
+ public:
+  explicit InfoProgress(const OperationEngine& engine) : engine_(engine) {}
+
+  void OnNotification(Notification code, int value) {
+    switch (code) {
+      case Notification::SystemInfoResult: systemResult_ = value; break;
+      case Notification::LanInfoRequested: lanRequested_ = true; break;
+      case Notification::LanInfoResult: lanResult_ = value; break;
+      case Notification::OperationFailed: noAnswer_ = true; break;
+      case Notification::NotAllowed: notAllowed_ = true; break;
+      default: break;
+    }
+  }
+
+  bool Done() const {
+    if (lanResult_ || noAnswer_ || notAllowed_) return true;
+    if (!systemResult_) return false;
+    // The LAN request follows the system information at once; when it could
+    // not go out (the link went away), nothing more will come.
+    return *systemResult_ != static_cast<int>(OperationResult::Done) ||
+           (!lanRequested_ && !engine_.HasPending(LanInfoPending));
+  }
+
+  bool SystemInfoRead() const { return systemResult_ == static_cast<int>(OperationResult::Done); }
+  bool LanInfoRead() const { return lanResult_ == static_cast<int>(OperationResult::Done); }
+  // The result that ended the run, as an operation result.
+  std::optional<OperationResult> Failure() const {
+    if (notAllowed_) return OperationResult::Rejected;
+    if (noAnswer_) return OperationResult::NoAnswer;
+    if (!SystemInfoRead()) return systemResult_ ? std::optional(OperationResult{*systemResult_}) : std::nullopt;
+    if (!LanInfoRead()) return lanResult_ ? std::optional(OperationResult{*lanResult_}) : std::nullopt;
+    return std::nullopt;
+  }
+  bool NotAllowed() const { return notAllowed_; }
+
+ private:
+  const OperationEngine& engine_;
+  std::optional<int> systemResult_;
+  std::optional<int> lanResult_;
+  bool lanRequested_ = false;
+  bool noAnswer_ = false;
+  bool notAllowed_ = false;
+};
+
+using Row = std::pair<std::string, std::string>;
+
+std::vector<Row> SystemRows(const SystemInformation& system, const CliLanguage& language) {
+  const std::string dataVersion = SafeFormat("%#08x", {system.dataVersion}, kMaxValueChars);
+  return {{language.Text("strSysInfoVersionFirmware"), system.firmwareVersion},
+          {language.Text("strSysInfoVersionLoader"), system.loaderVersion},
+          {language.Text("strSysInfoName"), system.deviceName},
+          {language.Text("strSysInfoVersionData"), dataVersion}};
+}
+
+std::vector<Row> LanRows(const LanInformation& lan, const CliLanguage& language) {
+  std::string dhcp;
+  if (lan.dhcp == kDhcpOn) dhcp = language.Text("strSysInfoDhcpYes");
+  if (lan.dhcp == kDhcpOff) dhcp = language.Text("strSysInfoDhcpNo");
+  return {{language.Text("strSysInfoDhcp"), dhcp},
+          {language.Text("strSysInfoIpAddr"), lan.ipAddress},
+          {language.Text("strSysInfoNetMask"), lan.subnetMask},
+          {language.Text("strSysInfoNetGateway"), lan.defaultGateway},
+          {language.Text("strSysInfoPort"), lan.tcpPort != 0 ? std::to_string(lan.tcpPort) : std::string()}};
+}
+
+// Labels padded to one column; an unknown value reads "n/a" in the language.
+void PrintRows(const std::vector<Row>& rows, const CliLanguage& language, std::ostream& out) {
+  std::size_t width = 0;
+  for (const Row& row : rows) width = std::max(width, CountCharacters(row.first));
+  const std::string unknown = language.Text("strSysInfoNA");
+  for (const auto& [label, value] : rows) {
+    out << "  " << label << std::string(width - CountCharacters(label) + 1, ' ') << (value.empty() ? unknown : value)
+        << "\n";
+  }
+}
+
+int ReportFailure(OperationResult result, bool notAllowed, bool lanPart, const OperationEngine& engine,
+                  const CliLanguage& language, std::ostream& err) {
+  err << language.Text(lanPart ? "strSysInfoErrorLan" : "strSysInfoError") << "\n";
+  if (notAllowed) {
+    err << language.Text("strErrorNotAllowed") << "\n";
+    return kExitRejected;
+  }
+  switch (result) {
+    case OperationResult::Rejected:
+      err << language.Format("strErrorResponse", {engine.causeText()}) << "\n";
+      return kExitRejected;
+    case OperationResult::PasswordRefused: return kExitPasswordRefused;  // the prompt has said so
+    default:
+      err << language.Text("strErrorNoResponse") << "\n";
+      return kExitNoAnswer;
+  }
+}
+
+}  // namespace
+
+int RunInfoCommand(CliSession& session, const CliLanguage& language, std::ostream& out, std::ostream& err) {
+  OperationEngine& engine = session.engine();
+  InfoProgress progress(engine);
+  session.OnNotification([&progress](Notification code, int value) { progress.OnNotification(code, value); });
+
+  if (!engine.GetSystemInfo()) {
+    err << language.Text("strCliNoLink") << "\n";
+    return kExitNoLink;
+  }
+  const auto budget = std::chrono::milliseconds(session.settings().communicationTimeout) * kInfoTimeoutBudget;
+  session.loop().RunUntil([&progress] { return progress.Done(); }, budget);
+
+  const DeviceInformation& info = engine.deviceInformation();
+  if (progress.SystemInfoRead()) {
+    out << language.Text("strSysInfo") << "\n";
+    std::vector<Row> rows = SystemRows(info.system, language);
+    if (progress.LanInfoRead()) {
+      const std::vector<Row> lan = LanRows(info.lan, language);
+      rows.insert(rows.end(), lan.begin(), lan.end());
+    }
+    PrintRows(rows, language, out);
+  }
+  if (progress.SystemInfoRead() && progress.LanInfoRead()) return kExitDone;
+  const std::optional<OperationResult> failure = progress.Failure();
+  if (!failure) {
+    // Neither a result nor a time-out: the link went away under the request.
+    err << language.Text("strCliNoLink") << "\n";
+    return kExitNoLink;
+  }
+  return ReportFailure(*failure, progress.NotAllowed(), progress.SystemInfoRead(), engine, language, err);
+}
+
+}  // namespace tusko::cli

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "app/core/ProgramSettings.h"
+#include "config/ConfigurationImage.h"
+#include "protocol/DeviceMessage.h"
+
+namespace tusko {
+
+class OperationEngine;
+
+// What the configuration transfer keeps between its states: the image being
+// read or written and the counters that drive its window of pending requests.
+// The download (ConfigDownload.cpp) and the upload (ConfigUpload.cpp) share
+// it; the main window reads the received image from it.
+class ConfigTransfer {
+ public:
+  // Image offsets and request counts.
+  struct Counters {
+    std::size_t requestOffset = 0;       // of the last request sent; drives the progress
+    std::size_t acknowledgedOffset = 0;  // everything below it is confirmed by the gateway
+    std::size_t nextOffset = 0;          // of the next request to send
+    std::size_t blockLength = 0;         // download: 128; upload: the last block's
+    std::size_t windowLimit = 0;         // pending requests allowed
+    std::size_t pendingCount = 0;        // requests sent and not answered yet
+  };
+
+  const ConfigurationImage& image() const { return image_; }
+  ConfigurationImage& image() { return image_; }
+  const Counters& counters() const { return counters_; }
+  Counters& counters() { return counters_; }
+
+  // A new transfer: offsets and pending count 0.
+  void Begin(std::size_t windowLimit, std::size_t blockLength);
+
+  bool WindowFull() const { return counters_.pendingCount >= counters_.windowLimit; }
+  bool AllRequested() const { return counters_.nextOffset >= kImageBytes; }
+  bool Complete() const { return counters_.acknowledgedOffset >= kImageBytes; }
+  // No further request can go out before an answer comes: when the timer
+  // fires now, an answer is missing.
+  bool Stalled() const { return WindowFull() || AllRequested(); }
+
+  // One request answered.
+  void CountAnswer();
+  // Confirms `length` more bytes, at most up to the end of the image.
+  void Acknowledge(std::size_t length);
+  // Goes back to the first unconfirmed offset; answers still on their way no
+  // longer count as pending.
+  void Rewind();
+  int Progress() const;
+
+  // After a request: the request delay while the window has room and the
+  // image is not covered yet, else the time-out held by `timeout`.
+  void ArmAfterRequest(OperationEngine& engine, std::uint32_t ProgramSettings::*timeout) const;
+
+ private:
+  static constexpr std::size_t kImageBytes = ConfigurationImage::kSize;
+
+  ConfigurationImage image_;
+  Counters counters_;
+};
+
+// Stores and logs the firmware version a reply carries; the other texts stay.
+void StoreFirmwareVersion(OperationEngine& engine, const ElementView& version);
+
+}  // namespace tusko

@@ -1,0 +1,69 @@
+#include "config/CountedTables.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "support/RowName.h"
+
+namespace tusko {
+namespace {
+
+struct CountRow {
+  const char* name;
+  layout::CountedTable table;
+  std::vector<std::uint8_t> keys;  // key bytes of the first records; the rest stay 0xFF
+  std::size_t count;
+};
+
+class CountRecordsTest : public ::testing::TestWithParam<CountRow> {};
+
+TEST_P(CountRecordsTest, CountsTheLeadingRecordsInUse) {
+  const auto& row = GetParam();
+  ConfigurationImage image;
+  for (std::size_t i = 0; i < row.keys.size(); ++i) {
+    image.SetByte(row.table.RecordOffset(i) + row.table.keyByte, row.keys[i]);
+  }
+  EXPECT_EQ(CountRecords(image, row.table), row.count);
+}
+
+std::vector<std::uint8_t> AllInUse(std::size_t count) { return std::vector<std::uint8_t>(count, 5); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, CountRecordsTest,
+    ::testing::Values(CountRow{"emptyRouting", layout::lcr::kRoutingTable, {}, 0},
+                      CountRow{"routingKeyIsByte4", layout::lcr::kRoutingTable, {3, 3, 1}, 3},
+                      CountRow{"stopsAtZero", layout::lcr::kRoutingTable, {3, 0, 3}, 1},
+                      CountRow{"stopsAtUnset", layout::lcr::kClipTable, {1, 254, 255, 7}, 2},
+                      CountRow{"firstFreeEndsAll", layout::clipFromGsm::kTable, {0, 4, 4}, 0},
+                      CountRow{"fullRouting", layout::lcr::kRoutingTable, AllInUse(100), 100},
+                      CountRow{"fullMobility", layout::mobility::kTable, AllInUse(50), 50}),
+    test::RowName<CountRow>);
+
+TEST(CountRecordsTest, NeverCountsPastTheCapacity) {
+  ConfigurationImage image;
+  image.Fill(0, ConfigurationImage::kSize, 9);  // the bytes behind the table look like records too
+  EXPECT_EQ(CountRecords(image, layout::mobility::kTable), 50u);
+  EXPECT_EQ(CountRecords(image, layout::clipFromGsm::kTable), 100u);
+}
+
+TEST(CountRecordsTest, OtherBytesOfARecordDoNotMatter) {
+  ConfigurationImage image;
+  image.SetByte(1160 + 0, 0);  // profile 0, the default profile
+  image.SetByte(1160 + 4, 2);
+  EXPECT_EQ(CountRecords(image, layout::lcr::kRoutingTable), 1u);
+}
+
+TEST(ClearTableTest, FreesTheWholeSectionOnly) {
+  ConfigurationImage image;
+  image.Fill(0, ConfigurationImage::kSize, 1);
+  ClearTable(image, layout::mobility::kTable);
+  EXPECT_EQ(image.Byte(23371), 1);
+  EXPECT_EQ(image.Byte(23372), 0xFF);
+  EXPECT_EQ(image.Byte(28371), 0xFF);
+  EXPECT_EQ(image.Byte(28372), 1);
+  EXPECT_EQ(CountRecords(image, layout::mobility::kTable), 0u);
+}
+
+}  // namespace
+}  // namespace tusko

@@ -1,0 +1,149 @@
+// The operation engine over a real link: the core's host on an event loop,
+// the link control's threads, and the simulator on a thread of its own.
+#include "app/core/LinkEngineHost.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "link/RecordingLog.h"
+#include "link/SimulatorThread.h"
+#include "protocol/engine/OperationEngine.h"
+
+namespace tusko {
+namespace {
+
+using namespace std::chrono_literals;
+using test::SimulatorThread;
+using test::Transport;
+
+// Bounds that only end a test that has failed.
+constexpr auto kInfoLimit = 10s;
+constexpr auto kRestartLimit = 30s;
+
+// Short time-outs keep a restart quick; the switch time-outs stay above the
+// simulator's restart times (1.5 s into the loader, 2.5 s into the firmware),
+// since a TCP link is asked back only when they expire.
+constexpr std::uint32_t kShortTimeoutMs = 300;
+constexpr std::uint32_t kSwitchToLoaderMs = 2000;
+constexpr std::uint32_t kSwitchToFirmwareMs = 3000;
+
+struct Notified {
+  Notification code;
+  int value;
+};
+
+class LinkEngineOverSimulator : public testing::TestWithParam<Transport> {
+ protected:
+  void SetUp() override {
+    simulator.emplace(GetParam());
+    ASSERT_TRUE(simulator->Ready()) << simulator->Error();
+    if (GetParam() == Transport::Tcp) {
+      settings.comMode = 1;
+      settings.tcpAddress = "127.0.0.1";
+      settings.tcpPort = simulator->Port();
+    } else {
+      settings.comMode = 0;
+      settings.virtualComPort = simulator->SlavePath();
+    }
+    host.emplace(loop, settings, LinkEngineHostHooks{
+        .text = [](std::string_view key) { return std::string(key); },
+        .notified = [this](Notification code, int value) { notified.push_back({code, value}); },
+        .password = [] { return std::nullopt; },
+        .message = [this](const std::string&, const std::string& text) { messages.push_back(text); }});
+    host->AttachLog(&log);
+    engine.emplace(*host, settings);
+    host->Attach(*engine);
+  }
+
+  bool Seen(Notification code, std::optional<int> value = std::nullopt) const {
+    return std::any_of(notified.begin(), notified.end(), [&](const Notified& n) {
+      return n.code == code && (!value || n.value == *value);
+    });
+  }
+  int Count(Notification code) const {
+    return static_cast<int>(std::count_if(notified.begin(), notified.end(), [&](const Notified& n) { return n.code == code; }));
+  }
+  bool RunUntilSeen(std::initializer_list<Notification> codes, std::chrono::milliseconds limit) {
+    return loop.RunUntil([&] { return std::any_of(codes.begin(), codes.end(), [&](Notification c) { return Seen(c); }); },
+                         limit);
+  }
+
+  ProgramSettings settings;
+  RecordingLog log;
+  std::vector<Notified> notified;
+  std::vector<std::string> messages;
+  EventLoop loop;
+  // Ends before the loop it posts to, after the link that talks to it.
+  std::optional<SimulatorThread> simulator;
+  std::optional<LinkEngineHost> host;
+  std::optional<OperationEngine> engine;
+};
+
+TEST_P(LinkEngineOverSimulator, InfoReadsSystemAndLanInformation) {
+  ASSERT_TRUE(engine->GetSystemInfo());
+  ASSERT_TRUE(RunUntilSeen({Notification::LanInfoResult, Notification::OperationFailed}, kInfoLimit));
+  EXPECT_TRUE(Seen(Notification::SystemInfoResult, 1));
+  EXPECT_TRUE(Seen(Notification::LanInfoResult, 1));
+
+  const sim::GatewayIdentity gateway;
+  const DeviceInformation& info = engine->deviceInformation();
+  EXPECT_EQ(info.system.firmwareVersion, gateway.firmwareVersion);
+  EXPECT_EQ(info.system.loaderVersion, gateway.loaderVersion);
+  EXPECT_EQ(info.system.deviceName, gateway.deviceName);
+  EXPECT_EQ(info.system.dataVersion, gateway.dataVersion);
+  EXPECT_EQ(info.lan.ipAddress, "192.168.1.100");
+  EXPECT_EQ(info.lan.subnetMask, "255.255.255.0");
+  EXPECT_EQ(info.lan.defaultGateway, "192.168.1.1");
+  EXPECT_EQ(info.lan.tcpPort, gateway.tcpPort);
+  EXPECT_EQ(info.lan.dhcp, kDhcpOff);
+  EXPECT_TRUE(messages.empty());
+  EXPECT_GE(log.CountStartingWith("<dump"), 4u) << "both requests and both replies are dumped";
+}
+
+TEST_P(LinkEngineOverSimulator, ARestartIsFollowedThroughTheReconnect) {
+  settings.communicationTimeout = kShortTimeoutMs;
+  settings.communicationTimeoutReset = kShortTimeoutMs;
+  settings.communicationTimeoutSwitchToLoader = kSwitchToLoaderMs;
+  settings.communicationTimeoutSwitchToFirmware = kSwitchToFirmwareMs;
+  if (GetParam() == Transport::Pty) {
+    // A pseudo-terminal has no USB device: announce its return as the device watch would.
+    const UsbDevice gatewayPort{settings.virtualComPort, {}, kGatewayUsbVendorId, kGatewayUsbProductId, "simulator"};
+    simulator->WatchLinkReturns([this, gatewayPort] {
+      loop.Post([this, gatewayPort] { host->usbFollower().OnUsbDeviceChange(UsbChange::Arrival, gatewayPort); });
+    });
+  }
+
+  ASSERT_TRUE(engine->ResetDevice());
+  ASSERT_TRUE(RunUntilSeen({Notification::FirmwareRunning, Notification::RestartFailed, Notification::OperationFailed},
+                           kRestartLimit));
+  EXPECT_TRUE(Seen(Notification::FirmwareRunning));
+  EXPECT_FALSE(Seen(Notification::RestartFailed));
+  EXPECT_FALSE(Seen(Notification::OperationFailed));
+  EXPECT_EQ(engine->state(), EngineState::Idle);
+  EXPECT_GE(Count(Notification::LinkClosed), 2) << "into the loader and into the firmware";
+  EXPECT_EQ(simulator->Run([](sim::GatewayModel& model) { return model.RestartCount(); }), 2);
+  EXPECT_EQ(engine->deviceInformation().system.runMode, RunMode::Firmware);
+  if (GetParam() == Transport::Tcp) {
+    EXPECT_GE(log.CountStartingWith("TCP Connect - "), 3u) << "the first connect and one after each restart";
+  } else {
+    EXPECT_GE(log.CountStartingWith("USB device added"), 2u);
+    EXPECT_GE(log.CountStartingWith("Open port "), 3u) << "the first open and one after each arrival";
+  }
+
+  // The link is usable again: the next request is answered.
+  notified.clear();
+  ASSERT_TRUE(engine->GetSystemInfo());
+  ASSERT_TRUE(RunUntilSeen({Notification::LanInfoResult, Notification::OperationFailed}, kInfoLimit));
+  EXPECT_TRUE(Seen(Notification::LanInfoResult, 1));
+}
+
+INSTANTIATE_TEST_SUITE_P(Transports, LinkEngineOverSimulator, testing::Values(Transport::Tcp, Transport::Pty),
+                         test::TransportName);
+
+}  // namespace
+}  // namespace tusko

@@ -1,0 +1,355 @@
+// The configuration download against a scripted gateway on virtual time.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <ostream>
+#include <vector>
+
+#include "config/ImageLayout.h"
+#include "protocol/ConfigTransferTestScript.h"
+#include "protocol/engine/ConfigTransfer.h"
+#include "protocol/engine/OperationEngine.h"
+#include "support/RowName.h"
+
+namespace tusko {
+namespace {
+
+using std::chrono::milliseconds;
+using test::AddressOf;
+using test::ReadReply;
+using test::RecordedNotification;
+
+constexpr std::uint8_t kFill = 0x11;
+
+// A gateway image whose every byte is set, so that no table is skipped.
+ConfigurationImage FullImage() {
+  ConfigurationImage image;
+  for (std::size_t offset = 0; offset < kConfigImageSize; ++offset) {
+    image.SetByte(offset, static_cast<std::uint8_t>(offset % 13));
+  }
+  return image;
+}
+
+class ConfigDownload : public ::testing::Test, protected test::ScriptedEngine {
+ protected:
+  ConfigDownload() { engine.SetState(EngineState::Idle); }
+
+  milliseconds Delay() const { return milliseconds(settings.dataReadWriteRequestDelay); }
+  milliseconds DataTimeout() const { return milliseconds(settings.communicationTimeoutDataRead); }
+  const ConfigTransfer::Counters& Counters() const { return engine.configTransfer().counters(); }
+  std::vector<std::uint32_t> SentAddresses() const {
+    std::vector<std::uint32_t> addresses;
+    for (const auto& sent : host.sent) addresses.push_back(AddressOf(sent.message).value_or(0));
+    return addresses;
+  }
+  void Serve(const ConfigurationImage& image) {
+    Serve(image, [] { return true; });
+  }
+  // Answers only while nothing more can go out, so that the window stays full.
+  void ServeSlowly(const ConfigurationImage& image) {
+    Serve(image, [this] { return host.TimerDelay() == DataTimeout(); });
+  }
+  template <typename Ready>
+  void Serve(const ConfigurationImage& image, Ready ready) {
+    test::AnswerUntil(
+        *this, [this] { return engine.state() != EngineState::Reading; },
+        [&image](const DeviceMessage& request) { return test::ServeRead(image, request); }, ready);
+  }
+};
+
+TEST_F(ConfigDownload, FirstRequestAsksForOffsetZeroWithThePassword) {
+  engine.SetLoginPassword("tusk");
+  ASSERT_TRUE(engine.StartDownload());
+
+  ASSERT_EQ(host.sent.size(), 1u);
+  const DeviceMessage& request = host.sent[0].message;
+  EXPECT_EQ(test::MainElement(request), ie::ConfigReadData);
+  EXPECT_TRUE(test::ElementData(request, ie::ConfigReadData).empty());
+  EXPECT_EQ(AddressOf(request), kConfigBaseAddress);
+  EXPECT_EQ(test::ElementData(request, ie::Password), (std::vector<std::uint8_t>{'t', 'u', 's', 'k', 0}));
+  EXPECT_EQ(engine.state(), EngineState::Reading);
+  EXPECT_EQ(host.notifications, (std::vector<RecordedNotification>{{Notification::DownloadProgress, 0, false},
+                                                                   {Notification::DownloadStarted, 0, false}}));
+  EXPECT_TRUE(host.Logged("Start data download"));
+  EXPECT_EQ(host.TimerDelay(), Delay());
+}
+
+TEST_F(ConfigDownload, ClosedLinkDoesNotStart) {
+  host.linkAnswers = {false};
+  EXPECT_FALSE(engine.StartDownload());
+  EXPECT_TRUE(host.sent.empty());
+  EXPECT_EQ(engine.state(), EngineState::Idle);
+}
+
+TEST_F(ConfigDownload, WindowFillsAtTheRequestDelayThenWaitsForData) {
+  ASSERT_TRUE(engine.StartDownload());
+  for (int i = 0; i < 6; ++i) clock.Advance(Delay());
+
+  const auto limit = settings.dataReadWriteMaxPendingRequests;
+  ASSERT_EQ(host.sent.size(), limit);
+  for (std::size_t i = 0; i < limit; ++i) EXPECT_EQ(SentAddresses()[i], ConfigDeviceAddress(i * kReadBlockBytes));
+  EXPECT_EQ(host.TimerDelay(), DataTimeout());
+  EXPECT_EQ(Counters().pendingCount, limit);
+}
+
+TEST_F(ConfigDownload, ShortReplyStoresItsBytesAndStillAdvancesOneBlock) {
+  ASSERT_TRUE(engine.StartDownload());
+  const std::vector<std::uint8_t> data(100, kFill);
+  Receive(ReadReply(kConfigBaseAddress, data));
+
+  EXPECT_TRUE(host.Logged("Data IE too short (100)"));
+  EXPECT_EQ(Counters().acknowledgedOffset, kReadBlockBytes);
+  const ConfigurationImage& image = engine.configTransfer().image();
+  EXPECT_EQ(image.Byte(99), kFill);
+  EXPECT_EQ(image.Byte(100), layout::kUnset);
+  EXPECT_EQ(image.Byte(127), layout::kUnset);
+}
+
+TEST_F(ConfigDownload, EarlierTransferLeavesNothingBehind) {
+  engine.StartDownload();
+  const std::vector<std::uint8_t> data(kReadBlockBytes, kFill);
+  Receive(ReadReply(kConfigBaseAddress, data));
+  engine.CancelDownload();
+
+  ASSERT_TRUE(engine.StartDownload());
+  EXPECT_EQ(engine.configTransfer().image(), ConfigurationImage());
+}
+
+struct WrongAddressRow {
+  const char* name;
+  std::vector<std::uint8_t> address;
+  std::vector<const char*> lines;
+  friend void PrintTo(const WrongAddressRow& row, std::ostream* out) { *out << row.name; }
+};
+
+class ConfigDownloadWrongAddress : public ConfigDownload, public ::testing::WithParamInterface<WrongAddressRow> {};
+
+TEST_P(ConfigDownloadWrongAddress, IsLoggedAndChangesNothing) {
+  ASSERT_TRUE(engine.StartDownload());
+  Receive(ReadReply(kConfigBaseAddress, std::vector<std::uint8_t>(kReadBlockBytes, kFill)));
+  const ConfigTransfer::Counters before = Counters();
+  host.ClearRecords();
+
+  const std::vector<std::uint8_t> data(kReadBlockBytes, 0x22);
+  Receive(test::ReplyWith({{ie::ConfigReadData, data}, {ie::Address, GetParam().address}}));
+
+  EXPECT_EQ(host.logLines, std::vector<std::string>(GetParam().lines.begin(), GetParam().lines.end()));
+  EXPECT_EQ(Counters().acknowledgedOffset, before.acknowledgedOffset);
+  EXPECT_EQ(Counters().pendingCount, before.pendingCount);
+  EXPECT_EQ(engine.configTransfer().image().Byte(kReadBlockBytes), layout::kUnset);
+  EXPECT_TRUE(host.TimerRunning());
+  EXPECT_TRUE(host.notifications.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Transfer, ConfigDownloadWrongAddress,
+    ::testing::Values(WrongAddressRow{"Ahead", {0x00, 0x07, 0x01, 0x00}, {"Invalid address (00070100)"}},
+                      WrongAddressRow{"Behind", {0x00, 0x07, 0x00, 0x00}, {"Invalid address (00070000)", "Skip"}},
+                      WrongAddressRow{"NotFourBytes", {0x07, 0x00, 0x80}, {"Invalid address (FFFFFFFF)"}}),
+    test::RowName<WrongAddressRow>);
+
+TEST_F(ConfigDownload, ReplyWithoutDataIsLogged) {
+  ASSERT_TRUE(engine.StartDownload());
+  Receive(test::AddressReply(kConfigBaseAddress));
+  EXPECT_TRUE(host.Logged("Missing data IE"));
+  EXPECT_EQ(Counters().acknowledgedOffset, 0u);
+}
+
+TEST_F(ConfigDownload, WholeImageArrivesAndEndsTheDownload) {
+  const ConfigurationImage gateway = FullImage();
+  ASSERT_TRUE(engine.StartDownload());
+  Serve(gateway);
+
+  EXPECT_EQ(engine.state(), EngineState::Idle);
+  EXPECT_EQ(engine.configTransfer().image(), gateway);
+  EXPECT_TRUE(host.Logged("Data IE too short (20)"));  // the image's last block
+  ASSERT_GE(host.notifications.size(), 2u);
+  EXPECT_EQ(host.notifications.end()[-2], (RecordedNotification{Notification::DownloadProgress, 100, false}));
+  EXPECT_EQ(host.notifications.back(), (RecordedNotification{Notification::DownloadResult, 1, false}));
+  EXPECT_FALSE(host.TimerRunning());
+  const std::size_t blocks = (kConfigImageSize + kReadBlockBytes - 1) / kReadBlockBytes;
+  EXPECT_EQ(host.sent.size(), blocks);
+}
+
+TEST_F(ConfigDownload, WindowLimitOneNeverArmsTheRequestDelay) {
+  settings.dataReadWriteMaxPendingRequests = 1;
+  ASSERT_TRUE(engine.StartDownload());
+  Serve(FullImage());
+
+  EXPECT_EQ(host.CountOf(Notification::DownloadResult, 1), 1);
+  ASSERT_FALSE(host.armedDelays.empty());
+  EXPECT_TRUE(std::all_of(host.armedDelays.begin(), host.armedDelays.end(),
+                          [this](milliseconds delay) { return delay == DataTimeout(); }));
+}
+
+TEST_F(ConfigDownload, EmptyFirstRoutingEntryEndsTheTableAt13960) {
+  ConfigurationImage gateway = FullImage();
+  const auto& routing = layout::lcr::kRoutingTable;
+  gateway.Fill(routing.RecordOffset(0), routing.recordSize, layout::kUnset);
+  settings.dataReadWriteMaxPendingRequests = 1;
+  ASSERT_TRUE(engine.StartDownload());
+  Serve(gateway);
+
+  EXPECT_TRUE(host.Logged("Skip 12552 B"));  // from 1408, the first offset past entry 1's start
+  const auto addresses = SentAddresses();
+  EXPECT_NE(std::find(addresses.begin(), addresses.end(), ConfigDeviceAddress(1280)), addresses.end());
+  EXPECT_EQ(std::find(addresses.begin(), addresses.end(), ConfigDeviceAddress(1408)), addresses.end());
+  EXPECT_NE(std::find(addresses.begin(), addresses.end(), ConfigDeviceAddress(13960)), addresses.end());
+
+  ConfigurationImage expected = gateway;
+  expected.Fill(routing.RecordOffset(1), routing.section.End() - routing.RecordOffset(1), layout::kUnset);
+  EXPECT_EQ(engine.configTransfer().image(), expected);
+  EXPECT_EQ(host.CountOf(Notification::DownloadResult, 1), 1);
+}
+
+TEST_F(ConfigDownload, AnswersInFlightForASkippedPartAreNotAwaited) {
+  ConfigurationImage gateway = FullImage();
+  const auto& clip = layout::lcr::kClipTable;
+  gateway.Fill(clip.section, layout::kUnset);
+  ASSERT_TRUE(engine.StartDownload());
+  ServeSlowly(gateway);
+
+  EXPECT_TRUE(host.Logged("Skip"));  // answers for the skipped part, still on their way
+  EXPECT_EQ(host.CountOf(Notification::DownloadResult, 1), 1);
+  EXPECT_EQ(engine.configTransfer().image(), gateway);
+  EXPECT_EQ(host.CountOf(Notification::OperationFailed), 0);
+}
+
+TEST_F(ConfigDownload, StalledWindowTriesThreeTimesThenFails) {
+  settings.dataReadWriteMaxPendingRequests = 1;
+  ASSERT_TRUE(engine.StartDownload());
+  for (int i = 0; i < kMaxTries; ++i) clock.Advance(DataTimeout());
+
+  EXPECT_EQ(SentAddresses(), std::vector<std::uint32_t>(kMaxTries, kConfigBaseAddress));
+  EXPECT_EQ(host.CountOf(Notification::OperationFailed, 0), 1);
+  EXPECT_EQ(host.CountOf(Notification::DownloadResult), 0);
+  EXPECT_TRUE(host.Logged("Operation failed!"));
+  EXPECT_EQ(engine.state(), EngineState::Failed);
+  EXPECT_FALSE(host.TimerRunning());
+}
+
+TEST_F(ConfigDownload, RequestDelayOnTheLastTryIsNoFailure) {
+  settings.dataReadWriteMaxPendingRequests = 2;
+  ASSERT_TRUE(engine.StartDownload());
+  clock.Advance(Delay());  // the window is full
+  for (int stall = 0; stall < kMaxRepeats; ++stall) clock.Advance(DataTimeout() + Delay());
+
+  ASSERT_EQ(engine.retries(), kMaxRepeats);
+  EXPECT_EQ(engine.state(), EngineState::Reading);
+  EXPECT_EQ(host.CountOf(Notification::OperationFailed), 0);
+  EXPECT_EQ(SentAddresses().back(), ConfigDeviceAddress(kReadBlockBytes));
+  EXPECT_EQ(host.TimerDelay(), DataTimeout());
+}
+
+TEST_F(ConfigDownload, AnswerAfterAStallIsAcceptedAndResetsTheTries) {
+  settings.dataReadWriteMaxPendingRequests = 1;
+  ASSERT_TRUE(engine.StartDownload());
+  clock.Advance(DataTimeout());
+  ASSERT_EQ(engine.retries(), 1);
+  // Both the first request's late answer and the repeat's arrive.
+  Receive(ReadReply(kConfigBaseAddress, std::vector<std::uint8_t>(kReadBlockBytes, kFill)));
+  Receive(ReadReply(kConfigBaseAddress, std::vector<std::uint8_t>(kReadBlockBytes, kFill)));
+
+  EXPECT_EQ(engine.retries(), 0);
+  EXPECT_EQ(Counters().acknowledgedOffset, kReadBlockBytes);
+  EXPECT_EQ(Counters().pendingCount, 1u);
+  EXPECT_TRUE(host.Logged("Invalid address (00070000)"));
+}
+
+TEST_F(ConfigDownload, CancelSendsNothingAndIgnoresLateAnswers) {
+  ASSERT_TRUE(engine.StartDownload());
+  host.ClearRecords();
+  engine.CancelDownload();
+  Receive(ReadReply(kConfigBaseAddress, std::vector<std::uint8_t>(kReadBlockBytes, kFill)));
+  clock.Advance(DataTimeout());
+
+  EXPECT_TRUE(host.sent.empty());
+  EXPECT_EQ(host.notifications, (std::vector<RecordedNotification>{{Notification::DownloadResult, 4, false}}));
+  EXPECT_TRUE(host.Logged("Cancel data download"));
+  EXPECT_EQ(engine.state(), EngineState::Idle);
+  EXPECT_EQ(engine.configTransfer().image().Byte(0), layout::kUnset);
+}
+
+TEST_F(ConfigDownload, FirmwareVersionReplyDoesNotEndTheDownload) {
+  ASSERT_TRUE(engine.StartDownload());
+  Receive(test::ReplyWith({test::TextElement(ie::FirmwareVersion, "1.2.9")}));
+
+  EXPECT_EQ(engine.state(), EngineState::Reading);
+  EXPECT_EQ(host.CountOf(Notification::DownloadResult), 0);
+  EXPECT_EQ(engine.deviceInformation().system.firmwareVersion, "1.2.9");
+  EXPECT_TRUE(host.TimerRunning());
+}
+
+// ---- Refusals ----
+
+struct RefusalRow {
+  const char* name;
+  std::vector<std::uint8_t> cause;
+  std::vector<std::optional<std::string>> passwords;
+  int refusals;
+  std::vector<RecordedNotification> expected;  // after the start
+  EngineState endState;
+  int repeats;  // read requests sent again
+  friend void PrintTo(const RefusalRow& row, std::ostream* out) { *out << row.name; }
+};
+
+class ConfigDownloadRefusal : public ConfigDownload, public ::testing::WithParamInterface<RefusalRow> {};
+
+TEST_P(ConfigDownloadRefusal, FollowsTheNegativeReplyRule) {
+  const RefusalRow& row = GetParam();
+  host.passwordAnswers.assign(row.passwords.begin(), row.passwords.end());
+  ASSERT_TRUE(engine.StartDownload());
+  host.ClearRecords();
+  for (int i = 0; i < row.refusals; ++i) {
+    Receive(test::SealedMessage(MessageType::Reject, {{ie::Cause, row.cause}}));
+  }
+
+  EXPECT_EQ(host.notifications, row.expected);
+  EXPECT_EQ(engine.state(), row.endState);
+  EXPECT_EQ(static_cast<int>(host.sent.size()), row.repeats);
+  for (const auto& sent : host.sent) EXPECT_EQ(AddressOf(sent.message), kConfigBaseAddress);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Transfer, ConfigDownloadRefusal,
+    ::testing::Values(
+        RefusalRow{"PasswordGivenRepeats", {cause::PasswordRequired}, {"tusk"}, 1, {}, EngineState::Reading, 1},
+        RefusalRow{"PasswordRefused",
+                   {cause::PasswordRequired},
+                   {std::nullopt},
+                   1,
+                   {{Notification::DownloadResult, 5, false}},
+                   EngineState::Idle,
+                   0},
+        RefusalRow{"NotAllowedEnds", {cause::NotAllowed}, {}, 1, {{Notification::NotAllowed, 0, false}},
+                   EngineState::Idle, 0},
+        RefusalRow{"RepeatedRefusalEndsRejected",
+                   {0x01, 0x02},
+                   {},
+                   kMaxTries,
+                   {{Notification::DownloadResult, 2, false}},
+                   EngineState::Idle,
+                   kMaxRepeats}),
+    test::RowName<RefusalRow>);
+
+TEST_F(ConfigDownload, RepeatedRefusalKeepsItsCauseText) {
+  ASSERT_TRUE(engine.StartDownload());
+  for (int i = 0; i < kMaxTries; ++i) Receive(test::SealedMessage(MessageType::Reject, {{ie::Cause, {0x01, 0x02}}}));
+  EXPECT_EQ(engine.causeText(), "01 02");
+}
+
+TEST_F(ConfigDownload, PasswordRepeatCarriesTheNewPassword) {
+  host.passwordAnswers = {std::string("tusk")};
+  ASSERT_TRUE(engine.StartDownload());
+  clock.Advance(Delay());  // a second request is in flight
+  Receive(test::RejectWith({cause::PasswordRequired}));
+
+  EXPECT_EQ(SentAddresses().back(), kConfigBaseAddress);
+  EXPECT_EQ(test::ElementData(host.sent.back().message, ie::Password),
+            (std::vector<std::uint8_t>{'t', 'u', 's', 'k', 0}));
+  EXPECT_EQ(Counters().pendingCount, 1u);
+  EXPECT_EQ(Counters().nextOffset, kReadBlockBytes);
+}
+
+}  // namespace
+}  // namespace tusko

@@ -1,0 +1,73 @@
+#pragma once
+
+// The gateway's side of the configuration transfer, played message by
+// message against a scripted engine.
+
+#include <algorithm>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "config/ConfigurationImage.h"
+#include "protocol/engine/ConfigTransferRules.h"
+#include "protocol/engine/ElementNumbers.h"
+#include "support/ScriptedEngine.h"
+#include "support/TestMessages.h"
+
+namespace tusko::test {
+
+inline std::vector<std::uint8_t> Number32(std::uint32_t value) {
+  const auto bytes = EncodeNumber32(value);
+  return {bytes.begin(), bytes.end()};
+}
+
+inline DeviceMessage ReadReply(std::uint32_t address, std::span<const std::uint8_t> data) {
+  return ReplyWith({{ie::ConfigReadData, {data.begin(), data.end()}}, {ie::Address, Number32(address)}});
+}
+
+inline DeviceMessage AddressReply(std::uint32_t address) { return ReplyWith({{ie::Address, Number32(address)}}); }
+
+// The Address a request carries, if it holds one.
+inline std::optional<std::uint32_t> AddressOf(const DeviceMessage& message) {
+  const auto element = FindElement(message, ie::Address);
+  return element ? ReadNumber32(*element) : std::nullopt;
+}
+
+inline std::vector<std::uint8_t> ElementData(const DeviceMessage& message, std::uint8_t id) {
+  const auto element = FindElement(message, id);
+  return element ? std::vector<std::uint8_t>(element->data.begin(), element->data.end()) : std::vector<std::uint8_t>{};
+}
+
+inline constexpr std::chrono::milliseconds kAnswerLimit{60000};
+
+// Answers what the engine sends, in order, and lets virtual time pass while
+// nothing is left to answer or `ready` says to wait, until `done` or until
+// `limit` has passed. `answer` returns the reply to a request, or nothing.
+template <typename Done, typename Answer, typename Ready>
+void AnswerUntil(ScriptedEngine& scripted, Done done, Answer answer, Ready ready,
+                 std::chrono::milliseconds limit = kAnswerLimit) {
+  constexpr std::chrono::milliseconds kStep{1};
+  std::size_t answered = 0;
+  const auto end = scripted.clock.Now() + limit;
+  while (!done() && scripted.clock.Now() < end) {
+    if (answered < scripted.host.sent.size() && ready()) {
+      const DeviceMessage request = scripted.host.sent[answered++].message;
+      if (const auto reply = answer(request)) scripted.Receive(*reply);
+    } else {
+      scripted.clock.Advance(kStep);
+    }
+  }
+}
+
+// The gateway's answer to a read request: the image bytes at its address.
+inline std::optional<DeviceMessage> ServeRead(const ConfigurationImage& image, const DeviceMessage& request) {
+  const auto address = AddressOf(request);
+  const auto offset = address ? ConfigImageOffset(*address) : std::nullopt;
+  if (!offset) return std::nullopt;
+  return ReadReply(*address, image.Range(*offset, std::min(kReadBlockBytes, kConfigImageSize - *offset)));
+}
+
+}  // namespace tusko::test

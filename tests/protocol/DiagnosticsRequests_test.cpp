@@ -1,0 +1,199 @@
+// The diagnostics polls: what each kind asks, when the engine sends one, and
+// the answers of the gateway model as the engine stores them.
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <vector>
+
+#include "protocol/engine/OperationEngine.h"
+#include "support/GatewayHarness.h"
+#include "support/RowName.h"
+#include "support/ScriptedEngine.h"
+#include "support/TestMessages.h"
+
+namespace tusko {
+namespace {
+
+using std::chrono::milliseconds;
+using std::chrono::seconds;
+using test::GatewayHarness;
+using test::RecordedNotification;
+
+struct KindRow {
+  const char* name;
+  DiagnosticsKind kind;
+  int module;
+  std::uint8_t element;
+  std::vector<std::uint8_t> data;
+  friend void PrintTo(const KindRow& row, std::ostream* out) { *out << row.name; }
+};
+
+class DiagnosticsScripted : public ::testing::Test, protected test::ScriptedEngine {
+ protected:
+  DiagnosticsScripted() { engine.SetState(EngineState::Idle); }
+};
+
+class DiagnosticsKinds : public DiagnosticsScripted, public ::testing::WithParamInterface<KindRow> {};
+
+TEST_P(DiagnosticsKinds, AskForTheirElementWithoutFlagTimerOrPassword) {
+  engine.SetLoginPassword("pw");
+  ASSERT_TRUE(engine.RequestDiagnostics(GetParam().kind, GetParam().module));
+  ASSERT_EQ(host.sent.size(), 1u);
+  const DeviceMessage& request = host.sent[0].message;
+  EXPECT_EQ(request.type(), static_cast<std::uint8_t>(MessageType::Request));
+  const auto element = FindElement(request, GetParam().element);
+  ASSERT_TRUE(element.has_value());
+  EXPECT_EQ(std::vector<std::uint8_t>(element->data.begin(), element->data.end()), GetParam().data);
+  EXPECT_FALSE(FindElement(request, ie::Password).has_value());
+  EXPECT_EQ(engine.pending(), 0u);
+  EXPECT_FALSE(host.TimerRunning());
+  EXPECT_TRUE(host.notifications.empty());
+  EXPECT_EQ(host.linkQueries, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Diagnostics, DiagnosticsKinds,
+    ::testing::Values(KindRow{"IsdnStatus", DiagnosticsKind::IsdnStatus, 0, ie::IsdnStatus, {}},
+                      KindRow{"IsdnCreditAsksAllFour", DiagnosticsKind::IsdnCredit, 1, ie::IsdnCredit, {0, 1, 2, 3}},
+                      KindRow{"GsmStatusOfModule2", DiagnosticsKind::GsmStatus, 1, ie::GsmStatus, {1}},
+                      KindRow{"GsmStatusOfUnknownModuleAsksTheFirst", DiagnosticsKind::GsmStatus, 7, ie::GsmStatus,
+                              {0}},
+                      KindRow{"GsmCreditFromTheFirstModule", DiagnosticsKind::GsmCredit, 0, ie::GsmCredit, {0, 1}},
+                      KindRow{"GsmCreditFromTheSecondModule", DiagnosticsKind::GsmCredit, 1, ie::GsmCredit, {1}},
+                      KindRow{"GsmCreditOfNegativeModuleAsksBoth", DiagnosticsKind::GsmCredit, -1, ie::GsmCredit,
+                              {0, 1}}),
+    test::RowName<KindRow>);
+
+struct StateRow {
+  const char* name;
+  EngineState state;
+  bool sent;
+  EngineState after;
+  friend void PrintTo(const StateRow& row, std::ostream* out) { *out << row.name; }
+};
+
+class DiagnosticsStates : public DiagnosticsScripted, public ::testing::WithParamInterface<StateRow> {};
+
+TEST_P(DiagnosticsStates, RunOnlyBesideIdle) {
+  engine.SetState(GetParam().state);
+  EXPECT_EQ(engine.RequestDiagnostics(DiagnosticsKind::IsdnStatus), GetParam().sent);
+  EXPECT_EQ(host.sent.size(), GetParam().sent ? 1u : 0u);
+  EXPECT_EQ(engine.state(), GetParam().after);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Diagnostics, DiagnosticsStates,
+    ::testing::Values(StateRow{"Idle", EngineState::Idle, true, EngineState::Idle},
+                      StateRow{"InitialBecomesIdle", EngineState::Initial, true, EngineState::Idle},
+                      StateRow{"FailedBecomesIdle", EngineState::Failed, true, EngineState::Idle},
+                      StateRow{"RefusedDuringReset", EngineState::ResetSent, false, EngineState::ResetSent},
+                      StateRow{"RefusedWhileWaitingForTheLoader", EngineState::WaitLoader, false,
+                               EngineState::WaitLoader},
+                      StateRow{"RefusedDuringDownload", EngineState::Reading, false, EngineState::Reading}),
+    test::RowName<StateRow>);
+
+TEST_F(DiagnosticsScripted, ClosedLinkAsksTheWindowToConnectAndRefusesWhenItStaysClosed) {
+  host.link = LinkState::Closed;
+  EXPECT_FALSE(engine.RequestDiagnostics(DiagnosticsKind::GsmStatus, 0));
+  EXPECT_EQ(host.connectRequests, 1);
+  EXPECT_EQ(host.linkQueries, 0);
+  EXPECT_TRUE(host.sent.empty());
+}
+
+TEST_F(DiagnosticsScripted, ConnectingTcpLinkIsNotYetOpen) {
+  host.link = LinkState::Connecting;
+  EXPECT_FALSE(engine.RequestDiagnostics(DiagnosticsKind::IsdnCredit));
+  EXPECT_EQ(host.connectRequests, 1);
+}
+
+// The window's Connect command that opens the link at once.
+class ConnectingHost : public test::EngineTestHost {
+ public:
+  using EngineTestHost::EngineTestHost;
+  void requestConnect() override {
+    EngineTestHost::requestConnect();
+    link = LinkState::Open;
+  }
+};
+
+TEST(DiagnosticsConnect, GoesOutOnceTheConnectCommandOpenedTheLink) {
+  test::VirtualClock clock;
+  ProgramSettings settings;
+  ConnectingHost host(clock);
+  OperationEngine engine(host, settings);
+  host.Attach(engine);
+  host.link = LinkState::Closed;
+  EXPECT_TRUE(engine.RequestDiagnostics(DiagnosticsKind::GsmCredit, 1));
+  EXPECT_EQ(host.connectRequests, 1);
+  EXPECT_EQ(host.SentElements(), std::vector<std::uint8_t>{ie::GsmCredit});
+}
+
+TEST_F(DiagnosticsScripted, UnknownKindIsRefused) {
+  engine.SetState(EngineState::Failed);
+  EXPECT_FALSE(engine.RequestDiagnostics(static_cast<DiagnosticsKind>(3)));
+  EXPECT_TRUE(host.sent.empty());
+  EXPECT_EQ(engine.state(), EngineState::Failed);
+}
+
+TEST_F(DiagnosticsScripted, RunBesideAPendingRequestWithoutDisturbingIt) {
+  ASSERT_TRUE(engine.GetLanInfo());
+  ASSERT_TRUE(engine.RequestDiagnostics(DiagnosticsKind::IsdnStatus));
+  EXPECT_TRUE(engine.HasPending(LanInfoPending));
+  EXPECT_EQ(engine.retries(), 0);
+  EXPECT_EQ(host.TimerDelay(), milliseconds(settings.communicationTimeout));
+}
+
+// ---- Against the gateway model ----
+
+std::uint16_t StatusWord(const DiagnosticsData& data, std::size_t at) {
+  return static_cast<std::uint16_t>(data.isdnStatus[at] | (data.isdnStatus[at + 1] << 8));
+}
+
+std::uint32_t Counter(const std::uint8_t* record, std::size_t counter) {
+  const std::uint8_t* b = record + counter * 4;
+  return b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
+}
+
+class DiagnosticsAgainstGateway : public ::testing::Test {
+ protected:
+  void AskAll() {
+    for (DiagnosticsKind kind : {DiagnosticsKind::IsdnStatus, DiagnosticsKind::IsdnCredit, DiagnosticsKind::GsmStatus,
+                                 DiagnosticsKind::GsmCredit}) {
+      ASSERT_TRUE(harness.engine.RequestDiagnostics(kind, 0));
+      harness.RunFor(milliseconds(10));
+    }
+  }
+  const DiagnosticsData& data() const { return harness.engine.diagnostics(); }
+
+  GatewayHarness harness;
+};
+
+TEST_F(DiagnosticsAgainstGateway, EveryKindIsAnsweredAndAnnouncedAtOnce) {
+  AskAll();
+  EXPECT_EQ(harness.host.notifications, (std::vector<RecordedNotification>{
+                                            {Notification::IsdnStatusData, 0, true},
+                                            {Notification::IsdnCreditData, 0, true},
+                                            {Notification::GsmStatusData, 0, true},
+                                            {Notification::GsmCreditData, 0, true},
+                                        }));
+  EXPECT_EQ(StatusWord(data(), 0) & 0x0003, 0x0003);  // line 1 up: layer 2 and SDI
+  const std::uint8_t signal = data().gsmStatus[kGsmStatusSignalOffset];
+  EXPECT_LE(signal, 31);
+  const std::uint8_t* line1 = data().isdnCredit.data();
+  EXPECT_GT(Counter(line1, 1), 0u);                // an allowance
+  EXPECT_LE(Counter(line1, 0), Counter(line1, 1));  // used within it
+  EXPECT_EQ(harness.engine.state(), EngineState::Idle);
+}
+
+TEST_F(DiagnosticsAgainstGateway, ValuesChangeAsTheGatewayRuns) {
+  AskAll();
+  const DiagnosticsData before = data();
+  harness.RunFor(seconds(45));
+  AskAll();
+  EXPECT_NE(StatusWord(data(), 2), StatusWord(before, 2)) << "line 2 dropped";
+  EXPECT_NE(data().gsmStatus[kGsmStatusSignalOffset], before.gsmStatus[kGsmStatusSignalOffset]) << "signal drifts";
+  EXPECT_GT(Counter(data().isdnCredit.data(), 0), Counter(before.isdnCredit.data(), 0)) << "credit used";
+}
+
+}  // namespace
+}  // namespace tusko

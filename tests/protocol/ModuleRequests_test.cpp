@@ -1,0 +1,195 @@
+// GSM module information, module reset and cell list: against the gateway
+// model, and reply by reply on a scripted host.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "protocol/engine/OperationEngine.h"
+#include "support/GatewayHarness.h"
+#include "support/ScriptedEngine.h"
+#include "support/TestMessages.h"
+
+namespace tusko {
+namespace {
+
+using std::chrono::milliseconds;
+using std::chrono::seconds;
+using test::EngineTestHost;
+using test::GatewayHarness;
+using test::RecordedNotification;
+using test::ReplyWith;
+using test::TextElement;
+
+constexpr int kDone = static_cast<int>(OperationResult::Done);
+constexpr int kNoAnswer = static_cast<int>(OperationResult::NoAnswer);
+
+std::string CellText(const CellTable& cells, std::size_t cell) { return {cells[cell].begin(), cells[cell].end()}; }
+
+std::uint8_t ModuleAsked(const DeviceMessage& request, std::uint8_t element) {
+  const auto found = FindElement(request, element);
+  return found && found->data.size() == 1 ? found->data[0] : 0xEE;
+}
+
+// ---- Against the gateway model ----
+
+class ModulesAgainstGateway : public ::testing::Test {
+ protected:
+  GatewayHarness harness;
+  EngineTestHost& host = harness.host;
+  OperationEngine& engine = harness.engine;
+};
+
+TEST_F(ModulesAgainstGateway, ModuleInfoBringsTheFourTexts) {
+  ASSERT_TRUE(engine.GetModuleInfo(1));
+  harness.RunFor(milliseconds(100));
+
+  const sim::GsmModuleIdentity& expected = harness.gateway.Identity().modules[1];
+  const ModuleInformation& module = engine.deviceInformation().module;
+  EXPECT_EQ(module.type, expected.type);
+  EXPECT_EQ(module.imei, expected.imei);
+  EXPECT_EQ(module.imsi, expected.imsi);
+  EXPECT_EQ(module.network, expected.network);
+  EXPECT_EQ(module.index, 1);
+  EXPECT_TRUE(host.Logged("Get module info - 1"));
+  EXPECT_EQ(host.notifications, (std::vector<RecordedNotification>{{Notification::ModuleInfoRequested, 0, false},
+                                                                   {Notification::ModuleInfoResult, kDone, false}}));
+  EXPECT_FALSE(FindElement(host.sent[0].message, ie::Password).has_value());
+}
+
+TEST_F(ModulesAgainstGateway, CellListIsKeptAsFixedWidthGroups) {
+  ASSERT_TRUE(engine.GetCells(0));
+  harness.RunFor(milliseconds(100));
+
+  const CellTable& cells = engine.deviceInformation().module.cells;
+  EXPECT_EQ(CellText(cells, 0), "001011A2B0C31");
+  EXPECT_EQ(CellText(cells, 1), "001011A2B0C32");
+  EXPECT_EQ(CellText(cells, 2), "001011A2C0D01");
+  EXPECT_EQ(CellText(cells, 3), std::string(kCellWidth, '\0'));
+  EXPECT_EQ(host.CountOf(Notification::CellsRequested, 0), 1);
+  EXPECT_EQ(host.CountOf(Notification::CellsResult, kDone), 1);
+  EXPECT_EQ(host.armedDelays.front(), milliseconds(harness.settings.communicationTimeoutReadCells));
+}
+
+TEST_F(ModulesAgainstGateway, CellsWithoutAnswerAreAskedTwiceThenFail) {
+  harness.gateway.InjectFault({sim::FaultKind::DropReply, ie::ModuleCells, 0, 10});
+  ASSERT_TRUE(engine.GetCells(1));
+  harness.RunFor(seconds(60));
+
+  EXPECT_EQ(harness.gateway.RequestCount(ie::ModuleCells), 2);
+  for (const auto& sent : host.sent) EXPECT_EQ(ModuleAsked(sent.message, ie::ModuleCells), 1);
+  EXPECT_EQ(host.CountOf(Notification::OperationFailed, 0), 1);
+  EXPECT_EQ(host.CountOf(Notification::CellsResult), 0);
+  EXPECT_EQ(engine.state(), EngineState::Failed);
+  EXPECT_FALSE(engine.HasPending(CellsPending));
+}
+
+TEST_F(ModulesAgainstGateway, ModuleInfoWithoutAnswerReportsItsOwnResult) {
+  harness.gateway.InjectFault({sim::FaultKind::DropReply, ie::ModuleType, 0, 10});
+  ASSERT_TRUE(engine.GetModuleInfo(0));
+  harness.RunFor(seconds(30));
+
+  EXPECT_EQ(harness.gateway.RequestCount(ie::ModuleType), kMaxTries);
+  EXPECT_EQ(host.CountOf(Notification::ModuleInfoResult, kNoAnswer), 1);
+  EXPECT_EQ(host.CountOf(Notification::OperationFailed), 0);
+  EXPECT_EQ(engine.state(), EngineState::Failed);
+}
+
+TEST_F(ModulesAgainstGateway, ResetOfTheLastModuleCarriesThePassword) {
+  harness.gateway.Identity().password = "pw";
+  engine.SetLoginPassword("pw");
+  ASSERT_TRUE(engine.GetModuleInfo(1));
+  harness.RunFor(milliseconds(100));
+  ASSERT_TRUE(engine.ResetModule(kLastModule));
+  harness.RunFor(milliseconds(100));
+
+  const DeviceMessage& reset = host.sent.back().message;
+  EXPECT_EQ(ModuleAsked(reset, ie::ModuleReset), 1);
+  EXPECT_TRUE(FindElement(reset, ie::Password).has_value());
+  EXPECT_EQ(host.CountOf(Notification::ModuleResetRequested, 0), 1);
+  EXPECT_EQ(host.CountOf(Notification::ModuleResetResult, kDone), 1);
+  EXPECT_EQ(host.passwordQueries, 0);
+}
+
+// ---- On a scripted host ----
+
+class ModuleReplies : public ::testing::Test, protected test::ScriptedEngine {
+ protected:
+  ModuleReplies() { engine.SetState(EngineState::Idle); }
+};
+
+TEST_F(ModuleReplies, ModulesTheGatewayDoesNotHaveAreRefused) {
+  for (int module : {2, -2, 256}) {
+    EXPECT_FALSE(engine.GetModuleInfo(module)) << module;
+    EXPECT_FALSE(engine.ResetModule(module)) << module;
+    EXPECT_FALSE(engine.GetCells(module)) << module;
+  }
+  EXPECT_TRUE(host.sent.empty());
+  EXPECT_EQ(engine.pending(), 0u);
+}
+
+TEST_F(ModuleReplies, TimeoutRepeatsAskTheLastModule) {
+  ASSERT_TRUE(engine.GetModuleInfo(1));
+  clock.Advance(milliseconds(settings.communicationTimeout));
+  ASSERT_EQ(host.sent.size(), 2u);
+  EXPECT_EQ(ModuleAsked(host.sent[1].message, ie::ModuleType), 1);
+  EXPECT_EQ(host.linkQueries, 1);
+  EXPECT_EQ(engine.retries(), 1);
+}
+
+TEST_F(ModuleReplies, NewRequestForgetsTheOldTextsAndMissingOnesStayEmpty) {
+  ModuleInformation& module = engine.deviceInformation().module;
+  module.imsi = "old imsi";
+  module.network = "old network";
+  ASSERT_TRUE(engine.GetModuleInfo(0));
+  EXPECT_TRUE(module.imsi.empty());
+  Receive(ReplyWith({TextElement(ie::ModuleType, "Quad"), TextElement(ie::ModuleImei, "3560")}));
+  EXPECT_EQ(module.type, "Quad");
+  EXPECT_EQ(module.imei, "3560");
+  EXPECT_TRUE(module.imsi.empty());
+  EXPECT_TRUE(module.network.empty());
+  EXPECT_EQ(host.CountOf(Notification::ModuleInfoResult, kDone), 1);
+}
+
+TEST_F(ModuleReplies, OverlongTextsAreCutToTheirCapacity) {
+  ASSERT_TRUE(engine.GetModuleInfo(0));
+  Receive(ReplyWith({TextElement(ie::ModuleType, std::string(100, 'T')), TextElement(ie::ModuleImei, std::string(40, '1')),
+                     TextElement(ie::ModuleNetwork, std::string(90, 'N'))}));
+  const ModuleInformation& module = engine.deviceInformation().module;
+  EXPECT_EQ(module.type.size(), kModuleTypeCapacity);
+  EXPECT_EQ(module.imei.size(), kModuleIdCapacity);
+  EXPECT_EQ(module.network.size(), kModuleNetworkCapacity);
+}
+
+TEST_F(ModuleReplies, LateAnswerToAnEarlierTryReportsNothingTwice) {
+  const auto answerTwice = [this](const DeviceMessage& reply) {
+    clock.Advance(milliseconds(settings.communicationTimeout));  // the request goes out again
+    Receive(reply);
+    Receive(reply);
+  };
+  ASSERT_TRUE(engine.GetModuleInfo(0));
+  answerTwice(ReplyWith({TextElement(ie::ModuleType, "Quad")}));
+  ASSERT_TRUE(engine.ResetModule(0));
+  answerTwice(ReplyWith({{ie::ModuleReset, {}}}));
+  EXPECT_EQ(host.SentElements(),
+            (std::vector<std::uint8_t>{ie::ModuleType, ie::ModuleType, ie::ModuleReset, ie::ModuleReset}));
+  EXPECT_EQ(host.CountOf(Notification::ModuleInfoResult), 1);
+  EXPECT_EQ(host.CountOf(Notification::ModuleResetResult), 1);
+}
+
+TEST_F(ModuleReplies, CellsStartOneRepeatInAndClearTheTable) {
+  engine.deviceInformation().module.cells[0].fill('9');
+  ASSERT_TRUE(engine.GetCells(0));
+  EXPECT_EQ(engine.retries(), kMaxRepeats - 1);
+  EXPECT_EQ(engine.deviceInformation().module.cells, CellTable{});
+  EXPECT_EQ(host.TimerDelay(), milliseconds(settings.communicationTimeoutReadCells));
+}
+
+TEST_F(ModuleReplies, UnaskedCellListIsIgnored) {
+  Receive(ReplyWith({{ie::ModuleCells, {0, '2', '6', '2'}}}));
+  EXPECT_EQ(engine.deviceInformation().module.cells, CellTable{});
+  EXPECT_TRUE(host.notifications.empty());
+}
+
+}  // namespace
+}  // namespace tusko

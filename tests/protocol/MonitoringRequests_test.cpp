@@ -1,0 +1,246 @@
+// The monitoring controls and what the monitoring view is told: against the
+// gateway model, and reply by reply on a scripted host.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "protocol/engine/OperationEngine.h"
+#include "support/GatewayHarness.h"
+#include "support/RowName.h"
+#include "support/ScriptedEngine.h"
+#include "support/TestMessages.h"
+
+namespace tusko {
+namespace {
+
+using std::chrono::milliseconds;
+using std::chrono::seconds;
+using test::GatewayHarness;
+using test::RecordedNotification;
+using test::ReplyWith;
+using test::TextElement;
+
+constexpr int kDone = static_cast<int>(OperationResult::Done);
+
+// A monitoring view that writes down what it is told.
+class RecordingView : public MonitorSink {
+ public:
+  void monitoringStarted() override { calls.push_back("started"); }
+  void monitoringStopped() override { calls.push_back("stopped"); }
+  void gatewayAnswered() override { calls.push_back("answered"); }
+  void monitorOutput(std::string_view text) override { calls.push_back("output " + std::string(text)); }
+  bool isPaused() const override { return paused; }
+
+  std::vector<std::string> calls;
+  bool paused = false;
+};
+
+// ---- Against the gateway model ----
+
+class MonitoringAgainstGateway : public ::testing::Test {
+ protected:
+  MonitoringAgainstGateway() { harness.engine.SetMonitorSink(&view); }
+
+  GatewayHarness harness;
+  RecordingView view;
+};
+
+TEST_F(MonitoringAgainstGateway, StartAsksWhoAnswersThenStartsTheOutput) {
+  ASSERT_TRUE(harness.engine.StartMonitoring());
+  harness.RunFor(milliseconds(100));
+
+  EXPECT_EQ(harness.host.SentElements(), (std::vector<std::uint8_t>{ie::LoaderVersion, ie::MonitorStart}));
+  EXPECT_EQ(harness.host.notifications, (std::vector<RecordedNotification>{
+                                            {Notification::MonitorRequestSent, 0, false},
+                                            {Notification::MonitorRequestSent, 0, false},
+                                            {Notification::MonitorResult, kDone, false},
+                                        }));
+  EXPECT_EQ(view.calls, (std::vector<std::string>{"started", "output Monitor on - Sentarix 1.2.5"}));
+  EXPECT_TRUE(harness.host.Logged("Get system info"));
+  EXPECT_EQ(harness.engine.deviceInformation().system.firmwareVersion, "1.2.5");
+  EXPECT_EQ(harness.engine.pending(), 0u);
+  EXPECT_FALSE(harness.host.TimerRunning());
+}
+
+TEST_F(MonitoringAgainstGateway, CommandPollAndStop) {
+  ASSERT_TRUE(harness.engine.StartMonitoring());
+  harness.RunFor(milliseconds(100));
+  view.calls.clear();
+  harness.host.ClearRecords();
+
+  ASSERT_TRUE(harness.engine.SendMonitorCommand("isdn status"));
+  harness.RunFor(milliseconds(100));
+  ASSERT_TRUE(harness.engine.PollMonitoring());
+  harness.RunFor(milliseconds(100));
+  ASSERT_TRUE(harness.engine.StopMonitoring());
+  harness.RunFor(milliseconds(100));
+
+  EXPECT_EQ(view.calls, (std::vector<std::string>{"answered", "answered", "stopped"}));
+  EXPECT_EQ(harness.host.CountOf(Notification::MonitorRequestSent), 2);  // the poll is not announced
+  EXPECT_EQ(harness.host.CountOf(Notification::MonitorResult, kDone), 2);
+  EXPECT_EQ(harness.host.notifications.size(), 4u);
+  EXPECT_EQ(harness.gateway.RequestCount(ie::MonitorPoll), 1);
+  EXPECT_FALSE(harness.host.TimerRunning());
+}
+
+TEST_F(MonitoringAgainstGateway, MonitorStartWithoutAnswerIsTriedTwiceAfterTheVersions) {
+  harness.gateway.InjectFault({sim::FaultKind::DropReply, ie::MonitorStart, 0, 10});
+  ASSERT_TRUE(harness.engine.StartMonitoring());
+  harness.RunFor(seconds(30));
+
+  EXPECT_EQ(harness.gateway.RequestCount(ie::LoaderVersion), 1);
+  EXPECT_EQ(harness.gateway.RequestCount(ie::MonitorStart), kMaxTries - 1);
+  EXPECT_EQ(harness.host.CountOf(Notification::OperationFailed, 0), 1);
+  EXPECT_EQ(harness.engine.state(), EngineState::Failed);
+}
+
+// ---- On a scripted host ----
+
+class MonitoringReplies : public ::testing::Test, protected test::ScriptedEngine {
+ protected:
+  MonitoringReplies() {
+    engine.SetState(EngineState::Idle);
+    engine.SetMonitorSink(&view);
+  }
+  RecordingView view;
+};
+
+TEST_F(MonitoringReplies, FirstStartForgetsTheVersionsAndAsksForThem) {
+  engine.deviceInformation().system = {"1.0", "1.2.5", "Sentarix", RunMode::Firmware, 3};
+  ASSERT_TRUE(engine.StartMonitoring());
+  EXPECT_TRUE(engine.deviceInformation().system.firmwareVersion.empty());
+  EXPECT_EQ(host.SentElements(), std::vector<std::uint8_t>{ie::LoaderVersion});
+  EXPECT_EQ(host.TimerDelay(), milliseconds(settings.communicationTimeout));
+}
+
+TEST_F(MonitoringReplies, RepeatAsksForTheVersionsUntilTheFirmwareIsKnown) {
+  ASSERT_TRUE(engine.StartMonitoring());
+  clock.Advance(milliseconds(settings.communicationTimeout));
+  EXPECT_EQ(host.SentElements(), (std::vector<std::uint8_t>{ie::LoaderVersion, ie::LoaderVersion}));
+  EXPECT_EQ(engine.retries(), 1);
+
+  Receive(ReplyWith({TextElement(ie::FirmwareVersion, "1.2.5")}));
+  EXPECT_EQ(host.SentElements().back(), ie::MonitorStart);
+  EXPECT_EQ(engine.retries(), 1);  // reset, then counted as the start's repeat
+  EXPECT_EQ(std::count(host.logLines.begin(), host.logLines.end(), "Get system info"), 2);
+}
+
+TEST_F(MonitoringReplies, VersionsWithoutFirmwareLeaveTheStartToItsTimeout) {
+  ASSERT_TRUE(engine.StartMonitoring());
+  Receive(ReplyWith({TextElement(ie::FirmwareVersion, ""), TextElement(ie::LoaderVersion, "1.0")}));
+  EXPECT_EQ(host.sent.size(), 1u);
+  EXPECT_TRUE(host.TimerRunning());
+  for (int i = 0; i < kMaxTries; ++i) clock.Advance(milliseconds(settings.communicationTimeout));
+  EXPECT_EQ(host.SentElements(), std::vector<std::uint8_t>(kMaxTries, ie::LoaderVersion));
+  EXPECT_EQ(host.CountOf(Notification::OperationFailed), 1);
+}
+
+TEST_F(MonitoringReplies, OutputIsPassedOnAskedForOrNot) {
+  Receive(ReplyWith({TextElement(ie::MonitorStart, "GSM1: ringing")}));
+  Receive(ReplyWith({{ie::MonitorStart, {}}}));
+  EXPECT_EQ(view.calls, std::vector<std::string>{"output GSM1: ringing"});
+  EXPECT_TRUE(host.notifications.empty());
+}
+
+struct StopRow {
+  const char* name;
+  bool pending;
+  bool paused;
+  std::vector<std::string> calls;
+  int results;
+  friend void PrintTo(const StopRow& row, std::ostream* out) { *out << row.name; }
+};
+
+class MonitorStopTable : public MonitoringReplies, public ::testing::WithParamInterface<StopRow> {};
+
+TEST_P(MonitorStopTable, TellsTheViewUnlessItIsPaused) {
+  if (GetParam().pending) {
+    ASSERT_TRUE(engine.StopMonitoring());
+  }
+  view.paused = GetParam().paused;
+  Receive(ReplyWith({{ie::MonitorStop, {}}}));
+  EXPECT_EQ(view.calls, GetParam().calls);
+  EXPECT_EQ(host.CountOf(Notification::MonitorResult, kDone), GetParam().results);
+  EXPECT_FALSE(engine.HasPending(MonitorStopPending));
+}
+
+INSTANTIATE_TEST_SUITE_P(Monitoring, MonitorStopTable,
+                         ::testing::Values(StopRow{"Asked", true, false, {"stopped"}, 1},
+                                           StopRow{"AskedWhilePaused", true, true, {}, 1},
+                                           StopRow{"Unasked", false, false, {"stopped"}, 0}),
+                         test::RowName<StopRow>);
+
+TEST_F(MonitoringReplies, CommandCarriesTheTextWithoutNulAndThePassword) {
+  engine.SetLoginPassword("pw");
+  ASSERT_TRUE(engine.SendMonitorCommand("gsm 1"));
+  const auto command = FindElement(host.sent[0].message, ie::MonitorCommand);
+  ASSERT_TRUE(command.has_value());
+  EXPECT_EQ(std::string(command->data.begin(), command->data.end()), "gsm 1");
+  EXPECT_TRUE(FindElement(host.sent[0].message, ie::Password).has_value());
+
+  clock.Advance(milliseconds(settings.communicationTimeout));
+  ASSERT_EQ(host.sent.size(), 2u);
+  EXPECT_EQ(host.sent[1].message.buffer(), host.sent[0].message.buffer());
+}
+
+TEST_F(MonitoringReplies, LongestCommandFitsBesideTheLongestPassword) {
+  engine.SetLoginPassword(std::string(kLoginPasswordCapacity, 'p'));
+  ASSERT_TRUE(engine.SendMonitorCommand(std::string(kMonitorCommandCapacity, 'c')));
+  EXPECT_EQ(host.sent[0].message.ieLength(), kMaxIeAreaLength);
+  EXPECT_FALSE(engine.SendMonitorCommand(std::string(kMonitorCommandCapacity + 1, 'c')));
+  EXPECT_EQ(host.sent.size(), 1u);
+}
+
+struct PollRow {
+  const char* name;
+  EngineState state;
+  bool sent;
+  EngineState after;
+  friend void PrintTo(const PollRow& row, std::ostream* out) { *out << row.name; }
+};
+
+class PollStates : public MonitoringReplies, public ::testing::WithParamInterface<PollRow> {};
+
+TEST_P(PollStates, GoesOutOnlyWhenNoOperationRuns) {
+  engine.SetState(GetParam().state);
+  EXPECT_EQ(engine.PollMonitoring(), GetParam().sent);
+  EXPECT_EQ(host.SentElements(), GetParam().sent ? std::vector<std::uint8_t>{ie::MonitorPoll}
+                                                 : std::vector<std::uint8_t>{});
+  EXPECT_EQ(engine.state(), GetParam().after);
+  EXPECT_FALSE(host.TimerRunning());
+  EXPECT_TRUE(host.notifications.empty());
+  EXPECT_EQ(engine.pending(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Monitoring, PollStates,
+                         ::testing::Values(PollRow{"Idle", EngineState::Idle, true, EngineState::Idle},
+                                           PollRow{"FailedCountsAsIdle", EngineState::Failed, true, EngineState::Idle},
+                                           PollRow{"Initial", EngineState::Initial, false, EngineState::Initial},
+                                           PollRow{"DuringReset", EngineState::ResetSent, false,
+                                                   EngineState::ResetSent},
+                                           PollRow{"DuringDownload", EngineState::Reading, false,
+                                                   EngineState::Reading}),
+                         test::RowName<PollRow>);
+
+TEST_F(MonitoringReplies, PollAnswerAndCommandAnswerReachTheView) {
+  ASSERT_TRUE(engine.SendMonitorCommand("x"));
+  Receive(ReplyWith({{ie::MonitorCommand, {}}}));
+  Receive(ReplyWith({{ie::MonitorPoll, {}}}));
+  EXPECT_EQ(view.calls, (std::vector<std::string>{"answered", "answered"}));
+  EXPECT_EQ(host.CountOf(Notification::MonitorResult, kDone), 1);
+}
+
+TEST_F(MonitoringReplies, RepliesWithoutAViewAreHarmless) {
+  engine.SetMonitorSink(nullptr);
+  ASSERT_TRUE(engine.SendMonitorCommand("x"));
+  for (std::uint8_t element : {ie::MonitorStart, ie::MonitorStop, ie::MonitorCommand, ie::MonitorPoll}) {
+    Receive(ReplyWith({TextElement(element, "text")}));
+  }
+  EXPECT_EQ(host.CountOf(Notification::MonitorResult, kDone), 1);
+}
+
+}  // namespace
+}  // namespace tusko

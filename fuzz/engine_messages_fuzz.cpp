@@ -36,12 +36,14 @@ constexpr std::array kStates{
 };
 
 // Elements the engine looks for, so that built messages reach its handlers.
-constexpr std::array<std::uint8_t, 24> kElements{
+constexpr std::array<std::uint8_t, 31> kElements{
     ie::LoaderStarted, ie::FirmwareStarted, ie::LoaderVersion, ie::FirmwareVersion, ie::RunMode,
     ie::DeviceName,    ie::QuietEvent,      ie::SwitchToFirmware, ie::PowerDown,    ie::Reset,
     ie::LanInfo,       ie::IsdnStatus,      ie::IsdnCredit,    ie::GsmStatus,       ie::GsmCredit,
     ie::Cause,         ie::MonitorStart,    ie::MonitorStop,   ie::DateTime,        ie::ModuleType,
-    ie::ModuleCells,   ie::NewPassword,     ie::RestartAck,    ie::Address,
+    ie::ModuleCells,   ie::NewPassword,     ie::RestartAck,    ie::Address,         ie::MonitorCommand,
+    ie::MonitorPoll,   ie::ModuleReset,     ie::LastTimeSync,  ie::ModuleImei,      ie::ModuleImsi,
+    ie::ModuleNetwork,
 };
 
 constexpr std::array<std::uint8_t, 7> kCauses{cause::InvalidData, cause::PasswordRequired, cause::NotAllowed,
@@ -134,6 +136,71 @@ void Deliver(OperationEngine& engine, const DeviceMessage& message, Input& input
   engine.OnMessage(message, length);
 }
 
+// A module index around the gateway's two, kLastModule included.
+int ModuleArgument(Input& input) { return static_cast<int>(input.Byte() % 5) - 2; }
+
+std::string TextArgument(Input& input) {
+  const auto bytes = input.Take(input.Byte());
+  return {bytes.begin(), bytes.end()};
+}
+
+void RunStarter(OperationEngine& engine, unsigned starter, Input& input) {
+  switch (starter) {
+    case 0:
+      engine.ResetDevice();
+      break;
+    case 1:
+      engine.GetSystemInfo();
+      break;
+    case 2:
+      engine.CheckSystemInfo();
+      break;
+    case 3:
+      engine.GetLanInfo();
+      break;
+    case 4:
+      engine.GetDateTime();
+      break;
+    case 5: {
+      DateTimeRecord time;
+      for (std::uint16_t* field : {&time.year, &time.month, &time.day, &time.hour, &time.minute, &time.second}) {
+        *field = static_cast<std::uint16_t>(input.Byte() | (input.Byte() << 8));
+      }
+      engine.SetDateTime(time);
+      break;
+    }
+    case 6:
+      engine.GetModuleInfo(ModuleArgument(input));
+      break;
+    case 7:
+      engine.ResetModule(ModuleArgument(input));
+      break;
+    case 8:
+      engine.GetCells(ModuleArgument(input));
+      break;
+    case 9: {
+      const std::string newPassword = TextArgument(input);
+      engine.ChangePassword(newPassword, TextArgument(input));
+      break;
+    }
+    case 10:
+      engine.StartMonitoring();
+      break;
+    case 11:
+      engine.StopMonitoring();
+      break;
+    case 12:
+      engine.SendMonitorCommand(TextArgument(input));
+      break;
+    case 13:
+      engine.PollMonitoring();
+      break;
+    default:
+      engine.RequestDiagnostics(static_cast<DiagnosticsKind>(input.Byte() % 16), ModuleArgument(input));
+      break;
+  }
+}
+
 void RunCommand(OperationEngine& engine, FuzzHost& host, Input& input) {
   const std::uint8_t command = input.Byte();
   switch (command & 0x0F) {
@@ -166,20 +233,7 @@ void RunCommand(OperationEngine& engine, FuzzHost& host, Input& input) {
       host.declinesFollowUp = (command & 0x20) != 0;
       break;
     case 10:
-      switch ((command >> 4) & 3) {
-        case 0:
-          engine.ResetDevice();
-          break;
-        case 1:
-          engine.GetSystemInfo();
-          break;
-        case 2:
-          engine.CheckSystemInfo();
-          break;
-        default:
-          engine.GetLanInfo();
-          break;
-      }
+      RunStarter(engine, command >> 4, input);
       break;
     case 11:
       engine.SetState(kStates[input.Byte() % kStates.size()]);
@@ -207,6 +261,11 @@ void CheckBounds(const OperationEngine& engine) {
   Check(info.lan.ipAddress.size() <= kLanTextCapacity);
   Check(info.lan.subnetMask.size() <= kLanTextCapacity);
   Check(info.lan.defaultGateway.size() <= kLanTextCapacity);
+  Check(info.module.type.size() <= kModuleTypeCapacity);
+  Check(info.module.imei.size() <= kModuleIdCapacity);
+  Check(info.module.imsi.size() <= kModuleIdCapacity);
+  Check(info.module.network.size() <= kModuleNetworkCapacity);
+  Check(info.module.index >= 0 && info.module.index < static_cast<int>(kGsmModuleCount));
   const auto runMode = static_cast<int>(info.system.runMode);
   Check(runMode >= 0 && runMode <= static_cast<int>(RunMode::Firmware));
 }

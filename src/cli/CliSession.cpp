@@ -50,6 +50,9 @@ int CliSession::Prepare() {
   ApplyLinkOptions();
   if (const int opened = OpenCommLog(); opened != kExitDone) return opened;
   if (const int started = StartSimulator(); started != kExitDone) return started;
+  // A gateway on USB that restarts comes back as a new device; without a
+  // device watch (none in a container) the port is only opened on request.
+  if (settings_.comMode == static_cast<std::uint32_t>(LinkType::Serial)) host_.FollowUsbDevices();
   // Given up front, the password travels with every request that needs it;
   // the gateway asking for one then means that it was wrong.
   const char* fromEnvironment = std::getenv(kPasswordVariable);

@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <limits>
 
-#include "config/FileReplacement.h"
+#include "app/core/FileReplacement.h"
 
 namespace tusko {
 namespace {

@@ -15,7 +15,8 @@ namespace {
 
 constexpr std::size_t kMinWriteBlockBytes = kWriteGranuleBytes;
 // The last block may carry padding up to the next 8-byte group past the image.
-constexpr std::size_t kWritableEnd = (kConfigImageSize + kWriteGranuleBytes - 1) / kWriteGranuleBytes * kWriteGranuleBytes;
+constexpr std::size_t kWritableEnd =
+    (kConfigImageSize + kWriteGranuleBytes - 1) / kWriteGranuleBytes * kWriteGranuleBytes;
 
 struct Place {
   std::uint32_t address;

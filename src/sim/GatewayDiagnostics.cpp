@@ -123,7 +123,8 @@ GsmModuleState GatewayDiagnostics::GsmStatus(std::size_t module) const {
   for (const CallPhase& step : plan.call) {
     if (phase >= step.from && phase < plan.callEnd) status = step.status;
   }
-  return {static_cast<std::uint16_t>(status | plan.flags), Triangle(powered_, plan.signalPeriod, plan.signalLow, plan.signalHigh), true};
+  const std::uint8_t signal = Triangle(powered_, plan.signalPeriod, plan.signalLow, plan.signalHigh);
+  return {static_cast<std::uint16_t>(status | plan.flags), signal, true};
 }
 
 CreditCounters GatewayDiagnostics::GsmCredit(std::size_t module) const {

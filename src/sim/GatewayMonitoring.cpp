@@ -11,7 +11,8 @@ DeviceMessage HandleMonitorStart(GatewayState& state, const DeviceMessage&) {
   // The first line of monitoring output comes with the answer.
   DeviceMessage reply = CreateMessage(MessageType::Reply);
   const GatewayIdentity& identity = state.identity;
-  AddTextElement(reply, ie::MonitorStart, "Monitor on - " + identity.deviceName + " " + identity.firmwareVersion, false);
+  const std::string banner = "Monitor on - " + identity.deviceName + " " + identity.firmwareVersion;
+  AddTextElement(reply, ie::MonitorStart, banner, false);
   return reply;
 }
 

@@ -28,6 +28,7 @@ constexpr std::uint8_t kLink2 = 'B';
 constexpr std::uint8_t kDefaultProfile = 0;
 constexpr std::uint8_t kOfficeProfile = 1;
 constexpr std::uint8_t kMobilityForUsers = 1;
+constexpr std::uint8_t kDialAllDigits = 0;
 
 struct RouteTarget {
   std::uint8_t target;
@@ -44,23 +45,25 @@ struct RoutingRule {
   std::array<RouteTarget, 2> targets;
 };
 
+constexpr RouteTarget kViaGroup1{kGsmGroup1, kFirstAoc, kCredit1};
+constexpr RouteTarget kViaGroup2{kGsmGroup2, kFirstAoc, kCredit2};
+constexpr RouteTarget kViaLink1{L::lcr::kIsdnLink1Target, kIsdnAoc, L::lcr::kNoCreditCounter};
+constexpr RouteTarget kViaLink2{L::lcr::kIsdnLink2Target, kIsdnAoc, L::lcr::kNoCreditCounter};
+constexpr RouteTarget kNoTarget{L::lcr::kNoMoreTargets, L::lcr::kNoMoreTargets, L::lcr::kNoCreditCounter};
+
 constexpr std::array kRoutingRules{
-    RoutingRule{kDefaultProfile, 0, kLink1, "015", "", {{{kGsmGroup1, kFirstAoc, kCredit1},
-                                                         {L::lcr::kIsdnLink1Target, kIsdnAoc, L::lcr::kNoCreditCounter}}}},
-    RoutingRule{kDefaultProfile, 0, kLink1, "016", "", {{{kGsmGroup2, kFirstAoc, kCredit2},
-                                                         {kGsmGroup1, kFirstAoc, kCredit1}}}},
-    RoutingRule{kDefaultProfile, 0, kLink2, "017", "", {{{kGsmGroup1, kFirstAoc, kCredit1},
-                                                         {L::lcr::kNoMoreTargets, L::lcr::kNoMoreTargets,
-                                                          L::lcr::kNoMoreTargets}}}},
-    RoutingRule{kOfficeProfile, 1, kLink1, "00x", "0", {{{kGsmGroup2, kFirstAoc, kCredit2},
-                                                        {L::lcr::kIsdnLink2Target, kIsdnAoc, L::lcr::kNoCreditCounter}}}},
+    RoutingRule{kDefaultProfile, 0, kLink1, "015", "", {kViaGroup1, kViaLink1}},
+    RoutingRule{kDefaultProfile, 0, kLink1, "016", "", {kViaGroup2, kViaGroup1}},
+    RoutingRule{kDefaultProfile, 0, kLink2, "017", "", {kViaGroup1, kNoTarget}},
+    RoutingRule{kOfficeProfile, 1, kLink1, "00x", "0", {kViaGroup2, kViaLink2}},
 };
 
 struct LcrClipEntry {
   std::string_view number;
   std::uint8_t profile;
 };
-constexpr std::array kLcrClipEntries{LcrClipEntry{"0301234x", kOfficeProfile}, LcrClipEntry{"08912345", kOfficeProfile}};
+constexpr std::array kLcrClipEntries{LcrClipEntry{"0301234x", kOfficeProfile},
+                                     LcrClipEntry{"08912345", kOfficeProfile}};
 
 constexpr std::array<std::string_view, 3> kClipFromGsmNumbers{"0171555x", "016011122", "0152999"};
 
@@ -74,7 +77,8 @@ struct MobilityExtension {
   std::array<RingNumber, 2> ringNumbers;
 };
 constexpr std::array kMobilityExtensions{
-    MobilityExtension{kLink1, "21", {{{"01715550001", L::mobility::kAlways}, {"01605550002", L::mobility::kDuringWorkingHours}}}},
+    MobilityExtension{
+        kLink1, "21", {{{"01715550001", L::mobility::kAlways}, {"01605550002", L::mobility::kDuringWorkingHours}}}},
     MobilityExtension{kLink2, "35", {{{"01525550003", L::mobility::kOutsideWorkingHours}, {"", L::mobility::kAlways}}}},
 };
 
@@ -82,7 +86,7 @@ void WriteRoutingRule(ConfigurationImage& image, std::size_t index, const Routin
   const std::size_t record = L::lcr::kRoutingTable.RecordOffset(index);
   image.SetByte(record + L::lcr::kProfile, rule.profile);
   image.SetByte(record + L::lcr::kCutDigits, rule.cutDigits);
-  image.SetByte(record + L::lcr::kDialDigits, 0);
+  image.SetByte(record + L::lcr::kDialDigits, kDialAllDigits);
   image.SetByte(record + L::lcr::kInputLine, rule.inputLine);
   WriteCountedString(image, L::CountedString24(record + L::lcr::kNumber), rule.number);
   WriteCountedString(image, L::CountedString24(record + L::lcr::kInsertDigits), rule.insert);

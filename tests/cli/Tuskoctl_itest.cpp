@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -13,13 +12,12 @@
 #include <string>
 #include <vector>
 
-#include <arpa/inet.h>
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <poll.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include "support/RefusingPort.h"
 
 extern char** environ;
 
@@ -126,18 +124,6 @@ class Process {
   ProcessResult result_;
 };
 
-// A loopback port that is bound but never listens: connects to it are refused.
-std::uint16_t RefusingPort(int& fd) {
-  fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  return ntohs(address.sin_port);
-}
-
 class TuskoctlInfo : public testing::Test {
  protected:
   void SetUp() override {
@@ -218,10 +204,10 @@ TEST_F(TuskoctlInfo, AGatewayRefusingTheRequestEndsWithItsCause) {
 }
 
 TEST_F(TuskoctlInfo, ARefusedConnectionSaysWhereAndWhy) {
-  int fd = -1;
-  const std::string endpoint = "127.0.0.1:" + std::to_string(RefusingPort(fd));
+  const test::RefusingPort refusing;
+  ASSERT_NE(refusing.port(), 0);
+  const std::string endpoint = "127.0.0.1:" + std::to_string(refusing.port());
   const ProcessResult result = Tuskoctl({"--tcp", endpoint, "info"});
-  ::close(fd);
   EXPECT_EQ(result.exitCode, kExitNoLink);
   EXPECT_NE(result.err.find("No connection to " + endpoint), std::string::npos) << result.err;
   EXPECT_NE(result.err.find("The gateway cannot be reached."), std::string::npos) << result.err;

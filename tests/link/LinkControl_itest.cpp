@@ -11,13 +11,9 @@
 #include <thread>
 #include <vector>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include "link/RecordingLog.h"
 #include "link/SimulatorThread.h"
+#include "support/RefusingPort.h"
 #include "support/RowName.h"
 
 namespace tusko {
@@ -265,28 +261,6 @@ INSTANTIATE_TEST_SUITE_P(Transports, LinkControlOverSimulator, testing::Values(T
 
 // ---- TCP ----
 
-// A loopback port that is bound but never listens: connects to it are refused.
-class RefusingPort {
- public:
-  RefusingPort() {
-    fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
-      port_ = ntohs(address.sin_port);
-    }
-  }
-  ~RefusingPort() { ::close(fd_); }
-  std::uint16_t port() const { return port_; }
-
- private:
-  int fd_ = -1;
-  std::uint16_t port_ = 0;
-};
-
 TEST_F(LinkControlTest, TheGatewayClosingTheConnectionIsReportedOnce) {
   simulator.emplace(Transport::Tcp, sim::WireFaults{.closeAfterAnswers = 1});
   ASSERT_TRUE(simulator->Ready()) << simulator->Error();
@@ -310,7 +284,7 @@ TEST_F(LinkControlTest, TheGatewayClosingTheConnectionIsReportedOnce) {
 }
 
 TEST_F(LinkControlTest, ARefusedConnectionEndsClosedWithAConnectError) {
-  RefusingPort refusing;
+  test::RefusingPort refusing;
   ASSERT_NE(refusing.port(), 0);
   UseTcp("127.0.0.1", refusing.port());
   const bool started = link.InitCommunication(false);

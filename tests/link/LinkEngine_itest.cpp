@@ -29,8 +29,8 @@ constexpr auto kRestartLimit = 30s;
 // simulator's restart times (1.5 s into the loader, 2.5 s into the firmware),
 // since a TCP link is asked back only when they expire.
 constexpr std::uint32_t kShortTimeoutMs = 300;
-constexpr std::uint32_t kSwitchToLoaderMs = 2000;
-constexpr std::uint32_t kSwitchToFirmwareMs = 3000;
+constexpr std::uint32_t kSwitchToLoaderMs = 2500;
+constexpr std::uint32_t kSwitchToFirmwareMs = 3500;
 
 struct Notified {
   Notification code;
@@ -53,7 +53,7 @@ class LinkEngineOverSimulator : public testing::TestWithParam<Transport> {
     host.emplace(loop, settings, LinkEngineHostHooks{
         .text = [](std::string_view key) { return std::string(key); },
         .notified = [this](Notification code, int value) { notified.push_back({code, value}); },
-        .password = [] { return std::nullopt; },
+        .password = [this] { return passwordAnswer; },
         .message = [this](const std::string&, const std::string& text) { messages.push_back(text); }});
     host->AttachLog(&log);
     engine.emplace(*host, settings);
@@ -72,11 +72,20 @@ class LinkEngineOverSimulator : public testing::TestWithParam<Transport> {
     return loop.RunUntil([&] { return std::any_of(codes.begin(), codes.end(), [&](Notification c) { return Seen(c); }); },
                          limit);
   }
+  // The reader thread completes a TCP connect without waking the loop: look every few milliseconds.
+  bool RunUntilLinkOpen() {
+    const auto deadline = std::chrono::steady_clock::now() + kInfoLimit;
+    const auto open = [this] { return host->linkState() == LinkState::Open; };
+    while (!open() && std::chrono::steady_clock::now() < deadline) loop.RunUntil(open, kLinkStatePollMs);
+    return open();
+  }
 
   ProgramSettings settings;
   RecordingLog log;
   std::vector<Notified> notified;
   std::vector<std::string> messages;
+  // What the user answers when the gateway asks for a password; nothing declines.
+  std::optional<std::string> passwordAnswer;
   EventLoop loop;
   // Ends before the loop it posts to, after the link that talks to it.
   std::optional<SimulatorThread> simulator;
@@ -140,6 +149,43 @@ TEST_P(LinkEngineOverSimulator, ARestartIsFollowedThroughTheReconnect) {
   ASSERT_TRUE(engine->GetSystemInfo());
   ASSERT_TRUE(RunUntilSeen({Notification::LanInfoResult, Notification::OperationFailed}, kInfoLimit));
   EXPECT_TRUE(Seen(Notification::LanInfoResult, 1));
+}
+
+TEST_P(LinkEngineOverSimulator, StartUpOpensTheLinkQuietlyOnlyWhenTheSettingsNameOne) {
+  ProgramSettings named = settings;
+  settings.virtualComPort.clear();
+  settings.tcpPort = 0;
+  EXPECT_FALSE(host->OpenQuietlyIfConfigured());
+  EXPECT_FALSE(host->link().ThreadsRunning());
+
+  settings = named;
+  ASSERT_TRUE(host->OpenQuietlyIfConfigured());
+  EXPECT_TRUE(RunUntilLinkOpen());
+  EXPECT_TRUE(messages.empty());
+}
+
+TEST_P(LinkEngineOverSimulator, ADeclinedPasswordEndsTheRequestWithItsResultAndSaysSo) {
+  simulator->Run([](sim::GatewayModel& model) { model.Identity().password = "secret"; });
+  ASSERT_TRUE(engine->ResetDevice());
+  const int refused = static_cast<int>(OperationResult::PasswordRefused);
+  ASSERT_TRUE(loop.RunUntil([&] { return Seen(Notification::Reset, refused) || Seen(Notification::OperationFailed); },
+                            kInfoLimit));
+  EXPECT_TRUE(Seen(Notification::Reset, refused));
+  EXPECT_EQ(messages, std::vector<std::string>{"strLoginStop"});
+  EXPECT_EQ(simulator->Run([](sim::GatewayModel& model) { return model.RestartCount(); }), 0);
+}
+
+TEST_P(LinkEngineOverSimulator, AGivenPasswordIsStoredAndTheRequestRepeatedWithIt) {
+  simulator->Run([](sim::GatewayModel& model) { model.Identity().password = "secret"; });
+  passwordAnswer = "secret";
+  ASSERT_TRUE(engine->ResetDevice());
+  // The gateway acknowledges the reset and goes away: the engine lets go of the link.
+  ASSERT_TRUE(RunUntilSeen({Notification::LinkClosed, Notification::ResetRejected, Notification::OperationFailed},
+                           kInfoLimit));
+  EXPECT_TRUE(Seen(Notification::LinkClosed));
+  EXPECT_EQ(engine->loginPassword(), "secret");
+  EXPECT_EQ(engine->state(), EngineState::WaitLoader);
+  EXPECT_TRUE(messages.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Transports, LinkEngineOverSimulator, testing::Values(Transport::Tcp, Transport::Pty),

@@ -21,22 +21,11 @@ using test::RecordedNotification;
 
 constexpr std::uint8_t kFill = 0x11;
 
-// A gateway image whose every byte is set, so that no table is skipped.
-ConfigurationImage FullImage() {
-  ConfigurationImage image;
-  for (std::size_t offset = 0; offset < kConfigImageSize; ++offset) {
-    image.SetByte(offset, static_cast<std::uint8_t>(offset % 13));
-  }
-  return image;
-}
+using test::DenseImage;
 
-class ConfigDownload : public ::testing::Test, protected test::ScriptedEngine {
+class ConfigDownload : public test::TransferTest {
  protected:
-  ConfigDownload() { engine.SetState(EngineState::Idle); }
-
-  milliseconds Delay() const { return milliseconds(settings.dataReadWriteRequestDelay); }
   milliseconds DataTimeout() const { return milliseconds(settings.communicationTimeoutDataRead); }
-  const ConfigTransfer::Counters& Counters() const { return engine.configTransfer().counters(); }
   std::vector<std::uint32_t> SentAddresses() const {
     std::vector<std::uint32_t> addresses;
     for (const auto& sent : host.sent) addresses.push_back(AddressOf(sent.message).value_or(0));
@@ -156,7 +145,7 @@ TEST_F(ConfigDownload, ReplyWithoutDataIsLogged) {
 }
 
 TEST_F(ConfigDownload, WholeImageArrivesAndEndsTheDownload) {
-  const ConfigurationImage gateway = FullImage();
+  const ConfigurationImage gateway = DenseImage();
   ASSERT_TRUE(engine.StartDownload());
   Serve(gateway);
 
@@ -174,7 +163,7 @@ TEST_F(ConfigDownload, WholeImageArrivesAndEndsTheDownload) {
 TEST_F(ConfigDownload, WindowLimitOneNeverArmsTheRequestDelay) {
   settings.dataReadWriteMaxPendingRequests = 1;
   ASSERT_TRUE(engine.StartDownload());
-  Serve(FullImage());
+  Serve(DenseImage());
 
   EXPECT_EQ(host.CountOf(Notification::DownloadResult, 1), 1);
   ASSERT_FALSE(host.armedDelays.empty());
@@ -183,7 +172,7 @@ TEST_F(ConfigDownload, WindowLimitOneNeverArmsTheRequestDelay) {
 }
 
 TEST_F(ConfigDownload, EmptyFirstRoutingEntryEndsTheTableAt13960) {
-  ConfigurationImage gateway = FullImage();
+  ConfigurationImage gateway = DenseImage();
   const auto& routing = layout::lcr::kRoutingTable;
   gateway.Fill(routing.RecordOffset(0), routing.recordSize, layout::kUnset);
   settings.dataReadWriteMaxPendingRequests = 1;
@@ -203,7 +192,7 @@ TEST_F(ConfigDownload, EmptyFirstRoutingEntryEndsTheTableAt13960) {
 }
 
 TEST_F(ConfigDownload, AnswersInFlightForASkippedPartAreNotAwaited) {
-  ConfigurationImage gateway = FullImage();
+  ConfigurationImage gateway = DenseImage();
   const auto& clip = layout::lcr::kClipTable;
   gateway.Fill(clip.section, layout::kUnset);
   ASSERT_TRUE(engine.StartDownload());
@@ -321,8 +310,8 @@ INSTANTIATE_TEST_SUITE_P(
                    {{Notification::DownloadResult, 5, false}},
                    EngineState::Idle,
                    0},
-        RefusalRow{"NotAllowedEnds", {cause::NotAllowed}, {}, 1, {{Notification::NotAllowed, 0, false}},
-                   EngineState::Idle, 0},
+        RefusalRow{
+            "NotAllowedEnds", {cause::NotAllowed}, {}, 1, {{Notification::NotAllowed, 0, false}}, EngineState::Idle, 0},
         RefusalRow{"RepeatedRefusalEndsRejected",
                    {0x01, 0x02},
                    {},

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <ostream>
+#include <string>
 
 #include "config/ImageLayout.h"
 #include "config/TextFields.h"
@@ -17,7 +18,6 @@
 namespace tusko {
 namespace {
 
-using std::chrono::milliseconds;
 using std::chrono::seconds;
 using test::GatewayHarness;
 
@@ -129,8 +129,8 @@ INSTANTIATE_TEST_SUITE_P(Transfer, RoundTrip, ::testing::Values(LinkType::Serial
 
 enum class Direction { Download, Upload };
 enum class Outcome {
-  Done,                // the result says done and the images are equal
-  Failed,              // a failure is reported; the gateway keeps its image
+  Done,                  // the result says done and the images are equal
+  Failed,                // a failure is reported; the gateway keeps its image
   WrittenWithoutResult,  // the gateway took the image, the answer to the stop got lost
 };
 
@@ -218,8 +218,8 @@ INSTANTIATE_TEST_SUITE_P(
                  Fault{FaultKind::CorruptChecksum, ie::ConfigWriteData, 0, 6}, LinkType::Serial, Outcome::Done},
         FaultRow{"BlocksAlwaysDropped", Direction::Upload, Fault{FaultKind::DropReply, ie::ConfigWriteData, 0, kEvery},
                  LinkType::Serial, Outcome::Failed},
-        FaultRow{"BlocksAlwaysRefused", Direction::Upload,
-                 Fault{FaultKind::Reject, ie::ConfigWriteData, 0x01, kEvery}, LinkType::Tcp, Outcome::Failed},
+        FaultRow{"BlocksAlwaysRefused", Direction::Upload, Fault{FaultKind::Reject, ie::ConfigWriteData, 0x01, kEvery},
+                 LinkType::Tcp, Outcome::Failed},
         FaultRow{"StopDropped", Direction::Upload, Fault{FaultKind::DropReply, ie::ConfigWriteStop, 0, 1},
                  LinkType::Serial, Outcome::Done},
         FaultRow{"StopAnswerCorruptedSerial", Direction::Upload,

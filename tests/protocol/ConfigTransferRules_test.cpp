@@ -8,6 +8,7 @@
 #include <ostream>
 #include <vector>
 
+#include "protocol/ConfigTransferTestScript.h"
 #include "support/RowName.h"
 
 namespace tusko {
@@ -52,22 +53,21 @@ constexpr const L::CountedTable* kLcrClip = &L::lcr::kClipTable;
 constexpr const L::CountedTable* kClipFromGsm = &L::clipFromGsm::kTable;
 constexpr const L::CountedTable* kMobility = &L::mobility::kTable;
 
-INSTANTIATE_TEST_SUITE_P(
-    Transfer, DownloadSkipRule,
-    ::testing::Values(
-        DownloadSkipRow{"RoutingEntry1NotReachedYet", kRouting, 0, 1280, 1280},
-        DownloadSkipRow{"RoutingEntry0EmptyJumpsTo13960", kRouting, 0, 1408, 13960},
-        DownloadSkipRow{"RoutingEntry0UsedEntry1Partly", kRouting, 1, 1408, 1408},
-        DownloadSkipRow{"RoutingEntry1EmptyOnceEntry2Starts", kRouting, 1, 1536, 13960},
-        DownloadSkipRow{"RoutingAllUsed", kRouting, 100, 13952, 13952},
-        DownloadSkipRow{"TableStartIsNotInside", kRouting, 0, 1160, 1160},
-        DownloadSkipRow{"TableEndIsNotInside", kLcrClip, 0, 13960, 13960},
-        DownloadSkipRow{"LcrClipEntry0Empty", kLcrClip, 0, 14088, 17560},
-        DownloadSkipRow{"ClipFromGsmEntry1Empty", kClipFromGsm, 1, 17688, 21160},
-        DownloadSkipRow{"MobilityNextEntryStartsHere", kMobility, 2, 23672, 23672},
-        DownloadSkipRow{"MobilityEntry2Empty", kMobility, 2, 23680, 28372},
-        DownloadSkipRow{"FixedSectionNeverSkips", kRouting, 0, 21300, 21300}),
-    test::RowName<DownloadSkipRow>);
+INSTANTIATE_TEST_SUITE_P(Transfer, DownloadSkipRule,
+                         ::testing::Values(DownloadSkipRow{"RoutingEntry1NotReachedYet", kRouting, 0, 1280, 1280},
+                                           DownloadSkipRow{"RoutingEntry0EmptyJumpsTo13960", kRouting, 0, 1408, 13960},
+                                           DownloadSkipRow{"RoutingEntry0UsedEntry1Partly", kRouting, 1, 1408, 1408},
+                                           DownloadSkipRow{"RoutingEntry1EmptyOnceEntry2Starts", kRouting, 1, 1536,
+                                                           13960},
+                                           DownloadSkipRow{"RoutingAllUsed", kRouting, 100, 13952, 13952},
+                                           DownloadSkipRow{"TableStartIsNotInside", kRouting, 0, 1160, 1160},
+                                           DownloadSkipRow{"TableEndIsNotInside", kLcrClip, 0, 13960, 13960},
+                                           DownloadSkipRow{"LcrClipEntry0Empty", kLcrClip, 0, 14088, 17560},
+                                           DownloadSkipRow{"ClipFromGsmEntry1Empty", kClipFromGsm, 1, 17688, 21160},
+                                           DownloadSkipRow{"MobilityNextEntryStartsHere", kMobility, 2, 23672, 23672},
+                                           DownloadSkipRow{"MobilityEntry2Empty", kMobility, 2, 23680, 28372},
+                                           DownloadSkipRow{"FixedSectionNeverSkips", kRouting, 0, 21300, 21300}),
+                         test::RowName<DownloadSkipRow>);
 
 TEST(DownloadSkipRule, EntriesAfterTheFirstEmptyOneBecomeUnset) {
   ConfigurationImage image;
@@ -112,10 +112,7 @@ class UploadBlockBytes : public ::testing::TestWithParam<BlockRow> {};
 
 TEST_P(UploadBlockBytes, CarryTheImageAndPadTheEndToWholeGroups) {
   const BlockRow& row = GetParam();
-  ConfigurationImage image;
-  for (std::size_t offset = 0; offset < kConfigImageSize; ++offset) {
-    image.SetByte(offset, static_cast<std::uint8_t>(offset % 251));
-  }
+  const ConfigurationImage image = test::DenseImage();
   const std::vector<std::uint8_t> block = UploadBlock(image, row.offset);
   ASSERT_EQ(block.size(), row.length);
   const std::size_t carried = std::min(row.length, kConfigImageSize - std::min(row.offset, kConfigImageSize));
@@ -151,15 +148,15 @@ TEST_P(UploadSkipRule, LeavesOutWholeGroupsOfUnsetBytes) {
   EXPECT_EQ(UploadSkip(image, row.from), row.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Transfer, UploadSkipRule,
-    ::testing::Values(UploadSkipRow{"OnlyUnsetFollows", kConfigImageSize, 208, kConfigImageSize},
-                      UploadSkipRow{"SetByteInsideTheFirstGroup", 6, 0, 0},
-                      UploadSkipRow{"SetByteStartsAGroup", 1000, 208, 1000},
-                      UploadSkipRow{"SetByteInsideALaterGroup", 1003, 208, 1000},
-                      UploadSkipRow{"SetByteInsideTheStartGroup", 210, 208, 208},
-                      UploadSkipRow{"PastTheEnd", kConfigImageSize, kConfigImageSize + 4, kConfigImageSize}),
-    test::RowName<UploadSkipRow>);
+INSTANTIATE_TEST_SUITE_P(Transfer, UploadSkipRule,
+                         ::testing::Values(UploadSkipRow{"OnlyUnsetFollows", kConfigImageSize, 208, kConfigImageSize},
+                                           UploadSkipRow{"SetByteInsideTheFirstGroup", 6, 0, 0},
+                                           UploadSkipRow{"SetByteStartsAGroup", 1000, 208, 1000},
+                                           UploadSkipRow{"SetByteInsideALaterGroup", 1003, 208, 1000},
+                                           UploadSkipRow{"SetByteInsideTheStartGroup", 210, 208, 208},
+                                           UploadSkipRow{"PastTheEnd", kConfigImageSize, kConfigImageSize + 4,
+                                                         kConfigImageSize}),
+                         test::RowName<UploadSkipRow>);
 
 // ---- Addresses and progress ----
 

@@ -3,6 +3,8 @@
 // The gateway's side of the configuration transfer, played message by
 // message against a scripted engine.
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstddef>
@@ -12,12 +14,34 @@
 #include <vector>
 
 #include "config/ConfigurationImage.h"
+#include "protocol/engine/ConfigTransfer.h"
 #include "protocol/engine/ConfigTransferRules.h"
 #include "protocol/engine/ElementNumbers.h"
+#include "protocol/engine/OperationEngine.h"
 #include "support/ScriptedEngine.h"
 #include "support/TestMessages.h"
 
 namespace tusko::test {
+
+inline constexpr std::size_t kDensePatternPeriod = 251;  // bytes; below 0xFF
+
+// An image in which no byte is 0xFF: neither direction skips any of it.
+inline ConfigurationImage DenseImage() {
+  ConfigurationImage image;
+  for (std::size_t offset = 0; offset < kConfigImageSize; ++offset) {
+    image.SetByte(offset, static_cast<std::uint8_t>(offset % kDensePatternPeriod));
+  }
+  return image;
+}
+
+// An idle engine on a scripted host, with the transfer's counters at hand.
+class TransferTest : public ::testing::Test, protected ScriptedEngine {
+ protected:
+  TransferTest() { engine.SetState(EngineState::Idle); }
+
+  std::chrono::milliseconds Delay() const { return std::chrono::milliseconds(settings.dataReadWriteRequestDelay); }
+  const ConfigTransfer::Counters& Counters() const { return engine.configTransfer().counters(); }
+};
 
 inline std::vector<std::uint8_t> Number32(std::uint32_t value) {
   const auto bytes = EncodeNumber32(value);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <ostream>
 #include <vector>
 
@@ -23,27 +24,16 @@ using test::ReplyWith;
 
 constexpr std::uint8_t kGarbage = 0x3C;
 
-// An image without a single 8-byte group of 0xFF, so that nothing is skipped.
-ConfigurationImage DenseImage() {
-  ConfigurationImage image;
-  for (std::size_t offset = 0; offset < kConfigImageSize; ++offset) {
-    image.SetByte(offset, static_cast<std::uint8_t>(offset % 7));
-  }
-  return image;
-}
+using test::DenseImage;
 
 struct Block {
   std::uint32_t address;
   std::vector<std::uint8_t> data;
 };
 
-class ConfigUpload : public ::testing::Test, protected test::ScriptedEngine {
+class ConfigUpload : public test::TransferTest {
  protected:
-  ConfigUpload() { engine.SetState(EngineState::Idle); }
-
-  milliseconds Delay() const { return milliseconds(settings.dataReadWriteRequestDelay); }
   milliseconds WriteTimeout() const { return milliseconds(settings.communicationTimeoutDataWrite); }
-  const ConfigTransfer::Counters& Counters() const { return engine.configTransfer().counters(); }
 
   // Starts the upload and has the gateway accept it.
   void StartAccepted(const ConfigurationImage& image) {
@@ -124,8 +114,8 @@ TEST_F(ConfigUpload, BlocksFollowTheImageAndNeverCrossAFlashPage) {
   }
   EXPECT_GE(offset, kConfigImageSize);
 
-  const auto at832 = std::find_if(blocks.begin(), blocks.end(),
-                                  [](const Block& b) { return b.address == ConfigDeviceAddress(832); });
+  const auto at832 =
+      std::find_if(blocks.begin(), blocks.end(), [](const Block& b) { return b.address == ConfigDeviceAddress(832); });
   ASSERT_NE(at832, blocks.end());
   EXPECT_EQ(at832->data.size(), 192u);
 
@@ -151,7 +141,7 @@ TEST_F(ConfigUpload, ConfirmingTheLastBlockSendsTheStop) {
 }
 
 TEST_F(ConfigUpload, ImageUnsetAfterOffset200GoesStraightToTheStop) {
-  ConfigurationImage image;  // every byte 0xFF ...
+  ConfigurationImage image;      // every byte 0xFF ...
   image.Fill(6, 194, kGarbage);  // ... but offsets 6 to 199
   StartAccepted(image);
 
@@ -230,10 +220,9 @@ TEST_F(ConfigUpload, ConfirmedStopEndsTheUploadAndAwaitsTheRestart) {
   host.link = LinkState::Open;  // the gateway's port is back
   clock.Advance(milliseconds(settings.communicationTimeoutSwitchToFirmware));
   EXPECT_EQ(engine.state(), EngineState::Idle);
-  EXPECT_EQ(host.notifications,
-            (std::vector<RecordedNotification>{{Notification::UploadResult, 1, false},
-                                               {Notification::LinkClosed, 0, false},
-                                               {Notification::UploadResult, 1, false}}));
+  EXPECT_EQ(host.notifications, (std::vector<RecordedNotification>{{Notification::UploadResult, 1, false},
+                                                                   {Notification::LinkClosed, 0, false},
+                                                                   {Notification::UploadResult, 1, false}}));
   EXPECT_EQ(host.SentElements(), std::vector<std::uint8_t>{ie::LoaderVersion});
   EXPECT_EQ(host.TimerDelay(), milliseconds(settings.communicationTimeout));
 }
@@ -280,7 +269,9 @@ class ConfigUploadViaLoader : public ConfigUpload {
     Receive(ReplyWith({{ie::Reset, {}}}));
     host.ClearRecords();
   }
-  DeviceMessage LoaderStarted() { return test::EventWith({{ie::LoaderStarted, {}}, test::TextElement(ie::LoaderVersion, "0.9")}); }
+  DeviceMessage LoaderStarted() {
+    return test::EventWith({{ie::LoaderStarted, {}}, test::TextElement(ie::LoaderVersion, "0.9")});
+  }
 };
 
 TEST_F(ConfigUploadViaLoader, ResetAnswerClosesTheLinkAndWaits) {
@@ -385,18 +376,43 @@ TEST_P(ConfigUploadRefusal, FollowsTheNegativeReplyRule) {
 
 INSTANTIATE_TEST_SUITE_P(
     Transfer, ConfigUploadRefusal,
-    ::testing::Values(
-        RefusalRow{"StartPasswordGiven", false, cause::PasswordRequired, {"tusk"}, {}, EngineState::WriteStarting,
-                   ie::ConfigWriteStart},
-        RefusalRow{"StartPasswordRefused", false, cause::PasswordRequired, {std::nullopt},
-                   {{Notification::UploadResult, 5, false}}, EngineState::Idle, 0},
-        RefusalRow{"StartNotAllowed", false, cause::NotAllowed, {}, {{Notification::NotAllowed, 0, false}},
-                   EngineState::Idle, 0},
-        RefusalRow{"BlockPasswordGiven", true, cause::PasswordRequired, {"tusk"}, {}, EngineState::Writing,
-                   ie::ConfigWriteData},
-        RefusalRow{"BlockOtherCauseRepeats", true, 0x01, {}, {}, EngineState::Writing, ie::ConfigWriteData},
-        RefusalRow{"BlockPasswordRefused", true, cause::PasswordRequired, {std::nullopt},
-                   {{Notification::UploadResult, 5, false}}, EngineState::Idle, 0}),
+    ::testing::Values(RefusalRow{"StartPasswordGiven",
+                                 false,
+                                 cause::PasswordRequired,
+                                 {"tusk"},
+                                 {},
+                                 EngineState::WriteStarting,
+                                 ie::ConfigWriteStart},
+                      RefusalRow{"StartPasswordRefused",
+                                 false,
+                                 cause::PasswordRequired,
+                                 {std::nullopt},
+                                 {{Notification::UploadResult, 5, false}},
+                                 EngineState::Idle,
+                                 0},
+                      RefusalRow{"StartNotAllowed",
+                                 false,
+                                 cause::NotAllowed,
+                                 {},
+                                 {{Notification::NotAllowed, 0, false}},
+                                 EngineState::Idle,
+                                 0},
+                      RefusalRow{"BlockPasswordGiven",
+                                 true,
+                                 cause::PasswordRequired,
+                                 {"tusk"},
+                                 {},
+                                 EngineState::Writing,
+                                 ie::ConfigWriteData},
+                      RefusalRow{
+                          "BlockOtherCauseRepeats", true, 0x01, {}, {}, EngineState::Writing, ie::ConfigWriteData},
+                      RefusalRow{"BlockPasswordRefused",
+                                 true,
+                                 cause::PasswordRequired,
+                                 {std::nullopt},
+                                 {{Notification::UploadResult, 5, false}},
+                                 EngineState::Idle,
+                                 0}),
     test::RowName<RefusalRow>);
 
 TEST_F(ConfigUpload, RepeatedRefusalOfTheStartEndsRejected) {

@@ -100,13 +100,6 @@ TEST_F(DiagnosticsScripted, ClosedLinkAsksTheWindowToConnectAndRefusesWhenItStay
   EXPECT_TRUE(host.sent.empty());
 }
 
-TEST_F(DiagnosticsScripted, ConnectingTcpLinkIsNotYetOpen) {
-  host.link = LinkState::Connecting;
-  EXPECT_FALSE(engine.RequestDiagnostics(DiagnosticsKind::IsdnCredit));
-  EXPECT_EQ(host.connectRequests, 1);
-}
-
-// The window's Connect command that opens the link at once.
 class ConnectingHost : public test::EngineTestHost {
  public:
   using EngineTestHost::EngineTestHost;

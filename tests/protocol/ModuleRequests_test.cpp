@@ -151,16 +151,6 @@ TEST_F(ModuleReplies, NewRequestForgetsTheOldTextsAndMissingOnesStayEmpty) {
   EXPECT_EQ(host.CountOf(Notification::ModuleInfoResult, kDone), 1);
 }
 
-TEST_F(ModuleReplies, OverlongTextsAreCutToTheirCapacity) {
-  ASSERT_TRUE(engine.GetModuleInfo(0));
-  Receive(ReplyWith({TextElement(ie::ModuleType, std::string(100, 'T')), TextElement(ie::ModuleImei, std::string(40, '1')),
-                     TextElement(ie::ModuleNetwork, std::string(90, 'N'))}));
-  const ModuleInformation& module = engine.deviceInformation().module;
-  EXPECT_EQ(module.type.size(), kModuleTypeCapacity);
-  EXPECT_EQ(module.imei.size(), kModuleIdCapacity);
-  EXPECT_EQ(module.network.size(), kModuleNetworkCapacity);
-}
-
 TEST_F(ModuleReplies, LateAnswerToAnEarlierTryReportsNothingTwice) {
   const auto answerTwice = [this](const DeviceMessage& reply) {
     clock.Advance(milliseconds(settings.communicationTimeout));  // the request goes out again

@@ -108,14 +108,6 @@ class MonitoringReplies : public ::testing::Test, protected test::ScriptedEngine
   RecordingView view;
 };
 
-TEST_F(MonitoringReplies, FirstStartForgetsTheVersionsAndAsksForThem) {
-  engine.deviceInformation().system = {"1.0", "1.2.5", "Sentarix", RunMode::Firmware, 3};
-  ASSERT_TRUE(engine.StartMonitoring());
-  EXPECT_TRUE(engine.deviceInformation().system.firmwareVersion.empty());
-  EXPECT_EQ(host.SentElements(), std::vector<std::uint8_t>{ie::LoaderVersion});
-  EXPECT_EQ(host.TimerDelay(), milliseconds(settings.communicationTimeout));
-}
-
 TEST_F(MonitoringReplies, RepeatAsksForTheVersionsUntilTheFirmwareIsKnown) {
   ASSERT_TRUE(engine.StartMonitoring());
   clock.Advance(milliseconds(settings.communicationTimeout));
@@ -230,15 +222,6 @@ TEST_F(MonitoringReplies, PollAnswerAndCommandAnswerReachTheView) {
   Receive(ReplyWith({{ie::MonitorCommand, {}}}));
   Receive(ReplyWith({{ie::MonitorPoll, {}}}));
   EXPECT_EQ(view.calls, (std::vector<std::string>{"answered", "answered"}));
-  EXPECT_EQ(host.CountOf(Notification::MonitorResult, kDone), 1);
-}
-
-TEST_F(MonitoringReplies, RepliesWithoutAViewAreHarmless) {
-  engine.SetMonitorSink(nullptr);
-  ASSERT_TRUE(engine.SendMonitorCommand("x"));
-  for (std::uint8_t element : {ie::MonitorStart, ie::MonitorStop, ie::MonitorCommand, ie::MonitorPoll}) {
-    Receive(ReplyWith({TextElement(element, "text")}));
-  }
   EXPECT_EQ(host.CountOf(Notification::MonitorResult, kDone), 1);
 }
 

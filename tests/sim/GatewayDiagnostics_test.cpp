@@ -66,9 +66,7 @@ TEST_P(Line2Rhythm, DropsForTheLastThirdOfEveryMinute) {
 INSTANTIATE_TEST_SUITE_P(
     Diagnostics, Line2Rhythm,
     ::testing::Values(LineRow{"UpAtPowerOn", milliseconds(0), kIsdnLayer2Up | kIsdnSdi},
-                      LineRow{"UpJustBeforeTheDrop", milliseconds(39999), kIsdnLayer2Up | kIsdnSdi},
                       LineRow{"DownAtForty", seconds(40), kIsdnLossOfSignal},
-                      LineRow{"DownJustBeforeTheMinute", milliseconds(59999), kIsdnLossOfSignal},
                       LineRow{"UpAgainNextMinute", seconds(60), kIsdnLayer2Up | kIsdnSdi},
                       LineRow{"DownAgainInAnHour", minutes(60) + seconds(50), kIsdnLossOfSignal}),
     test::RowName<LineRow>);

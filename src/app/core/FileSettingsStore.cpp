@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "app/core/FileReplacement.h"
 #include "app/core/SettingsValueCodec.h"
 
 namespace tusko {
@@ -23,7 +24,6 @@ constexpr std::string_view kSettingsFileName = "DravenixIsdnTusko.conf";
 constexpr std::string_view kDefaultConfigFolder = ".config";
 constexpr std::size_t kReadChunkBytes = 4096;
 constexpr std::size_t kPasswordBufferBytes = 16384;
-constexpr mode_t kPermissionBits = 07777;
 
 class FileDescriptor {
  public:
@@ -34,12 +34,6 @@ class FileDescriptor {
   FileDescriptor(const FileDescriptor&) = delete;
   FileDescriptor& operator=(const FileDescriptor&) = delete;
   int get() const { return fd_; }
-  // Closes now, reporting the failures that only close shows.
-  bool close() {
-    const int fd = fd_;
-    fd_ = -1;
-    return ::close(fd) == 0;
-  }
 
  private:
   int fd_;
@@ -80,51 +74,13 @@ std::optional<std::string> ReadSettingsFile(const fs::path& path) {
   }
 }
 
-bool WriteAll(int fd, std::string_view data) {
-  while (!data.empty()) {
-    const ssize_t count = ::write(fd, data.data(), data.size());
-    if (count < 0 && errno == EINTR) continue;
-    if (count <= 0) return false;
-    data.remove_prefix(static_cast<std::size_t>(count));
-  }
-  return true;
-}
-
-// A replaced file keeps the permissions someone gave it.
-bool TakeOverMode(int fd, const fs::path& target) {
-  struct stat info {};
-  if (::stat(target.c_str(), &info) != 0) return errno == ENOENT;
-  return ::fchmod(fd, info.st_mode & kPermissionBits) == 0;
-}
-
-void SyncFolder(const fs::path& folder) {
-  FileDescriptor handle(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  // Best effort: the rename is done; this only hastens it to the disk.
-  if (handle.get() >= 0) ::fsync(handle.get());
-}
-
-// Writes a temporary file beside the target, flushes it to the disk and
-// renames it over the target, so that the target is always either the old
-// file or the new one, whole.
+// The settings folder may not exist yet on a fresh account.
 bool ReplaceFile(const fs::path& path, std::string_view text) {
   std::error_code error;
-  // Through a symbolic link: the file it points to is replaced, not the link.
-  const fs::path target = fs::weakly_canonical(path, error);
+  fs::create_directories(fs::absolute(path, error).parent_path(), error);
   if (error) return false;
-  const fs::path folder = target.parent_path();
-  fs::create_directories(folder, error);
-  if (error) return false;
-  std::string temporary = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-  FileDescriptor file(::mkostemp(temporary.data(), O_CLOEXEC));
-  if (file.get() < 0) return false;
-  bool written = WriteAll(file.get(), text) && TakeOverMode(file.get(), target) && ::fsync(file.get()) == 0;
-  written = file.close() && written;
-  if (!written || ::rename(temporary.c_str(), target.c_str()) != 0) {
-    ::unlink(temporary.c_str());
-    return false;
-  }
-  SyncFolder(folder);
-  return true;
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+  return ReplaceFileContents(path, {bytes, text.size()}).replaced;
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -9,6 +10,7 @@
 
 #include "app/core/EventLoop.h"
 #include "app/core/ProgramSettings.h"
+#include "app/core/SafeFormat.h"
 #include "link/LinkControl.h"
 #include "link/SerialDeviceFollower.h"
 #include "link/UdevUsbWatch.h"

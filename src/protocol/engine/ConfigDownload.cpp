@@ -14,8 +14,6 @@ namespace tusko {
 namespace {
 
 constexpr RefusalResults kDownloadRefusals{Notification::DownloadResult, Notification::DownloadResult};
-// Logged for an Address element that does not hold four bytes.
-constexpr std::uint32_t kUnreadableAddress = 0xFFFFFFFF;
 
 // Asks for the block at the next offset, if one is left, and arms the timer
 // for what comes after it. True when a request went out.
@@ -59,15 +57,6 @@ bool StartConfigDownload(OperationEngine& engine, ConfigTransfer& transfer) {
   return sent;
 }
 
-void CancelConfigDownload(OperationEngine& engine, ConfigTransfer& transfer) {
-  transfer.counters().requestOffset = 0;
-  engine.SetRetries(0);
-  engine.SetState(EngineState::Idle);
-  engine.StopTimer();
-  engine.LogLine("Cancel data download");
-  engine.NotifyResult(Notification::DownloadResult, OperationResult::Cancelled);
-}
-
 class Reading final : public OperationHandler {
  public:
   explicit Reading(ConfigTransfer& transfer) : transfer_(transfer) {}
@@ -108,7 +97,7 @@ class Reading final : public OperationHandler {
     const std::uint32_t expected = ConfigDeviceAddress(counters.acknowledgedOffset);
     const auto address = ReadNumber32(addressElement);
     if (address != expected) {
-      engine.LogLine("Invalid address (%08X)", static_cast<unsigned>(address.value_or(kUnreadableAddress)));
+      LogInvalidAddress(engine, address);
       if (address && *address < expected) engine.LogLine("Skip");
       return;
     }
@@ -117,7 +106,8 @@ class Reading final : public OperationHandler {
       engine.LogLine("Missing data IE");
       return;
     }
-    if (data->data.size() < counters.blockLength) engine.LogLine("Data IE too short (%d)", static_cast<int>(data->data.size()));
+    if (data->data.size() < counters.blockLength)
+      engine.LogLine("Data IE too short (%d)", static_cast<int>(data->data.size()));
 
     const bool full = transfer_.WindowFull();
     if (full) engine.StopTimer();
@@ -152,7 +142,9 @@ class Reading final : public OperationHandler {
 
 bool OperationEngine::StartDownload() { return StartConfigDownload(*this, registry_.Transfer()); }
 
-void OperationEngine::CancelDownload() { CancelConfigDownload(*this, registry_.Transfer()); }
+void OperationEngine::CancelDownload() {
+  CancelTransfer(*this, registry_.Transfer(), "Cancel data download", Notification::DownloadResult);
+}
 
 void RegisterConfigDownload(OperationRegistry& registry) {
   registry.Add({EngineState::Reading}, std::make_unique<Reading>(registry.Transfer()));

@@ -36,6 +36,21 @@ void ConfigTransfer::ArmAfterRequest(OperationEngine& engine, std::uint32_t Prog
   }
 }
 
+void CancelTransfer(OperationEngine& engine, ConfigTransfer& transfer, const char* logLine, Notification result) {
+  transfer.counters().requestOffset = 0;
+  transfer.counters().blockLength = 0;
+  engine.SetRetries(0);
+  engine.SetState(EngineState::Idle);
+  engine.StopTimer();
+  engine.LogLine("%s", logLine);
+  engine.NotifyResult(result, OperationResult::Cancelled);
+}
+
+void LogInvalidAddress(OperationEngine& engine, std::optional<std::uint32_t> address) {
+  static constexpr std::uint32_t kUnreadable = 0xFFFFFFFF;
+  engine.LogLine("Invalid address (%08X)", static_cast<unsigned>(address.value_or(kUnreadable)));
+}
+
 void StoreFirmwareVersion(OperationEngine& engine, const ElementView& version) {
   std::string& stored = engine.deviceInformation().system.firmwareVersion;
   stored = ElementText(version, kVersionTextCapacity);

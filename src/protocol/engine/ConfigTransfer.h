@@ -2,10 +2,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "app/core/ProgramSettings.h"
 #include "config/ConfigurationImage.h"
 #include "protocol/DeviceMessage.h"
+#include "protocol/engine/EngineTypes.h"
 
 namespace tusko {
 
@@ -61,6 +63,14 @@ class ConfigTransfer {
   ConfigurationImage image_;
   Counters counters_;
 };
+
+// Ends the transfer at the user's request: nothing goes to the gateway, and
+// answers still on their way find the engine in Idle.
+void CancelTransfer(OperationEngine& engine, ConfigTransfer& transfer, const char* logLine, Notification result);
+
+// An answer for another place than the one awaited; an Address element that
+// does not hold four bytes is shown as FFFFFFFF.
+void LogInvalidAddress(OperationEngine& engine, std::optional<std::uint32_t> address);
 
 // Stores and logs the firmware version a reply carries; the other texts stay.
 void StoreFirmwareVersion(OperationEngine& engine, const ElementView& version);

@@ -15,7 +15,7 @@
 
 namespace tusko {
 
-inline constexpr std::uint32_t kConfigBaseAddress = 0x00070000;     // device address of image offset 0
+inline constexpr std::uint32_t kConfigBaseAddress = 0x00070000;      // device address of image offset 0
 inline constexpr std::size_t kConfigImageSize = layout::kImageSize;  // bytes; 0x7294, ConfigWriteStart's value
 inline constexpr std::size_t kReadBlockBytes = 128;                  // what one ConfigReadData asks for
 inline constexpr std::size_t kMaxWriteBlockBytes = 208;

@@ -14,8 +14,6 @@ namespace tusko {
 namespace {
 
 constexpr RefusalResults kUploadRefusals{Notification::UploadResult, Notification::UploadResult};
-// Logged for an Address element that does not hold four bytes.
-constexpr std::uint32_t kUnreadableAddress = 0xFFFFFFFF;
 
 bool IsReplyWith(const DeviceMessage& message, std::uint8_t element) {
   return IsOfType(message, MessageType::Reply) && FindElement(message, element).has_value();
@@ -106,16 +104,6 @@ void RepeatUnconfirmed(OperationEngine& engine, ConfigTransfer& transfer) {
   engine.CountAttempt(true);
 }
 
-void CancelConfigUpload(OperationEngine& engine, ConfigTransfer& transfer) {
-  transfer.counters().requestOffset = 0;
-  transfer.counters().blockLength = 0;
-  engine.SetRetries(0);
-  engine.SetState(EngineState::Idle);
-  engine.StopTimer();
-  engine.LogLine("Cancel data upload");
-  engine.NotifyResult(Notification::UploadResult, OperationResult::Cancelled);
-}
-
 class WriteStarting final : public OperationHandler {
  public:
   explicit WriteStarting(ConfigTransfer& transfer) : transfer_(transfer) {}
@@ -190,7 +178,7 @@ class Writing final : public OperationHandler {
     ConfigTransfer::Counters& counters = transfer_.counters();
     const auto address = ReadNumber32(addressElement);
     if (transfer_.Complete() || address != ConfigDeviceAddress(counters.acknowledgedOffset)) {
-      engine.LogLine("Invalid address (%08X)", static_cast<unsigned>(address.value_or(kUnreadableAddress)));
+      LogInvalidAddress(engine, address);
       return;
     }
     const bool full = transfer_.WindowFull();
@@ -272,7 +260,9 @@ bool OperationEngine::StartUpload(const ConfigurationImage& image) {
 
 bool OperationEngine::StartUpload() { return StartConfigUpload(*this, registry_.Transfer(), nullptr); }
 
-void OperationEngine::CancelUpload() { CancelConfigUpload(*this, registry_.Transfer()); }
+void OperationEngine::CancelUpload() {
+  CancelTransfer(*this, registry_.Transfer(), "Cancel data upload", Notification::UploadResult);
+}
 
 void RegisterConfigUpload(OperationRegistry& registry) {
   ConfigTransfer& transfer = registry.Transfer();

@@ -97,9 +97,10 @@ void RegisterDateTimeRequests(OperationRegistry& registry) {
   idle.AddRequest(GetTimePending, {.result = Notification::GetTimeResult,
                                    .repeat = [](OperationEngine& e) { e.GetDateTime(); },
                                    .onPasswordRequired = PasswordRule::AskPassword});
-  idle.AddRequest(SetTimePending, {.result = Notification::SetTimeResult,
-                                   .repeat = [](OperationEngine& e) { e.SetDateTime(e.deviceInformation().clock.time); },
-                                   .onPasswordRequired = PasswordRule::AskPassword});
+  idle.AddRequest(SetTimePending,
+                  {.result = Notification::SetTimeResult,
+                   .repeat = [](OperationEngine& e) { e.SetDateTime(e.deviceInformation().clock.time); },
+                   .onPasswordRequired = PasswordRule::AskPassword});
   idle.AddReply(ie::DateTime, OnDateTime);
 }
 

@@ -1,4 +1,4 @@
-#include "config/FileReplacement.h"
+#include "app/core/FileReplacement.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -12,6 +12,7 @@ constexpr std::string_view kBadNumberKey = "strCliBadNumber";
 constexpr std::string_view kBadAddressKey = "strCliBadAddress";
 constexpr std::string_view kTwoLinksKey = "strCliTwoLinks";
 constexpr std::string_view kUnknownKey = "strCliUnknownArgument";
+constexpr std::string_view kMissingArgumentKey = "strCliMissingArgument";
 
 constexpr std::uint32_t kMinTcpPort = 1;
 constexpr std::uint32_t kMaxTcpPort = std::numeric_limits<std::uint16_t>::max();
@@ -26,7 +27,14 @@ std::optional<std::uint32_t> ParseDecimal(std::string_view text, std::uint32_t m
   return value;
 }
 
-bool IsCommand(std::string_view arg) { return arg == kInfoCommand; }
+const CommandArity* FindCommand(std::string_view arg) {
+  for (const CommandArity& command : kCommandArities) {
+    if (command.name == arg) return &command;
+  }
+  return nullptr;
+}
+
+bool IsCommand(std::string_view arg) { return FindCommand(arg) != nullptr; }
 
 class Parser {
  public:
@@ -35,6 +43,11 @@ class Parser {
   CliOptionsParse Run() {
     while (i_ < args_.size() && !result_.error) Step(args_[i_++]);
     if (!result_.error && result_.options.tcpAddress && result_.options.serialPort) Fail(kTwoLinksKey, {});
+    const CliOptions& o = result_.options;
+    if (const CommandArity* command = FindCommand(o.command);
+        command != nullptr && o.commandArguments.size() < command->minArguments) {
+      Fail(kMissingArgumentKey, {o.command});
+    }
     return std::move(result_);
   }
 
@@ -57,11 +70,24 @@ class Parser {
       o.comlog = true;
       // The file is optional: a following option or command is not taken for it.
       if (i_ < args_.size() && !args_[i_].starts_with("-") && !IsCommand(args_[i_])) o.comlogFile = args_[i_++];
+    } else if (arg == "--yes" || arg == "-y") {
+      o.yes = true;
+    } else if (arg == "--force") {
+      o.force = true;
     } else if (IsCommand(arg) && o.command.empty()) {
       o.command = arg;
+    } else if (TakesMoreArguments(arg)) {
+      o.commandArguments.push_back(arg);
     } else {
       Fail(kUnknownKey, {arg});
     }
+  }
+
+  // A word that is no option, after a command that still takes one.
+  bool TakesMoreArguments(const std::string& arg) const {
+    const CommandArity* command = FindCommand(result_.options.command);
+    return command != nullptr && !arg.starts_with("--") &&
+           result_.options.commandArguments.size() < command->maxArguments;
   }
 
   std::optional<std::string> Value(const std::string& option) {

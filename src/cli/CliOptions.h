@@ -11,6 +11,19 @@ namespace tusko::cli {
 
 inline constexpr std::string_view kInfoCommand = "info";
 
+// A command and how many arguments it takes after its name.
+struct CommandArity {
+  std::string_view name;
+  std::size_t minArguments;
+  std::size_t maxArguments;
+};
+
+// Every command tuskoctl knows.
+inline constexpr CommandArity kCommandArities[] = {
+    {"info", 0, 0},        {"read-config", 1, 1},  {"write-config", 1, 1},
+    {"new-config", 1, 1},  {"check-config", 1, 1},
+};
+
 // The command line of tuskoctl after the language options are taken out.
 struct CliOptions {
   bool help = false;
@@ -22,7 +35,10 @@ struct CliOptions {
   bool comlog = false;                       // --comlog [FILE]
   std::optional<std::filesystem::path> comlogFile;
   std::optional<std::string> password;       // --password PW
+  bool yes = false;                          // --yes: no confirmation questions
+  bool force = false;                        // --force: a differing firmware version is no question
   std::string command;                       // empty: none given
+  std::vector<std::string> commandArguments; // what follows the command's name
 };
 
 // A command line that cannot be used: the key of its message and the message's arguments.

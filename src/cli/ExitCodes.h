@@ -11,6 +11,9 @@ enum ExitCode : int {
   kExitNoAnswer = 4,       // the gateway did not answer
   kExitPasswordRefused = 5,
   kExitNoLink = 6,         // the link to the gateway could not be opened
+  kExitCancelled = 7,      // the user said no, or pressed Ctrl-C
+  kExitBadFile = 8,        // a configuration file that cannot be read or written
+  kExitInvalidData = 9,    // the gateway sent a configuration without its signature
 };
 
 }  // namespace tusko::cli

@@ -2,15 +2,44 @@
 #include <iostream>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "Version.h"
+#include "cli/CliCommand.h"
 #include "cli/CliLanguage.h"
 #include "cli/CliOptions.h"
 #include "cli/CliSession.h"
+#include "cli/ConfigCommands.h"
 #include "cli/ExitCodes.h"
 #include "cli/InfoCommand.h"
+#include "cli/Interrupt.h"
 
 namespace {
+
+using tusko::cli::CommandContext;
+
+struct CommandEntry {
+  std::string_view name;
+  bool needsGateway;
+  int (*run)(const CommandContext&);
+};
+
+int RunInfo(const CommandContext& c) { return tusko::cli::RunInfoCommand(*c.session, c.language, c.out, c.err); }
+
+constexpr CommandEntry kCommands[] = {
+    {"info", true, RunInfo},
+    {"read-config", true, tusko::cli::RunReadConfig},
+    {"write-config", true, tusko::cli::RunWriteConfig},
+    {"new-config", false, tusko::cli::RunNewConfig},
+    {"check-config", false, tusko::cli::RunCheckConfig},
+};
+
+const CommandEntry* FindCommand(std::string_view name) {
+  for (const CommandEntry& entry : kCommands) {
+    if (entry.name == name) return &entry;
+  }
+  return nullptr;
+}
 
 // Every usage message takes at most two arguments; missing ones print empty.
 int ReportUsageError(const tusko::cli::CliLanguage& language, std::string_view key,
@@ -41,12 +70,15 @@ int main(int argc, char** argv) {
     std::cout << language.Format("strCliVersion", {tusko::kProgramVersion}) << "\n";
     return kExitDone;
   }
-  if (options.command.empty()) {
+  const CommandEntry* command = FindCommand(options.command);
+  if (command == nullptr) {
     std::cerr << language.Text("strCliUsage") << "\n";
     return kExitUsage;
   }
+  if (!command->needsGateway) return command->run({nullptr, options, language, std::cout, std::cerr});
 
   CliSession session(options, language, std::cerr);
   if (const int prepared = session.Prepare(); prepared != kExitDone) return prepared;
-  return RunInfoCommand(session, language, std::cout, std::cerr);
+  InstallInterruptHandler();
+  return command->run({&session, options, language, std::cout, std::cerr});
 }

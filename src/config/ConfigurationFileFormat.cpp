@@ -131,8 +131,9 @@ std::vector<std::uint8_t> EncodeConfigurationFile(const ConfigurationImage& imag
   SetHeaderWord(header, H::kDataLength, data.size());
   SetHeaderWord(header, H::kChecksum, ByteSum(data, 0));
 
-  std::vector<std::uint8_t> file(header.begin(), header.end());
-  file.insert(file.end(), data.begin(), data.end());
+  std::vector<std::uint8_t> file(header.size() + data.size());
+  std::copy(header.begin(), header.end(), file.begin());
+  std::copy(data.begin(), data.end(), file.begin() + static_cast<std::ptrdiff_t>(header.size()));
   return file;
 }
 

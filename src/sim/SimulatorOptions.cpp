@@ -112,6 +112,10 @@ ParsedSimulatorOptions ParseSimulatorOptions(const std::vector<std::string>& arg
       const auto ms = ParseNumber(valueFor(), 600000);
       if (!ms) return fail("expected milliseconds after");
       o.wire.replyDelay = std::chrono::milliseconds(*ms);
+    } else if (arg == "--drop-rate") {
+      const auto percent = ParseNumber(valueFor(), 100);
+      if (!percent) return fail("expected a percentage from 0 to 100 after");
+      o.wire.dropPercent = static_cast<int>(*percent);
     } else if (arg == "--close-after") {
       const auto n = ParseNumber(valueFor(), 1000000);
       if (!n) return fail("expected a count after");
@@ -160,6 +164,7 @@ const char* SimulatorUsage() {
          "  --bad-type IE[:N]      answer with an unknown message type\n"
          "  --reject IE:CAUSE[:N]  answer with a Reject carrying CAUSE\n"
          "  --delay MS             send every answer MS milliseconds late\n"
+         "  --drop-rate PERCENT    lose about PERCENT % of the replies (the same ones every run)\n"
          "  --close-after N        drop the connection after N answers\n"
          "  --stall-answer N       send only half of the N-th answer's frame\n"
          "  --quiet                do not log the traffic\n"

@@ -37,7 +37,11 @@ void WireSession::Queue(std::vector<DeviceMessage> messages) {
 
 void WireSession::SendDue() {
   while (!pending_.empty() && pending_.front().due <= now_ && !closeRequested_) {
-    Transmit(pending_.front().message);
+    if (DropsReply(pending_.front().message)) {
+      log_(HexLine("TX (dropped):", pending_.front().message.wireBytes()));
+    } else {
+      Transmit(pending_.front().message);
+    }
     pending_.pop_front();
   }
 }
@@ -58,6 +62,12 @@ void WireSession::Transmit(const DeviceMessage& message) {
     log_("closing the connection as asked");
     closeRequested_ = true;
   }
+}
+
+bool WireSession::DropsReply(const DeviceMessage& message) {
+  constexpr std::uint32_t kPercent = 100;
+  if (faults_.dropPercent <= 0 || message.type() != static_cast<std::uint8_t>(MessageType::Reply)) return false;
+  return dropOrder_() % kPercent < static_cast<std::uint32_t>(faults_.dropPercent);
 }
 
 std::string HexLine(std::string_view label, std::span<const std::uint8_t> bytes) {

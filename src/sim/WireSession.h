@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <random>
 #include <span>
 #include <string>
 #include <string_view>
@@ -20,6 +21,7 @@ struct WireFaults {
   std::chrono::milliseconds replyDelay{0};  // every answer leaves this much later
   int closeAfterAnswers = -1;               // drop the connection after this many answers (-1: never)
   int stallAnswer = -1;                     // send only the first half of this answer's frame (1-based; -1: none)
+  int dropPercent = 0;                      // lose about this share of the replies, in a fixed pseudo-random order
 };
 
 // The gateway model on a byte stream: cuts the incoming stream into frames,
@@ -50,6 +52,8 @@ class WireSession {
   void Queue(std::vector<DeviceMessage> messages);
   void SendDue();
   void Transmit(const DeviceMessage& message);
+  // Whether the drop-rate fault loses this reply.
+  bool DropsReply(const DeviceMessage& message);
 
   GatewayModel& model_;
   WireFaults faults_;
@@ -60,6 +64,9 @@ class WireSession {
   std::chrono::milliseconds now_{0};
   int answersSent_ = 0;
   bool closeRequested_ = false;
+  // Fixed seed: a run with dropped replies loses the same ones every time.
+  static constexpr std::uint32_t kDropSeed = 20240611;
+  std::minstd_rand dropOrder_{kDropSeed};
 };
 
 // "RX: 7E A1 ..." style hex text of a message, for the simulator's own log.

@@ -32,6 +32,16 @@ TEST_P(GoodCommandLines, AreTakenApart) {
   EXPECT_EQ(got.comlogFile, want.comlogFile);
   EXPECT_EQ(got.password, want.password);
   EXPECT_EQ(got.help, want.help);
+  EXPECT_EQ(got.commandArguments, want.commandArguments);
+  EXPECT_EQ(got.yes, want.yes);
+  EXPECT_EQ(got.force, want.force);
+}
+
+CliOptions Command(std::string name, std::vector<std::string> arguments) {
+  CliOptions options;
+  options.command = std::move(name);
+  options.commandArguments = std::move(arguments);
+  return options;
 }
 
 CliOptions Info() {
@@ -74,6 +84,19 @@ INSTANTIATE_TEST_SUITE_P(
                   o.comlog = true;
                   o.comlogFile = "/tmp/link.log";
                 })},
+        GoodRow{"file_command", {"read-config", "a.cfg"}, Command("read-config", {"a.cfg"})},
+        GoodRow{"options_around_the_file", {"--yes", "write-config", "a.cfg", "--force"}, [] {
+                  CliOptions o = Command("write-config", {"a.cfg"});
+                  o.yes = true;
+                  o.force = true;
+                  return o;
+                }()},
+        GoodRow{"short_yes", {"-y", "new-config", "n.cfg"}, [] {
+                  CliOptions o = Command("new-config", {"n.cfg"});
+                  o.yes = true;
+                  return o;
+                }()},
+        GoodRow{"file_named_like_a_command", {"check-config", "info"}, Command("check-config", {"info"})},
         GoodRow{"help_wins_over_nothing", {"-h"}, [] {
                   CliOptions o;
                   o.help = true;
@@ -110,6 +133,9 @@ INSTANTIATE_TEST_SUITE_P(
                     BadRow{"baud_beyond_32_bits", {"--baud", "4294967296"}, "strCliBadNumber", {"4294967296", "--baud"}},
                     BadRow{"both_links", {"--tcp", "h", "--serial", "ttyS0", "info"}, "strCliTwoLinks", {}},
                     BadRow{"second_command", {"info", "info"}, "strCliUnknownArgument", {"info"}},
+                    BadRow{"file_missing", {"read-config"}, "strCliMissingArgument", {"read-config"}},
+                    BadRow{"one_file_too_many", {"write-config", "a", "b"}, "strCliUnknownArgument", {"b"}},
+                    BadRow{"argument_after_info", {"info", "now"}, "strCliUnknownArgument", {"now"}},
                     BadRow{"unknown_option", {"--frobnicate"}, "strCliUnknownArgument", {"--frobnicate"}},
                     BadRow{"first_fault_wins", {"--bogus", "--tcp"}, "strCliUnknownArgument", {"--bogus"}}),
     test::RowName<BadRow>);

@@ -1,0 +1,159 @@
+#include "cli/ConfigCommands.h"
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include <unistd.h>
+
+#include "cli/ExitCodes.h"
+#include "cli/Interrupt.h"
+#include "cli/OperationWait.h"
+#include "cli/ProgressBar.h"
+#include "cli/UserQuestion.h"
+#include "cli/VersionRule.h"
+#include "config/ConfigurationFile.h"
+#include "protocol/engine/ConfigTransfer.h"
+
+namespace tusko::cli {
+
+namespace {
+
+enum class Direction { Download, Upload };
+
+std::filesystem::path FileArgument(const CommandContext& c) { return c.options.commandArguments.front(); }
+
+int Cancelled(const CommandContext& c) {
+  c.err << c.language.Text("strCliCancelled") << "\n";
+  return kExitCancelled;
+}
+
+// What the window does before a transfer: system information first, then the
+// version rule, then (for a write) the confirmation. kExitDone to go on.
+int PrepareTransfer(const CommandContext& c, Direction direction) {
+  OperationEngine& engine = c.session->engine();
+  const WaitOutcome checked =
+      RunOperation(*c.session, {.start = [&engine] { return engine.CheckSystemInfo(); },
+                                .results = {Notification::SystemInfoResult}});
+  if (!checked.Done()) return ReportOutcome(checked, "strSysInfoError", engine, c.language, c.err);
+
+  const std::string firmware = engine.deviceInformation().system.firmwareVersion;
+  if (!VersionsAgree(firmware, kProgramDataVersion) && !c.options.force) {
+    const std::string question =
+        c.language.Format("strDataVersionConflict", {firmware, std::string(kProgramDataVersion)});
+    // Answered yes, the warning stands for the write's confirmation too.
+    return AskYesNo(question, c.language) ? kExitDone : Cancelled(c);
+  }
+  if (direction == Direction::Upload && !c.options.yes &&
+      !AskYesNo(c.language.Text("strDataUploadConfirm"), c.language)) {
+    return Cancelled(c);
+  }
+  return kExitDone;
+}
+
+// Runs a transfer with its progress bar; Ctrl-C cancels it in the engine.
+WaitOutcome RunTransfer(const CommandContext& c, std::function<bool()> start, Notification result,
+                        Notification progress, const std::function<void()>& cancel) {
+  ProgressBar bar(c.err, isatty(STDERR_FILENO) != 0);
+  const WaitOutcome outcome =
+      RunOperation(*c.session, {.start = std::move(start),
+                                .results = {result},
+                                .onOther = [&bar, progress](Notification code, int value) {
+                                  if (code == progress) bar.Show(value);
+                                }});
+  bar.Finish();
+  if (outcome.end == WaitEnd::Interrupted) cancel();
+  return outcome;
+}
+
+// After the gateway confirmed the write it restarts its firmware; the next
+// command should find it running again, so wait for the engine to settle.
+// Without a device watch a serial link is not reopened, and this waits out
+// the gateway's restart time instead.
+void AwaitGatewayBack(CliSession& session) {
+  const OperationEngine& engine = session.engine();
+  const auto limit = std::chrono::milliseconds(session.settings().communicationTimeoutSwitchToFirmware) * kMaxTries;
+  session.loop().RunUntil(
+      [&engine] {
+        return engine.state() == EngineState::Idle || engine.state() == EngineState::Failed || InterruptRequested();
+      },
+      limit);
+}
+
+// The file of a command, read whole; nothing after the reason was told.
+std::optional<ConfigurationImage> ReadFile(const CommandContext& c) {
+  ConfigurationReadResult read = ReadConfigurationFile(FileArgument(c));
+  if (read.outcome != ConfigurationReadOutcome::Read || !read.image) {
+    c.err << c.language.Format("strDataOpenError", {c.language.Text(ConfigurationReadErrorKey(read.outcome))})
+          << "\n";
+    return std::nullopt;
+  }
+  if (!HasSignature(*read.image)) {
+    c.err << c.language.Format("strDataOpenError", {c.language.Text("strDataOpenErrorFormat")}) << "\n";
+    return std::nullopt;
+  }
+  return std::move(read.image);
+}
+
+int SaveFile(const CommandContext& c, const ConfigurationImage& image, std::string_view doneKey) {
+  const std::filesystem::path path = FileArgument(c);
+  if (!WriteConfigurationFile(path, image).saved) {
+    c.err << c.language.Text("strDataSaveError") << "\n";
+    return kExitBadFile;
+  }
+  c.out << c.language.Format(doneKey, {path.string()}) << "\n";
+  return kExitDone;
+}
+
+}  // namespace
+
+int RunReadConfig(const CommandContext& c) {
+  if (const int prepared = PrepareTransfer(c, Direction::Download); prepared != kExitDone) return prepared;
+  OperationEngine& engine = c.session->engine();
+  const WaitOutcome outcome = RunTransfer(
+      c, [&engine] { return engine.StartDownload(); }, Notification::DownloadResult, Notification::DownloadProgress,
+      [&engine] { engine.CancelDownload(); });
+  if (!outcome.Done()) return ReportOutcome(outcome, "", engine, c.language, c.err);
+  // Only an image that carries its signature is taken over.
+  const ConfigurationImage& image = engine.configTransfer().image();
+  if (!HasSignature(image)) {
+    c.err << c.language.Text("strCliDataInvalid") << "\n";
+    return kExitInvalidData;
+  }
+  return SaveFile(c, image, "strCliConfigSaved");
+}
+
+int RunWriteConfig(const CommandContext& c) {
+  // The file is read before the gateway is asked anything.
+  const std::optional<ConfigurationImage> image = ReadFile(c);
+  if (!image) return kExitBadFile;
+  if (const int prepared = PrepareTransfer(c, Direction::Upload); prepared != kExitDone) return prepared;
+  OperationEngine& engine = c.session->engine();
+  const WaitOutcome outcome = RunTransfer(
+      c, [&engine, &image] { return engine.StartUpload(*image); }, Notification::UploadResult,
+      Notification::UploadProgress, [&engine] { engine.CancelUpload(); });
+  if (!outcome.Done()) return ReportOutcome(outcome, "", engine, c.language, c.err);
+  AwaitGatewayBack(*c.session);
+  c.out << c.language.Text("strCliConfigWritten") << "\n";
+  return kExitDone;
+}
+
+int RunNewConfig(const CommandContext& c) {
+  const std::filesystem::path path = FileArgument(c);
+  std::error_code error;
+  if (std::filesystem::exists(path, error) && !c.options.yes) {
+    c.err << c.language.Format("strCliFileExists", {path.string()}) << "\n";
+    return kExitBadFile;
+  }
+  return SaveFile(c, MakeDefaultImage(), "strCliConfigSaved");
+}
+
+int RunCheckConfig(const CommandContext& c) {
+  if (!ReadFile(c)) return kExitBadFile;
+  c.out << c.language.Format("strCliConfigValid", {FileArgument(c).string()}) << "\n";
+  return kExitDone;
+}
+
+}  // namespace tusko::cli

@@ -1,0 +1,107 @@
+#include "cli/OperationWait.h"
+
+#include <algorithm>
+#include <chrono>
+
+#include "cli/ExitCodes.h"
+#include "cli/Interrupt.h"
+
+namespace tusko::cli {
+
+namespace {
+
+// How often the wait looks for Ctrl-C when the signal went to another thread.
+constexpr std::chrono::milliseconds kInterruptPollMs{100};
+// Silence longer than this many of the longest engine time-out ends the wait.
+constexpr int kStallTimeouts = 8;
+
+std::chrono::milliseconds StallLimit(const ProgramSettings& s) {
+  const std::uint32_t longest =
+      std::max({s.communicationTimeout, s.communicationTimeoutReset, s.communicationTimeoutDataRead,
+                s.communicationTimeoutDataWrite, s.communicationTimeoutDataWriteStart,
+                s.communicationTimeoutReadCells, s.communicationTimeoutSwitchToLoader,
+                s.communicationTimeoutSwitchToFirmware});
+  return std::chrono::milliseconds(longest) * kStallTimeouts;
+}
+
+}  // namespace
+
+WaitOutcome RunOperation(CliSession& session, const OperationSpec& spec) {
+  WaitOutcome outcome;
+  bool ended = false;
+  auto lastHeard = std::chrono::steady_clock::now();
+  session.OnNotification([&](Notification code, int value) {
+    lastHeard = std::chrono::steady_clock::now();
+    if (ended) return;
+    if (std::find(spec.results.begin(), spec.results.end(), code) != spec.results.end()) {
+      outcome = {WaitEnd::Result, value};
+      ended = true;
+    } else if (code == Notification::OperationFailed) {
+      outcome.end = WaitEnd::NoAnswer;
+      ended = true;
+    } else if (code == Notification::NotAllowed) {
+      outcome.end = WaitEnd::NotAllowed;
+      ended = true;
+    } else if (spec.onOther) {
+      spec.onOther(code, value);
+    }
+  });
+  if (!spec.start()) {
+    session.OnNotification(nullptr);
+    return {WaitEnd::NotStarted, 0};
+  }
+  const auto stallLimit = StallLimit(session.settings());
+  while (!ended) {
+    session.loop().RunUntil([&ended] { return ended || InterruptRequested(); }, kInterruptPollMs);
+    if (ended) break;
+    if (InterruptRequested()) {
+      outcome.end = WaitEnd::Interrupted;
+      break;
+    }
+    if (std::chrono::steady_clock::now() - lastHeard > stallLimit) {
+      outcome.end = WaitEnd::Stalled;
+      break;
+    }
+  }
+  session.OnNotification(nullptr);
+  return outcome;
+}
+
+int ReportOutcome(const WaitOutcome& outcome, std::string_view failureKey, const OperationEngine& engine,
+                  const CliLanguage& language, std::ostream& err) {
+  if (outcome.Done()) return kExitDone;
+  if (!failureKey.empty() && outcome.end != WaitEnd::Interrupted) err << language.Text(failureKey) << "\n";
+  switch (outcome.end) {
+    case WaitEnd::NotStarted:
+    case WaitEnd::Stalled:
+      err << language.Text("strCliNoLink") << "\n";
+      return kExitNoLink;
+    case WaitEnd::NotAllowed:
+      err << language.Text("strErrorNotAllowed") << "\n";
+      return kExitRejected;
+    case WaitEnd::Interrupted:
+      err << language.Text("strCliCancelled") << "\n";
+      return kExitCancelled;
+    case WaitEnd::NoAnswer:
+      err << language.Text("strErrorNoResponse") << "\n";
+      return kExitNoAnswer;
+    case WaitEnd::Result: break;
+  }
+  switch (OperationResult{outcome.result}) {
+    case OperationResult::Rejected:
+      err << language.Format("strErrorResponse", {engine.causeText()}) << "\n";
+      return kExitRejected;
+    case OperationResult::Cancelled:
+      err << language.Text("strCliCancelled") << "\n";
+      return kExitCancelled;
+    case OperationResult::PasswordRefused: return kExitPasswordRefused;  // no password was given
+    case OperationResult::OldPasswordWrong:
+      err << language.Text("strPasswordOldFailed") << "\n";
+      return kExitPasswordRefused;
+    default:
+      err << language.Text("strErrorNoResponse") << "\n";
+      return kExitNoAnswer;
+  }
+}
+
+}  // namespace tusko::cli

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <functional>
+#include <ostream>
+#include <string_view>
+#include <vector>
+
+#include "cli/CliLanguage.h"
+#include "cli/CliSession.h"
+#include "protocol/engine/EngineTypes.h"
+
+namespace tusko::cli {
+
+// How one engine operation ended for a command.
+enum class WaitEnd {
+  Result,       // its result notification came; see `result`
+  NoAnswer,     // notification 200: the tries are used up
+  NotAllowed,   // notification 400
+  Interrupted,  // Ctrl-C
+  Stalled,      // nothing at all came within the stall limit
+  NotStarted,   // the starter refused: no link
+};
+
+struct WaitOutcome {
+  WaitEnd end = WaitEnd::NotStarted;
+  int result = 0;  // the result notification's value when `end` is Result
+  bool Done() const { return end == WaitEnd::Result && result == static_cast<int>(OperationResult::Done); }
+};
+
+struct OperationSpec {
+  std::function<bool()> start;
+  // Any of these ends the wait with its value as the result.
+  std::vector<Notification> results;
+  // Called for every other notification, e.g. progress.
+  std::function<void(Notification, int)> onOther = nullptr;
+};
+
+// Runs `spec.start` and the session's loop until one of the result
+// notifications, a failure notification, Ctrl-C, or a stall. The engine ends
+// every operation by its own time-outs; the stall limit only guards against
+// a broken promise.
+WaitOutcome RunOperation(CliSession& session, const OperationSpec& spec);
+
+// Tells the user why an operation did not end with result 1: first the
+// command's own failure text (`failureKey`, may be empty), then the reason.
+// Returns the exit code.
+int ReportOutcome(const WaitOutcome& outcome, std::string_view failureKey, const OperationEngine& engine,
+                  const CliLanguage& language, std::ostream& err);
+
+}  // namespace tusko::cli

@@ -1,0 +1,252 @@
+// tuskoctl's configuration commands end to end: round trips through the
+// simulator program over TCP and a pseudo-terminal, with and without faults,
+// and the file commands that never reach a gateway.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/ProgramRun.h"
+#include "config/ConfigurationFile.h"
+#include "support/RefusingPort.h"
+#include "support/RowName.h"
+
+namespace tusko {
+namespace {
+
+namespace fs = std::filesystem;
+
+using test::Process;
+using test::ProcessResult;
+
+constexpr int kExitDone = 0;
+constexpr int kExitCancelled = 7;
+constexpr int kExitBadFile = 8;
+
+// A byte of the system pages, outside the counted tables whose empty tails the
+// transfer skips, that the sample configuration holds at another value.
+constexpr std::size_t kChangedOffset = 600;
+constexpr std::uint8_t kChangedValue = 0x5A;
+
+std::optional<ConfigurationImage> ImageOf(const fs::path& file) {
+  ConfigurationReadResult read = ReadConfigurationFile(file);
+  return read.outcome == ConfigurationReadOutcome::Read ? read.image : std::nullopt;
+}
+
+// A started simulator program and the endpoint it answers on.
+class Simulator {
+ public:
+  Simulator(std::vector<std::string> args, const std::vector<std::string>& environment)
+      : process_(WithProgram(std::move(args)), environment), endpoint_(process_.FirstLine()) {}
+  ~Simulator() {
+    process_.Terminate();
+    process_.Finish();
+  }
+  const std::string& endpoint() const { return endpoint_; }
+
+ private:
+  static std::vector<std::string> WithProgram(std::vector<std::string> args) {
+    args.insert(args.begin(), {GATEWAYSIM_PATH, "--quiet"});
+    return args;
+  }
+  Process process_;
+  std::string endpoint_;
+};
+
+class ConfigCommands : public test::TuskoctlTest {
+ protected:
+  fs::path File(const char* name) const { return configHome_ / name; }
+
+  // read-config, one byte changed, write-config, read-config again. Returns
+  // the three runs; `changed` is the image that was written.
+  struct RoundTrip {
+    ProcessResult firstRead;
+    ProcessResult write;
+    ProcessResult secondRead;
+    std::optional<ConfigurationImage> changed;
+  };
+  RoundTrip RunRoundTrip(const std::vector<std::string>& link) {
+    RoundTrip trip;
+    trip.firstRead = Tuskoctl(With(link, {"read-config", File("first.cfg").string()}));
+    if (trip.firstRead.exitCode != kExitDone) return trip;
+    trip.changed = ImageOf(File("first.cfg"));
+    if (!trip.changed) return trip;
+    EXPECT_NE(trip.changed->Byte(kChangedOffset), kChangedValue);
+    trip.changed->SetByte(kChangedOffset, kChangedValue);
+    EXPECT_TRUE(WriteConfigurationFile(File("changed.cfg"), *trip.changed).saved);
+    trip.write = Tuskoctl(With(link, {"--yes", "write-config", File("changed.cfg").string()}));
+    if (trip.write.exitCode != kExitDone) return trip;
+    trip.secondRead = Tuskoctl(With(link, {"read-config", File("second.cfg").string()}));
+    return trip;
+  }
+
+  // What the gateway holds after the write: the written image with the head
+  // bytes the upload resets to "not set".
+  static ConfigurationImage AsWritten(ConfigurationImage image) {
+    constexpr std::size_t kResetHeadBytes = 6;
+    image.Fill(0, kResetHeadBytes, 0xFF);
+    return image;
+  }
+
+  void ExpectEqualImages(const RoundTrip& trip) {
+    ASSERT_EQ(trip.firstRead.exitCode, kExitDone) << trip.firstRead.err;
+    ASSERT_TRUE(trip.changed.has_value());
+    ASSERT_EQ(trip.write.exitCode, kExitDone) << trip.write.err;
+    ASSERT_EQ(trip.secondRead.exitCode, kExitDone) << trip.secondRead.err;
+    const auto second = ImageOf(File("second.cfg"));
+    ASSERT_TRUE(second.has_value());
+    EXPECT_EQ(second->Byte(kChangedOffset), kChangedValue);
+    EXPECT_TRUE(*second == AsWritten(*trip.changed));
+  }
+
+  static std::vector<std::string> With(std::vector<std::string> link, std::vector<std::string> command) {
+    link.insert(link.end(), command.begin(), command.end());
+    return link;
+  }
+};
+
+TEST_F(ConfigCommands, RoundTripOverTcpGivesBackTheChangedImage) {
+  const Simulator simulator({"--tcp", "127.0.0.1:0"}, Environment());
+  ASSERT_FALSE(simulator.endpoint().empty());
+  ExpectEqualImages(RunRoundTrip({"--tcp", simulator.endpoint()}));
+}
+
+TEST_F(ConfigCommands, RoundTripOverAPseudoTerminalGivesBackTheChangedImage) {
+  const Simulator simulator({"--pty"}, Environment());
+  ASSERT_EQ(simulator.endpoint().rfind("/dev/", 0), 0u) << simulator.endpoint();
+  ExpectEqualImages(RunRoundTrip({"--serial", simulator.endpoint()}));
+}
+
+struct FaultRow {
+  const char* name;
+  std::vector<std::string> simulatorArgs;
+};
+
+class FaultyRoundTrips : public ConfigCommands, public testing::WithParamInterface<FaultRow> {};
+
+// A fault may end a step with a clear failure; a step that reports success
+// must have moved the right image.
+TEST_P(FaultyRoundTrips, EndWithEqualImagesOrAClearFailure) {
+  std::vector<std::string> args = {"--tcp", "127.0.0.1:0"};
+  args.insert(args.end(), GetParam().simulatorArgs.begin(), GetParam().simulatorArgs.end());
+  const Simulator simulator(args, Environment());
+  ASSERT_FALSE(simulator.endpoint().empty());
+  const RoundTrip trip = RunRoundTrip({"--tcp", simulator.endpoint()});
+
+  for (const ProcessResult* step : {&trip.firstRead, &trip.write, &trip.secondRead}) {
+    if (step->exitCode > kExitDone) {
+      EXPECT_FALSE(step->err.empty()) << "a failure without a reason";
+    }
+  }
+  if (trip.firstRead.exitCode == kExitDone) {
+    const auto first = ImageOf(File("first.cfg"));
+    ASSERT_TRUE(first.has_value());
+    EXPECT_TRUE(HasSignature(*first));
+  }
+  if (trip.write.exitCode == kExitDone && trip.secondRead.exitCode == kExitDone) {
+    const auto second = ImageOf(File("second.cfg"));
+    ASSERT_TRUE(second.has_value());
+    EXPECT_TRUE(*second == AsWritten(*trip.changed)) << "a wrong image reported as success";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, FaultyRoundTrips,
+    testing::Values(FaultRow{"dropped_replies", {"--drop-rate", "10"}},
+                    FaultRow{"two_dropped_in_a_row", {"--drop", "any:2"}},
+                    FaultRow{"corrupted_checksum", {"--corrupt", "any:1"}},
+                    FaultRow{"one_disconnect", {"--close-after", "40"}}),
+    test::RowName<FaultRow>);
+
+TEST_F(ConfigCommands, NewConfigMakesAFileThatChecksAsValid) {
+  const ProcessResult made = Tuskoctl({"new-config", File("new.cfg").string()});
+  ASSERT_EQ(made.exitCode, kExitDone) << made.err;
+  const auto image = ImageOf(File("new.cfg"));
+  ASSERT_TRUE(image.has_value());
+  EXPECT_TRUE(*image == MakeDefaultImage());
+
+  const ProcessResult checked = Tuskoctl({"check-config", File("new.cfg").string()});
+  EXPECT_EQ(checked.exitCode, kExitDone) << checked.err;
+  EXPECT_NE(checked.out.find("is a valid configuration file"), std::string::npos) << checked.out;
+}
+
+TEST_F(ConfigCommands, NewConfigKeepsAnExistingFileUnlessToldYes) {
+  {
+    std::ofstream(File("mine.cfg")) << "my notes";
+  }
+  const ProcessResult refused = Tuskoctl({"new-config", File("mine.cfg").string()});
+  EXPECT_EQ(refused.exitCode, kExitBadFile);
+  EXPECT_EQ(fs::file_size(File("mine.cfg")), 8u);
+
+  const ProcessResult replaced = Tuskoctl({"--yes", "new-config", File("mine.cfg").string()});
+  EXPECT_EQ(replaced.exitCode, kExitDone) << replaced.err;
+  EXPECT_TRUE(ImageOf(File("mine.cfg")).has_value());
+}
+
+struct BadFileRow {
+  const char* name;
+  // Makes the file in the folder; returns its path.
+  fs::path (*make)(const fs::path& folder);
+  const char* reason;
+};
+
+fs::path Missing(const fs::path& folder) { return folder / "missing.cfg"; }
+
+fs::path Corrupted(const fs::path& folder) {
+  const fs::path file = folder / "corrupted.cfg";
+  WriteConfigurationFile(file, MakeDefaultImage());
+  std::fstream stream(file, std::ios::in | std::ios::out | std::ios::binary);
+  constexpr std::streamoff kInsideTheImage = 1000;  // inside the stored system page
+  stream.seekg(kInsideTheImage);
+  const char byte = static_cast<char>(stream.get());
+  stream.seekp(kInsideTheImage);
+  stream.put(static_cast<char>(byte ^ 0x01));
+  return file;
+}
+
+fs::path NotAConfiguration(const fs::path& folder) {
+  const fs::path file = folder / "text.cfg";
+  std::ofstream(file) << "*DRAVENIXTUSKO-CFGDATA* but nothing more";
+  return file;
+}
+
+class BadFiles : public ConfigCommands, public testing::WithParamInterface<BadFileRow> {};
+
+// The file is refused before the gateway is asked anything: the link given
+// here would refuse the connection, which would end with another code.
+TEST_P(BadFiles, AreRefusedByWriteConfigAndCheckConfig) {
+  const test::RefusingPort refusing;
+  const fs::path file = GetParam().make(configHome_);
+  const ProcessResult write =
+      Tuskoctl({"--tcp", "127.0.0.1:" + std::to_string(refusing.port()), "--yes", "write-config", file.string()});
+  EXPECT_EQ(write.exitCode, kExitBadFile) << write.err;
+  EXPECT_NE(write.err.find(GetParam().reason), std::string::npos) << write.err;
+
+  const ProcessResult check = Tuskoctl({"check-config", file.string()});
+  EXPECT_EQ(check.exitCode, kExitBadFile);
+  EXPECT_NE(check.err.find(GetParam().reason), std::string::npos) << check.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, BadFiles,
+    testing::Values(BadFileRow{"missing", Missing, "The file does not exist."},
+                    BadFileRow{"corrupted", Corrupted, "The file is not a valid configuration file."},
+                    BadFileRow{"not_a_configuration", NotAConfiguration, "The file is not a valid configuration file."}),
+    test::RowName<BadFileRow>);
+
+TEST_F(ConfigCommands, WriteConfigWithoutATerminalToConfirmIsCancelled) {
+  const Simulator simulator({"--tcp", "127.0.0.1:0"}, Environment());
+  ASSERT_FALSE(simulator.endpoint().empty());
+  ASSERT_TRUE(WriteConfigurationFile(File("new.cfg"), MakeDefaultImage()).saved);
+  const ProcessResult write = Tuskoctl({"--tcp", simulator.endpoint(), "write-config", File("new.cfg").string()});
+  EXPECT_EQ(write.exitCode, kExitCancelled);
+  EXPECT_NE(write.err.find("Write the configuration to the gateway now?"), std::string::npos) << write.err;
+  EXPECT_NE(write.err.find("--yes"), std::string::npos) << write.err;
+}
+
+}  // namespace
+}  // namespace tusko

@@ -26,14 +26,14 @@ std::chrono::milliseconds StallLimit(const ProgramSettings& s) {
 
 }  // namespace
 
-WaitOutcome RunOperation(CliSession& session, const OperationSpec& spec) {
+WaitOutcome RunOperation(CliSession& session, const OperationCall& operation) {
   WaitOutcome outcome;
   bool ended = false;
   auto lastHeard = std::chrono::steady_clock::now();
   session.OnNotification([&](Notification code, int value) {
     lastHeard = std::chrono::steady_clock::now();
     if (ended) return;
-    if (std::find(spec.results.begin(), spec.results.end(), code) != spec.results.end()) {
+    if (std::find(operation.results.begin(), operation.results.end(), code) != operation.results.end()) {
       outcome = {WaitEnd::Result, value};
       ended = true;
     } else if (code == Notification::OperationFailed) {
@@ -42,11 +42,11 @@ WaitOutcome RunOperation(CliSession& session, const OperationSpec& spec) {
     } else if (code == Notification::NotAllowed) {
       outcome.end = WaitEnd::NotAllowed;
       ended = true;
-    } else if (spec.onOther) {
-      spec.onOther(code, value);
+    } else if (operation.onOther) {
+      operation.onOther(code, value);
     }
   });
-  if (!spec.start()) {
+  if (!operation.start()) {
     session.OnNotification(nullptr);
     return {WaitEnd::NotStarted, 0};
   }

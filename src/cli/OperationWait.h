@@ -27,7 +27,7 @@ struct WaitOutcome {
   bool Done() const { return end == WaitEnd::Result && result == static_cast<int>(OperationResult::Done); }
 };
 
-struct OperationSpec {
+struct OperationCall {
   std::function<bool()> start;
   // Any of these ends the wait with its value as the result.
   std::vector<Notification> results;
@@ -35,11 +35,11 @@ struct OperationSpec {
   std::function<void(Notification, int)> onOther = nullptr;
 };
 
-// Runs `spec.start` and the session's loop until one of the result
+// Runs `operation.start` and the session's loop until one of the result
 // notifications, a failure notification, Ctrl-C, or a stall. The engine ends
 // every operation by its own time-outs; the stall limit only guards against
 // a broken promise.
-WaitOutcome RunOperation(CliSession& session, const OperationSpec& spec);
+WaitOutcome RunOperation(CliSession& session, const OperationCall& operation);
 
 // Tells the user why an operation did not end with result 1: first the
 // command's own failure text (`failureKey`, may be empty), then the reason.

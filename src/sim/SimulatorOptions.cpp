@@ -33,8 +33,8 @@ std::vector<std::string_view> SplitColons(std::string_view text) {
 }
 
 // IE[:COUNT] for drop/corrupt/bad-type, IE:CAUSE[:COUNT] for reject; IE may be "any".
-std::optional<Fault> ParseFault(FaultKind kind, std::string_view spec) {
-  const auto parts = SplitColons(spec);
+std::optional<Fault> ParseFault(FaultKind kind, std::string_view text) {
+  const auto parts = SplitColons(text);
   const bool withCause = kind == FaultKind::Reject;
   const std::size_t required = withCause ? 2 : 1;
   if (parts.size() < required || parts.size() > required + 1) return std::nullopt;

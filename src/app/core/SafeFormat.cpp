@@ -126,24 +126,24 @@ void Pad(std::string& out, std::string_view body, const Conversion& conversion) 
   if (left) out.append(fill, ' ');
 }
 
-std::string CFormatSpec(const Conversion& conversion, std::string_view lengthText, bool keepAlternateForm) {
-  std::string spec = "%";
+std::string CDirective(const Conversion& conversion, std::string_view lengthText, bool keepAlternateForm) {
+  std::string directive = "%";
   for (const char flag : conversion.flags) {
-    if (flag != '#' || keepAlternateForm) spec += flag;
+    if (flag != '#' || keepAlternateForm) directive += flag;
   }
-  if (conversion.width) spec += std::to_string(*conversion.width);
-  if (conversion.precision) spec += "." + std::to_string(*conversion.precision);
-  spec += lengthText;
-  spec += conversion.letter;
-  return spec;
+  if (conversion.width) directive += std::to_string(*conversion.width);
+  if (conversion.precision) directive += "." + std::to_string(*conversion.precision);
+  directive += lengthText;
+  directive += conversion.letter;
+  return directive;
 }
 
 template <typename T>
-void AppendPrintf(std::string& out, const std::string& spec, T value) {
-  const int size = std::snprintf(nullptr, 0, spec.c_str(), value);
+void AppendPrintf(std::string& out, const std::string& directive, T value) {
+  const int size = std::snprintf(nullptr, 0, directive.c_str(), value);
   if (size <= 0) return;
   std::string buffer(static_cast<std::size_t>(size) + 1, '\0');
-  std::snprintf(buffer.data(), buffer.size(), spec.c_str(), value);
+  std::snprintf(buffer.data(), buffer.size(), directive.c_str(), value);
   buffer.resize(static_cast<std::size_t>(size));
   out += buffer;
 }
@@ -185,14 +185,14 @@ bool AppendArgument(std::string& out, const Conversion& conversion, const Format
     case Kind::SignedInteger: {
       const auto bits = IntegerBits(arg);
       if (!bits) return false;
-      AppendPrintf(out, CFormatSpec(conversion, "ll", false),
+      AppendPrintf(out, CDirective(conversion, "ll", false),
                    static_cast<long long>(CutToLength(*bits, conversion.length, true)));
       return true;
     }
     case Kind::UnsignedInteger: {
       const auto bits = IntegerBits(arg);
       if (!bits) return false;
-      AppendPrintf(out, CFormatSpec(conversion, "ll", conversion.letter != 'u'),
+      AppendPrintf(out, CDirective(conversion, "ll", conversion.letter != 'u'),
                    static_cast<unsigned long long>(CutToLength(*bits, conversion.length, false)));
       return true;
     }
@@ -206,7 +206,7 @@ bool AppendArgument(std::string& out, const Conversion& conversion, const Format
     case Kind::Floating: {
       const auto* value = std::get_if<double>(&arg.value());
       if (value == nullptr) return false;
-      AppendPrintf(out, CFormatSpec(conversion, "", true), *value);
+      AppendPrintf(out, CDirective(conversion, "", true), *value);
       return true;
     }
     case Kind::Text: {

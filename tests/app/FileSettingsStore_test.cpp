@@ -34,23 +34,14 @@ class ScopedEnvironment {
  public:
   ScopedEnvironment(const char* name, const char* value) : name_(name) {
     if (const char* old = std::getenv(name)) old_ = old;
-    if (value != nullptr) {
-      ::setenv(name, value, 1);
-    } else {
-      ::unsetenv(name);
-    }
+    Set(value);
   }
-  ~ScopedEnvironment() {
-    if (old_) {
-      ::setenv(name_, old_->c_str(), 1);
-    } else {
-      ::unsetenv(name_);
-    }
-  }
+  ~ScopedEnvironment() { Set(old_ ? old_->c_str() : nullptr); }
   ScopedEnvironment(const ScopedEnvironment&) = delete;
   ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
 
  private:
+  void Set(const char* value) { value != nullptr ? ::setenv(name_, value, 1) : ::unsetenv(name_); }
   const char* name_;
   std::optional<std::string> old_;
 };
@@ -231,35 +222,16 @@ TEST_F(FileSettingsStoreTest, LinesTheProgramNeverWritesSurviveEverySave) {
   EXPECT_EQ(reloaded.baudrate, 19200u);
 }
 
-TEST_F(FileSettingsStoreTest, LastFlashWriteFileOf259CharactersReadsBackWhole) {
-  const std::string longFolder = "/" + std::string(258, 'd');
-  const std::string flashFile = "/" + std::string(251, 'f') + "/fw.bin";
-  ASSERT_EQ(flashFile.size(), 259u);
-  FileSettings files(longFolder);
-  files.lastFlashWriteFile = flashFile;
-  {
-    FileSettingsStore store(file_);
-    ASSERT_TRUE(SaveFileSettings(store, files));
-  }
-  FileSettingsStore store(file_);
-  const auto loaded = LoadFileSettings(store, "/");
-  EXPECT_EQ(loaded.browsePathCdr, longFolder);
-  EXPECT_EQ(loaded.lastFlashWriteFile, flashFile);
-}
-
-TEST_F(FileSettingsStoreTest, HandEditMadeWhileRunningSurvivesTheNextSave) {
+TEST_F(FileSettingsStoreTest, HandEditMadeWhileRunningSurvivesTheNextSaveAndBareCommit) {
   FileSettingsStore store(file_);
   ASSERT_TRUE(SaveProgramSettings(store, LoadProgramSettings(store)));
   WriteFile(file_, ReadFile(file_) + "CommunicationLog=1\n");
   ASSERT_TRUE(SaveProgramSettings(store, ProgramSettings()));
   EXPECT_EQ(LoadProgramSettings(store).communicationLog, 1u);
-}
-
-TEST_F(FileSettingsStoreTest, CommitWithoutOpeningASectionStillKeepsTheFile) {
-  WriteFile(file_, kHandEdited);
-  FileSettingsStore store(file_);
-  ASSERT_TRUE(store.writeNumber(kSettingsSection, "TcpPort", 2002));
-  ASSERT_TRUE(store.commit());
+  // A fresh store writing without opening a section first.
+  FileSettingsStore fresh(file_);
+  ASSERT_TRUE(fresh.writeNumber(kSettingsSection, "TcpPort", 2002));
+  ASSERT_TRUE(fresh.commit());
   const auto text = ReadFile(file_);
   EXPECT_NE(text.find("CommunicationLog=1\n"), std::string::npos);
   EXPECT_NE(text.find("TcpPort=2002\n"), std::string::npos);

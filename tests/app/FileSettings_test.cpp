@@ -36,8 +36,8 @@ const RecordAccess<F> kAccess{[](SettingsStore& store) { return LoadFileSettings
                               SaveFileSettings};
 
 TEST(FileSettings, EmptyStoreGivesEveryDefault) {
-  ExpectNumberDefaults<F>(kAccess, kNumberRows);
-  ExpectTextDefaults<F>(kAccess, kTextRows);
+  ExpectDefaults<F>(kAccess, kNumberRows);
+  ExpectDefaults<F>(kAccess, kTextRows);
 }
 
 TEST(FileSettings, EachNameReadsIntoItsOwnField) {

@@ -24,7 +24,7 @@ constexpr const char* kIndex =
 constexpr const char* kEnglish =
     "[general]\nversion=1.2.0.0\n"
     "[strings]\nstrAppName=Tusko\nstrError=Error\nstrTwoWords=first\\nsecond\n"
-    "strComError1=Port %s: %s\nstrOK=OK\nstrCancel=Cancel\nstrYes=Yes\nstrNo=No\nstrHostile=%s %d %n %s\n"
+    "strComError1=Port %s: %s\nstrOK=OK\nstrCancel=Cancel\nstrYes=Yes\nstrNo=No\n"
     "[menus]\nmenuFileNew=&New\\Ctrl+N\n"
     "[tooltips]\nttipNew=New configuration\n";
 
@@ -51,6 +51,10 @@ class LanguageManagerTest : public testing::Test {
 
 TEST_F(LanguageManagerTest, LoadsALanguageAndLooksUpItsTexts) {
   LanguageManager manager(folder_);
+  // Before the first load nothing is disabled, but every text is empty.
+  EXPECT_FALSE(manager.IsDisabled());
+  EXPECT_EQ(manager.GetString("strAppName"), "");
+  EXPECT_TRUE(manager.Message("strAppName", std::nullopt, 0).has_value());
   ASSERT_EQ(manager.LoadLanguage(1), LanguageLoadResult::Loaded);
   EXPECT_FALSE(manager.IsDisabled());
   EXPECT_EQ(manager.LanguageFile(), folder_ / "en.ini");
@@ -62,6 +66,8 @@ TEST_F(LanguageManagerTest, LoadsALanguageAndLooksUpItsTexts) {
   EXPECT_EQ(manager.GetTooltip(12345), "");
   EXPECT_EQ(manager.GetButtonText(kButtonYes), "Yes");
   EXPECT_EQ(manager.GetButtonText(3), "");
+  EXPECT_EQ(manager.GetString("strTwoWords"), "first \nsecond") << "line breaks in control texts";
+  EXPECT_EQ(manager.GetCaptionString("strTwoWords"), "first\\nsecond") << "but not in captions";
 }
 
 TEST_F(LanguageManagerTest, MissingKeysGiveEmptyTextsNotTheKey) {
@@ -70,13 +76,6 @@ TEST_F(LanguageManagerTest, MissingKeysGiveEmptyTextsNotTheKey) {
   EXPECT_EQ(manager.GetString("strError"), "");
   EXPECT_EQ(manager.GetMenuString("menuFileNew"), "") << "no [menus] section leaves every item blank";
   EXPECT_EQ(manager.GetTooltip(kCommandFileNew), "");
-}
-
-TEST_F(LanguageManagerTest, LineBreaksInControlTextsButNotInCaptions) {
-  LanguageManager manager(folder_);
-  ASSERT_EQ(manager.LoadLanguage(1), LanguageLoadResult::Loaded);
-  EXPECT_EQ(manager.GetString("strTwoWords"), "first \nsecond");
-  EXPECT_EQ(manager.GetCaptionString("strTwoWords"), "first\\nsecond");
 }
 
 struct VersionCase {
@@ -114,19 +113,16 @@ INSTANTIATE_TEST_SUITE_P(
                     VersionCase{"empty", "version=\n", LanguageLoadResult::IncompatibleVersion}),
     RowName());
 
-TEST_F(LanguageManagerTest, UnknownLanguageNumberIsAMissingSetting) {
+TEST_F(LanguageManagerTest, UnknownLanguageNumberOrMissingIndexIsAMissingSetting) {
   LanguageManager manager(folder_);
   EXPECT_EQ(manager.LoadLanguage(3), LanguageLoadResult::NoLanguageSetting);
   EXPECT_EQ(manager.LoadErrorMessage(), "Cannot find language setting!");
   EXPECT_TRUE(manager.IsDisabled());
   EXPECT_TRUE(manager.LanguageFile().empty());
-}
-
-TEST_F(LanguageManagerTest, MissingIndexIsAMissingSetting) {
   fs::remove(folder_ / "LANG.INI");
-  LanguageManager manager(folder_);
-  EXPECT_EQ(manager.LoadLanguage(1), LanguageLoadResult::NoLanguageSetting);
-  EXPECT_EQ(manager.LanguageCount(), 0);
+  LanguageManager withoutIndex(folder_);
+  EXPECT_EQ(withoutIndex.LoadLanguage(1), LanguageLoadResult::NoLanguageSetting);
+  EXPECT_EQ(withoutIndex.LanguageCount(), 0);
 }
 
 TEST_F(LanguageManagerTest, MissingFileIsReportedWithItsPathInUpperCase) {
@@ -136,16 +132,12 @@ TEST_F(LanguageManagerTest, MissingFileIsReportedWithItsPathInUpperCase) {
   EXPECT_EQ(manager.LoadErrorMessage(), "Cannot find language file " + AsciiUpper((folder_ / "en.ini").string()) + "!");
   EXPECT_TRUE(manager.LanguageFile().empty());
   EXPECT_TRUE(manager.IsDisabled());
-}
-
-TEST_F(LanguageManagerTest, AFolderIsNoLanguageFile) {
   fs::create_directories(folder_ / "dir.ini");
   Write("LANG.INI", "[language files]\n1=dir.ini\n");
-  LanguageManager manager(folder_);
-  EXPECT_EQ(manager.LoadLanguage(1), LanguageLoadResult::FileNotFound);
+  EXPECT_EQ(LanguageManager(folder_).LoadLanguage(1), LanguageLoadResult::FileNotFound) << "a folder is no file";
 }
 
-TEST_F(LanguageManagerTest, APathTooLongIsTheFolderAloneAndNotFound) {
+TEST_F(LanguageManagerTest, OverlongPathIsTheFolderAloneAndLongFileNamesAreCut) {
   Write("LANG.INI", "[language files]\n1=" + std::string(kMaxLanguageFileNameChars, 'x') + "\n[general]\ndirectory=" +
                         std::string(200, 'd') + "\n");
   LanguageManager manager(folder_);
@@ -153,13 +145,11 @@ TEST_F(LanguageManagerTest, APathTooLongIsTheFolderAloneAndNotFound) {
   ASSERT_TRUE(info.has_value());
   EXPECT_EQ(info->file, folder_ / std::string(200, 'd'));
   EXPECT_EQ(manager.LoadLanguage(1), LanguageLoadResult::FileNotFound);
-}
 
-TEST_F(LanguageManagerTest, LongFileNamesAreCutTo63Characters) {
   Write("LANG.INI", "[language files]\n1=" + std::string(70, 'x') + "\n");
-  const auto info = LanguageManager(folder_).LanguageInfo(1, LanguageInfoParts::File);
-  ASSERT_TRUE(info.has_value());
-  EXPECT_EQ(info->file.filename().string(), std::string(kMaxLanguageFileNameChars, 'x'));
+  const auto cut = LanguageManager(folder_).LanguageInfo(1, LanguageInfoParts::File);
+  ASSERT_TRUE(cut.has_value());
+  EXPECT_EQ(cut->file.filename().string(), std::string(kMaxLanguageFileNameChars, 'x')) << "long names are cut";
 }
 
 TEST_F(LanguageManagerTest, LanguageInfoNeedsTheWantedParts) {
@@ -209,13 +199,6 @@ TEST_F(LanguageManagerTest, DisabledAfterAFailureAndEnabledAgainByASuccess) {
   EXPECT_EQ(manager.HelpFileViewer(), HelpViewer::None);
 }
 
-TEST_F(LanguageManagerTest, BeforeTheFirstLoadNothingIsDisabledButEverythingIsEmpty) {
-  const LanguageManager manager(folder_);
-  EXPECT_FALSE(manager.IsDisabled());
-  EXPECT_EQ(manager.GetString("strAppName"), "");
-  EXPECT_TRUE(manager.Message("strAppName", std::nullopt, 0).has_value());
-}
-
 TEST_F(LanguageManagerTest, MessagesTakeTheirTextsByKey) {
   LanguageManager manager(folder_);
   ASSERT_EQ(manager.LoadLanguage(1), LanguageLoadResult::Loaded);
@@ -229,14 +212,6 @@ TEST_F(LanguageManagerTest, MessagesTakeTheirTextsByKey) {
   ASSERT_TRUE(formatted.has_value());
   EXPECT_EQ(formatted->caption, "Error");
   EXPECT_EQ(formatted->text, "Port COM3: busy");
-}
-
-TEST_F(LanguageManagerTest, HostileFormatsInTheFileStayHarmless) {
-  LanguageManager manager(folder_);
-  ASSERT_EQ(manager.LoadLanguage(1), LanguageLoadResult::Loaded);
-  const auto message = manager.FormattedMessage("strHostile", std::nullopt, 0, {7});
-  ASSERT_TRUE(message.has_value());
-  EXPECT_EQ(message->text, "%s %d  %s");
 }
 
 TEST_F(LanguageManagerTest, MessageTextsAreCutToTheirLimits) {

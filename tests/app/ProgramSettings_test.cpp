@@ -58,8 +58,8 @@ const std::array<TextRow<P>, 2> kTextRows{{
 const RecordAccess<P> kAccess{LoadProgramSettings, SaveProgramSettings};
 
 TEST(ProgramSettings, EmptyStoreGivesEveryDefault) {
-  ExpectNumberDefaults<P>(kAccess, kNumberRows);
-  ExpectTextDefaults<P>(kAccess, kTextRows);
+  ExpectDefaults<P>(kAccess, kNumberRows);
+  ExpectDefaults<P>(kAccess, kTextRows);
 }
 
 TEST(ProgramSettings, EachNameReadsIntoItsOwnField) {
@@ -96,25 +96,6 @@ TEST(ProgramSettings, UnopenableSectionKeepsDefaultsAndSaveReportsFailure) {
   auto changed = ProgramSettings();
   changed.tcpPort = 4000;
   EXPECT_FALSE(SaveProgramSettings(store, changed));
-}
-
-TEST(ProgramSettings, ValuesSetByHandSurviveASave) {
-  MemorySettingsStore store;
-  store.writeNumber(kSettingsSection, "CommunicationLog", 1);
-  store.writeNumber(kSettingsSection, "CommunicationTimeoutSwitchToLoader", 12345);
-  store.writeNumber(kSettingsSection, "CheckFirmwareVersion", 0);
-  auto settings = LoadProgramSettings(store);
-  // A run-time override must not reach the store.
-  settings.communicationLog = 0;
-  settings.communicationTimeoutSwitchToLoader = 1;
-  settings.checkFirmwareVersion = 1;
-  settings.baudrate = 57600;
-  ASSERT_TRUE(SaveProgramSettings(store, settings));
-  const auto reloaded = LoadProgramSettings(store);
-  EXPECT_EQ(reloaded.communicationLog, 1u);
-  EXPECT_EQ(reloaded.communicationTimeoutSwitchToLoader, 12345u);
-  EXPECT_EQ(reloaded.checkFirmwareVersion, 0u);
-  EXPECT_EQ(reloaded.baudrate, 57600u);
 }
 
 }  // namespace

@@ -58,21 +58,16 @@ TEST(RecentFiles, DocumentCountIsLimitedOnLoading) {
   }
 }
 
-TEST(RecentFiles, LoadReadsDocumentsFromOneUpToTheCapacity) {
-  MemorySettingsStore store;
-  store.writeNumber(kRecentDocumentSection, "DocumentCount", 3);
-  store.writeText(kRecentDocumentSection, Document(1), "/newest.cfg");
-  store.writeText(kRecentDocumentSection, Document(3), "/oldest.cfg");
-  store.writeText(kRecentDocumentSection, Document(4), "/beyond-capacity.cfg");
-  EXPECT_EQ(LoadRecentFiles(store).entries(), (Paths{"/newest.cfg", "/oldest.cfg"}));
-}
-
-TEST(RecentFiles, LoadSkipsEntriesTooLongForAPath) {
+TEST(RecentFiles, LoadReadsDocumentsFromOneUpToTheCapacitySkippingOverlongPaths) {
   MemorySettingsStore store;
   const std::string longest(259, 'p');
-  store.writeText(kRecentDocumentSection, Document(1), longest);
-  store.writeText(kRecentDocumentSection, Document(2), std::string(260, 'q'));
-  EXPECT_EQ(LoadRecentFiles(store).entries(), (Paths{longest}));
+  store.writeNumber(kRecentDocumentSection, "DocumentCount", 5);  // Document2 missing
+  store.writeText(kRecentDocumentSection, Document(1), "/newest.cfg");
+  store.writeText(kRecentDocumentSection, Document(3), std::string(260, 'q'));
+  store.writeText(kRecentDocumentSection, Document(4), longest);
+  store.writeText(kRecentDocumentSection, Document(5), "/oldest.cfg");
+  store.writeText(kRecentDocumentSection, Document(6), "/beyond-capacity.cfg");
+  EXPECT_EQ(LoadRecentFiles(store).entries(), (Paths{"/newest.cfg", longest, "/oldest.cfg"}));
 }
 
 TEST(RecentFiles, SaveWritesEntriesInOrderAndDeletesStaleOnes) {

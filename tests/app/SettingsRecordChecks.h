@@ -41,8 +41,9 @@ struct RecordAccess {
 
 inline constexpr std::uint32_t kDistinctNumberBase = 7000;
 
-template <class Record>
-void ExpectNumberDefaults(const RecordAccess<Record>& access, std::span<const NumberRow<Record>> rows) {
+// Number and text rows alike: an empty store loads every default.
+template <class Record, class Rows>
+void ExpectDefaults(const RecordAccess<Record>& access, const Rows& rows) {
   MemorySettingsStore empty;
   const Record loaded = access.load(empty);
   for (const auto& row : rows) {
@@ -78,16 +79,6 @@ void ExpectNumbersSavedAsMarked(const RecordAccess<Record>& access, std::span<co
     if (row.saved) {
       EXPECT_EQ(saved.readNumber(section, row.name), row.defaultValue);
     }
-  }
-}
-
-template <class Record>
-void ExpectTextDefaults(const RecordAccess<Record>& access, std::span<const TextRow<Record>> rows) {
-  MemorySettingsStore empty;
-  const Record loaded = access.load(empty);
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
-    EXPECT_EQ(loaded.*row.field, row.defaultValue);
   }
 }
 

@@ -29,7 +29,7 @@ const std::array<NumberRow<W>, 9> kNumberRows{{
 
 const RecordAccess<W> kAccess{LoadWindowState, SaveWindowState};
 
-TEST(WindowStateSettings, EmptyStoreGivesEveryDefault) { ExpectNumberDefaults<W>(kAccess, kNumberRows); }
+TEST(WindowStateSettings, EmptyStoreGivesEveryDefault) { ExpectDefaults<W>(kAccess, kNumberRows); }
 
 TEST(WindowStateSettings, EachNameReadsIntoItsOwnField) {
   ExpectNumberNamesBindFields<W>(kAccess, kNumberRows, kSettingsSection);

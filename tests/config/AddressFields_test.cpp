@@ -37,13 +37,9 @@ INSTANTIATE_TEST_SUITE_P(
                       IpRow{"mask", "255255255000", 0xFFFFFF00},
                       IpRow{"groupAbove255", "999168001010", MakeIpv4Address(255, 168, 1, 10)},
                       IpRow{"digitsThenJunk", "1x2168001010", MakeIpv4Address(1, 168, 1, 10)},
-                      IpRow{"noDigits", "\xFF\xFF\xFF" "168001010", MakeIpv4Address(0, 168, 1, 10)}),
+                      IpRow{"noDigits", "\xFF\xFF\xFF" "168001010", MakeIpv4Address(0, 168, 1, 10)},
+                      IpRow{"unset", "\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF", 0}),
     test::RowName<IpRow>);
-
-TEST(IpDigitsReadTest, UnsetFieldReadsAsZero) {
-  const ConfigurationImage image;
-  EXPECT_EQ(ReadIpDigits(image, kIp), 0u);
-}
 
 TEST(IpDigitsWriteTest, WritesTwelveDigitsAndNothingElse) {
   ConfigurationImage image;

@@ -5,7 +5,6 @@
 #include <string>
 
 #include "ImageBytes.h"
-#include "support/RowName.h"
 
 namespace tusko {
 namespace {
@@ -156,15 +155,6 @@ std::vector<DefaultRow> DefaultRows() {
   };
 }
 
-class DefaultImageTest : public ::testing::TestWithParam<DefaultRow> {};
-
-TEST_P(DefaultImageTest, HoldsTheDefault) {
-  const auto& row = GetParam();
-  EXPECT_EQ(Slice(MakeDefaultImage(), row.offset, row.bytes.size()), row.bytes);
-}
-
-INSTANTIATE_TEST_SUITE_P(Rows, DefaultImageTest, ::testing::ValuesIn(DefaultRows()), test::RowName<DefaultRow>);
-
 TEST(DefaultImageTest, EveryOtherByteIsUnset) {
   ConfigurationImage expected;
   for (const DefaultRow& row : DefaultRows()) expected.Store(row.offset, row.bytes);
@@ -173,8 +163,6 @@ TEST(DefaultImageTest, EveryOtherByteIsUnset) {
     ASSERT_EQ(actual.Byte(offset), expected.Byte(offset)) << "at offset " << offset;
   }
 }
-
-TEST(DefaultImageTest, CarriesTheSignature) { EXPECT_TRUE(HasSignature(MakeDefaultImage())); }
 
 }  // namespace
 }  // namespace tusko

@@ -77,13 +77,6 @@ TEST(CountedStringWriteTest, CutsAtTheFieldsMaximum) {
   EXPECT_EQ(ReadCountedString(image, layout::CountedString12(kAt)), "+4912345678");
 }
 
-TEST(CountedStringWriteTest, EmptyTextLeavesLengthZero) {
-  ConfigurationImage image;
-  image.Fill(kAt, 24, 'x');
-  WriteCountedString(image, layout::CountedString24(kAt), "");
-  EXPECT_EQ(Slice(image, kAt, 24), Join({{0}, Repeat(23, FF)}));
-}
-
 // --- Counted text --------------------------------------------------------------
 
 constexpr layout::CountedTextAt kName = layout::general::kDeviceName;
@@ -92,13 +85,6 @@ TEST(CountedTextTest, UnsetLengthShowsEmptyAndIsWrittenBackAsZero) {
   ConfigurationImage image;
   EXPECT_EQ(ReadCountedText(image, kName), "");
   EXPECT_EQ(image.Byte(6), 0);
-}
-
-TEST(CountedTextTest, ReadsTheCountedCharacters) {
-  ConfigurationImage image;
-  Put(image, 6, Join({{7}, TextBytes("Gateway-one")}));
-  EXPECT_EQ(ReadCountedText(image, kName), "Gateway");
-  EXPECT_EQ(image.Byte(6), 7);
 }
 
 TEST(CountedTextTest, LengthAboveCapacityShowsOnlyTheField) {
@@ -115,15 +101,6 @@ TEST(CountedTextTest, WriteFillsTheAreaAndCutsAtCapacity) {
   EXPECT_EQ(Slice(image, 6, 34), Join({{31}, Repeat(31, 'z'), {FF}, {0}}));
   WriteCountedText(image, kName, "Tusko");
   EXPECT_EQ(Slice(image, 6, 34), Join({{5}, TextBytes("Tusko"), Repeat(27, FF), {0}}));
-}
-
-TEST(CountedTextTest, SmsTextHolds160Characters) {
-  ConfigurationImage image;
-  const std::string text(160, 's');
-  WriteCountedText(image, layout::smsNotification::kText, text + "overflow");
-  EXPECT_EQ(image.Byte(23116), 160);
-  EXPECT_EQ(ReadCountedText(image, layout::smsNotification::kText), text);
-  EXPECT_EQ(image.Byte(23277), FF);
 }
 
 // --- Terminated text -----------------------------------------------------------

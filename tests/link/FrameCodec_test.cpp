@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
-
 namespace tusko {
 namespace {
 
@@ -47,12 +45,6 @@ TEST(FrameEncoder, FramesAndEscapesTheThreeSpecialValues) {
   EXPECT_EQ(Encoded({}), (Bytes{0x7E, 0x7A}));
 }
 
-TEST(FrameEncoder, AppendsToWhatTheBufferHolds) {
-  Bytes out{0x55};
-  EncodeFrame(Bytes{0x01}, out);
-  EXPECT_EQ(out, (Bytes{0x55, 0x7E, 0x01, 0x7A}));
-}
-
 // Every special value at every position of a sealed message: type, length,
 // element header, data and the checksum itself.
 TEST(FrameCodec, SpecialValueAtEveryPositionRoundTrips) {
@@ -83,19 +75,6 @@ TEST(FrameCodec, SpecialValueAtEveryPositionRoundTrips) {
       EXPECT_EQ(DecodeAll(frame), std::vector<Bytes>{wire}) << "special " << int(special) << " at " << position;
     }
   }
-}
-
-TEST(FrameCodec, RandomMessagesRoundTripBackToBack) {
-  std::mt19937 random(20240501);
-  std::vector<Bytes> messages;
-  Bytes stream;
-  for (int n = 0; n < 200; ++n) {
-    Bytes message(random() % (kMaxReceivedLength + 1));
-    for (auto& byte : message) byte = static_cast<std::uint8_t>(random());
-    EncodeFrame(message, stream);
-    messages.push_back(std::move(message));
-  }
-  EXPECT_EQ(DecodeAll(stream), messages);
 }
 
 TEST(FrameCodec, DeliveredMessageIsZeroBeyondItsLength) {
@@ -135,18 +114,12 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeRow{"endWhileEscapeArmed", {0x7E, 0x44, 0xCD, 0x7A}, {{0x44}}},
         DecodeRow{"bytesOutsideIgnored", {0x11, 0xCD, 0x7A, 0x7E, 0x22, 0x7A, 0x33, 0x01, 0x7A}, {{0x22}}},
         DecodeRow{"endWithoutStart", {0x7A}, {}},
-        DecodeRow{"twoFrames", {0x7E, 0x01, 0x7A, 0x7E, 0x02, 0x7A}, {{0x01}, {0x02}}}),
+        DecodeRow{"twoFrames", {0x7E, 0x01, 0x7A, 0x7E, 0x02, 0x7A}, {{0x01}, {0x02}}},
+        DecodeRow{"longest257", Encoded(Bytes(kMaxReceivedLength, 0x42)), {Bytes(kMaxReceivedLength, 0x42)}},
+        DecodeRow{"longest257Escaped", Encoded(Bytes(kMaxReceivedLength, kEscape)), {Bytes(kMaxReceivedLength, kEscape)}},
+        // The 258th stored byte arrives as an escape pair.
+        DecodeRow{"escaped258thDropped", Join({{0x7E}, Bytes(257, 0x42), {0xCD, 0x01, 0x7A}}), {}}),
     [](const auto& row) { return std::string(row.param.name); });
-
-TEST(FrameDecoder, FrameOf257BytesIsDelivered) {
-  const Bytes message(kMaxReceivedLength, 0x42);
-  EXPECT_EQ(DecodeAll(Encoded(message)), std::vector<Bytes>{message});
-}
-
-TEST(FrameDecoder, FrameOf257EscapedBytesIsDelivered) {
-  const Bytes message(kMaxReceivedLength, kEscape);
-  EXPECT_EQ(DecodeAll(Encoded(message)), std::vector<Bytes>{message});
-}
 
 TEST(FrameDecoder, FrameReaching258BytesIsDroppedUntilTheNextStart) {
   FrameDecoder decoder;
@@ -161,11 +134,6 @@ TEST(FrameDecoder, FrameReaching258BytesIsDroppedUntilTheNextStart) {
   EXPECT_TRUE(FeedAll(decoder, Encoded({message.wireBytes().begin(), message.wireBytes().end()})).empty());
   // The decoder recovers at the next start byte.
   EXPECT_EQ(FeedAll(decoder, {0x7E, 0x09, 0x7A}), std::vector<Bytes>{{0x09}});
-}
-
-TEST(FrameDecoder, EscapedByteCompletingThe258thIsDroppedToo) {
-  // The 258th stored byte arrives as an escape pair.
-  EXPECT_TRUE(DecodeAll(Join({{0x7E}, Bytes(257, 0x42), {0xCD, 0x01, 0x7A}})).empty());
 }
 
 // --- Stall timing: one tick is one period of the 1000 ms link timer. ---
@@ -217,14 +185,6 @@ TEST(FrameDecoder, StallReportedOnceAndNeverOutsideAFrame) {
   EXPECT_EQ(FeedAll(decoder, {0x7E, 0x03, 0x7A}), std::vector<Bytes>{{0x03}});
 }
 
-TEST(FrameDecoder, ResetLeavesTheFrameUnderWay) {
-  FrameDecoder decoder;
-  FeedAll(decoder, {0x7E, 0x01});
-  decoder.Reset();
-  EXPECT_FALSE(decoder.InFrame());
-  EXPECT_TRUE(FeedAll(decoder, {0x02, 0x7A}).empty());
-}
-
 // --- Writer chunks ----------------------------------------------------------
 
 struct ChunkRow {
@@ -261,7 +221,7 @@ Bytes Alternating(std::size_t size) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, FrameChunks,
-    ::testing::Values(ChunkRow{"empty", {}}, ChunkRow{"plain58", Bytes(58, 0x20)},
+    ::testing::Values(ChunkRow{"empty", {}},
                       // Start byte plus 59 plain bytes fills the first chunk exactly; the end byte goes alone.
                       ChunkRow{"plain59", Bytes(59, 0x20)}, ChunkRow{"plain60", Bytes(60, 0x20)},
                       ChunkRow{"allEscaped", Bytes(258, kFrameStart)}, ChunkRow{"alternating", Alternating(258)},

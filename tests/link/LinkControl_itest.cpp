@@ -13,7 +13,6 @@
 
 #include "link/RecordingLog.h"
 #include "link/SimulatorThread.h"
-#include "support/RefusingPort.h"
 #include "support/RowName.h"
 
 namespace tusko {
@@ -191,16 +190,6 @@ TEST_P(LinkControlOverSimulator, OpensStartsThreadsAndTimerAndCarriesMessagesBot
   EXPECT_TRUE(host.comErrors.empty());
 }
 
-TEST_P(LinkControlOverSimulator, AMessageHandedOverRightAfterOpeningIsSent) {
-  StartSimulator();
-  ASSERT_TRUE(link.InitCommunication(false));
-  // A TCP connect may still be under way; the serial port is open at once.
-  if (GetParam() == Transport::Tcp) {
-    ASSERT_TRUE(WaitForOpen());
-  }
-  EXPECT_TRUE(Exchange());
-}
-
 TEST_P(LinkControlOverSimulator, OpeningAnOpenLinkClosesItCompletelyFirst) {
   StartSimulator();
   ASSERT_TRUE(link.InitCommunication(false));
@@ -216,22 +205,6 @@ TEST_P(LinkControlOverSimulator, OpeningAnOpenLinkClosesItCompletelyFirst) {
 
   ASSERT_TRUE(WaitForOpen());
   EXPECT_TRUE(Exchange()) << "the reopened link carries messages";
-}
-
-TEST_P(LinkControlOverSimulator, AfterCloseNothingRunsAndSendingIsRefused) {
-  StartSimulator();
-  ASSERT_TRUE(link.InitCommunication(false));
-  ASSERT_TRUE(WaitForOpen());
-  link.CloseCommunication();
-
-  EXPECT_EQ(link.GetLinkState(), LinkState::Closed);
-  EXPECT_FALSE(link.ThreadsRunning());
-  EXPECT_EQ(host.timersStopped, 1);
-  const DeviceMessage request = SystemInfoRequest();
-  EXPECT_FALSE(link.SendToDevice(request, request.wireSize()));
-  EXPECT_TRUE(log.Contains("Close communication"));
-  link.CloseCommunication();  // always safe, also twice
-  EXPECT_EQ(host.timersStopped, 1);
 }
 
 TEST_P(LinkControlOverSimulator, AStalledFrameIsDroppedAtTheThirdTickAndTheNextOneArrives) {
@@ -283,30 +256,6 @@ TEST_F(LinkControlTest, TheGatewayClosingTheConnectionIsReportedOnce) {
   EXPECT_EQ(host.LinkClosedCount(), 1);
 }
 
-TEST_F(LinkControlTest, ARefusedConnectionEndsClosedWithAConnectError) {
-  test::RefusingPort refusing;
-  ASSERT_NE(refusing.port(), 0);
-  UseTcp("127.0.0.1", refusing.port());
-  const bool started = link.InitCommunication(false);
-  // Refused at once (3), or by the reader's wait for the connect (4).
-  ASSERT_TRUE(PollUntil([this] { return link.GetLinkState() == LinkState::Closed; }));
-  if (started) {
-    EXPECT_EQ(link.LastTcpError(), TcpError::ConnectException);
-  } else {
-    EXPECT_EQ(link.LastTcpError(), TcpError::ConnectFailed);
-  }
-  EXPECT_TRUE(host.comErrors.empty()) << "a TCP failure shows no serial box";
-}
-
-TEST_F(LinkControlTest, AnUnresolvableNameFailsAtOnce) {
-  UseTcp("no-such-gateway.invalid", 1002);
-  EXPECT_FALSE(link.InitCommunication(false));
-  EXPECT_EQ(link.LastTcpError(), TcpError::AddressNotResolved);
-  EXPECT_TRUE(log.Contains("Invalid address!"));
-  EXPECT_FALSE(link.ThreadsRunning());
-  EXPECT_EQ(host.timersStarted, 0);
-}
-
 // ---- Serial open failures ----
 
 struct OpenFailureRow {
@@ -340,14 +289,6 @@ INSTANTIATE_TEST_SUITE_P(
                     OpenFailureRow{"not_a_serial_line", "/dev/null", false, "strComError4"},
                     OpenFailureRow{"not_a_serial_line_quietly", "/dev/null", true, nullptr}),
     test::RowName<OpenFailureRow>);
-
-TEST(PortOpenDetailKeys, NameTheLanguageTextOfEachFailure) {
-  EXPECT_EQ(PortOpenDetailKey(PortOpenResult::Opened), "");
-  EXPECT_EQ(PortOpenDetailKey(PortOpenResult::NotFound), "strComError2");
-  EXPECT_EQ(PortOpenDetailKey(PortOpenResult::AccessDenied), "strComError3");
-  EXPECT_EQ(PortOpenDetailKey(PortOpenResult::LineSettingsRefused), "strComError4");
-  EXPECT_EQ(PortOpenDetailKey(PortOpenResult::OtherError), "strComError5");
-}
 
 }  // namespace
 }  // namespace tusko

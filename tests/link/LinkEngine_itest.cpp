@@ -72,13 +72,6 @@ class LinkEngineOverSimulator : public testing::TestWithParam<Transport> {
     return loop.RunUntil([&] { return std::any_of(codes.begin(), codes.end(), [&](Notification c) { return Seen(c); }); },
                          limit);
   }
-  // The reader thread completes a TCP connect without waking the loop: look every few milliseconds.
-  bool RunUntilLinkOpen() {
-    const auto deadline = std::chrono::steady_clock::now() + kInfoLimit;
-    const auto open = [this] { return host->linkState() == LinkState::Open; };
-    while (!open() && std::chrono::steady_clock::now() < deadline) loop.RunUntil(open, kLinkStatePollMs);
-    return open();
-  }
 
   ProgramSettings settings;
   RecordingLog log;
@@ -149,19 +142,6 @@ TEST_P(LinkEngineOverSimulator, ARestartIsFollowedThroughTheReconnect) {
   ASSERT_TRUE(engine->GetSystemInfo());
   ASSERT_TRUE(RunUntilSeen({Notification::LanInfoResult, Notification::OperationFailed}, kInfoLimit));
   EXPECT_TRUE(Seen(Notification::LanInfoResult, 1));
-}
-
-TEST_P(LinkEngineOverSimulator, StartUpOpensTheLinkQuietlyOnlyWhenTheSettingsNameOne) {
-  ProgramSettings named = settings;
-  settings.virtualComPort.clear();
-  settings.tcpPort = 0;
-  EXPECT_FALSE(host->OpenQuietlyIfConfigured());
-  EXPECT_FALSE(host->link().ThreadsRunning());
-
-  settings = named;
-  ASSERT_TRUE(host->OpenQuietlyIfConfigured());
-  EXPECT_TRUE(RunUntilLinkOpen());
-  EXPECT_TRUE(messages.empty());
 }
 
 TEST_P(LinkEngineOverSimulator, ADeclinedPasswordEndsTheRequestWithItsResultAndSaysSo) {

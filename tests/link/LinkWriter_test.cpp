@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "link/FrameEncoder.h"
-#include "support/RowName.h"
 
 namespace tusko {
 namespace {
@@ -90,14 +89,6 @@ TEST_F(LinkWriterTest, WithoutAThreadAMessageIsRefusedAndNeverSent) {
   EXPECT_TRUE(recorder.Chunks().empty());
 }
 
-TEST_F(LinkWriterTest, TheStopFlagEndsTheWriterAtItsNextMessage) {
-  ASSERT_EQ(writer.Start(), 0);
-  stop = true;
-  ASSERT_TRUE(writer.Post(MessageOf({0xA1, 0x00, 0x5F}), 3));
-  writer.Join();
-  EXPECT_TRUE(recorder.Chunks().empty());
-}
-
 TEST_F(LinkWriterTest, ALengthBeyondTheMessageBufferIsCutToIt) {
   Bytes full(kMessageBufferSize, 0x41);
   ASSERT_EQ(writer.Start(), 0);
@@ -108,51 +99,6 @@ TEST_F(LinkWriterTest, ALengthBeyondTheMessageBufferIsCutToIt) {
   writer.Join();
   EXPECT_EQ(recorder.All(), expected);
 }
-
-struct ChunkRow {
-  const char* name;
-  Bytes message;
-};
-
-class LinkWriterChunks : public LinkWriterTest, public testing::WithParamInterface<ChunkRow> {};
-
-// Every chunk but the last holds 60 or 61 bytes (a chunk goes out once it
-// holds 60; an escape can push it to 61); the last one carries the end byte.
-TEST_P(LinkWriterChunks, AFrameGoesOutInChunksOfSixtyOrSixtyOneBytes) {
-  const Bytes& message = GetParam().message;
-  const Bytes expected = FrameOf(message);
-  ASSERT_EQ(writer.Start(), 0);
-  ASSERT_TRUE(writer.Post(MessageOf(message), message.size()));
-  ASSERT_TRUE(recorder.WaitForBytes(expected.size()));
-  writer.RequestStop();
-  writer.Join();
-
-  const std::vector<Bytes> chunks = recorder.Chunks();
-  ASSERT_FALSE(chunks.empty());
-  for (std::size_t i = 0; i + 1 < chunks.size(); ++i) {
-    EXPECT_GE(chunks[i].size(), kChunkSendThreshold) << "chunk " << i;
-    EXPECT_LE(chunks[i].size(), kMaxChunkSize) << "chunk " << i;
-  }
-  EXPECT_LE(chunks.back().size(), kMaxChunkSize);
-  EXPECT_EQ(chunks.back().back(), kFrameEnd);
-  EXPECT_EQ(recorder.All(), expected);
-}
-
-Bytes Repeated(std::size_t count, std::uint8_t value) { return Bytes(count, value); }
-
-Bytes Alternating(std::size_t count) {
-  Bytes bytes;
-  for (std::size_t i = 0; i < count; ++i) bytes.push_back(i % 2 == 0 ? 0x41 : kEscape);
-  return bytes;
-}
-
-INSTANTIATE_TEST_SUITE_P(Rows, LinkWriterChunks,
-                         testing::Values(ChunkRow{"empty_message", {}},
-                                         ChunkRow{"exactly_one_chunk_before_the_end_byte", Repeated(59, 0x41)},
-                                         ChunkRow{"plain_longest", Repeated(kMessageBufferSize, 0x41)},
-                                         ChunkRow{"all_start_bytes", Repeated(kMessageBufferSize, kFrameStart)},
-                                         ChunkRow{"escape_on_the_threshold", Alternating(200)}),
-                         test::RowName<ChunkRow>);
 
 }  // namespace
 }  // namespace tusko

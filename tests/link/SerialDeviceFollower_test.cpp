@@ -86,13 +86,5 @@ INSTANTIATE_TEST_SUITE_P(
         FollowRow{"NoPortConfigured", LinkType::Serial, "", Gateway(), UsbChange::Arrival, 0, 0}),
     [](const testing::TestParamInfo<FollowRow>& row) { return std::string(row.param.name); });
 
-TEST(SerialDeviceFollower, WritesNothingWithoutALog) {
-  LinkLog log;
-  FakeLinkHost host;
-  SerialDeviceFollower follower(log, host);
-  follower.OnUsbDeviceChange(UsbChange::Removal, Gateway());
-  EXPECT_EQ(host.closes, 1);
-}
-
 }  // namespace
 }  // namespace tusko

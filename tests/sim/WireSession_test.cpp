@@ -26,13 +26,15 @@ class WireSessionTest : public testing::Test {
         [](std::string_view) {});
   }
 
-  void SendSystemInfoRequest() {
+  // `byteByByte` hands the frame over one read per byte.
+  void SendSystemInfoRequest(bool byteByByte = false) {
     auto request = CreateMessage(MessageType::Request);
     AddElementBytes(request, ie::LoaderVersion, {});
     SealMessage(request);
     std::vector<std::uint8_t> frame;
     EncodeFrame(request.wireBytes(), frame);
-    session_->OnBytes(frame);
+    if (!byteByByte) session_->OnBytes(frame);
+    for (std::uint8_t& b : byteByByte ? frame : std::vector<std::uint8_t>{}) session_->OnBytes({&b, 1});
   }
 
   GatewayModel model_;
@@ -43,12 +45,7 @@ class WireSessionTest : public testing::Test {
 
 TEST_F(WireSessionTest, RequestSplitAcrossReadsIsAnsweredOnce) {
   Start({});
-  auto request = CreateMessage(MessageType::Request);
-  AddElementBytes(request, ie::LoaderVersion, {});
-  SealMessage(request);
-  std::vector<std::uint8_t> frame;
-  EncodeFrame(request.wireBytes(), frame);
-  for (std::uint8_t b : frame) session_->OnBytes({&b, 1});
+  SendSystemInfoRequest(true);
   ASSERT_EQ(received_.size(), 1u);
   EXPECT_TRUE(IsChecksumValid(received_[0]));
   EXPECT_TRUE(FindElement(received_[0], ie::FirmwareVersion).has_value());

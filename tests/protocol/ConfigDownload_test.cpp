@@ -63,13 +63,6 @@ TEST_F(ConfigDownload, FirstRequestAsksForOffsetZeroWithThePassword) {
   EXPECT_EQ(host.TimerDelay(), Delay());
 }
 
-TEST_F(ConfigDownload, ClosedLinkDoesNotStart) {
-  host.linkAnswers = {false};
-  EXPECT_FALSE(engine.StartDownload());
-  EXPECT_TRUE(host.sent.empty());
-  EXPECT_EQ(engine.state(), EngineState::Idle);
-}
-
 TEST_F(ConfigDownload, WindowFillsAtTheRequestDelayThenWaitsForData) {
   ASSERT_TRUE(engine.StartDownload());
   for (int i = 0; i < 6; ++i) clock.Advance(Delay());
@@ -92,16 +85,6 @@ TEST_F(ConfigDownload, ShortReplyStoresItsBytesAndStillAdvancesOneBlock) {
   EXPECT_EQ(image.Byte(99), kFill);
   EXPECT_EQ(image.Byte(100), layout::kUnset);
   EXPECT_EQ(image.Byte(127), layout::kUnset);
-}
-
-TEST_F(ConfigDownload, EarlierTransferLeavesNothingBehind) {
-  engine.StartDownload();
-  const std::vector<std::uint8_t> data(kReadBlockBytes, kFill);
-  Receive(ReadReply(kConfigBaseAddress, data));
-  engine.CancelDownload();
-
-  ASSERT_TRUE(engine.StartDownload());
-  EXPECT_EQ(engine.configTransfer().image(), ConfigurationImage());
 }
 
 struct WrongAddressRow {
@@ -137,13 +120,6 @@ INSTANTIATE_TEST_SUITE_P(
                       WrongAddressRow{"NotFourBytes", {0x07, 0x00, 0x80}, {"Invalid address (FFFFFFFF)"}}),
     test::RowName<WrongAddressRow>);
 
-TEST_F(ConfigDownload, ReplyWithoutDataIsLogged) {
-  ASSERT_TRUE(engine.StartDownload());
-  Receive(test::AddressReply(kConfigBaseAddress));
-  EXPECT_TRUE(host.Logged("Missing data IE"));
-  EXPECT_EQ(Counters().acknowledgedOffset, 0u);
-}
-
 TEST_F(ConfigDownload, WholeImageArrivesAndEndsTheDownload) {
   const ConfigurationImage gateway = DenseImage();
   ASSERT_TRUE(engine.StartDownload());
@@ -158,17 +134,6 @@ TEST_F(ConfigDownload, WholeImageArrivesAndEndsTheDownload) {
   EXPECT_FALSE(host.TimerRunning());
   const std::size_t blocks = (kConfigImageSize + kReadBlockBytes - 1) / kReadBlockBytes;
   EXPECT_EQ(host.sent.size(), blocks);
-}
-
-TEST_F(ConfigDownload, WindowLimitOneNeverArmsTheRequestDelay) {
-  settings.dataReadWriteMaxPendingRequests = 1;
-  ASSERT_TRUE(engine.StartDownload());
-  Serve(DenseImage());
-
-  EXPECT_EQ(host.CountOf(Notification::DownloadResult, 1), 1);
-  ASSERT_FALSE(host.armedDelays.empty());
-  EXPECT_TRUE(std::all_of(host.armedDelays.begin(), host.armedDelays.end(),
-                          [this](milliseconds delay) { return delay == DataTimeout(); }));
 }
 
 TEST_F(ConfigDownload, EmptyFirstRoutingEntryEndsTheTableAt13960) {
@@ -259,16 +224,6 @@ TEST_F(ConfigDownload, CancelSendsNothingAndIgnoresLateAnswers) {
   EXPECT_EQ(engine.configTransfer().image().Byte(0), layout::kUnset);
 }
 
-TEST_F(ConfigDownload, FirmwareVersionReplyDoesNotEndTheDownload) {
-  ASSERT_TRUE(engine.StartDownload());
-  Receive(test::ReplyWith({test::TextElement(ie::FirmwareVersion, "1.2.9")}));
-
-  EXPECT_EQ(engine.state(), EngineState::Reading);
-  EXPECT_EQ(host.CountOf(Notification::DownloadResult), 0);
-  EXPECT_EQ(engine.deviceInformation().system.firmwareVersion, "1.2.9");
-  EXPECT_TRUE(host.TimerRunning());
-}
-
 // ---- Refusals ----
 
 struct RefusalRow {
@@ -303,42 +258,10 @@ INSTANTIATE_TEST_SUITE_P(
     Transfer, ConfigDownloadRefusal,
     ::testing::Values(
         RefusalRow{"PasswordGivenRepeats", {cause::PasswordRequired}, {"tusk"}, 1, {}, EngineState::Reading, 1},
-        RefusalRow{"PasswordRefused",
-                   {cause::PasswordRequired},
-                   {std::nullopt},
-                   1,
-                   {{Notification::DownloadResult, 5, false}},
-                   EngineState::Idle,
-                   0},
-        RefusalRow{
-            "NotAllowedEnds", {cause::NotAllowed}, {}, 1, {{Notification::NotAllowed, 0, false}}, EngineState::Idle, 0},
-        RefusalRow{"RepeatedRefusalEndsRejected",
-                   {0x01, 0x02},
-                   {},
-                   kMaxTries,
-                   {{Notification::DownloadResult, 2, false}},
-                   EngineState::Idle,
-                   kMaxRepeats}),
+        RefusalRow{"PasswordRefused", {cause::PasswordRequired}, {std::nullopt}, 1, {{Notification::DownloadResult, 5, false}}, EngineState::Idle, 0},
+        RefusalRow{"NotAllowedEnds", {cause::NotAllowed}, {}, 1, {{Notification::NotAllowed, 0, false}}, EngineState::Idle, 0},
+        RefusalRow{"RepeatedRefusalEndsRejected", {0x01, 0x02}, {}, kMaxTries, {{Notification::DownloadResult, 2, false}}, EngineState::Idle, kMaxRepeats}),
     test::RowName<RefusalRow>);
-
-TEST_F(ConfigDownload, RepeatedRefusalKeepsItsCauseText) {
-  ASSERT_TRUE(engine.StartDownload());
-  for (int i = 0; i < kMaxTries; ++i) Receive(test::SealedMessage(MessageType::Reject, {{ie::Cause, {0x01, 0x02}}}));
-  EXPECT_EQ(engine.causeText(), "01 02");
-}
-
-TEST_F(ConfigDownload, PasswordRepeatCarriesTheNewPassword) {
-  host.passwordAnswers = {std::string("tusk")};
-  ASSERT_TRUE(engine.StartDownload());
-  clock.Advance(Delay());  // a second request is in flight
-  Receive(test::RejectWith({cause::PasswordRequired}));
-
-  EXPECT_EQ(SentAddresses().back(), kConfigBaseAddress);
-  EXPECT_EQ(test::ElementData(host.sent.back().message, ie::Password),
-            (std::vector<std::uint8_t>{'t', 'u', 's', 'k', 0}));
-  EXPECT_EQ(Counters().pendingCount, 1u);
-  EXPECT_EQ(Counters().nextOffset, kReadBlockBytes);
-}
 
 }  // namespace
 }  // namespace tusko

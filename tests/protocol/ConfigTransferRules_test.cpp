@@ -57,8 +57,7 @@ INSTANTIATE_TEST_SUITE_P(Transfer, DownloadSkipRule,
                          ::testing::Values(DownloadSkipRow{"RoutingEntry1NotReachedYet", kRouting, 0, 1280, 1280},
                                            DownloadSkipRow{"RoutingEntry0EmptyJumpsTo13960", kRouting, 0, 1408, 13960},
                                            DownloadSkipRow{"RoutingEntry0UsedEntry1Partly", kRouting, 1, 1408, 1408},
-                                           DownloadSkipRow{"RoutingEntry1EmptyOnceEntry2Starts", kRouting, 1, 1536,
-                                                           13960},
+                                           DownloadSkipRow{"RoutingEntry1EmptyOnceEntry2Starts", kRouting, 1, 1536, 13960},
                                            DownloadSkipRow{"RoutingAllUsed", kRouting, 100, 13952, 13952},
                                            DownloadSkipRow{"TableStartIsNotInside", kRouting, 0, 1160, 1160},
                                            DownloadSkipRow{"TableEndIsNotInside", kLcrClip, 0, 13960, 13960},
@@ -154,27 +153,10 @@ INSTANTIATE_TEST_SUITE_P(Transfer, UploadSkipRule,
                                            UploadSkipRow{"SetByteStartsAGroup", 1000, 208, 1000},
                                            UploadSkipRow{"SetByteInsideALaterGroup", 1003, 208, 1000},
                                            UploadSkipRow{"SetByteInsideTheStartGroup", 210, 208, 208},
-                                           UploadSkipRow{"PastTheEnd", kConfigImageSize, kConfigImageSize + 4,
-                                                         kConfigImageSize}),
+                                           UploadSkipRow{"PastTheEnd", kConfigImageSize, kConfigImageSize + 4, kConfigImageSize}),
                          test::RowName<UploadSkipRow>);
 
 // ---- Addresses and progress ----
-
-TEST(ConfigAddressing, ImageLiesAt0x70000) {
-  EXPECT_EQ(ConfigDeviceAddress(832), 0x00070340u);
-  EXPECT_EQ(ConfigImageOffset(0x00070000), 0u);
-  EXPECT_EQ(ConfigImageOffset(0x00070000 + kConfigImageSize - 1), kConfigImageSize - 1);
-  EXPECT_FALSE(ConfigImageOffset(0x00070000 + kConfigImageSize));
-  EXPECT_FALSE(ConfigImageOffset(0x0006FFFF));
-  EXPECT_FALSE(ConfigImageOffset(0xFFFFFFFF));
-}
-
-TEST(ConfigAddressing, FlashPagesAre1024Bytes) {
-  EXPECT_FALSE(CrossesFlashPage(0x00070000, 1024));
-  EXPECT_TRUE(CrossesFlashPage(0x00070000, 1025));
-  EXPECT_TRUE(CrossesFlashPage(0x000703F8, 16));
-  EXPECT_FALSE(CrossesFlashPage(0xFFFFFFF8, 8));
-}
 
 TEST(TransferProgress, IsPercentRoundedDown) {
   EXPECT_EQ(TransferProgress(0), 0);

@@ -85,17 +85,6 @@ TEST_F(ConfigUpload, StartAsksForTheImageSizeAndPreparesTheImage) {
   EXPECT_EQ(sending.Byte(6), image.Byte(6));
 }
 
-TEST_F(ConfigUpload, RepeatWithoutImageOnlyWhileStarting) {
-  EXPECT_FALSE(engine.StartUpload());
-  EXPECT_TRUE(host.sent.empty());
-
-  ASSERT_TRUE(engine.StartUpload(DenseImage()));
-  ASSERT_TRUE(engine.StartUpload());
-  EXPECT_EQ(host.linkQueries, 1);
-  EXPECT_EQ(engine.retries(), 1);
-  EXPECT_EQ(host.SentElements(), (std::vector<std::uint8_t>{ie::ConfigWriteStart, ie::ConfigWriteStart}));
-}
-
 TEST_F(ConfigUpload, BlocksFollowTheImageAndNeverCrossAFlashPage) {
   StartAccepted(DenseImage());
   ConfirmBlocks();
@@ -154,22 +143,6 @@ TEST_F(ConfigUpload, ImageUnsetAfterOffset200GoesStraightToTheStop) {
   EXPECT_EQ(Blocks().size(), 1u);
 }
 
-TEST_F(ConfigUpload, WindowLimitOneNeverArmsTheRequestDelay) {
-  settings.dataReadWriteMaxPendingRequests = 1;
-  StartAccepted(DenseImage());
-  ConfirmBlocks();
-
-  ASSERT_TRUE(StopSent());
-  EXPECT_EQ(std::count(host.armedDelays.begin(), host.armedDelays.end(), Delay()), 0);
-}
-
-TEST_F(ConfigUpload, WrongAddressIsLogged) {
-  StartAccepted(DenseImage());
-  Receive(AddressReply(ConfigDeviceAddress(208)));
-  EXPECT_TRUE(host.Logged("Invalid address (000700D0)"));
-  EXPECT_EQ(Counters().acknowledgedOffset, 0u);
-}
-
 TEST_F(ConfigUpload, StalledWindowStartsAgainFromTheFirstUnconfirmedBlock) {
   settings.dataReadWriteMaxPendingRequests = 2;
   StartAccepted(DenseImage());
@@ -182,27 +155,6 @@ TEST_F(ConfigUpload, StalledWindowStartsAgainFromTheFirstUnconfirmedBlock) {
   ASSERT_EQ(Blocks().size(), 1u);
   EXPECT_EQ(Blocks()[0].address, ConfigDeviceAddress(208));
   EXPECT_TRUE(host.notifications.empty());  // a repeat shows no progress
-}
-
-TEST_F(ConfigUpload, UnansweredStopIsTriedThreeTimes) {
-  StartAccepted(DenseImage());
-  ConfirmBlocks();
-  host.ClearRecords();
-  for (int i = 0; i < kMaxTries; ++i) clock.Advance(WriteTimeout());
-
-  EXPECT_EQ(host.SentElements(), std::vector<std::uint8_t>(kMaxRepeats, ie::ConfigWriteStop));
-  EXPECT_EQ(host.CountOf(Notification::OperationFailed, 0), 1);
-  EXPECT_EQ(host.CountOf(Notification::UploadResult), 0);
-  EXPECT_EQ(engine.state(), EngineState::Failed);
-}
-
-TEST_F(ConfigUpload, UnansweredStartIsTriedThreeTimes) {
-  ASSERT_TRUE(engine.StartUpload(DenseImage()));
-  for (int i = 0; i < kMaxTries; ++i) clock.Advance(milliseconds(settings.communicationTimeoutDataWriteStart));
-
-  EXPECT_EQ(host.SentElements(), std::vector<std::uint8_t>(kMaxTries, ie::ConfigWriteStart));
-  EXPECT_EQ(host.CountOf(Notification::OperationFailed, 0), 1);
-  EXPECT_EQ(engine.state(), EngineState::Failed);
 }
 
 TEST_F(ConfigUpload, ConfirmedStopEndsTheUploadAndAwaitsTheRestart) {
@@ -227,16 +179,6 @@ TEST_F(ConfigUpload, ConfirmedStopEndsTheUploadAndAwaitsTheRestart) {
   EXPECT_EQ(host.TimerDelay(), milliseconds(settings.communicationTimeout));
 }
 
-TEST_F(ConfigUpload, EarlyStopOrVersionReplyDoesNotEndTheUpload) {
-  StartAccepted(DenseImage());
-  Receive(ReplyWith({{ie::ConfigWriteStop, {}}}));
-  Receive(ReplyWith({test::TextElement(ie::FirmwareVersion, "1.2.9")}));
-
-  EXPECT_EQ(engine.state(), EngineState::Writing);
-  EXPECT_EQ(host.CountOf(Notification::UploadResult), 0);
-  EXPECT_EQ(engine.deviceInformation().system.firmwareVersion, "1.2.9");
-}
-
 TEST_F(ConfigUpload, VersionReplyToTheStopEndsTheUpload) {
   StartAccepted(DenseImage());
   ConfirmBlocks();
@@ -245,19 +187,6 @@ TEST_F(ConfigUpload, VersionReplyToTheStopEndsTheUpload) {
   EXPECT_EQ(engine.state(), EngineState::Idle);
   EXPECT_EQ(host.CountOf(Notification::UploadResult, 1), 1);
   EXPECT_FALSE(host.TimerRunning());
-}
-
-TEST_F(ConfigUpload, CancelSendsNothing) {
-  StartAccepted(DenseImage());
-  host.ClearRecords();
-  engine.CancelUpload();
-  clock.Advance(WriteTimeout());
-
-  EXPECT_TRUE(host.sent.empty());
-  EXPECT_EQ(host.notifications, (std::vector<RecordedNotification>{{Notification::UploadResult, 4, false}}));
-  EXPECT_TRUE(host.Logged("Cancel data upload"));
-  EXPECT_EQ(engine.state(), EngineState::Idle);
-  EXPECT_EQ(Counters().blockLength, 0u);
 }
 
 // ---- Restart into the loader for the write ----
@@ -310,30 +239,6 @@ TEST_F(ConfigUploadViaLoader, WaitOverReconnectsAndStartsAgain) {
   EXPECT_EQ(host.SentElements(), std::vector<std::uint8_t>{ie::ConfigWriteStart});
 }
 
-TEST_F(ConfigUploadViaLoader, SerialWaitPollsUntilThePortIsBack) {
-  ReceiveResetAnswer();
-  clock.Advance(milliseconds(settings.communicationTimeoutSwitchToLoader));
-  EXPECT_EQ(engine.state(), EngineState::WriteWaitLoader);
-  EXPECT_TRUE(host.sent.empty());
-  EXPECT_EQ(host.TimerDelay(), milliseconds(1000));
-
-  host.link = LinkState::Open;
-  clock.Advance(milliseconds(1000));
-  EXPECT_EQ(engine.state(), EngineState::WriteStarting);
-  EXPECT_EQ(host.SentElements(), std::vector<std::uint8_t>{ie::ConfigWriteStart});
-}
-
-TEST_F(ConfigUploadViaLoader, LoaderStartWhileTheStartIsAwaitedChangesOnlyTheVersions) {
-  ASSERT_TRUE(engine.StartUpload(DenseImage()));
-  host.ClearRecords();
-  Receive(LoaderStarted());
-
-  EXPECT_EQ(engine.state(), EngineState::WriteStarting);
-  EXPECT_TRUE(host.sent.empty());
-  EXPECT_EQ(engine.deviceInformation().system.loaderVersion, "0.9");
-  EXPECT_EQ(host.TimerDelay(), milliseconds(settings.communicationTimeoutDataWriteStart));
-}
-
 // ---- Refusals ----
 
 struct RefusalRow {
@@ -376,52 +281,14 @@ TEST_P(ConfigUploadRefusal, FollowsTheNegativeReplyRule) {
 
 INSTANTIATE_TEST_SUITE_P(
     Transfer, ConfigUploadRefusal,
-    ::testing::Values(RefusalRow{"StartPasswordGiven",
-                                 false,
-                                 cause::PasswordRequired,
-                                 {"tusk"},
-                                 {},
-                                 EngineState::WriteStarting,
-                                 ie::ConfigWriteStart},
-                      RefusalRow{"StartPasswordRefused",
-                                 false,
-                                 cause::PasswordRequired,
-                                 {std::nullopt},
-                                 {{Notification::UploadResult, 5, false}},
-                                 EngineState::Idle,
-                                 0},
-                      RefusalRow{"StartNotAllowed",
-                                 false,
-                                 cause::NotAllowed,
-                                 {},
-                                 {{Notification::NotAllowed, 0, false}},
-                                 EngineState::Idle,
-                                 0},
-                      RefusalRow{"BlockPasswordGiven",
-                                 true,
-                                 cause::PasswordRequired,
-                                 {"tusk"},
-                                 {},
-                                 EngineState::Writing,
-                                 ie::ConfigWriteData},
-                      RefusalRow{
-                          "BlockOtherCauseRepeats", true, 0x01, {}, {}, EngineState::Writing, ie::ConfigWriteData},
-                      RefusalRow{"BlockPasswordRefused",
-                                 true,
-                                 cause::PasswordRequired,
-                                 {std::nullopt},
-                                 {{Notification::UploadResult, 5, false}},
-                                 EngineState::Idle,
-                                 0}),
+    ::testing::Values(
+        RefusalRow{"StartPasswordGiven", false, cause::PasswordRequired, {"tusk"}, {}, EngineState::WriteStarting, ie::ConfigWriteStart},
+        RefusalRow{"StartPasswordRefused", false, cause::PasswordRequired, {std::nullopt}, {{Notification::UploadResult, 5, false}}, EngineState::Idle, 0},
+        RefusalRow{"StartNotAllowed", false, cause::NotAllowed, {}, {{Notification::NotAllowed, 0, false}}, EngineState::Idle, 0},
+        RefusalRow{"BlockPasswordGiven", true, cause::PasswordRequired, {"tusk"}, {}, EngineState::Writing, ie::ConfigWriteData},
+        RefusalRow{"BlockOtherCauseRepeats", true, 0x01, {}, {}, EngineState::Writing, ie::ConfigWriteData},
+        RefusalRow{"BlockPasswordRefused", true, cause::PasswordRequired, {std::nullopt}, {{Notification::UploadResult, 5, false}}, EngineState::Idle, 0}),
     test::RowName<RefusalRow>);
-
-TEST_F(ConfigUpload, RepeatedRefusalOfTheStartEndsRejected) {
-  ASSERT_TRUE(engine.StartUpload(DenseImage()));
-  for (int i = 0; i < kMaxTries; ++i) Receive(test::RejectWith({0x01}));
-  EXPECT_EQ(host.CountOf(Notification::UploadResult, 2), 1);
-  EXPECT_EQ(engine.state(), EngineState::Idle);
-  EXPECT_EQ(engine.causeText(), "01");
-}
 
 }  // namespace
 }  // namespace tusko

@@ -66,23 +66,6 @@ TEST(DateTimeAgainstGateway, NeverSetClockReportsNoSynchronisationYear) {
   EXPECT_EQ(clock.lastSync.year, 0);
 }
 
-TEST(DateTimeAgainstGateway, PasswordAskedForIsSentWithTheRepeat) {
-  sim::GatewayIdentity identity;
-  identity.password = "tusko";
-  GatewayHarness harness(LinkType::Serial, identity);
-  harness.host.passwordAnswers = {"tusko"};
-  ASSERT_TRUE(harness.engine.SetDateTime(kPiDay));
-  harness.RunFor(milliseconds(100));
-
-  EXPECT_EQ(harness.host.passwordQueries, 1);
-  EXPECT_EQ(harness.gateway.RequestCount(ie::DateTime), 2);
-  // The repeat carries the record kept by the first call.
-  ASSERT_EQ(harness.host.sent.size(), 2u);
-  EXPECT_EQ(DateTimeData(harness.host.sent[1].message), (std::vector<std::uint8_t>{26, 9, 15, 14, 3, 25}));
-  EXPECT_EQ(harness.host.CountOf(Notification::SetTimeResult, kDone), 1);
-  EXPECT_EQ(harness.gateway.Clock().LastSync()[2], 25);
-}
-
 // ---- Requests and replies on a scripted host ----
 
 class DateTimeReplies : public ::testing::Test, protected test::ScriptedEngine {
@@ -113,53 +96,6 @@ TEST_F(DateTimeReplies, ShortDateTimeLeavesTheClockZeroButSucceeds) {
   EXPECT_EQ(host.CountOf(Notification::GetTimeResult, kDone), 1);
   EXPECT_FALSE(engine.HasPending(GetTimePending));
   EXPECT_FALSE(host.TimerRunning());
-}
-
-struct LastSyncRow {
-  const char* name;
-  std::vector<std::uint8_t> data;
-  LastSyncRecord expected;
-  friend void PrintTo(const LastSyncRow& row, std::ostream* out) { *out << row.name; }
-};
-
-class LastSyncTable : public DateTimeReplies, public ::testing::WithParamInterface<LastSyncRow> {};
-
-TEST_P(LastSyncTable, IsTakenFromTheReply) {
-  ASSERT_TRUE(engine.GetDateTime());
-  Receive(ReplyWith({{ie::DateTime, {0, 30, 12, 1, 7, 24}}, {ie::LastTimeSync, GetParam().data}}));
-  EXPECT_EQ(engine.deviceInformation().clock.lastSync, GetParam().expected);
-  EXPECT_EQ(engine.deviceInformation().clock.time, (DateTimeRecord{2024, 7, 0, 1, 12, 30, 0, 0}));
-}
-
-INSTANTIATE_TEST_SUITE_P(DateTime, LastSyncTable,
-                         ::testing::Values(LastSyncRow{"Synchronised", {28, 2, 24}, {1, 28, 2, 2024}},
-                                           LastSyncRow{"YearZeroMeansNever", {0, 0, 0}, {1, 0, 0, 0}},
-                                           LastSyncRow{"CutShort", {9}, {1, 9, 0, 0}},
-                                           LastSyncRow{"EmptyElementIsNoReport", {}, {0, 0, 0, 0}}),
-                         test::RowName<LastSyncRow>);
-
-TEST_F(DateTimeReplies, SetReplyReportsWithoutTouchingTheRecord) {
-  ASSERT_TRUE(engine.SetDateTime(kPiDay));
-  Receive(ReplyWith({{ie::DateTime, {0, 0, 0, 1, 1, 0}}}));
-  EXPECT_EQ(host.CountOf(Notification::SetTimeResult, kDone), 1);
-  EXPECT_EQ(host.CountOf(Notification::GetTimeResult), 0);
-  EXPECT_EQ(engine.deviceInformation().clock.time, kPiDay);
-  EXPECT_FALSE(host.TimerRunning());
-}
-
-TEST_F(DateTimeReplies, UnaskedDateTimeChangesNothing) {
-  engine.deviceInformation().clock.time = kPiDay;
-  Receive(ReplyWith({{ie::DateTime, {0, 0, 0, 1, 1, 0}}}));
-  EXPECT_EQ(engine.deviceInformation().clock.time, kPiDay);
-  EXPECT_TRUE(host.notifications.empty());
-}
-
-TEST_F(DateTimeReplies, TimeoutRepeatsTheSetWithTheKeptRecord) {
-  ASSERT_TRUE(engine.SetDateTime(kPiDay));
-  clock.Advance(milliseconds(settings.communicationTimeout));
-  ASSERT_EQ(host.sent.size(), 2u);
-  EXPECT_EQ(DateTimeData(host.sent[1].message), DateTimeData(host.sent[0].message));
-  EXPECT_EQ(engine.retries(), 1);
 }
 
 struct BadRecordRow {

@@ -26,12 +26,6 @@ TEST(DeviceMessage, EmptyRequestIsThreeBytesWithChecksum5F) {
   EXPECT_TRUE(IsChecksumValid(message));
 }
 
-TEST(DeviceMessage, CreatedMessageIsZeroFilledApartFromType) {
-  const auto message = CreateMessage(MessageType::Reject);
-  EXPECT_EQ(message.type(), 0xA3);
-  for (std::size_t i = 1; i < kMessageBufferSize; ++i) ASSERT_EQ(message.buffer()[i], 0) << "offset " << i;
-}
-
 TEST(DeviceMessage, ElementsAreSortedByIdentifier) {
   auto message = CreateMessage(MessageType::Request);
   ASSERT_TRUE(AddTextElement(message, ie::Password, "ab", true));
@@ -49,12 +43,6 @@ TEST(DeviceMessage, DuplicateGoesAfterTheOldAndFindReturnsTheOld) {
   const auto found = FindElement(message, ie::Address);
   ASSERT_TRUE(found);
   EXPECT_EQ(DataOf(*found), std::vector<std::uint8_t>{1});
-}
-
-TEST(DeviceMessage, AddElementBytesCutsValuesToEightBits) {
-  auto message = CreateMessage(MessageType::Request);
-  ASSERT_TRUE(AddElementBytes(message, ie::Address, {0x1FF, 0x100, 0x7E}));
-  EXPECT_EQ(DataOf(*FindElement(message, ie::Address)), (std::vector<std::uint8_t>{0xFF, 0x00, 0x7E}));
 }
 
 TEST(DeviceMessage, CopyElementWithinTheSameMessageKeepsItsData) {
@@ -117,16 +105,6 @@ TEST(DeviceMessage, FullAreaMakesA258ByteMessageWithValidChecksum) {
   EXPECT_TRUE(IsChecksumValid(message));
 }
 
-TEST(DeviceMessage, SealedChecksumMakesTheSumZero) {
-  auto message = CreateMessage(MessageType::Reply);
-  AddTextElement(message, ie::FirmwareVersion, "V1.2.0", false);
-  AddElementBytes(message, ie::RunMode, {2, 0x7D, 0, 1, 2, 3, 4});
-  SealMessage(message);
-  const auto wire = message.wireBytes();
-  EXPECT_EQ(std::accumulate(wire.begin(), wire.end(), 0u) % 256, 0u);
-  EXPECT_TRUE(IsChecksumValid(message));
-}
-
 struct ChecksumRow {
   const char* name;
   std::vector<std::uint8_t> bytes;
@@ -150,13 +128,6 @@ INSTANTIATE_TEST_SUITE_P(
                       // The length byte decides which byte is the checksum.
                       ChecksumRow{"lengthClaimsMore", {0xA1, 0x01, 0x5F}, false}),
     [](const auto& row) { return std::string(row.param.name); });
-
-TEST(DeviceMessage, KnownTypesAreTheThreeMessageTypes) {
-  for (unsigned type = 0; type < 256; ++type) {
-    const bool known = type == 0xA1 || type == 0xA2 || type == 0xA3;
-    EXPECT_EQ(HasKnownType(Received({static_cast<std::uint8_t>(type), 0})), known) << type;
-  }
-}
 
 struct FindRow {
   const char* name;

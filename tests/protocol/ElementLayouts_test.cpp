@@ -94,12 +94,9 @@ INSTANTIATE_TEST_SUITE_P(
         LanRow{"letterInGroup", Join({{0}, Text("1921680A1010"), kMask}), 0, "", "255.255.255.0", std::nullopt, ""},
         LanRow{"nulInGroup", Join({{0}, kIp, Text("255255"), Bytes(6, 0)}), 0, "192.168.1.10", "", std::nullopt, ""},
         LanRow{"octetAbove255", Join({{0}, Text("192168001256"), kMask}), 0, "", "255.255.255.0", std::nullopt, ""},
-        LanRow{"portPaddedWithNul", Join({{0}, kIp, kMask, Text("80"), Bytes(3, 0)}), 0, "192.168.1.10",
-               "255.255.255.0", 80, ""},
-        LanRow{"portNoDigits", Join({{0}, kIp, kMask, Text("     ")}), 0, "192.168.1.10", "255.255.255.0",
-               std::nullopt, ""},
-        LanRow{"portAbove65535", Join({{0}, kIp, kMask, Text("70000")}), 0, "192.168.1.10", "255.255.255.0",
-               std::nullopt, ""}),
+        LanRow{"portPaddedWithNul", Join({{0}, kIp, kMask, Text("80"), Bytes(3, 0)}), 0, "192.168.1.10", "255.255.255.0", 80, ""},
+        LanRow{"portNoDigits", Join({{0}, kIp, kMask, Text("     ")}), 0, "192.168.1.10", "255.255.255.0", std::nullopt, ""},
+        LanRow{"portAbove65535", Join({{0}, kIp, kMask, Text("70000")}), 0, "192.168.1.10", "255.255.255.0", std::nullopt, ""}),
     kRowName);
 
 // --- GsmStatus -------------------------------------------------------------
@@ -136,18 +133,13 @@ INSTANTIATE_TEST_SUITE_P(
     Rows, GsmStatusTest,
     ::testing::Values(
         GsmRow{"empty", {}, {}},
-        GsmRow{"twoModules",
-               Join({GsmEntry(0, 0x1234, 17, "Registered"), GsmEntry(1, 0x0002, 99, "")}),
-               {{0, 0x1234, 17, "Registered"}, {1, 0x0002, 99, ""}}},
-        GsmRow{"indexOutOfRangeSkipped",
-               Join({GsmEntry(2, 1, 1, "skip me"), GsmEntry(0xFF, 1, 1, ""), GsmEntry(1, 5, 20, "ok")}),
-               {{1, 5, 20, "ok"}}},
+        GsmRow{"twoModules", Join({GsmEntry(0, 0x1234, 17, "Registered"), GsmEntry(1, 0x0002, 99, "")}), {{0, 0x1234, 17, "Registered"}, {1, 0x0002, 99, ""}}},
+        GsmRow{"indexOutOfRangeSkipped", Join({GsmEntry(2, 1, 1, "skip me"), GsmEntry(0xFF, 1, 1, ""), GsmEntry(1, 5, 20, "ok")}), {{1, 5, 20, "ok"}}},
         GsmRow{"textCutTo40", GsmEntry(0, 1, 2, k45Chars), {{0, 1, 2, std::string(40, 'x')}}},
         GsmRow{"nulEndsText", GsmEntry(0, 1, 2, std::string_view("ab\0cd", 5)), {{0, 1, 2, "ab"}}},
         GsmRow{"headerTruncated", Join({GsmEntry(0, 1, 2, "a"), {1, 0x10, 0x00, 31}}), {{0, 1, 2, "a"}}},
         // The length byte claims 10 characters but only 3 came: keep those and stop.
-        GsmRow{"textRunsPast", Join({GsmEntry(1, 3, 4, "b"), {0, 1, 0, 9, 10}, Text("abc")}),
-               {{1, 3, 4, "b"}, {0, 1, 9, "abc"}}}),
+        GsmRow{"textRunsPast", Join({GsmEntry(1, 3, 4, "b"), {0, 1, 0, 9, 10}, Text("abc")}), {{1, 3, 4, "b"}, {0, 1, 9, "abc"}}}),
     kRowName);
 
 // --- IsdnCredit / GsmCredit ------------------------------------------------
@@ -184,14 +176,11 @@ TEST_P(CreditTest, ReadsLineAndModuleRecordsAndSkipsOthersByLength) {
 INSTANTIATE_TEST_SUITE_P(
     Rows, CreditTest,
     ::testing::Values(
-        CreditRow{"twoLines", Join({CreditRecord(0, 0x01020304), CreditRecord(1, 0xA0B0C0D0)}),
-                  {{0, 0x01020304}, {1, 0xA0B0C0D0}}},
+        CreditRow{"twoLines", Join({CreditRecord(0, 0x01020304), CreditRecord(1, 0xA0B0C0D0)}), {{0, 0x01020304}, {1, 0xA0B0C0D0}}},
         CreditRow{"otherIndexSkipped", Join({CreditRecord(2, 5), CreditRecord(1, 7)}), {{1, 7}}},
         CreditRow{"otherLengthSkipped", Join({{0, 3, 9, 9, 9}, CreditRecord(0, 11)}), {{0, 11}}},
         CreditRow{"emptyRecordSkipped", Join({{1, 0}, CreditRecord(1, 12)}), {{1, 12}}},
-        CreditRow{"recordTruncated",
-                  Join({CreditRecord(0, 1), {1, 24, 1, 2, 3, 4, 5, 6, 7, 8}}),
-                  {{0, 1}}},
+        CreditRow{"recordTruncated", Join({CreditRecord(0, 1), {1, 24, 1, 2, 3, 4, 5, 6, 7, 8}}), {{0, 1}}},
         CreditRow{"skippedRecordRunsPast", Join({CreditRecord(1, 3), {5, 200, 1}}), {{1, 3}}},
         CreditRow{"loneIndexByte", Join({CreditRecord(0, 4), {1}}), {{0, 4}}}),
     kRowName);

@@ -22,9 +22,6 @@ using test::ReplyWith;
 using test::TextElement;
 
 constexpr int kDone = static_cast<int>(OperationResult::Done);
-constexpr int kNoAnswer = static_cast<int>(OperationResult::NoAnswer);
-
-std::string CellText(const CellTable& cells, std::size_t cell) { return {cells[cell].begin(), cells[cell].end()}; }
 
 std::uint8_t ModuleAsked(const DeviceMessage& request, std::uint8_t element) {
   const auto found = FindElement(request, element);
@@ -57,20 +54,6 @@ TEST_F(ModulesAgainstGateway, ModuleInfoBringsTheFourTexts) {
   EXPECT_FALSE(FindElement(host.sent[0].message, ie::Password).has_value());
 }
 
-TEST_F(ModulesAgainstGateway, CellListIsKeptAsFixedWidthGroups) {
-  ASSERT_TRUE(engine.GetCells(0));
-  harness.RunFor(milliseconds(100));
-
-  const CellTable& cells = engine.deviceInformation().module.cells;
-  EXPECT_EQ(CellText(cells, 0), "001011A2B0C31");
-  EXPECT_EQ(CellText(cells, 1), "001011A2B0C32");
-  EXPECT_EQ(CellText(cells, 2), "001011A2C0D01");
-  EXPECT_EQ(CellText(cells, 3), std::string(kCellWidth, '\0'));
-  EXPECT_EQ(host.CountOf(Notification::CellsRequested, 0), 1);
-  EXPECT_EQ(host.CountOf(Notification::CellsResult, kDone), 1);
-  EXPECT_EQ(host.armedDelays.front(), milliseconds(harness.settings.communicationTimeoutReadCells));
-}
-
 TEST_F(ModulesAgainstGateway, CellsWithoutAnswerAreAskedTwiceThenFail) {
   harness.gateway.InjectFault({sim::FaultKind::DropReply, ie::ModuleCells, 0, 10});
   ASSERT_TRUE(engine.GetCells(1));
@@ -82,33 +65,6 @@ TEST_F(ModulesAgainstGateway, CellsWithoutAnswerAreAskedTwiceThenFail) {
   EXPECT_EQ(host.CountOf(Notification::CellsResult), 0);
   EXPECT_EQ(engine.state(), EngineState::Failed);
   EXPECT_FALSE(engine.HasPending(CellsPending));
-}
-
-TEST_F(ModulesAgainstGateway, ModuleInfoWithoutAnswerReportsItsOwnResult) {
-  harness.gateway.InjectFault({sim::FaultKind::DropReply, ie::ModuleType, 0, 10});
-  ASSERT_TRUE(engine.GetModuleInfo(0));
-  harness.RunFor(seconds(30));
-
-  EXPECT_EQ(harness.gateway.RequestCount(ie::ModuleType), kMaxTries);
-  EXPECT_EQ(host.CountOf(Notification::ModuleInfoResult, kNoAnswer), 1);
-  EXPECT_EQ(host.CountOf(Notification::OperationFailed), 0);
-  EXPECT_EQ(engine.state(), EngineState::Failed);
-}
-
-TEST_F(ModulesAgainstGateway, ResetOfTheLastModuleCarriesThePassword) {
-  harness.gateway.Identity().password = "pw";
-  engine.SetLoginPassword("pw");
-  ASSERT_TRUE(engine.GetModuleInfo(1));
-  harness.RunFor(milliseconds(100));
-  ASSERT_TRUE(engine.ResetModule(kLastModule));
-  harness.RunFor(milliseconds(100));
-
-  const DeviceMessage& reset = host.sent.back().message;
-  EXPECT_EQ(ModuleAsked(reset, ie::ModuleReset), 1);
-  EXPECT_TRUE(FindElement(reset, ie::Password).has_value());
-  EXPECT_EQ(host.CountOf(Notification::ModuleResetRequested, 0), 1);
-  EXPECT_EQ(host.CountOf(Notification::ModuleResetResult, kDone), 1);
-  EXPECT_EQ(host.passwordQueries, 0);
 }
 
 // ---- On a scripted host ----
@@ -126,15 +82,6 @@ TEST_F(ModuleReplies, ModulesTheGatewayDoesNotHaveAreRefused) {
   }
   EXPECT_TRUE(host.sent.empty());
   EXPECT_EQ(engine.pending(), 0u);
-}
-
-TEST_F(ModuleReplies, TimeoutRepeatsAskTheLastModule) {
-  ASSERT_TRUE(engine.GetModuleInfo(1));
-  clock.Advance(milliseconds(settings.communicationTimeout));
-  ASSERT_EQ(host.sent.size(), 2u);
-  EXPECT_EQ(ModuleAsked(host.sent[1].message, ie::ModuleType), 1);
-  EXPECT_EQ(host.linkQueries, 1);
-  EXPECT_EQ(engine.retries(), 1);
 }
 
 TEST_F(ModuleReplies, NewRequestForgetsTheOldTextsAndMissingOnesStayEmpty) {
@@ -173,12 +120,6 @@ TEST_F(ModuleReplies, CellsStartOneRepeatInAndClearTheTable) {
   EXPECT_EQ(engine.retries(), kMaxRepeats - 1);
   EXPECT_EQ(engine.deviceInformation().module.cells, CellTable{});
   EXPECT_EQ(host.TimerDelay(), milliseconds(settings.communicationTimeoutReadCells));
-}
-
-TEST_F(ModuleReplies, UnaskedCellListIsIgnored) {
-  Receive(ReplyWith({{ie::ModuleCells, {0, '2', '6', '2'}}}));
-  EXPECT_EQ(engine.deviceInformation().module.cells, CellTable{});
-  EXPECT_TRUE(host.notifications.empty());
 }
 
 }  // namespace

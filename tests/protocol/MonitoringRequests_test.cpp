@@ -86,17 +86,6 @@ TEST_F(MonitoringAgainstGateway, CommandPollAndStop) {
   EXPECT_FALSE(harness.host.TimerRunning());
 }
 
-TEST_F(MonitoringAgainstGateway, MonitorStartWithoutAnswerIsTriedTwiceAfterTheVersions) {
-  harness.gateway.InjectFault({sim::FaultKind::DropReply, ie::MonitorStart, 0, 10});
-  ASSERT_TRUE(harness.engine.StartMonitoring());
-  harness.RunFor(seconds(30));
-
-  EXPECT_EQ(harness.gateway.RequestCount(ie::LoaderVersion), 1);
-  EXPECT_EQ(harness.gateway.RequestCount(ie::MonitorStart), kMaxTries - 1);
-  EXPECT_EQ(harness.host.CountOf(Notification::OperationFailed, 0), 1);
-  EXPECT_EQ(harness.engine.state(), EngineState::Failed);
-}
-
 // ---- On a scripted host ----
 
 class MonitoringReplies : public ::testing::Test, protected test::ScriptedEngine {
@@ -118,23 +107,6 @@ TEST_F(MonitoringReplies, RepeatAsksForTheVersionsUntilTheFirmwareIsKnown) {
   EXPECT_EQ(host.SentElements().back(), ie::MonitorStart);
   EXPECT_EQ(engine.retries(), 1);  // reset, then counted as the start's repeat
   EXPECT_EQ(std::count(host.logLines.begin(), host.logLines.end(), "Get system info"), 2);
-}
-
-TEST_F(MonitoringReplies, VersionsWithoutFirmwareLeaveTheStartToItsTimeout) {
-  ASSERT_TRUE(engine.StartMonitoring());
-  Receive(ReplyWith({TextElement(ie::FirmwareVersion, ""), TextElement(ie::LoaderVersion, "1.0")}));
-  EXPECT_EQ(host.sent.size(), 1u);
-  EXPECT_TRUE(host.TimerRunning());
-  for (int i = 0; i < kMaxTries; ++i) clock.Advance(milliseconds(settings.communicationTimeout));
-  EXPECT_EQ(host.SentElements(), std::vector<std::uint8_t>(kMaxTries, ie::LoaderVersion));
-  EXPECT_EQ(host.CountOf(Notification::OperationFailed), 1);
-}
-
-TEST_F(MonitoringReplies, OutputIsPassedOnAskedForOrNot) {
-  Receive(ReplyWith({TextElement(ie::MonitorStart, "GSM1: ringing")}));
-  Receive(ReplyWith({{ie::MonitorStart, {}}}));
-  EXPECT_EQ(view.calls, std::vector<std::string>{"output GSM1: ringing"});
-  EXPECT_TRUE(host.notifications.empty());
 }
 
 struct StopRow {
@@ -211,19 +183,9 @@ INSTANTIATE_TEST_SUITE_P(Monitoring, PollStates,
                          ::testing::Values(PollRow{"Idle", EngineState::Idle, true, EngineState::Idle},
                                            PollRow{"FailedCountsAsIdle", EngineState::Failed, true, EngineState::Idle},
                                            PollRow{"Initial", EngineState::Initial, false, EngineState::Initial},
-                                           PollRow{"DuringReset", EngineState::ResetSent, false,
-                                                   EngineState::ResetSent},
-                                           PollRow{"DuringDownload", EngineState::Reading, false,
-                                                   EngineState::Reading}),
+                                           PollRow{"DuringReset", EngineState::ResetSent, false, EngineState::ResetSent},
+                                           PollRow{"DuringDownload", EngineState::Reading, false, EngineState::Reading}),
                          test::RowName<PollRow>);
-
-TEST_F(MonitoringReplies, PollAnswerAndCommandAnswerReachTheView) {
-  ASSERT_TRUE(engine.SendMonitorCommand("x"));
-  Receive(ReplyWith({{ie::MonitorCommand, {}}}));
-  Receive(ReplyWith({{ie::MonitorPoll, {}}}));
-  EXPECT_EQ(view.calls, (std::vector<std::string>{"answered", "answered"}));
-  EXPECT_EQ(host.CountOf(Notification::MonitorResult, kDone), 1);
-}
 
 }  // namespace
 }  // namespace tusko

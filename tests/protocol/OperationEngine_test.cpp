@@ -58,14 +58,6 @@ class EngineTest : public ::testing::Test, protected test::ScriptedEngine {
 
 // ---- Construction and sending ----
 
-TEST_F(EngineTest, StartsInitialWithNothingPending) {
-  EXPECT_EQ(engine.state(), EngineState::Initial);
-  EXPECT_EQ(engine.pending(), 0u);
-  EXPECT_FALSE(host.TimerRunning());
-  EXPECT_EQ(engine.deviceInformation().lan.dhcp, kDhcpUnknown);
-  EXPECT_EQ(engine.diagnostics().gsmStatus[kGsmStatusSignalOffset], kGsmSignalUnknown);
-}
-
 TEST_F(EngineTest, SendRequestDumpsAndHandsOverTheWireBytes) {
   DeviceMessage request = CreateMessage(MessageType::Request);
   AddElementBytes(request, ie::LanInfo, {1, 2});
@@ -170,24 +162,6 @@ TEST_F(EngineTest, RequestIsTriedThreeTimesThenTheOperationFails) {
   EXPECT_FALSE(host.TimerRunning());
 }
 
-TEST_F(EngineTest, FailedIsLeftByTheNextStarter) {
-  ASSERT_TRUE(engine.GetSystemInfo());
-  for (int i = 0; i < kMaxTries; ++i) ElapseTimeout();
-  ASSERT_EQ(engine.state(), EngineState::Failed);
-  host.ClearRecords();
-
-  ASSERT_TRUE(engine.GetSystemInfo());
-  EXPECT_EQ(engine.state(), EngineState::Idle);
-  EXPECT_EQ(engine.retries(), 0);
-  EXPECT_EQ(host.linkQueries, 1);
-  EXPECT_EQ(host.SentElements(), std::vector<std::uint8_t>{ie::LoaderVersion});
-
-  // A message while Failed is ignored apart from events and diagnostics.
-  engine.SetState(EngineState::Failed);
-  Receive(ReplyWith({TextElement(ie::FirmwareVersion, "1.2.0")}));
-  EXPECT_EQ(host.CountOf(Notification::SystemInfoResult), 0);
-}
-
 struct TimeoutRow {
   const char* name;
   EngineState state;
@@ -227,33 +201,18 @@ const RecordedNotification kNoAnswer{Notification::OperationFailed, 0, false};
 INSTANTIATE_TEST_SUITE_P(
     Engine, TimeoutTable,
     ::testing::Values(
-        TimeoutRow{"ResetSentSendsResetAgain", EngineState::ResetSent, 0, 0, {ie::Reset}, EngineState::ResetSent,
-                   kResetTimeout, {kResetStarted}, 1},
-        TimeoutRow{"WaitLoaderProbesTheLoader", EngineState::WaitLoader, 0, 0, {ie::LoaderVersion},
-                   EngineState::InLoader, kTimeout, {kLinkClosed}, 0},
-        TimeoutRow{"InLoaderAsksAgainWhoItIs", EngineState::InLoader, 0, 1, {ie::LoaderVersion},
-                   EngineState::InLoader, kTimeout, {}, 2},
-        TimeoutRow{"InLoaderRepeatsSwitchToFirmware", EngineState::InLoader, SwitchToFirmwareSent, 0,
-                   {ie::SwitchToFirmware}, EngineState::InLoader, kTimeout, {}, 1},
-        TimeoutRow{"WaitFirmwareProbesTheFirmware", EngineState::WaitFirmware, 0, 0, {ie::LoaderVersion},
-                   EngineState::WaitFirmwareInfo, kTimeout, {kLinkClosed}, 1},
-        TimeoutRow{"WaitFirmwareInfoProbesAgain", EngineState::WaitFirmwareInfo, 0, 1, {ie::LoaderVersion},
-                   EngineState::WaitFirmwareInfo, kTimeout, {}, 2},
-        TimeoutRow{"InitialIgnoresTheTimer", EngineState::Initial, 0, 0, {}, EngineState::Initial, std::nullopt, {},
-                   0},
-        TimeoutRow{"LastTryInLoaderGivesTheFirmwareOneMoreChance", EngineState::InLoader,
-                   SystemInfoPending | SwitchToFirmwareSent, kMaxRepeats, {ie::LoaderVersion},
-                   EngineState::WaitFirmwareInfo, kTimeout, {}, kMaxRepeats},
-        TimeoutRow{"LastTryInWaitFirmwareInfoEndsTheRestart", EngineState::WaitFirmwareInfo, 0, kMaxRepeats, {},
-                   EngineState::Failed, std::nullopt, {{Notification::RestartFailed, 0, false}}, kMaxRepeats},
-        TimeoutRow{"LastTryOfResetFails", EngineState::ResetSent, 0, kMaxRepeats, {}, EngineState::Failed,
-                   std::nullopt, {kNoAnswer}, kMaxRepeats},
-        TimeoutRow{"IdleRepeatsThePendingRequest", EngineState::Idle, SystemInfoPending, 0, {ie::LoaderVersion},
-                   EngineState::Idle, kTimeout, {{Notification::SystemInfoRequested, 0, false}}, 1},
-        TimeoutRow{"LastTryWithModuleInfoPendingReportsItsOwnNoAnswer", EngineState::Idle, ModuleInfoPending,
-                   kMaxRepeats, {}, EngineState::Failed, std::nullopt,
-                   {{Notification::ModuleInfoResult, static_cast<int>(OperationResult::NoAnswer), false}},
-                   kMaxRepeats}),
+        TimeoutRow{"ResetSentSendsResetAgain", EngineState::ResetSent, 0, 0, {ie::Reset}, EngineState::ResetSent, kResetTimeout, {kResetStarted}, 1},
+        TimeoutRow{"WaitLoaderProbesTheLoader", EngineState::WaitLoader, 0, 0, {ie::LoaderVersion}, EngineState::InLoader, kTimeout, {kLinkClosed}, 0},
+        TimeoutRow{"InLoaderAsksAgainWhoItIs", EngineState::InLoader, 0, 1, {ie::LoaderVersion}, EngineState::InLoader, kTimeout, {}, 2},
+        TimeoutRow{"InLoaderRepeatsSwitchToFirmware", EngineState::InLoader, SwitchToFirmwareSent, 0, {ie::SwitchToFirmware}, EngineState::InLoader, kTimeout, {}, 1},
+        TimeoutRow{"WaitFirmwareProbesTheFirmware", EngineState::WaitFirmware, 0, 0, {ie::LoaderVersion}, EngineState::WaitFirmwareInfo, kTimeout, {kLinkClosed}, 1},
+        TimeoutRow{"WaitFirmwareInfoProbesAgain", EngineState::WaitFirmwareInfo, 0, 1, {ie::LoaderVersion}, EngineState::WaitFirmwareInfo, kTimeout, {}, 2},
+        TimeoutRow{"InitialIgnoresTheTimer", EngineState::Initial, 0, 0, {}, EngineState::Initial, std::nullopt, {}, 0},
+        TimeoutRow{"LastTryInLoaderGivesTheFirmwareOneMoreChance", EngineState::InLoader, SystemInfoPending | SwitchToFirmwareSent, kMaxRepeats, {ie::LoaderVersion}, EngineState::WaitFirmwareInfo, kTimeout, {}, kMaxRepeats},
+        TimeoutRow{"LastTryInWaitFirmwareInfoEndsTheRestart", EngineState::WaitFirmwareInfo, 0, kMaxRepeats, {}, EngineState::Failed, std::nullopt, {{Notification::RestartFailed, 0, false}}, kMaxRepeats},
+        TimeoutRow{"LastTryOfResetFails", EngineState::ResetSent, 0, kMaxRepeats, {}, EngineState::Failed, std::nullopt, {kNoAnswer}, kMaxRepeats},
+        TimeoutRow{"IdleRepeatsThePendingRequest", EngineState::Idle, SystemInfoPending, 0, {ie::LoaderVersion}, EngineState::Idle, kTimeout, {{Notification::SystemInfoRequested, 0, false}}, 1},
+        TimeoutRow{"LastTryWithModuleInfoPendingReportsItsOwnNoAnswer", EngineState::Idle, ModuleInfoPending, kMaxRepeats, {}, EngineState::Failed, std::nullopt, {{Notification::ModuleInfoResult, static_cast<int>(OperationResult::NoAnswer), false}}, kMaxRepeats}),
     test::RowName<TimeoutRow>);
 
 TEST_F(EngineTest, FailureClearsPendingRequestsButKeepsTheRestartMarks) {
@@ -263,15 +222,6 @@ TEST_F(EngineTest, FailureClearsPendingRequestsButKeepsTheRestartMarks) {
   engine.OnTimer();
   EXPECT_EQ(engine.pending(), kPendingKeptOnClear);
   EXPECT_TRUE(host.Logged("Operation failed!"));
-}
-
-TEST_F(EngineTest, GivingTheFirmwareOneMoreChanceKeepsPendingRequests) {
-  engine.SetState(EngineState::InLoader);
-  engine.SetPending(SystemInfoPending);
-  engine.SetRetries(kMaxRepeats);
-  engine.OnTimer();
-  EXPECT_TRUE(engine.HasPending(SystemInfoPending));
-  EXPECT_FALSE(host.Logged("Operation failed!"));
 }
 
 // ---- Negative replies (the generic rule, as the restart uses it) ----
@@ -305,24 +255,6 @@ TEST_F(RefusalTest, PasswordRequiredOnTheLastTryStillRepeatsOnce) {
   EXPECT_EQ(host.CountOf(Notification::ResetRejected, static_cast<int>(OperationResult::Rejected)), 1);
   EXPECT_EQ(engine.causeText(), "01");
   EXPECT_EQ(engine.state(), EngineState::Idle);
-}
-
-TEST_F(RefusalTest, RefusedPasswordPromptEndsWithPasswordRefused) {
-  Receive(RejectWith({cause::PasswordRequired}));
-  EXPECT_EQ(host.passwordQueries, 1);
-  EXPECT_TRUE(host.sent.empty());
-  EXPECT_EQ(host.notifications,
-            (std::vector<RecordedNotification>{{Notification::Reset, 5, false}}));
-  EXPECT_EQ(engine.state(), EngineState::Idle);
-  EXPECT_FALSE(host.TimerRunning());
-}
-
-TEST_F(RefusalTest, NotAllowedEndsWithoutAResult) {
-  Receive(RejectWith({cause::NotAllowed}));
-  EXPECT_EQ(host.notifications, (std::vector<RecordedNotification>{{Notification::NotAllowed, 0, false}}));
-  EXPECT_EQ(engine.state(), EngineState::Idle);
-  EXPECT_TRUE(host.sent.empty());
-  EXPECT_FALSE(host.TimerRunning());
 }
 
 TEST_F(RefusalTest, OtherRefusalsRepeatUntilTheTriesAreUsedUp) {
@@ -364,14 +296,11 @@ DeviceMessage RejectWithCauseBytes(std::size_t count) {
 INSTANTIATE_TEST_SUITE_P(
     Engine, CauseTextTable,
     ::testing::Values(CauseRow{"NoCauseElement", RejectWith({}), "no reason given"},
-                      CauseRow{"EmptyCause", test::SealedMessage(MessageType::Reject, {{ie::Cause, {}}}),
-                               "no reason given"},
+                      CauseRow{"EmptyCause", test::SealedMessage(MessageType::Reject, {{ie::Cause, {}}}), "no reason given"},
                       CauseRow{"OneByte", RejectWith({cause::PasswordRequired}), "92"},
                       CauseRow{"UpperCaseHexSeparatedBySpaces", RejectWith({0x9C, 0x01, 0xAB}), "9C 01 AB"},
-                      CauseRow{"TwentyOneBytesFit", RejectWithCauseBytes(21),
-                               "A0 A1 A2 A3 A4 A5 A6 A7 A8 A9 AA AB AC AD AE AF B0 B1 B2 B3 B4"},
-                      CauseRow{"LongerCausesAreCut", RejectWithCauseBytes(40),
-                               "A0 A1 A2 A3 A4 A5 A6 A7 A8 A9 AA AB AC AD AE AF B0 B1 B2 B3 B4"}),
+                      CauseRow{"TwentyOneBytesFit", RejectWithCauseBytes(21), "A0 A1 A2 A3 A4 A5 A6 A7 A8 A9 AA AB AC AD AE AF B0 B1 B2 B3 B4"},
+                      CauseRow{"LongerCausesAreCut", RejectWithCauseBytes(40), "A0 A1 A2 A3 A4 A5 A6 A7 A8 A9 AA AB AC AD AE AF B0 B1 B2 B3 B4"}),
     test::RowName<CauseRow>);
 
 TEST_F(EngineTest, OverlongLanguageTextForNoCauseIsCut) {
@@ -436,18 +365,6 @@ TEST_F(EngineTest, LoaderWithoutFirmwareIsReported) {
   EXPECT_FALSE(engine.HasPending(NoFirmwareSeen));
 }
 
-TEST_F(EngineTest, LoaderStartedWhileWaitingForTheFirmwareKeepsWaiting) {
-  engine.SetState(EngineState::WaitFirmware);
-  engine.SetPending(SwitchToFirmwareSent);
-  engine.ArmTimer(Ms(&ProgramSettings::communicationTimeoutSwitchToFirmware));
-
-  Receive(LoaderStartedEvent());
-  EXPECT_EQ(engine.state(), EngineState::WaitFirmware);
-  EXPECT_TRUE(host.TimerRunning());
-  EXPECT_EQ(host.TimerDelay(), Ms(&ProgramSettings::communicationTimeoutSwitchToFirmware));
-  EXPECT_EQ(host.SentElements(), std::vector<std::uint8_t>{ie::RestartAck});
-}
-
 TEST_F(EngineTest, FirmwareStartedReturnsToIdle) {
   CountingMonitor monitor;
   engine.SetMonitorSink(&monitor);
@@ -465,15 +382,6 @@ TEST_F(EngineTest, FirmwareStartedReturnsToIdle) {
   EXPECT_TRUE(host.Logged("Restart firmware"));
   EXPECT_EQ(monitor.stopped, 1);
   EXPECT_TRUE(host.sent.empty());
-}
-
-TEST_F(EngineTest, QuietEventIsIgnored) {
-  ASSERT_TRUE(engine.GetSystemInfo());
-  host.ClearRecords();
-  Receive(EventWith({{ie::QuietEvent, {1, 2, 3}}, {ie::IsdnStatus, {9, 9}}}));
-  EXPECT_TRUE(host.notifications.empty());
-  EXPECT_TRUE(host.TimerRunning());
-  EXPECT_EQ(engine.diagnostics().isdnStatus[0], 0);
 }
 
 struct LinkEventRow {
@@ -498,8 +406,7 @@ TEST_P(LinkEventTable, ClosesTheLinkAndStillRunsTheStateHandler) {
 
 INSTANTIATE_TEST_SUITE_P(Engine, LinkEventTable,
                          ::testing::Values(LinkEventRow{"PowerDown", ie::PowerDown, "Power down"},
-                                           LinkEventRow{"SwitchToFirmware", ie::SwitchToFirmware,
-                                                        "Switch to firmware"}),
+                                           LinkEventRow{"SwitchToFirmware", ie::SwitchToFirmware, "Switch to firmware"}),
                          test::RowName<LinkEventRow>);
 
 // ---- Diagnostics data ----
@@ -512,35 +419,6 @@ TEST_F(EngineTest, DiagnosticsDataIsStoredInAnyStateAndNotifiedAtOnce) {
   EXPECT_EQ(engine.state(), EngineState::ResetSent);
 }
 
-TEST_F(EngineTest, GsmStatusFillsTheModuleRecord) {
-  // Module 1: status 0x1010, signal 16, text "ok"; an entry for module 5 is skipped.
-  Receive(ReplyWith({{ie::GsmStatus, {1, 0x10, 0x10, 16, 2, 'o', 'k', 5, 0, 0, 0, 0}}}));
-  const auto& block = engine.diagnostics().gsmStatus;
-  const std::size_t at = kGsmStatusRecordSize;
-  EXPECT_EQ(block[at], 0x10);
-  EXPECT_EQ(block[at + 1], 0x10);
-  EXPECT_EQ(block[at + kGsmStatusSignalOffset], 16);
-  EXPECT_EQ(block[at + kGsmStatusTextOffset], 'o');
-  EXPECT_EQ(block[at + kGsmStatusTextOffset + 1], 'k');
-  EXPECT_EQ(block[at + kGsmStatusTextOffset + 2], 0);
-  EXPECT_EQ(block[kGsmStatusSignalOffset], kGsmSignalUnknown);  // module 0 untouched
-  EXPECT_EQ(host.CountOf(Notification::GsmStatusData), 1);
-}
-
-TEST_F(EngineTest, CreditRecordsKeepTheirCountersLittleEndian) {
-  std::vector<std::uint8_t> record{1, 24};
-  for (std::uint8_t i = 0; i < 24; ++i) record.push_back(i);
-  Receive(ReplyWith({{ie::GsmCredit, record}}));
-  Receive(ReplyWith({{ie::IsdnCredit, record}}));
-  for (const auto* block : {&engine.diagnostics().gsmCredit, &engine.diagnostics().isdnCredit}) {
-    EXPECT_EQ((*block)[0], 0);
-    EXPECT_EQ((*block)[kCreditRecordSize], 0);
-    EXPECT_EQ((*block)[kCreditRecordSize + 23], 23);
-  }
-  EXPECT_EQ(host.notifications, (std::vector<RecordedNotification>{{Notification::GsmCreditData, 0, true},
-                                                                     {Notification::IsdnCreditData, 0, true}}));
-}
-
 TEST_F(EngineTest, RefusedDiagnosticsRequestIsNoFreshData) {
   DeviceMessage reject = RejectWith({cause::InvalidData});
   AddElement(reject, ie::IsdnStatus, {});
@@ -548,13 +426,6 @@ TEST_F(EngineTest, RefusedDiagnosticsRequestIsNoFreshData) {
   Receive(reject);
   EXPECT_EQ(host.notifications, (std::vector<RecordedNotification>{{Notification::InvalidData, 0, true}}));
   EXPECT_EQ(engine.causeText(), "83");
-}
-
-TEST_F(EngineTest, RefusalForLackOfFirmwareIsReported) {
-  engine.SetState(EngineState::Idle);
-  Receive(RejectWith({cause::NoFirmware, 0x01}));
-  EXPECT_EQ(host.CountOf(Notification::NoFirmware, 0), 1);
-  EXPECT_EQ(engine.causeText(), "9F 01");
 }
 
 }  // namespace

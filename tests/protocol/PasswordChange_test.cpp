@@ -17,7 +17,6 @@ using std::chrono::milliseconds;
 using test::GatewayHarness;
 using test::RecordedNotification;
 using test::RejectWith;
-using test::ReplyWith;
 
 constexpr int kDone = static_cast<int>(OperationResult::Done);
 constexpr int kOldPasswordWrong = static_cast<int>(OperationResult::OldPasswordWrong);
@@ -91,24 +90,6 @@ TEST_F(PasswordChangeScripted, RefusalsRepeatTheSameTextsUntilTheLastTry) {
     EXPECT_EQ(RawText(sent.message, ie::Password), std::string("old\0", 4));
   }
   EXPECT_EQ(host.CountOf(Notification::PasswordChangeResult, kRejected), 1);
-}
-
-TEST_F(PasswordChangeScripted, ClosedDialogStopsTheRepeats) {
-  ASSERT_TRUE(engine.ChangePassword("new", "old"));
-  engine.ClearPendingFlag(PasswordChangePending);  // the window gave up waiting
-  Receive(RejectWith({cause::NotAllowed}));
-  clock.Advance(milliseconds(settings.communicationTimeout));
-  EXPECT_EQ(host.sent.size(), 1u);
-  EXPECT_EQ(host.CountOf(Notification::PasswordChangeResult), 0);
-}
-
-TEST_F(PasswordChangeScripted, ReplyReportsOnlyAPendingChange) {
-  Receive(ReplyWith({{ie::NewPassword, {}}}));
-  EXPECT_TRUE(host.notifications.empty());
-  ASSERT_TRUE(engine.ChangePassword("new", "old"));
-  Receive(ReplyWith({{ie::NewPassword, {}}}));
-  EXPECT_EQ(host.CountOf(Notification::PasswordChangeResult, kDone), 1);
-  EXPECT_FALSE(host.TimerRunning());
 }
 
 TEST_F(PasswordChangeScripted, NewPasswordLongerThanTheGatewayTakesIsRefused) {

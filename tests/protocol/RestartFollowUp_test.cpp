@@ -89,8 +89,7 @@ TEST_P(Reconnect, TcpGoesOnWhenTheConnectionIsNotUpYet) {
 
 INSTANTIATE_TEST_SUITE_P(Restart, Reconnect,
                          ::testing::Values(ReconnectRow{"ToTheLoader", EngineState::WaitLoader, EngineState::InLoader},
-                                           ReconnectRow{"ToTheFirmware", EngineState::WaitFirmware,
-                                                        EngineState::WaitFirmwareInfo}),
+                                           ReconnectRow{"ToTheFirmware", EngineState::WaitFirmware, EngineState::WaitFirmwareInfo}),
                          test::RowName<ReconnectRow>);
 
 // ---- The loader's answers, on a scripted link ----
@@ -118,14 +117,6 @@ TEST_F(ScriptedRestart, SwitchAcknowledgedClosesTheLinkAndWaits) {
   EXPECT_EQ(host.TimerDelay(), milliseconds(settings.communicationTimeoutSwitchToFirmware));
 }
 
-TEST_F(ScriptedRestart, RefusalIsAcknowledged) {
-  Receive(test::RejectWith({0x01}));
-  ASSERT_EQ(host.sent.size(), 1u);
-  EXPECT_EQ(host.sent[0].message.type(), static_cast<std::uint8_t>(MessageType::Reply));
-  EXPECT_EQ(test::MainElement(host.sent[0].message), ie::RestartAck);
-  EXPECT_EQ(engine.state(), EngineState::InLoader);
-}
-
 TEST_F(ScriptedRestart, FirmwareAnswerEndsTheRestartWithItsVersions) {
   engine.SetState(EngineState::WaitFirmwareInfo);
   engine.SetPending(static_cast<PendingRequest>(LanInfoPending | SwitchToFirmwareSent));
@@ -141,20 +132,6 @@ TEST_F(ScriptedRestart, FirmwareAnswerEndsTheRestartWithItsVersions) {
   EXPECT_EQ(system.runMode, RunMode::Firmware);
   EXPECT_EQ(system.dataVersion, 0x01020304u);
   EXPECT_TRUE(host.Logged("Firmware version: 1.2.3"));
-}
-
-TEST_F(ScriptedRestart, ResetIsRepeatedWithoutAskingForTheLinkAgain) {
-  engine.SetState(EngineState::Idle);
-  engine.SetPending(SwitchToFirmwareSent);
-  ASSERT_TRUE(engine.ResetDevice());
-  EXPECT_FALSE(engine.HasPending(SwitchToFirmwareSent));
-  EXPECT_EQ(host.TimerDelay(), milliseconds(settings.communicationTimeoutReset));
-  ASSERT_TRUE(engine.ResetDevice());
-  EXPECT_EQ(host.linkQueries, 1);
-  EXPECT_EQ(engine.retries(), 1);
-  EXPECT_EQ(host.CountOf(Notification::Reset, 0), 2);
-  EXPECT_EQ(std::count(host.logLines.begin(), host.logLines.end(), "Device RESET"), 2);
-  for (const auto& sent : host.sent) EXPECT_TRUE(FindElement(sent.message, ie::Password).has_value());
 }
 
 // ---- Against the gateway model ----
@@ -184,72 +161,6 @@ TEST_F(RestartAgainstGateway, SerialRestartFollowsTheGatewayBackToIdle) {
   EXPECT_FALSE(harness.host.TimerRunning());
 }
 
-TEST_F(RestartAgainstGateway, TcpRestartReconnectsOnTheTimer) {
-  GatewayHarness harness(LinkType::Tcp);
-  ASSERT_TRUE(harness.engine.ResetDevice());
-  harness.RunFor(seconds(30));
-
-  // With TCP the start events find no link; each wait ends by reconnecting on its time-out.
-  EXPECT_EQ(Codes(harness.host.notifications),
-            (std::vector<Notification>{Notification::Reset, Notification::LinkClosed, Notification::LinkClosed,
-                                       Notification::LinkClosed, Notification::LinkClosed,
-                                       Notification::FirmwareRunning}));
-  EXPECT_EQ(harness.host.reopens, 2);
-  EXPECT_EQ(std::count(harness.host.armedDelays.begin(), harness.host.armedDelays.end(), kSerialPoll), 0);
-  EXPECT_EQ(harness.engine.state(), EngineState::Idle);
-  EXPECT_EQ(harness.engine.deviceInformation().system.firmwareVersion,
-            harness.gateway.Identity().firmwareVersion);
-}
-
-TEST_F(RestartAgainstGateway, SerialWaitPollsUntilTheGatewayIsBack) {
-  GatewayHarness harness(LinkType::Serial);
-  // Give up on the loader long before the gateway's USB device is back.
-  harness.settings.communicationTimeoutSwitchToLoader = 100;
-  ASSERT_TRUE(harness.engine.ResetDevice());
-  harness.RunFor(sim::kRestartToLoaderMs - milliseconds(50));
-
-  EXPECT_EQ(harness.engine.state(), EngineState::WaitLoader);
-  EXPECT_EQ(std::count(harness.host.armedDelays.begin(), harness.host.armedDelays.end(), kSerialPoll), 2);
-  EXPECT_EQ(harness.gateway.RequestCount(ie::LoaderVersion), 0);
-
-  harness.RunFor(seconds(10));
-  EXPECT_EQ(Codes(harness.host.notifications), ExpectedSerialRestart());
-  EXPECT_EQ(harness.engine.state(), EngineState::Idle);
-}
-
-TEST_F(RestartAgainstGateway, FirmwareThatNeverAnswersEndsTheRestart) {
-  GatewayHarness harness(LinkType::Tcp);
-  ASSERT_TRUE(harness.engine.ResetDevice());
-  while (harness.engine.state() != EngineState::WaitFirmware && harness.clock.Now() < seconds(30)) {
-    harness.RunFor(milliseconds(1));
-  }
-  ASSERT_EQ(harness.engine.state(), EngineState::WaitFirmware);
-  harness.gateway.InjectFault({sim::FaultKind::DropReply, ie::LoaderVersion, 0, 100});
-  harness.host.ClearRecords();
-  harness.RunFor(seconds(60));
-
-  EXPECT_EQ(harness.host.CountOf(Notification::RestartFailed, 0), 1);
-  EXPECT_EQ(harness.host.CountOf(Notification::FirmwareRunning), 0);
-  EXPECT_EQ(harness.host.CountOf(Notification::OperationFailed), 0);
-  EXPECT_FALSE(harness.host.Logged("Operation failed!"));
-  EXPECT_EQ(harness.engine.state(), EngineState::Failed);
-  EXPECT_EQ(harness.host.SentElements(), std::vector<std::uint8_t>(kMaxRepeats, ie::LoaderVersion));
-}
-
-TEST_F(RestartAgainstGateway, PasswordAskedForTheResetIsSentAgain) {
-  sim::GatewayIdentity identity;
-  identity.password = "tusk";
-  GatewayHarness harness(LinkType::Serial, identity);
-  harness.host.passwordAnswers = {"wrong", "tusk"};
-  ASSERT_TRUE(harness.engine.ResetDevice());
-  harness.RunFor(seconds(10));
-
-  EXPECT_EQ(harness.host.passwordQueries, 2);
-  EXPECT_EQ(harness.gateway.RequestCount(ie::Reset), 3);
-  EXPECT_EQ(harness.engine.state(), EngineState::Idle);
-  EXPECT_EQ(harness.host.CountOf(Notification::FirmwareRunning), 1);
-}
-
 TEST_F(RestartAgainstGateway, RefusedPasswordPromptKeepsTheGatewayRunning) {
   sim::GatewayIdentity identity;
   identity.password = "tusk";
@@ -260,19 +171,6 @@ TEST_F(RestartAgainstGateway, RefusedPasswordPromptKeepsTheGatewayRunning) {
   EXPECT_EQ(harness.host.notifications.back(), (RecordedNotification{Notification::Reset, 5, false}));
   EXPECT_EQ(harness.gateway.RestartCount(), 0);
   EXPECT_EQ(harness.engine.state(), EngineState::Idle);
-}
-
-TEST_F(RestartAgainstGateway, LoaderWithoutFirmwareIsReported) {
-  sim::GatewayIdentity identity;
-  identity.hasValidFirmware = false;
-  GatewayHarness harness(LinkType::Serial, identity);
-  ASSERT_TRUE(harness.engine.ResetDevice());
-  harness.RunFor(sim::kRestartToLoaderMs + milliseconds(10));
-
-  EXPECT_TRUE(harness.engine.HasPending(NoFirmwareSeen));
-  EXPECT_GE(harness.host.CountOf(Notification::NoFirmware, 0), 1);
-  EXPECT_EQ(harness.engine.state(), EngineState::InLoader);
-  EXPECT_EQ(harness.engine.deviceInformation().system.runMode, RunMode::Loader);
 }
 
 }  // namespace

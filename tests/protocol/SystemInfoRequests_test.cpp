@@ -25,7 +25,6 @@ using test::ReplyWith;
 using test::TextElement;
 
 constexpr int kDone = static_cast<int>(OperationResult::Done);
-constexpr int kRejected = static_cast<int>(OperationResult::Rejected);
 constexpr int kNoAnswer = static_cast<int>(OperationResult::NoAnswer);
 
 // ---- Against the gateway model ----
@@ -115,77 +114,6 @@ TEST_F(SystemInfoAgainstGateway, LanInfoGivesUpAfterItsSecondTimeout) {
   EXPECT_FALSE(host().TimerRunning());
 }
 
-TEST_F(SystemInfoAgainstGateway, SystemInfoWithoutAnswerIsTriedThreeTimes) {
-  harness.gateway.InjectFault({sim::FaultKind::DropReply, ie::LoaderVersion, 0, 10});
-  ASSERT_TRUE(engine().GetSystemInfo());
-  harness.RunFor(seconds(30));
-
-  EXPECT_EQ(harness.gateway.RequestCount(ie::LoaderVersion), 3);
-  EXPECT_EQ(host().CountOf(Notification::OperationFailed, 0), 1);
-  EXPECT_EQ(host().CountOf(Notification::SystemInfoResult), 0);
-  EXPECT_EQ(engine().state(), EngineState::Failed);
-}
-
-TEST_F(SystemInfoAgainstGateway, GarbledAnswerIsRepeatedByTheTimer) {
-  harness.gateway.InjectFault({sim::FaultKind::CorruptChecksum, ie::LoaderVersion, 0, 1});
-  ASSERT_TRUE(engine().CheckSystemInfo());
-  harness.RunFor(seconds(6));
-
-  EXPECT_TRUE(host().Logged("Incorrect message checksum!!!"));
-  EXPECT_EQ(harness.gateway.RequestCount(ie::LoaderVersion), 2);
-  EXPECT_EQ(host().CountOf(Notification::SystemInfoResult, kDone), 1);
-}
-
-struct LanRefusalRow {
-  const char* name;
-  std::uint8_t cause;
-  int refusals;  // how many requests the gateway refuses
-  int requests;  // LanInfo requests that reach it
-  int result;
-  std::string causeText;  // after the end; empty when the request succeeded
-  friend void PrintTo(const LanRefusalRow& row, std::ostream* out) { *out << row.name; }
-};
-
-class LanInfoRefusals : public SystemInfoAgainstGateway, public ::testing::WithParamInterface<LanRefusalRow> {};
-
-TEST_P(LanInfoRefusals, OnlyRetryLaterIsAskedAgain) {
-  const LanRefusalRow& row = GetParam();
-  harness.gateway.InjectFault({sim::FaultKind::Reject, ie::LanInfo, row.cause, row.refusals});
-  ASSERT_TRUE(engine().GetLanInfo());
-  harness.RunFor(milliseconds(100));
-
-  EXPECT_EQ(harness.gateway.RequestCount(ie::LanInfo), row.requests);
-  EXPECT_EQ(host().CountOf(Notification::LanInfoResult), 1);
-  EXPECT_EQ(host().CountOf(Notification::LanInfoResult, row.result), 1);
-  if (row.result != kDone) {
-    EXPECT_EQ(engine().causeText(), row.causeText);
-  }
-  EXPECT_EQ(engine().state(), EngineState::Idle);
-  EXPECT_FALSE(host().TimerRunning());
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    SystemInfo, LanInfoRefusals,
-    ::testing::Values(LanRefusalRow{"RetryLaterOnceThenAnswered", cause::RetryLater, 1, 2, kDone, ""},
-                      LanRefusalRow{"RetryLaterOnEveryTry", cause::RetryLater, 10, kMaxTries, kRejected, "9C"},
-                      LanRefusalRow{"NotAllowedEndsAtOnce", cause::NotAllowed, 10, 1, kRejected, "94"},
-                      LanRefusalRow{"PasswordRequiredEndsAtOnce", cause::PasswordRequired, 10, 1, kRejected,
-                                    "92"}),
-    test::RowName<LanRefusalRow>);
-
-TEST_F(SystemInfoAgainstGateway, RefusedSystemInfoIsRepeatedThenReported) {
-  harness.gateway.InjectFault({sim::FaultKind::Reject, ie::LoaderVersion, cause::PasswordRequired, 10});
-  ASSERT_TRUE(engine().GetSystemInfo());
-  harness.RunFor(milliseconds(100));
-
-  EXPECT_EQ(harness.gateway.RequestCount(ie::LoaderVersion), kMaxTries);
-  EXPECT_EQ(host().passwordQueries, 0);
-  EXPECT_EQ(host().notifications.back(), (RecordedNotification{Notification::SystemInfoResult, kRejected, false}));
-  EXPECT_EQ(engine().causeText(), "92");
-  EXPECT_FALSE(engine().HasPending(SystemInfoPending));
-  EXPECT_EQ(harness.gateway.RequestCount(ie::LanInfo), 0);
-}
-
 // ---- Replies on a scripted host ----
 
 class SystemInfoReplies : public ::testing::Test, protected test::ScriptedEngine {};
@@ -230,39 +158,11 @@ TEST_P(RunModeTable, FirmwareVersionReplyStoresRunModeAndDataVersion) {
 
 INSTANTIATE_TEST_SUITE_P(
     SystemInfo, RunModeTable,
-    ::testing::Values(RunModeRow{"FirmwareWithDataVersion", {2, 0x7D, 0, 0x78, 0x56, 0x34, 0x12}, RunMode::Firmware,
-                                 0x12345678},
+    ::testing::Values(RunModeRow{"FirmwareWithDataVersion", {2, 0x7D, 0, 0x78, 0x56, 0x34, 0x12}, RunMode::Firmware, 0x12345678},
                       RunModeRow{"NoMarkerNoDataVersion", {2, 0x00, 0, 0x78, 0x56, 0x34, 0x12}, RunMode::Firmware, 0},
                       RunModeRow{"UnknownModeKeepsTheOldOne", {7}, RunMode::Loader, 0},
                       RunModeRow{"EmptyElement", {}, RunMode::Loader, 0}),
     test::RowName<RunModeRow>);
-
-TEST_F(SystemInfoReplies, UnaskedFirmwareVersionIsStoredButNotReported) {
-  engine.SetState(EngineState::Idle);
-  Receive(ReplyWith({TextElement(ie::FirmwareVersion, "1.2.9")}));
-  EXPECT_EQ(engine.deviceInformation().system.firmwareVersion, "1.2.9");
-  EXPECT_TRUE(host.notifications.empty());
-  EXPECT_TRUE(host.sent.empty());
-}
-
-TEST_F(SystemInfoReplies, ShortLanInfoGivesAddressAndMaskOnly) {
-  ASSERT_TRUE(engine.GetLanInfo());
-  const std::string addresses = "192168001010255255255000";
-  std::vector<std::uint8_t> bytes{kDhcpOn};
-  bytes.insert(bytes.end(), addresses.begin(), addresses.end());
-  bytes.resize(29, '9');  // a port field that is cut short
-  Receive(ReplyWith({{ie::LanInfo, bytes}}));
-
-  const LanInformation& lan = engine.deviceInformation().lan;
-  EXPECT_EQ(lan.dhcp, kDhcpOn);
-  EXPECT_EQ(lan.ipAddress, "192.168.1.10");
-  EXPECT_EQ(lan.subnetMask, "255.255.255.0");
-  EXPECT_EQ(lan.tcpPort, 0);
-  EXPECT_TRUE(lan.defaultGateway.empty());
-  EXPECT_TRUE(host.Logged("Port: 0"));
-  EXPECT_TRUE(host.Logged("Default Gateway: "));
-  EXPECT_EQ(host.CountOf(Notification::LanInfoResult, kDone), 1);
-}
 
 TEST_F(SystemInfoReplies, FirstKnownElementDecidesTheReply) {
   ASSERT_TRUE(engine.GetLanInfo());

@@ -2,6 +2,7 @@
 // into the loader for a write, the sample image and image files.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -128,6 +129,7 @@ TEST_P(ConfigRead, AnswersTheStoredBytesAtTheAddress) {
 
 INSTANTIATE_TEST_SUITE_P(Gateway, ConfigRead,
                          testing::Values(ReadRow{"first", kConfigBaseAddress, 128},
+                                         ReadRow{"signature", kConfigBaseAddress + 104, 128},
                                          ReadRow{"lastBlock", kConfigBaseAddress + 29312, 20},
                                          ReadRow{"lastByte", kConfigBaseAddress + kConfigImageSize - 1, 1},
                                          ReadRow{"pastTheEnd", kConfigBaseAddress + kConfigImageSize, 0},
@@ -167,7 +169,9 @@ TEST_F(ConfigWrite, StartChecksTheImageSizeAndAddress) {
   EXPECT_EQ(RefusalCause(Answer(gateway, Request({{ie::ConfigWriteStart, Number(kConfigImageSize)},
                                                   {ie::Address, Number(kConfigBaseAddress + 8)}}))),
             cause::NotAllowed);
-  Start();
+  const DeviceMessage accepted = Answer(gateway, WriteStart());
+  EXPECT_EQ(accepted.type(), static_cast<std::uint8_t>(MessageType::Reply));
+  EXPECT_TRUE(FindElement(accepted, ie::ConfigWriteStart));
 }
 
 struct BlockRow {
@@ -201,12 +205,9 @@ INSTANTIATE_TEST_SUITE_P(Gateway, ConfigWriteBlock,
                                          BlockRow{"pastTheImage", kConfigImageSize, 8, false}),
                          test::RowName<BlockRow>);
 
-TEST_F(ConfigWrite, BlocksAndStopNeedAStartedWriteAndTheStopItsZeroByte) {
+TEST_F(ConfigWrite, BlocksNeedAStartedWrite) {
   EXPECT_EQ(RefusalCause(Answer(gateway, WriteBlock(0, std::vector<std::uint8_t>(8, 1)))), cause::NotAllowed);
   EXPECT_EQ(RefusalCause(Answer(gateway, WriteStop())), cause::NotAllowed);
-  Start();
-  EXPECT_EQ(RefusalCause(Answer(gateway, Request({{ie::ConfigWriteStop, {}}}))), cause::NotAllowed);
-  EXPECT_EQ(RefusalCause(Answer(gateway, Request({{ie::ConfigWriteStop, {1}}}))), cause::NotAllowed);
 }
 
 TEST_F(ConfigWrite, StopCommitsTheWrittenImageAndRestartsTheFirmware) {
@@ -228,6 +229,12 @@ TEST_F(ConfigWrite, StopCommitsTheWrittenImageAndRestartsTheFirmware) {
   EXPECT_TRUE(FindElement(events[0], ie::FirmwareStarted));
   EXPECT_EQ(gateway.Phase(), GatewayPhase::Firmware);
   EXPECT_EQ(RefusalCause(Answer(gateway, WriteStop())), cause::NotAllowed);  // the write is over
+}
+
+TEST_F(ConfigWrite, StopNeedsItsZeroByte) {
+  Start();
+  EXPECT_EQ(RefusalCause(Answer(gateway, Request({{ie::ConfigWriteStop, {}}}))), cause::NotAllowed);
+  EXPECT_EQ(RefusalCause(Answer(gateway, Request({{ie::ConfigWriteStop, {1}}}))), cause::NotAllowed);
 }
 
 TEST_F(ConfigWrite, RestartDropsAWriteUnderWay) {
@@ -287,17 +294,21 @@ class RawImageFileTest : public testing::Test {
                           .string();
 };
 
-TEST_F(RawImageFileTest, ReadsOnlyAnImageOfExactlyItsSize) {
+TEST_F(RawImageFileTest, ReadsAnImageOfExactlyItsSize) {
   std::string error;
   const auto image = ReadRawImageFile(WriteFile(kConfigImageSize, 0x5A), error);
   ASSERT_TRUE(image) << error;
   EXPECT_EQ(image->Byte(0), 0x5A);
   EXPECT_EQ(image->Byte(kConfigImageSize - 1), 0x5A);
+}
+
+TEST_F(RawImageFileTest, RefusesOtherSizesAndMissingFiles) {
   for (std::size_t size : {std::size_t{0}, kConfigImageSize - 1, kConfigImageSize + 1}) {
-    error.clear();
+    std::string error;
     EXPECT_FALSE(ReadRawImageFile(WriteFile(size, 0), error)) << size;
     EXPECT_NE(error.find("29332"), std::string::npos) << error;
   }
+  std::string error;
   EXPECT_FALSE(ReadRawImageFile(path_ + ".missing", error));
   EXPECT_NE(error.find("cannot open"), std::string::npos) << error;
 }
@@ -307,6 +318,10 @@ TEST(SimulatorConfigOptions, NameTheImageFileAndTheWriteThroughTheLoader) {
   ASSERT_TRUE(parsed.error.empty()) << parsed.error;
   EXPECT_EQ(parsed.options.configFile, "office.img");
   EXPECT_TRUE(parsed.options.writeViaLoader);
+
+  const auto defaults = ParseSimulatorOptions({});
+  EXPECT_TRUE(defaults.options.configFile.empty());
+  EXPECT_FALSE(defaults.options.writeViaLoader);
   EXPECT_FALSE(ParseSimulatorOptions({"--config"}).error.empty());
   EXPECT_FALSE(ParseSimulatorOptions({"--config", ""}).error.empty());
 }

@@ -48,6 +48,8 @@ class CliLanguage {
   // The text of a key, its line breaks made plain for a terminal.
   std::string Text(std::string_view key) const;
   std::string Format(std::string_view key, std::initializer_list<FormatArg> args) const;
+  // The loaded language, for the core's text tables. Only after Load succeeded.
+  const LanguageManager& manager() const { return *manager_; }
 
  private:
   std::optional<LanguageManager> manager_;

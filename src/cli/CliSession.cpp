@@ -61,6 +61,7 @@ int CliSession::Prepare() {
   } else if (fromEnvironment != nullptr) {
     engine_.SetLoginPassword(fromEnvironment);
   }
+  passwordGiven_ = options_.password || fromEnvironment != nullptr;
   return kExitDone;
 }
 

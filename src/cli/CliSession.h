@@ -41,6 +41,8 @@ class CliSession {
   EventLoop& loop() { return loop_; }
   OperationEngine& engine() { return engine_; }
   const ProgramSettings& settings() const { return settings_; }
+  // Whether the gateway password came with the command line or the environment.
+  bool passwordGiven() const { return passwordGiven_; }
 
  private:
   void ApplyLinkOptions();
@@ -57,6 +59,7 @@ class CliSession {
   std::ofstream comlogFile_;
   std::unique_ptr<StreamCommLog> comlog_;
   NotificationHandler onNotification_;
+  bool passwordGiven_ = false;
   // Closed before the log and the simulator it talks to go away.
   LinkEngineHost host_;
   OperationEngine engine_;

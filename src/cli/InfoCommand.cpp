@@ -1,14 +1,12 @@
 #include "cli/InfoCommand.h"
 
-#include <algorithm>
 #include <chrono>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
-#include "app/core/SafeFormat.h"
 #include "cli/ExitCodes.h"
+#include "cli/InfoRows.h"
 
 namespace tusko::cli {
 
@@ -18,7 +16,6 @@ namespace {
 // information and two of LAN information. This only bounds a run in which
 // that promise were broken.
 constexpr int kInfoTimeoutBudget = 8;
-constexpr std::size_t kMaxValueChars = 80;
 
 // What the engine has reported so far.
 class InfoProgress {
@@ -65,38 +62,6 @@ class InfoProgress {
   bool noAnswer_ = false;
   bool notAllowed_ = false;
 };
-
-using Row = std::pair<std::string, std::string>;
-
-std::vector<Row> SystemRows(const SystemInformation& system, const CliLanguage& language) {
-  const std::string dataVersion = SafeFormat("%#08x", {system.dataVersion}, kMaxValueChars);
-  return {{language.Text("strSysInfoVersionFirmware"), system.firmwareVersion},
-          {language.Text("strSysInfoVersionLoader"), system.loaderVersion},
-          {language.Text("strSysInfoName"), system.deviceName},
-          {language.Text("strSysInfoVersionData"), dataVersion}};
-}
-
-std::vector<Row> LanRows(const LanInformation& lan, const CliLanguage& language) {
-  std::string dhcp;
-  if (lan.dhcp == kDhcpOn) dhcp = language.Text("strSysInfoDhcpYes");
-  if (lan.dhcp == kDhcpOff) dhcp = language.Text("strSysInfoDhcpNo");
-  return {{language.Text("strSysInfoDhcp"), dhcp},
-          {language.Text("strSysInfoIpAddr"), lan.ipAddress},
-          {language.Text("strSysInfoNetMask"), lan.subnetMask},
-          {language.Text("strSysInfoNetGateway"), lan.defaultGateway},
-          {language.Text("strSysInfoPort"), lan.tcpPort != 0 ? std::to_string(lan.tcpPort) : std::string()}};
-}
-
-// Labels padded to one column; an unknown value reads "n/a" in the language.
-void PrintRows(const std::vector<Row>& rows, const CliLanguage& language, std::ostream& out) {
-  std::size_t width = 0;
-  for (const Row& row : rows) width = std::max(width, CountCharacters(row.first));
-  const std::string unknown = language.Text("strSysInfoNA");
-  for (const auto& [label, value] : rows) {
-    out << "  " << label << std::string(width - CountCharacters(label) + 1, ' ') << (value.empty() ? unknown : value)
-        << "\n";
-  }
-}
 
 int ReportFailure(OperationResult result, bool notAllowed, bool lanPart, const OperationEngine& engine,
                   const CliLanguage& language, std::ostream& err) {

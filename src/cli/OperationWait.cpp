@@ -33,8 +33,12 @@ WaitOutcome RunOperation(CliSession& session, const OperationCall& operation) {
   session.OnNotification([&](Notification code, int value) {
     lastHeard = std::chrono::steady_clock::now();
     if (ended) return;
-    if (std::find(operation.results.begin(), operation.results.end(), code) != operation.results.end()) {
-      outcome = {WaitEnd::Result, value};
+    const std::optional<int> result =
+        std::find(operation.results.begin(), operation.results.end(), code) != operation.results.end()
+            ? std::optional(value)
+            : (operation.endsWith ? operation.endsWith(code, value) : std::nullopt);
+    if (result) {
+      outcome = {WaitEnd::Result, *result};
       ended = true;
     } else if (code == Notification::OperationFailed) {
       outcome.end = WaitEnd::NoAnswer;

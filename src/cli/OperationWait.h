@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <string_view>
 #include <vector>
@@ -31,6 +32,9 @@ struct OperationCall {
   std::function<bool()> start;
   // Any of these ends the wait with its value as the result.
   std::vector<Notification> results;
+  // For operations whose end is not one result notification: the result a
+  // notification ends the wait with, or nothing to go on.
+  std::function<std::optional<int>(Notification, int)> endsWith = nullptr;
   // Called for every other notification, e.g. progress.
   std::function<void(Notification, int)> onOther = nullptr;
 };

@@ -5,11 +5,15 @@
 #include <string_view>
 
 #include "Version.h"
+#include "cli/AnnouncementCommand.h"
+#include "cli/CdrCommand.h"
 #include "cli/CliCommand.h"
 #include "cli/CliLanguage.h"
 #include "cli/CliOptions.h"
 #include "cli/CliSession.h"
 #include "cli/ConfigCommands.h"
+#include "cli/DeviceCommands.h"
+#include "cli/DiagCommand.h"
 #include "cli/ExitCodes.h"
 #include "cli/InfoCommand.h"
 #include "cli/Interrupt.h"
@@ -32,6 +36,16 @@ constexpr CommandEntry kCommands[] = {
     {"write-config", true, tusko::cli::RunWriteConfig},
     {"new-config", false, tusko::cli::RunNewConfig},
     {"check-config", false, tusko::cli::RunCheckConfig},
+    {"announcement", true, tusko::cli::RunAnnouncement},
+    {"lan", true, tusko::cli::RunLan},
+    {"time", true, tusko::cli::RunTime},
+    {"restart", true, tusko::cli::RunRestart},
+    {"module-info", true, tusko::cli::RunModuleInfo},
+    {"module-restart", true, tusko::cli::RunModuleRestart},
+    {"cells", true, tusko::cli::RunCells},
+    {"password", true, tusko::cli::RunPassword},
+    {"diag", true, tusko::cli::RunDiag},
+    {"cdr", true, tusko::cli::RunCdr},
 };
 
 const CommandEntry* FindCommand(std::string_view name) {

@@ -127,10 +127,13 @@ class TuskoctlTest : public testing::Test {
   }
   void TearDown() override { std::filesystem::remove_all(configHome_); }
 
-  ProcessResult Tuskoctl(std::vector<std::string> args) {
+  // `extraEnvironment` holds NAME=VALUE entries for this run only.
+  ProcessResult Tuskoctl(std::vector<std::string> args, const std::vector<std::string>& extraEnvironment = {}) {
     std::vector<std::string> all = {TUSKOCTL_PATH, "--language", "1", "--lang-dir", TUSKO_RESOURCES_DIR};
     all.insert(all.end(), args.begin(), args.end());
-    return Process(all, Environment()).Finish();
+    std::vector<std::string> environment = Environment();
+    environment.insert(environment.end(), extraEnvironment.begin(), extraEnvironment.end());
+    return Process(all, environment).Finish();
   }
 
   std::vector<std::string> Environment() const {

@@ -1,0 +1,109 @@
+// The short device commands of tuskoctl against the simulator program, as a
+// user runs them.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "cli/ProgramRun.h"
+
+namespace tusko {
+namespace {
+
+using test::Process;
+using test::ProcessResult;
+
+constexpr int kExitUsage = 2;
+constexpr int kExitRejected = 3;
+constexpr int kExitPasswordRefused = 5;
+constexpr const char* kPassword = "4711";
+
+class DeviceCommands : public test::TuskoctlTest {
+ protected:
+  void SetUp() override {
+    TuskoctlTest::SetUp();
+    simulator_.emplace(std::vector<std::string>{GATEWAYSIM_PATH, "--quiet", "--tcp", "127.0.0.1:0", "--password",
+                                                kPassword},
+                       Environment());
+    endpoint_ = simulator_->FirstLine();
+    ASSERT_FALSE(endpoint_.empty()) << simulator_->Finish().err;
+  }
+  void TearDown() override {
+    simulator_->Terminate();
+    simulator_->Finish();
+    TuskoctlTest::TearDown();
+  }
+
+  ProcessResult Run(std::vector<std::string> command, const std::string& password = kPassword,
+                    const std::vector<std::string>& environment = {}) {
+    std::vector<std::string> args = {"--tcp", endpoint_, "--password", password};
+    args.insert(args.end(), command.begin(), command.end());
+    return Tuskoctl(args, environment);
+  }
+
+  std::optional<Process> simulator_;
+  std::string endpoint_;
+};
+
+struct CommandRow {
+  const char* name;
+  std::vector<std::string> command;
+  int exitCode;
+  const char* output;  // a pattern the output must hold
+};
+
+TEST_F(DeviceCommands, AnswerWithTheSimulatorsData) {
+  const CommandRow rows[] = {
+      {"lan", {"lan"}, 0, "IP address: +192\\.168\\.1\\.100[^]*TCP port: +1002"},
+      {"time", {"time"}, 0, "Gateway clock: \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d"},
+      {"time_set", {"time", "set", "2031-07-04T05:06:07"}, 0, "set to 2031-07-04 05:06:07"},
+      {"time_read_back", {"time"}, 0, "Gateway clock: 2031-07-04 05:0"},
+      {"module_info", {"module-info", "2"}, 0, "GSM module 2\n[^]*IMEI: +\\d{15}[^]*Network: +\\S"},
+      {"module_restart", {"module-restart", "1"}, 0, "GSM module 1 restarts"},
+      {"cells", {"cells", "1"}, 0, "^  \\w{13}\n"},
+      {"diag", {"diag"}, 0, "ISDN lines\n  raw:( [0-9A-F]{2}){4}\n[^]*GSM module 1: Status: \\S[^]* dBm"},
+      {"bad_module", {"cells", "0"}, kExitUsage, ""},
+      {"bad_time", {"time", "set", "2031-02-29T00:00:00"}, kExitUsage, ""},
+  };
+  for (const CommandRow& row : rows) {
+    const ProcessResult result = Run(row.command);
+    EXPECT_EQ(result.exitCode, row.exitCode) << row.name << "\n" << result.err;
+    EXPECT_TRUE(std::regex_search(result.out, std::regex(row.output))) << row.name << ":\n" << result.out;
+  }
+}
+
+TEST_F(DeviceCommands, PasswordChangeTakesEffectOnTheGateway) {
+  const ProcessResult wrongOld = Run({"password"}, "nope", {"TUSKO_NEW_PASSWORD=abc"});
+  EXPECT_EQ(wrongOld.exitCode, kExitPasswordRefused);
+  EXPECT_NE(wrongOld.err.find("The current password is wrong."), std::string::npos) << wrongOld.err;
+
+  const ProcessResult tooLong = Run({"password"}, kPassword, {"TUSKO_NEW_PASSWORD=123456789"});
+  EXPECT_EQ(tooLong.exitCode, kExitUsage) << tooLong.err;
+
+  const ProcessResult changed = Run({"password"}, kPassword, {"TUSKO_NEW_PASSWORD=abc"});
+  ASSERT_EQ(changed.exitCode, 0) << changed.err;
+  EXPECT_NE(changed.out.find("password is changed"), std::string::npos) << changed.out;
+
+  // A protected request now needs the new password.
+  EXPECT_NE(Run({"time"}, kPassword).exitCode, 0);
+  EXPECT_EQ(Run({"time"}, "abc").exitCode, 0);
+}
+
+TEST_F(DeviceCommands, RestartWaitsForTheFirmwareAndARefusalNamesItsCause) {
+  const ProcessResult restarted = Run({"restart"});
+  EXPECT_EQ(restarted.exitCode, 0) << restarted.err;
+  EXPECT_NE(restarted.out.find("firmware runs again"), std::string::npos) << restarted.out;
+
+  Process refusing({GATEWAYSIM_PATH, "--quiet", "--tcp", "127.0.0.1:0", "--reject", "0x81:0x21:3"}, Environment());
+  const std::string endpoint = refusing.FirstLine();
+  ASSERT_FALSE(endpoint.empty());
+  const ProcessResult refused = Tuskoctl({"--tcp", endpoint, "restart"});
+  EXPECT_EQ(refused.exitCode, kExitRejected) << refused.err;
+  EXPECT_NE(refused.err.find("Reason (error cause)"), std::string::npos) << refused.err;
+  refusing.Terminate();
+  refusing.Finish();
+}
+
+}  // namespace
+}  // namespace tusko

@@ -23,7 +23,7 @@ inline constexpr CommandArity kCommandArities[] = {
     {"info", 0, 0},        {"read-config", 1, 1},  {"write-config", 1, 1},   {"new-config", 1, 1},
     {"check-config", 1, 1}, {"lan", 0, 0},         {"time", 0, 2},           {"restart", 0, 0},
     {"module-info", 1, 1}, {"module-restart", 1, 1}, {"cells", 1, 1},        {"password", 0, 0},
-    {"diag", 0, 0},
+    {"diag", 0, 0},        {"ports", 0, 0},
     {"announcement", 2, 2},
     {"cdr", 1, 3},
 };

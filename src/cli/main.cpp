@@ -17,6 +17,7 @@
 #include "cli/ExitCodes.h"
 #include "cli/InfoCommand.h"
 #include "cli/Interrupt.h"
+#include "cli/PortsCommand.h"
 
 namespace {
 
@@ -45,6 +46,7 @@ constexpr CommandEntry kCommands[] = {
     {"cells", true, tusko::cli::RunCells},
     {"password", true, tusko::cli::RunPassword},
     {"diag", true, tusko::cli::RunDiag},
+    {"ports", false, tusko::cli::RunPorts},
     {"cdr", true, tusko::cli::RunCdr},
 };
 

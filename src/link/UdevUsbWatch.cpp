@@ -40,9 +40,24 @@ std::optional<UsbChange> ChangeOf(std::string_view action) {
   return std::nullopt;
 }
 
+}  // namespace
+
+std::optional<UsbDevice> UsbDeviceFromUdev(const UdevTtyProperties& properties) {
+  const auto vendorId = ParseUsbId(properties.vendorId);
+  const auto productId = ParseUsbId(properties.productId);
+  if (properties.deviceNode.empty() || !vendorId || !productId) return std::nullopt;
+  UsbDevice device;
+  device.deviceNode = properties.deviceNode;
+  device.links = SplitLinks(properties.links);
+  device.vendorId = *vendorId;
+  device.productId = *productId;
+  device.description = properties.description.empty() ? properties.deviceNode : properties.description;
+  return device;
+}
+
 // The IDs come from the USB parent while it exists; on removal its sysfs
 // entry is gone already and the event's own properties tell them.
-UdevTtyProperties PropertiesOf(udev_device* tty) {
+UdevTtyProperties ReadTtyProperties(udev_device* tty) {
   UdevTtyProperties properties;
   properties.deviceNode = TextOf(udev_device_get_devnode(tty));
   properties.links = TextOf(udev_device_get_property_value(tty, "DEVLINKS"));
@@ -60,21 +75,6 @@ UdevTtyProperties PropertiesOf(udev_device* tty) {
     if (properties.description.empty()) properties.description = TextOf(udev_device_get_sysattr_value(usb, "product"));
   }
   return properties;
-}
-
-}  // namespace
-
-std::optional<UsbDevice> UsbDeviceFromUdev(const UdevTtyProperties& properties) {
-  const auto vendorId = ParseUsbId(properties.vendorId);
-  const auto productId = ParseUsbId(properties.productId);
-  if (properties.deviceNode.empty() || !vendorId || !productId) return std::nullopt;
-  UsbDevice device;
-  device.deviceNode = properties.deviceNode;
-  device.links = SplitLinks(properties.links);
-  device.vendorId = *vendorId;
-  device.productId = *productId;
-  device.description = properties.description.empty() ? properties.deviceNode : properties.description;
-  return device;
 }
 
 UdevUsbWatch::~UdevUsbWatch() { Stop(); }
@@ -108,7 +108,7 @@ void UdevUsbWatch::DispatchPending() {
     udev_device* tty = udev_monitor_receive_device(monitor_);
     if (tty == nullptr) return;
     const auto change = ChangeOf(TextOf(udev_device_get_action(tty)));
-    const auto device = change ? UsbDeviceFromUdev(PropertiesOf(tty)) : std::nullopt;
+    const auto device = change ? UsbDeviceFromUdev(ReadTtyProperties(tty)) : std::nullopt;
     if (device && listener_ != nullptr) listener_->OnUsbDeviceChange(*change, *device);
     udev_device_unref(tty);
   }

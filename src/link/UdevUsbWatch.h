@@ -7,6 +7,7 @@
 
 struct udev;
 struct udev_monitor;
+struct udev_device;
 
 namespace tusko {
 
@@ -18,6 +19,9 @@ struct UdevTtyProperties {
   std::string_view productId;   // idProduct of the USB parent, or ID_MODEL_ID
   std::string_view description; // ID_SERIAL, or the parent's product name
 };
+
+// The properties of a tty device; the texts live as long as `tty`.
+UdevTtyProperties ReadTtyProperties(udev_device* tty);
 
 // The USB device of a tty event; nothing for a tty that is not on USB or
 // whose IDs cannot be read.

@@ -2,31 +2,20 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <string>
-
-#include "app/LanguageTestRows.h"
 
 namespace tusko {
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kIndex =
-    "[general]\nnum_languages=2\n"
-    "[language names]\n1=English\n2=Deutsch\n"
-    "[language files]\n1=en.ini\n2=de.ini\n"
-    "[help files]\n1=help/en.html\n";
-
 constexpr const char* kEnglish =
     "[general]\nversion=1.2.0.0\n"
     "[strings]\nstrAppName=Tusko\nstrError=Error\nstrTwoWords=first\\nsecond\n"
     "strComError1=Port %s: %s\nstrOK=OK\nstrCancel=Cancel\nstrYes=Yes\nstrNo=No\n"
-    "[menus]\nmenuFileNew=&New\\Ctrl+N\n"
-    "[tooltips]\nttipNew=New configuration\n";
+    "[menus]\nmenuFileNew=&New\\Ctrl+N\n[tooltips]\nttipNew=New configuration\n";
 
 class LanguageManagerTest : public testing::Test {
  protected:
@@ -34,8 +23,8 @@ class LanguageManagerTest : public testing::Test {
     folder_ = fs::temp_directory_path() /
               ("tusko_lang_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(folder_);
-    fs::create_directories(folder_);
-    Write("LANG.INI", kIndex);
+    Write("LANG.INI", "[general]\nnum_languages=2\n[language names]\n1=English\n2=Deutsch\n"
+                      "[language files]\n1=en.ini\n2=de.ini\n[help files]\n1=help/en.html\n");
     Write("en.ini", kEnglish);
     Write("de.ini", "[general]\nversion=1.2.0.0\n[strings]\nstrAppName=Tusko DE\n");
   }
@@ -58,7 +47,6 @@ TEST_F(LanguageManagerTest, LoadsALanguageAndLooksUpItsTexts) {
   ASSERT_EQ(manager.LoadLanguage(1), LanguageLoadResult::Loaded);
   EXPECT_FALSE(manager.IsDisabled());
   EXPECT_EQ(manager.LanguageFile(), folder_ / "en.ini");
-  EXPECT_EQ(manager.GetString("strAppName"), "Tusko");
   EXPECT_EQ(manager.GetString("STRAPPNAME"), "Tusko") << "keys compare without regard to case";
   EXPECT_EQ(manager.GetMenuString("menuFileNew"), "&New\\Ctrl+N");
   EXPECT_EQ(manager.GetTooltip(kCommandFileNew), "New configuration");
@@ -70,48 +58,29 @@ TEST_F(LanguageManagerTest, LoadsALanguageAndLooksUpItsTexts) {
   EXPECT_EQ(manager.GetCaptionString("strTwoWords"), "first\\nsecond") << "but not in captions";
 }
 
-TEST_F(LanguageManagerTest, MissingKeysGiveEmptyTextsNotTheKey) {
-  LanguageManager manager(folder_);
-  ASSERT_EQ(manager.LoadLanguage(2), LanguageLoadResult::Loaded);
-  EXPECT_EQ(manager.GetString("strError"), "");
-  EXPECT_EQ(manager.GetMenuString("menuFileNew"), "") << "no [menus] section leaves every item blank";
-  EXPECT_EQ(manager.GetTooltip(kCommandFileNew), "");
-}
-
-struct VersionCase {
-  const char* name;
-  const char* general;
-  LanguageLoadResult expected;
-};
-
-class LanguageVersion : public LanguageManagerTest, public testing::WithParamInterface<VersionCase> {};
-
-TEST_P(LanguageVersion, OnlyTheExactVersionIsAccepted) {
-  Write("en.ini", std::string("[general]\n") + GetParam().general + "[strings]\nstrAppName=Tusko\n");
-  LanguageManager manager(folder_);
-  const LanguageLoadResult result = manager.LoadLanguage(1);
-  EXPECT_EQ(result, GetParam().expected);
-  if (result == LanguageLoadResult::IncompatibleVersion) {
-    EXPECT_EQ(manager.LoadErrorMessage(), "Incompatible version of the language file!");
-    EXPECT_TRUE(manager.IsDisabled());
-    EXPECT_EQ(manager.LanguageFile(), folder_ / "en.ini") << "the path stays after a version failure";
-    EXPECT_EQ(manager.GetString("strAppName"), "");
+TEST_F(LanguageManagerTest, OnlyTheExactVersionIsAccepted) {
+  constexpr auto kLoaded = LanguageLoadResult::Loaded;
+  constexpr auto kIncompatible = LanguageLoadResult::IncompatibleVersion;
+  const struct { const char* general; LanguageLoadResult expected; } rows[] = {
+      {"version=1.2.0.0\n", kLoaded},        {"version=1.2.0.0\r\n", kLoaded},
+      {"Version = 1.2.0.0\n", kLoaded},      {"version=1.2.0.0 \n", kIncompatible} /* trailing blank */,
+      {"version=1.2.0.0\t\n", kIncompatible}, {"version=1.2.0\n", kIncompatible},
+      {"version=1.2.0.1\n", kIncompatible},  {"version=\"1.2.0.0\"\n", kIncompatible},
+      {"", kIncompatible},                   {"version=\n", kIncompatible}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.general);
+    Write("en.ini", std::string("[general]\n") + row.general + "[strings]\nstrAppName=Tusko\n");
+    LanguageManager manager(folder_);
+    const LanguageLoadResult result = manager.LoadLanguage(1);
+    EXPECT_EQ(result, row.expected);
+    if (result == kIncompatible) {
+      EXPECT_EQ(manager.LoadErrorMessage(), "Incompatible version of the language file!");
+      EXPECT_TRUE(manager.IsDisabled());
+      EXPECT_EQ(manager.LanguageFile(), folder_ / "en.ini") << "the path stays after a version failure";
+      EXPECT_EQ(manager.GetString("strAppName"), "");
+    }
   }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, LanguageVersion,
-    testing::Values(VersionCase{"exact", "version=1.2.0.0\n", LanguageLoadResult::Loaded},
-                    VersionCase{"crlf", "version=1.2.0.0\r\n", LanguageLoadResult::Loaded},
-                    VersionCase{"blanks_before_value", "Version = 1.2.0.0\n", LanguageLoadResult::Loaded},
-                    VersionCase{"trailing_blank", "version=1.2.0.0 \n", LanguageLoadResult::IncompatibleVersion},
-                    VersionCase{"trailing_tab", "version=1.2.0.0\t\n", LanguageLoadResult::IncompatibleVersion},
-                    VersionCase{"three_parts", "version=1.2.0\n", LanguageLoadResult::IncompatibleVersion},
-                    VersionCase{"newer", "version=1.2.0.1\n", LanguageLoadResult::IncompatibleVersion},
-                    VersionCase{"quoted", "version=\"1.2.0.0\"\n", LanguageLoadResult::IncompatibleVersion},
-                    VersionCase{"missing", "", LanguageLoadResult::IncompatibleVersion},
-                    VersionCase{"empty", "version=\n", LanguageLoadResult::IncompatibleVersion}),
-    RowName());
 
 TEST_F(LanguageManagerTest, UnknownLanguageNumberOrMissingIndexIsAMissingSetting) {
   LanguageManager manager(folder_);
@@ -145,7 +114,6 @@ TEST_F(LanguageManagerTest, OverlongPathIsTheFolderAloneAndLongFileNamesAreCut) 
   ASSERT_TRUE(info.has_value());
   EXPECT_EQ(info->file, folder_ / std::string(200, 'd'));
   EXPECT_EQ(manager.LoadLanguage(1), LanguageLoadResult::FileNotFound);
-
   Write("LANG.INI", "[language files]\n1=" + std::string(70, 'x') + "\n");
   const auto cut = LanguageManager(folder_).LanguageInfo(1, LanguageInfoParts::File);
   ASSERT_TRUE(cut.has_value());
@@ -174,12 +142,10 @@ TEST_F(LanguageManagerTest, LanguageFilesInTheDirectoryOfTheIndex) {
 
 TEST_F(LanguageManagerTest, LanguageCountIsReadAndBounded) {
   EXPECT_EQ(LanguageManager(folder_).LanguageCount(), 2);
-  Write("LANG.INI", "[general]\nnum_languages=2000000000\n");
-  EXPECT_EQ(LanguageManager(folder_).LanguageCount(), kMaxLanguageCount);
-  Write("LANG.INI", "[general]\nnum_languages=-4\n");
-  EXPECT_EQ(LanguageManager(folder_).LanguageCount(), 0);
-  Write("LANG.INI", "[general]\n");
-  EXPECT_EQ(LanguageManager(folder_).LanguageCount(), 0);
+  for (const auto& [count, expected] : {std::pair{"2000000000", kMaxLanguageCount}, {"-4", 0}, {"", 0}}) {
+    Write("LANG.INI", std::string("[general]\nnum_languages=") + count + "\n");
+    EXPECT_EQ(LanguageManager(folder_).LanguageCount(), expected) << count;
+  }
 }
 
 TEST_F(LanguageManagerTest, DisabledAfterAFailureAndEnabledAgainByASuccess) {
@@ -195,6 +161,9 @@ TEST_F(LanguageManagerTest, DisabledAfterAFailureAndEnabledAgainByASuccess) {
   EXPECT_FALSE(manager.IsDisabled());
   EXPECT_TRUE(manager.LoadErrorMessage().empty());
   EXPECT_EQ(manager.GetString("strAppName"), "Tusko DE") << "a language change needs only another load";
+  EXPECT_EQ(manager.GetString("strError"), "") << "a missing key gives an empty text, not the key";
+  EXPECT_EQ(manager.GetMenuString("menuFileNew"), "") << "no [menus] section leaves every item blank";
+  EXPECT_EQ(manager.GetTooltip(kCommandFileNew), "");
   EXPECT_TRUE(manager.HelpFile().empty()) << "language 2 has no help file";
   EXPECT_EQ(manager.HelpFileViewer(), HelpViewer::None);
 }
@@ -207,7 +176,6 @@ TEST_F(LanguageManagerTest, MessagesTakeTheirTextsByKey) {
   EXPECT_EQ(plain->caption, "Tusko") << "no caption key means strAppName";
   EXPECT_EQ(plain->text, "first \nsecond");
   EXPECT_EQ(plain->style, kStyleWarning | kStyleSetForeground);
-
   const auto formatted = manager.FormattedMessage("strComError1", "strError", kStyleError, {"COM3", "busy"});
   ASSERT_TRUE(formatted.has_value());
   EXPECT_EQ(formatted->caption, "Error");
@@ -216,7 +184,8 @@ TEST_F(LanguageManagerTest, MessagesTakeTheirTextsByKey) {
 
 TEST_F(LanguageManagerTest, MessageTextsAreCutToTheirLimits) {
   Write("en.ini", "[general]\nversion=1.2.0.0\n[strings]\nstrLong=" + std::string(300, 'a') + "\nstrCaption=" +
-                      std::string(200, 'c') + "\nstrFormat=" + std::string(250, 'f') + "%s\n");
+                      std::string(200, 'c') + "\nstrFormat=" + std::string(250, 'f') + "%s\nstrCut=" +
+                      std::string(258, 'a') + "%s\n");
   LanguageManager manager(folder_);
   ASSERT_EQ(manager.LoadLanguage(1), LanguageLoadResult::Loaded);
   const auto plain = manager.Message("strLong", "strCaption", 0);
@@ -227,34 +196,19 @@ TEST_F(LanguageManagerTest, MessageTextsAreCutToTheirLimits) {
   ASSERT_TRUE(formatted.has_value());
   EXPECT_EQ(formatted->text.size(), kMaxFormattedMessageChars);
   EXPECT_EQ(formatted->text.substr(0, 251), std::string(250, 'f') + "x");
-}
-
-TEST_F(LanguageManagerTest, AFormatCutInsideItsConversionPrintsItAsWritten) {
   // The 259-character cut can split a conversion; what is left must still be harmless.
-  Write("en.ini", "[general]\nversion=1.2.0.0\n[strings]\nstrCut=" + std::string(258, 'a') + "%s\n");
-  LanguageManager manager(folder_);
-  ASSERT_EQ(manager.LoadLanguage(1), LanguageLoadResult::Loaded);
   EXPECT_EQ(manager.FormattedMessage("strCut", std::nullopt, 0, {"x"})->text, std::string(258, 'a') + "%");
 }
 
-class CurrentDirectory : public LanguageManagerTest {
- protected:
-  void SetUp() override {
-    LanguageManagerTest::SetUp();
-    saved_ = fs::current_path();
-  }
-  void TearDown() override {
-    fs::current_path(saved_);
-    LanguageManagerTest::TearDown();
-  }
-  fs::path saved_;
-};
-
-TEST_F(CurrentDirectory, WithoutAFolderTheIndexAndFilesComeFromTheCurrentDirectory) {
+TEST_F(LanguageManagerTest, WithoutAFolderTheIndexAndFilesComeFromTheCurrentDirectory) {
+  const fs::path saved = fs::current_path();
   fs::current_path(folder_);
+  const fs::path here = fs::current_path();
   LanguageManager manager;
-  ASSERT_EQ(manager.LoadLanguage(1), LanguageLoadResult::Loaded);
-  EXPECT_EQ(manager.LanguageFile(), fs::current_path() / "en.ini");
+  const LanguageLoadResult result = manager.LoadLanguage(1);
+  fs::current_path(saved);
+  EXPECT_EQ(result, LanguageLoadResult::Loaded);
+  EXPECT_EQ(manager.LanguageFile(), here / "en.ini");
   EXPECT_EQ(manager.GetString("strAppName"), "Tusko");
 }
 

@@ -32,19 +32,13 @@ TEST(SettingsDocument, ParsesValuesAndKeepsEveryLine) {
   EXPECT_FALSE(document.value("DravenixIsdnTusko", "").has_value());
 }
 
-TEST(SettingsDocument, ChangingAValueRewritesOnlyItsLine) {
+TEST(SettingsDocument, ChangedValueRewritesOnlyItsLineAndNewOneFollowsItsSection) {
   auto document = SettingsDocument::Parse(kHandWritten);
   ASSERT_TRUE(document.setValue("DravenixIsdnTusko", "BAUDRATE", "57600"));
-  std::string expected = kHandWritten;
-  expected.replace(expected.find("  Baudrate = 9600  "), 19, "Baudrate=57600");
-  EXPECT_EQ(document.text(), expected);
-}
-
-TEST(SettingsDocument, NewValueGoesAfterTheLastValueOfItsSection) {
-  auto document = SettingsDocument::Parse(kHandWritten);
   ASSERT_TRUE(document.setValue("DravenixIsdnTusko", "TcpPort", "1002"));
   std::string expected = kHandWritten;
-  expected.insert(expected.find("Future=kept\n") + 12, "TcpPort=1002\n");
+  expected.replace(expected.find("  Baudrate = 9600  "), 19, "Baudrate=57600");
+  expected.insert(expected.find("Future=kept\n") + 12, "TcpPort=1002\n");  // after the section's last value
   EXPECT_EQ(document.text(), expected);
 }
 
@@ -55,18 +49,12 @@ TEST(SettingsDocument, NewSectionIsAppendedAfterABlankLine) {
   EXPECT_EQ(document.value("Recent Document List", "document1"), "\"/a\"");
 }
 
-TEST(SettingsDocument, CrLfLinesReadAndStayAsTheyWere) {
-  const std::string text = "[S]\r\nName = value\r\n";
-  auto document = SettingsDocument::Parse(text);
+TEST(SettingsDocument, CrLfLinesStayAndRemoveDeletesEveryLineOfTheName) {
+  auto document = SettingsDocument::Parse("[S]\r\nName = value\r\na=1\nA=3\n");
   EXPECT_EQ(document.value("S", "Name"), "value");
   ASSERT_TRUE(document.setValue("S", "Other", "2"));
-  EXPECT_EQ(document.text(), "[S]\r\nName = value\r\nOther=2\n");
-}
-
-TEST(SettingsDocument, RemoveDeletesEveryLineOfTheName) {
-  auto document = SettingsDocument::Parse("[S]\na=1\nb=2\nA=3\n");
   document.removeValue("S", "a");
-  EXPECT_EQ(document.text(), "[S]\nb=2\n");
+  EXPECT_EQ(document.text(), "[S]\r\nName = value\r\nOther=2\n");
 }
 
 struct RejectedRow {

@@ -6,7 +6,6 @@
 #include <optional>
 
 #include "app/SettingsRecordChecks.h"
-#include "app/core/MemorySettingsStore.h"
 
 namespace tusko {
 namespace {
@@ -27,16 +26,8 @@ const std::array<NumberRow<W>, 9> kNumberRows{{
     {"Statusbar", &W::statusbar, 1, true},
 }};
 
-const RecordAccess<W> kAccess{LoadWindowState, SaveWindowState};
-
-TEST(WindowStateSettings, EmptyStoreGivesEveryDefault) { ExpectDefaults<W>(kAccess, kNumberRows); }
-
-TEST(WindowStateSettings, EachNameReadsIntoItsOwnField) {
-  ExpectNumberNamesBindFields<W>(kAccess, kNumberRows, kSettingsSection);
-}
-
-TEST(WindowStateSettings, SaveWritesEveryValue) {
-  ExpectNumbersSavedAsMarked<W>(kAccess, kNumberRows, kSettingsSection);
+TEST(WindowStateSettings, RowsMatchTheValueTable) {
+  ExpectRecordRows<W>({LoadWindowState, SaveWindowState}, kNumberRows, {}, kSettingsSection);
 }
 
 TEST(WindowStateSettings, UnopenableSectionKeepsTheInitialValues) {
@@ -74,9 +65,7 @@ TEST(WindowStateSettings, NormalRectangleOrDefaultPlacement) {
   for (const auto& row : kPlacementRows) {
     SCOPED_TRACE(row.name);
     MemorySettingsStore store;
-    const std::array<std::pair<const char*, std::optional<std::uint32_t>>, 4> values{
-        {{"x", row.x}, {"y", row.y}, {"cx", row.cx}, {"cy", row.cy}}};
-    for (const auto& [name, value] : values) {
+    for (const auto& [name, value] : {std::pair{"x", row.x}, {"y", row.y}, {"cx", row.cx}, {"cy", row.cy}}) {
       if (value) store.writeNumber(kSettingsSection, name, *value);
     }
     EXPECT_EQ(LoadWindowState(store).normalRect(), row.expected);
@@ -112,26 +101,6 @@ TEST(WindowStateSettings, CaptureFollowsTheBars) {
     EXPECT_EQ(state.cmdbarFirst, row.cmdbarFirst);
     EXPECT_EQ(state.oneLineRebar, row.oneLineRebar);
   }
-}
-
-TEST(WindowStateSettings, CapturedPlacementSavesAndLoadsBack) {
-  WindowSnapshot snapshot;
-  snapshot.normalRect = {-300, 20, 500, 620};
-  snapshot.maximized = true;
-  snapshot.rebar = RebarState{true, true, false};
-  snapshot.statusbarVisible = false;
-  WindowStateSettings state;
-  state.capture(snapshot);
-  EXPECT_EQ(state.cx, 800u);
-  EXPECT_EQ(state.cy, 600u);
-
-  MemorySettingsStore store;
-  ASSERT_TRUE(SaveWindowState(store, state));
-  const auto loaded = LoadWindowState(store);
-  EXPECT_EQ(loaded.normalRect(), snapshot.normalRect);
-  EXPECT_EQ(loaded.maximized, 1u);
-  EXPECT_EQ(loaded.statusbar, 0u);
-  EXPECT_EQ(loaded, state);
 }
 
 }  // namespace

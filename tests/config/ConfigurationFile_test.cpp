@@ -40,28 +40,6 @@ ConfigurationImage NamedImage(std::string_view name) {
   return image;
 }
 
-// Caps the size of files this process may write, for one scope.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    ::getrlimit(RLIMIT_FSIZE, &saved_);
-    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);  // a write past the limit then fails with EFBIG
-    rlimit limit = saved_;
-    limit.rlim_cur = bytes;
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    ::setrlimit(RLIMIT_FSIZE, &saved_);
-    std::signal(SIGXFSZ, previousHandler_);
-  }
-  FileSizeLimit(const FileSizeLimit&) = delete;
-  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
- private:
-  rlimit saved_{};
-  void (*previousHandler_)(int) = nullptr;
-};
-
 class ConfigurationFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -98,35 +76,30 @@ TEST_F(ConfigurationFileTest, SavedImageOpensAgain) {
   EXPECT_EQ(FolderNames(), std::set<std::string>{"gateway.cfg"});  // no temporary file is left
 }
 
-TEST_F(ConfigurationFileTest, MissingFileIsReportedAndNotCreated) {
-  const fs::path path = folder_ / "missing.cfg";
-  const ConfigurationReadResult read = ReadConfigurationFile(path);
+TEST_F(ConfigurationFileTest, ReadFailuresAreReportedWithTheirTextKeys) {
+  const fs::path missing = folder_ / "missing.cfg";
+  ConfigurationReadResult read = ReadConfigurationFile(missing);
   EXPECT_EQ(read.outcome, ConfigurationReadOutcome::DoesNotExist);
   EXPECT_EQ(read.systemError, ENOENT);
   EXPECT_FALSE(read.image.has_value());
-  EXPECT_FALSE(fs::exists(path));
+  EXPECT_FALSE(fs::exists(missing));
   EXPECT_EQ(ConfigurationReadErrorKey(read.outcome), "strDataOpenErrorNoFile");
-}
 
-TEST_F(ConfigurationFileTest, FolderCannotBeOpened) {
-  const ConfigurationReadResult read = ReadConfigurationFile(folder_);
+  read = ReadConfigurationFile(folder_);
   EXPECT_EQ(read.outcome, ConfigurationReadOutcome::CannotOpen);
   EXPECT_EQ(read.systemError, EISDIR);
   EXPECT_EQ(ConfigurationReadErrorKey(read.outcome), "strDataOpenErrorOpen");
-}
 
-TEST_F(ConfigurationFileTest, OtherContentIsAFormatError) {
-  const fs::path path = folder_ / "notes.cfg";
-  WriteBytes(path, test::TextBytes("just some text"));
-  const ConfigurationReadResult read = ReadConfigurationFile(path);
+  const fs::path notes = folder_ / "notes.cfg";
+  WriteBytes(notes, test::TextBytes("just some text"));
+  read = ReadConfigurationFile(notes);
   EXPECT_EQ(read.outcome, ConfigurationReadOutcome::FormatError);
   EXPECT_EQ(read.fault, ConfigurationFileFault::ShortHeader);
   EXPECT_FALSE(read.image.has_value());
   EXPECT_EQ(ConfigurationReadErrorKey(read.outcome), "strDataOpenErrorFormat");
   EXPECT_EQ(ConfigurationReadErrorKey(ConfigurationReadOutcome::Read), "");
-
-  WriteBytes(path, {});
-  EXPECT_EQ(ReadConfigurationFile(path).outcome, ConfigurationReadOutcome::FormatError);
+  WriteBytes(notes, {});
+  EXPECT_EQ(ReadConfigurationFile(notes).outcome, ConfigurationReadOutcome::FormatError);
 }
 
 TEST_F(ConfigurationFileTest, SaveFailingHalfWayKeepsThePreviousFile) {
@@ -134,11 +107,16 @@ TEST_F(ConfigurationFileTest, SaveFailingHalfWayKeepsThePreviousFile) {
   ASSERT_TRUE(WriteConfigurationFile(path, NamedImage("previous")).saved);
   const Bytes previous = FileBytes(path);
 
-  ConfigurationWriteResult written;
-  {
-    const FileSizeLimit limit(1000);  // the new file breaks off after 1000 bytes
-    written = WriteConfigurationFile(path, NamedImage("next"));
-  }
+  // The new file breaks off after 1000 bytes; a write past the limit then fails with EFBIG.
+  rlimit saved{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit limit = saved;
+  limit.rlim_cur = 1000;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+  const ConfigurationWriteResult written = WriteConfigurationFile(path, NamedImage("next"));
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, previousHandler);
   EXPECT_FALSE(written.saved);
   EXPECT_EQ(written.systemError, EFBIG);
   EXPECT_EQ(FileBytes(path), previous);
@@ -155,24 +133,18 @@ TEST_F(ConfigurationFileTest, SaveOverAFolderFailsAndLeavesIt) {
   EXPECT_EQ(FolderNames(), std::set<std::string>{"taken.cfg"});
 }
 
-TEST_F(ConfigurationFileTest, ReplacedFileKeepsItsPermissions) {
-  const fs::path path = folder_ / "shared.cfg";
-  ASSERT_TRUE(WriteConfigurationFile(path, MakeDefaultImage()).saved);
-  ::chmod(path.c_str(), 0640);
-  ASSERT_TRUE(WriteConfigurationFile(path, NamedImage("again")).saved);
-  struct stat info {};
-  ASSERT_EQ(::stat(path.c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & 07777, 0640u);
-}
-
-TEST_F(ConfigurationFileTest, SaveThroughALinkReplacesTheLinkedFile) {
+TEST_F(ConfigurationFileTest, SaveThroughALinkReplacesTheLinkedFileKeepingItsPermissions) {
   const fs::path real = folder_ / "real.cfg";
   const fs::path link = folder_ / "link.cfg";
   ASSERT_TRUE(WriteConfigurationFile(real, MakeDefaultImage()).saved);
+  ::chmod(real.c_str(), 0640);
   fs::create_symlink(real, link);
   const ConfigurationImage image = NamedImage("linked");
   ASSERT_TRUE(WriteConfigurationFile(link, image).saved);
   EXPECT_TRUE(fs::is_symlink(link));
+  struct stat info {};
+  ASSERT_EQ(::stat(real.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
   const ConfigurationReadResult read = ReadConfigurationFile(real);
   ASSERT_TRUE(read.image.has_value());
   EXPECT_EQ(*read.image, image);

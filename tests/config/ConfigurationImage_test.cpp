@@ -17,16 +17,10 @@ using test::TextBytes;
 
 constexpr std::uint8_t FF = 0xFF;
 
-// --- Access ------------------------------------------------------------------
-
-TEST(ConfigurationImageTest, StartsWithNothingSet) {
-  const ConfigurationImage image;
+TEST(ConfigurationImageTest, StartsUnsetWithLittleEndianWords) {
+  ConfigurationImage image;
   EXPECT_EQ(image.AllBytes().size(), 29332u);
   EXPECT_EQ(Slice(image, 0, image.kSize), Repeat(image.kSize, FF));
-}
-
-TEST(ConfigurationImageTest, WordsAreLittleEndian) {
-  ConfigurationImage image;
   EXPECT_TRUE(image.SetWord32(100, 0x18010A1A));
   EXPECT_EQ(Slice(image, 100, 4), (Bytes{0x1A, 0x0A, 0x01, 0x18}));
   EXPECT_TRUE(image.SetWord16(200, 0x1234));
@@ -57,20 +51,17 @@ TEST(ConfigurationImageTest, AccessPastTheEndSeesUnsetAndChangesNothing) {
   EXPECT_TRUE(image.Text(40000, 10).empty());
 }
 
-TEST(ConfigurationImageTest, FillStopsAtTheEnd) {
+TEST(ConfigurationImageTest, FillStopsAtTheEndAndFromBytesTakesExactlyOneImage) {
   ConfigurationImage image;
   EXPECT_FALSE(image.Fill(29330, 10, 0));
   EXPECT_EQ(Slice(image, 29328, 4), (Bytes{FF, FF, 0, 0}));
   EXPECT_FALSE(image.Fill(SIZE_MAX, SIZE_MAX, 0));
   EXPECT_TRUE(image.Fill(layout::timeSync::kSection, 1));
-}
-
-TEST(ConfigurationImageTest, FromBytesTakesExactlyOneImage) {
   EXPECT_FALSE(ConfigurationImage::FromBytes(Repeat(29331, 0)).has_value());
   EXPECT_FALSE(ConfigurationImage::FromBytes(Repeat(29333, 0)).has_value());
-  const auto image = ConfigurationImage::FromBytes(Repeat(29332, 3));
-  ASSERT_TRUE(image.has_value());
-  EXPECT_EQ(image->Byte(29331), 3);
+  const auto read = ConfigurationImage::FromBytes(Repeat(29332, 3));
+  ASSERT_TRUE(read.has_value());
+  EXPECT_EQ(read->Byte(29331), 3);
 }
 
 TEST(ConfigurationImageTest, SignatureIsTheWordAt108) {
@@ -84,8 +75,6 @@ TEST(ConfigurationImageTest, SignatureIsTheWordAt108) {
   EXPECT_TRUE(HasSignature(image));
 }
 
-// --- Default image -----------------------------------------------------------
-
 // Every default, written out byte by byte; whatever no row names stays 0xFF.
 struct DefaultRow {
   const char* name;
@@ -93,16 +82,15 @@ struct DefaultRow {
   Bytes bytes;
 };
 
-Bytes CreditDefaults() {
-  return Join({Repeat(48, 0), Repeat(12, 1), Repeat(6, FF), {1}});
-}
+Bytes CreditDefaults() { return Join({Repeat(48, 0), Repeat(12, 1), Repeat(6, FF), {1}}); }
 
 Bytes IsdnLinkDefaults() { return {0, 0, FF, FF, 0, 0, FF, FF, 0, 0, 0, 0}; }
 
 Bytes IncomingGroupDefaults() {
   const Bytes emptyString = Join({{0}, Repeat(23, FF)});
-  return Join({{0, 0, 3, 3, 0, 0, 'A', FF}, emptyString, emptyString, emptyString, emptyString, emptyString,
-               emptyString, emptyString});
+  Bytes group{0, 0, 3, 3, 0, 0, 'A', FF};
+  for (int i = 0; i < 7; ++i) group.insert(group.end(), emptyString.begin(), emptyString.end());
+  return group;
 }
 
 Bytes WorkingDayDefaults() { return {8, 0, FF, FF, 18, 0}; }

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "ImageBytes.h"
-#include "support/RowName.h"
 
 namespace tusko {
 namespace {
@@ -15,44 +14,23 @@ using test::Slice;
 
 constexpr std::uint8_t FF = 0xFF;
 
-// --- RestoreCode ----------------------------------------------------------------
-
-struct RestoreRow {
-  const char* name;
-  std::uint8_t code;
-  RestoreSchedule schedule;
-};
-
-class RestoreCodeTest : public ::testing::TestWithParam<RestoreRow> {};
-
-TEST_P(RestoreCodeTest, DecodesAndEncodesBothWays) {
-  const auto& row = GetParam();
-  EXPECT_EQ(DecodeRestoreCode(row.code), row.schedule);
-  EXPECT_EQ(EncodeRestoreCode(row.schedule), row.code);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, RestoreCodeTest,
-    ::testing::Values(RestoreRow{"day17", 17, {RestoreKind::DayOfMonth, 0, 17}},
-                      RestoreRow{"day31", 31, {RestoreKind::DayOfMonth, 0, 31}},
-                      RestoreRow{"secondWeekday3", 0x93, {RestoreKind::WeekdayOfMonth, 2, 3}},
-                      RestoreRow{"fourthWeekday7", 0xA7, {RestoreKind::WeekdayOfMonth, 4, 7}},
-                      RestoreRow{"weekly5", 0x85, {RestoreKind::Weekly, 0, 5}}),
-    test::RowName<RestoreRow>);
-
-TEST(RestoreCodeTest, OutOfRangeCodesStillDecode) {
+TEST(RestoreCodeTest, DecodesAndEncodesBothWays) {
+  const struct { std::uint8_t code; RestoreSchedule schedule; } rows[] = {
+      {17, {RestoreKind::DayOfMonth, 0, 17}},      {31, {RestoreKind::DayOfMonth, 0, 31}},
+      {0x93, {RestoreKind::WeekdayOfMonth, 2, 3}}, {0xA7, {RestoreKind::WeekdayOfMonth, 4, 7}},
+      {0x85, {RestoreKind::Weekly, 0, 5}}};
+  for (const auto& row : rows) {
+    EXPECT_EQ(DecodeRestoreCode(row.code), row.schedule) << int{row.code};
+    EXPECT_EQ(EncodeRestoreCode(row.schedule), row.code) << int{row.code};
+  }
+  // Out-of-range codes still decode; encoding stays in one byte.
   EXPECT_EQ(DecodeRestoreCode(0x80), (RestoreSchedule{RestoreKind::Weekly, 0, 0}));
   EXPECT_EQ(DecodeRestoreCode(0xFF), (RestoreSchedule{RestoreKind::WeekdayOfMonth, 7, 7}));
   EXPECT_EQ(DecodeRestoreCode(0), (RestoreSchedule{RestoreKind::DayOfMonth, 0, 0}));
-}
-
-TEST(RestoreCodeTest, EncodingStaysInOneByte) {
   EXPECT_EQ(EncodeRestoreCode({RestoreKind::WeekdayOfMonth, 31, 7}), 0xFF);
 }
 
-// --- CreditRecord ---------------------------------------------------------------
-
-TEST(CreditRecordTest, IsdnLinkCreditsAreSecondsFromTheRecordStart) {
+TEST(CreditRecordTest, IsdnLinkCreditsAreSecondsFromTheRecordStartCutWhenShown) {
   ConfigurationImage image;
   CreditRecord record(image, layout::isdnCredit::Record(1));
   record.SetCreditMinutes(CreditCounter::Credit1, 120);
@@ -63,12 +41,10 @@ TEST(CreditRecordTest, IsdnLinkCreditsAreSecondsFromTheRecordStart) {
   EXPECT_EQ(image.Word32(29108 + 28), 120u);
   EXPECT_EQ(record.CreditMinutes(CreditCounter::Credit1), 120u);
   EXPECT_EQ(record.OldCreditMinutes(CreditCounter::Credit2), 2u);
-}
-
-TEST(CreditRecordTest, PartialMinutesAreCutWhenShown) {
-  ConfigurationImage image;
   image.SetWord32(29012, 119);
   EXPECT_EQ(CreditRecord(image, layout::isdnCredit::Record(0)).CreditMinutes(CreditCounter::Credit1), 1u);
+  EXPECT_EQ(SecondsFromMinutes(44640), 2678400u);
+  EXPECT_EQ(SecondsFromMinutes(0xFFFFFFFF), 0xFFFFFFFFu) << "saturates instead of wrapping";
 }
 
 TEST(CreditRecordTest, GsmModuleCreditPartStartsAtByte12) {
@@ -98,11 +74,6 @@ TEST(CreditRecordTest, BlockingIsShownForAnyByteAbove254) {
   record.SetBlocksWhenUsedUp(CreditCounter::Credit1, true);
   EXPECT_EQ(image.Byte(29012 + 60), 255);
   EXPECT_TRUE(record.BlocksWhenUsedUp(CreditCounter::Credit1));
-}
-
-TEST(CreditRecordTest, MinutesSaturateInsteadOfWrapping) {
-  EXPECT_EQ(SecondsFromMinutes(44640), 2678400u);
-  EXPECT_EQ(SecondsFromMinutes(0xFFFFFFFF), 0xFFFFFFFFu);
 }
 
 const Bytes kCreditDefaults = Join({Repeat(48, 0), Repeat(12, 1), Repeat(6, FF), {1}});

@@ -20,8 +20,6 @@ using test::TextBytes;
 constexpr std::uint8_t FF = 0xFF;
 constexpr std::size_t kAt = 1000;  // any place inside the image
 
-// --- CountedString24 / CountedString12 -----------------------------------------
-
 struct CountedReadRow {
   const char* name;
   std::size_t width;
@@ -62,33 +60,23 @@ INSTANTIATE_TEST_SUITE_P(
                       CountedReadRow{"unset12", 12, Counted(255, 12), "", 255}),
     test::RowName<CountedReadRow>);
 
-TEST(CountedStringWriteTest, FillsTheFieldThenStoresLengthAndCharacters) {
+TEST(CountedStringWriteTest, FillsTheFieldThenStoresLengthAndCharactersCutAtTheMaximum) {
   ConfigurationImage image;
   image.Fill(kAt - 1, 26, 0x11);
   WriteCountedString(image, layout::CountedString24(kAt), "0049");
   EXPECT_EQ(Slice(image, kAt - 1, 26), Join({{0x11, 4}, TextBytes("0049"), Repeat(19, FF), {0x11}}));
-}
-
-TEST(CountedStringWriteTest, CutsAtTheFieldsMaximum) {
-  ConfigurationImage image;
   image.Fill(kAt, 13, 0);
   WriteCountedString(image, layout::CountedString12(kAt), "+49123456789012");
   EXPECT_EQ(Slice(image, kAt, 13), Join({{11}, TextBytes("+4912345678"), {0}}));
   EXPECT_EQ(ReadCountedString(image, layout::CountedString12(kAt)), "+4912345678");
 }
 
-// --- Counted text --------------------------------------------------------------
-
 constexpr layout::CountedTextAt kName = layout::general::kDeviceName;
 
-TEST(CountedTextTest, UnsetLengthShowsEmptyAndIsWrittenBackAsZero) {
+TEST(CountedTextTest, UnsetLengthIsWrittenBackAsZeroButOneAboveCapacityIsKept) {
   ConfigurationImage image;
   EXPECT_EQ(ReadCountedText(image, kName), "");
   EXPECT_EQ(image.Byte(6), 0);
-}
-
-TEST(CountedTextTest, LengthAboveCapacityShowsOnlyTheField) {
-  ConfigurationImage image;
   Put(image, 6, Join({{200}, Repeat(32, 'n'), TextBytes("LAN")}));
   EXPECT_EQ(ReadCountedText(image, kName), std::string(31, 'n'));
   EXPECT_EQ(image.Byte(6), 200);  // not ours to change until the user edits it
@@ -103,25 +91,15 @@ TEST(CountedTextTest, WriteFillsTheAreaAndCutsAtCapacity) {
   EXPECT_EQ(Slice(image, 6, 34), Join({{5}, TextBytes("Tusko"), Repeat(27, FF), {0}}));
 }
 
-// --- Terminated text -----------------------------------------------------------
-
 constexpr layout::TerminatedTextAt kUser = layout::alarm::kSmtpUser;
 
-TEST(TerminatedTextTest, UnsetFirstByteShowsEmptyAndIsWrittenBackAsZero) {
+TEST(TerminatedTextTest, ReadsUpToTheTerminatorOrAtMost39Characters) {
   ConfigurationImage image;
   EXPECT_EQ(ReadTerminatedText(image, kUser), "");
-  EXPECT_EQ(image.Byte(kUser.offset), 0);
+  EXPECT_EQ(image.Byte(kUser.offset), 0) << "an unset first byte is written back as zero";
   EXPECT_EQ(image.Byte(kUser.offset + 1), FF);
-}
-
-TEST(TerminatedTextTest, ReadsUpToTheTerminator) {
-  ConfigurationImage image;
   Put(image, kUser.offset, Join({TextBytes("admin"), {0}, TextBytes("old")}));
   EXPECT_EQ(ReadTerminatedText(image, kUser), "admin");
-}
-
-TEST(TerminatedTextTest, WithoutTerminatorReadsAtMost39Characters) {
-  ConfigurationImage image;
   Put(image, kUser.offset, Repeat(60, 'u'));
   EXPECT_EQ(ReadTerminatedText(image, kUser), std::string(39, 'u'));
 }
@@ -135,9 +113,7 @@ TEST(TerminatedTextTest, WriteKeepsTheBytesAfterTheTerminator) {
   EXPECT_EQ(Slice(image, kUser.offset, 41), Join({Repeat(39, 'w'), {0}, {FF}}));
 }
 
-// --- Digits (SIM PIN) ------------------------------------------------------------
-
-TEST(DigitsTest, ReadStopsAtTheFirstNonDigit) {
+TEST(DigitsTest, ReadStopsAtTheFirstNonDigitAndWriteFillsWithUnset) {
   ConfigurationImage image;
   const layout::DigitsAt pin = layout::gsmModule::Pin(1);
   EXPECT_EQ(ReadDigits(image, pin), "");
@@ -145,16 +121,12 @@ TEST(DigitsTest, ReadStopsAtTheFirstNonDigit) {
   EXPECT_EQ(ReadDigits(image, pin), "1234");
   Put(image, pin.offset, TextBytes("12345678"));
   EXPECT_EQ(ReadDigits(image, pin), "12345678");  // the next byte is the credit part
-}
-
-TEST(DigitsTest, WriteFillsWithUnsetAndCutsAtTheWidth) {
-  ConfigurationImage image;
-  const layout::DigitsAt pin = layout::gsmModule::Pin(0);
-  image.Fill(pin.offset, 9, 0);
-  WriteDigits(image, pin, "0000");
-  EXPECT_EQ(Slice(image, pin.offset, 9), Join({TextBytes("0000"), Repeat(4, FF), {0}}));
-  WriteDigits(image, pin, "1234567890");
-  EXPECT_EQ(Slice(image, pin.offset, 9), Join({TextBytes("12345678"), {0}}));
+  const layout::DigitsAt first = layout::gsmModule::Pin(0);
+  image.Fill(first.offset, 9, 0);
+  WriteDigits(image, first, "0000");
+  EXPECT_EQ(Slice(image, first.offset, 9), Join({TextBytes("0000"), Repeat(4, FF), {0}}));
+  WriteDigits(image, first, "1234567890");
+  EXPECT_EQ(Slice(image, first.offset, 9), Join({TextBytes("12345678"), {0}}));
 }
 
 }  // namespace

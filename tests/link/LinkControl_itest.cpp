@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "link/RecordingLog.h"
-#include "link/SimulatorThread.h"
+#include "support/SimulatorLink.h"
 #include "support/RowName.h"
 
 namespace tusko {
@@ -125,11 +125,6 @@ class LinkControlTest : public testing::Test {
   void SetUp() override { link.AttachLog(&log); }
   void TearDown() override { link.CloseCommunication(); }
 
-  void UseTcp(const std::string& address, std::uint16_t port) {
-    settings.comMode = 1;
-    settings.tcpAddress = address;
-    settings.tcpPort = port;
-  }
   void UseSerial(const std::string& port) {
     settings.comMode = 0;
     settings.virtualComPort = port;
@@ -152,18 +147,12 @@ class LinkControlTest : public testing::Test {
   LinkControl link{host, settings};
 };
 
-// ---- Against the simulator, on both transports ----
-
 class LinkControlOverSimulator : public LinkControlTest, public testing::WithParamInterface<Transport> {
  protected:
   void StartSimulator(sim::WireFaults faults = {}) {
     simulator.emplace(GetParam(), faults);
     ASSERT_TRUE(simulator->Ready()) << simulator->Error();
-    if (GetParam() == Transport::Tcp) {
-      UseTcp("127.0.0.1", simulator->Port());
-    } else {
-      UseSerial(simulator->SlavePath());
-    }
+    test::UseSimulator(settings, GetParam(), *simulator);
   }
 };
 
@@ -232,12 +221,10 @@ TEST_P(LinkControlOverSimulator, AStalledFrameIsDroppedAtTheThirdTickAndTheNextO
 INSTANTIATE_TEST_SUITE_P(Transports, LinkControlOverSimulator, testing::Values(Transport::Tcp, Transport::Pty),
                          test::TransportName);
 
-// ---- TCP ----
-
 TEST_F(LinkControlTest, TheGatewayClosingTheConnectionIsReportedOnce) {
   simulator.emplace(Transport::Tcp, sim::WireFaults{.closeAfterAnswers = 1});
   ASSERT_TRUE(simulator->Ready()) << simulator->Error();
-  UseTcp("127.0.0.1", simulator->Port());
+  test::UseSimulator(settings, Transport::Tcp, *simulator);
   ASSERT_TRUE(link.InitCommunication(false));
   ASSERT_TRUE(WaitForOpen());
   ASSERT_TRUE(Exchange());
@@ -255,8 +242,6 @@ TEST_F(LinkControlTest, TheGatewayClosingTheConnectionIsReportedOnce) {
   link.CloseCommunication();
   EXPECT_EQ(host.LinkClosedCount(), 1);
 }
-
-// ---- Serial open failures ----
 
 struct OpenFailureRow {
   const char* name;

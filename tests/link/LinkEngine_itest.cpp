@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "link/RecordingLog.h"
-#include "link/SimulatorThread.h"
+#include "support/SimulatorLink.h"
 #include "protocol/engine/OperationEngine.h"
 
 namespace tusko {
@@ -42,14 +42,7 @@ class LinkEngineOverSimulator : public testing::TestWithParam<Transport> {
   void SetUp() override {
     simulator.emplace(GetParam());
     ASSERT_TRUE(simulator->Ready()) << simulator->Error();
-    if (GetParam() == Transport::Tcp) {
-      settings.comMode = 1;
-      settings.tcpAddress = "127.0.0.1";
-      settings.tcpPort = simulator->Port();
-    } else {
-      settings.comMode = 0;
-      settings.virtualComPort = simulator->SlavePath();
-    }
+    test::UseSimulator(settings, GetParam(), *simulator);
     host.emplace(loop, settings, LinkEngineHostHooks{
         .text = [](std::string_view key) { return std::string(key); },
         .notified = [this](Notification code, int value) { notified.push_back({code, value}); },

@@ -26,33 +26,41 @@ TEST(DeviceMessage, EmptyRequestIsThreeBytesWithChecksum5F) {
   EXPECT_TRUE(IsChecksumValid(message));
 }
 
-TEST(DeviceMessage, ElementsAreSortedByIdentifier) {
-  auto message = CreateMessage(MessageType::Request);
-  ASSERT_TRUE(AddTextElement(message, ie::Password, "ab", true));
-  ASSERT_TRUE(AddElementBytes(message, ie::Address, {0x00, 0x07, 0x00, 0x80}));
-  ASSERT_TRUE(AddElement(message, ie::ConfigReadData, {}));
-  EXPECT_EQ(AreaOf(message), (std::vector<std::uint8_t>{0x42, 0, 0x46, 4, 0x00, 0x07, 0x00, 0x80, 0xD1, 3, 'a', 'b', 0}));
+// Elements go in sorted by identifier, a duplicate after the old one.
+struct AreaRow {
+  const char* name;
+  std::vector<std::uint8_t> received;  // empty: a new request
+  bool (*build)(DeviceMessage&);
+  std::vector<std::uint8_t> area;
+};
+
+class DeviceMessageArea : public ::testing::TestWithParam<AreaRow> {};
+
+TEST_P(DeviceMessageArea, HoldsTheElementsInOrder) {
+  auto message = GetParam().received.empty() ? CreateMessage(MessageType::Request) : Received(GetParam().received);
+  EXPECT_TRUE(GetParam().build(message));
+  EXPECT_EQ(AreaOf(message), GetParam().area);
 }
 
-TEST(DeviceMessage, DuplicateGoesAfterTheOldAndFindReturnsTheOld) {
-  auto message = CreateMessage(MessageType::Request);
-  ASSERT_TRUE(AddElementBytes(message, ie::Address, {1}));
-  ASSERT_TRUE(AddElementBytes(message, ie::Password, {9}));
-  ASSERT_TRUE(AddElementBytes(message, ie::Address, {2}));
-  EXPECT_EQ(AreaOf(message), (std::vector<std::uint8_t>{0x46, 1, 1, 0x46, 1, 2, 0xD1, 1, 9}));
-  const auto found = FindElement(message, ie::Address);
-  ASSERT_TRUE(found);
-  EXPECT_EQ(DataOf(*found), std::vector<std::uint8_t>{1});
-}
-
-TEST(DeviceMessage, CopyElementWithinTheSameMessageKeepsItsData) {
-  auto message = CreateMessage(MessageType::Request);
-  ASSERT_TRUE(AddElementBytes(message, ie::Address, {9}));
-  ASSERT_TRUE(AddElementBytes(message, ie::Password, {5, 6}));
-  // The copy lands first, so making room for it moves the bytes its source view points at.
-  ASSERT_TRUE(CopyElement(message, ElementView{ie::LoaderVersion, FindElement(message, ie::Password)->data}));
-  EXPECT_EQ(AreaOf(message), (std::vector<std::uint8_t>{0x15, 2, 5, 6, 0x46, 1, 9, 0xD1, 2, 5, 6}));
-}
+INSTANTIATE_TEST_SUITE_P(
+    Rows, DeviceMessageArea,
+    ::testing::Values(
+        AreaRow{"sortedByIdentifier", {}, [](DeviceMessage& m) {
+                  return AddTextElement(m, ie::Password, "ab", true) && AddElementBytes(m, ie::Address, {0x00, 0x07, 0x00, 0x80}) &&
+                         AddElement(m, ie::ConfigReadData, {});
+                }, {0x42, 0, 0x46, 4, 0x00, 0x07, 0x00, 0x80, 0xD1, 3, 'a', 'b', 0}},
+        AreaRow{"duplicateAfterTheOld", {}, [](DeviceMessage& m) {
+                  return AddElementBytes(m, ie::Address, {1}) && AddElementBytes(m, ie::Password, {9}) && AddElementBytes(m, ie::Address, {2});
+                }, {0x46, 1, 1, 0x46, 1, 2, 0xD1, 1, 9}},
+        // The copy lands first, so making room for it moves the bytes its source view points at.
+        AreaRow{"copyWithinTheSameMessage", {}, [](DeviceMessage& m) {
+                  return AddElementBytes(m, ie::Address, {9}) && AddElementBytes(m, ie::Password, {5, 6}) &&
+                         CopyElement(m, ElementView{ie::LoaderVersion, FindElement(m, ie::Password)->data});
+                }, {0x15, 2, 5, 6, 0x46, 1, 9, 0xD1, 2, 5, 6}},
+        // The only element claims more than the area holds; a new element goes at the end.
+        AreaRow{"malformedAreaStaysInside", {0xA2, 3, 0x42, 9, 1, 0xEE}, [](DeviceMessage& m) { return AddElementBytes(m, 0x46, {7}); },
+                {0x42, 9, 1, 0x46, 1, 7}}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 struct CapacityRow {
   const char* name;
@@ -152,6 +160,7 @@ INSTANTIATE_TEST_SUITE_P(
     Rows, DeviceMessageFind,
     ::testing::Values(
         FindRow{"second", {0xA2, 6, 0x15, 1, 'a', 0x16, 1, 'b', 0}, 0x16, std::vector<std::uint8_t>{'b'}},
+        FindRow{"duplicateGivesTheFirst", {0xA2, 6, 0x46, 1, 1, 0x46, 1, 2, 0}, 0x46, std::vector<std::uint8_t>{1}},
         FindRow{"absent", {0xA2, 3, 0x15, 1, 'a', 0}, 0x16, std::nullopt},
         FindRow{"emptyElement", {0xA2, 2, 0x42, 0, 0}, 0x42, std::vector<std::uint8_t>{}},
         // The length byte claims 9 bytes but the area holds 2: the view is clipped.
@@ -163,13 +172,6 @@ INSTANTIATE_TEST_SUITE_P(
         // Bytes after L that look like an element are not part of the message.
         FindRow{"beyondLength", {0xA2, 2, 0x42, 0, 0x46, 1, 7, 0xEE}, 0x46, std::nullopt}),
     [](const auto& row) { return std::string(row.param.name); });
-
-TEST(DeviceMessage, AddingToAMalformedAreaStaysInsideTheArea) {
-  // The only element claims more than the area holds; a new element goes at the end.
-  auto message = Received({0xA2, 3, 0x42, 9, 1, 0xEE});
-  ASSERT_TRUE(AddElementBytes(message, 0x46, {7}));
-  EXPECT_EQ(AreaOf(message), (std::vector<std::uint8_t>{0x42, 9, 1, 0x46, 1, 7}));
-}
 
 struct TextRow {
   const char* name;
@@ -192,14 +194,6 @@ INSTANTIATE_TEST_SUITE_P(
                       TextRow{"zeroCapacity", {'a'}, 0, ""}, TextRow{"empty", {}, 40, ""},
                       TextRow{"highBytesKept", {0xE4, 0xFC}, 40, "\xE4\xFC"}),
     [](const auto& row) { return std::string(row.param.name); });
-
-TEST(DeviceMessage, PasswordTextCarriesItsNul) {
-  auto message = CreateMessage(MessageType::Request);
-  ASSERT_TRUE(AddTextElement(message, ie::Password, "secret", true));
-  ASSERT_TRUE(AddTextElement(message, ie::MonitorCommand, "stat", false));
-  EXPECT_EQ(FindElement(message, ie::Password)->data.size(), 7u);
-  EXPECT_EQ(FindElement(message, ie::MonitorCommand)->data.size(), 4u);
-}
 
 TEST(DeviceMessage, FromBytesKeepsAtMost258Bytes) {
   std::vector<std::uint8_t> bytes(300, 0x11);

@@ -1,5 +1,5 @@
-// The diagnostics polls: what each kind asks, when the engine sends one, and
-// the answers of the gateway model as the engine stores them.
+// The diagnostics polls and the monitoring poll: what each asks, when the
+// engine sends one, and the gateway model's answers as the engine stores them.
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -15,7 +15,6 @@ namespace tusko {
 namespace {
 
 using std::chrono::milliseconds;
-using std::chrono::seconds;
 using test::GatewayHarness;
 using test::RecordedNotification;
 
@@ -62,31 +61,48 @@ INSTANTIATE_TEST_SUITE_P(
                       KindRow{"GsmCreditOfNegativeModuleAsksBoth", DiagnosticsKind::GsmCredit, -1, ie::GsmCredit, {0, 1}}),
     test::RowName<KindRow>);
 
+// Diagnostics and the monitoring poll go out only beside Idle and arm nothing.
 struct StateRow {
   const char* name;
+  bool (*start)(OperationEngine&);
+  std::uint8_t element;
   EngineState state;
   bool sent;
   EngineState after;
   friend void PrintTo(const StateRow& row, std::ostream* out) { *out << row.name; }
 };
 
-class DiagnosticsStates : public DiagnosticsScripted, public ::testing::WithParamInterface<StateRow> {};
+class IdleOnlyStates : public DiagnosticsScripted, public ::testing::WithParamInterface<StateRow> {};
 
-TEST_P(DiagnosticsStates, RunOnlyBesideIdle) {
-  engine.SetState(GetParam().state);
-  EXPECT_EQ(engine.RequestDiagnostics(DiagnosticsKind::IsdnStatus), GetParam().sent);
-  EXPECT_EQ(host.sent.size(), GetParam().sent ? 1u : 0u);
-  EXPECT_EQ(engine.state(), GetParam().after);
+TEST_P(IdleOnlyStates, SendOnlyWhenNoOperationRuns) {
+  const StateRow& row = GetParam();
+  engine.SetState(row.state);
+  EXPECT_EQ(row.start(engine), row.sent);
+  EXPECT_EQ(host.SentElements(), row.sent ? std::vector<std::uint8_t>{row.element} : std::vector<std::uint8_t>{});
+  EXPECT_EQ(engine.state(), row.after);
+  EXPECT_FALSE(host.TimerRunning());
+  EXPECT_TRUE(host.notifications.empty());
+  EXPECT_EQ(engine.pending(), 0u);
 }
 
+bool IsdnStatus(OperationEngine& e) { return e.RequestDiagnostics(DiagnosticsKind::IsdnStatus); }
+bool Poll(OperationEngine& e) { return e.PollMonitoring(); }
+constexpr std::uint8_t kIsdn = ie::IsdnStatus;
+constexpr std::uint8_t kPoll = ie::MonitorPoll;
+
 INSTANTIATE_TEST_SUITE_P(
-    Diagnostics, DiagnosticsStates,
-    ::testing::Values(StateRow{"Idle", EngineState::Idle, true, EngineState::Idle},
-                      StateRow{"InitialBecomesIdle", EngineState::Initial, true, EngineState::Idle},
-                      StateRow{"FailedBecomesIdle", EngineState::Failed, true, EngineState::Idle},
-                      StateRow{"RefusedDuringReset", EngineState::ResetSent, false, EngineState::ResetSent},
-                      StateRow{"RefusedWhileWaitingForTheLoader", EngineState::WaitLoader, false, EngineState::WaitLoader},
-                      StateRow{"RefusedDuringDownload", EngineState::Reading, false, EngineState::Reading}),
+    Diagnostics, IdleOnlyStates,
+    ::testing::Values(StateRow{"DiagnosticsIdle", IsdnStatus, kIsdn, EngineState::Idle, true, EngineState::Idle},
+                      StateRow{"DiagnosticsInitialBecomesIdle", IsdnStatus, kIsdn, EngineState::Initial, true, EngineState::Idle},
+                      StateRow{"DiagnosticsFailedBecomesIdle", IsdnStatus, kIsdn, EngineState::Failed, true, EngineState::Idle},
+                      StateRow{"DiagnosticsRefusedDuringReset", IsdnStatus, kIsdn, EngineState::ResetSent, false, EngineState::ResetSent},
+                      StateRow{"DiagnosticsRefusedWhileWaitingForTheLoader", IsdnStatus, kIsdn, EngineState::WaitLoader, false, EngineState::WaitLoader},
+                      StateRow{"DiagnosticsRefusedDuringDownload", IsdnStatus, kIsdn, EngineState::Reading, false, EngineState::Reading},
+                      StateRow{"PollIdle", Poll, kPoll, EngineState::Idle, true, EngineState::Idle},
+                      StateRow{"PollFailedCountsAsIdle", Poll, kPoll, EngineState::Failed, true, EngineState::Idle},
+                      StateRow{"PollRefusedInInitial", Poll, kPoll, EngineState::Initial, false, EngineState::Initial},
+                      StateRow{"PollRefusedDuringReset", Poll, kPoll, EngineState::ResetSent, false, EngineState::ResetSent},
+                      StateRow{"PollRefusedDuringDownload", Poll, kPoll, EngineState::Reading, false, EngineState::Reading}),
     test::RowName<StateRow>);
 
 TEST_F(DiagnosticsScripted, ClosedLinkAsksTheWindowToConnectAndRefusesWhenItStaysClosed) {
@@ -132,8 +148,6 @@ TEST_F(DiagnosticsScripted, RunBesideAPendingRequestWithoutDisturbingIt) {
   EXPECT_EQ(engine.retries(), 0);
   EXPECT_EQ(host.TimerDelay(), milliseconds(settings.communicationTimeout));
 }
-
-// ---- Against the gateway model ----
 
 std::uint16_t StatusWord(const DiagnosticsData& data, std::size_t at) {
   return static_cast<std::uint16_t>(data.isdnStatus[at] | (data.isdnStatus[at + 1] << 8));

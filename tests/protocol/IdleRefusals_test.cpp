@@ -1,8 +1,8 @@
-// Negative replies in Idle: for each idle-state request, what a refusal does —
-// send again, ask for the login password, or end with the request's own
-// result — on a scripted host.
+// The idle-state requests on a scripted host: what each sends, which starts are
+// refused, and what a negative reply does (repeat, ask for the password, or end).
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <optional>
 #include <ostream>
@@ -17,6 +17,7 @@
 namespace tusko {
 namespace {
 
+using std::chrono::milliseconds;
 using test::RecordedNotification;
 using test::RejectWith;
 
@@ -148,6 +149,99 @@ TEST_F(IdleRefusalOrder, RefusalForNoPendingRequestOnlyKeepsItsCause) {
   EXPECT_TRUE(host.notifications.empty());
   EXPECT_EQ(engine.state(), EngineState::Idle);
 }
+
+// ---- What each request sends (the login password is "pw") ----
+
+constexpr DateTimeRecord kPiDay{2025, 3, 5, 14, 15, 9, 26, 500};
+
+std::string Raw(const DeviceMessage& message, std::uint8_t element) {
+  const auto found = FindElement(message, element);
+  return found ? std::string(found->data.begin(), found->data.end()) : "<absent>";
+}
+
+struct RequestRow {
+  const char* name;
+  bool (*start)(OperationEngine&);
+  std::uint8_t element;
+  std::string data;
+  std::string password;  // raw, NUL included; "<absent>" when none travels
+  std::uint32_t ProgramSettings::*timeout;
+  friend void PrintTo(const RequestRow& row, std::ostream* out) { *out << row.name; }
+};
+
+class IdleRequests : public ::testing::TestWithParam<RequestRow>, protected test::ScriptedEngine {};
+
+TEST_P(IdleRequests, SendTheirElementAndRepeatItUnchangedOnTimeout) {
+  const RequestRow& row = GetParam();
+  engine.SetState(EngineState::Idle);
+  engine.SetLoginPassword("pw");
+  ASSERT_TRUE(row.start(engine));
+  ASSERT_EQ(host.sent.size(), 1u);
+  EXPECT_EQ(Raw(host.sent[0].message, row.element), row.data);
+  EXPECT_EQ(Raw(host.sent[0].message, ie::Password), row.password);
+  EXPECT_EQ(host.TimerDelay(), milliseconds(settings.*row.timeout));
+
+  clock.Advance(milliseconds(settings.*row.timeout));
+  ASSERT_EQ(host.sent.size(), 2u);
+  EXPECT_EQ(host.sent[1].message.buffer(), host.sent[0].message.buffer());
+}
+
+const std::string kPw("pw\0", 3);
+constexpr auto kCommTimeout = &ProgramSettings::communicationTimeout;
+
+INSTANTIATE_TEST_SUITE_P(
+    Idle, IdleRequests,
+    ::testing::Values(
+        RequestRow{"GetTimeAsksWithAnEmptyElement", GetDateTime, ie::DateTime, "", kPw, kCommTimeout},
+        RequestRow{"SetTimeSendsSecondsFirst", [](OperationEngine& e) { return e.SetDateTime(kPiDay); }, ie::DateTime, "\x1A\x09\x0F\x0E\x03\x19", kPw, kCommTimeout},
+        RequestRow{"SetTimeYear2000", [](OperationEngine& e) { return e.SetDateTime({2000, 1, 0, 1, 0, 0, 0, 0}); }, ie::DateTime, std::string("\0\0\0\x01\x01\0", 6), kPw, kCommTimeout},
+        RequestRow{"SetTimeYear2255", [](OperationEngine& e) { return e.SetDateTime({2255, 12, 0, 31, 23, 59, 59, 999}); }, ie::DateTime, "\x3B\x3B\x17\x1F\x0C\xFF", kPw, kCommTimeout},
+        RequestRow{"PasswordChangeSendsTheOldPasswordInsteadOfTheLogin", ChangePassword, ie::NewPassword, std::string("new\0", 4), std::string("old\0", 4), kCommTimeout},
+        RequestRow{"NewPasswordOfFullLength", [](OperationEngine& e) { return e.ChangePassword(std::string(kLoginPasswordCapacity, 'x'), "old"); }, ie::NewPassword, std::string(kLoginPasswordCapacity, 'x') + '\0', std::string("old\0", 4), kCommTimeout},
+        RequestRow{"MonitorCommandWithoutNul", [](OperationEngine& e) { return e.SendMonitorCommand("gsm 1"); }, ie::MonitorCommand, "gsm 1", kPw, kCommTimeout},
+        RequestRow{"ModuleInfoWithoutPassword", GetModuleInfo, ie::ModuleType, "\x01", "<absent>", kCommTimeout},
+        RequestRow{"ModuleResetWithPassword", ResetModule, ie::ModuleReset, "\x01", kPw, kCommTimeout},
+        RequestRow{"CellsWaitTheirOwnTimeout", GetCells, ie::ModuleCells, "\x01", "<absent>", &ProgramSettings::communicationTimeoutReadCells},
+        RequestRow{"SystemInfoWithoutPassword", GetSystemInfo, ie::LoaderVersion, "", "<absent>", kCommTimeout},
+        RequestRow{"LanInfoWithoutPassword", GetLanInfo, ie::LanInfo, "", "<absent>", kCommTimeout}),
+    test::RowName<RequestRow>);
+
+// ---- Starts refused before anything is sent ----
+
+struct RefusedStartRow {
+  const char* name;
+  bool (*start)(OperationEngine&);
+  friend void PrintTo(const RefusedStartRow& row, std::ostream* out) { *out << row.name; }
+};
+
+class RefusedStarts : public ::testing::TestWithParam<RefusedStartRow>, protected test::ScriptedEngine {};
+
+TEST_P(RefusedStarts, SendNothingAndLeaveNothingPending) {
+  engine.SetState(EngineState::Idle);
+  EXPECT_FALSE(GetParam().start(engine));
+  EXPECT_TRUE(host.sent.empty());
+  EXPECT_EQ(host.linkQueries, 0);
+  EXPECT_EQ(engine.pending(), 0u);
+}
+
+bool SetTime(OperationEngine& e, DateTimeRecord time) { return e.SetDateTime(time); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Idle, RefusedStarts,
+    ::testing::Values(
+        RefusedStartRow{"SetTimeMonth13", [](OperationEngine& e) { return SetTime(e, {2025, 13, 0, 1, 0, 0, 0, 0}); }},
+        RefusedStartRow{"SetTimeFebruary30", [](OperationEngine& e) { return SetTime(e, {2025, 2, 0, 30, 0, 0, 0, 0}); }},
+        RefusedStartRow{"SetTimeFebruary29NotLeap", [](OperationEngine& e) { return SetTime(e, {2025, 2, 0, 29, 0, 0, 0, 0}); }},
+        RefusedStartRow{"SetTimeHour24", [](OperationEngine& e) { return SetTime(e, {2025, 1, 0, 1, 24, 0, 0, 0}); }},
+        RefusedStartRow{"SetTimeSecond60", [](OperationEngine& e) { return SetTime(e, {2025, 1, 0, 1, 0, 0, 60, 0}); }},
+        RefusedStartRow{"SetTimeBefore2000", [](OperationEngine& e) { return SetTime(e, {1999, 12, 0, 31, 0, 0, 0, 0}); }},
+        RefusedStartRow{"SetTimeAfter2255", [](OperationEngine& e) { return SetTime(e, {2256, 1, 0, 1, 0, 0, 0, 0}); }},
+        RefusedStartRow{"SetTimeAllZero", [](OperationEngine& e) { return SetTime(e, {}); }},
+        RefusedStartRow{"ModuleInfoOfModule2", [](OperationEngine& e) { return e.GetModuleInfo(2); }},
+        RefusedStartRow{"ModuleResetOfModuleMinus2", [](OperationEngine& e) { return e.ResetModule(-2); }},
+        RefusedStartRow{"CellsOfModule256", [](OperationEngine& e) { return e.GetCells(256); }},
+        RefusedStartRow{"NewPasswordLongerThanTheGatewayTakes", [](OperationEngine& e) { return e.ChangePassword(std::string(kLoginPasswordCapacity + 1, 'x'), "old"); }}),
+    test::RowName<RefusedStartRow>);
 
 }  // namespace
 }  // namespace tusko

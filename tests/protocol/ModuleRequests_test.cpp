@@ -14,7 +14,6 @@ namespace tusko {
 namespace {
 
 using std::chrono::milliseconds;
-using std::chrono::seconds;
 using test::EngineTestHost;
 using test::GatewayHarness;
 using test::RecordedNotification;
@@ -22,13 +21,6 @@ using test::ReplyWith;
 using test::TextElement;
 
 constexpr int kDone = static_cast<int>(OperationResult::Done);
-
-std::uint8_t ModuleAsked(const DeviceMessage& request, std::uint8_t element) {
-  const auto found = FindElement(request, element);
-  return found && found->data.size() == 1 ? found->data[0] : 0xEE;
-}
-
-// ---- Against the gateway model ----
 
 class ModulesAgainstGateway : public ::testing::Test {
  protected:
@@ -54,35 +46,10 @@ TEST_F(ModulesAgainstGateway, ModuleInfoBringsTheFourTexts) {
   EXPECT_FALSE(FindElement(host.sent[0].message, ie::Password).has_value());
 }
 
-TEST_F(ModulesAgainstGateway, CellsWithoutAnswerAreAskedTwiceThenFail) {
-  harness.gateway.InjectFault({sim::FaultKind::DropReply, ie::ModuleCells, 0, 10});
-  ASSERT_TRUE(engine.GetCells(1));
-  harness.RunFor(seconds(60));
-
-  EXPECT_EQ(harness.gateway.RequestCount(ie::ModuleCells), 2);
-  for (const auto& sent : host.sent) EXPECT_EQ(ModuleAsked(sent.message, ie::ModuleCells), 1);
-  EXPECT_EQ(host.CountOf(Notification::OperationFailed, 0), 1);
-  EXPECT_EQ(host.CountOf(Notification::CellsResult), 0);
-  EXPECT_EQ(engine.state(), EngineState::Failed);
-  EXPECT_FALSE(engine.HasPending(CellsPending));
-}
-
-// ---- On a scripted host ----
-
 class ModuleReplies : public ::testing::Test, protected test::ScriptedEngine {
  protected:
   ModuleReplies() { engine.SetState(EngineState::Idle); }
 };
-
-TEST_F(ModuleReplies, ModulesTheGatewayDoesNotHaveAreRefused) {
-  for (int module : {2, -2, 256}) {
-    EXPECT_FALSE(engine.GetModuleInfo(module)) << module;
-    EXPECT_FALSE(engine.ResetModule(module)) << module;
-    EXPECT_FALSE(engine.GetCells(module)) << module;
-  }
-  EXPECT_TRUE(host.sent.empty());
-  EXPECT_EQ(engine.pending(), 0u);
-}
 
 TEST_F(ModuleReplies, NewRequestForgetsTheOldTextsAndMissingOnesStayEmpty) {
   ModuleInformation& module = engine.deviceInformation().module;

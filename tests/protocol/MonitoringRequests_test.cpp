@@ -17,7 +17,6 @@ namespace tusko {
 namespace {
 
 using std::chrono::milliseconds;
-using std::chrono::seconds;
 using test::GatewayHarness;
 using test::RecordedNotification;
 using test::ReplyWith;
@@ -37,8 +36,6 @@ class RecordingView : public MonitorSink {
   std::vector<std::string> calls;
   bool paused = false;
 };
-
-// ---- Against the gateway model ----
 
 class MonitoringAgainstGateway : public ::testing::Test {
  protected:
@@ -85,8 +82,6 @@ TEST_F(MonitoringAgainstGateway, CommandPollAndStop) {
   EXPECT_EQ(harness.gateway.RequestCount(ie::MonitorPoll), 1);
   EXPECT_FALSE(harness.host.TimerRunning());
 }
-
-// ---- On a scripted host ----
 
 class MonitoringReplies : public ::testing::Test, protected test::ScriptedEngine {
  protected:
@@ -137,19 +132,6 @@ INSTANTIATE_TEST_SUITE_P(Monitoring, MonitorStopTable,
                                            StopRow{"Unasked", false, false, {"stopped"}, 0}),
                          test::RowName<StopRow>);
 
-TEST_F(MonitoringReplies, CommandCarriesTheTextWithoutNulAndThePassword) {
-  engine.SetLoginPassword("pw");
-  ASSERT_TRUE(engine.SendMonitorCommand("gsm 1"));
-  const auto command = FindElement(host.sent[0].message, ie::MonitorCommand);
-  ASSERT_TRUE(command.has_value());
-  EXPECT_EQ(std::string(command->data.begin(), command->data.end()), "gsm 1");
-  EXPECT_TRUE(FindElement(host.sent[0].message, ie::Password).has_value());
-
-  clock.Advance(milliseconds(settings.communicationTimeout));
-  ASSERT_EQ(host.sent.size(), 2u);
-  EXPECT_EQ(host.sent[1].message.buffer(), host.sent[0].message.buffer());
-}
-
 TEST_F(MonitoringReplies, LongestCommandFitsBesideTheLongestPassword) {
   engine.SetLoginPassword(std::string(kLoginPasswordCapacity, 'p'));
   ASSERT_TRUE(engine.SendMonitorCommand(std::string(kMonitorCommandCapacity, 'c')));
@@ -157,35 +139,6 @@ TEST_F(MonitoringReplies, LongestCommandFitsBesideTheLongestPassword) {
   EXPECT_FALSE(engine.SendMonitorCommand(std::string(kMonitorCommandCapacity + 1, 'c')));
   EXPECT_EQ(host.sent.size(), 1u);
 }
-
-struct PollRow {
-  const char* name;
-  EngineState state;
-  bool sent;
-  EngineState after;
-  friend void PrintTo(const PollRow& row, std::ostream* out) { *out << row.name; }
-};
-
-class PollStates : public MonitoringReplies, public ::testing::WithParamInterface<PollRow> {};
-
-TEST_P(PollStates, GoesOutOnlyWhenNoOperationRuns) {
-  engine.SetState(GetParam().state);
-  EXPECT_EQ(engine.PollMonitoring(), GetParam().sent);
-  EXPECT_EQ(host.SentElements(), GetParam().sent ? std::vector<std::uint8_t>{ie::MonitorPoll}
-                                                 : std::vector<std::uint8_t>{});
-  EXPECT_EQ(engine.state(), GetParam().after);
-  EXPECT_FALSE(host.TimerRunning());
-  EXPECT_TRUE(host.notifications.empty());
-  EXPECT_EQ(engine.pending(), 0u);
-}
-
-INSTANTIATE_TEST_SUITE_P(Monitoring, PollStates,
-                         ::testing::Values(PollRow{"Idle", EngineState::Idle, true, EngineState::Idle},
-                                           PollRow{"FailedCountsAsIdle", EngineState::Failed, true, EngineState::Idle},
-                                           PollRow{"Initial", EngineState::Initial, false, EngineState::Initial},
-                                           PollRow{"DuringReset", EngineState::ResetSent, false, EngineState::ResetSent},
-                                           PollRow{"DuringDownload", EngineState::Reading, false, EngineState::Reading}),
-                         test::RowName<PollRow>);
 
 }  // namespace
 }  // namespace tusko

@@ -56,8 +56,6 @@ class EngineTest : public ::testing::Test, protected test::ScriptedEngine {
   void TearDown() override { EXPECT_EQ(host.linesNotInEngineColour, 0); }
 };
 
-// ---- Construction and sending ----
-
 TEST_F(EngineTest, SendRequestDumpsAndHandsOverTheWireBytes) {
   DeviceMessage request = CreateMessage(MessageType::Request);
   AddElementBytes(request, ie::LanInfo, {1, 2});
@@ -113,8 +111,6 @@ TEST_F(EngineTest, StartersDoNothingWhenTheLinkCannotBeOpened) {
   EXPECT_FALSE(host.TimerRunning());
 }
 
-// ---- Message checks ----
-
 TEST_F(EngineTest, ReplyWithBadChecksumLeavesTheTimerToRepeatTheRequest) {
   ASSERT_TRUE(engine.GetSystemInfo());
   clock.Advance(milliseconds(1000));
@@ -145,8 +141,6 @@ TEST_F(EngineTest, MessageOfUnknownTypeIsDropped) {
   EXPECT_TRUE(host.TimerRunning());
   EXPECT_TRUE(engine.HasPending(SystemInfoPending));
 }
-
-// ---- Three tries ----
 
 TEST_F(EngineTest, RequestIsTriedThreeTimesThenTheOperationFails) {
   ASSERT_TRUE(engine.GetSystemInfo());
@@ -224,8 +218,6 @@ TEST_F(EngineTest, FailureClearsPendingRequestsButKeepsTheRestartMarks) {
   EXPECT_TRUE(host.Logged("Operation failed!"));
 }
 
-// ---- Negative replies (the generic rule, as the restart uses it) ----
-
 class RefusalTest : public EngineTest {
  protected:
   void SetUp() override {
@@ -266,19 +258,18 @@ TEST_F(RefusalTest, OtherRefusalsRepeatUntilTheTriesAreUsedUp) {
   EXPECT_FALSE(host.TimerRunning());
 }
 
-// ---- Cause text ----
-
 struct CauseRow {
   const char* name;
   DeviceMessage reject;
   std::string text;
+  std::string noneText = "no reason given";
   friend void PrintTo(const CauseRow& row, std::ostream* out) { *out << row.name; }
 };
 
 class CauseTextTable : public EngineTest, public ::testing::WithParamInterface<CauseRow> {};
 
 TEST_P(CauseTextTable, ShowsTheCauseBytes) {
-  host.texts["strErrorCauseNone"] = "no reason given";
+  host.texts["strErrorCauseNone"] = GetParam().noneText;
   engine.SetCauseText(GetParam().reject);
   EXPECT_EQ(engine.causeText(), GetParam().text);
   EXPECT_LE(engine.causeText().size(), kCauseTextCapacity);
@@ -300,16 +291,9 @@ INSTANTIATE_TEST_SUITE_P(
                       CauseRow{"OneByte", RejectWith({cause::PasswordRequired}), "92"},
                       CauseRow{"UpperCaseHexSeparatedBySpaces", RejectWith({0x9C, 0x01, 0xAB}), "9C 01 AB"},
                       CauseRow{"TwentyOneBytesFit", RejectWithCauseBytes(21), "A0 A1 A2 A3 A4 A5 A6 A7 A8 A9 AA AB AC AD AE AF B0 B1 B2 B3 B4"},
-                      CauseRow{"LongerCausesAreCut", RejectWithCauseBytes(40), "A0 A1 A2 A3 A4 A5 A6 A7 A8 A9 AA AB AC AD AE AF B0 B1 B2 B3 B4"}),
+                      CauseRow{"LongerCausesAreCut", RejectWithCauseBytes(40), "A0 A1 A2 A3 A4 A5 A6 A7 A8 A9 AA AB AC AD AE AF B0 B1 B2 B3 B4"},
+                      CauseRow{"OverlongTextForNoCauseIsCut", RejectWith({}), std::string(kCauseTextCapacity, 'x'), std::string(200, 'x')}),
     test::RowName<CauseRow>);
-
-TEST_F(EngineTest, OverlongLanguageTextForNoCauseIsCut) {
-  host.texts["strErrorCauseNone"] = std::string(200, 'x');
-  engine.SetCauseText(RejectWith({}));
-  EXPECT_EQ(engine.causeText(), std::string(kCauseTextCapacity, 'x'));
-}
-
-// ---- Restart and link events ----
 
 DeviceMessage LoaderStartedEvent(std::initializer_list<std::uint8_t> cause = {}) {
   DeviceMessage event = EventWith({{ie::LoaderStarted, {}},
@@ -408,8 +392,6 @@ INSTANTIATE_TEST_SUITE_P(Engine, LinkEventTable,
                          ::testing::Values(LinkEventRow{"PowerDown", ie::PowerDown, "Power down"},
                                            LinkEventRow{"SwitchToFirmware", ie::SwitchToFirmware, "Switch to firmware"}),
                          test::RowName<LinkEventRow>);
-
-// ---- Diagnostics data ----
 
 TEST_F(EngineTest, DiagnosticsDataIsStoredInAnyStateAndNotifiedAtOnce) {
   engine.SetState(EngineState::ResetSent);

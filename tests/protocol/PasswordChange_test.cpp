@@ -70,17 +70,6 @@ class PasswordChangeScripted : public ::testing::Test, protected test::ScriptedE
   PasswordChangeScripted() { engine.SetState(EngineState::Idle); }
 };
 
-TEST_F(PasswordChangeScripted, OldPasswordTravelsInsteadOfTheLoginPassword) {
-  engine.SetLoginPassword("login");
-  ASSERT_TRUE(engine.ChangePassword("new", "old"));
-  ASSERT_EQ(host.sent.size(), 1u);
-  const DeviceMessage& request = host.sent[0].message;
-  EXPECT_EQ(RawText(request, ie::NewPassword), std::string("new\0", 4));
-  EXPECT_EQ(RawText(request, ie::Password), std::string("old\0", 4));
-  EXPECT_EQ(host.TimerDelay(), milliseconds(settings.communicationTimeout));
-  EXPECT_TRUE(host.logLines.empty());
-}
-
 TEST_F(PasswordChangeScripted, RefusalsRepeatTheSameTextsUntilTheLastTry) {
   ASSERT_TRUE(engine.ChangePassword("new", "old"));
   for (int i = 0; i < kMaxTries; ++i) Receive(RejectWith({cause::NotAllowed}));
@@ -90,12 +79,6 @@ TEST_F(PasswordChangeScripted, RefusalsRepeatTheSameTextsUntilTheLastTry) {
     EXPECT_EQ(RawText(sent.message, ie::Password), std::string("old\0", 4));
   }
   EXPECT_EQ(host.CountOf(Notification::PasswordChangeResult, kRejected), 1);
-}
-
-TEST_F(PasswordChangeScripted, NewPasswordLongerThanTheGatewayTakesIsRefused) {
-  EXPECT_FALSE(engine.ChangePassword(std::string(kLoginPasswordCapacity + 1, 'x'), "old"));
-  EXPECT_TRUE(host.sent.empty());
-  EXPECT_TRUE(engine.ChangePassword(std::string(kLoginPasswordCapacity, 'x'), "old"));
 }
 
 }  // namespace

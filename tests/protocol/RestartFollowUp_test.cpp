@@ -2,13 +2,10 @@
 // the switch to the firmware, against a scripted host and against the gateway model.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <ostream>
 #include <vector>
 
 #include "protocol/engine/OperationEngine.h"
-#include "sim/GatewayTiming.h"
-#include "support/EngineTestHost.h"
 #include "support/GatewayHarness.h"
 #include "support/RowName.h"
 #include "support/ScriptedEngine.h"
@@ -30,8 +27,6 @@ std::vector<Notification> Codes(const std::vector<RecordedNotification>& notific
   for (const auto& n : notifications) codes.push_back(n.code);
   return codes;
 }
-
-// ---- Reconnecting after a restart, on a scripted link ----
 
 struct ReconnectRow {
   const char* name;
@@ -92,8 +87,6 @@ INSTANTIATE_TEST_SUITE_P(Restart, Reconnect,
                                            ReconnectRow{"ToTheFirmware", EngineState::WaitFirmware, EngineState::WaitFirmwareInfo}),
                          test::RowName<ReconnectRow>);
 
-// ---- The loader's answers, on a scripted link ----
-
 class ScriptedRestart : public ::testing::Test, protected test::ScriptedEngine {
  protected:
   ScriptedRestart() { engine.SetState(EngineState::InLoader); }
@@ -134,22 +127,14 @@ TEST_F(ScriptedRestart, FirmwareAnswerEndsTheRestartWithItsVersions) {
   EXPECT_TRUE(host.Logged("Firmware version: 1.2.3"));
 }
 
-// ---- Against the gateway model ----
-
-class RestartAgainstGateway : public ::testing::Test {
- protected:
-  static std::vector<Notification> ExpectedSerialRestart() {
-    return {Notification::Reset,           Notification::LinkClosed, Notification::LoaderRestarted,
-            Notification::LinkClosed,      Notification::FirmwareRunning};
-  }
-};
-
-TEST_F(RestartAgainstGateway, SerialRestartFollowsTheGatewayBackToIdle) {
+TEST(RestartAgainstGateway, SerialRestartFollowsTheGatewayBackToIdle) {
   GatewayHarness harness(LinkType::Serial);
   ASSERT_TRUE(harness.engine.ResetDevice());
   harness.RunFor(seconds(10));
 
-  EXPECT_EQ(Codes(harness.host.notifications), ExpectedSerialRestart());
+  EXPECT_EQ(Codes(harness.host.notifications),
+            (std::vector<Notification>{Notification::Reset, Notification::LinkClosed, Notification::LoaderRestarted,
+                                       Notification::LinkClosed, Notification::FirmwareRunning}));
   EXPECT_EQ(harness.host.notifications.front().value, 0);
   EXPECT_EQ(harness.engine.state(), EngineState::Idle);
   EXPECT_EQ(harness.gateway.RestartCount(), 2);
@@ -161,7 +146,7 @@ TEST_F(RestartAgainstGateway, SerialRestartFollowsTheGatewayBackToIdle) {
   EXPECT_FALSE(harness.host.TimerRunning());
 }
 
-TEST_F(RestartAgainstGateway, RefusedPasswordPromptKeepsTheGatewayRunning) {
+TEST(RestartAgainstGateway, RefusedPasswordPromptKeepsTheGatewayRunning) {
   sim::GatewayIdentity identity;
   identity.password = "tusk";
   GatewayHarness harness(LinkType::Serial, identity);

@@ -27,32 +27,28 @@ using test::TextElement;
 constexpr int kDone = static_cast<int>(OperationResult::Done);
 constexpr int kNoAnswer = static_cast<int>(OperationResult::NoAnswer);
 
-// ---- Against the gateway model ----
-
 class SystemInfoAgainstGateway : public ::testing::Test {
  protected:
-  SystemInfoAgainstGateway() : harness(LinkType::Serial) {}
-  EngineTestHost& host() { return harness.host; }
-  OperationEngine& engine() { return harness.engine; }
-
-  GatewayHarness harness;
+  GatewayHarness harness{LinkType::Serial};
+  EngineTestHost& host = harness.host;
+  OperationEngine& engine = harness.engine;
 };
 
 TEST_F(SystemInfoAgainstGateway, SystemInfoChainsIntoLanInfo) {
-  ASSERT_TRUE(engine().GetSystemInfo());
+  ASSERT_TRUE(engine.GetSystemInfo());
   harness.RunFor(milliseconds(100));
 
-  EXPECT_EQ(host().notifications, (std::vector<RecordedNotification>{
+  EXPECT_EQ(host.notifications, (std::vector<RecordedNotification>{
                                       {Notification::SystemInfoRequested, 0, false},
                                       {Notification::SystemInfoResult, kDone, true},
                                       {Notification::LanInfoRequested, 0, false},
                                       {Notification::LanInfoResult, kDone, false},
                                   }));
-  EXPECT_EQ(engine().pending(), 0u);
-  EXPECT_FALSE(host().TimerRunning());
+  EXPECT_EQ(engine.pending(), 0u);
+  EXPECT_FALSE(host.TimerRunning());
 
   const sim::GatewayIdentity& gateway = harness.gateway.Identity();
-  const DeviceInformation& info = engine().deviceInformation();
+  const DeviceInformation& info = engine.deviceInformation();
   EXPECT_EQ(info.system.firmwareVersion, gateway.firmwareVersion);
   EXPECT_EQ(info.system.loaderVersion, gateway.loaderVersion);
   EXPECT_EQ(info.system.deviceName, gateway.deviceName);
@@ -66,55 +62,75 @@ TEST_F(SystemInfoAgainstGateway, SystemInfoChainsIntoLanInfo) {
 
   for (const char* line : {"Get system info", "Get LAN info", "IP Address: 192.168.1.100",
                            "Subnet Mask: 255.255.255.0", "Default Gateway: 192.168.1.1", "Port: 1002"}) {
-    EXPECT_TRUE(host().Logged(line)) << line;
+    EXPECT_TRUE(host.Logged(line)) << line;
   }
-  EXPECT_TRUE(host().Logged("Firmware version: " + gateway.firmwareVersion));
-  EXPECT_TRUE(host().Logged("Loader version: " + gateway.loaderVersion));
-  EXPECT_TRUE(host().Logged("Sentarix name: " + gateway.deviceName));
+  EXPECT_TRUE(host.Logged("Firmware version: " + gateway.firmwareVersion));
+  EXPECT_TRUE(host.Logged("Loader version: " + gateway.loaderVersion));
+  EXPECT_TRUE(host.Logged("Sentarix name: " + gateway.deviceName));
   // Neither request carries the password.
-  for (const auto& sent : host().sent) EXPECT_FALSE(FindElement(sent.message, ie::Password).has_value());
+  for (const auto& sent : host.sent) EXPECT_FALSE(FindElement(sent.message, ie::Password).has_value());
 }
 
 TEST_F(SystemInfoAgainstGateway, WindowCanStopTheFollowUpWhileHandlingTheResult) {
-  host().onNotify = [this](const RecordedNotification& n) {
-    if (n.code == Notification::SystemInfoResult && n.sync) engine().ClearPendingFlag(SystemInfoPending);
+  host.onNotify = [this](const RecordedNotification& n) {
+    if (n.code == Notification::SystemInfoResult && n.sync) engine.ClearPendingFlag(SystemInfoPending);
   };
-  ASSERT_TRUE(engine().GetSystemInfo());
+  ASSERT_TRUE(engine.GetSystemInfo());
   harness.RunFor(milliseconds(100));
 
   EXPECT_EQ(harness.gateway.RequestCount(ie::LanInfo), 0);
-  EXPECT_EQ(host().CountOf(Notification::LanInfoRequested), 0);
-  EXPECT_EQ(engine().pending(), 0u);
-  EXPECT_FALSE(host().TimerRunning());
+  EXPECT_EQ(host.CountOf(Notification::LanInfoRequested), 0);
+  EXPECT_EQ(engine.pending(), 0u);
+  EXPECT_FALSE(host.TimerRunning());
 }
 
 TEST_F(SystemInfoAgainstGateway, CheckSystemInfoReportsWithoutFollowUp) {
-  ASSERT_TRUE(engine().CheckSystemInfo());
+  ASSERT_TRUE(engine.CheckSystemInfo());
   harness.RunFor(milliseconds(100));
 
-  EXPECT_EQ(host().notifications, (std::vector<RecordedNotification>{
+  EXPECT_EQ(host.notifications, (std::vector<RecordedNotification>{
                                       {Notification::SystemInfoRequested, 0, false},
                                       {Notification::SystemInfoResult, kDone, false},
                                   }));
   EXPECT_EQ(harness.gateway.RequestCount(ie::LanInfo), 0);
-  EXPECT_EQ(engine().deviceInformation().system.firmwareVersion, harness.gateway.Identity().firmwareVersion);
+  EXPECT_EQ(engine.deviceInformation().system.firmwareVersion, harness.gateway.Identity().firmwareVersion);
 }
 
-TEST_F(SystemInfoAgainstGateway, LanInfoGivesUpAfterItsSecondTimeout) {
-  harness.gateway.InjectFault({sim::FaultKind::DropReply, ie::LanInfo, 0, 10});
-  ASSERT_TRUE(engine().GetLanInfo());
-  harness.RunFor(seconds(30));
+// The LAN information and the cell list are asked twice; then each ends its own way.
+struct TwoTriesRow {
+  const char* name;
+  std::uint8_t element;
+  bool (*start)(OperationEngine&);
+  PendingRequest flag;
+  Notification result;
+  int results;      // how many results of that kind, all NoAnswer
+  int failed;       // OperationFailed notifications
+  EngineState end;
+  friend void PrintTo(const TwoTriesRow& row, std::ostream* out) { *out << row.name; }
+};
 
-  EXPECT_EQ(harness.gateway.RequestCount(ie::LanInfo), 2);
-  EXPECT_EQ(host().CountOf(Notification::LanInfoResult), 1);
-  EXPECT_EQ(host().CountOf(Notification::LanInfoResult, kNoAnswer), 1);
-  EXPECT_EQ(host().CountOf(Notification::OperationFailed), 0);
-  EXPECT_EQ(engine().state(), EngineState::Idle);
-  EXPECT_FALSE(engine().HasPending(LanInfoPending));
-  EXPECT_FALSE(host().TimerRunning());
+class TwoTries : public SystemInfoAgainstGateway, public ::testing::WithParamInterface<TwoTriesRow> {};
+
+TEST_P(TwoTries, GiveUpAfterTheSecondTimeout) {
+  const TwoTriesRow& row = GetParam();
+  harness.gateway.InjectFault({sim::FaultKind::DropReply, row.element, 0, 10});
+  ASSERT_TRUE(row.start(engine));
+  harness.RunFor(seconds(60));
+
+  EXPECT_EQ(harness.gateway.RequestCount(row.element), 2);
+  EXPECT_EQ(host.CountOf(row.result), row.results);
+  EXPECT_EQ(host.CountOf(row.result, kNoAnswer), row.results);
+  EXPECT_EQ(host.CountOf(Notification::OperationFailed, 0), row.failed);
+  EXPECT_EQ(engine.state(), row.end);
+  EXPECT_FALSE(engine.HasPending(row.flag));
+  EXPECT_FALSE(host.TimerRunning());
 }
 
-// ---- Replies on a scripted host ----
+INSTANTIATE_TEST_SUITE_P(
+    SystemInfo, TwoTries,
+    ::testing::Values(TwoTriesRow{"LanInfoEndsWithNoAnswer", ie::LanInfo, [](OperationEngine& e) { return e.GetLanInfo(); }, LanInfoPending, Notification::LanInfoResult, 1, 0, EngineState::Idle},
+                      TwoTriesRow{"CellsFail", ie::ModuleCells, [](OperationEngine& e) { return e.GetCells(1); }, CellsPending, Notification::CellsResult, 0, 1, EngineState::Failed}),
+    test::RowName<TwoTriesRow>);
 
 class SystemInfoReplies : public ::testing::Test, protected test::ScriptedEngine {};
 

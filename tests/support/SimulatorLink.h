@@ -1,0 +1,28 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/core/ProgramSettings.h"
+#include "support/SimulatorThread.h"
+
+namespace tusko::test {
+
+// Names the instances of a test run over both transports.
+inline std::string TransportName(const ::testing::TestParamInfo<Transport>& row) {
+  return row.param == Transport::Tcp ? "tcp" : "pty";
+}
+
+// Points the link settings at a running simulator.
+inline void UseSimulator(ProgramSettings& settings, Transport transport, const SimulatorThread& simulator) {
+  settings.comMode = transport == Transport::Tcp ? 1 : 0;
+  if (transport == Transport::Tcp) {
+    settings.tcpAddress = "127.0.0.1";
+    settings.tcpPort = simulator.Port();
+  } else {
+    settings.virtualComPort = simulator.SlavePath();
+  }
+}
+
+}  // namespace tusko::test

@@ -70,6 +70,8 @@ class Parser {
       o.comlog = true;
       // The file is optional: a following option or command is not taken for it.
       if (i_ < args_.size() && !args_[i_].starts_with("-") && !IsCommand(args_[i_])) o.comlogFile = args_[i_++];
+    } else if (arg == "--format") {
+      if (const auto value = Value(arg)) o.format = *value;
     } else if (arg == "--yes" || arg == "-y") {
       o.yes = true;
     } else if (arg == "--force") {

@@ -23,9 +23,8 @@ inline constexpr CommandArity kCommandArities[] = {
     {"info", 0, 0},        {"read-config", 1, 1},  {"write-config", 1, 1},   {"new-config", 1, 1},
     {"check-config", 1, 1}, {"lan", 0, 0},         {"time", 0, 2},           {"restart", 0, 0},
     {"module-info", 1, 1}, {"module-restart", 1, 1}, {"cells", 1, 1},        {"password", 0, 0},
-    {"diag", 0, 0},        {"ports", 0, 0},
-    {"announcement", 2, 2},
-    {"cdr", 1, 3},
+    {"diag", 0, 0},        {"ports", 0, 0},        {"write-firmware", 1, 1}, {"announcement", 2, 2},
+    {"cdr", 1, 1},
 };
 
 // The command line of tuskoctl after the language options are taken out.
@@ -41,6 +40,7 @@ struct CliOptions {
   std::optional<std::string> password;       // --password PW
   bool yes = false;                          // --yes: no confirmation questions
   bool force = false;                        // --force: a differing firmware version is no question
+  std::optional<std::string> format;         // --format NAME: of a call detail record file
   std::string command;                       // empty: none given
   std::vector<std::string> commandArguments; // what follows the command's name
 };

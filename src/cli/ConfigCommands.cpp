@@ -1,17 +1,14 @@
 #include "cli/ConfigCommands.h"
 
-#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
 
-#include <unistd.h>
-
 #include "cli/ExitCodes.h"
+#include "cli/GatewayRestartWait.h"
 #include "cli/Interrupt.h"
 #include "cli/OperationWait.h"
-#include "cli/ProgressBar.h"
 #include "cli/UserQuestion.h"
 #include "cli/VersionRule.h"
 #include "config/ConfigurationFile.h"
@@ -53,35 +50,6 @@ int PrepareTransfer(const CommandContext& c, Direction direction) {
   return kExitDone;
 }
 
-// Runs a transfer with its progress bar; Ctrl-C cancels it in the engine.
-WaitOutcome RunTransfer(const CommandContext& c, std::function<bool()> start, Notification result,
-                        Notification progress, const std::function<void()>& cancel) {
-  ProgressBar bar(c.err, isatty(STDERR_FILENO) != 0);
-  const WaitOutcome outcome =
-      RunOperation(*c.session, {.start = std::move(start),
-                                .results = {result},
-                                .onOther = [&bar, progress](Notification code, int value) {
-                                  if (code == progress) bar.Show(value);
-                                }});
-  bar.Finish();
-  if (outcome.end == WaitEnd::Interrupted) cancel();
-  return outcome;
-}
-
-// After the gateway confirmed the write it restarts its firmware; the next
-// command should find it running again, so wait for the engine to settle.
-// Without a device watch a serial link is not reopened, and this waits out
-// the gateway's restart time instead.
-void AwaitGatewayBack(CliSession& session) {
-  const OperationEngine& engine = session.engine();
-  const auto limit = std::chrono::milliseconds(session.settings().communicationTimeoutSwitchToFirmware) * kMaxTries;
-  session.loop().RunUntil(
-      [&engine] {
-        return engine.state() == EngineState::Idle || engine.state() == EngineState::Failed || InterruptRequested();
-      },
-      limit);
-}
-
 // The file of a command, read whole; nothing after the reason was told.
 std::optional<ConfigurationImage> ReadFile(const CommandContext& c) {
   ConfigurationReadResult read = ReadConfigurationFile(FileArgument(c));
@@ -112,8 +80,8 @@ int SaveFile(const CommandContext& c, const ConfigurationImage& image, std::stri
 int RunReadConfig(const CommandContext& c) {
   if (const int prepared = PrepareTransfer(c, Direction::Download); prepared != kExitDone) return prepared;
   OperationEngine& engine = c.session->engine();
-  const WaitOutcome outcome = RunTransfer(
-      c, [&engine] { return engine.StartDownload(); }, Notification::DownloadResult, Notification::DownloadProgress,
+  const WaitOutcome outcome = RunWithProgress(
+      *c.session, c.err, [&engine] { return engine.StartDownload(); }, Notification::DownloadResult, Notification::DownloadProgress,
       [&engine] { engine.CancelDownload(); });
   if (!outcome.Done()) return ReportOutcome(outcome, "", engine, c.language, c.err);
   // Only an image that carries its signature is taken over.
@@ -131,8 +99,8 @@ int RunWriteConfig(const CommandContext& c) {
   if (!image) return kExitBadFile;
   if (const int prepared = PrepareTransfer(c, Direction::Upload); prepared != kExitDone) return prepared;
   OperationEngine& engine = c.session->engine();
-  const WaitOutcome outcome = RunTransfer(
-      c, [&engine, &image] { return engine.StartUpload(*image); }, Notification::UploadResult,
+  const WaitOutcome outcome = RunWithProgress(
+      *c.session, c.err, [&engine, &image] { return engine.StartUpload(*image); }, Notification::UploadResult,
       Notification::UploadProgress, [&engine] { engine.CancelUpload(); });
   if (!outcome.Done()) return ReportOutcome(outcome, "", engine, c.language, c.err);
   AwaitGatewayBack(*c.session);

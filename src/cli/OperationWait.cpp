@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <chrono>
 
+#include <unistd.h>
+
 #include "cli/ExitCodes.h"
 #include "cli/Interrupt.h"
+#include "cli/ProgressBar.h"
 
 namespace tusko::cli {
 
@@ -68,6 +71,19 @@ WaitOutcome RunOperation(CliSession& session, const OperationCall& operation) {
     }
   }
   session.OnNotification(nullptr);
+  return outcome;
+}
+
+WaitOutcome RunWithProgress(CliSession& session, std::ostream& err, std::function<bool()> start, Notification result,
+                            Notification progress, const std::function<void()>& cancel) {
+  ProgressBar bar(err, isatty(STDERR_FILENO) != 0);
+  const WaitOutcome outcome = RunOperation(session, {.start = std::move(start),
+                                                     .results = {result},
+                                                     .onOther = [&bar, progress](Notification code, int value) {
+                                                       if (code == progress) bar.Show(value);
+                                                     }});
+  bar.Finish();
+  if (outcome.end == WaitEnd::Interrupted) cancel();
   return outcome;
 }
 

@@ -45,6 +45,11 @@ struct OperationCall {
 // a broken promise.
 WaitOutcome RunOperation(CliSession& session, const OperationCall& operation);
 
+// RunOperation with a progress bar on `err` (drawn only on a terminal) fed by
+// the `progress` notifications; on Ctrl-C `cancel` tells the engine.
+WaitOutcome RunWithProgress(CliSession& session, std::ostream& err, std::function<bool()> start, Notification result,
+                            Notification progress, const std::function<void()>& cancel);
+
 // Tells the user why an operation did not end with result 1: first the
 // command's own failure text (`failureKey`, may be empty), then the reason.
 // Returns the exit code.

@@ -15,6 +15,7 @@
 #include "cli/DeviceCommands.h"
 #include "cli/DiagCommand.h"
 #include "cli/ExitCodes.h"
+#include "cli/FirmwareCommand.h"
 #include "cli/InfoCommand.h"
 #include "cli/Interrupt.h"
 #include "cli/PortsCommand.h"
@@ -35,6 +36,7 @@ constexpr CommandEntry kCommands[] = {
     {"info", true, RunInfo},
     {"read-config", true, tusko::cli::RunReadConfig},
     {"write-config", true, tusko::cli::RunWriteConfig},
+    {"write-firmware", true, tusko::cli::RunWriteFirmware},
     {"new-config", false, tusko::cli::RunNewConfig},
     {"check-config", false, tusko::cli::RunCheckConfig},
     {"announcement", true, tusko::cli::RunAnnouncement},

@@ -18,13 +18,18 @@ std::uint8_t MainElement(const DeviceMessage& message) {
   return message.ieLength() >= kElementHeaderSize ? message.ieArea()[0] : kNoElement;
 }
 
+bool IsCdrRefusal(const DeviceMessage& message) {
+  return message.type() == static_cast<std::uint8_t>(MessageType::Reject) && MainElement(message) == ie::CdrData;
+}
+
 }  // namespace
 
 GatewayModel::GatewayModel(GatewayIdentity identity) : state_(std::move(identity)) {}
 
 std::vector<DeviceMessage> GatewayModel::Receive(const DeviceMessage& message) {
   if (!LinkAvailable() || !HasKnownType(message) || !IsChecksumValid(message)) return {};
-  if (message.type() != static_cast<std::uint8_t>(MessageType::Request)) return {};
+  // The utility sends one Reject of its own: a CDR chunk it could not store.
+  if (message.type() != static_cast<std::uint8_t>(MessageType::Request) && !IsCdrRefusal(message)) return {};
 
   const std::uint8_t requestIe = MainElement(message);
   ++requestCounts_[requestIe];
@@ -35,6 +40,10 @@ std::vector<DeviceMessage> GatewayModel::Receive(const DeviceMessage& message) {
       fault && fault->kind == FaultKind::Reject ? MakeReject(fault->cause) : Answer(requestIe, message);
   SealMessage(answer);
   if (fault) Damage(answer, fault->kind);
+  if (const auto delay = state_.flash.TakeAnswerDelay(); delay > std::chrono::milliseconds::zero()) {
+    held_.push_back({delay, answer});
+    return {};
+  }
   return {answer};
 }
 
@@ -50,10 +59,27 @@ DeviceMessage GatewayModel::Answer(std::uint8_t requestIe, const DeviceMessage& 
 std::vector<DeviceMessage> GatewayModel::Advance(std::chrono::milliseconds elapsed) {
   state_.clock.Advance(elapsed);
   state_.diagnostics.Advance(elapsed);
-  auto event = AdvanceBoot(state_, elapsed);
-  if (!event) return {};
-  SealMessage(*event);
-  return {*event};
+  std::vector<DeviceMessage> sent = ReleaseHeldAnswers(elapsed);
+  if (auto event = AdvanceBoot(state_, elapsed)) {
+    SealMessage(*event);
+    sent.push_back(*event);
+  }
+  return sent;
+}
+
+std::vector<DeviceMessage> GatewayModel::ReleaseHeldAnswers(std::chrono::milliseconds elapsed) {
+  std::vector<DeviceMessage> due;
+  for (auto held = held_.begin(); held != held_.end();) {
+    held->remaining -= elapsed;
+    if (held->remaining > std::chrono::milliseconds::zero()) {
+      ++held;
+      continue;
+    }
+    // An answer is lost when the link end went away meanwhile.
+    if (LinkAvailable()) due.push_back(std::move(held->message));
+    held = held_.erase(held);
+  }
+  return due;
 }
 
 bool GatewayModel::LinkAvailable() const {

@@ -49,6 +49,14 @@ class GatewayModel {
   // The configuration memory: the stored image, which a front end may replace.
   const GatewayConfigStore& Configuration() const { return state_.config; }
   GatewayConfigStore& Configuration() { return state_.config; }
+  // The call detail records not yet downloaded.
+  const GatewayCdrStore& CdrStore() const { return state_.cdr; }
+  GatewayCdrStore& CdrStore() { return state_.cdr; }
+  // The announcement memory: the stored announcements and how it answers.
+  const GatewayAnnouncements& Announcements() const { return state_.announcements; }
+  GatewayAnnouncements& Announcements() { return state_.announcements; }
+  // The firmware flash as the loader wrote it.
+  const GatewayFlashLoader& FlashLoader() const { return state_.flash; }
 
   // Requests received, by main element (the first element of the request).
   int RequestCount(std::uint8_t requestIe) const { return requestCounts_[requestIe]; }
@@ -57,9 +65,16 @@ class GatewayModel {
 
  private:
   DeviceMessage Answer(std::uint8_t requestIe, const DeviceMessage& request);
+  // Answers held back while the gateway is busy (a flash sector erase).
+  struct HeldAnswer {
+    std::chrono::milliseconds remaining;
+    DeviceMessage message;
+  };
+  std::vector<DeviceMessage> ReleaseHeldAnswers(std::chrono::milliseconds elapsed);
 
   GatewayState state_;
   FaultQueue faults_;
+  std::vector<HeldAnswer> held_;
   std::array<int, 256> requestCounts_{};
 };
 

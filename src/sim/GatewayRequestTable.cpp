@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <array>
 
+#include "sim/GatewayAnnouncementRequests.h"
+#include "sim/GatewayCdrRequests.h"
 #include "sim/GatewayConfigRequests.h"
 #include "sim/GatewayDiagnosticsRequests.h"
+#include "sim/GatewayFlashRequests.h"
 #include "sim/GatewayInfoRequests.h"
 #include "sim/GatewayMaintenance.h"
 #include "sim/GatewayMonitoring.h"
@@ -36,6 +39,14 @@ constexpr std::array kRoutes{
     RequestRoute{ie::ConfigWriteStart, RunsIn::Both, HandleConfigWriteStart},
     RequestRoute{ie::ConfigWriteData, RunsIn::Both, HandleConfigWriteData},
     RequestRoute{ie::ConfigWriteStop, RunsIn::Both, HandleConfigWriteStop},
+    RequestRoute{ie::CdrData, RunsIn::Firmware, HandleCdrData},
+    RequestRoute{ie::FlashStart, RunsIn::Both, HandleFlashStart},
+    RequestRoute{ie::FlashData, RunsIn::Loader, HandleFlashData},
+    RequestRoute{ie::FlashStop, RunsIn::Loader, HandleFlashStop},
+    RequestRoute{ie::FlashCancel, RunsIn::Both, HandleFlashCancel},
+    RequestRoute{ie::AnnouncementStart, RunsIn::Firmware, HandleAnnouncementStart},
+    RequestRoute{ie::AnnouncementData, RunsIn::Firmware, HandleAnnouncementData},
+    RequestRoute{ie::AnnouncementStop, RunsIn::Firmware, HandleAnnouncementStop},
 };
 
 constexpr std::array<std::uint8_t, 11> kPasswordProtected{

@@ -4,9 +4,12 @@
 #include <optional>
 #include <utility>
 
+#include "sim/GatewayAnnouncements.h"
+#include "sim/GatewayCdrStore.h"
 #include "sim/GatewayClock.h"
 #include "sim/GatewayConfigStore.h"
 #include "sim/GatewayDiagnostics.h"
+#include "sim/GatewayFlashLoader.h"
 #include "sim/GatewayIdentity.h"
 #include "sim/SampleConfiguration.h"
 
@@ -36,6 +39,9 @@ struct GatewayState {
   GatewayClock clock;
   GatewayConfigStore config{MakeSampleConfiguration()};
   GatewayDiagnostics diagnostics;
+  GatewayCdrStore cdr;
+  GatewayFlashLoader flash;
+  GatewayAnnouncements announcements;
   bool monitoring = false;
   int restartsDone = 0;
 };

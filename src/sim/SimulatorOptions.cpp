@@ -4,9 +4,14 @@
 #include <optional>
 #include <string_view>
 
+#include "protocol/engine/CdrTransfer.h"
+
 namespace tusko::sim {
 
 namespace {
+
+// As many records as the gateway's record store holds.
+constexpr unsigned long kMaxCdrRecords = kCdrPositionWindow / kCdrRecordBytes;
 
 // A number in decimal or with a 0x prefix, within [0, max].
 std::optional<unsigned long> ParseNumber(std::string_view text, unsigned long max) {
@@ -104,6 +109,17 @@ ParsedSimulatorOptions ParseSimulatorOptions(const std::vector<std::string>& arg
     } else if (arg == "--config") {
       o.configFile = std::string(valueFor());
       if (o.configFile.empty()) return fail("expected a file name after");
+    } else if (arg == "--announcement-dir") {
+      o.announcementDir = std::string(valueFor());
+      if (o.announcementDir.empty()) return fail("expected a folder after");
+    } else if (arg == "--cdr-records") {
+      const auto count = ParseNumber(valueFor(), kMaxCdrRecords);
+      if (!count) return fail("expected a record count after");
+      o.cdrRecords = static_cast<int>(*count);
+    } else if (arg == "--cdr-start") {
+      const auto start = ParseNumber(valueFor(), kCdrPositionWindow - 1);
+      if (!start) return fail("expected a position below 0x800000 after");
+      o.cdrStart = static_cast<std::uint32_t>(*start);
     } else if (arg == "--baud") {
       const auto baud = ParseNumber(valueFor(), 4000000);
       if (!baud) return fail("expected a bit rate after");
@@ -159,6 +175,9 @@ const char* SimulatorUsage() {
          "  --config FILE          start with the configuration image in FILE (raw, 29332 bytes;\n"
          "                         default: a built-in sample)\n"
          "  --write-via-loader     restart into the loader to write the configuration\n"
+         "  --announcement-dir DIR write each updated announcement as DIR/<kind>.wav\n"
+         "  --cdr-records N        call detail records waiting for download (default 25)\n"
+         "  --cdr-start POS        store position of the first of them, below 0x800000 (default 0)\n"
          "  --drop IE[:N]          lose the next N requests with main element IE (hex 0x.. or decimal, or any)\n"
          "  --corrupt IE[:N]       answer with a wrong checksum\n"
          "  --bad-type IE[:N]      answer with an unknown message type\n"

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/GatewayCdrStore.h"
 #include "sim/GatewayFaults.h"
 #include "sim/WireSession.h"
 
@@ -23,6 +24,9 @@ struct SimulatorOptions {
   bool noFirmware = false;
   bool writeViaLoader = false;  // the firmware restarts into its loader for a configuration write
   std::string configFile;       // raw configuration image to start with; empty: the built-in sample
+  std::string announcementDir;  // folder that receives <kind>.wav after each announcement update
+  int cdrRecords = kDefaultCdrRecords;       // call detail records waiting for download
+  std::uint32_t cdrStart = kDefaultCdrStart;  // position of the first of them
   std::vector<Fault> faults;
   WireFaults wire;
 };

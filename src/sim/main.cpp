@@ -47,6 +47,8 @@ int main(int argc, char** argv) {
     }
     model.Configuration().Replace(*image);
   }
+  model.Announcements().SetOutputFolder(options.announcementDir);
+  model.CdrStore().Fill(options.cdrRecords, options.cdrStart);
   for (const auto& fault : options.faults) model.InjectFault(fault);
 
   tusko::EventLoop loop;

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "app/core/ProgramSettings.h"
+#include "protocol/AnnouncementFile.h"
 #include "protocol/DeviceMessage.h"
 #include "protocol/engine/DeviceInformation.h"
 #include "protocol/engine/DiagnosticsData.h"
@@ -21,6 +22,9 @@ namespace tusko {
 
 class ConfigTransfer;
 class ConfigurationImage;
+class CdrRecordStore;
+class CdrTransfer;
+class FirmwareFile;
 
 inline constexpr std::size_t kLoginPasswordCapacity = 8;  // characters
 // The longest monitoring command that still fits one request beside its
@@ -91,6 +95,23 @@ class OperationEngine {
   void CancelUpload();
   // The image being read or written; after a download's result 1, the image read.
   const ConfigTransfer& configTransfer() const;
+
+  // Firmware update (FirmwareUpdate.cpp); the file is opened and checked before the start.
+  bool StartFirmwareUpdate();
+  void CancelFirmwareUpdate();
+  FirmwareFile& firmwareFile();
+
+  // CDR download (CdrDownload.cpp): the engine uses `store` until the download ends; it stays the caller's.
+  bool StartCdrDownload(CdrRecordStore& store);
+  void CancelCdr();
+  const CdrTransfer& cdrTransfer() const;
+  // A chunk the record store refused carries no gateway cause: the store's error explains it.
+  void ClearCauseText() { causeText_.clear(); }
+
+  // Announcement update (AnnouncementUpdate.cpp): the file to send, checked by the caller.
+  AnnouncementFile& announcementFile();
+  bool StartAnnouncementUpdate(AnnouncementKind kind);
+  void CancelAnnouncementUpdate();
 
   EngineState state() const { return state_; }
   std::uint32_t pending() const { return pending_; }

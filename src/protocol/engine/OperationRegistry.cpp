@@ -2,15 +2,22 @@
 
 #include <cassert>
 
+#include "protocol/FirmwareFile.h"
+#include "protocol/engine/CdrTransfer.h"
+#include "protocol/engine/AnnouncementUpdate.h"
 #include "protocol/engine/ConfigTransfer.h"
 #include "protocol/engine/IdleRequests.h"
 
 namespace tusko {
 
-OperationRegistry::OperationRegistry() : transfer_(std::make_unique<ConfigTransfer>()) {
+OperationRegistry::OperationRegistry()
+    : transfer_(std::make_unique<ConfigTransfer>()),
+      cdr_(std::make_unique<CdrTransfer>()),
+      firmware_(std::make_unique<FirmwareFile>()) {
   auto idle = std::make_unique<IdleRequests>();
   idle_ = idle.get();
   Add({EngineState::Idle}, std::move(idle));
+  announcement_ = std::make_unique<AnnouncementUpdate>();
 }
 
 OperationRegistry::~OperationRegistry() = default;
@@ -34,6 +41,9 @@ void RegisterOperations(OperationRegistry& registry) {
   RegisterDeviceMaintenance(registry);
   RegisterConfigDownload(registry);
   RegisterConfigUpload(registry);
+  RegisterAnnouncementUpdate(registry);
+  RegisterFirmwareUpdate(registry);
+  RegisterCdrDownload(registry);
 }
 
 }  // namespace tusko

@@ -12,7 +12,10 @@
 
 namespace tusko {
 
+class CdrTransfer;
+class AnnouncementUpdate;
 class ConfigTransfer;
+class FirmwareFile;
 class IdleRequests;
 
 // Which handler runs each engine state. An operation plugs in with its own
@@ -38,6 +41,16 @@ class OperationRegistry {
   ConfigTransfer& Transfer() { return *transfer_; }
   const ConfigTransfer& Transfer() const { return *transfer_; }
 
+  // The announcement update's file, kind and erase counter.
+  AnnouncementUpdate& Announcement() { return *announcement_; }
+
+  // The CDR download's position, length, error count and record store.
+  CdrTransfer& Cdr() { return *cdr_; }
+  const CdrTransfer& Cdr() const { return *cdr_; }
+
+  // The firmware file the update reads; the engine owns it for the program's life.
+  FirmwareFile& Firmware() { return *firmware_; }
+
   // What the engine starts when the loader reports that it holds no valid
   // firmware; the firmware update registers its starter here. Without one the
   // engine only reports the fact.
@@ -50,6 +63,9 @@ class OperationRegistry {
   std::map<EngineState, OperationHandler*> byState_;
   IdleRequests* idle_ = nullptr;
   std::unique_ptr<ConfigTransfer> transfer_;
+  std::unique_ptr<AnnouncementUpdate> announcement_;
+  std::unique_ptr<CdrTransfer> cdr_;
+  std::unique_ptr<FirmwareFile> firmware_;
   NoFirmwareRecovery noFirmwareRecovery_;
 };
 
@@ -59,6 +75,9 @@ void RegisterDeviceInfoRequests(OperationRegistry& registry);
 void RegisterDeviceMaintenance(OperationRegistry& registry);
 void RegisterConfigDownload(OperationRegistry& registry);
 void RegisterConfigUpload(OperationRegistry& registry);
+void RegisterAnnouncementUpdate(OperationRegistry& registry);
+void RegisterCdrDownload(OperationRegistry& registry);
+void RegisterFirmwareUpdate(OperationRegistry& registry);
 
 // Every operation the engine knows.
 void RegisterOperations(OperationRegistry& registry);

@@ -1,0 +1,283 @@
+// Firmware update: FlashStarting asks the gateway to take a firmware (the
+// firmware restarts into its loader for that: FlashWaitLoader), Flashing sends
+// the firmware file block by block, each acknowledged by its flash address,
+// then the stop; the restart follow-up leads back to Idle through WaitFirmware.
+#include "protocol/engine/FirmwareUpdate.h"
+
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "protocol/engine/ElementNumbers.h"
+#include "protocol/engine/OperationEngine.h"
+
+namespace tusko {
+
+namespace {
+
+constexpr int kFirmwareProgressComplete = 100;  // percent
+
+bool IsReplyWith(const DeviceMessage& message, std::uint8_t element) {
+  return IsOfType(message, MessageType::Reply) && FindElement(message, element).has_value();
+}
+
+// The update can run only with a checked file that has something to send.
+bool HasFileToSend(const FirmwareFile& file) { return file.IsOpen() && !file.sections().empty(); }
+
+void LogSectionStart(OperationEngine& engine, const FirmwareFile& file) {
+  const auto section = file.CurrentSection();
+  if (!section) return;
+  engine.LogLine("Loading FLASH block: %08X - %08X", static_cast<unsigned>(section->address),
+                 static_cast<unsigned>(section->address + section->length - 1));
+}
+
+int Progress(const FirmwareFile& file) {
+  const std::uint64_t total = file.BytesTotal();
+  return total == 0 ? kFirmwareProgressComplete : static_cast<int>(file.BytesDone() * kFirmwareProgressComplete / total);
+}
+
+// Sends a request holding one empty element and arms the block time-out.
+void SendFlashControl(OperationEngine& engine, std::uint8_t element, const char* logLine, bool repeat) {
+  engine.SendEmptyElement(MessageType::Request, element);
+  engine.LogLine("%s", logLine);
+  engine.ArmTimeout(&ProgramSettings::communicationTimeoutFlashLoad);
+  engine.CountAttempt(repeat);
+  engine.SetState(EngineState::Flashing);
+}
+
+void StopFirmwareUpdate(OperationEngine& engine, bool repeat) {
+  engine.ClearPendingFlag(FlashCancelPending);
+  SendFlashControl(engine, ie::FlashStop, "Stop firmware update", repeat);
+}
+
+void SendFlashCancel(OperationEngine& engine, bool repeat) {
+  SendFlashControl(engine, ie::FlashCancel, "Cancel firmware update", repeat);
+  engine.SetPending(FlashCancelPending);
+}
+
+// Every way out of the update ends here: the file is closed and the result told.
+void EndUpdate(OperationEngine& engine, OperationResult result) {
+  engine.firmwareFile().CloseFile();
+  engine.ClearPendingFlag(FlashCancelPending);
+  engine.SetState(EngineState::Idle);
+  engine.NotifyResult(Notification::FirmwareResult, result);
+}
+
+void SendFlashBlock(OperationEngine& engine, bool repeat) {
+  FirmwareFile& file = engine.firmwareFile();
+  std::array<std::uint8_t, kFlashBlockMaxBytes> buffer{};
+  std::uint32_t address = 0;
+  const int read = file.ReadBlock(buffer, address);
+  if (read <= 0) {
+    // The file changed under the update: what the gateway would get is not the file.
+    engine.StopTimer();
+    engine.LogLine("Firmware file read error");
+    EndUpdate(engine, OperationResult::Rejected);
+    return;
+  }
+  std::vector<std::uint8_t> block(buffer.begin(), buffer.begin() + read);
+  const std::size_t padded = (block.size() + kFlashBlockGranuleBytes - 1) / kFlashBlockGranuleBytes * kFlashBlockGranuleBytes;
+  block.resize(padded, kFlashPadByte);
+
+  DeviceMessage request = CreateMessage(MessageType::Request);
+  AddElement(request, ie::FlashData, block);
+  AddElement(request, ie::FlashAddress, EncodeNumber32(address));
+  SealMessage(request);
+  engine.SendRequest(std::move(request));
+  if (!repeat) engine.Notify(Notification::FirmwareProgress, Progress(file));
+  engine.ArmTimeout(&ProgramSettings::communicationTimeoutFlashLoad);
+  engine.CountAttempt(repeat);
+  engine.SetState(EngineState::Flashing);
+}
+
+// What a refusal or a time-out in Flashing tries once more.
+void RepeatStepInProgress(OperationEngine& engine) {
+  const FirmwareFile& file = engine.firmwareFile();
+  if (engine.HasPending(FlashCancelPending)) {
+    SendFlashCancel(engine, true);
+  } else if (file.BytesDone() < file.BytesTotal()) {
+    SendFlashBlock(engine, true);
+  } else {
+    StopFirmwareUpdate(engine, true);
+  }
+}
+
+// After the last try: the generic failure, with the file closed.
+bool CloseFileAndFail(OperationEngine& engine) {
+  engine.firmwareFile().CloseFile();
+  engine.ReportNoAnswer();
+  return false;
+}
+
+class FlashStarting final : public OperationHandler {
+ public:
+  void OnMessage(OperationEngine& engine, const DeviceMessage& message) override {
+    if (IsReplyWith(message, ie::Reset)) {
+      // The firmware restarts into its loader, which does the writing.
+      engine.StopTimer();
+      engine.host().closeLink(true);
+      engine.Notify(Notification::LinkClosed);
+      engine.SetState(EngineState::FlashWaitLoader);
+      engine.SetRetries(0);
+      engine.ArmTimeout(&ProgramSettings::communicationTimeoutSwitchToLoader);
+    } else if (IsReplyWith(message, ie::FlashStart)) {
+      engine.StopTimer();
+      OnLoaderReady(engine);
+    } else if (IsOfType(message, MessageType::Reject)) {
+      engine.ApplyNegativeReply(message, {Notification::FirmwareResult, Notification::FirmwareResult},
+                                [&engine] { engine.StartFirmwareUpdate(); });
+      if (engine.state() == EngineState::Idle) engine.firmwareFile().CloseFile();
+    }
+  }
+  void OnTimeout(OperationEngine& engine) override { engine.StartFirmwareUpdate(); }
+  bool OnTriesExhausted(OperationEngine& engine) override { return CloseFileAndFail(engine); }
+  // The loader came up while its start was awaited: it gets the start request anew.
+  bool OnLoaderStarted(OperationEngine& engine, const DeviceMessage&) override {
+    engine.SetState(EngineState::InLoader);
+    engine.StartFirmwareUpdate();
+    return true;
+  }
+
+ private:
+  static void OnLoaderReady(OperationEngine& engine) {
+    FirmwareFile& file = engine.firmwareFile();
+    if (!HasFileToSend(file)) {
+      // The file went away before a block was sent: leave the loader with the old firmware.
+      SendFlashCancel(engine, false);
+      return;
+    }
+    LogSectionStart(engine, file);
+    SendFlashBlock(engine, false);
+    if (engine.state() == EngineState::Flashing) engine.Notify(Notification::FirmwareStarted);
+  }
+};
+
+// The firmware restarted into the loader for the update. The update starts
+// again once the loader is there: when its start event arrives, or when the
+// wait is over and the link is back.
+class FlashWaitLoader final : public OperationHandler {
+ public:
+  void OnMessage(OperationEngine&, const DeviceMessage&) override {}
+  void OnTimeout(OperationEngine& engine) override {
+    if (engine.ReconnectAfterRestart() == OperationEngine::Reconnect::Waiting) return;
+    engine.Notify(Notification::LinkClosed);
+    engine.StartFirmwareUpdate();
+  }
+  bool OnTriesExhausted(OperationEngine& engine) override { return CloseFileAndFail(engine); }
+  // The loader came up for the update: asking it to start the old firmware
+  // would end the update without a result.
+  bool OnLoaderStarted(OperationEngine& engine, const DeviceMessage&) override {
+    engine.StartFirmwareUpdate();
+    return true;
+  }
+};
+
+class Flashing final : public OperationHandler {
+ public:
+  void OnMessage(OperationEngine& engine, const DeviceMessage& message) override {
+    if (IsOfType(message, MessageType::Reject)) {
+      OnReject(engine, message);
+      return;
+    }
+    if (!IsOfType(message, MessageType::Reply)) return;
+    if (const auto address = FindElement(message, ie::FlashAddress)) {
+      if (!engine.HasPending(FlashCancelPending)) OnBlockAcknowledged(engine, *address);
+    } else if (FindElement(message, ie::FlashStop)) {
+      OnStopAcknowledged(engine);
+    } else if (FindElement(message, ie::FlashCancel)) {
+      engine.StopTimer();
+      EndUpdate(engine, OperationResult::Cancelled);
+    }
+  }
+  void OnTimeout(OperationEngine& engine) override { RepeatStepInProgress(engine); }
+  bool OnTriesExhausted(OperationEngine& engine) override { return CloseFileAndFail(engine); }
+
+ private:
+  static void OnReject(OperationEngine& engine, const DeviceMessage& reject) {
+    engine.StopTimer();
+    if (engine.RepeatsLeft()) {
+      RepeatStepInProgress(engine);
+      return;
+    }
+    engine.SetCauseText(reject);
+    EndUpdate(engine, OperationResult::Rejected);
+  }
+
+  static void OnBlockAcknowledged(OperationEngine& engine, const ElementView& element) {
+    static constexpr std::uint32_t kUnreadable = 0xFFFFFFFF;
+    FirmwareFile& file = engine.firmwareFile();
+    const auto address = ReadNumber32(element);
+    if (!address || !file.CurrentSection() || *address != file.CurrentAddress()) {
+      // Not the block in flight: its time-out sends it again.
+      engine.LogLine("Acknowledge of invalid address (%08X)", static_cast<unsigned>(address.value_or(kUnreadable)));
+      return;
+    }
+    engine.StopTimer();
+    bool newSection = false;
+    if (file.Advance(newSection)) {
+      if (newSection) LogSectionStart(engine, file);
+      SendFlashBlock(engine, false);
+    } else {
+      StopFirmwareUpdate(engine, false);
+      engine.Notify(Notification::FirmwareProgress, kFirmwareProgressComplete);
+    }
+  }
+
+  static void OnStopAcknowledged(OperationEngine& engine) {
+    engine.StopTimer();
+    engine.firmwareFile().CloseFile();
+    engine.NotifyResult(Notification::FirmwareResult, OperationResult::Done);
+    // The loader starts the new firmware; the restart follow-up waits for it.
+    engine.host().closeLink(true);
+    engine.Notify(Notification::LinkClosed);
+    engine.SetState(EngineState::WaitFirmware);
+    engine.SetRetries(0);
+    engine.ArmTimeout(&ProgramSettings::communicationTimeoutSwitchToFirmware);
+  }
+};
+
+}  // namespace
+
+bool OperationEngine::StartFirmwareUpdate() {
+  if (!HasFileToSend(firmwareFile())) return false;
+  const bool repeat = state() == EngineState::FlashStarting;
+  if (!LinkReadyFor(repeat)) return false;
+  DeviceMessage request = CreateMessage(MessageType::Request);
+  AddElementBytes(request, ie::FlashStart, {kFlashStartValue});
+  AddPassword(request);
+  SealMessage(request);
+  const bool sent = SendRequest(std::move(request));
+  ClearPendingFlag(FlashCancelPending);
+  LogLine("Start firmware update");
+  Notify(Notification::FirmwareStarted);
+  ArmTimeout(&ProgramSettings::communicationTimeoutFlashLoadStart);
+  CountAttempt(repeat);
+  SetState(EngineState::FlashStarting);
+  return sent;
+}
+
+void OperationEngine::CancelFirmwareUpdate() {
+  switch (state()) {
+    case EngineState::FlashStarting:
+    case EngineState::FlashWaitLoader:
+    case EngineState::Flashing:
+      SendFlashCancel(*this, false);
+      break;
+    default:
+      break;  // no update runs: nothing to cancel
+  }
+}
+
+FirmwareFile& OperationEngine::firmwareFile() { return registry_.Firmware(); }
+
+void RegisterFirmwareUpdate(OperationRegistry& registry) {
+  FirmwareFile& file = registry.Firmware();
+  file.SetPageSize(kFirmwarePageBytes);
+  file.AddAllowedRange(kFirmwareFlashWindow);
+  registry.Add({EngineState::FlashStarting}, std::make_unique<FlashStarting>());
+  registry.Add({EngineState::FlashWaitLoader}, std::make_unique<FlashWaitLoader>());
+  registry.Add({EngineState::Flashing}, std::make_unique<Flashing>());
+  registry.SetNoFirmwareRecovery([](OperationEngine& engine) { engine.StartFirmwareUpdate(); });
+}
+
+}  // namespace tusko

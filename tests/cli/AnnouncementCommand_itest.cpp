@@ -1,0 +1,70 @@
+// tuskoctl's announcement command end to end: a WAV file sent to the
+// simulator program comes out of its announcement folder unchanged.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "cli/ProgramRun.h"
+#include "support/TestWavFile.h"
+
+namespace tusko {
+namespace {
+
+namespace fs = std::filesystem;
+
+using test::Process;
+using test::ProcessResult;
+constexpr int kExitBadFile = 8;
+
+std::vector<std::uint8_t> ReadBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+class TuskoctlAnnouncement : public test::TuskoctlTest {
+ protected:
+  // Runs `announcement KIND FILE` against a simulator that writes what it stores to `stored_`.
+  ProcessResult SendAnnouncement(const std::string& kind, const std::vector<std::uint8_t>& wav) {
+    fs::create_directory(stored_);
+    const test::TempFile file(wav);
+    Process simulator({GATEWAYSIM_PATH, "--quiet", "--tcp", "127.0.0.1:0", "--announcement-dir", stored_.string()},
+                      Environment());
+    const std::string endpoint = simulator.FirstLine();
+    EXPECT_FALSE(endpoint.empty());
+    ProcessResult result = Tuskoctl({"--tcp", endpoint, "announcement", kind, file.path().string()});
+    simulator.Terminate();
+    simulator.Finish();
+    return result;
+  }
+
+  fs::path stored_ = fs::temp_directory_path() / ("tusko-announcements-" + std::to_string(::getpid()));
+
+  void TearDown() override {
+    fs::remove_all(stored_);
+    test::TuskoctlTest::TearDown();
+  }
+};
+
+TEST_F(TuskoctlAnnouncement, GatewayStoresTheFileAsItIs) {
+  const std::vector<std::uint8_t> wav = test::AlawWav(5000);
+  const ProcessResult result = SendAnnouncement("incoming", wav);
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.out, "The announcement has been updated.\n");
+  EXPECT_EQ(ReadBytes(stored_ / "incoming.wav"), wav);
+}
+
+TEST_F(TuskoctlAnnouncement, FileOfAnotherFormatIsRefusedBeforeAnythingIsSent) {
+  std::vector<std::uint8_t> stereo = test::AlawWav(100);
+  test::PatchLittle(stereo, 22, 2, 2);
+  const ProcessResult result = SendAnnouncement("2", stereo);
+  EXPECT_EQ(result.exitCode, kExitBadFile);
+  EXPECT_NE(result.err.find("The file must be a WAV file in A-law, 8 kHz, mono."), std::string::npos) << result.err;
+  EXPECT_FALSE(fs::exists(stored_ / "incoming.wav"));
+}
+
+}  // namespace
+}  // namespace tusko

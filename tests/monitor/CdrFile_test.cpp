@@ -1,0 +1,412 @@
+// The CDR record store: record decoding, text lines, chunks and the file name rule.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "monitor/CdrFile.h"
+#include "monitor/CdrFileName.h"
+#include "monitor/CdrRecord.h"
+#include "support/RowName.h"
+
+namespace tusko {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+// Byte offsets the tests poke at.
+constexpr std::size_t kCallTypeAt = 1;
+constexpr std::size_t kInPortAt = 9;
+constexpr std::size_t kCallerIdLengthAt = 15;
+
+CdrRecord SampleRecord() {
+  CdrRecord r;
+  r.callType = 1;
+  r.time = {2011, 3, 5, 9, 7, 3};
+  r.cause = 16;
+  r.inPort = {kCdrPortPbx, 1};
+  r.outPort = {kCdrPortGsm, 0};
+  r.lengthSeconds = 3725;
+  r.callerId = "21";
+  r.calledNumber = "01701234567";
+  return r;
+}
+
+Bytes Encoded(const CdrRecord& record) {
+  const auto bytes = EncodeCdrRecord(record);
+  return {bytes.begin(), bytes.end()};
+}
+
+Bytes Chunk(std::initializer_list<Bytes> records) {
+  Bytes chunk;
+  for (const Bytes& r : records) chunk.insert(chunk.end(), r.begin(), r.end());
+  return chunk;
+}
+
+constexpr char kSampleLine[] = "5.3.2011;9:07:03;Outgoing PBX->GSM;21;01701234567;1:02:05;PBX/1;GSM/0;16\r\n";
+constexpr char kDefaultHeader[] =
+    "Date;Time;Call Type;Caller Id;Called Number;Call Length;Input Port;Output Port;Cause\r\n";
+
+// ---- One record ----
+
+TEST(CdrRecord, DecodesEveryField) {
+  Bytes bytes = Encoded(SampleRecord());
+  const CdrDecodeResult decoded = DecodeCdrRecord(bytes);
+  ASSERT_EQ(decoded.error, CdrError::None);
+  EXPECT_EQ(CdrRecordLine(decoded.record, {}, ';'), kSampleLine);
+  // The call length travels most significant byte first.
+  EXPECT_EQ((Bytes{bytes.begin() + 11, bytes.begin() + 15}), (Bytes{0x00, 0x00, 0x0E, 0x8D}));
+}
+
+struct DecodeRow {
+  const char* name;
+  Bytes bytes;
+  CdrError error;
+};
+
+Bytes WithByte(std::size_t at, std::uint8_t value) {
+  Bytes bytes = Encoded(SampleRecord());
+  bytes[at] = value;
+  return bytes;
+}
+
+// Caller id and called number lengths as given, the texts' bytes left as they are.
+Bytes WithTextLengths(std::uint8_t callerId, std::uint8_t called) {
+  Bytes bytes = Encoded(SampleRecord());
+  bytes[kCallerIdLengthAt] = callerId;
+  if (kCallerIdLengthAt + 1 + callerId < bytes.size()) bytes[kCallerIdLengthAt + 1 + callerId] = called;
+  return bytes;
+}
+
+class CdrRecordDecode : public ::testing::TestWithParam<DecodeRow> {};
+
+TEST_P(CdrRecordDecode, FindsTheError) { EXPECT_EQ(DecodeCdrRecord(GetParam().bytes).error, GetParam().error); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, CdrRecordDecode,
+    ::testing::Values(DecodeRow{"Version2", WithByte(0, 2), CdrError::RecordVersion},
+                      DecodeRow{"Version0", WithByte(0, 0), CdrError::RecordVersion},
+                      DecodeRow{"Empty", {}, CdrError::RecordVersion},
+                      DecodeRow{"ShortRecord", Bytes{1, 2, 3}, CdrError::RecordSize},
+                      DecodeRow{"TextsOf47Fit", WithTextLengths(23, 24), CdrError::None},
+                      DecodeRow{"TextsOf48", WithTextLengths(24, 24), CdrError::RecordFormat},
+                      DecodeRow{"CallerIdOf255", WithTextLengths(255, 0), CdrError::RecordFormat},
+                      DecodeRow{"CalledOf255", WithTextLengths(0, 255), CdrError::RecordFormat}),
+    test::RowName<DecodeRow>);
+
+TEST(CdrRecord, TextsEndAtTheirFirstNul) {
+  CdrRecord record = SampleRecord();
+  record.callerId = std::string("12\0" "34", 5);
+  const CdrDecodeResult decoded = DecodeCdrRecord(Encoded(record));
+  EXPECT_EQ(decoded.record.callerId, "12");
+}
+
+struct FieldRow {
+  const char* name;
+  std::size_t at;
+  std::uint8_t value;
+  CdrColumn column;
+  std::string text;
+};
+
+class CdrRecordField : public ::testing::TestWithParam<FieldRow> {};
+
+TEST_P(CdrRecordField, Prints) {
+  const FieldRow& row = GetParam();
+  CdrTextLayout onlyThis;
+  onlyThis.positions.fill(kCdrColumnPositions);
+  onlyThis.positions[static_cast<std::size_t>(row.column)] = 0;
+  const CdrDecodeResult decoded = DecodeCdrRecord(WithByte(row.at, row.value));
+  ASSERT_EQ(decoded.error, CdrError::None);
+  EXPECT_EQ(CdrRecordLine(decoded.record, onlyThis, ';'), row.text + "\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, CdrRecordField,
+    ::testing::Values(FieldRow{"Port0x83IsGsm3", kInPortAt, 0x83, CdrColumn::InPort, "GSM/3"},
+                      FieldRow{"Port0x23IsPstn3", kInPortAt, 0x23, CdrColumn::InPort, "PSTN/3"},
+                      FieldRow{"Port0x43HasNoType", kInPortAt, 0x43, CdrColumn::InPort, "/3"},
+                      FieldRow{"Port0x1FIsPbx31", kInPortAt, 0x1F, CdrColumn::InPort, "PBX/31"},
+                      FieldRow{"CallType21", kCallTypeAt, 21, CdrColumn::CallType, "Callback"},
+                      FieldRow{"CallType18", kCallTypeAt, 18, CdrColumn::CallType, "Unanswered Call"},
+                      FieldRow{"CallType6HasNoText", kCallTypeAt, 6, CdrColumn::CallType, ""},
+                      FieldRow{"CauseIsUnsigned", 8, 0xFF, CdrColumn::Cause, "255"}),
+    test::RowName<FieldRow>);
+
+struct LengthRow {
+  const char* name;
+  std::uint32_t seconds;
+  const char* text;
+};
+
+class CdrCallLength : public ::testing::TestWithParam<LengthRow> {};
+
+TEST_P(CdrCallLength, PrintsHoursMinutesSeconds) {
+  CdrRecord record = SampleRecord();
+  record.lengthSeconds = GetParam().seconds;
+  CdrTextLayout onlyLength;
+  onlyLength.positions.fill(kCdrColumnPositions);
+  onlyLength.positions[static_cast<std::size_t>(CdrColumn::CallLength)] = 0;
+  EXPECT_EQ(CdrRecordLine(DecodeCdrRecord(Encoded(record)).record, onlyLength, ';'), std::string(GetParam().text) + "\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, CdrCallLength,
+                         ::testing::Values(LengthRow{"Zero", 0, "0:00:00"}, LengthRow{"OneHourTwoMinutes", 3725, "1:02:05"},
+                                           LengthRow{"HoursNotWrapped", 90000, "25:00:00"},
+                                           LengthRow{"Largest", 0xFFFFFFFF, "1193046:28:15"}),
+                         test::RowName<LengthRow>);
+
+// ---- Columns ----
+
+struct LayoutRow {
+  const char* name;
+  std::array<std::uint32_t, kCdrColumnCount> positions;
+  const char* header;
+};
+
+class CdrColumns : public ::testing::TestWithParam<LayoutRow> {};
+
+TEST_P(CdrColumns, OrderHeaderAndRecordAlike) {
+  const CdrTextLayout layout{GetParam().positions, true};
+  EXPECT_EQ(CdrHeaderLine(layout, '\t'), GetParam().header);
+}
+
+constexpr std::uint32_t kMinusOne = 0xFFFFFFFF;
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, CdrColumns,
+    ::testing::Values(
+        LayoutRow{"AllAtOnePositionKeepTableOrder", {4, 4, 4, 4, 4, 4, 4, 4, 4},
+                  "Date\tTime\tCall Type\tCaller Id\tCalled Number\tCall Length\tInput Port\tOutput Port\tCause\r\n"},
+        LayoutRow{"Reversed", {8, 7, 6, 5, 4, 3, 2, 1, 0},
+                  "Cause\tOutput Port\tInput Port\tCall Length\tCalled Number\tCaller Id\tCall Type\tTime\tDate\r\n"},
+        LayoutRow{"NineAndMinusOneDisappear", {9, 0, kMinusOne, 1, 1, 1, 1, 1, 1},
+                  "Time\tCaller Id\tCalled Number\tCall Length\tInput Port\tOutput Port\tCause\r\n"},
+        LayoutRow{"NoneInRange", {9, 9, 9, 9, 9, 9, 9, 9, kMinusOne}, "\r\n"}),
+    test::RowName<LayoutRow>);
+
+TEST(CdrColumns, RecordFollowsTheHeaderOrder) {
+  const CdrTextLayout layout{{2, 2, 0, 9, 9, 9, 1, 9, 9}, true};
+  EXPECT_EQ(CdrRecordLine(SampleRecord(), layout, ';'), "Outgoing PBX->GSM;PBX/1;5.3.2011;9:07:03\r\n");
+}
+
+TEST(CdrColumns, LayoutComesFromTheSettings) {
+  ProgramSettings settings;
+  settings.cdrHeader = 0;
+  settings.cdrFieldCause = 3;
+  settings.cdrFieldOutPort = kMinusOne;
+  const CdrTextLayout layout = CdrTextLayoutFrom(settings);
+  EXPECT_FALSE(layout.header);
+  EXPECT_EQ(layout.positions[static_cast<std::size_t>(CdrColumn::Cause)], 3u);
+  EXPECT_EQ(layout.positions[static_cast<std::size_t>(CdrColumn::OutPort)], kMinusOne);
+}
+
+// ---- The file ----
+
+class CdrFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::replace(name.begin(), name.end(), '/', '_');
+    path_ = fs::temp_directory_path() / ("cdr_test_" + std::to_string(::getpid()) + "_" + name + ".out");
+  }
+  void TearDown() override {
+    file_.reset();
+    fs::remove(path_);
+  }
+  void OpenAs(CdrFormat format, CdrTextLayout layout = {}) {
+    file_.emplace(layout);
+    ASSERT_TRUE(file_->Open(path_));
+    file_->SetFormat(format);
+    ASSERT_TRUE(file_->Start());
+  }
+  std::string Content() const {
+    std::ifstream in(path_, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+
+  fs::path path_;
+  std::optional<CdrFile> file_;
+};
+
+TEST_F(CdrFileTest, CsvStartsWithTheHeaderAndAppendsChunks) {
+  OpenAs(CdrFormat::Csv);
+  const Bytes record = Encoded(SampleRecord());
+  EXPECT_TRUE(file_->StoreChunk(Chunk({record, record, record})));
+  EXPECT_TRUE(file_->StoreChunk(record));
+  EXPECT_EQ(file_->RecordCount(), 4u);
+  EXPECT_EQ(Content(), std::string(kDefaultHeader) + kSampleLine + kSampleLine + kSampleLine + kSampleLine);
+}
+
+TEST_F(CdrFileTest, TxtSeparatesByTabs) {
+  OpenAs(CdrFormat::Txt);
+  EXPECT_TRUE(file_->StoreChunk(Encoded(SampleRecord())));
+  EXPECT_EQ(Content(), "Date\tTime\tCall Type\tCaller Id\tCalled Number\tCall Length\tInput Port\tOutput Port\tCause\r\n"
+                       "5.3.2011\t9:07:03\tOutgoing PBX->GSM\t21\t01701234567\t1:02:05\tPBX/1\tGSM/0\t16\r\n");
+}
+
+TEST_F(CdrFileTest, WithoutHeaderSettingCsvStartsWithTheFirstRecord) {
+  CdrTextLayout noHeader;
+  noHeader.header = false;
+  OpenAs(CdrFormat::Csv, noHeader);
+  EXPECT_TRUE(file_->StoreChunk(Encoded(SampleRecord())));
+  EXPECT_EQ(Content(), kSampleLine);
+}
+
+TEST_F(CdrFileTest, BinIsTheChunksAsReceivedCountedByChunk) {
+  OpenAs(CdrFormat::Bin);
+  const Bytes first = Chunk({Encoded(SampleRecord()), Encoded(SampleRecord())});
+  const Bytes second{9, 8, 7};  // not even a record: BIN keeps what came
+  EXPECT_TRUE(file_->StoreChunk(first));
+  EXPECT_TRUE(file_->StoreChunk(second));
+  EXPECT_TRUE(file_->StoreChunk({}));  // the end of the download is no chunk
+  EXPECT_EQ(file_->RecordCount(), 2u);
+  const Bytes both = Chunk({first, second});
+  EXPECT_EQ(Content(), std::string(both.begin(), both.end()));
+}
+
+struct BadChunkRow {
+  const char* name;
+  Bytes chunk;
+  CdrError error;
+};
+
+class CdrFileBadChunk : public CdrFileTest, public ::testing::WithParamInterface<BadChunkRow> {};
+
+// A chunk that fails leaves nothing of itself in the file, so that asking
+// the gateway for it again cannot double a line.
+TEST_P(CdrFileBadChunk, StoresNothingOfIt) {
+  OpenAs(CdrFormat::Csv);
+  ASSERT_TRUE(file_->StoreChunk(Encoded(SampleRecord())));
+  EXPECT_FALSE(file_->StoreChunk(GetParam().chunk));
+  EXPECT_EQ(file_->error(), GetParam().error);
+  EXPECT_EQ(file_->RecordCount(), 1u);
+  EXPECT_EQ(Content(), std::string(kDefaultHeader) + kSampleLine);
+  // The next good chunk clears the error and lands right after.
+  EXPECT_TRUE(file_->StoreChunk(Encoded(SampleRecord())));
+  EXPECT_EQ(file_->error(), CdrError::None);
+  EXPECT_EQ(Content(), std::string(kDefaultHeader) + kSampleLine + kSampleLine);
+}
+
+Bytes Hundred() {
+  Bytes chunk = Chunk({Encoded(SampleRecord()), Encoded(SampleRecord())});
+  chunk.resize(100);
+  return chunk;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, CdrFileBadChunk,
+    ::testing::Values(BadChunkRow{"HundredBytes", Hundred(), CdrError::RecordSize},
+                      BadChunkRow{"ThirdRecordVersion2",
+                                  Chunk({Encoded(SampleRecord()), Encoded(SampleRecord()), WithByte(0, 2)}),
+                                  CdrError::RecordVersion},
+                      BadChunkRow{"SecondRecordTextsTooLong", Chunk({Encoded(SampleRecord()), WithTextLengths(30, 30)}),
+                                  CdrError::RecordFormat}),
+    test::RowName<BadChunkRow>);
+
+TEST_F(CdrFileTest, StartEmptiesTheFileAndTheCount) {
+  OpenAs(CdrFormat::Csv);
+  ASSERT_TRUE(file_->StoreChunk(Encoded(SampleRecord())));
+  EXPECT_TRUE(file_->Start());
+  EXPECT_EQ(file_->RecordCount(), 0u);
+  EXPECT_EQ(Content(), kDefaultHeader);
+}
+
+TEST_F(CdrFileTest, OpenReplacesAnExistingFile) {
+  std::ofstream(path_) << "old content that is longer than the header line of a new file, by far, really";
+  OpenAs(CdrFormat::Csv);
+  EXPECT_EQ(Content(), kDefaultHeader);
+}
+
+TEST_F(CdrFileTest, CloseTwiceIsHarmlessAndClearsThePath) {
+  OpenAs(CdrFormat::Csv);
+  EXPECT_EQ(file_->path(), path_);
+  file_->Close();
+  file_->Close();
+  EXPECT_FALSE(file_->IsOpen());
+  EXPECT_TRUE(file_->path().empty());
+  EXPECT_FALSE(file_->StoreChunk(Encoded(SampleRecord())));
+  EXPECT_EQ(file_->error(), CdrError::WriteFailed);
+}
+
+TEST(CdrFileFailures, FolderThatDoesNotExistCannotBeOpened) {
+  CdrFile file;
+  EXPECT_FALSE(file.Open("/nonexistent-folder-for-cdr/out.csv"));
+  EXPECT_FALSE(file.Start());
+  EXPECT_EQ(file.error(), CdrError::WriteFailed);
+}
+
+TEST(CdrFileFailures, AFullDiskIsAWriteFailure) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  CdrFile file;
+  ASSERT_TRUE(file.Open("/dev/full"));
+  EXPECT_FALSE(file.Start());
+  EXPECT_EQ(file.error(), CdrError::WriteFailed);
+  EXPECT_FALSE(file.StoreChunk(Encoded(SampleRecord())));
+  EXPECT_EQ(file.error(), CdrError::WriteFailed);
+  EXPECT_EQ(file.RecordCount(), 0u);
+}
+
+// ---- File name ----
+
+struct NameRow {
+  const char* name;
+  int taken;  // names already there: the plain one, then _01, _02...
+  const char* proposed;
+};
+
+class CdrFileNameRule : public ::testing::TestWithParam<NameRow> {};
+
+TEST_P(CdrFileNameRule, ProposesTheFirstFreeName) {
+  std::set<std::string> existing;
+  for (int i = 0; i < GetParam().taken; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, i == 0 ? "/cdr/CDR110305.CSV" : "/cdr/CDR110305_%02d.CSV", i);
+    existing.insert(name);
+  }
+  std::vector<std::string> tested;
+  const std::string proposed = ProposeCdrFileName({2011, 3, 5}, "/cdr", "CSV", [&](const std::string& path) {
+    tested.push_back(path);
+    return existing.contains(path);
+  });
+  EXPECT_EQ(proposed, GetParam().proposed);
+  EXPECT_LE(tested.size(), 100u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, CdrFileNameRule,
+                         ::testing::Values(NameRow{"Free", 0, "CDR110305"}, NameRow{"PlainTaken", 1, "CDR110305_01"},
+                                           NameRow{"ThreeTaken", 3, "CDR110305_03"},
+                                           NameRow{"UpTo98Taken", 99, "CDR110305_99"},
+                                           NameRow{"AllTakenGives100Untested", 100, "CDR110305_100"}),
+                         test::RowName<NameRow>);
+
+TEST(CdrFileNameRule, FolderGetsOneSeparatorAndTheYearTwoDigits) {
+  std::vector<std::string> tested;
+  ProposeCdrFileName({1999, 12, 31}, "/data/", "TXT", [&](const std::string& path) {
+    tested.push_back(path);
+    return false;
+  });
+  EXPECT_EQ(tested, std::vector<std::string>{"/data/CDR991231.TXT"});
+}
+
+TEST(CdrFileNameRule, ExtensionFollowsTheFilterIndex) {
+  EXPECT_EQ(CdrExtension(1), "CSV");
+  EXPECT_EQ(CdrExtension(2), "TXT");
+  EXPECT_EQ(CdrExtension(3), "BIN");
+  EXPECT_EQ(CdrExtension(0), "CSV");
+  EXPECT_EQ(CdrExtension(7), "CSV");
+}
+
+}  // namespace
+}  // namespace tusko

@@ -1,0 +1,124 @@
+// The simulated gateway's announcement memory.
+#include "sim/GatewayAnnouncements.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "support/TestWavFile.h"
+
+namespace tusko::sim {
+namespace {
+
+using Kind = GatewayAnnouncements::BlockAnswer::Kind;
+
+constexpr std::size_t kBlock = GatewayAnnouncements::kMaxBlockBytes;
+
+class Announcements : public ::testing::Test {
+ protected:
+  Announcements() {
+    memory.SetErasingAnswers(0);
+    memory.Begin(AnnouncementKind::Incoming);
+  }
+
+  // Sends `bytes` from `from` on in blocks, bits of the audio reversed as the utility sends them.
+  void SendFrom(const std::vector<std::uint8_t>& bytes, std::size_t from) {
+    const WavLayout layout = CheckWavHeader(bytes).layout;
+    for (std::size_t at = from; at < bytes.size(); at += kBlock) {
+      std::vector<std::uint8_t> block(bytes.begin() + at, bytes.begin() + std::min(at + kBlock, bytes.size()));
+      ReverseAudioBits(block, at, layout);
+      block.resize((block.size() + 7) / 8 * 8, 0xFF);
+      ASSERT_EQ(memory.Block(static_cast<std::uint32_t>(at), block).kind, Kind::Acknowledged) << at;
+    }
+  }
+
+  GatewayAnnouncements memory;
+  const std::vector<std::uint8_t> wav = test::AlawWav(301);  // 359 bytes: the last block is padded
+};
+
+TEST_F(Announcements, CommitStoresTheFileWithoutPaddingAndWithItsAudioTurnedBack) {
+  SendFrom(wav, 0);
+  ASSERT_TRUE(memory.Commit());
+  EXPECT_EQ(memory.Stored(AnnouncementKind::Incoming), wav);
+  EXPECT_TRUE(memory.Commit());  // the stop again: its answer was lost
+  EXPECT_FALSE(memory.Receiving());
+}
+
+TEST_F(Announcements, BlockAtAnotherAddressIsAnsweredWithTheExpectedOne) {
+  std::vector<std::uint8_t> block(kBlock, 0x11);
+  ASSERT_EQ(memory.Block(0, block).kind, Kind::Acknowledged);
+  const auto answer = memory.Block(0x300, block);
+  EXPECT_EQ(answer.kind, Kind::Acknowledged);
+  EXPECT_EQ(answer.address, kBlock);
+}
+
+TEST_F(Announcements, LastBlockSentAgainReplacesItself) {
+  SendFrom(wav, 0);
+  SendFrom(wav, 2 * kBlock);  // the last block's answer was lost
+  ASSERT_TRUE(memory.Commit());
+  EXPECT_EQ(memory.Stored(AnnouncementKind::Incoming), wav);
+}
+
+TEST_F(Announcements, BlocksTheGatewayDoesNotWriteAreRefused) {
+  EXPECT_EQ(memory.Block(0, std::vector<std::uint8_t>(kBlock + 8)).kind, Kind::Refused);
+  EXPECT_EQ(memory.Block(0, std::vector<std::uint8_t>(12)).kind, Kind::Refused);
+  EXPECT_EQ(memory.Block(0, {}).kind, Kind::Refused);
+  GatewayAnnouncements idle;
+  EXPECT_EQ(idle.Block(0, std::vector<std::uint8_t>(kBlock)).kind, Kind::Refused);
+  EXPECT_FALSE(idle.Commit());
+}
+
+TEST_F(Announcements, GarbageIsNotStored) {
+  ASSERT_EQ(memory.Block(0, std::vector<std::uint8_t>(kBlock, 0x42)).kind, Kind::Acknowledged);
+  EXPECT_FALSE(memory.Commit());
+  EXPECT_TRUE(memory.Stored(AnnouncementKind::Incoming).empty());
+}
+
+TEST(AnnouncementErasing, EachSectorsFirstBlockWaitsForItsErasure) {
+  GatewayAnnouncements memory;
+  memory.SetErasingAnswers(2);
+  memory.Begin(AnnouncementKind::Outgoing);
+  const std::vector<std::uint8_t> block(kBlock, 0x11);
+  std::vector<Kind> answers;
+  for (std::uint32_t at = 0; at < 2 * GatewayAnnouncements::kEraseSectorBytes;) {
+    const auto answer = memory.Block(at, block);
+    answers.push_back(answer.kind);
+    if (answer.kind == Kind::Acknowledged) at += kBlock;
+  }
+  EXPECT_EQ(std::count(answers.begin(), answers.end(), Kind::Erasing), 4);
+  EXPECT_EQ(answers[0], Kind::Erasing);
+  EXPECT_EQ(answers[1], Kind::Erasing);
+  EXPECT_EQ(answers[2], Kind::Acknowledged);
+  EXPECT_EQ(answers[2 + 32], Kind::Erasing);  // the 33rd block opens the second sector
+  EXPECT_EQ(memory.ErasingAnswered(), 4);
+}
+
+TEST(AnnouncementOutput, CommittedFileIsWrittenUnderItsKindsName) {
+  std::string pattern = (std::filesystem::temp_directory_path() / "tusko-announce-XXXXXX").string();
+  ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+  const std::filesystem::path folder = pattern;
+  GatewayAnnouncements memory;
+  memory.SetOutputFolder(folder);
+  memory.SetErasingAnswers(0);
+  memory.Begin(AnnouncementKind::MusicOnHold);
+  const std::vector<std::uint8_t> wav = test::AlawWav(64, false);  // 110 bytes
+  std::vector<std::uint8_t> block = wav;
+  ReverseAudioBits(block, 0, CheckWavHeader(wav).layout);
+  block.resize(112, 0xFF);
+  ASSERT_EQ(memory.Block(0, block).kind, Kind::Acknowledged);
+  ASSERT_TRUE(memory.Commit());
+
+  std::ifstream written(folder / "moh.wav", std::ios::binary);
+  const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(written), {}};
+  EXPECT_EQ(bytes, wav);
+  std::error_code error;
+  std::filesystem::remove_all(folder, error);
+}
+
+}  // namespace
+}  // namespace tusko::sim

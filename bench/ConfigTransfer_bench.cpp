@@ -46,6 +46,7 @@
 #include "protocol/engine/OperationEngine.h"
 #include "sim/OutputPacer.h"
 #include "support/SimulatorThread.h"
+#include "support/WireTally.h"
 
 namespace {
 
@@ -86,34 +87,6 @@ ConfigurationImage FullImage() {
   return image;
 }
 
-// Bytes on the wire, counted from the messages the engine dumps to its
-// communication log, each framed as the link frames it.
-class WireTally final : public CommLogSink {
- public:
-  void AddLine(std::string_view, LogColour) override {}
-  void DumpRawInput(std::span<const std::uint8_t>) override {}
-  void DumpMessage(std::span<const std::uint8_t> bytes, bool incoming) override {
-    std::vector<std::uint8_t> frame;
-    EncodeFrame(bytes, frame);
-    (incoming ? bytesIn_ : bytesOut_) += frame.size();
-    if (incoming) return;
-    ++requests_;
-    const DeviceMessage message = DeviceMessage::FromBytes(bytes);
-    if (FindElement(message, ie::ConfigReadData) || FindElement(message, ie::ConfigWriteData)) ++dataRequests_;
-  }
-
-  std::size_t BytesOut() const { return bytesOut_; }
-  std::size_t BytesIn() const { return bytesIn_; }
-  std::size_t Requests() const { return requests_; }
-  std::size_t DataRequests() const { return dataRequests_; }
-
- private:
-  // The engine dumps on the loop's thread only; atomics keep the sink sound for any writer.
-  std::atomic<std::size_t> bytesOut_{0};
-  std::atomic<std::size_t> bytesIn_{0};
-  std::atomic<std::size_t> requests_{0};
-  std::atomic<std::size_t> dataRequests_{0};
-};
 
 struct TransferOutcome {
   std::chrono::duration<double> elapsed{};
@@ -158,7 +131,7 @@ TransferOutcome RunTransfer(Transport transport, Direction direction, const Conf
       direction == Direction::Download ? Notification::DownloadResult : Notification::UploadResult;
   std::optional<int> result;
   std::string messages;
-  WireTally tally;  // outlives the host it is attached to
+  test::WireTally tally({ie::ConfigReadData, ie::ConfigWriteData});  // outlives the host it is attached to
   LinkEngineHost host(loop, settings,
                       LinkEngineHostHooks{
                           .text = [](std::string_view key) { return std::string(key); },

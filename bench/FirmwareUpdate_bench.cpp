@@ -38,6 +38,7 @@
 #include "sim/GatewayTiming.h"
 #include "sim/OutputPacer.h"
 #include "support/SimulatorThread.h"
+#include "support/WireTally.h"
 
 namespace {
 
@@ -64,22 +65,6 @@ std::vector<std::uint8_t> FirmwareImage() {
   return file;
 }
 
-class WireTally final : public CommLogSink {
- public:
-  void AddLine(std::string_view, LogColour) override {}
-  void DumpRawInput(std::span<const std::uint8_t>) override {}
-  void DumpMessage(std::span<const std::uint8_t> bytes, bool incoming) override {
-    std::vector<std::uint8_t> frame;
-    EncodeFrame(bytes, frame);
-    (incoming ? bytesIn_ : bytesOut_) += frame.size();
-  }
-  std::size_t BytesIn() const { return bytesIn_; }
-  std::size_t BytesOut() const { return bytesOut_; }
-
- private:
-  std::atomic<std::size_t> bytesIn_{0};
-  std::atomic<std::size_t> bytesOut_{0};
-};
 
 void BM_FirmwareUpdate(benchmark::State& state) {
   const std::vector<std::uint8_t> image = FirmwareImage();
@@ -103,7 +88,7 @@ void BM_FirmwareUpdate(benchmark::State& state) {
     settings.virtualComPort = simulator.SlavePath();
     settings.baudrate = kLineBaud;
     std::optional<int> result;
-    WireTally tally;
+    test::WireTally tally;
     LinkEngineHost host(loop, settings,
                         LinkEngineHostHooks{
                             .text = [](std::string_view key) { return std::string(key); },

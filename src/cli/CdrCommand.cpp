@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <chrono>
 #include <ctime>
 #include <filesystem>
 #include <optional>
@@ -11,6 +10,7 @@
 
 #include <unistd.h>
 
+#include "cli/DateTimeArgument.h"
 #include "cli/ExitCodes.h"
 #include "cli/OperationWait.h"
 #include "monitor/CdrFile.h"
@@ -66,9 +66,7 @@ CdrTarget ReadArguments(const CommandContext& c) {
 }
 
 CdrFileDate Today() {
-  const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-  std::tm local{};
-  localtime_r(&now, &local);
+  const std::tm local = LocalTimeNow();
   return {local.tm_year + kYearBase, local.tm_mon + kFirstMonth, local.tm_mday};
 }
 

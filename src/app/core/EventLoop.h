@@ -7,36 +7,37 @@
 #include <mutex>
 #include <vector>
 
+#include "app/core/MainLoop.h"
+
 namespace tusko {
 
 // The main thread's loop for the command line and the simulator: timers,
 // readable descriptors and closures posted from other threads, on poll().
 // Everything but Post and Quit must be called on the loop's own thread.
-class EventLoop {
+class EventLoop final : public MainLoop {
  public:
   using Clock = std::chrono::steady_clock;
-  using TimerId = std::uint64_t;
 
   EventLoop();
-  ~EventLoop();
+  ~EventLoop() override;
   EventLoop(const EventLoop&) = delete;
   EventLoop& operator=(const EventLoop&) = delete;
 
   // Thread-safe: runs `task` on the loop's thread, in posting order.
-  void Post(std::function<void()> task);
+  void Post(std::function<void()> task) override;
   // Thread-safe: makes Run return `exitCode` after the current callback.
   void Quit(int exitCode = 0);
 
-  TimerId StartTimer(std::chrono::milliseconds delay, std::function<void()> callback, bool repeat = false);
-  void CancelTimer(TimerId id);
+  TimerId StartTimer(std::chrono::milliseconds delay, std::function<void()> callback, bool repeat = false) override;
+  void CancelTimer(TimerId id) override;
 
-  void WatchReadable(int fd, std::function<void()> onReadable);
-  void Unwatch(int fd);
+  void WatchReadable(int fd, std::function<void()> onReadable) override;
+  void Unwatch(int fd) override;
 
   // Runs until Quit; returns its exit code.
   int Run();
   // Runs until `done` holds or `limit` has passed; returns whether `done` held.
-  bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds limit);
+  bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) override;
 
  private:
   struct Timer {

@@ -19,7 +19,7 @@ constexpr std::size_t kMaxTcpPeerChars = 80;
 
 }  // namespace
 
-LinkEngineHost::LinkEngineHost(EventLoop& loop, const ProgramSettings& settings, LinkEngineHostHooks hooks)
+LinkEngineHost::LinkEngineHost(MainLoop& loop, const ProgramSettings& settings, LinkEngineHostHooks hooks)
     : loop_(loop), settings_(settings), hooks_(std::move(hooks)), link_(*this, settings), follower_(link_.log(), link_) {}
 
 LinkEngineHost::~LinkEngineHost() {
@@ -39,13 +39,21 @@ bool LinkEngineHost::OpenQuietlyIfConfigured() {
 }
 
 bool LinkEngineHost::EnsureLinkOpen(bool waitWhileConnecting) {
+  if (hooks_.linkWanted) hooks_.linkWanted();
   if (link_.GetLinkState() == LinkState::Open) return true;
   if (link_.InitCommunication(false)) {
     // A connect that has failed meanwhile ends the wait as well as one that succeeded.
     const auto settled = [this] { return link_.GetLinkState() != LinkState::Connecting; };
-    if (!WaitForLink(settled, kLinkOpenWaitSteps * kLinkOpenWaitStepMs) && waitWhileConnecting) {
-      WaitForLink(settled, kConnectWaitLimitMs);
+    if (waitWhileConnecting) SetBusy(true);
+    const bool settledInTime = WaitForLink(settled, kLinkOpenWaitSteps * kLinkOpenWaitStepMs);
+    if (!settledInTime && waitWhileConnecting) {
+      if (hooks_.waitWhileConnecting) {
+        hooks_.waitWhileConnecting(settled);
+      } else {
+        WaitForLink(settled, kConnectWaitLimitMs);
+      }
     }
+    if (waitWhileConnecting) SetBusy(false);
   }
   const bool open = link_.GetLinkState() == LinkState::Open;
   // A connect that failed at once says why as well: without it the user
@@ -56,13 +64,18 @@ bool LinkEngineHost::EnsureLinkOpen(bool waitWhileConnecting) {
 
 bool LinkEngineHost::WaitForLink(const std::function<bool()>& done, std::chrono::milliseconds limit) {
   // The reader thread completes a connect without telling the loop: look again every few milliseconds.
-  const auto deadline = EventLoop::Clock::now() + limit;
+  const auto deadline = std::chrono::steady_clock::now() + limit;
   while (!done()) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - EventLoop::Clock::now());
+    if (hooks_.linkWaitStep) hooks_.linkWaitStep();
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     if (left <= std::chrono::milliseconds::zero()) return false;
     loop_.RunUntil(done, std::min(left, kLinkStatePollMs));
   }
   return true;
+}
+
+void LinkEngineHost::SetBusy(bool busy) {
+  if (hooks_.busy) hooks_.busy(busy);
 }
 
 void LinkEngineHost::ShowTcpError() {

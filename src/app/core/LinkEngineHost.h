@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/core/EventLoop.h"
+#include "app/core/MainLoop.h"
 #include "app/core/ProgramSettings.h"
 #include "app/core/SafeFormat.h"
 #include "link/LinkControl.h"
@@ -41,6 +41,19 @@ struct LinkEngineHostHooks {
   std::function<std::optional<std::string>()> password;
   // A message box, its caption and text already looked up and formatted.
   std::function<void(const std::string& caption, const std::string& text)> message;
+  // Optional: called first whenever QUERY_LINK or Connect wants the link open
+  // (the desktop asks for the link settings there when they name no link).
+  std::function<void()> linkWanted = nullptr;
+  // Optional: called at every look at the link while QUERY_LINK waits for it
+  // (the desktop refreshes its status bar there).
+  std::function<void()> linkWaitStep = nullptr;
+  // Optional: marks the program busy (true) and idle again around a wait
+  // that asked for the wait cursor.
+  std::function<void(bool busy)> busy = nullptr;
+  // Optional: waits for a TCP connect still under way until `settled` holds
+  // (the desktop's invisible modal wait). Without it the loop runs for at most
+  // kConnectWaitLimitMs.
+  std::function<void(const std::function<bool()>& settled)> waitWhileConnecting = nullptr;
 };
 
 // The operation engine's host on the link control and the core's event loop:
@@ -51,7 +64,7 @@ struct LinkEngineHostHooks {
 // is the model for the desktop program's host.
 class LinkEngineHost final : public EngineHost, public LinkHost {
  public:
-  LinkEngineHost(EventLoop& loop, const ProgramSettings& settings, LinkEngineHostHooks hooks);
+  LinkEngineHost(MainLoop& loop, const ProgramSettings& settings, LinkEngineHostHooks hooks);
   // Closes the link. An attached log must still be alive.
   ~LinkEngineHost() override;
   LinkEngineHost(const LinkEngineHost&) = delete;
@@ -110,14 +123,15 @@ class LinkEngineHost final : public EngineHost, public LinkHost {
   void PostIfAlive(std::function<void()> task);
   void ShowMessage(std::string_view textKey, std::initializer_list<FormatArg> args);
   bool WaitForLink(const std::function<bool()>& done, std::chrono::milliseconds limit);
+  void SetBusy(bool busy);
 
-  EventLoop& loop_;
+  MainLoop& loop_;
   const ProgramSettings& settings_;
   LinkEngineHostHooks hooks_;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
   CommLogSink* log_ = nullptr;
   OperationEngine* engine_ = nullptr;
-  std::optional<EventLoop::TimerId> engineTimer_;
+  std::optional<MainLoop::TimerId> engineTimer_;
   bool tcpErrorBoxOpen_ = false;
   // Declared after everything the link's threads reach through this host.
   LinkControl link_;

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "app/core/LanguageManager.h"
+
+namespace tusko::gui::test {
+
+// The delivered language files, loaded: English (1) unless told otherwise.
+LanguageManager LoadedLanguage(int number = 1);
+
+}  // namespace tusko::gui::test

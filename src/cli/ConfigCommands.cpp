@@ -10,7 +10,7 @@
 #include "cli/Interrupt.h"
 #include "cli/OperationWait.h"
 #include "cli/UserQuestion.h"
-#include "cli/VersionRule.h"
+#include "app/core/VersionRule.h"
 #include "config/ConfigurationFile.h"
 #include "protocol/engine/ConfigTransfer.h"
 

@@ -1,10 +1,10 @@
-#include "cli/VersionRule.h"
+#include "app/core/VersionRule.h"
 
 #include <charconv>
 #include <optional>
 #include <utility>
 
-namespace tusko::cli {
+namespace tusko {
 
 namespace {
 
@@ -27,4 +27,4 @@ bool VersionsAgree(std::string_view firmware, std::string_view program) {
   return a && a == MajorMinor(program);
 }
 
-}  // namespace tusko::cli
+}  // namespace tusko

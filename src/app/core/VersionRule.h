@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-namespace tusko::cli {
+namespace tusko {
 
 // The version a configuration image of this program is made for.
 inline constexpr std::string_view kProgramDataVersion = "1.2.0.0";
@@ -11,4 +11,4 @@ inline constexpr std::string_view kProgramDataVersion = "1.2.0.0";
 // that does not start that way agrees with nothing.
 bool VersionsAgree(std::string_view firmware, std::string_view program);
 
-}  // namespace tusko::cli
+}  // namespace tusko

@@ -1,10 +1,10 @@
-#include "cli/VersionRule.h"
+#include "app/core/VersionRule.h"
 
 #include <gtest/gtest.h>
 
 #include "support/RowName.h"
 
-namespace tusko::cli {
+namespace tusko {
 namespace {
 
 struct VersionRow {
@@ -31,4 +31,4 @@ INSTANTIATE_TEST_SUITE_P(Rows, VersionRule,
                          test::RowName<VersionRow>);
 
 }  // namespace
-}  // namespace tusko::cli
+}  // namespace tusko

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "app/core/FileSettingsStore.h"
+#include "app/core/LanguageFolder.h"
 #include "app/core/ProgramSettings.h"
 
 #ifndef TUSKO_RESOURCES_DIR
@@ -73,10 +74,7 @@ LanguageOptionsParse ExtractLanguageOptions(std::span<char* const> args) {
 
 std::filesystem::path LanguageIndexFolder(const LanguageOptions& options) {
   if (options.langDir) return *options.langDir;
-  std::error_code error;
-  const auto current = std::filesystem::current_path(error);
-  if (!error && std::filesystem::is_regular_file(current / kLanguageIndexFileName, error)) return current;
-  return TUSKO_RESOURCES_DIR;
+  return FindLanguageIndexFolder({InstalledDataFolder(), TUSKO_RESOURCES_DIR});
 }
 
 bool CliLanguage::Load(const LanguageOptions& options, std::ostream& err) {

@@ -35,7 +35,8 @@ struct LanguageOptionsParse {
 LanguageOptionsParse ExtractLanguageOptions(std::span<char* const> args);
 
 // Where LANG.INI is read from: the --lang-dir folder when given; else the current
-// directory when it holds LANG.INI; else the resources folder of the build.
+// directory when it holds LANG.INI; else the installed data folder; else the
+// resources folder of the build.
 std::filesystem::path LanguageIndexFolder(const LanguageOptions& options);
 
 // The tool's own texts, from the language files.

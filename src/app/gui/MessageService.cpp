@@ -28,14 +28,17 @@ QMessageBox::Icon IconOf(unsigned style) {
 struct BoxButton {
   QMessageBox::ButtonRole role;
   int result;
+  const char* fixedText;  // for the fixed English boxes, when no language is loaded
 };
 
 std::vector<BoxButton> ButtonsOf(unsigned style) {
   switch (style & kButtonsMask) {
     case kStyleYesNoCancel:
-      return {{QMessageBox::YesRole, kResultYes}, {QMessageBox::NoRole, kResultNo}, {QMessageBox::RejectRole, kResultCancel}};
-    case kStyleYesNo: return {{QMessageBox::YesRole, kResultYes}, {QMessageBox::NoRole, kResultNo}};
-    default: return {{QMessageBox::AcceptRole, kResultOk}};
+      return {{QMessageBox::YesRole, kResultYes, "Yes"},
+              {QMessageBox::NoRole, kResultNo, "No"},
+              {QMessageBox::RejectRole, kResultCancel, "Cancel"}};
+    case kStyleYesNo: return {{QMessageBox::YesRole, kResultYes, "Yes"}, {QMessageBox::NoRole, kResultNo, "No"}};
+    default: return {{QMessageBox::AcceptRole, kResultOk, "OK"}};
   }
 }
 
@@ -53,13 +56,18 @@ int MessageService::ShowReady(const std::string& caption, const std::string& tex
   return presenter_->Present(owner_, MessageRequest{{}, {}, LanguageMessage{text, caption, style | kStyleSetForeground}});
 }
 
+int MessageService::ShowFixed(const std::string& caption, const std::string& text, unsigned style) {
+  return presenter_->Present(owner_, MessageRequest{{}, {}, LanguageMessage{text, caption, style | kStyleSetForeground}});
+}
+
 int QtMessagePresenter::Present(QWidget* owner, const MessageRequest& request) {
   const LanguageMessage& message = request.message;
   QMessageBox box(IconOf(message.style), ToQString(message.caption), ToQString(message.text), QMessageBox::NoButton, owner);
   const std::vector<BoxButton> buttons = ButtonsOf(message.style);
   std::vector<QPushButton*> made;
   for (const BoxButton& button : buttons) {
-    made.push_back(box.addButton(ToQString(language_.GetButtonText(button.result)), button.role));
+    const std::string text = language_.GetButtonText(button.result);
+    made.push_back(box.addButton(text.empty() ? QString(button.fixedText) : ToQString(text), button.role));
   }
   const std::size_t defaultIndex = (message.style & kStyleDefaultSecondButton) != 0 && made.size() > 1 ? 1 : 0;
   box.setDefaultButton(made[defaultIndex]);

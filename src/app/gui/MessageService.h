@@ -49,6 +49,9 @@ class MessageService {
            std::initializer_list<FormatArg> args = {});
   // A box whose texts were looked up and formatted by the core already.
   int ShowReady(const std::string& caption, const std::string& text, unsigned style);
+  // The fixed English boxes of a language that fails to load: shown even
+  // while the language is disabled.
+  int ShowFixed(const std::string& caption, const std::string& text, unsigned style);
 
  private:
   const LanguageManager& language_;

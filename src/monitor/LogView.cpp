@@ -146,6 +146,7 @@ void LogView::SetLineWidth(std::size_t characters) {
 
 void LogView::Clear() {
   Change([&] {
+    firstNumber_ += lines_.size();
     lines_.assign(1, LogLine{});
     textLength_ = 0;
     selection_ = {};
@@ -187,6 +188,16 @@ bool LogView::SaveToFile(const std::filesystem::path& path) const {
 std::string LogView::Text() const {
   std::lock_guard lock(mutex_);
   return TextLocked();
+}
+
+LogTail LogView::LinesFrom(std::uint64_t from) const {
+  std::lock_guard lock(mutex_);
+  LogTail tail;
+  tail.firstKept = firstNumber_;
+  tail.from = std::max(from, firstNumber_);
+  const auto first = std::min<std::uint64_t>(tail.from - firstNumber_, lines_.size());
+  tail.lines.assign(lines_.begin() + static_cast<std::ptrdiff_t>(first), lines_.end());
+  return tail;
 }
 
 std::vector<LogLine> LogView::Lines() const {
@@ -259,6 +270,7 @@ bool LogView::Trim() {
   for (std::size_t i = 0; i < firstKept; ++i) {
     textLength_ -= lines_.front().Text().size() + kLineEnd.size();
     lines_.pop_front();
+    ++firstNumber_;
   }
   return firstKept != 0;
 }

@@ -33,6 +33,15 @@ struct LogLine {
   std::string Text() const;
 };
 
+// The lines of the log from one line on, for a view that follows it: lines
+// are numbered in the order they were begun, and trimmed lines keep their
+// numbers, so a view knows which of its lines are gone.
+struct LogTail {
+  std::uint64_t firstKept = 0;  // the number of the oldest line still kept
+  std::uint64_t from = 0;       // the number of lines.front()
+  std::vector<LogLine> lines;   // to the end, the line being written last
+};
+
 // Character positions in Text(): [start, end).
 struct TextRange {
   std::size_t start = 0;
@@ -73,6 +82,8 @@ class LogView final : public CommLogSink {
 
   std::string Text() const;
   std::vector<LogLine> Lines() const;
+  // The kept lines numbered `from` and later (all kept lines when `from` was trimmed).
+  LogTail LinesFrom(std::uint64_t from) const;
   // The line count as the text control counts it (the empty line after a final CR LF counts).
   std::size_t LineCount() const;
 
@@ -97,6 +108,7 @@ class LogView final : public CommLogSink {
 
   mutable std::mutex mutex_;
   std::deque<LogLine> lines_;   // never empty: the last one is the line being written
+  std::uint64_t firstNumber_ = 0;  // the number of lines_.front()
   std::size_t textLength_ = 0;  // length of Text()
   std::size_t maxLines_ = kDefaultLogMaxLines;
   std::size_t lineWidth_ = kDefaultLogLineWidth;

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+
+#include <QDialog>
+#include <QTimer>
+
+namespace tusko::gui {
+
+// How often the wait looks whether the connect has settled.
+inline constexpr std::chrono::milliseconds kConnectWaitPollMs{1000};
+
+// An invisible modal wait that holds the window while a TCP connect is under
+// way: it ends (with 1) once `settled` holds, looked at every `period`.
+class ConnectWaitDialog final : public QDialog {
+  Q_OBJECT
+
+ public:
+  ConnectWaitDialog(std::function<bool()> settled, QWidget* parent,
+                    std::chrono::milliseconds period = kConnectWaitPollMs);
+  ~ConnectWaitDialog() override;
+
+ protected:
+  void reject() override {}  // Esc does not end it
+
+ private:
+  std::function<bool()> settled_;
+  QTimer look_;
+};
+
+}  // namespace tusko::gui

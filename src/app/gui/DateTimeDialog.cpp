@@ -1,0 +1,101 @@
+#include "app/gui/DateTimeDialog.h"
+
+#include <QDateEdit>
+#include <QDateTime>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimeEdit>
+#include <QVBoxLayout>
+
+#include "app/core/LanguageManager.h"
+#include "app/gui/UiText.h"
+
+namespace tusko::gui {
+
+namespace {
+
+// The gateway keeps two-digit years: its clock runs from 2000 to 2099.
+const QDate kFirstDate(2000, 1, 1);
+const QDate kLastDate(2099, 12, 31);
+constexpr std::size_t kMaxSyncTextChars = 259;
+
+QDateTime ToQDateTime(const DateTimeRecord& time) {
+  return QDateTime(QDate(time.year, time.month, time.day), QTime(time.hour, time.minute, time.second));
+}
+
+QString LastSyncText(const LanguageManager& language, const LastSyncRecord& sync) {
+  if (sync.first == 0 && sync.second == 0 && sync.year == 0) return ToQString(language.GetString("strDateTimeLastSyncError"));
+  return ToQString(language.FormatString("strDateTimeLastSync", {sync.first, sync.second, sync.year}, kMaxSyncTextChars));
+}
+
+}  // namespace
+
+DateTimeDialog::DateTimeDialog(const LanguageManager& language, DateTimeRecord time,
+                               std::optional<LastSyncRecord> lastSync, QWidget* parent)
+    : QDialog(parent), time_(time), timeEdit_(new QTimeEdit), dateEdit_(new QDateEdit) {
+  setWindowTitle("strDateTime");
+  timeEdit_->setObjectName("timePicker");
+  timeEdit_->setDisplayFormat("HH:mm:ss");
+  dateEdit_->setObjectName("datePicker");
+  dateEdit_->setDateRange(kFirstDate, kLastDate);
+  dateEdit_->setCalendarPopup(true);
+  const QDateTime given = ToQDateTime(time);
+  timeEdit_->setTime(given.time());
+  dateEdit_->setDate(given.date().isValid() ? given.date() : kFirstDate);
+
+  auto* layout = new QVBoxLayout(this);
+  auto* form = new QFormLayout;
+  form->addRow(new QLabel("strDateTimeTime"), timeEdit_);
+  form->addRow(new QLabel("strDateTimeDate"), dateEdit_);
+  layout->addLayout(form);
+  auto* syncText = new QLabel(this);
+  syncText->setObjectName("lastSyncText");
+  if (lastSync) syncText->setText(LastSyncText(language, *lastSync));
+  layout->addWidget(syncText);
+
+  auto* buttons = new QHBoxLayout;
+  auto* synchronize = new QPushButton("strDateTimeSynchronize", this);
+  synchronize->setObjectName("synchronizeButton");
+  set_ = new QPushButton("strSet", this);
+  set_->setObjectName("okButton");
+  set_->setEnabled(false);
+  auto* cancel = new QPushButton("strCancel", this);
+  cancel->setObjectName("cancelButton");
+  cancel->setDefault(true);
+  buttons->addWidget(synchronize);
+  buttons->addStretch();
+  buttons->addWidget(set_);
+  buttons->addWidget(cancel);
+  layout->addLayout(buttons);
+
+  connect(timeEdit_, &QTimeEdit::timeChanged, set_, [this] { set_->setEnabled(true); });
+  connect(dateEdit_, &QDateEdit::dateChanged, set_, [this] { set_->setEnabled(true); });
+  connect(set_, &QPushButton::clicked, this, &DateTimeDialog::accept);
+  connect(cancel, &QPushButton::clicked, this, &DateTimeDialog::reject);
+  connect(synchronize, &QPushButton::clicked, this, &DateTimeDialog::Synchronize);
+  TranslateWindow(*this, language);
+}
+
+void DateTimeDialog::Synchronize() {
+  const QDateTime now = QDateTime::currentDateTime();
+  timeEdit_->setTime(now.time());
+  dateEdit_->setDate(now.date());
+  time_.milliseconds = static_cast<std::uint16_t>(now.time().msec());
+  accept();
+}
+
+void DateTimeDialog::accept() {
+  const QTime chosenTime = timeEdit_->time();
+  const QDate chosenDate = dateEdit_->date();
+  time_.hour = static_cast<std::uint16_t>(chosenTime.hour());
+  time_.minute = static_cast<std::uint16_t>(chosenTime.minute());
+  time_.second = static_cast<std::uint16_t>(chosenTime.second());
+  time_.year = static_cast<std::uint16_t>(chosenDate.year());
+  time_.month = static_cast<std::uint16_t>(chosenDate.month());
+  time_.day = static_cast<std::uint16_t>(chosenDate.day());
+  QDialog::accept();
+}
+
+}  // namespace tusko::gui

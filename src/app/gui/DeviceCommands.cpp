@@ -1,0 +1,285 @@
+#include "app/gui/DeviceCommands.h"
+
+#include <QMetaObject>
+
+#include "app/core/LanguageManager.h"
+#include "app/core/VersionRule.h"
+#include "app/gui/DateTimeDialog.h"
+#include "app/gui/MessageService.h"
+#include "app/gui/ChoiceDialog.h"
+#include "app/gui/NotifyDialog.h"
+#include "app/gui/PasswordDialog.h"
+#include "app/gui/ProgressDialog.h"
+#include "protocol/engine/OperationEngine.h"
+
+namespace tusko::gui {
+
+namespace {
+
+constexpr const char* kErrorCaption = "strError";
+constexpr const char* kWarningCaption = "strWarning";
+constexpr const char* kRestartNoticeKey = "strNotifyRestart";
+
+// The code a command carries when notification 61 issues it again.
+constexpr int kReissuedCommandCode = 100;
+
+void CancelTransfer(OperationEngine& engine, ProgressKind kind) {
+  switch (kind) {
+    case ProgressKind::FirmwareWrite: engine.CancelFirmwareUpdate(); break;
+    case ProgressKind::DataDownload: engine.CancelDownload(); break;
+    case ProgressKind::DataUpload: engine.CancelUpload(); break;
+    case ProgressKind::CdrDownload: engine.CancelCdr(); break;
+    case ProgressKind::AnnouncementUpdate: engine.CancelAnnouncementUpdate(); break;
+  }
+}
+
+bool Succeeded(int value) { return value == static_cast<int>(OperationResult::Done); }
+bool Is(int value, OperationResult result) { return value == static_cast<int>(result); }
+
+}  // namespace
+
+DeviceCommands::DeviceCommands(CommandWindow& window, OperationEngine& engine, const LanguageManager& language,
+                               MessageService& messages)
+    : window_(window), engine_(engine), language_(language), messages_(messages) {}
+
+DeviceCommands::~DeviceCommands() = default;
+
+int DeviceCommands::Warn(const char* textKey) { return messages_.Show(textKey, kErrorCaption, kStyleWarning); }
+
+// ---- Commands ----
+
+void DeviceCommands::ReadConfiguration(int notificationCode) {
+  if (notificationCode == 0) {
+    if (engine_.CheckSystemInfo()) downloadPending_ = true;
+    return;
+  }
+  if (!VersionsAgreeOrAccepted()) return;
+  if (engine_.StartDownload()) RunTransferDialog(ProgressKind::DataDownload);
+}
+
+bool DeviceCommands::VersionsAgreeOrAccepted() {
+  const std::string& firmware = engine_.deviceInformation().system.firmwareVersion;
+  if (VersionsAgree(firmware, kProgramDataVersion)) return true;
+  return messages_.Show("strDataVersionConflict", kWarningCaption, kStyleWarningQuestion,
+                        {firmware, kProgramDataVersion}) == kResultYes;
+}
+
+void DeviceCommands::Restart() { engine_.ResetDevice(); }
+
+void DeviceCommands::RestartModule() {
+  ModuleSelectDialog dialog(language_, language_.GetString("strGsmModuleReset"), lastModule_, &window_.window());
+  if (dialog.exec() != QDialog::Accepted) return;
+  lastModule_ = dialog.module();
+  engine_.ResetModule(lastModule_);
+}
+
+void DeviceCommands::DateTime() { engine_.GetDateTime(); }
+
+void DeviceCommands::ChangePassword() {
+  PasswordDialog dialog(
+      language_, messages_,
+      [this](const std::string& newPassword, const std::string& oldPassword) {
+        return engine_.ChangePassword(newPassword, oldPassword);
+      },
+      &window_.window());
+  password_ = &dialog;
+  const int result = dialog.exec();
+  password_ = nullptr;
+  if (result == QDialog::Accepted) engine_.SetLoginPassword(dialog.newPassword());
+}
+
+void DeviceCommands::RunTransferDialog(ProgressKind kind) {
+  ProgressDialog dialog(language_, messages_, kind, [this, kind] { CancelTransfer(engine_, kind); }, &window_.window());
+  if (kind == ProgressKind::CdrDownload) dialog.SetWaitMode(true);
+  progress_ = &dialog;
+  Busy(true);
+  dialog.exec();
+  Busy(false);
+  progress_ = nullptr;
+}
+
+// ---- Notifications ----
+
+void DeviceCommands::OnNotification(Notification code, int value) {
+  switch (code) {
+    case Notification::Reset:
+      if (Is(value, OperationResult::PasswordRefused)) {
+        Busy(false);
+        CloseNotice();
+      } else {
+        RestartNotice();
+      }
+      break;
+    case Notification::LoaderRestarted: RestartNotice(); break;
+    case Notification::ResetRejected:
+      Busy(false);
+      CloseNotice();
+      ShowRefusal(value, "strErrorResponse");
+      break;
+    case Notification::FirmwareRunning:
+      Busy(false);
+      CloseNotice();
+      if (password_) password_->CancelFromOwner();
+      downloadPending_ = uploadPending_ = false;
+      break;
+    case Notification::RestartFailed:
+      Busy(false);
+      CloseNotice();
+      messages_.Show("strErrorRestart", kErrorCaption, kStyleError);
+      break;
+    case Notification::DownloadStarted:
+    case Notification::UploadStarted:
+    case Notification::MonitorRequestSent:
+    case Notification::SystemInfoRequested:
+    case Notification::LanInfoRequested:
+    case Notification::AnnouncementStarted:
+    case Notification::PasswordChangeRequested:
+    case Notification::GetTimeRequested:
+    case Notification::SetTimeRequested:
+    case Notification::ModuleResetRequested:
+    case Notification::CellsRequested: Busy(true); break;
+    case Notification::FirmwareStarted:
+      if (notice_) {
+        CloseNotice();
+        Busy(false);
+      }
+      Busy(true);
+      break;
+    case Notification::DownloadProgress:
+    case Notification::UploadProgress:
+    case Notification::FirmwareProgress:
+    case Notification::AnnouncementProgress:
+      if (progress_) {
+        progress_->show();
+        progress_->SetPosition(value);
+      }
+      break;
+    case Notification::DownloadResult: OnDownloadResult(value); break;
+    case Notification::UploadResult:
+      Busy(false);
+      if (!Succeeded(value)) {
+        CloseProgressAsFailed();
+        ShowRefusal(value, "strErrorResponse");
+      }
+      break;
+    case Notification::SystemInfoResult: OnSystemInfo(value); break;
+    case Notification::PasswordChangeResult: OnPasswordResult(value); break;
+    case Notification::GetTimeResult: OnClockRead(value); break;
+    case Notification::SetTimeResult:
+      Busy(false);
+      if (!Succeeded(value)) Warn("strDateTimeSetError");
+      break;
+    case Notification::ModuleResetResult: Busy(false); break;
+    case Notification::OperationFailed:
+    case Notification::NotAllowed: RequestFailed(code); break;
+    case Notification::NoFirmware:
+      Busy(false);
+      CloseNotice();
+      if (!noFirmwareBoxOpen_) {
+        noFirmwareBoxOpen_ = true;
+        Warn("strFlashNoFirmware");
+        noFirmwareBoxOpen_ = false;
+      }
+      break;
+    case Notification::LinkClosed: window_.RefreshStatusBar(); break;
+    default: break;
+  }
+}
+
+void DeviceCommands::RestartNotice() {
+  Busy(false);
+  if (password_) password_->CancelFromOwner();
+  downloadPending_ = uploadPending_ = false;
+  if (notice_) {
+    notice_->SetTextKey(kRestartNoticeKey);
+    Busy(true);
+    return;
+  }
+  NotifyDialog dialog(language_, kRestartNoticeKey, &window_.window());
+  notice_ = &dialog;
+  Busy(true);
+  dialog.exec();
+  notice_ = nullptr;
+}
+
+void DeviceCommands::RequestFailed(Notification code) {
+  Busy(false);
+  CloseNotice();
+  CloseProgressAsFailed();
+  if (password_) {
+    password_->Failed(static_cast<int>(OperationResult::NoAnswer), engine_.causeText());
+    return;
+  }
+  downloadPending_ = uploadPending_ = false;
+  messages_.Show(code == Notification::OperationFailed ? "strErrorNoResponse" : "strErrorNotAllowed", kErrorCaption,
+                 kStyleError);
+}
+
+void DeviceCommands::CloseNotice() {
+  if (notice_) notice_->Close();
+}
+
+void DeviceCommands::CloseProgressAsFailed() {
+  if (progress_) progress_->CloseAsFailed();
+}
+
+void DeviceCommands::ShowRefusal(int value, const char* textKey) {
+  if (Is(value, OperationResult::Rejected)) {
+    messages_.Show(textKey, kErrorCaption, kStyleWarning, {engine_.causeText()});
+  }
+}
+
+void DeviceCommands::OnSystemInfo(int value) {
+  Busy(false);
+  if (!Succeeded(value)) {
+    downloadPending_ = uploadPending_ = false;
+    Warn("strSysInfoError");
+    return;
+  }
+  if (downloadPending_) {
+    downloadPending_ = false;
+    QMetaObject::invokeMethod(this, [this] { ReadConfiguration(kReissuedCommandCode); },
+                              Qt::QueuedConnection);
+    return;
+  }
+  if (!VersionsAgreeOrAccepted()) {
+    window_.Disconnect();
+    engine_.ClearPendingFlag(SystemInfoPending);
+  }
+}
+
+void DeviceCommands::OnDownloadResult(int value) {
+  Busy(false);
+  CloseNotice();
+  if (!Succeeded(value)) {
+    CloseProgressAsFailed();
+    ShowRefusal(value, "strErrorResponse");
+    return;
+  }
+  emit configurationReceived();
+}
+
+void DeviceCommands::OnPasswordResult(int value) {
+  Busy(false);
+  if (!password_) return;
+  if (Succeeded(value)) {
+    password_->Succeeded();
+  } else {
+    password_->Failed(value, engine_.causeText());
+  }
+}
+
+void DeviceCommands::OnClockRead(int value) {
+  Busy(false);
+  if (!Succeeded(value)) {
+    Warn("strDateTimeGetError");
+    return;
+  }
+  const DeviceClock& clock = engine_.deviceInformation().clock;
+  std::optional<LastSyncRecord> lastSync;
+  if (clock.lastSync.reported != 0) lastSync = clock.lastSync;
+  DateTimeDialog dialog(language_, clock.time, lastSync, &window_.window());
+  if (dialog.exec() == QDialog::Accepted) engine_.SetDateTime(dialog.time());
+}
+
+}  // namespace tusko::gui

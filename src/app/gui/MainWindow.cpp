@@ -1,0 +1,463 @@
+#include "app/gui/MainWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMenuBar>
+#include <QScreen>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QUrl>
+
+#include "app/core/LanguageManager.h"
+#include "app/core/LinkStatusText.h"
+#include "app/gui/AboutDialog.h"
+#include "app/gui/CommunicationDialog.h"
+#include "app/gui/ConnectWaitDialog.h"
+#include "app/gui/FileDialogFilter.h"
+#include "app/gui/FindDialog.h"
+#include "app/gui/LanguageDialog.h"
+#include "app/gui/LogWidget.h"
+#include "app/gui/LoginDialog.h"
+#include "app/gui/MainMenu.h"
+#include "app/gui/MessageService.h"
+#include "app/gui/UiText.h"
+#include "link/SerialPortList.h"
+
+namespace tusko::gui {
+
+namespace {
+
+// How often the status bar and the command states are brought up to date.
+constexpr std::chrono::milliseconds kIdleRefreshMs{200};
+constexpr QSize kMinimumWindowSize{400, 484};
+// Communication settings wait this long for the old link to close.
+constexpr int kLinkCloseWaitSteps = 20;
+constexpr std::chrono::milliseconds kLinkCloseWaitStepMs{100};
+constexpr const char* kLogDefaultSuffix = "txt";
+
+struct Accelerator {
+  QKeySequence keys;
+  Command command;
+};
+
+const Accelerator kAccelerators[] = {
+    {QKeySequence(Qt::CTRL | Qt::Key_N), Command::FileNew},
+    {QKeySequence(Qt::CTRL | Qt::Key_O), Command::FileOpen},
+    {QKeySequence(Qt::CTRL | Qt::Key_S), Command::FileSave},
+    {QKeySequence(Qt::CTRL | Qt::Key_C), Command::Copy},
+    {QKeySequence(Qt::CTRL | Qt::Key_Insert), Command::Copy},
+    {QKeySequence(Qt::CTRL | Qt::Key_F), Command::Find},
+    {QKeySequence(Qt::Key_F3), Command::FindNext},
+    {QKeySequence(Qt::Key_F1), Command::HelpContents},
+    {QKeySequence(Qt::CTRL | Qt::Key_Tab), Command::NextTab},
+    {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), Command::PreviousTab},
+    {QKeySequence(Qt::CTRL | Qt::Key_Backtab), Command::PreviousTab},
+};
+
+QLabel* DescriptionPage(const char* key) {
+  auto* page = new QLabel(key);
+  page->setWordWrap(true);
+  page->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  page->setMargin(12);
+  return page;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(DesktopContext& context, QWidget* parent)
+    : QMainWindow(parent),
+      context_(context),
+      commLog_(context.settings.communicationLog == 1 ? std::make_unique<LogView>() : nullptr),
+      host_(loop_, context.settings, Hooks()),
+      engine_(host_, context.settings),
+      commands_(std::make_unique<DeviceCommands>(static_cast<CommandWindow&>(*this), engine_, context.language,
+                                                 context.messages)),
+      tabWidget_(new QTabWidget(this)),
+      tabs_(*tabWidget_) {
+  host_.Attach(engine_);
+  if (commLog_) {
+    commLog_->SetMaxLines(context.settings.communicationLogMaxLines);
+    host_.AttachLog(commLog_.get());
+  }
+  monitorLog_.SetMaxLines(context.settings.monitorLogMaxLines);
+  context_.messages.SetOwner(this);
+
+  setObjectName("mainWindow");
+  setMinimumSize(kMinimumWindowSize);
+  setCentralWidget(tabWidget_);
+  menu_ = new MainMenu(*this, commLog_ != nullptr);
+  connect(menu_, &MainMenu::command, this, &MainWindow::Execute);
+  statusText_ = new QLabel(this);
+  statusText_->setObjectName("statusText");
+  statusBar()->addWidget(statusText_, 1);
+  BuildPages();
+  TranslateWindow(*tabWidget_, context.language);
+  BuildAccelerators();
+  RestoreWindowState();
+  Translate();
+
+  connect(&idleTimer_, &QTimer::timeout, this, [this] {
+    RefreshStatusBar();
+    UpdateCommandStates();
+  });
+  idleTimer_.start(kIdleRefreshMs);
+  RefreshStatusBar();
+  UpdateCommandStates();
+}
+
+MainWindow::~MainWindow() {
+  idleTimer_.stop();
+  host_.link().CloseCommunication();
+  if (commLog_) host_.AttachLog(nullptr);
+}
+
+LinkEngineHostHooks MainWindow::Hooks() {
+  return LinkEngineHostHooks{
+      .text = [this](std::string_view key) { return context_.language.GetString(key); },
+      .notified = [this](Notification code, int value) { commands_->OnNotification(code, value); },
+      .password = [this] { return AskLoginPassword(); },
+      .message = [this](const std::string& caption, const std::string& text) {
+        context_.messages.ShowReady(caption, text, kStyleError);
+      },
+      .linkWanted = [this] { AskLinkSettingsWhenNone(); },
+      .linkWaitStep = [this] { RefreshStatusBar(); },
+      .busy = [this](bool busy) { SetBusy(busy); },
+      .waitWhileConnecting =
+          [this](const std::function<bool()>& settled) {
+            ConnectWaitDialog wait(settled, this);
+            wait.exec();
+          },
+  };
+}
+
+void MainWindow::BuildPages() {
+  auto* configuration = DescriptionPage("strDataRootDescr");
+  configuration->setObjectName("configurationPage");
+  tabs_.SetPage(TabPageId::Configuration, *configuration, true);
+  auto* diagnostics = DescriptionPage("strDiagRootDescr");
+  diagnostics->setObjectName("diagnosticsPage");
+  tabs_.SetPage(TabPageId::Diagnostics, *diagnostics, true);
+  if (commLog_) {
+    commLogWidget_ = new LogWidget(*commLog_, tabWidget_);
+    commLogWidget_->setObjectName("communicationLog");
+    connect(commLogWidget_, &LogWidget::contextMenuWanted, this, &MainWindow::ShowLogContextMenu);
+    tabs_.SetPage(TabPageId::Communication, *commLogWidget_, false);
+  }
+  monitorLogWidget_ = new LogWidget(monitorLog_, tabWidget_);
+  monitorLogWidget_->setObjectName("monitorLog");
+  connect(monitorLogWidget_, &LogWidget::contextMenuWanted, this, &MainWindow::ShowLogContextMenu);
+  tabs_.SetPage(TabPageId::Monitor, *monitorLogWidget_, false);
+  tabWidget_->setCurrentIndex(0);
+}
+
+void MainWindow::BuildAccelerators() {
+  for (const Accelerator& accelerator : kAccelerators) {
+    auto* shortcut = new QShortcut(accelerator.keys, this);
+    const int id = static_cast<int>(accelerator.command);
+    connect(shortcut, &QShortcut::activated, this, [this, id] { Execute(id); });
+  }
+}
+
+void MainWindow::RestoreWindowState() {
+  const WindowStateSettings& state = context_.windowState;
+  if (const auto rect = state.normalRect()) {
+    setGeometry(rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top);
+  } else if (const QScreen* screen = QApplication::primaryScreen()) {
+    resize(screen->availableSize() * 3 / 4);
+  }
+  menu_->toolbar().setVisible(state.toolbar != 0);
+  statusBar()->setVisible(state.statusbar != 0);
+  menu_->action(Command::ViewToolbar)->setChecked(state.toolbar != 0);
+  menu_->action(Command::ViewStatusbar)->setChecked(state.statusbar != 0);
+}
+
+void MainWindow::SaveWindowState() {
+  const QRect normal = normalGeometry();
+  WindowSnapshot snapshot;
+  snapshot.normalRect = WindowRect{normal.left(), normal.top(), normal.left() + normal.width(), normal.top() + normal.height()};
+  snapshot.maximized = isMaximized();
+  snapshot.rebar = RebarState{.toolbarShown = menu_->toolbar().isVisible(), .menuBarFirst = true, .oneRow = true};
+  snapshot.statusbarVisible = statusBar()->isVisible();
+  context_.windowState.capture(snapshot);
+  tusko::SaveWindowState(context_.store, context_.windowState);
+}
+
+void MainWindow::Translate() {
+  const LanguageManager& language = context_.language;
+  setWindowTitle(ToQString(language.GetString(kAppNameKey)));
+  menu_->Translate(language);
+  menu_->SetRecentFiles(context_.recentFiles.entries());
+  tabs_.Translate(language);
+  // Every page, shown or not, is a child of the tab view.
+  RetranslateWindow(*tabWidget_, language);
+  RefreshStatusBar();
+}
+
+// ---- State ----
+
+QString MainWindow::StatusText() const { return statusText_->text(); }
+
+void MainWindow::RefreshStatusBar() {
+  const LinkState state = host_.link().GetLinkState();
+  statusText_->setText(ToQString(LinkStatusText(context_.settings, state, context_.language)));
+  if (connectingCursor_ && state != LinkState::Connecting) {
+    connectingCursor_ = false;
+    unsetCursor();
+  }
+}
+
+void MainWindow::UpdateCommandStates() {
+  const auto enable = [this](Command command, bool enabled) {
+    if (QAction* item = menu_->action(command)) item->setEnabled(enabled);
+  };
+  // No configuration document exists yet: the document commands wait for one.
+  for (Command command : {Command::FileSave, Command::FileSaveAs, Command::FileClose, Command::WriteConfiguration}) {
+    enable(command, false);
+  }
+  const LogWidget* log = CurrentLog();
+  const bool hasText = log != nullptr && !log->IsEmpty();
+  enable(Command::Copy, log != nullptr && log->HasSelection());
+  for (Command command : {Command::SelectAll, Command::Clear, Command::Find, Command::FindNext, Command::LogSaveAs}) {
+    enable(command, hasText);
+  }
+  const LinkState state = host_.link().GetLinkState();
+  enable(Command::Connect, state == LinkState::Closed);
+  enable(Command::Disconnect, state != LinkState::Closed);
+  menu_->action(Command::ToggleMonitor)->setChecked(tabs_.IsShown(TabPageId::Monitor));
+  if (QAction* item = menu_->action(Command::ToggleCommunication)) item->setChecked(tabs_.IsShown(TabPageId::Communication));
+}
+
+void MainWindow::SetBusy(bool busy) {
+  if (busy == busy_) return;
+  busy_ = busy;
+  // The password dialog stays usable while the gateway answers it.
+  if (!commands_->PasswordDialogOpen()) {
+    menuBar()->setEnabled(!busy);
+    menu_->toolbar().setEnabled(!busy);
+    centralWidget()->setEnabled(!busy);
+  }
+  if (busy) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+  } else {
+    QApplication::restoreOverrideCursor();
+  }
+}
+
+// ---- Link ----
+
+void MainWindow::OpenLinkQuietly() { host_.OpenQuietlyIfConfigured(); }
+
+bool MainWindow::FollowUsbDevices() { return host_.FollowUsbDevices(); }
+
+std::optional<std::string> MainWindow::AskLoginPassword() {
+  SetBusy(false);
+  LoginDialog dialog(context_.language, this);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return dialog.password();
+}
+
+void MainWindow::AskLinkSettingsWhenNone() {
+  if (host_.link().GetLinkState() != LinkState::Open && !LinkSettingsComplete(context_.settings)) EditLinkSettings();
+}
+
+bool MainWindow::EditLinkSettings() {
+  ProgramSettings& settings = context_.settings;
+  const LinkChoice current{settings.comMode, settings.virtualComPort, settings.tcpAddress, settings.tcpPort};
+  CommunicationDialog dialog(context_.language, current, ListSerialPorts(), this);
+  if (dialog.exec() != QDialog::Accepted || dialog.choice() == current) return false;
+  const LinkChoice chosen = dialog.choice();
+  settings.comMode = chosen.comMode;
+  settings.virtualComPort = chosen.portName;
+  settings.tcpAddress = chosen.tcpAddress;
+  settings.tcpPort = chosen.tcpPort;
+  SaveProgramSettings(context_.store, settings);
+  RefreshStatusBar();
+  return true;
+}
+
+void MainWindow::Connect() {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  host_.EnsureLinkOpen(false);
+  QApplication::restoreOverrideCursor();
+  connectingCursor_ = host_.link().GetLinkState() == LinkState::Connecting;
+  if (connectingCursor_) setCursor(Qt::BusyCursor);
+  RefreshStatusBar();
+}
+
+void MainWindow::Disconnect() {
+  host_.link().CloseTransport();
+  connectingCursor_ = false;
+  unsetCursor();
+  RefreshStatusBar();
+}
+
+void MainWindow::CommunicationSettings() {
+  if (!EditLinkSettings()) return;
+  host_.link().CloseCommunication();
+  SetBusy(true);
+  loop_.RunUntil([this] { return host_.link().GetLinkState() == LinkState::Closed; },
+                 kLinkCloseWaitSteps * kLinkCloseWaitStepMs);
+  SetBusy(false);
+  Connect();
+}
+
+// ---- Commands ----
+
+void MainWindow::Execute(int command) {
+  const int recent = command - static_cast<int>(Command::FileRecentFirst);
+  if (recent >= 0 && recent < kRecentFileEntries) return;  // opened by the configuration document
+  switch (static_cast<Command>(command)) {
+    case Command::FileQuit: close(); break;
+    case Command::ViewToolbar: menu_->toolbar().setVisible(!menu_->toolbar().isVisible()); break;
+    case Command::ViewStatusbar: statusBar()->setVisible(!statusBar()->isVisible()); break;
+    case Command::Connect: Connect(); break;
+    case Command::Disconnect: Disconnect(); break;
+    case Command::CommunicationSettings: CommunicationSettings(); break;
+    case Command::Language: ChooseLanguage(); break;
+    case Command::ChangePassword: commands_->ChangePassword(); break;
+    case Command::DateTime: commands_->DateTime(); break;
+    case Command::Restart: commands_->Restart(); break;
+    case Command::ModuleRestart: commands_->RestartModule(); break;
+    case Command::ReadConfiguration: commands_->ReadConfiguration(); break;
+    case Command::ToggleMonitor: ToggleTab(TabPageId::Monitor, Command::ToggleMonitor); break;
+    case Command::ToggleCommunication: ToggleTab(TabPageId::Communication, Command::ToggleCommunication); break;
+    case Command::NextTab: tabs_.Next(); break;
+    case Command::PreviousTab: tabs_.Previous(); break;
+    case Command::HelpContents: ShowHelp(); break;
+    case Command::About: ShowAbout(); break;
+    case Command::Copy:
+      if (LogWidget* log = CurrentLog()) log->CopySelection();
+      break;
+    case Command::SelectAll:
+      if (LogWidget* log = CurrentLog()) log->SelectAll();
+      break;
+    case Command::Clear:
+      if (LogWidget* log = CurrentLog()) log->Clear();
+      break;
+    case Command::Find: Find(); break;
+    case Command::FindNext: FindNext(); break;
+    case Command::LogSaveAs: SaveLogAs(); break;
+    default: break;
+  }
+  UpdateCommandStates();
+}
+
+void MainWindow::ToggleTab(TabPageId id, Command item) {
+  tabs_.Toggle(id);
+  if (QAction* action = menu_->action(item)) action->setChecked(tabs_.IsShown(id));
+}
+
+void MainWindow::ChooseLanguage() {
+  ProgramSettings& settings = context_.settings;
+  const int previous = static_cast<int>(settings.language);
+  LanguageDialog dialog(context_.language, previous, this);
+  if (dialog.exec() != QDialog::Accepted || dialog.language() == previous) return;
+  settings.language = static_cast<std::uint32_t>(dialog.language());
+  SaveProgramSettings(context_.store, settings);
+  if (context_.language.LoadLanguage(dialog.language()) != LanguageLoadResult::Loaded) {
+    // The window keeps the texts it has: the previous language is loaded again.
+    context_.messages.ShowFixed(std::string(kLoadErrorCaption), context_.language.LoadErrorMessage(), kStyleError);
+    context_.language.LoadLanguage(previous);
+    return;
+  }
+  Translate();
+}
+
+void MainWindow::ShowHelp() {
+  if (context_.language.HelpFileViewer() != HelpViewer::HtmlPage) return;
+  QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(context_.language.HelpFile().string())));
+}
+
+void MainWindow::ShowAbout() {
+  AboutDialog dialog(context_.language, this);
+  dialog.exec();
+}
+
+// ---- Log pages ----
+
+LogWidget* MainWindow::CurrentLog() const {
+  switch (tabs_.Current().value_or(TabPageId::Configuration)) {
+    case TabPageId::Communication: return commLogWidget_;
+    case TabPageId::Monitor: return monitorLogWidget_;
+    default: return nullptr;
+  }
+}
+
+void MainWindow::Find() {
+  if (findDialog_) {
+    findDialog_->raise();
+    findDialog_->activateWindow();
+    return;
+  }
+  findDialog_ = new FindDialog(context_.language, findText_, findMatchCase_, findWholeWord_, this);
+  findDialog_->setAttribute(Qt::WA_DeleteOnClose);
+  connect(findDialog_, &FindDialog::findNext, this, [this](const QString& text, bool matchCase, bool wholeWord) {
+    findText_ = text;
+    findMatchCase_ = matchCase;
+    findWholeWord_ = wholeWord;
+    if (LogWidget* log = CurrentLog()) {
+      log->FindNext(findText_, findMatchCase_, findWholeWord_);
+    } else if (findDialog_) {
+      findDialog_->close();
+    }
+  });
+  connect(findDialog_, &FindDialog::closing, this, [this] { findDialog_ = nullptr; });
+  findDialog_->show();
+}
+
+void MainWindow::FindNext() {
+  if (findText_.isEmpty()) {
+    Find();
+    return;
+  }
+  if (LogWidget* log = CurrentLog()) log->FindNext(findText_, findMatchCase_, findWholeWord_);
+}
+
+void MainWindow::SaveLogAs() {
+  LogWidget* log = CurrentLog();
+  if (log == nullptr) return;
+  FileSettings& files = context_.files;
+  const LanguageManager& language = context_.language;
+  const char* titleKey = log == commLogWidget_ ? "strLogSave" : "strMonitorSaveLog";
+  QFileDialog dialog(this, ToQString(language.GetString(titleKey)), QString::fromStdString(files.browsePathLog));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setDefaultSuffix(kLogDefaultSuffix);
+  const QStringList filters = FileDialogFilters(language.GetString("strLogSaveFilter"));
+  dialog.setNameFilters(filters);
+  if (files.openSaveFilterLog >= 1 && files.openSaveFilterLog <= static_cast<std::uint32_t>(filters.size())) {
+    dialog.selectNameFilter(filters[static_cast<int>(files.openSaveFilterLog) - 1]);
+  }
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+  const std::filesystem::path path = dialog.selectedFiles().first().toStdString();
+  files.openSaveFilterLog = static_cast<std::uint32_t>(filters.indexOf(dialog.selectedNameFilter()) + 1);
+  files.browsePathLog = path.parent_path().string();
+  if (!log->SaveToFile(path)) context_.messages.Show("strLogSaveError", "strError", kStyleWarning, {path.string()});
+}
+
+void MainWindow::ShowLogContextMenu(const QPoint& globalPos) {
+  if (CurrentLog() == nullptr) return;
+  UpdateCommandStates();
+  menu_->logContextMenu().exec(globalPos);
+}
+
+// ---- Closing ----
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (mayDiscard_ && !mayDiscard_()) {
+    event->ignore();
+    return;
+  }
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  host_.link().CloseCommunication();
+  SaveWindowState();
+  QApplication::restoreOverrideCursor();
+  event->accept();
+}
+
+}  // namespace tusko::gui

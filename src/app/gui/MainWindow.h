@@ -1,0 +1,122 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
+
+#include "app/core/LinkEngineHost.h"
+#include "app/gui/CommandIds.h"
+#include "app/gui/DesktopContext.h"
+#include "app/gui/DeviceCommands.h"
+#include "app/gui/QtMainLoop.h"
+#include "app/gui/TabPages.h"
+#include "monitor/LogView.h"
+#include "protocol/engine/OperationEngine.h"
+
+class QLabel;
+class QTabWidget;
+
+namespace tusko::gui {
+
+class FindDialog;
+class LogWidget;
+class MainMenu;
+
+// The program's one top-level window: menus, toolbar, status bar and the tab
+// view, the link and the operation engine, and every command that is not a
+// device command. Device commands and notifications go to DeviceCommands.
+class MainWindow final : public QMainWindow, private CommandWindow {
+  Q_OBJECT
+
+ public:
+  explicit MainWindow(DesktopContext& context, QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  // Start-up: opens the link quietly when the settings name one, and follows
+  // the gateway's USB port; false when the system offers no device watch.
+  void OpenLinkQuietly();
+  bool FollowUsbDevices();
+
+  // The commands of the menus, toolbar and accelerators by number.
+  void Execute(int command);
+  // Asked before the program ends or the document is replaced: true when the
+  // current configuration may be discarded.
+  void SetDiscardQuestion(std::function<bool()> mayDiscard) { mayDiscard_ = std::move(mayDiscard); }
+
+  // For tests and the command enabling: what the window is made of.
+  OperationEngine& engine() { return engine_; }
+  LinkEngineHost& host() { return host_; }
+  DeviceCommands& deviceCommands() { return *commands_; }
+  TabPages& tabs() { return tabs_; }
+  MainMenu& menu() { return *menu_; }
+  QString StatusText() const;
+  bool busy() const { return busy_; }
+  LogView* communicationLog() { return commLog_.get(); }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  // ---- CommandWindow ----
+  QWidget& window() override { return *this; }
+  void SetBusy(bool busy) override;
+  void RefreshStatusBar() override;
+  void Disconnect() override;
+
+  LinkEngineHostHooks Hooks();
+  void BuildPages();
+  void BuildAccelerators();
+  void RestoreWindowState();
+  void SaveWindowState();
+  void UpdateCommandStates();
+  void Translate();
+
+  std::optional<std::string> AskLoginPassword();
+  void AskLinkSettingsWhenNone();
+  bool EditLinkSettings();
+  void Connect();
+  void CommunicationSettings();
+  void ChooseLanguage();
+  void ShowHelp();
+  void ShowAbout();
+  void ToggleTab(TabPageId id, Command item);
+
+  // The log view of the current tab; null on the other tabs.
+  LogWidget* CurrentLog() const;
+  void Find();
+  void FindNext();
+  void SaveLogAs();
+  void ShowLogContextMenu(const QPoint& globalPos);
+
+  DesktopContext& context_;
+  QtMainLoop loop_;
+  // Made before the host, which writes to it; the link stops before it goes.
+  std::unique_ptr<LogView> commLog_;
+  LinkEngineHost host_;
+  OperationEngine engine_;
+  LogView monitorLog_;
+  std::unique_ptr<DeviceCommands> commands_;
+
+  QTabWidget* tabWidget_ = nullptr;
+  TabPages tabs_;
+  MainMenu* menu_ = nullptr;
+  QLabel* statusText_ = nullptr;
+  LogWidget* commLogWidget_ = nullptr;
+  LogWidget* monitorLogWidget_ = nullptr;
+  QTimer idleTimer_;
+
+  bool busy_ = false;
+  bool connectingCursor_ = false;
+  QPointer<FindDialog> findDialog_;
+  QString findText_;
+  bool findMatchCase_ = false;
+  bool findWholeWord_ = false;
+  std::function<bool()> mayDiscard_;
+};
+
+}  // namespace tusko::gui

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include <QDialog>
+
+class QLineEdit;
+class QPushButton;
+
+namespace tusko {
+class LanguageManager;
+}
+
+namespace tusko::gui {
+
+class MessageService;
+
+// Changes the gateway's password. Stays open while the gateway answers: the
+// main window hands it the outcome through Succeeded, Failed and
+// CancelFromOwner, and a failure leaves it open for another try.
+class PasswordDialog final : public QDialog {
+  Q_OBJECT
+
+ public:
+  // Starts the change on the gateway; false when nothing was sent.
+  using StartChange = std::function<bool(const std::string& newPassword, const std::string& oldPassword)>;
+
+  PasswordDialog(const LanguageManager& language, MessageService& messages, StartChange startChange, QWidget* parent);
+  ~PasswordDialog() override { SetBusy(false); }
+
+  bool busy() const { return busy_; }
+  std::string newPassword() const { return newPassword_; }
+
+  void Succeeded();
+  void Failed(int result, const std::string& causeText);
+  // The gateway restarts: the dialog ends as cancelled.
+  void CancelFromOwner();
+
+ protected:
+  void accept() override;
+
+ private:
+  void SetBusy(bool busy);
+
+  MessageService& messages_;
+  StartChange startChange_;
+  QLineEdit* old_;
+  QLineEdit* new_;
+  QLineEdit* confirm_;
+  QPushButton* ok_ = nullptr;
+  QPushButton* cancel_ = nullptr;
+  std::string newPassword_;
+  bool busy_ = false;
+  bool succeeded_ = false;
+};
+
+}  // namespace tusko::gui

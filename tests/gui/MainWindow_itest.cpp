@@ -1,0 +1,231 @@
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTest>
+
+#include "app/gui/DateTimeDialog.h"
+#include "app/gui/LanguageDialog.h"
+#include "app/gui/LoginDialog.h"
+#include "app/gui/MainMenu.h"
+#include "app/gui/NotifyDialog.h"
+#include "app/gui/PasswordDialog.h"
+#include "app/gui/ProgressDialog.h"
+#include "app/gui/UiText.h"
+#include "gui/support/MainWindowFixture.h"
+#include "gui/support/ModalDriver.h"
+
+namespace tusko::gui::test {
+namespace {
+
+constexpr int kLinkLimitMs = 10000;
+constexpr int kRestartLimitMs = 30000;
+constexpr int kTransferLimitMs = 60000;
+
+QString Q(const std::string& text) { return ToQString(text); }
+
+QStringList MenuTexts(QMenuBar& bar) {
+  QStringList texts;
+  for (QAction* top : bar.actions()) {
+    texts << top->text();
+    if (top->menu() == nullptr) continue;
+    for (QAction* item : top->menu()->actions()) texts << item->text();
+  }
+  return texts;
+}
+
+void ChooseLanguage(MainWindow& window, int number) {
+  ModalDriver<LanguageDialog> pick([number](LanguageDialog& dialog) {
+    auto* list = dialog.findChild<QComboBox*>();
+    list->setCurrentIndex(list->findData(number));
+    dialog.accept();
+  });
+  window.Execute(static_cast<int>(Command::Language));
+  ASSERT_TRUE(pick.seen());
+}
+
+void TypePassword(LoginDialog& dialog, const QString& password) {
+  QTest::keyClicks(dialog.findChild<QLineEdit*>(), password);
+  dialog.accept();
+}
+
+class MainWindowTest : public MainWindowFixture {};
+
+TEST_F(MainWindowTest, ConnectAndDisconnectShowTheLinkStateInTheStatusBar) {
+  ASSERT_TRUE(simulator().Ready()) << simulator().Error();
+  MainWindow& window = OpenWindow();
+  const QString closed = Q("TCP: 127.0.0.1 - " + Text("strStatDisconnected"));
+  const QString open = Q("TCP: 127.0.0.1 - " + Text("strStatConnected"));
+  EXPECT_EQ(window.StatusText(), closed);
+
+  window.Execute(static_cast<int>(Command::Connect));
+  ASSERT_TRUE(WaitForLinkState(LinkState::Open, kLinkLimitMs));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return window.StatusText() == open; }, kLinkLimitMs)) << window.StatusText().toStdString();
+  EXPECT_FALSE(window.menu().action(Command::Connect)->isEnabled());
+  EXPECT_TRUE(window.menu().action(Command::Disconnect)->isEnabled());
+
+  window.Execute(static_cast<int>(Command::Disconnect));
+  EXPECT_TRUE(WaitForLinkState(LinkState::Closed, kLinkLimitMs));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return window.StatusText() == closed; }, kLinkLimitMs));
+  EXPECT_TRUE(window.menu().action(Command::Connect)->isEnabled());
+  EXPECT_TRUE(boxes_.shown().empty());
+}
+
+TEST_F(MainWindowTest, LanguageSwitchTranslatesMenusAndTabsAtOnce) {
+  MainWindow& window = OpenWindow();
+  auto* tabs = window.findChild<QTabWidget*>();
+  ASSERT_EQ(tabs->tabText(0), Q(Text("strTabConfiguration")));
+
+  ChooseLanguage(window, 2);
+
+  const LanguageManager german = LoadedLanguage(2);
+  EXPECT_EQ(settings_.language, 2u);
+  EXPECT_EQ(tabs->tabText(0), Q(german.GetString("strTabConfiguration")));
+  EXPECT_EQ(tabs->tabText(1), Q(german.GetString("strTabDiagnostics")));
+  EXPECT_EQ(window.menuBar()->actions().first()->text(), Q(german.GetMenuString("menuFile")));
+  EXPECT_EQ(window.windowTitle(), Q(german.GetString("strAppName")));
+  EXPECT_EQ(window.StatusText(), Q("TCP: 127.0.0.1 - " + german.GetString("strStatDisconnected")));
+}
+
+TEST_F(MainWindowTest, NextAndPreviousTabWrapAround) {
+  MainWindow& window = OpenWindow();
+  window.Execute(static_cast<int>(Command::ToggleMonitor));
+  ASSERT_TRUE(window.tabs().IsShown(TabPageId::Monitor));
+  EXPECT_EQ(window.tabs().Current(), TabPageId::Configuration) << "a shown tab is not selected";
+
+  window.Execute(static_cast<int>(Command::PreviousTab));
+  EXPECT_EQ(window.tabs().Current(), TabPageId::Monitor);
+  window.Execute(static_cast<int>(Command::NextTab));
+  EXPECT_EQ(window.tabs().Current(), TabPageId::Configuration);
+  window.Execute(static_cast<int>(Command::NextTab));
+  EXPECT_EQ(window.tabs().Current(), TabPageId::Diagnostics);
+
+  window.Execute(static_cast<int>(Command::ToggleMonitor));
+  EXPECT_FALSE(window.tabs().IsShown(TabPageId::Monitor));
+  EXPECT_FALSE(window.menu().action(Command::ToggleMonitor)->isChecked());
+}
+
+TEST_F(MainWindowTest, CommunicationItemFollowsTheSettingAlsoAfterALanguageChange) {
+  for (const std::uint32_t communicationLog : {0u, 1u}) {
+    SCOPED_TRACE(communicationLog);
+    settings_.communicationLog = communicationLog;
+    settings_.language = 1;
+    language_.LoadLanguage(1);
+    MainWindow& window = OpenWindow();
+    ChooseLanguage(window, 2);
+    const QString item = Q(LoadedLanguage(2).GetMenuString("menuServiceCommunication")).section('\\', 0, 0);
+    const bool listed = MenuTexts(*window.menuBar()).contains(item);
+    EXPECT_EQ(listed, communicationLog == 1);
+    EXPECT_EQ(window.menu().action(Command::ToggleCommunication) != nullptr, communicationLog == 1);
+    EXPECT_EQ(window.communicationLog() != nullptr, communicationLog == 1);
+  }
+}
+
+TEST_F(MainWindowTest, LoginPromptAnsweredLetsTheRequestThrough) {
+  simulator().Run([](sim::GatewayModel& gateway) { gateway.Identity().password = "tusk"; });
+  MainWindow& window = OpenWindow();
+  ModalDriver<LoginDialog> login([](LoginDialog& dialog) { TypePassword(dialog, "tusk"); });
+  ModalDriver<DateTimeDialog> clock([](DateTimeDialog& dialog) { dialog.reject(); });
+
+  window.Execute(static_cast<int>(Command::DateTime));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return clock.seen(); }, kLinkLimitMs));
+  EXPECT_TRUE(login.seen());
+  EXPECT_EQ(window.engine().loginPassword(), "tusk");
+  EXPECT_TRUE(boxes_.shown().empty());
+}
+
+TEST_F(MainWindowTest, LoginPromptCancelledSaysSoAndEndsTheRequest) {
+  simulator().Run([](sim::GatewayModel& gateway) { gateway.Identity().password = "tusk"; });
+  MainWindow& window = OpenWindow();
+  ModalDriver<LoginDialog> login([](LoginDialog& dialog) { dialog.reject(); });
+
+  window.Execute(static_cast<int>(Command::DateTime));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return boxes_.shown().size() >= 2; }, kLinkLimitMs));
+  EXPECT_TRUE(login.seen());
+  EXPECT_EQ(boxes_.shown()[0].message.text, Text("strLoginStop"));
+  EXPECT_EQ(boxes_.shown()[0].message.caption, Text("strLoginError"));
+  EXPECT_EQ(boxes_.shown()[1].textKey, "strDateTimeGetError");
+  EXPECT_FALSE(window.busy());
+}
+
+// Fills the three fields and presses OK.
+void EnterPasswords(PasswordDialog& dialog, const QString& oldPassword, const QString& newPassword,
+                    const QString& confirmation) {
+  const auto edits = dialog.findChildren<QLineEdit*>();
+  ASSERT_EQ(edits.size(), 3);
+  for (QLineEdit* edit : edits) edit->clear();
+  QTest::keyClicks(edits[0], oldPassword);
+  QTest::keyClicks(edits[1], newPassword);
+  QTest::keyClicks(edits[2], confirmation);
+  auto* ok = dialog.findChild<QPushButton*>("okButton");
+  ASSERT_NE(ok, nullptr);
+  QTest::mouseClick(ok, Qt::LeftButton);
+}
+
+TEST_F(MainWindowTest, PasswordDialogRefusesMismatchAndWrongOldPasswordThenChangesIt) {
+  simulator().Run([](sim::GatewayModel& gateway) { gateway.Identity().password = "old1"; });
+  MainWindow& window = OpenWindow();
+  ModalDriver<PasswordDialog> change([&](PasswordDialog& dialog) {
+    EnterPasswords(dialog, "old1", "new1", "new2");
+    ASSERT_EQ(boxes_.ShownKeys(), std::vector<std::string>{"strPasswordConfirmFailed"});
+    EXPECT_FALSE(dialog.busy()) << "nothing is sent after a mismatch";
+
+    EnterPasswords(dialog, "wrong", "new1", "new1");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return boxes_.shown().size() == 2; }, kLinkLimitMs));
+    EXPECT_EQ(boxes_.ShownKeys().back(), "strPasswordOldFailed");
+    EXPECT_TRUE(dialog.findChildren<QLineEdit*>()[0]->text().isEmpty());
+    EXPECT_TRUE(dialog.isVisible()) << "the dialog stays open for another try";
+
+    EnterPasswords(dialog, "old1", "new1", "new1");
+  });
+
+  window.Execute(static_cast<int>(Command::ChangePassword));
+  ASSERT_TRUE(change.seen());
+  EXPECT_EQ(window.engine().loginPassword(), "new1");
+  EXPECT_EQ(simulator().Run([](sim::GatewayModel& gateway) { return gateway.Identity().password; }), "new1");
+  EXPECT_EQ(boxes_.shown().size(), 2u);
+}
+
+TEST_F(MainWindowTest, RestartShowsTheNoticeUntilTheGatewayIsBack) {
+  MainWindow& window = OpenWindow();
+  bool linkDownDuringNotice = false;
+  ModalDriver<NotifyDialog> notice([&](NotifyDialog&) {
+    linkDownDuringNotice = QTest::qWaitFor(
+        [&] { return window.host().link().GetLinkState() != LinkState::Open; }, kRestartLimitMs);
+  });
+
+  window.Execute(static_cast<int>(Command::Restart));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return notice.seen() && QApplication::activeModalWidget() == nullptr; },
+                              kRestartLimitMs));
+  EXPECT_TRUE(linkDownDuringNotice) << "the notice was up while the gateway restarted";
+  EXPECT_EQ(window.host().link().GetLinkState(), LinkState::Open) << "the notice ends when the firmware runs again";
+  EXPECT_FALSE(window.busy());
+  EXPECT_TRUE(boxes_.shown().empty());
+}
+
+TEST_F(MainWindowTest, CancelAnsweredNoKeepsTheTransferRunning) {
+  MainWindow& window = OpenWindow();
+  QSignalSpy received(&window.deviceCommands(), &DeviceCommands::configurationReceived);
+  int positionAfterNo = -1;
+  ModalDriver<ProgressDialog> progress([&](ProgressDialog& dialog) {
+    boxes_.Answer(kResultNo);
+    QTest::mouseClick(dialog.findChild<QPushButton*>("cancelButton"), Qt::LeftButton);
+    ASSERT_EQ(boxes_.ShownKeys(), std::vector<std::string>{"strDataDownloadAbort"});
+    EXPECT_TRUE(dialog.isVisible());
+    positionAfterNo = dialog.findChild<QProgressBar*>("progressBar")->value();
+  });
+
+  window.Execute(static_cast<int>(Command::ReadConfiguration));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return received.count() == 1; }, kTransferLimitMs));
+  EXPECT_TRUE(progress.seen());
+  EXPECT_LT(positionAfterNo, 100);
+  EXPECT_EQ(boxes_.shown().size(), 1u);
+  EXPECT_FALSE(window.busy());
+}
+
+}  // namespace
+}  // namespace tusko::gui::test

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <functional>
+
+#include <QApplication>
+#include <QDialog>
+#include <QTimer>
+
+namespace tusko::gui::test {
+
+// Acts on the next modal dialog of type Dialog once it runs: the window under
+// test opens its dialogs with exec(), which returns only when they end, so the
+// test's hand must be in place before the command that opens one.
+template <typename Dialog>
+class ModalDriver {
+ public:
+  explicit ModalDriver(std::function<void(Dialog&)> act) : act_(std::move(act)) {
+    QObject::connect(&look_, &QTimer::timeout, [this] {
+      if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
+        look_.stop();
+        seen_ = true;
+        act_(*dialog);
+      }
+    });
+    look_.start(kLookPeriodMs);
+  }
+
+  bool seen() const { return seen_; }
+
+ private:
+  static constexpr int kLookPeriodMs = 10;
+  std::function<void(Dialog&)> act_;
+  QTimer look_;
+  bool seen_ = false;
+};
+
+}  // namespace tusko::gui::test

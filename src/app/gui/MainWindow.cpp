@@ -115,6 +115,9 @@ MainWindow::~MainWindow() {
   idleTimer_.stop();
   host_.link().CloseCommunication();
   if (commLog_) host_.AttachLog(nullptr);
+  // The log views follow logs that are members: they go first.
+  delete commLogWidget_;
+  delete monitorLogWidget_;
 }
 
 LinkEngineHostHooks MainWindow::Hooks() {

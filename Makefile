@@ -9,7 +9,7 @@ ARGS      ?= info
 
 CMAKE_FLAGS = -G Ninja -DTUSKO_WERROR=ON
 
-.PHONY: deps build run run-sim test unit sanitize tsan fuzz bench clean
+.PHONY: deps build run run-cli run-sim screenshots test unit sanitize tsan fuzz bench clean
 
 deps:
 	@scripts/install-deps.sh
@@ -18,8 +18,12 @@ build: deps
 	cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
-# The main job: the command-line tool; without a gateway it talks to the built-in simulator.
+# The main job: the desktop program, talking to the simulator on 127.0.0.1:1002.
 run: build
+	scripts/run-desktop.sh $(BUILD_DIR)
+
+# The command-line tool; without a gateway it talks to its built-in simulator.
+run-cli: build
 	$(BUILD_DIR)/src/cli/tuskoctl $(ARGS)
 
 # The same against the simulator as a process of its own, over loopback TCP on a free port.
@@ -30,6 +34,10 @@ run-sim: build
 	for i in $$(seq 50); do [ -s $$endpoint ] && break; sleep 0.1; done; \
 	echo "tusko-gatewaysim listens on $$(head -n1 $$endpoint)"; \
 	$(BUILD_DIR)/src/cli/tuskoctl --tcp $$(head -n1 $$endpoint) $(ARGS)
+
+# The pictures in docs/screenshots, drawn on a virtual display.
+screenshots: build
+	scripts/screenshots.sh $(BUILD_DIR)
 
 # Every test: the normal build, then the same tests under AddressSanitizer and UBSan.
 test: unit sanitize

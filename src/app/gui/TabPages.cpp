@@ -25,7 +25,12 @@ QString TabText(const LanguageManager* language, int index) {
 
 void TabPages::SetPage(TabPageId id, QWidget& page, bool shown) {
   pages_[Index(id)] = &page;
-  if (shown) Append(id);
+  // A hidden page stays a child of the tab view, out of sight.
+  if (shown) {
+    Append(id);
+  } else {
+    page.hide();
+  }
 }
 
 bool TabPages::IsShown(TabPageId id) const {

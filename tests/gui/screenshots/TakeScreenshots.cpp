@@ -1,0 +1,143 @@
+// Takes the screenshots of docs/screenshots: the main window talking to the
+// gateway simulator, its communication log, and every dialog, each drawn by
+// the real widgets on the display it runs on (Xvfb in scripts/screenshots.sh).
+
+#include <filesystem>
+#include <functional>
+#include <iostream>
+#include <string>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QScreen>
+#include <QTest>
+#include <QWidget>
+
+#include "app/core/FileSettings.h"
+#include "app/core/LanguageManager.h"
+#include "app/core/MemorySettingsStore.h"
+#include "app/core/RecentFiles.h"
+#include "app/core/WindowStateSettings.h"
+#include "app/gui/AboutDialog.h"
+#include "app/gui/ChoiceDialog.h"
+#include "app/gui/CommunicationDialog.h"
+#include "app/gui/DateTimeDialog.h"
+#include "app/gui/FindDialog.h"
+#include "app/gui/LanguageDialog.h"
+#include "app/gui/LoginDialog.h"
+#include "app/gui/MainWindow.h"
+#include "app/gui/MessageService.h"
+#include "app/gui/NotifyDialog.h"
+#include "app/gui/PasswordDialog.h"
+#include "app/gui/ProgressDialog.h"
+#include "app/gui/TabPages.h"
+#include "support/SimulatorThread.h"
+
+namespace {
+
+using namespace tusko;
+using namespace tusko::gui;
+
+constexpr int kSettleMs = 300;
+constexpr int kLinkWaitMs = 10000;
+constexpr QSize kMainWindowSize{1000, 640};
+
+// Message boxes do not belong in a screenshot run: every question is answered No.
+class NoBoxes final : public MessagePresenter {
+ public:
+  int Present(QWidget*, const MessageRequest&) override { return kResultNo; }
+};
+
+bool Save(QWidget& widget, const std::filesystem::path& folder, const char* name) {
+  widget.show();
+  widget.raise();
+  QTest::qWait(kSettleMs);
+  const auto file = folder / (std::string(name) + ".png");
+  const bool saved = widget.grab().save(QString::fromStdString(file.string()));
+  std::cout << (saved ? "wrote " : "could not write ") << file.string() << "\n";
+  return saved;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  if (argc < 3) {
+    std::cerr << "usage: tusko_screenshots RESOURCES_DIR OUTPUT_DIR\n";
+    return 2;
+  }
+  const std::filesystem::path resources = argv[1];
+  const std::filesystem::path folder = argv[2];
+  std::filesystem::create_directories(folder);
+
+  LanguageManager language(resources);
+  if (language.LoadLanguage(1) != LanguageLoadResult::Loaded) {
+    std::cerr << language.LoadErrorMessage() << "\n";
+    return 1;
+  }
+  NoBoxes boxes;
+  MessageService messages(language, boxes);
+  test::SimulatorThread simulator(test::Transport::Tcp);
+  if (!simulator.Ready()) {
+    std::cerr << simulator.Error() << "\n";
+    return 1;
+  }
+
+  MemorySettingsStore store;
+  ProgramSettings settings;
+  settings.comMode = 1;
+  settings.tcpAddress = "127.0.0.1";
+  settings.tcpPort = simulator.Port();
+  settings.communicationLog = 1;
+  FileSettings files("/tmp");
+  WindowStateSettings windowState;
+  RecentFiles recentFiles;
+  DesktopContext context{store, settings, files, windowState, recentFiles, language, messages};
+
+  MainWindow window(context);
+  window.resize(kMainWindowSize);
+  window.show();
+  window.Execute(static_cast<int>(Command::Connect));
+  if (!QTest::qWaitFor([&] { return window.host().link().GetLinkState() == LinkState::Open; }, kLinkWaitMs)) {
+    std::cerr << "the simulator did not answer\n";
+    return 1;
+  }
+  bool ok = Save(window, folder, "main-window");
+
+  // Some traffic for the communication log: the gateway's system information.
+  window.Execute(static_cast<int>(Command::ToggleCommunication));
+  window.engine().CheckSystemInfo();
+  ok = QTest::qWaitFor([&] { return !window.busy(); }, kLinkWaitMs) && ok;
+  window.tabs().Select(TabPageId::Communication);
+  ok = Save(window, folder, "communication-log") && ok;
+
+  const std::vector<SerialPortEntry> ports = {{"/dev/ttyACM0", "Stellaris USB serial port", true},
+                                              {"/dev/ttyS0", "", false}};
+  const LinkChoice link{1, "/dev/ttyACM0", "127.0.0.1", 1002};
+  CommunicationDialog communication(language, link, ports, &window);
+  ok = Save(communication, folder, "communication-dialog") && ok;
+  LoginDialog login(language, &window);
+  ok = Save(login, folder, "login-dialog") && ok;
+  PasswordDialog password(language, messages, [](const std::string&, const std::string&) { return false; }, &window);
+  ok = Save(password, folder, "password-dialog") && ok;
+  LanguageDialog languages(language, 1, &window);
+  ok = Save(languages, folder, "language-dialog") && ok;
+  const DateTimeRecord time{2026, 12, 0, 6, 14, 30, 5, 0};
+  DateTimeDialog clock(language, time, LastSyncRecord{1, 5, 12, 2026}, &window);
+  ok = Save(clock, folder, "date-time-dialog") && ok;
+  AnnouncementTypeDialog announcement(language, 0, &window);
+  ok = Save(announcement, folder, "announcement-type-dialog") && ok;
+  ModuleSelectDialog module(language, language.GetString("strGsmModuleReset"), 0, &window);
+  ok = Save(module, folder, "module-select-dialog") && ok;
+  AboutDialog about(language, &window);
+  ok = Save(about, folder, "about-dialog") && ok;
+  ProgressDialog progress(language, messages, ProgressKind::DataDownload, [] {}, &window);
+  progress.SetPosition(42);
+  ok = Save(progress, folder, "progress-dialog") && ok;
+  NotifyDialog notice(language, "strNotifyRestart", &window);
+  ok = Save(notice, folder, "notify-dialog") && ok;
+  FindDialog find(language, "ConfigReadData", false, false, &window);
+  ok = Save(find, folder, "find-dialog") && ok;
+  return ok ? 0 : 1;
+}

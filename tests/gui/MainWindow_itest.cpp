@@ -7,8 +7,11 @@
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolBar>
 
+#include "app/gui/CommunicationDialog.h"
 #include "app/gui/DateTimeDialog.h"
+#include "app/gui/FindDialog.h"
 #include "app/gui/LanguageDialog.h"
 #include "app/gui/LoginDialog.h"
 #include "app/gui/MainMenu.h"
@@ -16,6 +19,8 @@
 #include "app/gui/PasswordDialog.h"
 #include "app/gui/ProgressDialog.h"
 #include "app/gui/UiText.h"
+#include "app/core/SettingsStore.h"
+#include "app/core/WindowStateSettings.h"
 #include "gui/support/MainWindowFixture.h"
 #include "gui/support/ModalDriver.h"
 
@@ -225,6 +230,55 @@ TEST_F(MainWindowTest, CancelAnsweredNoKeepsTheTransferRunning) {
   EXPECT_LT(positionAfterNo, 100);
   EXPECT_EQ(boxes_.shown().size(), 1u);
   EXPECT_FALSE(window.busy());
+}
+
+TEST_F(MainWindowTest, ConnectWithoutACompleteLinkAsksForTheSettings) {
+  settings_.tcpPort = 0;  // an address without a port names no link
+  MainWindow& window = OpenWindow();
+  window.OpenLinkQuietly();
+  EXPECT_EQ(window.host().link().GetLinkState(), LinkState::Closed) << "no quiet open at start";
+
+  ModalDriver<CommunicationDialog> ask([](CommunicationDialog& dialog) { dialog.reject(); });
+  window.Execute(static_cast<int>(Command::Connect));
+  EXPECT_TRUE(ask.seen());
+  EXPECT_EQ(settings_.tcpPort, 0u) << "a cancelled dialog changes nothing";
+  EXPECT_EQ(window.host().link().GetLinkState(), LinkState::Closed);
+  EXPECT_FALSE(boxes_.shown().empty()) << "the failed open says why";
+
+  ModalDriver<CommunicationDialog> answer([&](CommunicationDialog& dialog) {
+    auto* port = dialog.findChild<QLineEdit*>("tcpPort");
+    port->clear();
+    QTest::keyClicks(port, QString::number(simulator().Port()));
+    QTest::mouseClick(dialog.findChild<QPushButton*>("okButton"), Qt::LeftButton);
+  });
+  window.Execute(static_cast<int>(Command::Connect));
+  EXPECT_TRUE(answer.seen());
+  EXPECT_EQ(settings_.tcpPort, simulator().Port());
+  EXPECT_TRUE(WaitForLinkState(LinkState::Open, kLinkLimitMs));
+  EXPECT_EQ(store_.readNumber(kSettingsSection, "TcpPort"), simulator().Port()) << "the new port is saved";
+}
+
+TEST_F(MainWindowTest, FindNextBeforeAnySearchOpensTheFindDialog) {
+  settings_.communicationLog = 1;
+  MainWindow& window = OpenWindow();
+  window.Execute(static_cast<int>(Command::ToggleCommunication));
+  window.tabs().Select(TabPageId::Communication);
+  window.Execute(static_cast<int>(Command::FindNext));
+  EXPECT_NE(window.findChild<FindDialog*>(), nullptr);
+}
+
+TEST_F(MainWindowTest, ClosingSavesTheWindowState) {
+  MainWindow& window = OpenWindow();
+  window.setGeometry(40, 50, 700, 560);
+  window.Execute(static_cast<int>(Command::ViewToolbar));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !window.menu().toolbar().isVisible(); }, kLinkLimitMs));
+  window.Execute(static_cast<int>(Command::FileQuit));
+  EXPECT_FALSE(window.isVisible());
+  const WindowStateSettings saved = LoadWindowState(store_);
+  EXPECT_EQ(saved.cx, 700u);
+  EXPECT_EQ(saved.cy, 560u);
+  EXPECT_EQ(saved.toolbar, 0u);
+  EXPECT_EQ(window.host().link().GetLinkState(), LinkState::Closed);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <QAction>
 #include <QComboBox>
+#include <QDesktopServices>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -59,6 +61,19 @@ void TypePassword(LoginDialog& dialog, const QString& password) {
 }
 
 class MainWindowTest : public MainWindowFixture {};
+
+// Takes the place of the desktop's browser for file addresses.
+class OpenedUrls : public QObject {
+  Q_OBJECT
+
+ public:
+  OpenedUrls() { QDesktopServices::setUrlHandler("file", this, "Open"); }
+  ~OpenedUrls() override { QDesktopServices::unsetUrlHandler("file"); }
+  QList<QUrl> urls;
+
+ public slots:
+  void Open(const QUrl& url) { urls << url; }
+};
 
 TEST_F(MainWindowTest, ConnectAndDisconnectShowTheLinkStateInTheStatusBar) {
   ASSERT_TRUE(simulator().Ready()) << simulator().Error();
@@ -281,5 +296,19 @@ TEST_F(MainWindowTest, ClosingSavesTheWindowState) {
   EXPECT_EQ(window.host().link().GetLinkState(), LinkState::Closed);
 }
 
+TEST_F(MainWindowTest, HelpOpensTheLanguagesHelpPage) {
+  MainWindow& window = OpenWindow();
+  OpenedUrls browser;
+  window.Execute(static_cast<int>(Command::HelpContents));
+  ChooseLanguage(window, 2);
+  window.Execute(static_cast<int>(Command::HelpContents));
+  ASSERT_EQ(browser.urls.size(), 2);
+  EXPECT_TRUE(browser.urls[0].toLocalFile().endsWith("help/en/index.html")) << browser.urls[0].toString().toStdString();
+  EXPECT_TRUE(browser.urls[1].toLocalFile().endsWith("help/de/index.html"));
+  EXPECT_TRUE(QFileInfo(browser.urls[1].toLocalFile()).isFile());
+}
+
 }  // namespace
 }  // namespace tusko::gui::test
+
+#include "MainWindow_itest.moc"

@@ -43,7 +43,9 @@ TEST(MainMenu, WithoutMenuTextsEveryItemIsBlank) {
   for (QAction* top : window.menuBar()->actions()) {
     EXPECT_TRUE(top->text().isEmpty());
     for (QAction* item : top->menu()->actions()) {
-      if (!item->isSeparator() && item->isEnabled()) EXPECT_TRUE(item->text().isEmpty()) << item->text().toStdString();
+      if (!item->isSeparator() && item->isEnabled()) {
+        EXPECT_TRUE(item->text().isEmpty()) << item->text().toStdString();
+      }
     }
   }
 }

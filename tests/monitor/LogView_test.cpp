@@ -247,6 +247,32 @@ TEST(LogView, ObserverHearsOfEveryWriteAndClearEmptiesTheText) {
   EXPECT_EQ(log.Selection(), TextRange{});
 }
 
+TEST(LogView, LinesFromFollowsTheNumbersThroughTrimsAndClear) {
+  LogView log;
+  log.SetMaxLines(5);
+  for (int i = 0; i < 4; ++i) log.AddLine("line " + std::to_string(i), LogColour::Engine);
+  LogTail tail = log.LinesFrom(3);
+  EXPECT_EQ(tail.firstKept, 0u);
+  EXPECT_EQ(tail.from, 3u);
+  ASSERT_EQ(tail.lines.size(), 2u) << "line 3 and the empty line being written";
+  EXPECT_EQ(tail.lines[0].Text(), "line 3");
+  EXPECT_EQ(tail.lines[1].Text(), "");
+
+  for (int i = 4; i < 7; ++i) log.AddLine("line " + std::to_string(i), LogColour::Engine);  // lines 0 and 1 go
+  tail = log.LinesFrom(1);
+  EXPECT_EQ(tail.firstKept, 2u);
+  EXPECT_EQ(tail.from, 2u) << "a trimmed number gives all kept lines";
+  EXPECT_EQ(tail.lines.front().Text(), "line 2");
+  EXPECT_EQ(tail.lines.size(), 6u);
+  EXPECT_TRUE(log.LinesFrom(99).lines.empty());
+
+  log.Clear();
+  tail = log.LinesFrom(5);
+  EXPECT_EQ(tail.firstKept, 8u) << "cleared lines keep their numbers";
+  ASSERT_EQ(tail.lines.size(), 1u);
+  EXPECT_EQ(tail.lines[0].Text(), "");
+}
+
 TEST(LogView, ConcurrentWritesNeverInterleave) {
   constexpr int kThreads = 4;
   constexpr int kWritesPerThread = 50;

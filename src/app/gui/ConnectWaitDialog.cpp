@@ -5,7 +5,7 @@
 namespace tusko::gui {
 
 ConnectWaitDialog::ConnectWaitDialog(std::function<bool()> settled, QWidget* parent, std::chrono::milliseconds period)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), settled_(std::move(settled)) {
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), settled_(std::move(settled)), period_(period) {
   // Modal but not seen: a transparent dot the user cannot notice.
   setWindowOpacity(0);
   setAttribute(Qt::WA_TranslucentBackground);
@@ -15,10 +15,14 @@ ConnectWaitDialog::ConnectWaitDialog(std::function<bool()> settled, QWidget* par
     look_.stop();
     done(1);
   });
-  look_.start(period);
   QApplication::setOverrideCursor(Qt::WaitCursor);
 }
 
 ConnectWaitDialog::~ConnectWaitDialog() { QApplication::restoreOverrideCursor(); }
+
+void ConnectWaitDialog::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  look_.start(period_);
+}
 
 }  // namespace tusko::gui

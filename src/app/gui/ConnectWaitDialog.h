@@ -12,7 +12,8 @@ namespace tusko::gui {
 inline constexpr std::chrono::milliseconds kConnectWaitPollMs{1000};
 
 // An invisible modal wait that holds the window while a TCP connect is under
-// way: it ends (with 1) once `settled` holds, looked at every `period`.
+// way: it ends (with 1) once `settled` holds, looked at every `period` from
+// the moment it is shown. The wait cursor shows meanwhile.
 class ConnectWaitDialog final : public QDialog {
   Q_OBJECT
 
@@ -22,10 +23,12 @@ class ConnectWaitDialog final : public QDialog {
   ~ConnectWaitDialog() override;
 
  protected:
+  void showEvent(QShowEvent* event) override;
   void reject() override {}  // Esc does not end it
 
  private:
   std::function<bool()> settled_;
+  std::chrono::milliseconds period_;
   QTimer look_;
 };
 

@@ -49,6 +49,9 @@ FindDialog::FindDialog(const LanguageManager& language, const QString& text, boo
   buttons->addWidget(next);
   buttons->addWidget(cancel);
   layout->addLayout(buttons);
+  // As in the system's find dialog, there is nothing to find without a text.
+  next->setEnabled(!text_->text().isEmpty());
+  connect(text_, &QLineEdit::textChanged, next, [next](const QString& now) { next->setEnabled(!now.isEmpty()); });
   connect(next, &QPushButton::clicked, this,
           [this] { emit findNext(text_->text(), matchCase_->isChecked(), wholeWord_->isChecked()); });
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 
 #include <QPlainTextEdit>
 
@@ -45,10 +45,15 @@ class LogWidget final : public QPlainTextEdit {
   void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
-  void WriteLine(QTextCursor& cursor, const LogLine& line);
+  class ChangeNotice;
+
+  // Takes away the first `count` shown lines.
+  void RemoveTopLines(QTextCursor& cursor, std::uint64_t count);
 
   LogView& log_;
-  std::atomic<bool> refreshPosted_{false};
+  // Shared with the log's observer, which may still be running on a writer's
+  // thread while this widget goes away.
+  std::shared_ptr<ChangeNotice> notice_;
   std::uint64_t shownFirst_ = 0;  // the log's number of the first block
   std::uint64_t shownCount_ = 1;  // blocks shown; the last is the line being written
 };

@@ -41,7 +41,9 @@ NotifyDialog::~NotifyDialog() { QApplication::restoreOverrideCursor(); }
 void NotifyDialog::SetTextKey(std::string textKey) { text_->setText(ToQString(language_.GetString(textKey))); }
 
 void NotifyDialog::Close() {
-  QTimer::singleShot(0, this, [this] { done(QDialog::Accepted); });
+  QTimer::singleShot(0, this, [this] {
+    if (isVisible()) done(QDialog::Accepted);
+  });
 }
 
 }  // namespace tusko::gui

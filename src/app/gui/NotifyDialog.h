@@ -22,6 +22,7 @@ class NotifyDialog final : public QDialog {
   ~NotifyDialog() override;
 
   void SetTextKey(std::string textKey);
+  // Ends the dialog from the event loop; nothing once it has ended.
   void Close();
 
  protected:

@@ -1,5 +1,7 @@
 #include "app/gui/ProgressDialog.h"
 
+#include <algorithm>
+
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -14,9 +16,10 @@ namespace tusko::gui {
 
 namespace {
 
-constexpr int kRange = 100;  // percent
+constexpr int kRangePercent = 100;
 // A full bar stays on screen this long before the dialog ends by itself.
-constexpr std::chrono::milliseconds kFullBarShownMs{100};
+constexpr int kFullBarShownMs = 100;
+constexpr int kMinimumWidthPx = 360;
 
 }  // namespace
 
@@ -30,10 +33,10 @@ ProgressDialog::ProgressDialog(const LanguageManager& language, MessageService& 
       bar_(new QProgressBar(this)),
       waitText_(new QLabel("strNotifyWait", this)),
       cancel_(new QPushButton("strCancel", this)) {
-  setWindowTitle(ToQString(language.GetCaptionString(TextsOf(kind).titleKey)));
-  setMinimumWidth(360);
+  setWindowTitle(TextsOf(kind).titleKey);
+  setMinimumWidth(kMinimumWidthPx);
   bar_->setObjectName("progressBar");
-  bar_->setRange(0, kRange);
+  bar_->setRange(0, kRangePercent);
   bar_->setValue(0);
   waitText_->setObjectName("waitText");
   waitText_->hide();
@@ -47,37 +50,50 @@ ProgressDialog::ProgressDialog(const LanguageManager& language, MessageService& 
 }
 
 void ProgressDialog::SetWaitMode(bool wait) {
+  if (ended_) return;
   bar_->setVisible(!wait);
   waitText_->setVisible(wait);
 }
 
 void ProgressDialog::SetPosition(int percent) {
-  if (ending_) return;
-  bar_->setValue(std::clamp(percent, 0, kRange));
-  if (percent < kRange) return;
-  ending_ = true;
-  failed_ = false;
-  cancel_->setText(ToQString(language_.GetString("strOK")));
-  QTimer::singleShot(kFullBarShownMs, this, [this] { done(QDialog::Accepted); });
+  if (Closing()) return;
+  bar_->setValue(std::clamp(percent, 0, kRangePercent));
+  if (percent < kRangePercent) return;
+  SetKeyedText(*cancel_, "strOK", language_);
+  PostClose(kFullBarShownMs);
 }
 
+// A failure reported while the full bar is still shown counts; once the close
+// is posted, progress reports no longer change anything, so a failure stands.
 void ProgressDialog::CloseAsFailed() {
+  if (ended_) return;
   failed_ = true;
-  if (ending_) return;
-  ending_ = true;
-  QTimer::singleShot(0, this, [this] { done(QDialog::Rejected); });
+  PostClose(0);
 }
 
 void ProgressDialog::reject() {
-  if (ending_) return;
+  if (Closing()) return;
   if (messages_.Show(TextsOf(kind_).abortQuestionKey, "strAbort",
                      kStyleWarningQuestion | kStyleDefaultSecondButton) != kResultYes) {
     return;
   }
-  if (ending_) return;  // the transfer ended while the question was open
-  ending_ = true;
+  // The transfer may have ended while the question was open: nothing to cancel.
+  if (Closing()) return;
   cancelTransfer_();
   QDialog::reject();
+}
+
+void ProgressDialog::done(int result) {
+  ended_ = true;
+  QDialog::done(result);
+}
+
+void ProgressDialog::PostClose(int delayMs) {
+  if (closePosted_) return;
+  closePosted_ = true;
+  QTimer::singleShot(delayMs, this, [this] {
+    if (!ended_) done(QDialog::Accepted);
+  });
 }
 
 }  // namespace tusko::gui

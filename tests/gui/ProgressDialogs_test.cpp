@@ -1,0 +1,235 @@
+#include <memory>
+
+#include <QApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include "app/gui/ConnectWaitDialog.h"
+#include "app/gui/MessageService.h"
+#include "app/gui/NotifyDialog.h"
+#include "app/gui/ProgressDialog.h"
+#include "app/gui/UiText.h"
+#include "gui/support/GuiLanguage.h"
+#include "gui/support/ScriptedMessages.h"
+
+namespace tusko::gui {
+namespace {
+
+// Long enough for a posted close on a loaded machine; the dialogs end well before.
+constexpr int kEndWaitMs = 5000;
+
+class ProgressDialogTest : public testing::Test {
+ protected:
+  std::unique_ptr<ProgressDialog> Open(ProgressKind kind) {
+    auto dialog = std::make_unique<ProgressDialog>(english_, messages_, kind, [this] { ++cancels_; }, nullptr);
+    dialog->open();
+    return dialog;
+  }
+  QString Text(const char* key) const { return ToQString(english_.GetString(key)); }
+  static QPushButton& CancelButton(ProgressDialog& dialog) {
+    return *dialog.findChild<QPushButton*>("cancelButton");
+  }
+  static bool Ends(QDialog& dialog) {
+    return QTest::qWaitFor([&] { return !dialog.isVisible(); }, kEndWaitMs);
+  }
+
+  LanguageManager english_ = test::LoadedLanguage(1);
+  test::ScriptedMessages boxes_;
+  MessageService messages_{english_, boxes_};
+  int cancels_ = 0;
+};
+
+struct KindRow {
+  const char* name;
+  ProgressKind kind;
+  const char* titleKey;
+  const char* questionKey;
+};
+
+class ProgressKindTest : public ProgressDialogTest, public testing::WithParamInterface<KindRow> {};
+
+TEST_P(ProgressKindTest, TitleAndQuestionFollowTheKindAndNoKeepsItRunning) {
+  const KindRow& row = GetParam();
+  auto dialog = Open(row.kind);
+  EXPECT_FALSE(dialog->windowTitle().isEmpty());
+  EXPECT_EQ(dialog->windowTitle(), ToQString(english_.GetCaptionString(row.titleKey)));
+  dialog->SetPosition(40);
+
+  boxes_.Answer(kResultNo);
+  QTest::mouseClick(&CancelButton(*dialog), Qt::LeftButton);
+  boxes_.Answer(kResultNo);
+  QTest::keyClick(dialog.get(), Qt::Key_Escape);
+
+  ASSERT_EQ(boxes_.shown().size(), 2u) << "Cancel and Esc both ask";
+  for (const MessageRequest& box : boxes_.shown()) {
+    EXPECT_EQ(box.textKey, row.questionKey);
+    EXPECT_EQ(box.captionKey, "strAbort");
+    EXPECT_EQ(box.message.style & ~kStyleSetForeground, kStyleWarningQuestion | kStyleDefaultSecondButton);
+  }
+  EXPECT_EQ(cancels_, 0);
+  EXPECT_TRUE(dialog->isVisible());
+  dialog->SetPosition(60);
+  EXPECT_EQ(dialog->findChild<QProgressBar*>("progressBar")->value(), 60) << "the bar keeps moving";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, ProgressKindTest,
+    testing::Values(KindRow{"FirmwareWrite", ProgressKind::FirmwareWrite, "strFlashWrite", "strFlashWriteAbort"},
+                    KindRow{"DataDownload", ProgressKind::DataDownload, "strDataDownload", "strDataDownloadAbort"},
+                    KindRow{"DataUpload", ProgressKind::DataUpload, "strDataUpload", "strDataUploadAbort"},
+                    KindRow{"CdrDownload", ProgressKind::CdrDownload, "strCdrDownload", "strCdrDownloadAbort"},
+                    KindRow{"AnnouncementUpdate", ProgressKind::AnnouncementUpdate, "strAnnouncementUpdate",
+                            "strAnnouncementUpdateAbort"}),
+    [](const testing::TestParamInfo<KindRow>& row) { return std::string(row.param.name); });
+
+TEST_F(ProgressDialogTest, FullBarShowsOkThenEndsByItself) {
+  auto dialog = Open(ProgressKind::DataDownload);
+  dialog->SetPosition(100);
+  EXPECT_EQ(dialog->findChild<QProgressBar*>("progressBar")->value(), 100);
+  EXPECT_EQ(CancelButton(*dialog).text(), Text("strOK"));
+  EXPECT_TRUE(dialog->isVisible()) << "the full bar stays a moment";
+  ASSERT_TRUE(Ends(*dialog));
+  EXPECT_EQ(dialog->result(), 1);
+  EXPECT_FALSE(dialog->failed());
+  EXPECT_EQ(cancels_, 0);
+  EXPECT_TRUE(boxes_.shown().empty());
+}
+
+TEST_F(ProgressDialogTest, YesCancelsTheTransferOnceAndEndsIt) {
+  auto dialog = Open(ProgressKind::DataUpload);
+  boxes_.Answer(kResultYes);
+  QTest::mouseClick(&CancelButton(*dialog), Qt::LeftButton);
+  EXPECT_EQ(cancels_, 1);
+  EXPECT_FALSE(dialog->isVisible());
+  EXPECT_EQ(dialog->result(), QDialog::Rejected);
+
+  // Late reports from the main window change nothing any more.
+  dialog->SetPosition(100);
+  dialog->CloseAsFailed();
+  QTest::keyClick(dialog.get(), Qt::Key_Escape);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(cancels_, 1);
+  EXPECT_EQ(boxes_.shown().size(), 1u);
+  EXPECT_FALSE(dialog->failed());
+  EXPECT_EQ(CancelButton(*dialog).text(), Text("strCancel"));
+  EXPECT_EQ(dialog->result(), QDialog::Rejected);
+}
+
+TEST_F(ProgressDialogTest, CloseAsFailedEndsItOnceFailedEvenWhileTheFullBarShows) {
+  for (const int position : {40, 100}) {
+    auto dialog = Open(ProgressKind::FirmwareWrite);
+    QSignalSpy finished(dialog.get(), &QDialog::finished);
+    dialog->SetPosition(position);
+    dialog->CloseAsFailed();
+    dialog->CloseAsFailed();
+    ASSERT_TRUE(Ends(*dialog)) << position;
+    EXPECT_TRUE(dialog->failed()) << position;
+    QCoreApplication::processEvents();
+    EXPECT_EQ(finished.count(), 1) << "one close however often it is asked";
+  }
+  EXPECT_EQ(cancels_, 0);
+}
+
+TEST_F(ProgressDialogTest, CompletionDuringTheAbortQuestionCancelsNothing) {
+  auto dialog = Open(ProgressKind::DataDownload);
+  // The question's own event loop is where the completion arrives.
+  class CompletingBoxes final : public MessagePresenter {
+   public:
+    explicit CompletingBoxes(ProgressDialog& dialog) : dialog_(dialog) {}
+    int Present(QWidget*, const MessageRequest&) override {
+      dialog_.SetPosition(100);
+      ended_ = QTest::qWaitFor([&] { return !dialog_.isVisible(); }, kEndWaitMs);
+      return kResultYes;
+    }
+
+    bool ended_ = false;
+
+   private:
+    ProgressDialog& dialog_;
+  } completing(*dialog);
+  messages_.SetPresenter(completing);
+  QTest::mouseClick(&CancelButton(*dialog), Qt::LeftButton);
+  ASSERT_TRUE(completing.ended_);
+  EXPECT_EQ(cancels_, 0);
+  EXPECT_EQ(dialog->result(), 1);
+  EXPECT_FALSE(dialog->failed());
+}
+
+TEST_F(ProgressDialogTest, CdrDownloadShowsTheWaitTextInsteadOfTheBar) {
+  auto dialog = Open(ProgressKind::CdrDownload);
+  const auto* wait = dialog->findChild<QLabel*>("waitText");
+  ASSERT_NE(wait, nullptr);
+  EXPECT_FALSE(wait->isVisible());
+  dialog->SetWaitMode(true);
+  EXPECT_TRUE(wait->isVisible());
+  EXPECT_EQ(wait->text(), Text("strNotifyWait"));
+  EXPECT_FALSE(dialog->findChild<QProgressBar*>("progressBar")->isVisible());
+}
+
+class NotifyDialogTest : public testing::Test {
+ protected:
+  QString Text(const char* key) const { return ToQString(english_.GetString(key)); }
+  LanguageManager english_ = test::LoadedLanguage(1);
+};
+
+TEST_F(NotifyDialogTest, ShowsABoldTextThatASecondNoticeReplaces) {
+  NotifyDialog dialog(english_, "strNotifyRestart", nullptr);
+  dialog.open();
+  auto* notice = dialog.findChild<QLabel*>("noticeText");
+  ASSERT_NE(notice, nullptr);
+  EXPECT_EQ(notice->text(), Text("strNotifyRestart"));
+  EXPECT_EQ(notice->font().weight(), QFont::Bold);
+  EXPECT_EQ(dialog.findChild<QLabel*>("waitText")->text(), Text("strNotifyWait"));
+  ASSERT_NE(QApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+
+  dialog.SetTextKey("strFlashWrite");
+  EXPECT_EQ(notice->text(), Text("strFlashWrite"));
+  QTest::keyClick(&dialog, Qt::Key_Escape);
+  dialog.close();
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(dialog.isVisible()) << "only the main window ends it";
+}
+
+TEST_F(NotifyDialogTest, CloseEndsItOnceWithResultOne) {
+  NotifyDialog dialog(english_, "strNotifyRestart", nullptr);
+  QSignalSpy finished(&dialog, &QDialog::finished);
+  dialog.open();
+  dialog.Close();
+  EXPECT_TRUE(dialog.isVisible()) << "the close is posted";
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog.isVisible(); }, kEndWaitMs));
+  EXPECT_EQ(dialog.result(), 1);
+  dialog.Close();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(finished.count(), 1);
+}
+
+TEST(ConnectWaitDialog, RunsUnseenAndModalUntilSettled) {
+  constexpr std::chrono::milliseconds kFastPoll{5};
+  constexpr int kLooksUntilSettled = 3;
+  int looks = 0;
+  QWidget owner;
+  owner.show();
+  ConnectWaitDialog dialog([&] { return ++looks == kLooksUntilSettled; }, &owner, kFastPoll);
+  bool modalWhileWaiting = false;
+  Qt::CursorShape cursorWhileWaiting = Qt::ArrowCursor;
+  QTimer::singleShot(0, [&] {
+    modalWhileWaiting = QApplication::activeModalWidget() == &dialog;
+    if (const QCursor* cursor = QApplication::overrideCursor()) cursorWhileWaiting = cursor->shape();
+  });
+
+  EXPECT_EQ(dialog.exec(), 1);
+  EXPECT_EQ(looks, kLooksUntilSettled) << "it waits for the connect to settle and then stops looking";
+  EXPECT_TRUE(modalWhileWaiting) << "the window behind takes no input";
+  EXPECT_EQ(cursorWhileWaiting, Qt::WaitCursor);
+  EXPECT_EQ(dialog.windowOpacity(), 0.0);
+  EXPECT_LE(dialog.width() * dialog.height(), 1);
+}
+
+}  // namespace
+}  // namespace tusko::gui

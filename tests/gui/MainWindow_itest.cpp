@@ -1,3 +1,6 @@
+#include <filesystem>
+#include <fstream>
+
 #include <QAction>
 #include <QComboBox>
 #include <QDesktopServices>
@@ -294,6 +297,32 @@ TEST_F(MainWindowTest, ClosingSavesTheWindowState) {
   EXPECT_EQ(saved.cy, 560u);
   EXPECT_EQ(saved.toolbar, 0u);
   EXPECT_EQ(window.host().link().GetLinkState(), LinkState::Closed);
+}
+
+TEST_F(MainWindowTest, LogSaveAsWritesTheLogAndRemembersTheFolder) {
+  settings_.communicationLog = 1;
+  MainWindow& window = OpenWindow();
+  window.Execute(static_cast<int>(Command::ToggleCommunication));
+  window.tabs().Select(TabPageId::Communication);
+  window.communicationLog()->AddLine("Socket OK", LogColour::Link);
+  const auto folder = std::filesystem::path(testing::TempDir()) / "log-save";
+  std::filesystem::create_directories(folder);
+  fileDialogs_.Answer(FileAnswer{folder / "comm.txt", 2});
+
+  window.Execute(static_cast<int>(Command::LogSaveAs));
+  ASSERT_EQ(fileDialogs_.asked().size(), 1u);
+  EXPECT_EQ(fileDialogs_.asked()[0].titleKey, "strLogSave");
+  EXPECT_EQ(fileDialogs_.asked()[0].filterKey, "strLogSaveFilter");
+  std::ifstream saved(folder / "comm.txt");
+  std::string first;
+  std::getline(saved, first);
+  EXPECT_EQ(first, "Socket OK\r");
+  EXPECT_EQ(files_.browsePathLog, folder.string());
+  EXPECT_EQ(files_.openSaveFilterLog, 2u);
+
+  fileDialogs_.Answer(FileAnswer{folder / "missing-folder" / "comm.txt", 1});
+  window.Execute(static_cast<int>(Command::LogSaveAs));
+  EXPECT_EQ(boxes_.ShownKeys(), std::vector<std::string>{"strLogSaveError"});
 }
 
 TEST_F(MainWindowTest, HelpOpensTheLanguagesHelpPage) {

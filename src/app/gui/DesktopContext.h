@@ -12,6 +12,7 @@ class LanguageManager;
 
 namespace tusko::gui {
 
+class FileDialogPresenter;
 class MessageService;
 
 // What the desktop program loads at start and its main window works with.
@@ -24,6 +25,7 @@ struct DesktopContext {
   RecentFiles& recentFiles;
   LanguageManager& language;
   MessageService& messages;
+  FileDialogPresenter& fileDialogs;
 };
 
 }  // namespace tusko::gui

@@ -10,6 +10,7 @@
 #include "app/core/LanguageFolder.h"
 #include "app/core/LanguageManager.h"
 #include "app/core/MemorySettingsStore.h"
+#include "app/gui/FileDialogs.h"
 #include "app/gui/MainWindow.h"
 #include "app/gui/MessageService.h"
 
@@ -55,7 +56,8 @@ int RunDesktopProgram(int argc, char** argv) {
     return 0;
   }
 
-  DesktopContext context{*store, settings, files, windowState, recentFiles, language, messages};
+  QtFileDialogPresenter fileDialogs(language);
+  DesktopContext context{*store, settings, files, windowState, recentFiles, language, messages, fileDialogs};
   MainWindow window(context);
   window.OpenLinkQuietly();
   // A machine without a device watch (a container) still reaches gateways over TCP.

@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
-#include <QFileDialog>
 #include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
@@ -19,7 +18,7 @@
 #include "app/gui/AboutDialog.h"
 #include "app/gui/CommunicationDialog.h"
 #include "app/gui/ConnectWaitDialog.h"
-#include "app/gui/FileDialogFilter.h"
+#include "app/gui/FileDialogs.h"
 #include "app/gui/FindDialog.h"
 #include "app/gui/LanguageDialog.h"
 #include "app/gui/LogWidget.h"
@@ -426,21 +425,20 @@ void MainWindow::SaveLogAs() {
   LogWidget* log = CurrentLog();
   if (log == nullptr) return;
   FileSettings& files = context_.files;
-  const LanguageManager& language = context_.language;
-  const char* titleKey = log == commLogWidget_ ? "strLogSave" : "strMonitorSaveLog";
-  QFileDialog dialog(this, ToQString(language.GetString(titleKey)), QString::fromStdString(files.browsePathLog));
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setDefaultSuffix(kLogDefaultSuffix);
-  const QStringList filters = FileDialogFilters(language.GetString("strLogSaveFilter"));
-  dialog.setNameFilters(filters);
-  if (files.openSaveFilterLog >= 1 && files.openSaveFilterLog <= static_cast<std::uint32_t>(filters.size())) {
-    dialog.selectNameFilter(filters[static_cast<int>(files.openSaveFilterLog) - 1]);
+  FileQuestion question;
+  question.kind = FileQuestion::Kind::Save;
+  question.titleKey = log == commLogWidget_ ? "strLogSave" : "strMonitorSaveLog";
+  question.filterKey = "strLogSaveFilter";
+  question.defaultSuffix = kLogDefaultSuffix;
+  question.folder = files.browsePathLog;
+  question.filterIndex = files.openSaveFilterLog;
+  const auto answer = context_.fileDialogs.Ask(this, question);
+  if (!answer) return;
+  files.openSaveFilterLog = answer->filterIndex;
+  files.browsePathLog = answer->path.parent_path().string();
+  if (!log->SaveToFile(answer->path)) {
+    context_.messages.Show("strLogSaveError", "strError", kStyleWarning, {answer->path.string()});
   }
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-  const std::filesystem::path path = dialog.selectedFiles().first().toStdString();
-  files.openSaveFilterLog = static_cast<std::uint32_t>(filters.indexOf(dialog.selectedNameFilter()) + 1);
-  files.browsePathLog = path.parent_path().string();
-  if (!log->SaveToFile(path)) context_.messages.Show("strLogSaveError", "strError", kStyleWarning, {path.string()});
 }
 
 void MainWindow::ShowLogContextMenu(const QPoint& globalPos) {

@@ -23,6 +23,7 @@
 #include "app/gui/ChoiceDialog.h"
 #include "app/gui/CommunicationDialog.h"
 #include "app/gui/DateTimeDialog.h"
+#include "app/gui/FileDialogs.h"
 #include "app/gui/FindDialog.h"
 #include "app/gui/LanguageDialog.h"
 #include "app/gui/LoginDialog.h"
@@ -93,7 +94,8 @@ int main(int argc, char** argv) {
   FileSettings files("/tmp");
   WindowStateSettings windowState;
   RecentFiles recentFiles;
-  DesktopContext context{store, settings, files, windowState, recentFiles, language, messages};
+  QtFileDialogPresenter fileDialogs(language);
+  DesktopContext context{store, settings, files, windowState, recentFiles, language, messages, fileDialogs};
 
   MainWindow window(context);
   window.resize(kMainWindowSize);

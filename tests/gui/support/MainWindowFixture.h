@@ -15,6 +15,7 @@
 #include "app/gui/MainWindow.h"
 #include "app/gui/MessageService.h"
 #include "gui/support/GuiLanguage.h"
+#include "gui/support/ScriptedFiles.h"
 #include "gui/support/ScriptedMessages.h"
 #include "support/SimulatorThread.h"
 
@@ -43,7 +44,8 @@ class MainWindowFixture : public testing::Test {
   LanguageManager language_ = LoadedLanguage(1);
   ScriptedMessages boxes_;
   MessageService messages_{language_, boxes_};
-  DesktopContext context_{store_, settings_, files_, windowState_, recentFiles_, language_, messages_};
+  ScriptedFiles fileDialogs_;
+  DesktopContext context_{store_, settings_, files_, windowState_, recentFiles_, language_, messages_, fileDialogs_};
   std::unique_ptr<MainWindow> window_;
 };
 

@@ -7,6 +7,7 @@
 #include "cli/ExitCodes.h"
 #include "cli/OperationWait.h"
 #include "protocol/AnnouncementFile.h"
+#include "protocol/UpdateFileChecks.h"
 
 namespace tusko::cli {
 
@@ -23,22 +24,6 @@ std::optional<AnnouncementKind> KindArgument(const CommandContext& c) {
   return kind;
 }
 
-// The reason a file cannot be sent, or nothing when CheckWav accepted it.
-std::optional<const char*> FileProblem(AnnouncementFile& file, const std::filesystem::path& path) {
-  if (!file.OpenFile(path)) {
-    std::error_code error;
-    return std::filesystem::exists(path, error) ? "strAnnouncementFileErrorOpen" : "strAnnouncementFileErrorNoFile";
-  }
-  switch (file.CheckWav()) {
-    case WavCheck::Ok: return std::nullopt;
-    case WavCheck::CannotOpen: return "strAnnouncementFileErrorOpen";
-    case WavCheck::Empty: return "strAnnouncementFileErrorEmpty";
-    case WavCheck::TooBig: return "strAnnouncementFileErrorTooBig";
-    case WavCheck::BadFormat: break;
-  }
-  return "strAnnouncementFileErrorFormat";
-}
-
 }  // namespace
 
 int RunAnnouncement(const CommandContext& c) {
@@ -46,7 +31,7 @@ int RunAnnouncement(const CommandContext& c) {
   if (!kind) return kExitUsage;
   OperationEngine& engine = c.session->engine();
   AnnouncementFile& file = engine.announcementFile();
-  if (const auto problem = FileProblem(file, c.options.commandArguments.back())) {
+  if (const auto problem = OpenAnnouncementFile(file, c.options.commandArguments.back())) {
     file.CloseFile();
     c.err << c.language.Format("strAnnouncementFileError", {c.language.Text(*problem)}) << "\n";
     return kExitBadFile;

@@ -7,7 +7,7 @@
 
 #include "cli/DateTimeArgument.h"
 #include "cli/ExitCodes.h"
-#include "cli/InfoRows.h"
+#include "cli/PrintRows.h"
 #include "cli/OperationWait.h"
 #include "cli/PasswordPrompt.h"
 
@@ -95,7 +95,7 @@ int RunLan(const CommandContext& c) {
   const int exit = RunRequest(c, {.start = [&engine] { return engine.GetLanInfo(); },
                                   .results = {Notification::LanInfoResult}},
                               c.language.Text("strSysInfoErrorLan"));
-  if (exit == kExitDone) PrintRows(LanRows(engine.deviceInformation().lan, c.language), c.language, c.out);
+  if (exit == kExitDone) PrintRows(LanRows(engine.deviceInformation().lan, CliText(c.language)), c.language, c.out);
   return exit;
 }
 
@@ -142,11 +142,7 @@ int RunModuleInfo(const CommandContext& c) {
   if (exit != kExitDone) return exit;
   const ModuleInformation& info = engine.deviceInformation().module;
   c.out << c.language.Text("strGsmModuleInfo") << ": " << ModuleName(c, *module) << "\n";
-  PrintRows({{c.language.Text("strModuleInfoType"), info.type},
-             {c.language.Text("strModuleInfoImei"), info.imei},
-             {c.language.Text("strModuleInfoImsi"), info.imsi},
-             {c.language.Text("strModuleInfoNetwork"), info.network}},
-            c.language, c.out);
+  PrintRows(ModuleRows(info, CliText(c.language)), c.language, c.out);
   return kExitDone;
 }
 

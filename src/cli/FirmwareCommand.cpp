@@ -10,6 +10,7 @@
 #include "cli/OperationWait.h"
 #include "cli/UserQuestion.h"
 #include "protocol/FirmwareFile.h"
+#include "protocol/UpdateFileChecks.h"
 
 namespace tusko::cli {
 
@@ -20,42 +21,25 @@ std::chrono::milliseconds CancelLimit(const ProgramSettings& settings) {
   return std::chrono::milliseconds(settings.communicationTimeoutFlashLoad) * (kMaxTries + 1);
 }
 
-// The reason the file cannot be sent, or nothing when it passed every check.
-std::optional<const char*> FileProblem(FirmwareFile& file, const std::filesystem::path& path,
-                                       const ProgramSettings& settings) {
-  if (!file.OpenFile(path.string())) {
-    std::error_code error;
-    return std::filesystem::exists(path, error) ? "strFlashWriteFileErrorOpen" : "strFlashWriteFileErrorNoFile";
-  }
-  file.SetIdentificationRequired(settings.checkFirmwareVersion != 0);
-  switch (file.Parse()) {
-    case FirmwareParseResult::Ok: break;
-    case FirmwareParseResult::CannotOpen: return "strFlashWriteFileErrorOpen";
-    case FirmwareParseResult::Empty: return "strFlashWriteFileErrorEmpty";
-    case FirmwareParseResult::FormatError: return "strFlashWriteFileErrorFormat";
-  }
-  return std::nullopt;
-}
-
 // The file checks that have messages of their own; kExitDone to go on.
 int CheckFile(const CommandContext& c, FirmwareFile& file) {
   const ProgramSettings& settings = c.session->settings();
-  if (const auto problem = FileProblem(file, c.options.commandArguments.front(), settings)) {
+  const std::filesystem::path& path = c.options.commandArguments.front();
+  if (const auto problem = OpenFirmwareFile(file, path, settings.checkFirmwareVersion != 0)) {
     c.err << c.language.Format("strFlashWriteFileError", {c.language.Text(*problem)}) << "\n";
     return kExitBadFile;
   }
-  AddressRange outside{};
-  if (!file.CheckAddresses(outside) && settings.checkFirmwareAddrSpace != 0) {
+  const FirmwareChecks checks = CheckFirmwareContents(file);
+  if (!checks.addressesInRange && settings.checkFirmwareAddrSpace != 0) {
     c.err << c.language.Text("strFlashWriteFileErrorAddrSpace") << "\n";
     return kExitBadFile;
   }
-  std::string version;
-  if (!file.FindIdentification(version) && settings.checkFirmwareVersion != 0) {
+  if (!checks.version && settings.checkFirmwareVersion != 0) {
     c.err << c.language.Text("strFlashWriteFileErrorVersion") << "\n";
     return kExitBadFile;
   }
-  if (!version.empty() && !c.options.yes &&
-      !AskYesNo(c.language.Format("strFlashWriteFileVersion", {version}), c.language)) {
+  if (checks.version && !c.options.yes &&
+      !AskYesNo(c.language.Format("strFlashWriteFileVersion", {*checks.version}), c.language)) {
     c.err << c.language.Text("strCliCancelled") << "\n";
     return kExitCancelled;
   }

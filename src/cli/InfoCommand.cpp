@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "cli/ExitCodes.h"
-#include "cli/InfoRows.h"
+#include "cli/PrintRows.h"
 
 namespace tusko::cli {
 
@@ -98,9 +98,9 @@ int RunInfoCommand(CliSession& session, const CliLanguage& language, std::ostrea
   const DeviceInformation& info = engine.deviceInformation();
   if (progress.SystemInfoRead()) {
     out << language.Text("strSysInfo") << "\n";
-    std::vector<Row> rows = SystemRows(info.system, language);
+    std::vector<InfoRow> rows = SystemRows(info.system, CliText(language));
     if (progress.LanInfoRead()) {
-      const std::vector<Row> lan = LanRows(info.lan, language);
+      const std::vector<InfoRow> lan = LanRows(info.lan, CliText(language));
       rows.insert(rows.end(), lan.begin(), lan.end());
     }
     PrintRows(rows, language, out);

@@ -124,14 +124,10 @@ class ProgressStore final : public CdrRecordStore {
 
 // Why the download failed when the gateway gave no reason of its own: the file's error.
 int ReportStoreError(const CommandContext& c, CdrError error) {
-  switch (error) {
-    case CdrError::RecordVersion: c.err << c.language.Text("strCdrVersionError") << "\n"; return kExitInvalidData;
-    case CdrError::RecordFormat: c.err << c.language.Text("strCdrFormatError") << "\n"; return kExitInvalidData;
-    case CdrError::RecordSize: c.err << c.language.Text("strCdrRecSizeError") << "\n"; return kExitInvalidData;
-    case CdrError::WriteFailed: c.err << c.language.Text("strCdrSaveError") << "\n"; return kExitBadFile;
-    case CdrError::None: break;
-  }
-  return kExitRejected;
+  const char* key = CdrErrorTextKey(error);
+  if (key == nullptr) return kExitRejected;
+  c.err << c.language.Text(key) << "\n";
+  return error == CdrError::WriteFailed ? kExitBadFile : kExitInvalidData;
 }
 
 }  // namespace

@@ -20,6 +20,18 @@ enum class CdrError : std::uint32_t {
   WriteFailed = 10,
 };
 
+// The message that explains a CDR error to the user; null for none.
+constexpr const char* CdrErrorTextKey(CdrError error) {
+  switch (error) {
+    case CdrError::RecordVersion: return "strCdrVersionError";
+    case CdrError::RecordFormat: return "strCdrFormatError";
+    case CdrError::RecordSize: return "strCdrRecSizeError";
+    case CdrError::WriteFailed: return "strCdrSaveError";
+    case CdrError::None: break;
+  }
+  return nullptr;
+}
+
 inline constexpr std::uint8_t kCdrRecordVersion = 1;
 // Port types with a text.
 inline constexpr std::uint8_t kCdrPortPbx = 0;

@@ -1,12 +1,14 @@
 #include "app/gui/CommunicationDialog.h"
 
+#include <algorithm>
+
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
-#include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QValidator>
 #include <QVBoxLayout>
 
 #include "app/gui/DialogParts.h"
@@ -18,12 +20,43 @@ namespace tusko::gui {
 namespace {
 
 constexpr int kMaxTcpAddressChars = 63;
-constexpr int kFirstTcpPort = 1;
-constexpr int kLastTcpPort = 65535;
+constexpr std::uint32_t kFirstTcpPort = 1;
+constexpr std::uint32_t kLastTcpPort = 65535;
+constexpr qsizetype kMaxTcpPortDigits = 5;
+
+bool IsTcpPort(std::uint32_t port) { return port >= kFirstTcpPort && port <= kLastTcpPort; }
+
+// Refuses every keystroke that would leave the field outside 1..65535, so a
+// port the link cannot use never gets in; an empty field means none.
+class TcpPortValidator final : public QValidator {
+ public:
+  using QValidator::QValidator;
+
+  State validate(QString& input, int& /*position*/) const override {
+    if (input.isEmpty()) return Intermediate;
+    const bool digits = std::all_of(input.cbegin(), input.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    if (!digits || input.size() > kMaxTcpPortDigits) return Invalid;
+    return IsTcpPort(input.toUInt()) ? Acceptable : Invalid;
+  }
+};
 
 QString PortItemText(const SerialPortEntry& port) {
   const QString path = ToQString(port.deviceNode);
   return port.description.empty() ? path : QStringLiteral("%1 (%2)").arg(path, ToQString(port.description));
+}
+
+// The entry named exactly by the stored port, else the first whose path begins
+// with it (the gateway's port comes first, so /dev/ttyACM10 must not win over a
+// stored /dev/ttyACM1 by prefix alone). Nothing stored: the first entry. A
+// stored port that is not there selects nothing, so OK keeps it.
+int StoredPortIndex(const std::vector<SerialPortEntry>& ports, const std::string& stored) {
+  if (stored.empty()) return ports.empty() ? -1 : 0;
+  const auto exact = std::find_if(ports.cbegin(), ports.cend(),
+                                  [&](const SerialPortEntry& port) { return port.deviceNode == stored; });
+  if (exact != ports.cend()) return static_cast<int>(exact - ports.cbegin());
+  const auto prefix = std::find_if(ports.cbegin(), ports.cend(),
+                                   [&](const SerialPortEntry& port) { return port.deviceNode.starts_with(stored); });
+  return prefix == ports.cend() ? -1 : static_cast<int>(prefix - ports.cbegin());
 }
 
 }  // namespace
@@ -43,25 +76,22 @@ CommunicationDialog::CommunicationDialog(const LanguageManager& language, LinkCh
   setWindowTitle("strCommunication");
   serial_->setObjectName("serialMode");
   tcp_->setObjectName("tcpMode");
+  portLabel_->setObjectName("portLabel");
   ports_->setObjectName("portList");
+  addressLabel_->setObjectName("tcpAddressLabel");
   address_->setObjectName("tcpAddress");
+  tcpPortLabel_->setObjectName("tcpPortLabel");
   tcpPort_->setObjectName("tcpPort");
 
-  // The gateway's port comes first as listed; the item data is the path to store.
-  int selected = ports.empty() ? -1 : 0;
-  bool matched = false;
-  for (const SerialPortEntry& port : ports) {
-    ports_->addItem(PortItemText(port), ToQString(port.deviceNode));
-    if (!matched && !choice_.portName.empty() && port.deviceNode.starts_with(choice_.portName)) {
-      matched = true;
-      selected = ports_->count() - 1;
-    }
-  }
-  ports_->setCurrentIndex(selected);
+  // Kept in the given order: the gateway's port first matters more than the
+  // alphabet. The item data is the path to store.
+  for (const SerialPortEntry& port : ports) ports_->addItem(PortItemText(port), ToQString(port.deviceNode));
+  ports_->setCurrentIndex(StoredPortIndex(ports, choice_.portName));
   address_->setMaxLength(kMaxTcpAddressChars);
   address_->setText(ToQString(choice_.tcpAddress));
-  tcpPort_->setValidator(new QIntValidator(kFirstTcpPort, kLastTcpPort, tcpPort_));
-  if (choice_.tcpPort != 0) tcpPort_->setText(QString::number(choice_.tcpPort));
+  tcpPort_->setValidator(new TcpPortValidator(tcpPort_));
+  // A stored number no TCP port can have is shown as none.
+  if (IsTcpPort(choice_.tcpPort)) tcpPort_->setText(QString::number(choice_.tcpPort));
 
   auto* group = new QGroupBox("strCommunicationSetting");
   auto* form = new QFormLayout(group);
@@ -93,10 +123,8 @@ void CommunicationDialog::accept() {
   choice_.comMode = static_cast<std::uint32_t>(serial_->isChecked() ? LinkType::Serial : LinkType::Tcp);
   if (const QString port = ports_->currentData().toString(); !port.isEmpty()) choice_.portName = ToStdString(port);
   choice_.tcpAddress = ToStdString(address_->text().trimmed());
-  // An emptied or unfinished port number counts as none, which asks again at the next connect.
-  bool number = false;
-  const int tcpPort = tcpPort_->text().toInt(&number);
-  choice_.tcpPort = number && tcpPort >= kFirstTcpPort && tcpPort <= kLastTcpPort ? static_cast<std::uint32_t>(tcpPort) : 0;
+  // The validator lets only 1..65535 in; an empty field is 0, which asks again at the next connect.
+  choice_.tcpPort = tcpPort_->text().toUInt();
   QDialog::accept();
 }
 

@@ -20,6 +20,10 @@ namespace {
 const QDate kFirstDate(2000, 1, 1);
 const QDate kLastDate(2099, 12, 31);
 constexpr std::size_t kMaxSyncTextChars = 259;
+constexpr int kDaysPerWeek = 7;
+
+// The record counts the days of the week from Sunday = 0; Qt from Monday = 1 to Sunday = 7.
+std::uint16_t DayOfWeek(const QDate& date) { return static_cast<std::uint16_t>(date.dayOfWeek() % kDaysPerWeek); }
 
 QDateTime ToQDateTime(const DateTimeRecord& time) {
   return QDateTime(QDate(time.year, time.month, time.day), QTime(time.hour, time.minute, time.second));
@@ -95,6 +99,8 @@ void DateTimeDialog::accept() {
   time_.year = static_cast<std::uint16_t>(chosenDate.year());
   time_.month = static_cast<std::uint16_t>(chosenDate.month());
   time_.day = static_cast<std::uint16_t>(chosenDate.day());
+  // A weekday kept from the given time would contradict a changed date.
+  time_.dayOfWeek = DayOfWeek(chosenDate);
   QDialog::accept();
 }
 

@@ -24,7 +24,8 @@ class DateTimeDialog final : public QDialog {
  public:
   DateTimeDialog(const LanguageManager& language, DateTimeRecord time, std::optional<LastSyncRecord> lastSync,
                  QWidget* parent);
-  // The time to set: date and time of day from the pickers, the rest as given.
+  // The time to set: date and time of day from the pickers, the day of the
+  // week from that date (0 Sunday), the milliseconds as given.
   DateTimeRecord time() const { return time_; }
 
  protected:

@@ -1,12 +1,16 @@
 #include "app/gui/DeviceCommands.h"
 
+#include "app/gui/NotificationResult.h"
+
 #include <QMetaObject>
 
 #include "app/core/LanguageManager.h"
 #include "app/core/VersionRule.h"
 #include "app/gui/DateTimeDialog.h"
 #include "app/gui/MessageService.h"
+#include "app/core/DeviceInfoRows.h"
 #include "app/gui/ChoiceDialog.h"
+#include "app/gui/InfoRowsDialog.h"
 #include "app/gui/NotifyDialog.h"
 #include "app/gui/PasswordDialog.h"
 #include "app/gui/ProgressDialog.h"
@@ -33,18 +37,17 @@ void CancelTransfer(OperationEngine& engine, ProgressKind kind) {
   }
 }
 
-bool Succeeded(int value) { return value == static_cast<int>(OperationResult::Done); }
-bool Is(int value, OperationResult result) { return value == static_cast<int>(result); }
 
 }  // namespace
 
-DeviceCommands::DeviceCommands(CommandWindow& window, OperationEngine& engine, const LanguageManager& language,
-                               MessageService& messages)
-    : window_(window), engine_(engine), language_(language), messages_(messages) {}
+DeviceCommands::DeviceCommands(CommandWindow& window, OperationEngine& engine, DesktopContext& context)
+    : window_(window), engine_(engine), context_(context), cdrFile_(CdrTextLayoutFrom(context.settings)) {}
 
 DeviceCommands::~DeviceCommands() = default;
 
-int DeviceCommands::Warn(const char* textKey) { return messages_.Show(textKey, kErrorCaption, kStyleWarning); }
+int DeviceCommands::Warn(const char* textKey) { return context_.messages.Show(textKey, kErrorCaption, kStyleWarning); }
+
+std::string DeviceCommands::Text(std::string_view key) const { return context_.language.GetString(key); }
 
 // ---- Commands ----
 
@@ -60,14 +63,16 @@ void DeviceCommands::ReadConfiguration(int notificationCode) {
 bool DeviceCommands::VersionsAgreeOrAccepted() {
   const std::string& firmware = engine_.deviceInformation().system.firmwareVersion;
   if (VersionsAgree(firmware, kProgramDataVersion)) return true;
-  return messages_.Show("strDataVersionConflict", kWarningCaption, kStyleWarningQuestion,
+  return context_.messages.Show("strDataVersionConflict", kWarningCaption, kStyleWarningQuestion,
                         {firmware, kProgramDataVersion}) == kResultYes;
 }
+
+void DeviceCommands::SystemInformation() { engine_.GetSystemInfo(); }
 
 void DeviceCommands::Restart() { engine_.ResetDevice(); }
 
 void DeviceCommands::RestartModule() {
-  ModuleSelectDialog dialog(language_, language_.GetString("strGsmModuleReset"), lastModule_, &window_.window());
+  ModuleSelectDialog dialog(context_.language, Text("strGsmModuleReset"), lastModule_, &window_.window());
   if (dialog.exec() != QDialog::Accepted) return;
   lastModule_ = dialog.module();
   engine_.ResetModule(lastModule_);
@@ -77,7 +82,7 @@ void DeviceCommands::DateTime() { engine_.GetDateTime(); }
 
 void DeviceCommands::ChangePassword() {
   PasswordDialog dialog(
-      language_, messages_,
+      context_.language, context_.messages,
       [this](const std::string& newPassword, const std::string& oldPassword) {
         return engine_.ChangePassword(newPassword, oldPassword);
       },
@@ -89,7 +94,7 @@ void DeviceCommands::ChangePassword() {
 }
 
 void DeviceCommands::RunTransferDialog(ProgressKind kind) {
-  ProgressDialog dialog(language_, messages_, kind, [this, kind] { CancelTransfer(engine_, kind); }, &window_.window());
+  ProgressDialog dialog(context_.language, context_.messages, kind, [this, kind] { CancelTransfer(engine_, kind); }, &window_.window());
   if (kind == ProgressKind::CdrDownload) dialog.SetWaitMode(true);
   progress_ = &dialog;
   Busy(true);
@@ -125,7 +130,7 @@ void DeviceCommands::OnNotification(Notification code, int value) {
     case Notification::RestartFailed:
       Busy(false);
       CloseNotice();
-      messages_.Show("strErrorRestart", kErrorCaption, kStyleError);
+      context_.messages.Show("strErrorRestart", kErrorCaption, kStyleError);
       break;
     case Notification::DownloadStarted:
     case Notification::UploadStarted:
@@ -155,6 +160,19 @@ void DeviceCommands::OnNotification(Notification code, int value) {
       }
       break;
     case Notification::DownloadResult: OnDownloadResult(value); break;
+    case Notification::FirmwareResult: OnFirmwareResult(value); break;
+    case Notification::AnnouncementResult: OnAnnouncementResult(value); break;
+    case Notification::LanInfoResult: OnLanInfo(value); break;
+    case Notification::ModuleInfoRequested: Busy(true); break;
+    case Notification::ModuleInfoResult: OnModuleInfo(value); break;
+    case Notification::CdrResult: OnCdrResult(value); break;
+    case Notification::CellsResult: Busy(false); break;
+    case Notification::InvalidData:
+      Busy(false);
+      CloseNotice();
+      CloseProgressAsFailed();
+      context_.messages.Show("strDiagErrorInvalidData", kErrorCaption, kStyleWarning, {engine_.causeText()});
+      break;
     case Notification::UploadResult:
       Busy(false);
       if (!Succeeded(value)) {
@@ -175,7 +193,7 @@ void DeviceCommands::OnNotification(Notification code, int value) {
     case Notification::NoFirmware:
       Busy(false);
       CloseNotice();
-      if (!noFirmwareBoxOpen_) {
+      if (!noFirmwareBoxOpen_ && !firmwareCommand_) {
         noFirmwareBoxOpen_ = true;
         Warn("strFlashNoFirmware");
         noFirmwareBoxOpen_ = false;
@@ -195,7 +213,7 @@ void DeviceCommands::RestartNotice() {
     Busy(true);
     return;
   }
-  NotifyDialog dialog(language_, kRestartNoticeKey, &window_.window());
+  NotifyDialog dialog(context_.language, kRestartNoticeKey, &window_.window());
   notice_ = &dialog;
   Busy(true);
   dialog.exec();
@@ -211,7 +229,7 @@ void DeviceCommands::RequestFailed(Notification code) {
     return;
   }
   downloadPending_ = uploadPending_ = false;
-  messages_.Show(code == Notification::OperationFailed ? "strErrorNoResponse" : "strErrorNotAllowed", kErrorCaption,
+  context_.messages.Show(code == Notification::OperationFailed ? "strErrorNoResponse" : "strErrorNotAllowed", kErrorCaption,
                  kStyleError);
 }
 
@@ -225,7 +243,7 @@ void DeviceCommands::CloseProgressAsFailed() {
 
 void DeviceCommands::ShowRefusal(int value, const char* textKey) {
   if (Is(value, OperationResult::Rejected)) {
-    messages_.Show(textKey, kErrorCaption, kStyleWarning, {engine_.causeText()});
+    context_.messages.Show(textKey, kErrorCaption, kStyleWarning, {engine_.causeText()});
   }
 }
 
@@ -259,6 +277,54 @@ void DeviceCommands::OnDownloadResult(int value) {
   emit configurationReceived();
 }
 
+void DeviceCommands::OnLanInfo(int value) {
+  Busy(false);
+  const std::string lead = Succeeded(value) ? std::string() : Text("strSysInfoErrorLan");
+  std::vector<InfoRow> rows = SystemRows(engine_.deviceInformation().system, [this](std::string_view key) { return Text(key); });
+  const std::vector<InfoRow> lan = LanRows(engine_.deviceInformation().lan, [this](std::string_view key) { return Text(key); });
+  rows.insert(rows.end(), lan.begin(), lan.end());
+  InfoRowsDialog dialog(context_.language, "strSysInfo", lead, rows, &window_.window());
+  dialog.exec();
+}
+
+void DeviceCommands::OnModuleInfo(int value) {
+  Busy(false);
+  if (!Succeeded(value)) {
+    if (Is(value, OperationResult::NoAnswer)) context_.messages.Show("strErrorNoResponse", kErrorCaption, kStyleError);
+    return;
+  }
+  const ModuleInformation& module = engine_.deviceInformation().module;
+  std::vector<InfoRow> rows;
+  for (const InfoRow& row : ModuleRows(module, [this](std::string_view key) { return Text(key); })) {
+    if (!row.second.empty()) rows.push_back(row);
+  }
+  const char* name = module.index == 0 ? "strGsmModule1" : "strGsmModule2";
+  InfoRowsDialog dialog(context_.language, "strGsmModuleInfo", Text(name), rows, &window_.window());
+  dialog.exec();
+}
+
+void DeviceCommands::OnFirmwareResult(int value) {
+  Busy(false);
+  firmwareCommand_ = false;
+  if (Succeeded(value)) {
+    context_.messages.Show("strFlashWriteOK", "strFinish", kStyleInformation);
+    return;
+  }
+  CloseProgressAsFailed();
+  // A login the user cancelled needs no further word.
+  if (!Is(value, OperationResult::PasswordRefused)) Warn("strFlashWriteError");
+}
+
+void DeviceCommands::OnAnnouncementResult(int value) {
+  if (Succeeded(value)) {
+    context_.messages.Show("strAnnouncementUpdateOK", "strFinish", kStyleInformation);
+  } else {
+    CloseProgressAsFailed();
+    ShowRefusal(value, "strAnnouncementUpdateError");
+  }
+  Busy(false);
+}
+
 void DeviceCommands::OnPasswordResult(int value) {
   Busy(false);
   if (!password_) return;
@@ -278,7 +344,7 @@ void DeviceCommands::OnClockRead(int value) {
   const DeviceClock& clock = engine_.deviceInformation().clock;
   std::optional<LastSyncRecord> lastSync;
   if (clock.lastSync.reported != 0) lastSync = clock.lastSync;
-  DateTimeDialog dialog(language_, clock.time, lastSync, &window_.window());
+  DateTimeDialog dialog(context_.language, clock.time, lastSync, &window_.window());
   if (dialog.exec() == QDialog::Accepted) engine_.SetDateTime(dialog.time());
 }
 

@@ -3,22 +3,22 @@
 #include <QObject>
 #include <QPointer>
 
+#include "app/gui/DesktopContext.h"
+#include "app/gui/FileDialogs.h"
 #include "app/gui/NotifyDialog.h"
 #include "app/gui/PasswordDialog.h"
 #include "app/gui/ProgressDialog.h"
 #include "app/gui/ProgressKind.h"
+#include "monitor/CdrFile.h"
 #include "protocol/engine/EngineTypes.h"
 
 class QWidget;
 
 namespace tusko {
-class LanguageManager;
 class OperationEngine;
 }  // namespace tusko
 
 namespace tusko::gui {
-
-class MessageService;
 
 // What the device commands need from the main window.
 class CommandWindow {
@@ -32,23 +32,27 @@ class CommandWindow {
 };
 
 // The commands that drive the gateway and the window's reaction to every
-// engine notification: they start operations, run the progress and notice
-// dialogs, and report each outcome by its language key.
+// engine notification: they check files, ask their questions, start
+// operations, run the progress and notice dialogs, and report each outcome
+// by its language key.
 class DeviceCommands final : public QObject {
   Q_OBJECT
 
  public:
-  DeviceCommands(CommandWindow& window, OperationEngine& engine, const LanguageManager& language,
-                 MessageService& messages);
+  DeviceCommands(CommandWindow& window, OperationEngine& engine, DesktopContext& context);
   ~DeviceCommands() override;
 
   // Read configuration: first the system information, then (notification
   // code nonzero) the version question and the transfer.
   void ReadConfiguration(int notificationCode = 0);
+  void SystemInformation();
   void Restart();
   void RestartModule();
   void DateTime();
   void ChangePassword();
+  void WriteFirmware();
+  void UpdateAnnouncement();
+  void DownloadCdr();
 
   void OnNotification(Notification code, int value);
 
@@ -59,6 +63,11 @@ class DeviceCommands final : public QObject {
   void configurationReceived();
 
  private:
+  // DeviceFileCommands.cpp: the commands that start from a file.
+  bool CheckFirmwareFile(const std::filesystem::path& path);
+  std::optional<FileAnswer> AskCdrFile();
+  void OnCdrResult(int value);
+
   void RunTransferDialog(ProgressKind kind);
   void RestartNotice();
   void RequestFailed(Notification code);
@@ -67,20 +76,26 @@ class DeviceCommands final : public QObject {
   void ShowRefusal(int value, const char* textKey);
   bool VersionsAgreeOrAccepted();
   void OnSystemInfo(int value);
+  void OnLanInfo(int value);
+  void OnModuleInfo(int value);
   void OnDownloadResult(int value);
+  void OnFirmwareResult(int value);
+  void OnAnnouncementResult(int value);
   void OnPasswordResult(int value);
   void OnClockRead(int value);
   void Busy(bool on) { window_.SetBusy(on); }
   int Warn(const char* textKey);
+  std::string Text(std::string_view key) const;
 
   CommandWindow& window_;
   OperationEngine& engine_;
-  const LanguageManager& language_;
-  MessageService& messages_;
+  DesktopContext& context_;
   bool downloadPending_ = false;
   bool uploadPending_ = false;
+  bool firmwareCommand_ = false;
   bool noFirmwareBoxOpen_ = false;
   int lastModule_ = 0;
+  CdrFile cdrFile_;
   QPointer<ProgressDialog> progress_;
   QPointer<NotifyDialog> notice_;
   QPointer<PasswordDialog> password_;

@@ -1,5 +1,6 @@
 #include "app/gui/LanguageDialog.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include <QComboBox>
@@ -14,7 +15,7 @@
 namespace tusko::gui {
 
 LanguageDialog::LanguageDialog(const LanguageManager& language, int currentLanguage, QWidget* parent)
-    : QDialog(parent), list_(new QComboBox) {
+    : QDialog(parent), current_(currentLanguage), list_(new QComboBox) {
   setWindowTitle("strLanguage");
   list_->setObjectName("languageList");
   for (int number = 1; number <= language.LanguageCount(); ++number) {
@@ -33,6 +34,6 @@ LanguageDialog::LanguageDialog(const LanguageManager& language, int currentLangu
   TranslateWindow(*this, language);
 }
 
-int LanguageDialog::language() const { return list_->currentData().toInt(); }
+int LanguageDialog::language() const { return list_->currentIndex() < 0 ? current_ : list_->currentData().toInt(); }
 
 }  // namespace tusko::gui

@@ -16,10 +16,12 @@ class LanguageDialog final : public QDialog {
 
  public:
   LanguageDialog(const LanguageManager& language, int currentLanguage, QWidget* parent);
-  // The chosen language's number, 1-based as the setting keeps it.
+  // The chosen language's number, 1-based as the setting keeps it; the current
+  // one when no language file is there to choose.
   int language() const;
 
  private:
+  int current_;
   QComboBox* list_;
 };
 

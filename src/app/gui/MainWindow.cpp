@@ -75,8 +75,7 @@ MainWindow::MainWindow(DesktopContext& context, QWidget* parent)
       commLog_(context.settings.communicationLog == 1 ? std::make_unique<LogView>() : nullptr),
       host_(loop_, context.settings, Hooks()),
       engine_(host_, context.settings),
-      commands_(std::make_unique<DeviceCommands>(static_cast<CommandWindow&>(*this), engine_, context.language,
-                                                 context.messages)),
+      commands_(std::make_unique<DeviceCommands>(static_cast<CommandWindow&>(*this), engine_, context)),
       tabWidget_(new QTabWidget(this)),
       tabs_(*tabWidget_) {
   host_.Attach(engine_);
@@ -327,6 +326,10 @@ void MainWindow::Execute(int command) {
     case Command::Restart: commands_->Restart(); break;
     case Command::ModuleRestart: commands_->RestartModule(); break;
     case Command::ReadConfiguration: commands_->ReadConfiguration(); break;
+    case Command::SystemInformation: commands_->SystemInformation(); break;
+    case Command::WriteFirmware: commands_->WriteFirmware(); break;
+    case Command::UpdateAnnouncement: commands_->UpdateAnnouncement(); break;
+    case Command::DownloadCdr: commands_->DownloadCdr(); break;
     case Command::ToggleMonitor: ToggleTab(TabPageId::Monitor, Command::ToggleMonitor); break;
     case Command::ToggleCommunication: ToggleTab(TabPageId::Communication, Command::ToggleCommunication); break;
     case Command::NextTab: tabs_.Next(); break;

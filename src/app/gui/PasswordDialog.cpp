@@ -58,6 +58,10 @@ void PasswordDialog::accept() {
   if (startChange_(newPassword_, ToStdString(old_->text()))) SetBusy(true);
 }
 
+void PasswordDialog::reject() {
+  if (!busy_) QDialog::reject();
+}
+
 void PasswordDialog::SetBusy(bool busy) {
   if (busy == busy_) return;
   busy_ = busy;

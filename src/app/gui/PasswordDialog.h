@@ -39,6 +39,9 @@ class PasswordDialog final : public QDialog {
 
  protected:
   void accept() override;
+  // Refused while the gateway is busy with the change: its outcome must reach
+  // the main window, which takes the new password as the login password.
+  void reject() override;
 
  private:
   void SetBusy(bool busy);

@@ -1,0 +1,137 @@
+// The device commands that start from a file: firmware, announcements and
+// call detail records. Every file problem is shown before anything is sent.
+
+#include <QDate>
+
+#include "app/core/LanguageManager.h"
+#include "app/gui/ChoiceDialog.h"
+#include "app/gui/DeviceCommands.h"
+#include "app/gui/FileDialogs.h"
+#include "app/gui/MessageService.h"
+#include "app/gui/NotificationResult.h"
+#include "monitor/CdrFileName.h"
+#include "protocol/UpdateFileChecks.h"
+#include "protocol/engine/OperationEngine.h"
+
+namespace tusko::gui {
+
+namespace {
+
+constexpr const char* kErrorCaption = "strError";
+constexpr const char* kCdrDefaultSuffix = "csv";
+
+std::string FolderOf(const std::string& path) { return std::filesystem::path(path).parent_path().string(); }
+
+}  // namespace
+
+void DeviceCommands::WriteFirmware() {
+  firmwareCommand_ = true;
+  FileSettings& files = context_.files;
+  FileQuestion question{FileQuestion::Kind::Open, "strFlashOpenFile", "strFlashFilter", "",
+                        FolderOf(files.lastFlashWriteFile), files.lastFlashWriteFile, 1};
+  const auto answer = context_.fileDialogs.Ask(&window_.window(), question);
+  if (!answer) return;  // the command flag stays until the next update ends
+  files.lastFlashWriteFile = answer->path.string();
+  FirmwareFile& file = engine_.firmwareFile();
+  if (!CheckFirmwareFile(answer->path)) {
+    file.CloseFile();
+    return;
+  }
+  file.Rewind();
+  if (engine_.StartFirmwareUpdate()) RunTransferDialog(ProgressKind::FirmwareWrite);
+  file.CloseFile();
+}
+
+bool DeviceCommands::CheckFirmwareFile(const std::filesystem::path& path) {
+  const ProgramSettings& settings = context_.settings;
+  FirmwareFile& file = engine_.firmwareFile();
+  const auto failed = [this](const char* key, std::initializer_list<FormatArg> args = {}) {
+    firmwareCommand_ = false;
+    context_.messages.Show(key, kErrorCaption, kStyleWarning, args);
+    return false;
+  };
+  if (const auto problem = OpenFirmwareFile(file, path, settings.checkFirmwareVersion != 0)) {
+    return failed("strFlashWriteFileError", {Text(*problem)});
+  }
+  const FirmwareChecks checks = CheckFirmwareContents(file);
+  if (!checks.addressesInRange && settings.checkFirmwareAddrSpace != 0) return failed("strFlashWriteFileErrorAddrSpace");
+  if (checks.version) {
+    return context_.messages.Show("strFlashWriteFileVersion", "strFlashWrite", kStyleWarningQuestion,
+                                  {*checks.version}) == kResultYes;
+  }
+  if (settings.checkFirmwareVersion != 0) return failed("strFlashWriteFileErrorVersion");
+  return true;
+}
+
+void DeviceCommands::UpdateAnnouncement() {
+  AnnouncementTypeDialog kindDialog(context_.language, 0, &window_.window());
+  if (kindDialog.exec() != QDialog::Accepted) return;
+  const auto kind = AnnouncementKindFromNumber(kindDialog.kind());
+  FileSettings& files = context_.files;
+  FileQuestion question{FileQuestion::Kind::Open, "strAnnouncementOpenFile", "strAnnouncementFilter", "",
+                        FolderOf(files.lastAnnouncementFile), files.lastAnnouncementFile, 1};
+  const auto answer = context_.fileDialogs.Ask(&window_.window(), question);
+  if (!kind || !answer) return;
+  files.lastAnnouncementFile = answer->path.string();
+  AnnouncementFile& file = engine_.announcementFile();
+  if (const auto problem = OpenAnnouncementFile(file, answer->path)) {
+    file.CloseFile();
+    context_.messages.Show("strAnnouncementFileError", kErrorCaption, kStyleWarning, {Text(*problem)});
+    return;
+  }
+  if (engine_.StartAnnouncementUpdate(*kind)) RunTransferDialog(ProgressKind::AnnouncementUpdate);
+  file.CloseFile();
+}
+
+std::optional<FileAnswer> DeviceCommands::AskCdrFile() {
+  FileSettings& files = context_.files;
+  const QDate today = QDate::currentDate();
+  const std::string folder = CdrFolder(files.browsePathCdr);
+  const std::string base = ProposeCdrFileName({today.year(), today.month(), today.day()}, folder,
+                                              CdrExtension(files.openSaveFilterCdr), [](const std::string& path) {
+                                                std::error_code error;
+                                                return std::filesystem::exists(path, error);
+                                              });
+  FileQuestion question{FileQuestion::Kind::Save, "strCdrSave", "strCdrSaveFilter", kCdrDefaultSuffix,
+                        files.browsePathCdr, base, files.openSaveFilterCdr};
+  return context_.fileDialogs.Ask(&window_.window(), question);
+}
+
+void DeviceCommands::DownloadCdr() {
+  const auto answer = AskCdrFile();
+  if (!answer) return;
+  if (!cdrFile_.Open(answer->path)) {
+    Warn("strCdrSaveError");
+    return;
+  }
+  FileSettings& files = context_.files;
+  const std::uint32_t filter = answer->filterIndex;
+  cdrFile_.SetFormat(filter == 2 ? CdrFormat::Txt : filter == 3 ? CdrFormat::Bin : CdrFormat::Csv);
+  if (!cdrFile_.Start()) {
+    cdrFile_.Close();
+    Warn("strCdrSaveError");
+    return;
+  }
+  files.openSaveFilterCdr = filter;
+  files.browsePathCdr = answer->path.parent_path().string();
+  if (engine_.StartCdrDownload(cdrFile_)) RunTransferDialog(ProgressKind::CdrDownload);
+  cdrFile_.Close();
+}
+
+void DeviceCommands::OnCdrResult(int value) {
+  Busy(false);
+  if (Succeeded(value)) {
+    if (progress_) progress_->SetPosition(100);
+    cdrFile_.Close();
+    return;
+  }
+  CloseProgressAsFailed();
+  cdrFile_.Close();
+  if (!engine_.causeText().empty()) {
+    context_.messages.Show("strErrorResponse", kErrorCaption, kStyleWarning, {engine_.causeText()});
+  } else if (const char* key = CdrErrorTextKey(cdrFile_.error())) {
+    Warn(key);
+  }
+}
+
+}  // namespace tusko::gui

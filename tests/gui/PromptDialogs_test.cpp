@@ -1,0 +1,466 @@
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimeEdit>
+#include <gtest/gtest.h>
+
+#include "app/gui/AboutDialog.h"
+#include "app/gui/ChoiceDialog.h"
+#include "app/gui/CommunicationDialog.h"
+#include "app/gui/DateTimeDialog.h"
+#include "app/gui/LanguageDialog.h"
+#include "app/gui/LoginDialog.h"
+#include "app/gui/MessageService.h"
+#include "app/gui/PasswordDialog.h"
+#include "app/gui/UiText.h"
+#include "gui/support/GuiLanguage.h"
+#include "gui/support/ScriptedMessages.h"
+#include "support/RowName.h"
+
+namespace tusko::gui {
+namespace {
+
+using tusko::test::RowName;
+using Passwords = std::pair<std::string, std::string>;  // new, old: as the change is started
+
+// Long enough for a posted close on a loaded machine; the dialogs end well before.
+constexpr int kEndWaitMs = 5000;
+constexpr qint64 kClockToleranceSeconds = 60;
+constexpr unsigned kIconMask = 0xF0;
+
+template <typename Widget>
+Widget& Child(const QWidget& parent, const char* name) {
+  auto* widget = parent.findChild<Widget*>(name);
+  if (widget == nullptr) {
+    ADD_FAILURE() << "no child named " << name;
+    std::abort();
+  }
+  return *widget;
+}
+
+// Near the left edge: a radio button stretched over a form row takes clicks
+// only on its indicator and text.
+void Click(const QWidget& dialog, const char* name) {
+  auto& button = Child<QAbstractButton>(dialog, name);
+  const int middle = button.height() / 2;
+  QTest::mouseClick(&button, Qt::LeftButton, {}, QPoint(middle, middle));
+}
+
+void Retype(const QWidget& dialog, const char* edit, const QString& text) {
+  Child<QLineEdit>(dialog, edit).clear();
+  QTest::keyClicks(&Child<QLineEdit>(dialog, edit), text);
+}
+
+class PromptDialogTest : public testing::Test {
+ protected:
+  QString Text(const char* key) const { return ToQString(english_.GetString(key)); }
+
+  LanguageManager english_ = test::LoadedLanguage(1);
+  test::ScriptedMessages boxes_;
+  MessageService messages_{english_, boxes_};
+};
+
+// ---- CommunicationDialog ----
+
+const SerialPortEntry kGatewayAcm0{"/dev/ttyACM0", "Stellaris USB serial port", true};
+const SerialPortEntry kGatewayAcm10{"/dev/ttyACM10", "Stellaris USB serial port", true};
+const SerialPortEntry kAcm1{"/dev/ttyACM1", "", false};
+const SerialPortEntry kTtyS0{"/dev/ttyS0", "", false};
+const SerialPortEntry kUsb3{"/dev/ttyUSB3", "FT232R USB UART", false};
+
+struct PortRow {
+  std::string name;
+  std::vector<SerialPortEntry> ports;
+  std::string stored;
+  int selected;
+  std::string storedAfterOk;
+};
+
+class PortListTest : public PromptDialogTest, public testing::WithParamInterface<PortRow> {};
+
+TEST_P(PortListTest, PreselectsTheStoredPortAndOkStoresThePath) {
+  const PortRow& row = GetParam();
+  CommunicationDialog dialog(english_, LinkChoice{0, row.stored, "", 0}, row.ports, nullptr);
+  dialog.show();
+  EXPECT_EQ(Child<QComboBox>(dialog, "portList").currentIndex(), row.selected);
+  Click(dialog, "okButton");
+  EXPECT_EQ(dialog.choice().portName, row.storedAfterOk);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ports, PortListTest,
+    testing::Values(PortRow{"NothingStoredTakesTheFirst", {kGatewayAcm0, kTtyS0}, "", 0, "/dev/ttyACM0"},
+                    PortRow{"StoredPathSelected", {kGatewayAcm0, kTtyS0}, "/dev/ttyS0", 1, "/dev/ttyS0"},
+                    PortRow{"StoredNameBeginsAnEntry", {kGatewayAcm0, kUsb3}, "/dev/ttyUSB", 1, "/dev/ttyUSB3"},
+                    PortRow{"ExactNameBeatsEarlierLonger", {kGatewayAcm10, kAcm1}, "/dev/ttyACM1", 1, "/dev/ttyACM1"},
+                    PortRow{"AbsentPortSelectsNothingAndIsKept", {kGatewayAcm0}, "/dev/ttyS5", -1, "/dev/ttyS5"},
+                    PortRow{"NoPortsKeepsTheStoredName", {}, "/dev/ttyS0", -1, "/dev/ttyS0"}),
+    RowName<PortRow>);
+
+TEST_F(PromptDialogTest, PortListKeepsTheGivenOrderAndNamesTheUsbDevices) {
+  CommunicationDialog dialog(english_, LinkChoice{}, {kUsb3, kGatewayAcm0, kTtyS0}, nullptr);
+  const auto& list = Child<QComboBox>(dialog, "portList");
+  ASSERT_EQ(list.count(), 3);
+  EXPECT_TRUE(list.itemText(0).startsWith("/dev/ttyUSB3"));
+  EXPECT_TRUE(list.itemText(1).startsWith("/dev/ttyACM0"));
+  EXPECT_TRUE(list.itemText(1).contains("Stellaris USB serial port"));
+  EXPECT_EQ(list.itemText(2), "/dev/ttyS0");
+}
+
+TEST_F(PromptDialogTest, RadioButtonsEnableTheirOwnControlsOnly) {
+  for (const std::uint32_t storedMode : {0U, 1U}) {
+    CommunicationDialog dialog(english_, LinkChoice{storedMode, "/dev/ttyS0", "gw", 1002}, {kTtyS0}, nullptr);
+    dialog.show();
+    const auto expectSerial = [&](bool serial) {
+      for (const char* control : {"portLabel", "portList"}) {
+        EXPECT_EQ(Child<QWidget>(dialog, control).isEnabled(), serial) << control;
+      }
+      for (const char* control : {"tcpAddressLabel", "tcpAddress", "tcpPortLabel", "tcpPort"}) {
+        EXPECT_EQ(Child<QWidget>(dialog, control).isEnabled(), !serial) << control;
+      }
+    };
+    expectSerial(storedMode == 0);
+    Click(dialog, storedMode == 0 ? "tcpMode" : "serialMode");
+    expectSerial(storedMode != 0);
+    Click(dialog, "okButton");
+    EXPECT_EQ(dialog.choice().comMode, storedMode == 0 ? 1U : 0U);
+  }
+}
+
+TEST_F(PromptDialogTest, CommunicationOkReturnsTheEditedChoiceAndCancelChangesNothing) {
+  const LinkChoice stored{0, "/dev/ttyS0", "old.example", 1002};
+  for (const bool ok : {true, false}) {
+    CommunicationDialog dialog(english_, stored, {kGatewayAcm0, kTtyS0}, nullptr);
+    dialog.show();
+    Click(dialog, "tcpMode");
+    Retype(dialog, "tcpAddress", "192.168.1.20");
+    Retype(dialog, "tcpPort", "4001");
+    Click(dialog, ok ? "okButton" : "cancelButton");
+    EXPECT_EQ(dialog.choice(), (ok ? LinkChoice{1, "/dev/ttyS0", "192.168.1.20", 4001} : stored));
+  }
+  CommunicationDialog dialog(english_, LinkChoice{1, "", "", 0}, {}, nullptr);
+  Retype(dialog, "tcpAddress", QString(70, 'a'));
+  EXPECT_EQ(Child<QLineEdit>(dialog, "tcpAddress").text().size(), 63);
+}
+
+struct TcpPortRow {
+  std::string name;
+  std::uint32_t stored;
+  QString typed;
+  QString shown;
+  std::uint32_t afterOk;
+};
+
+class TcpPortTest : public PromptDialogTest, public testing::WithParamInterface<TcpPortRow> {};
+
+TEST_P(TcpPortTest, EditHoldsOnlyPortsFrom1To65535) {
+  const TcpPortRow& row = GetParam();
+  CommunicationDialog dialog(english_, LinkChoice{1, "", "gw", row.stored}, {}, nullptr);
+  dialog.show();
+  QTest::keyClicks(&Child<QLineEdit>(dialog, "tcpPort"), row.typed);
+  EXPECT_EQ(Child<QLineEdit>(dialog, "tcpPort").text(), row.shown);
+  Click(dialog, "okButton");
+  EXPECT_EQ(dialog.choice().tcpPort, row.afterOk);
+}
+
+INSTANTIATE_TEST_SUITE_P(TcpPorts, TcpPortTest,
+                         testing::Values(TcpPortRow{"StoredZeroShownEmpty", 0, "", "", 0},
+                                         TcpPortRow{"StoredPortShown", 1002, "", "1002", 1002},
+                                         TcpPortRow{"StoredImpossiblePortShownEmpty", 70000, "", "", 0},
+                                         TcpPortRow{"ZeroRefused", 0, "0", "", 0},
+                                         TcpPortRow{"LeadingZeroRefused", 0, "080", "80", 80},
+                                         TcpPortRow{"FifthDigitBeyondRangeRefused", 0, "70000", "7000", 7000},
+                                         TcpPortRow{"LargestPort", 0, "65535", "65535", 65535},
+                                         TcpPortRow{"OnePastLargestRefused", 0, "65536", "6553", 6553},
+                                         TcpPortRow{"SignsAndLettersRefused", 0, "-1a2+", "12", 12}),
+                         RowName<TcpPortRow>);
+
+// ---- LoginDialog and PasswordDialog ----
+
+TEST_F(PromptDialogTest, PasswordFieldsHideTheirCharactersAndRefuseTheNinth) {
+  LoginDialog login(english_, nullptr);
+  PasswordDialog change(english_, messages_, [](auto&, auto&) { return true; }, nullptr);
+  for (auto* field : {&Child<QLineEdit>(login, "password"), &Child<QLineEdit>(change, "oldPassword"),
+                      &Child<QLineEdit>(change, "newPassword"), &Child<QLineEdit>(change, "confirmPassword")}) {
+    QTest::keyClicks(field, "123456789");
+    EXPECT_EQ(field->text(), "12345678") << field->objectName().toStdString();
+    EXPECT_EQ(field->echoMode(), QLineEdit::Password);
+  }
+  EXPECT_EQ(login.password(), "12345678");
+}
+
+class PasswordDialogTest : public PromptDialogTest {
+ protected:
+  PasswordDialogTest() { dialog_.show(); }
+
+  void Submit(const QString& oldPassword, const QString& newPassword, const QString& confirmation) {
+    Retype(dialog_, "oldPassword", oldPassword);
+    Retype(dialog_, "newPassword", newPassword);
+    Retype(dialog_, "confirmPassword", confirmation);
+    Click(dialog_, "okButton");
+  }
+  QString Field(const char* name) const { return Child<QLineEdit>(dialog_, name).text(); }
+  // The edits and buttons enabled as `ready` says, and the wait cursor shown exactly while they are not.
+  void ExpectReady(bool ready) const {
+    EXPECT_EQ(dialog_.busy(), !ready);
+    for (const char* control : {"oldPassword", "newPassword", "confirmPassword", "okButton", "cancelButton"}) {
+      EXPECT_EQ(Child<QWidget>(dialog_, control).isEnabled(), ready) << control;
+    }
+    const QCursor* cursor = QApplication::overrideCursor();
+    EXPECT_EQ(cursor != nullptr && cursor->shape() == Qt::WaitCursor, !ready);
+  }
+  bool StillOpen() {
+    QCoreApplication::processEvents();
+    return dialog_.isVisible() && dialog_.result() == 0;
+  }
+  bool Ends() { return QTest::qWaitFor([&] { return !dialog_.isVisible(); }, kEndWaitMs); }
+
+  std::vector<Passwords> started_;
+  bool startSends_ = true;
+  PasswordDialog dialog_{english_, messages_,
+                         [this](const std::string& newPassword, const std::string& oldPassword) {
+                           started_.emplace_back(newPassword, oldPassword);
+                           return startSends_;
+                         },
+                         nullptr};
+};
+
+TEST_F(PasswordDialogTest, MismatchedConfirmationWarnsClearsBothAndStartsNothing) {
+  const std::pair<QString, QString> mismatches[] = {{"new1", "new2"}, {"abc", "ABC"}, {"abc", ""}};
+  for (const auto& [newPassword, confirmation] : mismatches) {
+    boxes_.Clear();
+    Submit("old1", newPassword, confirmation);
+    ASSERT_EQ(boxes_.ShownKeys(), std::vector<std::string>{"strPasswordConfirmFailed"});
+    EXPECT_EQ(boxes_.shown()[0].captionKey, "strError");
+    EXPECT_EQ(boxes_.shown()[0].message.style & kIconMask, kStyleWarning);
+    EXPECT_EQ(Field("oldPassword"), "old1");
+    EXPECT_EQ(Field("newPassword") + Field("confirmPassword"), "");
+    EXPECT_EQ(dialog_.focusWidget(), &Child<QWidget>(dialog_, "newPassword"));
+  }
+  EXPECT_TRUE(started_.empty());
+  ExpectReady(true);
+  EXPECT_TRUE(StillOpen());
+}
+
+TEST_F(PasswordDialogTest, MatchingPasswordsStartTheChangeAndHoldTheDialogUntilTheOutcome) {
+  Submit("old1", "new1", "new1");
+  EXPECT_EQ(started_, (std::vector<Passwords>{{"new1", "old1"}}));
+  EXPECT_EQ(dialog_.newPassword(), "new1");
+  ExpectReady(false);
+  QTest::keyClick(&dialog_, Qt::Key_Escape);
+  EXPECT_TRUE(StillOpen()) << "the user cannot walk away from a change in flight";
+
+  dialog_.Succeeded();
+  ASSERT_TRUE(Ends());
+  EXPECT_EQ(dialog_.result(), QDialog::Accepted);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(PasswordDialogTest, NothingSentLeavesTheDialogReadyAndTheOwnersCancelEndsIt) {
+  startSends_ = false;
+  Submit("old1", "new1", "new1");
+  EXPECT_EQ(started_.size(), 1U);
+  ExpectReady(true);
+
+  startSends_ = true;
+  Click(dialog_, "okButton");
+  dialog_.CancelFromOwner();
+  ASSERT_TRUE(Ends());
+  EXPECT_EQ(dialog_.result(), QDialog::Rejected);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+struct FailureRow {
+  std::string name;
+  int result;
+  std::string cause;
+  std::string key;
+  bool oldCleared;
+};
+
+class PasswordFailureTest : public PasswordDialogTest, public testing::WithParamInterface<FailureRow> {};
+
+TEST_P(PasswordFailureTest, WarnsAndStaysOpenForAnotherTry) {
+  const FailureRow& row = GetParam();
+  Submit("old1", "new1", "new1");
+  dialog_.Failed(row.result, row.cause);
+
+  ASSERT_EQ(boxes_.ShownKeys(), std::vector<std::string>{row.key});
+  const MessageRequest& box = boxes_.shown()[0];
+  EXPECT_EQ(box.captionKey, "strError");
+  EXPECT_EQ(box.message.style & kIconMask, kStyleWarning);
+  EXPECT_NE(box.message.text.find(row.cause), std::string::npos) << box.message.text;
+  EXPECT_EQ(Field("oldPassword").isEmpty(), row.oldCleared);
+  if (row.oldCleared) {
+    EXPECT_EQ(dialog_.focusWidget(), &Child<QWidget>(dialog_, "oldPassword"));
+  }
+  ExpectReady(true);
+  EXPECT_TRUE(StillOpen());
+
+  Retype(dialog_, "oldPassword", "again");
+  Click(dialog_, "okButton");
+  EXPECT_EQ(started_.back(), (Passwords{"new1", "again"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Failures, PasswordFailureTest,
+                         testing::Values(FailureRow{"OldPasswordWrong", 6, "", "strPasswordOldFailed", true},
+                                         FailureRow{"NoAnswer", 3, "", "strErrorNoResponse", false},
+                                         FailureRow{"Refused", 2, "Invalid element", "strErrorResponse", false}),
+                         RowName<FailureRow>);
+
+// ---- LanguageDialog ----
+
+// Three languages, the second without its file.
+constexpr const char* kIndex =
+    "[general]\nnum_languages=3\n[language names]\n1=Zulu\n2=Missing\n3=Alpha\n"
+    "[language files]\n1=zulu.ini\n2=missing.ini\n3=alpha.ini\n";
+
+TEST_F(PromptDialogTest, LanguageListHoldsTheLanguagesWhoseFileExistsByName) {
+  QTemporaryDir folder;
+  QFile index(folder.filePath("LANG.INI"));
+  ASSERT_TRUE(index.open(QIODevice::WriteOnly));
+  index.write(kIndex);
+  index.close();
+  LanguageManager language(ToStdString(folder.path()));
+  EXPECT_EQ(LanguageDialog(language, 1, nullptr).language(), 1) << "no file at all: the current language stays";
+
+  for (const char* file : {"zulu.ini", "alpha.ini"}) {
+    ASSERT_TRUE(QFile::copy(TUSKO_RESOURCES_DIR "/lang/english.ini", folder.filePath(file)));
+  }
+  ASSERT_EQ(language.LoadLanguage(1), LanguageLoadResult::Loaded);
+  LanguageDialog dialog(language, 1, nullptr);
+  dialog.show();
+  auto& list = Child<QComboBox>(dialog, "languageList");
+  ASSERT_EQ(list.count(), 2);
+  EXPECT_EQ(list.itemText(0), "Alpha");
+  EXPECT_EQ(list.itemText(1), "Zulu");
+  EXPECT_EQ(dialog.language(), 1);
+  list.setCurrentIndex(0);
+  Click(dialog, "okButton");
+  EXPECT_EQ(dialog.language(), 3);
+}
+
+// ---- DateTimeDialog ----
+
+const DateTimeRecord kGatewayTime{2024, 5, 5, 17, 13, 45, 30, 250};  // Friday 17 May 2024
+
+TEST_F(PromptDialogTest, DateTimeShowsTheGivenTimeWithSetDisabledAndCancelTheDefault) {
+  DateTimeDialog dialog(english_, kGatewayTime, std::nullopt, nullptr);
+  dialog.show();
+  EXPECT_EQ(Child<QTimeEdit>(dialog, "timePicker").time(), QTime(13, 45, 30));
+  EXPECT_EQ(Child<QDateEdit>(dialog, "datePicker").date(), QDate(2024, 5, 17));
+  EXPECT_FALSE(Child<QPushButton>(dialog, "okButton").isEnabled());
+  EXPECT_TRUE(Child<QLabel>(dialog, "lastSyncText").text().isEmpty());
+  Child<QTimeEdit>(dialog, "timePicker").setTime(QTime(8, 0, 0));
+  EXPECT_TRUE(Child<QPushButton>(dialog, "okButton").isEnabled());
+  QTest::keyClick(&dialog, Qt::Key_Return);
+  EXPECT_EQ(dialog.result(), QDialog::Rejected) << "Enter presses Cancel, not Set";
+}
+
+TEST_F(PromptDialogTest, DateTimeSetTakesBothPickersAndTheWeekdayOfTheNewDate) {
+  DateTimeDialog dialog(english_, kGatewayTime, std::nullopt, nullptr);
+  dialog.show();
+  Child<QDateEdit>(dialog, "datePicker").setDate(QDate(2025, 3, 3));
+  EXPECT_TRUE(Child<QPushButton>(dialog, "okButton").isEnabled());
+  Child<QTimeEdit>(dialog, "timePicker").setTime(QTime(8, 9, 10));
+  Click(dialog, "okButton");
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  EXPECT_EQ(dialog.time(), (DateTimeRecord{2025, 3, 1, 3, 8, 9, 10, 250})) << "3 March 2025 is a Monday";
+}
+
+TEST_F(PromptDialogTest, DateTimeSynchronizeEndsAtOnceWithTheComputersTime) {
+  DateTimeDialog dialog(english_, kGatewayTime, std::nullopt, nullptr);
+  dialog.show();
+  Click(dialog, "synchronizeButton");
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  const DateTimeRecord time = dialog.time();
+  const QDateTime taken(QDate(time.year, time.month, time.day), QTime(time.hour, time.minute, time.second));
+  EXPECT_LE(std::abs(taken.secsTo(QDateTime::currentDateTime())), kClockToleranceSeconds);
+  EXPECT_EQ(time.dayOfWeek, taken.date().dayOfWeek() % 7);
+}
+
+TEST_F(PromptDialogTest, DatePickerKeepsToTheGatewaysYears) {
+  const std::pair<DateTimeRecord, QDate> cases[] = {
+      {{1999, 12, 5, 31, 0, 0, 0, 0}, QDate(2000, 1, 1)},
+      {{2100, 1, 5, 1, 0, 0, 0, 0}, QDate(2099, 12, 31)},
+      {{2023, 2, 0, 30, 0, 0, 0, 0}, QDate(2000, 1, 1)},  // no such day
+  };
+  for (const auto& [given, shown] : cases) {
+    DateTimeDialog dialog(english_, given, std::nullopt, nullptr);
+    auto& picker = Child<QDateEdit>(dialog, "datePicker");
+    EXPECT_EQ(picker.date(), shown) << given.year;
+    picker.setDate(QDate(2150, 6, 1));
+    EXPECT_EQ(picker.date(), QDate(2099, 12, 31));
+  }
+}
+
+TEST_F(PromptDialogTest, LastSyncShowsTheDateOrTheFailure) {
+  const std::pair<LastSyncRecord, QString> cases[] = {
+      {{1, 0, 0, 0}, Text("strDateTimeLastSyncError")},
+      {{1, 17, 5, 2024}, "17/05/2024"},
+      {{1, 0, 0, 2024}, "00/00/2024"},  // only all three 0 is the failure
+      {{1, 3, 4, 0}, "03/04/0000"},
+  };
+  for (const auto& [sync, shown] : cases) {
+    DateTimeDialog dialog(english_, kGatewayTime, sync, nullptr);
+    const QString text = Child<QLabel>(dialog, "lastSyncText").text();
+    EXPECT_TRUE(text.contains(shown)) << text.toStdString();
+    const bool failure = sync.first + sync.second + sync.year == 0;
+    EXPECT_EQ(text == Text("strDateTimeLastSyncError"), failure) << text.toStdString();
+  }
+}
+
+// ---- AnnouncementTypeDialog, ModuleSelectDialog, AboutDialog ----
+
+std::vector<QString> Items(const QComboBox& list) {
+  std::vector<QString> items;
+  for (int i = 0; i < list.count(); ++i) items.push_back(list.itemText(i));
+  return items;
+}
+
+TEST_F(PromptDialogTest, ChoiceDialogsListTheirItemsInOrderAndReturnThePosition) {
+  AnnouncementTypeDialog announcement(english_, 1, nullptr);
+  ModuleSelectDialog module(english_, "Restart GSM module", 5, nullptr);
+  EXPECT_EQ(announcement.windowTitle(), ToQString(english_.GetCaptionString("strAnnouncementUpdate")));
+  EXPECT_EQ(module.windowTitle(), "Restart GSM module");
+  EXPECT_EQ(Items(Child<QComboBox>(announcement, "itemList")),
+            (std::vector{Text("strAnnouncementMOH"), Text("strAnnouncementOutgoing"),
+                         Text("strAnnouncementIncoming")}));
+  EXPECT_EQ(Items(Child<QComboBox>(module, "itemList")), (std::vector{Text("strGsmModule1"), Text("strGsmModule2")}));
+  EXPECT_EQ(announcement.kind(), 1);
+  EXPECT_EQ(module.module(), 0) << "a module that does not exist is not preselected";
+  for (auto [dialog, picked] : {std::pair<ChoiceDialog*, int>{&announcement, 2}, {&module, 1}}) {
+    dialog->show();
+    Child<QComboBox>(*dialog, "itemList").setCurrentIndex(picked);
+    Click(*dialog, "okButton");
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+  }
+  EXPECT_EQ(announcement.kind(), 2);
+  EXPECT_EQ(module.module(), 1);
+}
+
+TEST_F(PromptDialogTest, AboutShowsTheDescriptionAndTheProgramVersion) {
+  AboutDialog dialog(english_, nullptr);
+  EXPECT_EQ(dialog.windowTitle(), ToQString(english_.GetCaptionString("strAbout")));
+  EXPECT_EQ(Child<QLabel>(dialog, "versionText").text(), "v1.2.0.0");
+  bool described = false;
+  for (const QLabel* label : dialog.findChildren<QLabel*>()) {
+    described |= label->text() == Text("strAboutDescription");
+  }
+  EXPECT_TRUE(described);
+}
+
+}  // namespace
+}  // namespace tusko::gui

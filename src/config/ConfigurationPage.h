@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "config/ConfigurationImage.h"
+#include "config/PageId.h"
+
+namespace tusko {
+
+// The outcome of a page's apply. A failure names the language key of its
+// message (shown under "strError"), the message's arguments and the field
+// that gets the focus; a success carries nothing else.
+struct PageApply {
+  bool ok = true;
+  std::string messageKey;
+  std::vector<std::string> args;
+  std::string focusField;
+
+  static PageApply Success() { return {}; }
+  static PageApply Failure(std::string_view key, std::string_view field, std::vector<std::string> arguments = {}) {
+    return {false, std::string(key), std::move(arguments), std::string(field)};
+  }
+};
+
+// One page of the configuration tree as a presentation model: its fields are
+// plain values that a window binds to, filled from the working image by Load
+// and checked and written back by Apply. A page shows no messages itself.
+class ConfigurationPage {
+ public:
+  virtual ~ConfigurationPage() = default;
+
+  virtual PageId id() const = 0;
+  virtual void Load(const ConfigurationImage& working) = 0;
+  // On failure the fields of the steps before the failing one may already be
+  // written; the document commits nothing of a failed apply.
+  virtual PageApply Apply(ConfigurationImage& working) = 0;
+};
+
+}  // namespace tusko

@@ -60,6 +60,20 @@ void DeviceCommands::ReadConfiguration(int notificationCode) {
   if (engine_.StartDownload()) RunTransferDialog(ProgressKind::DataDownload);
 }
 
+void DeviceCommands::WriteConfiguration(int notificationCode) {
+  if (notificationCode == 0) {
+    if (window_.ApplyConfigurationPage() && engine_.CheckSystemInfo()) uploadPending_ = true;
+    return;
+  }
+  const std::string& firmware = engine_.deviceInformation().system.firmwareVersion;
+  if (VersionsAgree(firmware, kProgramDataVersion)) {
+    if (context_.messages.Show("strDataUploadConfirm", "strDataUpload", kStyleQuestion) != kResultYes) return;
+  } else if (!VersionsAgreeOrAccepted()) {
+    return;
+  }
+  if (engine_.StartUpload(window_.CommittedImage())) RunTransferDialog(ProgressKind::DataUpload);
+}
+
 bool DeviceCommands::VersionsAgreeOrAccepted() {
   const std::string& firmware = engine_.deviceInformation().system.firmwareVersion;
   if (VersionsAgree(firmware, kProgramDataVersion)) return true;
@@ -256,8 +270,12 @@ void DeviceCommands::OnSystemInfo(int value) {
   }
   if (downloadPending_) {
     downloadPending_ = false;
-    QMetaObject::invokeMethod(this, [this] { ReadConfiguration(kReissuedCommandCode); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, [this] { ReadConfiguration(kReissuedCommandCode); }, Qt::QueuedConnection);
+    return;
+  }
+  if (uploadPending_) {
+    uploadPending_ = false;
+    QMetaObject::invokeMethod(this, [this] { WriteConfiguration(kReissuedCommandCode); }, Qt::QueuedConnection);
     return;
   }
   if (!VersionsAgreeOrAccepted()) {

@@ -9,6 +9,7 @@
 #include "app/gui/PasswordDialog.h"
 #include "app/gui/ProgressDialog.h"
 #include "app/gui/ProgressKind.h"
+#include "config/ConfigurationImage.h"
 #include "monitor/CdrFile.h"
 #include "protocol/engine/EngineTypes.h"
 
@@ -29,6 +30,9 @@ class CommandWindow {
   virtual void RefreshStatusBar() = 0;
   // The Disconnect command, as the version question's No uses it.
   virtual void Disconnect() = 0;
+  // The configuration's open page applied, so that the committed image is current.
+  virtual bool ApplyConfigurationPage() = 0;
+  virtual const ConfigurationImage& CommittedImage() const = 0;
 };
 
 // The commands that drive the gateway and the window's reaction to every
@@ -45,6 +49,9 @@ class DeviceCommands final : public QObject {
   // Read configuration: first the system information, then (notification
   // code nonzero) the version question and the transfer.
   void ReadConfiguration(int notificationCode = 0);
+  // Write configuration: the page applied and the system information first,
+  // then (notification code nonzero) the questions and the transfer.
+  void WriteConfiguration(int notificationCode = 0);
   void SystemInformation();
   void Restart();
   void RestartModule();

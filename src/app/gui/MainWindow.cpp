@@ -3,6 +3,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QDesktopServices>
 #include <QLabel>
 #include <QMenuBar>
@@ -17,6 +20,7 @@
 #include "app/core/LinkStatusText.h"
 #include "app/gui/AboutDialog.h"
 #include "app/gui/CommunicationDialog.h"
+#include "app/gui/ConfigurationView.h"
 #include "app/gui/ConnectWaitDialog.h"
 #include "app/gui/FileDialogs.h"
 #include "app/gui/FindDialog.h"
@@ -26,6 +30,7 @@
 #include "app/gui/MainMenu.h"
 #include "app/gui/MessageService.h"
 #include "app/gui/UiText.h"
+#include "protocol/engine/ConfigTransfer.h"
 #include "link/SerialPortList.h"
 
 namespace tusko::gui {
@@ -87,6 +92,7 @@ MainWindow::MainWindow(DesktopContext& context, QWidget* parent)
   context_.messages.SetOwner(this);
 
   setObjectName("mainWindow");
+  setAcceptDrops(true);
   setMinimumSize(kMinimumWindowSize);
   setCentralWidget(tabWidget_);
   menu_ = new MainMenu(*this, commLog_ != nullptr);
@@ -138,9 +144,16 @@ LinkEngineHostHooks MainWindow::Hooks() {
 }
 
 void MainWindow::BuildPages() {
-  auto* configuration = DescriptionPage("strDataRootDescr");
-  configuration->setObjectName("configurationPage");
-  tabs_.SetPage(TabPageId::Configuration, *configuration, true);
+  configuration_ = new ConfigurationView(context_.language, context_.messages, tabWidget_);
+  configuration_->setObjectName("configurationView");
+  if (context_.files.splitterPos1 != 0) {
+    configuration_->setSizes({static_cast<int>(context_.files.splitterPos1), width()});
+  }
+  documents_ = std::make_unique<DocumentCommands>(static_cast<DocumentWindow&>(*this), *configuration_, context_);
+  connect(configuration_, &ConfigurationView::documentChanged, this, &MainWindow::DocumentStateChanged);
+  connect(commands_.get(), &DeviceCommands::configurationReceived, this,
+          [this] { documents_->TakeReceived(engine_.configTransfer().image()); });
+  tabs_.SetPage(TabPageId::Configuration, *configuration_, true);
   auto* diagnostics = DescriptionPage("strDiagRootDescr");
   diagnostics->setObjectName("diagnosticsPage");
   tabs_.SetPage(TabPageId::Diagnostics, *diagnostics, true);
@@ -191,10 +204,10 @@ void MainWindow::SaveWindowState() {
 
 void MainWindow::Translate() {
   const LanguageManager& language = context_.language;
-  setWindowTitle(ToQString(language.GetString(kAppNameKey)));
   menu_->Translate(language);
-  menu_->SetRecentFiles(context_.recentFiles.entries());
   tabs_.Translate(language);
+  configuration_->Retranslate();
+  DocumentStateChanged();
   // Every page, shown or not, is a child of the tab view.
   RetranslateWindow(*tabWidget_, language);
   RefreshStatusBar();
@@ -217,9 +230,9 @@ void MainWindow::UpdateCommandStates() {
   const auto enable = [this](Command command, bool enabled) {
     if (QAction* item = menu_->action(command)) item->setEnabled(enabled);
   };
-  // No configuration document exists yet: the document commands wait for one.
+  const bool document = configuration_->document().HasDocument();
   for (Command command : {Command::FileSave, Command::FileSaveAs, Command::FileClose, Command::WriteConfiguration}) {
-    enable(command, false);
+    enable(command, document);
   }
   const LogWidget* log = CurrentLog();
   const bool hasText = log != nullptr && !log->IsEmpty();
@@ -312,8 +325,17 @@ void MainWindow::CommunicationSettings() {
 
 void MainWindow::Execute(int command) {
   const int recent = command - static_cast<int>(Command::FileRecentFirst);
-  if (recent >= 0 && recent < kRecentFileEntries) return;  // opened by the configuration document
+  if (recent >= 0 && recent < kRecentFileEntries) {
+    documents_->OpenRecent(recent);
+    return;
+  }
   switch (static_cast<Command>(command)) {
+    case Command::FileNew: documents_->New(); break;
+    case Command::FileOpen: documents_->Open(); break;
+    case Command::FileSave: documents_->Save(); break;
+    case Command::FileSaveAs: documents_->SaveAs(); break;
+    case Command::FileClose: documents_->Close(); break;
+    case Command::WriteConfiguration: commands_->WriteConfiguration(); break;
     case Command::FileQuit: close(); break;
     case Command::ViewToolbar: menu_->toolbar().setVisible(!menu_->toolbar().isVisible()); break;
     case Command::ViewStatusbar: statusBar()->setVisible(!statusBar()->isVisible()); break;
@@ -450,15 +472,42 @@ void MainWindow::ShowLogContextMenu(const QPoint& globalPos) {
   menu_->logContextMenu().exec(globalPos);
 }
 
+// ---- The configuration document ----
+
+const ConfigurationImage& MainWindow::CommittedImage() const { return configuration_->document().CommittedImage(); }
+
+void MainWindow::ShowConfigurationTab() { tabs_.Select(TabPageId::Configuration); }
+
+void MainWindow::DocumentStateChanged() {
+  const std::string application = context_.language.GetString(kAppNameKey);
+  const std::string name = configuration_->document().DocumentName();
+  setWindowTitle(ToQString(name.empty() ? application : name + " - " + application));
+  menu_->SetRecentFiles(context_.recentFiles.entries());
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  const QList<QUrl> urls = event->mimeData()->urls();
+  // Only the first file counts; the drop is finished either way.
+  event->acceptProposedAction();
+  if (!urls.isEmpty() && urls.first().isLocalFile()) documents_->OpenDropped(urls.first().toLocalFile().toStdString());
+}
+
 // ---- Closing ----
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (mayDiscard_ && !mayDiscard_()) {
+  if (!documents_->MayDiscard()) {
     event->ignore();
     return;
   }
   QApplication::setOverrideCursor(Qt::WaitCursor);
   host_.link().CloseCommunication();
+  if (const QList<int> sizes = configuration_->sizes(); !sizes.isEmpty()) {
+    context_.files.splitterPos1 = static_cast<std::uint32_t>(sizes.first());
+  }
   SaveWindowState();
   QApplication::restoreOverrideCursor();
   event->accept();

@@ -13,6 +13,7 @@
 #include "app/gui/CommandIds.h"
 #include "app/gui/DesktopContext.h"
 #include "app/gui/DeviceCommands.h"
+#include "app/gui/DocumentCommands.h"
 #include "app/gui/QtMainLoop.h"
 #include "app/gui/TabPages.h"
 #include "monitor/LogView.h"
@@ -23,6 +24,7 @@ class QTabWidget;
 
 namespace tusko::gui {
 
+class ConfigurationView;
 class FindDialog;
 class LogWidget;
 class MainMenu;
@@ -30,7 +32,7 @@ class MainMenu;
 // The program's one top-level window: menus, toolbar, status bar and the tab
 // view, the link and the operation engine, and every command that is not a
 // device command. Device commands and notifications go to DeviceCommands.
-class MainWindow final : public QMainWindow, private CommandWindow {
+class MainWindow final : public QMainWindow, private CommandWindow, private DocumentWindow {
   Q_OBJECT
 
  public:
@@ -44,14 +46,13 @@ class MainWindow final : public QMainWindow, private CommandWindow {
 
   // The commands of the menus, toolbar and accelerators by number.
   void Execute(int command);
-  // Asked before the program ends or the document is replaced: true when the
-  // current configuration may be discarded.
-  void SetDiscardQuestion(std::function<bool()> mayDiscard) { mayDiscard_ = std::move(mayDiscard); }
 
   // For tests and the command enabling: what the window is made of.
   OperationEngine& engine() { return engine_; }
   LinkEngineHost& host() { return host_; }
   DeviceCommands& deviceCommands() { return *commands_; }
+  DocumentCommands& documentCommands() { return *documents_; }
+  ConfigurationView& configuration() { return *configuration_; }
   TabPages& tabs() { return tabs_; }
   MainMenu& menu() { return *menu_; }
   QString StatusText() const;
@@ -60,6 +61,8 @@ class MainWindow final : public QMainWindow, private CommandWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   // ---- CommandWindow ----
@@ -67,6 +70,11 @@ class MainWindow final : public QMainWindow, private CommandWindow {
   void SetBusy(bool busy) override;
   void RefreshStatusBar() override;
   void Disconnect() override;
+  bool ApplyConfigurationPage() override { return documents_->ApplyCurrentPage(); }
+  const ConfigurationImage& CommittedImage() const override;
+  // ---- DocumentWindow ----
+  void ShowConfigurationTab() override;
+  void DocumentStateChanged() override;
 
   LinkEngineHostHooks Hooks();
   void BuildPages();
@@ -108,6 +116,8 @@ class MainWindow final : public QMainWindow, private CommandWindow {
   QLabel* statusText_ = nullptr;
   LogWidget* commLogWidget_ = nullptr;
   LogWidget* monitorLogWidget_ = nullptr;
+  ConfigurationView* configuration_ = nullptr;
+  std::unique_ptr<DocumentCommands> documents_;
   QTimer idleTimer_;
 
   bool busy_ = false;
@@ -116,7 +126,6 @@ class MainWindow final : public QMainWindow, private CommandWindow {
   QString findText_;
   bool findMatchCase_ = false;
   bool findWholeWord_ = false;
-  std::function<bool()> mayDiscard_;
 };
 
 }  // namespace tusko::gui

@@ -46,6 +46,11 @@ std::vector<BoxButton> ButtonsOf(unsigned style) {
 
 int MessageService::Show(std::string_view textKey, std::optional<std::string_view> captionKey, unsigned style,
                          std::initializer_list<FormatArg> args) {
+  return Show(textKey, captionKey, style, std::span<const FormatArg>(args.begin(), args.size()));
+}
+
+int MessageService::Show(std::string_view textKey, std::optional<std::string_view> captionKey, unsigned style,
+                         std::span<const FormatArg> args) {
   const auto message = language_.FormattedMessage(textKey, captionKey, style, args);
   if (!message) return kResultNoBox;
   return presenter_->Present(owner_, MessageRequest{std::string(textKey), std::string(captionKey.value_or("")), *message});

@@ -2,6 +2,7 @@
 
 #include <initializer_list>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -47,6 +48,8 @@ class MessageService {
   // kResultNoBox while the language is disabled.
   int Show(std::string_view textKey, std::optional<std::string_view> captionKey, unsigned style,
            std::initializer_list<FormatArg> args = {});
+  int Show(std::string_view textKey, std::optional<std::string_view> captionKey, unsigned style,
+           std::span<const FormatArg> args);
   // A box whose texts were looked up and formatted by the core already.
   int ShowReady(const std::string& caption, const std::string& text, unsigned style);
   // The fixed English boxes of a language that fails to load: shown even

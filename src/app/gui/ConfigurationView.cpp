@@ -1,0 +1,213 @@
+#include "app/gui/ConfigurationView.h"
+
+#include <QEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QStackedWidget>
+#include <QTreeWidget>
+
+#include "app/core/LanguageManager.h"
+#include "app/gui/MessageService.h"
+#include "app/gui/UiText.h"
+#include "config/ConfigurationPages.h"
+#include "config/ConfigurationTree.h"
+
+namespace tusko::gui {
+
+namespace {
+
+// A keyboard step shows its page only after this pause.
+constexpr std::chrono::milliseconds kKeyboardSwitchDelayMs{500};
+constexpr int kIdRole = Qt::UserRole + 1;
+constexpr int kDescriptionMargin = 12;
+
+}  // namespace
+
+ConfigurationView::ConfigurationView(const LanguageManager& language, MessageService& messages, QWidget* parent)
+    : QSplitter(Qt::Horizontal, parent),
+      language_(language),
+      messages_(messages),
+      tree_(new QTreeWidget(this)),
+      pages_(new QStackedWidget(this)),
+      description_(new QLabel(pages_)),
+      document_(MakeConfigurationPage, [this](TreeUpdate update) { OnTreeUpdate(update); }) {
+  tree_->setObjectName("configurationTree");
+  tree_->setHeaderHidden(true);
+  tree_->viewport()->installEventFilter(this);
+  tree_->installEventFilter(this);
+  description_->setObjectName("descriptionPage");
+  description_->setWordWrap(true);
+  description_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  description_->setMargin(kDescriptionMargin);
+  pages_->addWidget(description_);
+  setStretchFactor(1, 1);
+  keyboardDelay_.setSingleShot(true);
+  keyboardDelay_.setInterval(kKeyboardSwitchDelayMs);
+  connect(&keyboardDelay_, &QTimer::timeout, this, &ConfigurationView::SwitchToPending);
+  connect(tree_, &QTreeWidget::currentItemChanged, this, &ConfigurationView::OnCurrentItemChanged);
+}
+
+ConfigurationView::~ConfigurationView() = default;
+
+PageId ConfigurationView::IdOf(const QTreeWidgetItem* item) {
+  return item == nullptr ? PageId::None : static_cast<PageId>(item->data(0, kIdRole).toInt());
+}
+
+bool ConfigurationView::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::MouseButtonPress && watched == tree_->viewport()) byMouse_ = true;
+  if (event->type() == QEvent::KeyPress && watched == tree_) byMouse_ = false;
+  return QSplitter::eventFilter(watched, event);
+}
+
+// ---- The document's tree ----
+
+void ConfigurationView::OnTreeUpdate(TreeUpdate update) {
+  switch (update) {
+    case TreeUpdate::Rebuild: RebuildTree(); break;
+    case TreeUpdate::RefreshTexts: RefreshNodeTexts(); break;
+    case TreeUpdate::Clear:
+      quiet_ = true;
+      tree_->clear();
+      items_.clear();
+      quiet_ = false;
+      break;
+  }
+  ShowCurrentPage();
+  emit documentChanged();
+}
+
+void ConfigurationView::RebuildTree() {
+  quiet_ = true;
+  keyboardDelay_.stop();
+  tree_->clear();
+  items_.clear();
+  const auto text = [this](std::string_view key) { return language_.GetString(key); };
+  for (const TreeNode& node : BuildTreeNodes(text)) {
+    QTreeWidgetItem* parent = node.entry.kind == NodeKind::Root ? nullptr : items_.at(node.entry.parent);
+    auto* item = parent == nullptr ? new QTreeWidgetItem(tree_) : new QTreeWidgetItem(parent);
+    item->setText(0, ToQString(node.text));
+    item->setData(0, kIdRole, static_cast<int>(node.entry.id));
+    items_[node.entry.id] = item;
+  }
+  tree_->expandAll();
+  RefreshNodeTexts();
+  if (const auto root = items_.find(PageId::Root); root != items_.end()) tree_->setCurrentItem(root->second);
+  quiet_ = false;
+}
+
+void ConfigurationView::RefreshNodeTexts() {
+  const auto text = [this](std::string_view key) { return language_.GetString(key); };
+  for (const TreeNode& node : BuildTreeNodes(text)) {
+    if (const auto item = items_.find(node.entry.id); item != items_.end()) item->second->setText(0, ToQString(node.text));
+  }
+  if (const auto root = items_.find(PageId::Root); root != items_.end()) {
+    root->second->setText(0, ToQString(RootText(document_.CommittedImage(), text)));
+  }
+}
+
+// ---- Moving through the tree ----
+
+void ConfigurationView::OnCurrentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous) {
+  if (quiet_ || current == nullptr) return;
+  const PageId id = IdOf(current);
+  if (byMouse_) {
+    keyboardDelay_.stop();
+    StoreShownPage();
+    const PageApply result = document_.SelectPage(id);
+    if (!result.ok) {
+      Refuse(previous, result);
+      return;
+    }
+    ShowCurrentPage();
+    emit documentChanged();
+    return;
+  }
+  // A keyboard step is checked at once and shown after the pause.
+  StoreShownPage();
+  const PageApply result = document_.ApplyCurrentPage();
+  if (!result.ok) {
+    Refuse(previous, result);
+    return;
+  }
+  pendingId_ = id;
+  keyboardDelay_.start();
+}
+
+void ConfigurationView::SwitchToPending() {
+  StoreShownPage();
+  document_.SwitchPage(pendingId_);
+  ShowCurrentPage();
+  emit documentChanged();
+}
+
+void ConfigurationView::SelectNode(PageId id) {
+  const auto item = items_.find(id);
+  if (item == items_.end()) return;
+  byMouse_ = true;
+  tree_->setCurrentItem(item->second);
+}
+
+void ConfigurationView::Refuse(QTreeWidgetItem* previous, const PageApply& failure) {
+  quiet_ = true;
+  tree_->setCurrentItem(previous);
+  quiet_ = false;
+  ShowApplyFailure(failure);
+}
+
+// ---- The page ----
+
+void ConfigurationView::StoreShownPage() {
+  if (widget_ && document_.CurrentPage() != nullptr && document_.CurrentPageId() == widgetId_) {
+    widget_->Store(*document_.CurrentPage());
+  }
+}
+
+bool ConfigurationView::ApplyCurrentPage() {
+  StoreShownPage();
+  const PageApply result = document_.ApplyCurrentPage();
+  if (!result.ok) ShowApplyFailure(result);
+  emit documentChanged();
+  return result.ok;
+}
+
+void ConfigurationView::ShowApplyFailure(const PageApply& failure) {
+  std::vector<FormatArg> args(failure.args.begin(), failure.args.end());
+  messages_.Show(failure.messageKey, "strError", kStyleWarning, std::span<const FormatArg>(args));
+  if (widget_) widget_->FocusField(failure.focusField);
+}
+
+void ConfigurationView::ShowCurrentPage() {
+  const PageId id = document_.CurrentPageId();
+  ConfigurationPage* page = document_.CurrentPage();
+  if (page == nullptr) {
+    if (widget_) pages_->removeWidget(widget_.get());
+    widget_.reset();
+    widgetId_ = PageId::None;
+    const TreeNodeEntry* node = FindTreeNode(id);
+    const bool described = node != nullptr && !node->descriptionKey.empty();
+    description_->setText(described ? ToQString(language_.GetString(node->descriptionKey)) : QString());
+    pages_->setCurrentWidget(description_);
+    return;
+  }
+  if (widgetId_ != id || !widget_) {
+    if (widget_) pages_->removeWidget(widget_.get());
+    widget_ = MakePageWidget(id, language_);
+    widgetId_ = id;
+    if (widget_) pages_->addWidget(widget_.get());
+  }
+  if (!widget_) {
+    description_->clear();
+    pages_->setCurrentWidget(description_);
+    return;
+  }
+  widget_->Show(*page);
+  pages_->setCurrentWidget(widget_.get());
+}
+
+void ConfigurationView::Retranslate() {
+  RefreshNodeTexts();
+  if (widget_) RetranslateWindow(*widget_, language_);
+  ShowCurrentPage();
+}
+
+}  // namespace tusko::gui

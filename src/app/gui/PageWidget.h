@@ -1,0 +1,34 @@
+#pragma once
+
+#include <memory>
+#include <string_view>
+
+#include <QWidget>
+
+#include "config/ConfigurationPage.h"
+
+namespace tusko {
+class LanguageManager;
+}
+
+namespace tusko::gui {
+
+// The window side of one configuration page: it shows the page model's fields
+// and copies what the user typed back into them. The model checks and writes
+// the image; the widget holds no rule of its own.
+class PageWidget : public QWidget {
+  Q_OBJECT
+
+ public:
+  using QWidget::QWidget;
+
+  virtual void Show(const ConfigurationPage& page) = 0;
+  virtual void Store(ConfigurationPage& page) const = 0;
+  // Puts the focus on the field a failed apply names.
+  virtual void FocusField(std::string_view field) = 0;
+};
+
+// The widget of a page, or null for a node without one.
+std::unique_ptr<PageWidget> MakePageWidget(PageId id, const LanguageManager& language);
+
+}  // namespace tusko::gui

@@ -1,5 +1,7 @@
 #include "gui/support/ScriptedMessages.h"
 
+#include <utility>
+
 namespace tusko::gui::test {
 
 namespace {
@@ -15,6 +17,7 @@ int FirstButton(unsigned style) {
 
 int ScriptedMessages::Present(QWidget*, const MessageRequest& request) {
   shown_.push_back(request);
+  if (auto action = std::exchange(whileShown_, nullptr)) action();
   if (answers_.empty()) return FirstButton(request.message.style);
   const int answer = answers_.front();
   answers_.pop_front();

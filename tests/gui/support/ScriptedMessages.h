@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,10 +22,13 @@ class ScriptedMessages final : public MessagePresenter {
   // The text keys of the boxes shown so far, in order.
   std::vector<std::string> ShownKeys() const;
   void Clear() { shown_.clear(); }
+  // Runs while a box is up, as events that arrive meanwhile would.
+  void WhileShown(std::function<void()> action) { whileShown_ = std::move(action); }
 
  private:
   std::deque<int> answers_;
   std::vector<MessageRequest> shown_;
+  std::function<void()> whileShown_;
 };
 
 }  // namespace tusko::gui::test

@@ -1,0 +1,177 @@
+#include <filesystem>
+#include <fstream>
+
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+
+#include "app/gui/ConfigurationView.h"
+#include "app/gui/LoginDialog.h"
+#include "app/gui/ProgressDialog.h"
+#include "config/ImageLayout.h"
+#include "gui/support/MainWindowFixture.h"
+#include "gui/support/ModalDriver.h"
+#include "protocol/FirmwareFile.h"
+#include "protocol/engine/OperationEngine.h"
+#include "support/FirmwareFiles.h"
+
+namespace tusko::gui::test {
+namespace {
+
+constexpr int kTransferLimitMs = 60000;
+constexpr int kFirmwareLimitMs = 90000;
+
+class DeviceCommandsTest : public MainWindowFixture {
+ protected:
+  void Run(Command command) { window().Execute(static_cast<int>(command)); }
+  ConfigurationDocument& Document() { return window().configuration().document(); }
+  bool WaitForIdle(int limitMs) {
+    return QTest::qWaitFor([&] { return !window().busy() && QApplication::activeModalWidget() == nullptr; }, limitMs);
+  }
+  // A firmware file of one application section, with or without its version text.
+  std::vector<std::uint8_t> Firmware(std::string_view version, std::size_t length = 2048) {
+    return tusko::test::FirmwareFileBytes({{kSectionTypeApplication, 0x10000, tusko::test::FirmwareData(length, version)}});
+  }
+};
+
+TEST_F(DeviceCommandsTest, ReadConfigurationFillsTheDocumentAndExitAsksToSave) {
+  OpenWindow();
+  int lastPosition = 0;
+  ModalDriver<ProgressDialog> progress([&](ProgressDialog& dialog) {
+    auto* bar = dialog.findChild<QProgressBar*>("progressBar");
+    QObject::connect(bar, &QProgressBar::valueChanged, [&](int value) { lastPosition = value; });
+  });
+  Run(Command::ReadConfiguration);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Document().HasDocument(); }, kTransferLimitMs));
+  EXPECT_TRUE(progress.seen());
+  EXPECT_EQ(lastPosition, 100);
+  EXPECT_TRUE(Document().Modified()) << "a configuration read from the gateway counts as unsaved";
+  const auto stored = simulator().Run([](sim::GatewayModel& gateway) { return gateway.Configuration().Stored(); });
+  EXPECT_EQ(Document().CommittedImage(), stored);
+  EXPECT_TRUE(window().windowTitle().startsWith("untitled - "));
+
+  boxes_.Answer(kResultCancel);
+  window().Execute(static_cast<int>(Command::FileQuit));
+  EXPECT_EQ(boxes_.ShownKeys(), std::vector<std::string>{"strDataSaveQuestion"});
+  EXPECT_TRUE(window().isVisible()) << "Cancel keeps the program open";
+}
+
+TEST_F(DeviceCommandsTest, WriteConfigurationSendsTheEditedNetworkPage) {
+  OpenWindow();
+  Run(Command::FileNew);
+  window().configuration().SelectNode(PageId::SystemNetwork);
+  auto* port = window().findChild<QLineEdit*>("port");
+  ASSERT_NE(port, nullptr);
+  port->setText("2345");
+
+  Run(Command::WriteConfiguration);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return boxes_.ShownKeys() == std::vector<std::string>{"strDataUploadConfirm"}; },
+                              kTransferLimitMs));
+  ASSERT_TRUE(WaitForIdle(kTransferLimitMs));
+  const auto stored = simulator().Run([](sim::GatewayModel& gateway) { return gateway.Configuration().Stored(); });
+  const std::string portDigits = stored.Text(63, 5);
+  EXPECT_EQ(portDigits, "02345");
+  EXPECT_EQ(boxes_.shown().size(), 1u) << "no error after the upload";
+}
+
+TEST_F(DeviceCommandsTest, VersionConflictAnsweredNoLeavesTheDocumentUntouched) {
+  simulator().Run([](sim::GatewayModel& gateway) { gateway.Identity().firmwareVersion = "2.0.1"; });
+  OpenWindow();
+  boxes_.Answer(kResultNo);
+  Run(Command::ReadConfiguration);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes_.shown().empty(); }, kTransferLimitMs));
+  ASSERT_TRUE(WaitForIdle(kTransferLimitMs));
+  EXPECT_EQ(boxes_.ShownKeys(), std::vector<std::string>{"strDataVersionConflict"});
+  EXPECT_FALSE(Document().HasDocument());
+}
+
+TEST_F(DeviceCommandsTest, ImageWithoutSignatureAnsweredNoKeepsThePreviousDocument) {
+  simulator().Run([](sim::GatewayModel& gateway) {
+    ConfigurationImage broken = gateway.Configuration().Stored();
+    broken.SetByte(layout::general::kSignature, 0);
+    gateway.Configuration().Replace(broken);
+  });
+  OpenWindow();
+  Run(Command::FileNew);
+  const ConfigurationImage before = Document().CommittedImage();
+  boxes_.Answer(kResultNo);
+  Run(Command::ReadConfiguration);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes_.shown().empty(); }, kTransferLimitMs));
+  ASSERT_TRUE(WaitForIdle(kTransferLimitMs));
+  EXPECT_EQ(boxes_.ShownKeys(), std::vector<std::string>{"strDataInvalid"});
+  EXPECT_EQ(Document().CommittedImage(), before);
+  EXPECT_FALSE(Document().Modified());
+}
+
+TEST_F(DeviceCommandsTest, FirmwareWithoutVersionTextStartsWithoutAQuestionWhenNoneIsRequired) {
+  settings_.checkFirmwareVersion = 0;
+  OpenWindow();
+  tusko::test::TemporaryFile file(Firmware(""));
+  fileDialogs_.Answer(FileAnswer{file.path(), 1});
+  ModalDriver<ProgressDialog> progress([](ProgressDialog&) {});
+  Run(Command::WriteFirmware);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes_.shown().empty(); }, kFirmwareLimitMs));
+  EXPECT_TRUE(progress.seen());
+  EXPECT_EQ(boxes_.ShownKeys(), std::vector<std::string>{"strFlashWriteOK"});
+  EXPECT_EQ(settings_.checkFirmwareVersion, 0u);
+  EXPECT_EQ(files_.lastFlashWriteFile, file.path());
+}
+
+TEST_F(DeviceCommandsTest, CancelledFirmwareUpdateSaysSoButACancelledLoginDoesNot) {
+  OpenWindow();
+  // Large enough that the blocks are still flowing when Cancel is pressed.
+  tusko::test::TemporaryFile file(Firmware("Ombrel Gsm_PW RQX904 1.2.6", 128 * 1024));
+  fileDialogs_.Answer(FileAnswer{file.path(), 1});
+  ModalDriver<ProgressDialog> progress([&](ProgressDialog& dialog) {
+    auto* bar = dialog.findChild<QProgressBar*>("progressBar");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bar->value() > 0; }, kFirmwareLimitMs));
+    boxes_.Answer(kResultYes);
+    QTest::mouseClick(dialog.findChild<QPushButton*>("cancelButton"), Qt::LeftButton);
+  });
+  Run(Command::WriteFirmware);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return boxes_.ShownKeys().size() >= 3; }, kFirmwareLimitMs));
+  EXPECT_EQ(boxes_.ShownKeys(),
+            (std::vector<std::string>{"strFlashWriteFileVersion", "strFlashWriteAbort", "strFlashWriteError"}));
+
+  boxes_.Clear();
+  simulator().Run([](sim::GatewayModel& gateway) { gateway.Identity().password = "tusk"; });
+  fileDialogs_.Answer(FileAnswer{file.path(), 1});
+  ModalDriver<LoginDialog> login([](LoginDialog& dialog) { dialog.reject(); });
+  Run(Command::WriteFirmware);
+  ASSERT_TRUE(WaitForIdle(kFirmwareLimitMs));
+  EXPECT_TRUE(login.seen());
+  const auto keys = boxes_.ShownKeys();
+  EXPECT_EQ(std::count(keys.begin(), keys.end(), "strFlashWriteError"), 0) << "a cancelled login needs no error";
+}
+
+TEST_F(DeviceCommandsTest, EmptyCdrDownloadLeavesAHeaderOnlyFile) {
+  settings_.cdrHeader = 1;
+  simulator().Run([](sim::GatewayModel& gateway) { gateway.CdrStore().Fill(0, 0); });
+  OpenWindow();
+  const auto path = std::filesystem::path(testing::TempDir()) / "empty-cdr.csv";
+  std::filesystem::remove(path);
+  fileDialogs_.Answer(FileAnswer{path, 1});
+  Run(Command::DownloadCdr);
+  ASSERT_TRUE(WaitForIdle(kTransferLimitMs));
+  EXPECT_TRUE(boxes_.shown().empty());
+  std::ifstream file(path);
+  std::string header;
+  std::string more;
+  ASSERT_TRUE(std::getline(file, header));
+  EXPECT_FALSE(header.empty());
+  EXPECT_FALSE(std::getline(file, more)) << "nothing but the header line";
+  ASSERT_EQ(fileDialogs_.asked().size(), 1u);
+  EXPECT_EQ(fileDialogs_.asked()[0].proposedName.substr(0, 3), "CDR");
+}
+
+TEST_F(DeviceCommandsTest, TwoNoFirmwareNoticesShowOneBox) {
+  OpenWindow();
+  DeviceCommands& commands = window().deviceCommands();
+  boxes_.WhileShown([&] { commands.OnNotification(Notification::NoFirmware, 0); });
+  commands.OnNotification(Notification::NoFirmware, 0);
+  EXPECT_EQ(boxes_.ShownKeys(), std::vector<std::string>{"strFlashNoFirmware"});
+}
+
+}  // namespace
+}  // namespace tusko::gui::test

@@ -20,6 +20,9 @@ namespace {
 constexpr std::chrono::milliseconds kKeyboardSwitchDelayMs{500};
 constexpr int kIdRole = Qt::UserRole + 1;
 constexpr int kDescriptionMargin = 12;
+// The split until the user moves it (the setting SplitterPos1 keeps it then).
+constexpr int kDefaultTreeWidth = 260;
+constexpr int kDefaultPageWidth = 740;
 
 }  // namespace
 
@@ -41,6 +44,7 @@ ConfigurationView::ConfigurationView(const LanguageManager& language, MessageSer
   description_->setMargin(kDescriptionMargin);
   pages_->addWidget(description_);
   setStretchFactor(1, 1);
+  setSizes({kDefaultTreeWidth, kDefaultPageWidth});
   keyboardDelay_.setSingleShot(true);
   keyboardDelay_.setInterval(kKeyboardSwitchDelayMs);
   connect(&keyboardDelay_, &QTimer::timeout, this, &ConfigurationView::SwitchToPending);

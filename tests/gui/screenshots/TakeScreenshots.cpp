@@ -12,6 +12,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 
 #include "app/core/FileSettings.h"
@@ -25,6 +26,8 @@
 #include "app/gui/DateTimeDialog.h"
 #include "app/gui/FileDialogs.h"
 #include "app/gui/FindDialog.h"
+#include "app/gui/InfoRowsDialog.h"
+#include "app/gui/ConfigurationView.h"
 #include "app/gui/LanguageDialog.h"
 #include "app/gui/LoginDialog.h"
 #include "app/gui/MainWindow.h"
@@ -43,6 +46,7 @@ using namespace tusko::gui;
 constexpr int kSettleMs = 300;
 constexpr int kLinkWaitMs = 10000;
 constexpr QSize kMainWindowSize{1000, 640};
+constexpr int kLookPeriodMs = 20;
 
 // Message boxes do not belong in a screenshot run: every question is answered No.
 class NoBoxes final : public MessagePresenter {
@@ -106,6 +110,25 @@ int main(int argc, char** argv) {
     return 1;
   }
   bool ok = Save(window, folder, "main-window");
+
+  // A configuration with its tree, the network page open.
+  window.Execute(static_cast<int>(Command::FileNew));
+  window.configuration().SelectNode(PageId::SystemNetwork);
+  ok = Save(window, folder, "configuration-network") && ok;
+
+  // The System information command, its report taken when it comes up.
+  bool reported = false;
+  QTimer look;
+  QObject::connect(&look, &QTimer::timeout, [&] {
+    auto* report = qobject_cast<InfoRowsDialog*>(QApplication::activeModalWidget());
+    if (report == nullptr) return;
+    look.stop();
+    reported = Save(*report, folder, "system-information-dialog");
+    report->accept();
+  });
+  look.start(kLookPeriodMs);
+  window.Execute(static_cast<int>(Command::SystemInformation));
+  ok = QTest::qWaitFor([&] { return reported; }, kLinkWaitMs) && ok;
 
   // Some traffic for the communication log: the gateway's system information.
   window.Execute(static_cast<int>(Command::ToggleCommunication));

@@ -165,6 +165,37 @@ TEST_F(DeviceCommandsTest, EmptyCdrDownloadLeavesAHeaderOnlyFile) {
   EXPECT_EQ(fileDialogs_.asked()[0].proposedName.substr(0, 3), "CDR");
 }
 
+TEST_F(DeviceCommandsTest, ARefusedPageKeepsTheUserThereAndAFailedOpenKeepsTheDocument) {
+  OpenWindow();
+  Run(Command::FileNew);
+  ConfigurationView& view = window().configuration();
+  view.SelectNode(PageId::SystemNetwork);
+  window().findChild<QLineEdit*>("port")->setText("0");
+  view.SelectNode(PageId::SystemGeneral);
+  EXPECT_EQ(boxes_.ShownKeys(), std::vector<std::string>{"strSystemNetworkPortInvalid"});
+  EXPECT_EQ(Document().CurrentPageId(), PageId::SystemNetwork);
+  EXPECT_FALSE(Document().Modified()) << "nothing of a refused page is committed";
+
+  window().findChild<QLineEdit*>("port")->setText("1003");
+  view.SelectNode(PageId::SystemGeneral);
+  EXPECT_EQ(Document().CurrentPageId(), PageId::SystemGeneral);
+  EXPECT_TRUE(Document().Modified());
+  const ConfigurationImage edited = Document().CommittedImage();
+  const QString title = window().windowTitle();
+
+  boxes_.Clear();
+  const auto bad = std::filesystem::path(testing::TempDir()) / "not-a-configuration.cfg";
+  std::ofstream(bad) << "not a configuration";
+  boxes_.Answer(kResultNo);  // the save question: discard the edit
+  fileDialogs_.Answer(FileAnswer{bad, 1});
+  Run(Command::FileOpen);
+  EXPECT_EQ(boxes_.ShownKeys(), (std::vector<std::string>{"strDataSaveQuestion", "strDataOpenError"}));
+  EXPECT_EQ(Document().CommittedImage(), edited);
+  EXPECT_TRUE(Document().Modified());
+  EXPECT_EQ(window().windowTitle(), title);
+  EXPECT_EQ(files_.browsePathData, bad.parent_path().string()) << "where the user looked is kept";
+}
+
 TEST_F(DeviceCommandsTest, TwoNoFirmwareNoticesShowOneBox) {
   OpenWindow();
   DeviceCommands& commands = window().deviceCommands();

@@ -107,8 +107,13 @@ std::string GsmSignalText(std::uint8_t quality, const LanguageManager& language)
   if (quality == kSignalMin) return language.GetString("strDiagGsmSignalMin");
   if (quality == kSignalMax) return language.GetString("strDiagGsmSignalMax");
   if (quality == kSignalNone) return language.GetString("strDiagGsmSignalNo");
-  if (quality < kSignalMax) return std::to_string(kDbmPerStep * quality + kSignalBaseDbm) + " dBm";
+  if (quality < kSignalMax) return std::to_string(*GsmSignalDbm(quality)) + " dBm";
   return language.GetString("strDiagGsmSignalUnknown");
+}
+
+std::optional<int> GsmSignalDbm(std::uint8_t quality) {
+  if (quality > kSignalMax) return std::nullopt;
+  return kDbmPerStep * quality + kSignalBaseDbm;
 }
 
 GsmModuleStatus ReadGsmModuleStatus(const DiagnosticsData& data, std::size_t module) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -42,6 +43,9 @@ GsmStatusText DescribeGsmStatus(std::uint16_t code, std::string_view information
 
 // A GSM received-signal-strength index in the language's words or in dBm.
 std::string GsmSignalText(std::uint8_t quality, const LanguageManager& language);
+// The level an index stands for, in dBm (its two ends as -113 and -51);
+// nothing for "no signal" and values off the scale.
+std::optional<int> GsmSignalDbm(std::uint8_t quality);
 
 // One module's record of the GSM status store.
 struct GsmModuleStatus {

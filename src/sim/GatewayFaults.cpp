@@ -18,6 +18,10 @@ std::optional<Fault> FaultQueue::Take(std::uint8_t requestIe) {
   return fault;
 }
 
+bool FaultQueue::Holds(FaultKind kind) const {
+  return std::any_of(armed_.begin(), armed_.end(), [kind](const Fault& fault) { return fault.kind == kind; });
+}
+
 void Damage(DeviceMessage& answer, FaultKind kind) {
   auto& bytes = answer.buffer();
   switch (kind) {
@@ -31,6 +35,7 @@ void Damage(DeviceMessage& answer, FaultKind kind) {
       break;
     case FaultKind::DropReply:
     case FaultKind::Reject:
+    case FaultKind::Silent:
       break;
   }
 }

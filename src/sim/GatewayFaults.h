@@ -14,6 +14,7 @@ enum class FaultKind {
   CorruptChecksum,  // the gateway acts and answers, but the answer's checksum byte is wrong
   Reject,           // the gateway does not act and answers Reject with the fault's cause
   BadType,          // the gateway acts and answers, but the answer's type byte is kBadTypeByte
+  Silent,           // as DropReply, and the monitoring output stops until the fault is used up
 };
 
 inline constexpr std::uint8_t kAnyRequest = 0;
@@ -32,6 +33,8 @@ class FaultQueue {
   void Add(const Fault& fault);
   // The first armed fault that hits a request with this main element, if any.
   std::optional<Fault> Take(std::uint8_t requestIe);
+  // Whether a fault of this kind is still armed.
+  bool Holds(FaultKind kind) const;
 
  private:
   std::vector<Fault> armed_;

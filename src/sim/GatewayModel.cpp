@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "sim/GatewayMonitoring.h"
 #include "sim/GatewayReplies.h"
 #include "sim/GatewayRequestTable.h"
 #include "sim/GatewayRestarts.h"
@@ -34,7 +35,7 @@ std::vector<DeviceMessage> GatewayModel::Receive(const DeviceMessage& message) {
   const std::uint8_t requestIe = MainElement(message);
   ++requestCounts_[requestIe];
   const auto fault = faults_.Take(requestIe);
-  if (fault && fault->kind == FaultKind::DropReply) return {};
+  if (fault && (fault->kind == FaultKind::DropReply || fault->kind == FaultKind::Silent)) return {};
 
   DeviceMessage answer =
       fault && fault->kind == FaultKind::Reject ? MakeReject(fault->cause) : Answer(requestIe, message);
@@ -60,6 +61,12 @@ std::vector<DeviceMessage> GatewayModel::Advance(std::chrono::milliseconds elaps
   state_.clock.Advance(elapsed);
   state_.diagnostics.Advance(elapsed);
   std::vector<DeviceMessage> sent = ReleaseHeldAnswers(elapsed);
+  // A silent gateway's trace runs on, but nothing of it goes out.
+  for (DeviceMessage& output : AdvanceMonitorTrace(state_, elapsed)) {
+    if (faults_.Holds(FaultKind::Silent)) continue;
+    SealMessage(output);
+    sent.push_back(std::move(output));
+  }
   if (auto event = AdvanceBoot(state_, elapsed)) {
     SealMessage(*event);
     sent.push_back(*event);

@@ -31,7 +31,8 @@ class GatewayModel {
   // are taken silently. The answer to Reset or SwitchToFirmware is still sent;
   // the link end goes right after it.
   std::vector<DeviceMessage> Receive(const DeviceMessage& message);
-  // Virtual time passes; returns the events the gateway sends in that time.
+  // Virtual time passes; returns the events and the monitoring output the
+  // gateway sends in that time.
   std::vector<DeviceMessage> Advance(std::chrono::milliseconds elapsed);
 
   // False while the gateway is restarting or off: its link end is gone.
@@ -55,6 +56,9 @@ class GatewayModel {
   // The announcement memory: the stored announcements and how it answers.
   const GatewayAnnouncements& Announcements() const { return state_.announcements; }
   GatewayAnnouncements& Announcements() { return state_.announcements; }
+  // The monitoring output: its rate and the categories the utility selected.
+  const MonitorTrace& Monitor() const { return state_.trace; }
+  MonitorTrace& Monitor() { return state_.trace; }
   // The firmware flash as the loader wrote it.
   const GatewayFlashLoader& FlashLoader() const { return state_.flash; }
 

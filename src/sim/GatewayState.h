@@ -11,6 +11,7 @@
 #include "sim/GatewayDiagnostics.h"
 #include "sim/GatewayFlashLoader.h"
 #include "sim/GatewayIdentity.h"
+#include "sim/GatewayMonitoring.h"
 #include "sim/SampleConfiguration.h"
 
 namespace tusko::sim {
@@ -43,6 +44,7 @@ struct GatewayState {
   GatewayFlashLoader flash;
   GatewayAnnouncements announcements;
   bool monitoring = false;
+  MonitorTrace trace;
   int restartsDone = 0;
 };
 

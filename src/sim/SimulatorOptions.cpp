@@ -37,7 +37,7 @@ std::vector<std::string_view> SplitColons(std::string_view text) {
   }
 }
 
-// IE[:COUNT] for drop/corrupt/bad-type, IE:CAUSE[:COUNT] for reject; IE may be "any".
+// IE[:COUNT] for drop/corrupt/bad-type/silent, IE:CAUSE[:COUNT] for reject; IE may be "any".
 std::optional<Fault> ParseFault(FaultKind kind, std::string_view text) {
   const auto parts = SplitColons(text);
   const bool withCause = kind == FaultKind::Reject;
@@ -120,6 +120,10 @@ ParsedSimulatorOptions ParseSimulatorOptions(const std::vector<std::string>& arg
       const auto start = ParseNumber(valueFor(), kCdrPositionWindow - 1);
       if (!start) return fail("expected a position below 0x800000 after");
       o.cdrStart = static_cast<std::uint32_t>(*start);
+    } else if (arg == "--monitor-rate") {
+      const auto rate = ParseNumber(valueFor(), kMaxTraceLinesPerSecond);
+      if (!rate) return fail("expected lines per second up to 100000 after");
+      o.monitorRate = static_cast<unsigned>(*rate);
     } else if (arg == "--baud") {
       const auto baud = ParseNumber(valueFor(), 4000000);
       if (!baud) return fail("expected a bit rate after");
@@ -146,6 +150,7 @@ ParsedSimulatorOptions ParseSimulatorOptions(const std::vector<std::string>& arg
           {"--corrupt", FaultKind::CorruptChecksum},
           {"--bad-type", FaultKind::BadType},
           {"--reject", FaultKind::Reject},
+          {"--silent", FaultKind::Silent},
       };
       bool known = false;
       for (const auto& [name, kind] : kFaultOptions) {
@@ -182,6 +187,10 @@ const char* SimulatorUsage() {
          "  --corrupt IE[:N]       answer with a wrong checksum\n"
          "  --bad-type IE[:N]      answer with an unknown message type\n"
          "  --reject IE:CAUSE[:N]  answer with a Reject carrying CAUSE\n"
+         "  --silent IE[:N]        lose the next N requests with main element IE and send no\n"
+         "                         monitoring output meanwhile (--silent 0x34:2 leaves two keep-alives\n"
+         "                         unanswered: the utility marks the contact lost, then regained)\n"
+         "  --monitor-rate N       monitoring output lines per second (default 2; up to 100000)\n"
          "  --delay MS             send every answer MS milliseconds late\n"
          "  --drop-rate PERCENT    lose about PERCENT % of the replies (the same ones every run)\n"
          "  --close-after N        drop the connection after N answers\n"

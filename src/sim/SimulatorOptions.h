@@ -6,6 +6,7 @@
 
 #include "sim/GatewayCdrStore.h"
 #include "sim/GatewayFaults.h"
+#include "sim/GatewayMonitoring.h"
 #include "sim/WireSession.h"
 
 namespace tusko::sim {
@@ -27,6 +28,7 @@ struct SimulatorOptions {
   std::string announcementDir;  // folder that receives <kind>.wav after each announcement update
   int cdrRecords = kDefaultCdrRecords;       // call detail records waiting for download
   std::uint32_t cdrStart = kDefaultCdrStart;  // position of the first of them
+  unsigned monitorRate = kDefaultTraceLinesPerSecond;  // trace lines per second while monitoring runs
   std::vector<Fault> faults;
   WireFaults wire;
 };

@@ -50,6 +50,7 @@ int main(int argc, char** argv) {
   model.Announcements().SetOutputFolder(options.announcementDir);
   model.CdrStore().Fill(options.cdrRecords, options.cdrStart);
   for (const auto& fault : options.faults) model.InjectFault(fault);
+  model.Monitor().SetRate(options.monitorRate);
 
   tusko::EventLoop loop;
   gLoop = &loop;

@@ -1,0 +1,589 @@
+// The monitor page's model: markers in the view and the temporary file, the
+// category mask, the keep-alive on virtual time, pause and resume, the save
+// question, and the temporary file's place and name.
+#include "monitor/MonitorLog.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "Version.h"
+#include "monitor/EngineMonitorRequests.h"
+#include "sim/GatewayMonitoring.h"
+#include "support/GatewayHarness.h"
+#include "support/RowName.h"
+#include "support/VirtualClock.h"
+
+namespace tusko {
+namespace {
+
+namespace fs = std::filesystem;
+using std::chrono::milliseconds;
+
+constexpr MarkerTime kTime{5, 3, 2024, 7, 8, 9};
+constexpr std::string_view kStamp = "05/03/24 07:08:09";
+
+std::string Expand(std::string_view text) {
+  std::string out(text);
+  const auto at = out.find("%T");
+  if (at != std::string::npos) out.replace(at, 2, kStamp);
+  return out;
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string AllCategoriesNamed(std::string_view key) { return "label of " + std::string(key); }
+
+// The engine's side as a script: what was asked, and what it answers.
+class FakeEngine : public MonitorRequests {
+ public:
+  bool StartMonitoring() override { return ++starts, accepts; }
+  bool StopMonitoring() override { return ++stops, accepts; }
+  bool SendMonitorCommand(std::string_view command) override { return commands.emplace_back(command), accepts; }
+  bool PollMonitoring() override { return ++polls, pollGoesOut; }
+  bool LinkOpen() const override { return linkOpen; }
+  SystemInformation GatewayVersions() const override { return versions; }
+
+  bool accepts = true;
+  bool pollGoesOut = true;
+  bool linkOpen = true;
+  SystemInformation versions{"L-2.1", "1.2.5", "Sentarix", RunMode::Firmware, 0x7D0102};
+  int starts = 0;
+  int stops = 0;
+  int polls = 0;
+  std::vector<std::string> commands;
+};
+
+// The window's side on a virtual clock.
+class ClockHost : public MonitorLogHost {
+ public:
+  explicit ClockHost(test::VirtualClock& clock) : clock_(clock) {}
+  void Attach(MonitorLog* log) { log_ = log; }
+
+  void ArmTimer(MonitorTimer timer, milliseconds delay) override {
+    StopTimer(timer);
+    timers_[timer] = clock_.Schedule(delay, [this, timer] {
+      timers_.erase(timer);
+      if (log_ != nullptr) log_->OnTimer(timer);
+    });
+  }
+  void StopTimer(MonitorTimer timer) override {
+    if (const auto found = timers_.find(timer); found != timers_.end()) {
+      clock_.Cancel(found->second);
+      timers_.erase(found);
+    }
+  }
+  MarkerTime LocalTime() const override { return kTime; }
+  void AskToSaveLog() override { ++saveQuestions; }
+
+  bool Armed(MonitorTimer timer) const { return timers_.contains(timer); }
+  int saveQuestions = 0;
+
+ private:
+  test::VirtualClock& clock_;
+  MonitorLog* log_ = nullptr;
+  std::map<MonitorTimer, test::VirtualClock::TimerId> timers_;
+};
+
+// A folder of its own for each test, removed after it.
+class TempFolder {
+ public:
+  TempFolder() {
+    std::string pattern = (fs::temp_directory_path() / "tusko-monlog-XXXXXX").string();
+    path_ = ::mkdtemp(pattern.data()) != nullptr ? fs::path(pattern) : fs::path();
+  }
+  ~TempFolder() {
+    std::error_code ignored;
+    if (!path_.empty()) fs::remove_all(path_, ignored);
+  }
+  const fs::path& Path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+class MonitorLogTest : public testing::Test {
+ protected:
+  MonitorLogTest() { Make(ProgramSettings{}); }
+  ~MonitorLogTest() override { host.Attach(nullptr); }
+
+  MonitorLog& Make(const ProgramSettings& settings, const fs::path& folder = {}) {
+    host.Attach(nullptr);
+    log.reset();
+    log.emplace(engine, host, settings, folder.empty() ? temp.Path() : folder);
+    log->Retranslate(AllCategoriesNamed);
+    host.Attach(&*log);
+    return *log;
+  }
+
+  std::string ViewText() const { return log->View().Text(); }
+  std::string FileText() const { return ReadFile(log->TempFilePath()); }
+  std::string StartedMarker() const {
+    return MarkerText(MonitorMarker::Started, kTime, engine.versions);
+  }
+  int CountInView(std::string_view text) const {
+    const std::string all = ViewText();
+    int count = 0;
+    for (auto at = all.find(text); at != std::string::npos; at = all.find(text, at + 1)) ++count;
+    return count;
+  }
+
+  TempFolder temp;
+  test::VirtualClock clock;
+  FakeEngine engine;
+  ClockHost host{clock};
+  std::optional<MonitorLog> log;
+};
+
+// ---- Marker texts and where they go ----
+
+struct MarkerRow {
+  const char* name;
+  MonitorMarker marker;
+  std::uint32_t dataVersion;
+  const char* text;  // %T: the stamp
+  bool inFile;
+  friend void PrintTo(const MarkerRow& row, std::ostream* out) { *out << row.name; }
+};
+
+class MarkerTexts : public testing::TestWithParam<MarkerRow> {};
+
+TEST_P(MarkerTexts, ReadAsTheLogShowsThem) {
+  const MarkerRow& row = GetParam();
+  SystemInformation gateway{"L-2.1", "1.2.5", "Sentarix", RunMode::Firmware, row.dataVersion};
+  std::string expected = Expand(row.text);
+  if (row.marker == MonitorMarker::Started) expected += std::string(kProgramVersion) + " ***";
+  EXPECT_EQ(MarkerText(row.marker, kTime, gateway), expected);
+  EXPECT_EQ(MarkerGoesToFile(row.marker), row.inFile);
+}
+
+constexpr const char* kStartedText =
+    "\r\n*** %T SYSTEM MONITORING STARTED ***\r\n*** Loader version: L-2.1 ***\r\n"
+    "*** Firmware version: 1.2.5 ***\r\n*** Data version: 0x7d0102 ***\r\n*** Config. SW version: ";
+
+INSTANTIATE_TEST_SUITE_P(
+    MonitorLog, MarkerTexts,
+    testing::Values(
+        MarkerRow{"Started", MonitorMarker::Started, 0x7D0102, kStartedText, true},
+        MarkerRow{"StartedWithoutDataVersion", MonitorMarker::Started, 0,
+                  "\r\n*** %T SYSTEM MONITORING STARTED ***\r\n*** Loader version: L-2.1 ***\r\n"
+                  "*** Firmware version: 1.2.5 ***\r\n*** Data version: 00000000 ***\r\n*** Config. SW version: ",
+                  true},
+        MarkerRow{"Stopped", MonitorMarker::Stopped, 0, "\r\n*** %T SYSTEM MONITORING STOPPED ***", true},
+        MarkerRow{"Lost", MonitorMarker::CommunicationLost, 0, "\r\n*** %T COMMUNICATION LOST ***", true},
+        MarkerRow{"Recovery", MonitorMarker::CommunicationRecovery, 0, "*** %T COMMUNICATION RECOVERY ***", true},
+        MarkerRow{"Paused", MonitorMarker::Paused, 0, "\r\n*** %T SYSTEM MONITORING TEMPORARY STOPPED ***", false},
+        MarkerRow{"Resumed", MonitorMarker::Resumed, 0, "\r\n*** %T SYSTEM MONITORING RESUMED ***", false}),
+    test::RowName<MarkerRow>);
+
+TEST_F(MonitorLogTest, MarkersAreRedAndEndedInTheFile) {
+  log->monitoringStarted();
+  log->monitoringStopped();
+  const std::string stopped = MarkerText(MonitorMarker::Stopped, kTime, engine.versions);
+  EXPECT_EQ(FileText(), StartedMarker() + "\r\n" + stopped + "\r\n");
+  for (const LogLine& line : log->View().Lines()) {
+    for (const LogRun& run : line.runs) EXPECT_EQ(run.colour, kMarkerColour) << run.text;
+  }
+}
+
+TEST_F(MonitorLogTest, PauseAroundAnUploadIsShownButNotSaved) {
+  log->monitoringStarted();
+  log->monitorOutput("before\r\n");
+  log->Pause();
+  EXPECT_TRUE(log->isPaused());
+  log->monitoringStopped();  // the engine does not pass on a stop while paused; a restart does
+  log->monitoringStarted();
+  log->monitorOutput("during\r\n");
+  log->Pause();
+  log->Resume();
+  EXPECT_EQ(engine.starts, 1);  // the link is open: monitoring is asked again at once
+  log->monitorOutput("after\r\n");
+
+  EXPECT_EQ(CountInView("TEMPORARY STOPPED"), 2);
+  EXPECT_EQ(CountInView("RESUMED"), 1);
+  const fs::path saved = temp.Path() / "saved.txt";
+  ASSERT_FALSE(log->Save(saved));
+  const std::string text = ReadFile(saved);
+  EXPECT_EQ(text.find("TEMPORARY STOPPED"), std::string::npos);
+  EXPECT_EQ(text.find("RESUMED"), std::string::npos);
+  EXPECT_NE(text.find("before\r\n"), std::string::npos);
+  EXPECT_NE(text.find("during\r\nafter\r\n"), std::string::npos);
+}
+
+// ---- The category mask ----
+
+struct MaskRow {
+  const char* name;
+  std::vector<std::size_t> unnamed;  // categories without a language text
+  bool checkAll;
+  const char* command;
+  friend void PrintTo(const MaskRow& row, std::ostream* out) { *out << row.name; }
+};
+
+class CategoryMask : public MonitorLogTest, public testing::WithParamInterface<MaskRow> {};
+
+TEST_P(CategoryMask, IsSentWhenMonitoringStarts) {
+  const MaskRow& row = GetParam();
+  log->Retranslate([&](std::string_view key) {
+    for (std::size_t index : row.unnamed) {
+      if (key == MonitorCategoryKey(index)) return std::string();
+    }
+    return AllCategoriesNamed(key);
+  });
+  for (std::size_t i = 0; i < kMonitorCategoryCount; ++i) {
+    const bool named = std::find(row.unnamed.begin(), row.unnamed.end(), i) == row.unnamed.end();
+    EXPECT_EQ(log->SetCategory(i, row.checkAll), named) << i;
+    EXPECT_EQ(log->Categories().IsOffered(i), named);
+  }
+  EXPECT_TRUE(engine.commands.empty());  // nothing is sent while monitoring is off
+
+  log->monitoringStarted();
+  EXPECT_EQ(engine.commands, std::vector<std::string>{row.command});
+}
+
+INSTANTIATE_TEST_SUITE_P(MonitorLog, CategoryMask,
+                         testing::Values(MaskRow{"AllChecked", {}, true, "V=FFFF\r\n"},
+                                         MaskRow{"NoneChecked", {}, false, "V=0000\r\n"},
+                                         MaskRow{"UnnamedStaysZero", {2, 15}, true, "V=7FFB\r\n"}),
+                         test::RowName<MaskRow>);
+
+TEST_F(MonitorLogTest, ACheckBoxClickedWhileRunningSendsTheMaskAgain) {
+  log->monitoringStarted();
+  ASSERT_TRUE(log->SetCategory(4, true));
+  EXPECT_TRUE(log->SetCategory(4, true));  // no change, nothing sent
+  log->monitoringStarted();                // a start confirmed again, after a resume
+  EXPECT_EQ(engine.commands, (std::vector<std::string>{"V=0000\r\n", "V=0010\r\n", "V=0010\r\n"}));
+  EXPECT_EQ(CountInView("STARTED"), 1);
+}
+
+TEST_F(MonitorLogTest, ALanguageWithoutACategoryTextUnchecksItAndTellsTheGateway) {
+  for (std::size_t i = 0; i < kMonitorCategoryCount; ++i) ASSERT_TRUE(log->SetCategory(i, true));
+  log->monitoringStarted();
+  log->Retranslate([](std::string_view key) {
+    return key == MonitorCategoryKey(0) ? std::string() : AllCategoriesNamed(key);
+  });
+  EXPECT_FALSE(log->Categories().IsChecked(0));
+  EXPECT_EQ(engine.commands, (std::vector<std::string>{"V=FFFF\r\n", "V=FFFE\r\n"}));
+}
+
+// ---- Trace text ----
+
+TEST_F(MonitorLogTest, TextWhileOffStartsTheLogFirst) {
+  log->monitorOutput("RING\r\n");
+  EXPECT_TRUE(log->IsActive());
+  EXPECT_EQ(FileText(), StartedMarker() + "\r\nRING\r\n");
+  EXPECT_EQ(ViewText(), StartedMarker() + "\r\nRING\r\n");
+  EXPECT_EQ(engine.commands.size(), 1u);  // the mask
+  EXPECT_TRUE(host.Armed(MonitorTimer::KeepAlive));
+}
+
+TEST_F(MonitorLogTest, TextGoesToTheFileAsReceivedAndToTheViewByWholeLines) {
+  log->monitoringStarted();
+  const std::string head = FileText();
+  log->monitorOutput("ab");
+  log->monitorOutput("c\r");
+  log->monitorOutput(std::string_view("\nd\0x", 4));
+  const auto lines = log->View().Lines();
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[lines.size() - 2].Text(), "abc");
+  EXPECT_EQ(lines.back().Text(), "");  // "d" waits for its line end
+
+  log->monitoringStopped();
+  const std::string stopped = MarkerText(MonitorMarker::Stopped, kTime, engine.versions);
+  EXPECT_EQ(FileText(), head + std::string("abc\r\nd\0x", 8) + stopped + "\r\n");
+  // The marker ends the waiting line in black and follows it on its own line.
+  const auto after = log->View().Lines();
+  ASSERT_GE(after.size(), 3u);
+  EXPECT_EQ(after[after.size() - 3].Text(), "d");
+  EXPECT_EQ(after[after.size() - 3].runs.at(0).colour, LogColour::Text);
+  EXPECT_EQ(after[after.size() - 2].Text(), Expand("*** %T SYSTEM MONITORING STOPPED ***"));
+}
+
+TEST_F(MonitorLogTest, TheViewKeepsItsLineLimitWhileTextFlows) {
+  ProgramSettings settings;
+  settings.monitorLogMaxLines = 50;
+  Make(settings);
+  log->monitoringStarted();
+  for (int i = 0; i < 500; ++i) log->monitorOutput("trace line\r\n");
+  EXPECT_LE(log->View().LineCount(), 50u + 1);  // and the empty line after the last line end
+}
+
+// ---- Keep-alive ----
+
+TEST_F(MonitorLogTest, UnansweredKeepAliveMarksTheLossOnceAndTheNextAnswerTheRecovery) {
+  log->monitoringStarted();
+  clock.Advance(kMonitorKeepAliveMs);
+  EXPECT_EQ(engine.polls, 1);
+  clock.Advance(kMonitorAnswerTimeoutMs - milliseconds(1));
+  EXPECT_FALSE(log->IsCommunicationLost());
+  clock.Advance(milliseconds(1));
+  EXPECT_TRUE(log->IsCommunicationLost());
+  clock.Advance(kMonitorKeepAliveMs * 3);  // three more polls, none answered
+  EXPECT_EQ(engine.polls, 4);
+  EXPECT_EQ(CountInView("COMMUNICATION LOST"), 1);
+
+  log->gatewayAnswered();
+  EXPECT_FALSE(log->IsCommunicationLost());
+  log->gatewayAnswered();
+  EXPECT_EQ(CountInView("COMMUNICATION RECOVERY"), 1);
+  const std::string file = FileText();
+  EXPECT_LT(file.find("COMMUNICATION LOST"), file.find("COMMUNICATION RECOVERY"));
+}
+
+TEST_F(MonitorLogTest, AnAnswerOrTraceInTimeIsNoLoss) {
+  log->monitoringStarted();
+  clock.Advance(kMonitorKeepAliveMs + milliseconds(100));
+  log->gatewayAnswered();
+  clock.Advance(kMonitorKeepAliveMs);
+  log->monitorOutput("x\r\n");
+  clock.Advance(kMonitorKeepAliveMs + kMonitorAnswerTimeoutMs);
+  EXPECT_EQ(CountInView("COMMUNICATION LOST"), 1);  // only the third poll went unanswered
+}
+
+struct HeldPollRow {
+  const char* name;
+  bool linkOpen;
+  int lostMarkers;
+  friend void PrintTo(const HeldPollRow& row, std::ostream* out) { *out << row.name; }
+};
+
+class HeldPoll : public MonitorLogTest, public testing::WithParamInterface<HeldPollRow> {};
+
+TEST_P(HeldPoll, CountsAsLostOnlyWhenTheLinkIsDown) {
+  engine.pollGoesOut = false;
+  engine.linkOpen = GetParam().linkOpen;
+  log->monitoringStarted();
+  clock.Advance(kMonitorKeepAliveMs + kMonitorAnswerTimeoutMs);
+  EXPECT_EQ(CountInView("COMMUNICATION LOST"), GetParam().lostMarkers);
+}
+
+INSTANTIATE_TEST_SUITE_P(MonitorLog, HeldPoll,
+                         testing::Values(HeldPollRow{"EngineBusyOverOpenLink", true, 0},
+                                         HeldPollRow{"LinkDown", false, 1}),
+                         test::RowName<HeldPollRow>);
+
+TEST_F(MonitorLogTest, StopEndsBothTimersSoNoLossFollowsIt) {
+  log->monitoringStarted();
+  clock.Advance(kMonitorKeepAliveMs);
+  log->monitoringStopped();
+  clock.Advance(kMonitorKeepAliveMs * 2);
+  EXPECT_EQ(CountInView("COMMUNICATION LOST"), 0);
+  EXPECT_EQ(engine.polls, 1);
+  EXPECT_FALSE(host.Armed(MonitorTimer::KeepAlive));
+  EXPECT_FALSE(host.Armed(MonitorTimer::Answer));
+}
+
+TEST_F(MonitorLogTest, ResumeWithTheLinkDownRestartsOnceTheLinkIsBack) {
+  log->monitoringStarted();
+  log->Pause();
+  clock.Advance(kMonitorKeepAliveMs + kMonitorAnswerTimeoutMs);
+  EXPECT_EQ(engine.polls, 0);  // a paused monitor does not poll
+  engine.linkOpen = false;
+  log->Resume();
+  EXPECT_EQ(log->CurrentPauseState(), PauseState::ResumePending);
+  clock.Advance(kMonitorKeepAliveMs);
+  EXPECT_EQ(engine.starts, 0);
+  engine.linkOpen = true;
+  clock.Advance(kMonitorKeepAliveMs);
+  EXPECT_EQ(engine.starts, 1);
+  EXPECT_EQ(log->CurrentPauseState(), PauseState::Running);
+  EXPECT_EQ(CountInView("COMMUNICATION LOST"), 0);
+}
+
+// ---- Start, stop and the save question ----
+
+struct StopRow {
+  const char* name;
+  std::uint32_t saveAtEnd;
+  bool userStop;
+  bool stopGoesOut;
+  int questions;
+  friend void PrintTo(const StopRow& row, std::ostream* out) { *out << row.name; }
+};
+
+class SaveQuestion : public MonitorLogTest, public testing::WithParamInterface<StopRow> {};
+
+TEST_P(SaveQuestion, FollowsOnlyAStopOfTheUser) {
+  const StopRow& row = GetParam();
+  ProgramSettings settings;
+  settings.monitorLogSaveAtEnd = row.saveAtEnd;
+  Make(settings);
+  log->monitoringStarted();
+  engine.accepts = row.stopGoesOut;
+  if (row.userStop) log->Stop();
+  log->monitoringStopped();
+  EXPECT_EQ(host.saveQuestions, row.questions);
+  EXPECT_FALSE(log->IsActive());
+  log->monitoringStarted();
+  log->monitoringStopped();  // a later stop by a restart asks nothing
+  EXPECT_EQ(host.saveQuestions, row.questions);
+}
+
+INSTANTIATE_TEST_SUITE_P(MonitorLog, SaveQuestion,
+                         testing::Values(StopRow{"UserStopAsks", 1, true, true, 1},
+                                         StopRow{"UserStopWithSaveAtEnd0AsksNothing", 0, true, true, 0},
+                                         StopRow{"RestartNeverAsks", 1, false, true, 0},
+                                         StopRow{"StopThatDidNotGoOutAsksNothing", 1, true, false, 0}),
+                         test::RowName<StopRow>);
+
+struct StartRow {
+  const char* name;
+  std::uint32_t clearAtStart;
+  bool startGoesOut;
+  bool cleared;
+  friend void PrintTo(const StartRow& row, std::ostream* out) { *out << row.name; }
+};
+
+class StartButton : public MonitorLogTest, public testing::WithParamInterface<StartRow> {};
+
+TEST_P(StartButton, ClearsTheLogBeforeTheGatewayConfirms) {
+  const StartRow& row = GetParam();
+  ProgramSettings settings;
+  settings.monitorLogClearAtStart = row.clearAtStart;
+  Make(settings);
+  log->monitorOutput("old\r\n");
+  log->monitoringStopped();
+  engine.accepts = row.startGoesOut;
+  EXPECT_EQ(log->Start(), row.startGoesOut);
+  EXPECT_EQ(ViewText().empty(), row.cleared);
+  EXPECT_EQ(FileText().empty(), row.cleared);
+}
+
+INSTANTIATE_TEST_SUITE_P(MonitorLog, StartButton,
+                         testing::Values(StartRow{"ClearAtStart", 1, true, true},
+                                         StartRow{"KeepAtStart", 0, true, false},
+                                         StartRow{"StartThatDidNotGoOutKeepsTheLog", 1, false, false}),
+                         test::RowName<StartRow>);
+
+TEST_F(MonitorLogTest, CommandLineIsSentWithItsLineEndAndClearedWhenMonitoringStops) {
+  EXPECT_FALSE(log->CanEditCommand());
+  log->monitoringStarted();
+  log->SetCommandLine(std::string(200, 'c'));
+  EXPECT_EQ(log->CommandLine().size(), kMonitorCommandEditLength);
+  log->SetCommandLine("isdn status");
+  ASSERT_TRUE(log->Execute());
+  EXPECT_EQ(engine.commands.back(), "isdn status\r\n");
+  log->ClearCommandLine();
+  EXPECT_FALSE(log->CanExecute());
+  log->SetCommandLine("gsm");
+  log->monitoringStopped();
+  EXPECT_EQ(log->CommandLine(), "");
+  EXPECT_TRUE(log->CanStart());
+  EXPECT_FALSE(log->Execute());
+}
+
+// ---- The temporary file ----
+
+TEST_F(MonitorLogTest, TwoLogsDoNotShareATempFile) {
+  std::optional<MonitorLog> second;
+  second.emplace(engine, host, ProgramSettings{}, temp.Path());
+  const std::string pidName = "~monlog-" + std::to_string(::getpid());
+  const fs::path firstPath = log->TempFilePath();
+  const fs::path secondPath = second->TempFilePath();
+  EXPECT_NE(firstPath, secondPath);
+  EXPECT_EQ(firstPath.parent_path(), temp.Path());
+  EXPECT_TRUE(firstPath.filename().string().starts_with(pidName));
+  EXPECT_TRUE(secondPath.filename().string().starts_with(pidName));
+
+  log->monitorOutput("first\r\n");
+  second->monitorOutput("second\r\n");
+  EXPECT_EQ(FileText().find("second"), std::string::npos);
+  EXPECT_EQ(ReadFile(secondPath).find("first"), std::string::npos);
+
+  second.reset();
+  EXPECT_FALSE(fs::exists(secondPath));  // deleted at the end
+  EXPECT_TRUE(fs::exists(firstPath));
+  host.Attach(nullptr);
+  log.reset();
+  EXPECT_FALSE(fs::exists(firstPath));
+}
+
+TEST_F(MonitorLogTest, UnwritableFolderIsReportedAndTheViewWorksWithoutTheFile) {
+  const fs::path blocker = temp.Path() / "not-a-folder";
+  std::ofstream(blocker) << "x";
+  Make(ProgramSettings{}, blocker / "cache");
+  EXPECT_TRUE(log->TempFileError());
+  log->monitorOutput("shown\r\n");
+  log->Clear();
+  log->monitorOutput("still shown\r\n");
+  EXPECT_NE(ViewText().find("still shown"), std::string::npos);
+  EXPECT_TRUE(log->Save(temp.Path() / "saved.txt"));
+  EXPECT_FALSE(fs::exists(temp.Path() / "saved.txt"));
+}
+
+TEST_F(MonitorLogTest, ClearStartsTheFileAnewAndSaveReplacesTheTarget) {
+  log->monitorOutput("gone\r\n");
+  log->Clear();
+  EXPECT_EQ(ViewText(), "");
+  EXPECT_EQ(FileText(), "");
+  log->monitorOutput("kept\r\n");
+
+  const fs::path saved = temp.Path() / "saved.txt";
+  std::ofstream(saved) << "an older and much longer log file";
+  ASSERT_FALSE(log->Save(saved));
+  EXPECT_EQ(ReadFile(saved), "kept\r\n");
+  log->monitorOutput("more\r\n");  // the file goes on after a save
+  EXPECT_EQ(FileText(), "kept\r\nmore\r\n");
+  EXPECT_TRUE(log->Save(log->TempFilePath()));  // not over itself
+  EXPECT_EQ(FileText(), "kept\r\nmore\r\n");
+}
+
+// ---- Against the gateway model, through the engine ----
+
+TEST(MonitorLogWithGateway, TraceLossAndRecoveryThroughTheEngine) {
+  test::GatewayHarness harness;
+  TempFolder temp;
+  EngineMonitorRequests requests(harness.engine);
+  ClockHost host(harness.clock);
+  MonitorLog log(requests, host, harness.settings, temp.Path());
+  log.Retranslate(AllCategoriesNamed);
+  host.Attach(&log);
+  harness.engine.SetMonitorSink(&log);
+
+  ASSERT_TRUE(log.SetCategory(1, true));
+  ASSERT_TRUE(log.Start());
+  harness.RunFor(milliseconds(3000));
+  EXPECT_TRUE(log.IsActive());
+  EXPECT_EQ(harness.gateway.Monitor().Mask(), 0x0002);
+  const std::string text = log.View().Text();
+  EXPECT_NE(text.find("*** Firmware version: 1.2.5 ***"), std::string::npos);
+  EXPECT_NE(text.find(" C02 "), std::string::npos);
+  EXPECT_EQ(text.find(" C01 "), std::string::npos);
+
+  // Two keep-alives go unanswered and the trace is silent meanwhile.
+  harness.gateway.InjectFault({sim::FaultKind::Silent, ie::MonitorPoll, 0, 2});
+  harness.RunFor(kMonitorKeepAliveMs + kMonitorAnswerTimeoutMs);
+  EXPECT_TRUE(log.IsCommunicationLost());
+  harness.RunFor(kMonitorKeepAliveMs * 2);
+  EXPECT_FALSE(log.IsCommunicationLost());
+
+  ASSERT_TRUE(log.Stop());
+  harness.RunFor(milliseconds(100));
+  EXPECT_FALSE(log.IsActive());
+  EXPECT_EQ(host.saveQuestions, 1);
+  const std::string saved = ReadFile(log.TempFilePath());
+  const auto lost = saved.find("COMMUNICATION LOST");
+  ASSERT_NE(lost, std::string::npos);
+  EXPECT_EQ(saved.find("COMMUNICATION LOST", lost + 1), std::string::npos);
+  EXPECT_LT(lost, saved.find("COMMUNICATION RECOVERY"));
+  EXPECT_LT(saved.find("COMMUNICATION RECOVERY"), saved.find("SYSTEM MONITORING STOPPED"));
+  host.Attach(nullptr);
+  harness.engine.SetMonitorSink(nullptr);
+}
+
+}  // namespace
+}  // namespace tusko

@@ -1,0 +1,173 @@
+// The gateway's monitoring output: its rhythm, the categories the utility
+// selects, the load rate, and the fault that makes it fall silent.
+#include "sim/GatewayMonitoring.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sim/GatewayModel.h"
+#include "sim/GatewayRestarts.h"
+#include "sim/SimulatorOptions.h"
+#include "support/RowName.h"
+
+namespace tusko::sim {
+namespace {
+
+using std::chrono::milliseconds;
+
+constexpr milliseconds kStep{1};
+
+DeviceMessage Request(std::uint8_t id, std::string_view text = {}) {
+  DeviceMessage message = CreateMessage(MessageType::Request);
+  AddTextElement(message, id, text, false);
+  SealMessage(message);
+  return message;
+}
+
+// The monitoring output the gateway sent in `duration`: the texts of its
+// unasked MonitorStart replies, joined. Events (restarts) are passed over;
+// any other message fails the test.
+std::string OutputOver(GatewayModel& gateway, milliseconds duration) {
+  std::string output;
+  for (milliseconds passed{0}; passed < duration; passed += kStep) {
+    for (const DeviceMessage& message : gateway.Advance(kStep)) {
+      EXPECT_TRUE(IsChecksumValid(message));
+      if (message.type() == static_cast<std::uint8_t>(MessageType::Request)) continue;
+      EXPECT_EQ(message.type(), static_cast<std::uint8_t>(MessageType::Reply));
+      const auto element = FindElement(message, ie::MonitorStart);
+      EXPECT_TRUE(element);
+      if (!element) continue;
+      EXPECT_LE(element->data.size(), kMaxTraceTextBytes);
+      output += ElementText(*element, kMaxIeAreaLength);
+    }
+  }
+  return output;
+}
+
+// The lines of the output without their CR LF; a leading line end (of the
+// start's banner) gives no line.
+std::vector<std::string> Lines(std::string_view output) {
+  if (output.starts_with("\r\n")) output.remove_prefix(2);
+  std::vector<std::string> lines;
+  for (std::size_t end; (end = output.find("\r\n")) != std::string_view::npos; output.remove_prefix(end + 2)) {
+    lines.emplace_back(output.substr(0, end));
+  }
+  EXPECT_TRUE(output.empty()) << "unfinished line: " << output;
+  return lines;
+}
+
+// The category numbers of the lines, from their "Cnn" field.
+std::vector<int> Categories(const std::vector<std::string>& lines) {
+  std::vector<int> categories;
+  for (const std::string& line : lines) categories.push_back(std::stoi(line.substr(line.find(" C") + 2, 2)));
+  return categories;
+}
+
+class MonitoringGateway : public testing::Test {
+ protected:
+  MonitoringGateway() { EXPECT_FALSE(gateway.Receive(Request(ie::MonitorStart)).empty()); }
+
+  bool Answered(const DeviceMessage& request) { return !gateway.Receive(request).empty(); }
+
+  GatewayModel gateway;
+};
+
+TEST_F(MonitoringGateway, TracesEachCategoryInTurnAtAFewLinesASecond) {
+  const std::string output = OutputOver(gateway, milliseconds(10000));
+  ASSERT_TRUE(output.starts_with("\r\n"));  // ends the banner line of the start's answer
+  const auto lines = Lines(output);
+  ASSERT_EQ(lines.size(), 10000u / 1000 * kDefaultTraceLinesPerSecond);
+  EXPECT_EQ(lines[0], "00:00:00.500 C01 #000001 ISDN 1 layer 1 active");
+  EXPECT_EQ(Categories(lines), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 1, 2, 3, 4}));
+}
+
+TEST_F(MonitoringGateway, TracesOnlyTheSelectedCategories) {
+  ASSERT_TRUE(Answered(Request(ie::MonitorCommand, "V=8005\r\n")));
+  EXPECT_EQ(gateway.Monitor().Mask(), 0x8005);
+  EXPECT_EQ(Categories(Lines(OutputOver(gateway, milliseconds(3000)))), (std::vector<int>{1, 3, 16, 1, 3, 16}));
+
+  ASSERT_TRUE(Answered(Request(ie::MonitorCommand, "V=0000\r\n")));
+  EXPECT_EQ(OutputOver(gateway, milliseconds(3000)), "");
+}
+
+TEST_F(MonitoringGateway, LoadRateCutsTheStreamIntoFullMessages) {
+  gateway.Monitor().SetRate(20000);
+  const std::string output = OutputOver(gateway, milliseconds(1000));
+  const auto lines = Lines(output);
+  ASSERT_EQ(lines.size(), 20000u);
+  EXPECT_TRUE(lines.back().find("#020000") != std::string::npos);
+}
+
+TEST_F(MonitoringGateway, AJumpOfTimeLosesLinesButKeepsTheRhythm) {
+  const auto texts = gateway.Advance(std::chrono::days(365));
+  EXPECT_FALSE(texts.empty());
+  EXPECT_LE(texts.size(), kMaxTraceBurstLines);  // capped, not an hour of lines
+  EXPECT_EQ(Lines(OutputOver(gateway, milliseconds(1000))).size(), kDefaultTraceLinesPerSecond);
+}
+
+TEST_F(MonitoringGateway, StopsWithMonitoringAndWithARestart) {
+  ASSERT_TRUE(Answered(Request(ie::MonitorStop)));
+  EXPECT_EQ(OutputOver(gateway, milliseconds(2000)), "");
+
+  ASSERT_TRUE(Answered(Request(ie::MonitorStart)));
+  EXPECT_FALSE(OutputOver(gateway, milliseconds(1000)).empty());
+  ASSERT_TRUE(Answered(Request(ie::Reset)));
+  EXPECT_EQ(OutputOver(gateway, kRestartToLoaderMs + milliseconds(2000)), "");
+}
+
+TEST_F(MonitoringGateway, SilentFaultMutesOutputAndPollsUntilUsedUp) {
+  gateway.InjectFault({FaultKind::Silent, ie::MonitorPoll, 0, 2});
+  EXPECT_EQ(OutputOver(gateway, milliseconds(2000)), "");
+  EXPECT_FALSE(Answered(Request(ie::MonitorPoll)));
+  EXPECT_TRUE(Answered(Request(ie::LanInfo)));  // only the polls are lost
+  EXPECT_EQ(OutputOver(gateway, milliseconds(2000)), "");
+  EXPECT_FALSE(Answered(Request(ie::MonitorPoll)));
+
+  EXPECT_TRUE(Answered(Request(ie::MonitorPoll)));
+  EXPECT_FALSE(OutputOver(gateway, milliseconds(1000)).empty());
+}
+
+struct MaskCommandRow {
+  const char* name;
+  const char* command;
+  std::optional<std::uint16_t> mask;  // nullopt: not a mask command
+};
+
+class MaskCommand : public testing::TestWithParam<MaskCommandRow> {};
+
+TEST_P(MaskCommand, SetsTheMaskOnlyWhenWellFormed) {
+  MonitorTrace trace;
+  EXPECT_EQ(trace.TakeCommand(GetParam().command), GetParam().mask.has_value());
+  EXPECT_EQ(trace.Mask(), GetParam().mask.value_or(kAllTraceCategories));
+}
+
+INSTANTIATE_TEST_SUITE_P(Monitoring, MaskCommand,
+                         testing::Values(MaskCommandRow{"WithLineEnd", "V=0001\r\n", 0x0001},
+                                         MaskCommandRow{"WithoutLineEnd", "V=00a0", 0x00A0},
+                                         MaskCommandRow{"None", "V=0000\r\n", 0x0000},
+                                         MaskCommandRow{"TooShort", "V=001\r\n", std::nullopt},
+                                         MaskCommandRow{"TooLong", "V=00001\r\n", std::nullopt},
+                                         MaskCommandRow{"NotHex", "V=00G1\r\n", std::nullopt},
+                                         MaskCommandRow{"Trailing", "V=0001 \r\n", std::nullopt},
+                                         MaskCommandRow{"OtherCommand", "isdn status\r\n", std::nullopt}),
+                         test::RowName<MaskCommandRow>);
+
+TEST(GatewayMonitoringOptions, RateAndSilentFault) {
+  const auto parsed = ParseSimulatorOptions({"--monitor-rate", "5000", "--silent", "0x34:3"});
+  ASSERT_TRUE(parsed.error.empty()) << parsed.error;
+  EXPECT_EQ(parsed.options.monitorRate, 5000u);
+  ASSERT_EQ(parsed.options.faults.size(), 1u);
+  EXPECT_EQ(parsed.options.faults[0].kind, FaultKind::Silent);
+  EXPECT_EQ(parsed.options.faults[0].requestIe, ie::MonitorPoll);
+  EXPECT_EQ(parsed.options.faults[0].count, 3);
+
+  EXPECT_EQ(ParseSimulatorOptions({}).options.monitorRate, kDefaultTraceLinesPerSecond);
+  EXPECT_FALSE(ParseSimulatorOptions({"--monitor-rate", "100001"}).error.empty());
+}
+
+}  // namespace
+}  // namespace tusko::sim

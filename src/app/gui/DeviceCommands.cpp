@@ -2,7 +2,9 @@
 
 #include "app/gui/NotificationResult.h"
 
+#include <QEventLoop>
 #include <QMetaObject>
+#include <QTimer>
 
 #include "app/core/LanguageManager.h"
 #include "app/core/VersionRule.h"
@@ -24,6 +26,8 @@ constexpr const char* kErrorCaption = "strError";
 constexpr const char* kWarningCaption = "strWarning";
 constexpr const char* kRestartNoticeKey = "strNotifyRestart";
 
+// How long a paused monitor's stop is given before the command goes on.
+constexpr std::chrono::milliseconds kMonitorPauseMs{1000};
 // The code a command carries when notification 61 issues it again.
 constexpr int kReissuedCommandCode = 100;
 
@@ -71,6 +75,7 @@ void DeviceCommands::WriteConfiguration(int notificationCode) {
   } else if (!VersionsAgreeOrAccepted()) {
     return;
   }
+  PauseMonitor();
   if (engine_.StartUpload(window_.CommittedImage())) RunTransferDialog(ProgressKind::DataUpload);
 }
 
@@ -83,7 +88,21 @@ bool DeviceCommands::VersionsAgreeOrAccepted() {
 
 void DeviceCommands::SystemInformation() { engine_.GetSystemInfo(); }
 
-void DeviceCommands::Restart() { engine_.ResetDevice(); }
+void DeviceCommands::Restart() {
+  PauseMonitor();
+  engine_.ResetDevice();
+}
+
+void DeviceCommands::PauseMonitor() {
+  MonitorLog& monitor = window_.Monitor();
+  if (!monitor.IsActive()) return;
+  monitor.Pause();
+  engine_.StopMonitoring();
+  // The gateway gets a moment to end its trace before the next request; the window stays alive.
+  QEventLoop pause;
+  QTimer::singleShot(kMonitorPauseMs, &pause, &QEventLoop::quit);
+  pause.exec();
+}
 
 void DeviceCommands::RestartModule() {
   ModuleSelectDialog dialog(context_.language, Text("strGsmModuleReset"), lastModule_, &window_.window());
@@ -134,12 +153,14 @@ void DeviceCommands::OnNotification(Notification code, int value) {
       Busy(false);
       CloseNotice();
       ShowRefusal(value, "strErrorResponse");
+      ResumeMonitor();
       break;
     case Notification::FirmwareRunning:
       Busy(false);
       CloseNotice();
       if (password_) password_->CancelFromOwner();
       downloadPending_ = uploadPending_ = false;
+      ResumeMonitor();
       break;
     case Notification::RestartFailed:
       Busy(false);
@@ -193,6 +214,12 @@ void DeviceCommands::OnNotification(Notification code, int value) {
         CloseProgressAsFailed();
         ShowRefusal(value, "strErrorResponse");
       }
+      ResumeMonitor();
+      break;
+    case Notification::MonitorResult:
+      Busy(false);
+      if (Succeeded(value)) window_.Monitor().ClearCommandLine();
+      ShowRefusal(value, "strErrorResponse");
       break;
     case Notification::SystemInfoResult: OnSystemInfo(value); break;
     case Notification::PasswordChangeResult: OnPasswordResult(value); break;
@@ -238,6 +265,8 @@ void DeviceCommands::RequestFailed(Notification code) {
   Busy(false);
   CloseNotice();
   CloseProgressAsFailed();
+  MonitorLog& monitor = window_.Monitor();
+  if (code == Notification::OperationFailed && monitor.IsActive()) monitor.monitoringStopped();
   if (password_) {
     password_->Failed(static_cast<int>(OperationResult::NoAnswer), engine_.causeText());
     return;
@@ -326,11 +355,12 @@ void DeviceCommands::OnFirmwareResult(int value) {
   firmwareCommand_ = false;
   if (Succeeded(value)) {
     context_.messages.Show("strFlashWriteOK", "strFinish", kStyleInformation);
-    return;
+  } else {
+    CloseProgressAsFailed();
+    // A login the user cancelled needs no further word.
+    if (!Is(value, OperationResult::PasswordRefused)) Warn("strFlashWriteError");
   }
-  CloseProgressAsFailed();
-  // A login the user cancelled needs no further word.
-  if (!Is(value, OperationResult::PasswordRefused)) Warn("strFlashWriteError");
+  ResumeMonitor();
 }
 
 void DeviceCommands::OnAnnouncementResult(int value) {

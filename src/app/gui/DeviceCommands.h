@@ -11,6 +11,7 @@
 #include "app/gui/ProgressKind.h"
 #include "config/ConfigurationImage.h"
 #include "monitor/CdrFile.h"
+#include "monitor/MonitorLog.h"
 #include "protocol/engine/EngineTypes.h"
 
 class QWidget;
@@ -33,6 +34,7 @@ class CommandWindow {
   // The configuration's open page applied, so that the committed image is current.
   virtual bool ApplyConfigurationPage() = 0;
   virtual const ConfigurationImage& CommittedImage() const = 0;
+  virtual MonitorLog& Monitor() = 0;
 };
 
 // The commands that drive the gateway and the window's reaction to every
@@ -91,6 +93,10 @@ class DeviceCommands final : public QObject {
   void OnPasswordResult(int value);
   void OnClockRead(int value);
   void Busy(bool on) { window_.SetBusy(on); }
+  // Before a write, a restart or a firmware update a running monitor rests;
+  // the operation's end resumes it.
+  void PauseMonitor();
+  void ResumeMonitor() { window_.Monitor().Resume(); }
   int Warn(const char* textKey);
   std::string Text(std::string_view key) const;
 

@@ -37,6 +37,7 @@ void DeviceCommands::WriteFirmware() {
     file.CloseFile();
     return;
   }
+  PauseMonitor();
   file.Rewind();
   if (engine_.StartFirmwareUpdate()) RunTransferDialog(ProgressKind::FirmwareWrite);
   file.CloseFile();

@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QShortcut>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QToolBar>
@@ -29,6 +30,7 @@
 #include "app/gui/LoginDialog.h"
 #include "app/gui/MainMenu.h"
 #include "app/gui/MessageService.h"
+#include "app/gui/MonitorPage.h"
 #include "app/gui/UiText.h"
 #include "protocol/engine/ConfigTransfer.h"
 #include "link/SerialPortList.h"
@@ -64,6 +66,12 @@ const Accelerator kAccelerators[] = {
     {QKeySequence(Qt::CTRL | Qt::Key_Backtab), Command::PreviousTab},
 };
 
+// The monitor's temporary file lives where the user may write: the cache folder.
+std::filesystem::path MonitorTempFolder() {
+  const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+  return cache.isEmpty() ? std::filesystem::temp_directory_path() : std::filesystem::path(cache.toStdString());
+}
+
 QLabel* DescriptionPage(const char* key) {
   auto* page = new QLabel(key);
   page->setWordWrap(true);
@@ -88,7 +96,6 @@ MainWindow::MainWindow(DesktopContext& context, QWidget* parent)
     commLog_->SetMaxLines(context.settings.communicationLogMaxLines);
     host_.AttachLog(commLog_.get());
   }
-  monitorLog_.SetMaxLines(context.settings.monitorLogMaxLines);
   context_.messages.SetOwner(this);
 
   setObjectName("mainWindow");
@@ -121,7 +128,8 @@ MainWindow::~MainWindow() {
   if (commLog_) host_.AttachLog(nullptr);
   // The log views follow logs that are members: they go first.
   delete commLogWidget_;
-  delete monitorLogWidget_;
+  engine_.SetMonitorSink(nullptr);
+  delete monitorPage_;
 }
 
 LinkEngineHostHooks MainWindow::Hooks() {
@@ -163,10 +171,12 @@ void MainWindow::BuildPages() {
     connect(commLogWidget_, &LogWidget::contextMenuWanted, this, &MainWindow::ShowLogContextMenu);
     tabs_.SetPage(TabPageId::Communication, *commLogWidget_, false);
   }
-  monitorLogWidget_ = new LogWidget(monitorLog_, tabWidget_);
-  monitorLogWidget_->setObjectName("monitorLog");
-  connect(monitorLogWidget_, &LogWidget::contextMenuWanted, this, &MainWindow::ShowLogContextMenu);
-  tabs_.SetPage(TabPageId::Monitor, *monitorLogWidget_, false);
+  monitorPage_ = new MonitorPage(context_.language, context_.messages, engine_, context_.settings, MonitorTempFolder(),
+                                 [this] { Execute(static_cast<int>(Command::LogSaveAs)); }, tabWidget_);
+  monitorPage_->setObjectName("monitorPage");
+  engine_.SetMonitorSink(&monitorPage_->log());
+  connect(&monitorPage_->view(), &LogWidget::contextMenuWanted, this, &MainWindow::ShowLogContextMenu);
+  tabs_.SetPage(TabPageId::Monitor, *monitorPage_, false);
   tabWidget_->setCurrentIndex(0);
 }
 
@@ -207,6 +217,7 @@ void MainWindow::Translate() {
   menu_->Translate(language);
   tabs_.Translate(language);
   configuration_->Retranslate();
+  monitorPage_->Retranslate();
   DocumentStateChanged();
   // Every page, shown or not, is a child of the tab view.
   RetranslateWindow(*tabWidget_, language);
@@ -365,7 +376,12 @@ void MainWindow::Execute(int command) {
       if (LogWidget* log = CurrentLog()) log->SelectAll();
       break;
     case Command::Clear:
-      if (LogWidget* log = CurrentLog()) log->Clear();
+      // The monitor's clear starts its temporary file anew as well.
+      if (tabs_.Current() == TabPageId::Monitor) {
+        monitorPage_->log().Clear();
+      } else if (LogWidget* log = CurrentLog()) {
+        log->Clear();
+      }
       break;
     case Command::Find: Find(); break;
     case Command::FindNext: FindNext(); break;
@@ -411,7 +427,7 @@ void MainWindow::ShowAbout() {
 LogWidget* MainWindow::CurrentLog() const {
   switch (tabs_.Current().value_or(TabPageId::Configuration)) {
     case TabPageId::Communication: return commLogWidget_;
-    case TabPageId::Monitor: return monitorLogWidget_;
+    case TabPageId::Monitor: return &monitorPage_->view();
     default: return nullptr;
   }
 }
@@ -461,7 +477,9 @@ void MainWindow::SaveLogAs() {
   if (!answer) return;
   files.openSaveFilterLog = answer->filterIndex;
   files.browsePathLog = answer->path.parent_path().string();
-  if (!log->SaveToFile(answer->path)) {
+  // The monitor's log is its temporary file, which holds more than the view.
+  const bool saved = log == commLogWidget_ ? log->SaveToFile(answer->path) : !monitorPage_->log().Save(answer->path);
+  if (!saved) {
     context_.messages.Show("strLogSaveError", "strError", kStyleWarning, {answer->path.string()});
   }
 }
@@ -471,6 +489,8 @@ void MainWindow::ShowLogContextMenu(const QPoint& globalPos) {
   UpdateCommandStates();
   menu_->logContextMenu().exec(globalPos);
 }
+
+MonitorLog& MainWindow::Monitor() { return monitorPage_->log(); }
 
 // ---- The configuration document ----
 
@@ -499,6 +519,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
 // ---- Closing ----
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+  if (monitorPage_->log().IsActive()) engine_.StopMonitoring();
   if (!documents_->MayDiscard()) {
     event->ignore();
     return;

@@ -28,6 +28,7 @@ class ConfigurationView;
 class FindDialog;
 class LogWidget;
 class MainMenu;
+class MonitorPage;
 
 // The program's one top-level window: menus, toolbar, status bar and the tab
 // view, the link and the operation engine, and every command that is not a
@@ -58,6 +59,7 @@ class MainWindow final : public QMainWindow, private CommandWindow, private Docu
   QString StatusText() const;
   bool busy() const { return busy_; }
   LogView* communicationLog() { return commLog_.get(); }
+  MonitorPage& monitorPage() { return *monitorPage_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -71,6 +73,7 @@ class MainWindow final : public QMainWindow, private CommandWindow, private Docu
   void RefreshStatusBar() override;
   void Disconnect() override;
   bool ApplyConfigurationPage() override { return documents_->ApplyCurrentPage(); }
+  MonitorLog& Monitor() override;
   const ConfigurationImage& CommittedImage() const override;
   // ---- DocumentWindow ----
   void ShowConfigurationTab() override;
@@ -107,7 +110,6 @@ class MainWindow final : public QMainWindow, private CommandWindow, private Docu
   std::unique_ptr<LogView> commLog_;
   LinkEngineHost host_;
   OperationEngine engine_;
-  LogView monitorLog_;
   std::unique_ptr<DeviceCommands> commands_;
 
   QTabWidget* tabWidget_ = nullptr;
@@ -115,7 +117,7 @@ class MainWindow final : public QMainWindow, private CommandWindow, private Docu
   MainMenu* menu_ = nullptr;
   QLabel* statusText_ = nullptr;
   LogWidget* commLogWidget_ = nullptr;
-  LogWidget* monitorLogWidget_ = nullptr;
+  MonitorPage* monitorPage_ = nullptr;
   ConfigurationView* configuration_ = nullptr;
   std::unique_ptr<DocumentCommands> documents_;
   QTimer idleTimer_;

@@ -1,0 +1,88 @@
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QTest>
+
+#include "app/gui/LogWidget.h"
+#include "app/gui/MonitorPage.h"
+#include "app/gui/ProgressDialog.h"
+#include "gui/support/MainWindowFixture.h"
+#include "gui/support/ModalDriver.h"
+#include "protocol/InformationElements.h"
+#include "protocol/FirmwareFile.h"
+#include "support/FirmwareFiles.h"
+
+namespace tusko::gui::test {
+namespace {
+
+constexpr int kLimitMs = 30000;
+
+class MonitorPageTest : public MainWindowFixture {
+ protected:
+  MonitorLog& Log() { return window().monitorPage().log(); }
+  std::string ViewText() { return Log().View().Text(); }
+  bool WaitForText(std::string_view text, int limitMs = kLimitMs) {
+    return QTest::qWaitFor([&] { return ViewText().find(text) != std::string::npos; }, limitMs);
+  }
+  std::string Saved() {
+    const auto path = std::filesystem::path(testing::TempDir()) / "monitor-saved.txt";
+    EXPECT_FALSE(Log().Save(path));
+    std::ifstream file(path);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+  }
+  void StartMonitoring() {
+    window().Execute(static_cast<int>(Command::ToggleMonitor));
+    window().tabs().Select(TabPageId::Monitor);
+    // Two categories of trace, chosen before the start.
+    window().findChild<QCheckBox*>("category1")->setChecked(true);
+    window().findChild<QCheckBox*>("category2")->setChecked(true);
+    QTest::mouseClick(window().findChild<QPushButton*>("startButton"), Qt::LeftButton);
+    ASSERT_TRUE(WaitForText("SYSTEM MONITORING STARTED"));
+  }
+};
+
+TEST_F(MonitorPageTest, TraceIsShownAndWrittenAndALostGatewayIsMarkedOnce) {
+  OpenWindow();
+  StartMonitoring();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return window().findChild<QPushButton*>("stopButton")->isEnabled(); }, kLimitMs));
+  // The simulator traces its categories: some whole lines reach the view and the file.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Log().View().LineCount() > 8; }, kLimitMs));
+  EXPECT_NE(Saved().find("SYSTEM MONITORING STARTED"), std::string::npos);
+
+  // The keep-alive's timers fall due by hand: the gateway loses one poll, the
+  // answer time runs out, and its next trace is the recovery.
+  simulator().Run([](sim::GatewayModel& gateway) { gateway.InjectFault({sim::FaultKind::Silent, ie::MonitorPoll, 0, 1}); });
+  Log().OnTimer(MonitorTimer::KeepAlive);
+  Log().OnTimer(MonitorTimer::Answer);
+  Log().OnTimer(MonitorTimer::Answer);
+  ASSERT_TRUE(WaitForText("COMMUNICATION RECOVERY"));
+  const std::string text = ViewText();
+  EXPECT_EQ(text.find("COMMUNICATION LOST"), text.rfind("COMMUNICATION LOST")) << "lost is marked once";
+  EXPECT_LT(text.find("COMMUNICATION LOST"), text.find("COMMUNICATION RECOVERY"));
+  EXPECT_NE(Saved().find("COMMUNICATION RECOVERY"), std::string::npos);
+}
+
+TEST_F(MonitorPageTest, AFirmwareUpdatePausesTheMonitorAndTheMarkersStayOutOfTheFile) {
+  OpenWindow();
+  StartMonitoring();
+  tusko::test::TemporaryFile firmware(tusko::test::FirmwareFileBytes(
+      {{kSectionTypeApplication, 0x10000, tusko::test::FirmwareData(2048, "Ombrel Gsm_PW RQX904 1.2.6")}}));
+  fileDialogs_.Answer(FileAnswer{firmware.path(), 1});
+  window().Execute(static_cast<int>(Command::WriteFirmware));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return boxes_.ShownKeys().size() >= 2; }, 90000));
+  EXPECT_EQ(boxes_.ShownKeys().back(), "strFlashWriteOK");
+  ASSERT_TRUE(WaitForText("SYSTEM MONITORING RESUMED", 60000));
+  EXPECT_NE(ViewText().find("SYSTEM MONITORING TEMPORARY STOPPED"), std::string::npos);
+  const std::string saved = Saved();
+  EXPECT_EQ(saved.find("TEMPORARY STOPPED"), std::string::npos);
+  EXPECT_EQ(saved.find("RESUMED"), std::string::npos);
+  EXPECT_NE(saved.find("SYSTEM MONITORING STARTED"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tusko::gui::test

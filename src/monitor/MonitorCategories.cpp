@@ -7,12 +7,15 @@ namespace tusko {
 namespace {
 
 constexpr std::size_t kMaxCommandLength = 16;
+constexpr std::size_t kMaxCategoryKeyChars = 32;
 
 std::uint16_t Bit(std::size_t index) { return static_cast<std::uint16_t>(1u << index); }
 
 }  // namespace
 
-std::string MonitorCategoryKey(std::size_t index) { return "strMonitorOption" + std::to_string(index + 1); }
+std::string MonitorCategoryKey(std::size_t index) {
+  return SafeFormat("strMonitorOption%d", {static_cast<int>(index) + 1}, kMaxCategoryKeyChars);
+}
 
 std::string MonitorMaskCommand(std::uint16_t mask) { return SafeFormat("V=%04X\r\n", {mask}, kMaxCommandLength); }
 

@@ -1,12 +1,12 @@
 #include "app/gui/ConfigurationView.h"
 
-#include <QEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QStackedWidget>
 #include <QTreeWidget>
 
 #include "app/core/LanguageManager.h"
+#include "app/gui/DescriptionLabel.h"
 #include "app/gui/MessageService.h"
 #include "app/gui/UiText.h"
 #include "config/ConfigurationPages.h"
@@ -16,10 +16,7 @@ namespace tusko::gui {
 
 namespace {
 
-// A keyboard step shows its page only after this pause.
-constexpr std::chrono::milliseconds kKeyboardSwitchDelayMs{500};
 constexpr int kIdRole = Qt::UserRole + 1;
-constexpr int kDescriptionMargin = 12;
 // The split until the user moves it (the setting SplitterPos1 keeps it then).
 constexpr int kDefaultTreeWidth = 260;
 constexpr int kDefaultPageWidth = 740;
@@ -32,22 +29,14 @@ ConfigurationView::ConfigurationView(const LanguageManager& language, MessageSer
       messages_(messages),
       tree_(new QTreeWidget(this)),
       pages_(new QStackedWidget(this)),
-      description_(new QLabel(pages_)),
+      description_(NewDescriptionLabel(pages_)),
+      pacer_(*tree_, [this] { SwitchToPending(); }),
       document_(MakeConfigurationPage, [this](TreeUpdate update) { OnTreeUpdate(update); }) {
   tree_->setObjectName("configurationTree");
   tree_->setHeaderHidden(true);
-  tree_->viewport()->installEventFilter(this);
-  tree_->installEventFilter(this);
-  description_->setObjectName("descriptionPage");
-  description_->setWordWrap(true);
-  description_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  description_->setMargin(kDescriptionMargin);
   pages_->addWidget(description_);
   setStretchFactor(1, 1);
   setSizes({kDefaultTreeWidth, kDefaultPageWidth});
-  keyboardDelay_.setSingleShot(true);
-  keyboardDelay_.setInterval(kKeyboardSwitchDelayMs);
-  connect(&keyboardDelay_, &QTimer::timeout, this, &ConfigurationView::SwitchToPending);
   connect(tree_, &QTreeWidget::currentItemChanged, this, &ConfigurationView::OnCurrentItemChanged);
 }
 
@@ -55,12 +44,6 @@ ConfigurationView::~ConfigurationView() = default;
 
 PageId ConfigurationView::IdOf(const QTreeWidgetItem* item) {
   return item == nullptr ? PageId::None : static_cast<PageId>(item->data(0, kIdRole).toInt());
-}
-
-bool ConfigurationView::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::MouseButtonPress && watched == tree_->viewport()) byMouse_ = true;
-  if (event->type() == QEvent::KeyPress && watched == tree_) byMouse_ = false;
-  return QSplitter::eventFilter(watched, event);
 }
 
 // ---- The document's tree ----
@@ -82,7 +65,7 @@ void ConfigurationView::OnTreeUpdate(TreeUpdate update) {
 
 void ConfigurationView::RebuildTree() {
   quiet_ = true;
-  keyboardDelay_.stop();
+  pacer_.Cancel();
   tree_->clear();
   items_.clear();
   const auto text = [this](std::string_view key) { return language_.GetString(key); };
@@ -114,8 +97,8 @@ void ConfigurationView::RefreshNodeTexts() {
 void ConfigurationView::OnCurrentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous) {
   if (quiet_ || current == nullptr) return;
   const PageId id = IdOf(current);
-  if (byMouse_) {
-    keyboardDelay_.stop();
+  if (pacer_.ByMouse()) {
+    pacer_.Cancel();
     StoreShownPage();
     const PageApply result = document_.SelectPage(id);
     if (!result.ok) {
@@ -134,7 +117,7 @@ void ConfigurationView::OnCurrentItemChanged(QTreeWidgetItem* current, QTreeWidg
     return;
   }
   pendingId_ = id;
-  keyboardDelay_.start();
+  pacer_.Defer();
 }
 
 void ConfigurationView::SwitchToPending() {
@@ -147,7 +130,7 @@ void ConfigurationView::SwitchToPending() {
 void ConfigurationView::SelectNode(PageId id) {
   const auto item = items_.find(id);
   if (item == items_.end()) return;
-  byMouse_ = true;
+  pacer_.MarkMouse();
   tree_->setCurrentItem(item->second);
 }
 

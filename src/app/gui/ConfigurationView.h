@@ -4,9 +4,9 @@
 #include <memory>
 
 #include <QSplitter>
-#include <QTimer>
 
 #include "app/gui/PageWidget.h"
+#include "app/gui/TreeStepPacer.h"
 #include "config/ConfigurationDocument.h"
 
 class QLabel;
@@ -50,9 +50,6 @@ class ConfigurationView final : public QSplitter {
   // The document's name or flags may have changed: the title follows.
   void documentChanged();
 
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
  private:
   void OnTreeUpdate(TreeUpdate update);
   void RebuildTree();
@@ -70,9 +67,8 @@ class ConfigurationView final : public QSplitter {
   std::unique_ptr<PageWidget> widget_;
   PageId widgetId_ = PageId::None;
   std::map<PageId, QTreeWidgetItem*> items_;
-  QTimer keyboardDelay_;
+  TreeStepPacer pacer_;
   PageId pendingId_ = PageId::None;
-  bool byMouse_ = true;
   bool quiet_ = false;  // selection changes made by the view itself
   ConfigurationDocument document_;
 };

@@ -12,6 +12,7 @@
 #include "app/gui/MessageService.h"
 #include "app/core/DeviceInfoRows.h"
 #include "app/gui/ChoiceDialog.h"
+#include "app/gui/DiagnosticsView.h"
 #include "app/gui/InfoRowsDialog.h"
 #include "app/gui/NotifyDialog.h"
 #include "app/gui/PasswordDialog.h"
@@ -198,7 +199,14 @@ void DeviceCommands::OnNotification(Notification code, int value) {
     case Notification::FirmwareResult: OnFirmwareResult(value); break;
     case Notification::AnnouncementResult: OnAnnouncementResult(value); break;
     case Notification::LanInfoResult: OnLanInfo(value); break;
-    case Notification::ModuleInfoRequested: Busy(true); break;
+    case Notification::ModuleInfoRequested:
+      window_.Diagnostics().StopModulePageRefresh();
+      Busy(true);
+      break;
+    case Notification::IsdnStatusData:
+    case Notification::IsdnCreditData:
+    case Notification::GsmStatusData:
+    case Notification::GsmCreditData: window_.Diagnostics().OnData(code); break;
     case Notification::ModuleInfoResult: OnModuleInfo(value); break;
     case Notification::CdrResult: OnCdrResult(value); break;
     case Notification::CellsResult: Busy(false); break;
@@ -206,6 +214,7 @@ void DeviceCommands::OnNotification(Notification code, int value) {
       Busy(false);
       CloseNotice();
       CloseProgressAsFailed();
+      window_.Diagnostics().StopRefresh();
       context_.messages.Show("strDiagErrorInvalidData", kErrorCaption, kStyleWarning, {engine_.causeText()});
       break;
     case Notification::UploadResult:
@@ -240,7 +249,13 @@ void DeviceCommands::OnNotification(Notification code, int value) {
         noFirmwareBoxOpen_ = false;
       }
       break;
-    case Notification::LinkClosed: window_.RefreshStatusBar(); break;
+    case Notification::LinkClosed:
+      window_.RefreshStatusBar();
+      if (context_.settings.comMode == static_cast<std::uint32_t>(LinkType::Tcp) &&
+          engine_.host().linkState() == LinkState::Closed) {
+        window_.Diagnostics().StopRefresh();
+      }
+      break;
     default: break;
   }
 }
@@ -309,6 +324,7 @@ void DeviceCommands::OnSystemInfo(int value) {
   }
   if (!VersionsAgreeOrAccepted()) {
     window_.Disconnect();
+    window_.Diagnostics().StopRefresh();
     engine_.ClearPendingFlag(SystemInfoPending);
   }
 }
@@ -336,6 +352,7 @@ void DeviceCommands::OnLanInfo(int value) {
 
 void DeviceCommands::OnModuleInfo(int value) {
   Busy(false);
+  window_.Diagnostics().RestartModulePageRefresh();
   if (!Succeeded(value)) {
     if (Is(value, OperationResult::NoAnswer)) context_.messages.Show("strErrorNoResponse", kErrorCaption, kStyleError);
     return;

@@ -22,6 +22,8 @@ class OperationEngine;
 
 namespace tusko::gui {
 
+class DiagnosticsView;
+
 // What the device commands need from the main window.
 class CommandWindow {
  public:
@@ -35,6 +37,7 @@ class CommandWindow {
   virtual bool ApplyConfigurationPage() = 0;
   virtual const ConfigurationImage& CommittedImage() const = 0;
   virtual MonitorLog& Monitor() = 0;
+  virtual DiagnosticsView& Diagnostics() = 0;
 };
 
 // The commands that drive the gateway and the window's reaction to every

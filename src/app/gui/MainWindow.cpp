@@ -22,6 +22,7 @@
 #include "app/gui/AboutDialog.h"
 #include "app/gui/CommunicationDialog.h"
 #include "app/gui/ConfigurationView.h"
+#include "app/gui/DiagnosticsView.h"
 #include "app/gui/ConnectWaitDialog.h"
 #include "app/gui/FileDialogs.h"
 #include "app/gui/FindDialog.h"
@@ -70,14 +71,6 @@ const Accelerator kAccelerators[] = {
 std::filesystem::path MonitorTempFolder() {
   const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
   return cache.isEmpty() ? std::filesystem::temp_directory_path() : std::filesystem::path(cache.toStdString());
-}
-
-QLabel* DescriptionPage(const char* key) {
-  auto* page = new QLabel(key);
-  page->setWordWrap(true);
-  page->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  page->setMargin(12);
-  return page;
 }
 
 }  // namespace
@@ -162,9 +155,12 @@ void MainWindow::BuildPages() {
   connect(commands_.get(), &DeviceCommands::configurationReceived, this,
           [this] { documents_->TakeReceived(engine_.configTransfer().image()); });
   tabs_.SetPage(TabPageId::Configuration, *configuration_, true);
-  auto* diagnostics = DescriptionPage("strDiagRootDescr");
-  diagnostics->setObjectName("diagnosticsPage");
-  tabs_.SetPage(TabPageId::Diagnostics, *diagnostics, true);
+  diagnostics_ = new DiagnosticsView(
+      context_.language, engine_, [this] { return host_.link().GetLinkState(); },
+      std::chrono::milliseconds(context_.settings.diagnosticsRefresh), tabWidget_);
+  diagnostics_->setObjectName("diagnosticsView");
+  diagnostics_->SetSplitterPosition(static_cast<int>(context_.files.splitterPos2));
+  tabs_.SetPage(TabPageId::Diagnostics, *diagnostics_, true);
   if (commLog_) {
     commLogWidget_ = new LogWidget(*commLog_, tabWidget_);
     commLogWidget_->setObjectName("communicationLog");
@@ -178,6 +174,10 @@ void MainWindow::BuildPages() {
   connect(&monitorPage_->view(), &LogWidget::contextMenuWanted, this, &MainWindow::ShowLogContextMenu);
   tabs_.SetPage(TabPageId::Monitor, *monitorPage_, false);
   tabWidget_->setCurrentIndex(0);
+  diagnostics_->SetActive(false);
+  // The diagnostics page polls only while its tab is the current one.
+  connect(tabWidget_, &QTabWidget::currentChanged, this,
+          [this] { diagnostics_->SetActive(tabs_.Current() == TabPageId::Diagnostics); });
 }
 
 void MainWindow::BuildAccelerators() {
@@ -217,6 +217,7 @@ void MainWindow::Translate() {
   menu_->Translate(language);
   tabs_.Translate(language);
   configuration_->Retranslate();
+  diagnostics_->Retranslate();
   monitorPage_->Retranslate();
   DocumentStateChanged();
   // Every page, shown or not, is a child of the tab view.
@@ -288,6 +289,7 @@ std::optional<std::string> MainWindow::AskLoginPassword() {
 }
 
 void MainWindow::AskLinkSettingsWhenNone() {
+  diagnostics_->AllowRefresh();
   if (host_.link().GetLinkState() != LinkState::Open && !LinkSettingsComplete(context_.settings)) EditLinkSettings();
 }
 
@@ -312,6 +314,7 @@ void MainWindow::Connect() {
   QApplication::restoreOverrideCursor();
   connectingCursor_ = host_.link().GetLinkState() == LinkState::Connecting;
   if (connectingCursor_) setCursor(Qt::BusyCursor);
+  diagnostics_->AllowRefresh();
   RefreshStatusBar();
 }
 
@@ -319,6 +322,7 @@ void MainWindow::Disconnect() {
   host_.link().CloseTransport();
   connectingCursor_ = false;
   unsetCursor();
+  diagnostics_->StopRefresh();
   RefreshStatusBar();
 }
 
@@ -529,6 +533,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   if (const QList<int> sizes = configuration_->sizes(); !sizes.isEmpty()) {
     context_.files.splitterPos1 = static_cast<std::uint32_t>(sizes.first());
   }
+  context_.files.splitterPos2 = static_cast<std::uint32_t>(diagnostics_->SplitterPosition());
   SaveWindowState();
   QApplication::restoreOverrideCursor();
   event->accept();

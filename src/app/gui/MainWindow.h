@@ -25,6 +25,7 @@ class QTabWidget;
 namespace tusko::gui {
 
 class ConfigurationView;
+class DiagnosticsView;
 class FindDialog;
 class LogWidget;
 class MainMenu;
@@ -74,6 +75,7 @@ class MainWindow final : public QMainWindow, private CommandWindow, private Docu
   void Disconnect() override;
   bool ApplyConfigurationPage() override { return documents_->ApplyCurrentPage(); }
   MonitorLog& Monitor() override;
+  DiagnosticsView& Diagnostics() override { return *diagnostics_; }
   const ConfigurationImage& CommittedImage() const override;
   // ---- DocumentWindow ----
   void ShowConfigurationTab() override;
@@ -119,6 +121,7 @@ class MainWindow final : public QMainWindow, private CommandWindow, private Docu
   LogWidget* commLogWidget_ = nullptr;
   MonitorPage* monitorPage_ = nullptr;
   ConfigurationView* configuration_ = nullptr;
+  DiagnosticsView* diagnostics_ = nullptr;
   std::unique_ptr<DocumentCommands> documents_;
   QTimer idleTimer_;
 

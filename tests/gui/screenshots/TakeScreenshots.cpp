@@ -8,6 +8,7 @@
 #include <string>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QScreen>
@@ -26,6 +27,9 @@
 #include "app/gui/DateTimeDialog.h"
 #include "app/gui/FileDialogs.h"
 #include "app/gui/FindDialog.h"
+#include "app/gui/DiagnosticsView.h"
+#include "app/gui/DiagnosticsPages.h"
+#include "app/gui/MonitorPage.h"
 #include "app/gui/InfoRowsDialog.h"
 #include "app/gui/ConfigurationView.h"
 #include "app/gui/LanguageDialog.h"
@@ -136,6 +140,28 @@ int main(int argc, char** argv) {
   ok = QTest::qWaitFor([&] { return !window.busy(); }, kLinkWaitMs) && ok;
   window.tabs().Select(TabPageId::Communication);
   ok = Save(window, folder, "communication-log") && ok;
+
+  // The Monitor tab with the trace of two categories running.
+  window.Execute(static_cast<int>(Command::ToggleMonitor));
+  window.tabs().Select(TabPageId::Monitor);
+  MonitorLog& monitor = window.monitorPage().log();
+  window.findChild<QCheckBox*>("category1")->setChecked(true);
+  window.findChild<QCheckBox*>("category2")->setChecked(true);
+  monitor.Start();
+  ok = QTest::qWaitFor([&] { return monitor.View().LineCount() > 12; }, kLinkWaitMs) && ok;
+  ok = Save(window, folder, "monitor-tab") && ok;
+  monitor.Stop();
+  ok = QTest::qWaitFor([&] { return !monitor.IsActive(); }, kLinkWaitMs) && ok;
+
+  // The Diagnostics tab on the GSM modules page after a few readings.
+  window.tabs().Select(TabPageId::Diagnostics);
+  auto& diagnostics = *window.findChild<DiagnosticsView*>();
+  diagnostics.SelectNode(DiagNodeId::GsmModules);
+  for (int round = 0; round < 6; ++round) {
+    diagnostics.RefreshTick();
+    QTest::qWait(kSettleMs);
+  }
+  ok = Save(window, folder, "diagnostics-tab") && ok;
 
   const std::vector<SerialPortEntry> ports = {{"/dev/ttyACM0", "Stellaris USB serial port", true},
                                               {"/dev/ttyS0", "", false}};

@@ -1,0 +1,450 @@
+// The diagnostics tab over an engine on a scripted link: the pages' texts for
+// the gateway's answers, the refresh cycle and the no-response window.
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <QApplication>
+#include <QDateTime>
+#include <QImage>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTest>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+#include "app/gui/DiagnosticsView.h"
+#include "app/gui/GsmModulesPage.h"
+#include "app/gui/SignalChart.h"
+#include "app/gui/UiText.h"
+#include "gui/support/GuiLanguage.h"
+#include "protocol/InformationElements.h"
+#include "support/RowName.h"
+#include "support/ScriptedEngine.h"
+#include "support/TestMessages.h"
+
+namespace tusko::gui {
+namespace {
+
+using std::chrono::milliseconds;
+using tusko::test::RowName;
+using tusko::test::TestElement;
+
+constexpr milliseconds kPeriod{50};
+// Longer than the tree's keyboard pause on a loaded machine.
+constexpr int kKeyboardWaitMs = 5000;
+
+// Records what the view asks of the no-response window.
+class RecordingNotice final : public NoResponseNotice {
+ public:
+  void Show() override {
+    ++showCalls;
+    shown = true;
+  }
+  void Close() override { shown = false; }
+  bool IsShown() const override { return shown; }
+
+  int showCalls = 0;
+  bool shown = false;
+};
+
+void PutLittleEndian(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+}
+
+TestElement IsdnStatusElement(std::uint16_t line1, std::uint16_t line2) {
+  std::vector<std::uint8_t> data;
+  PutLittleEndian(data, line1, 2);
+  PutLittleEndian(data, line2, 2);
+  return {ie::IsdnStatus, data};
+}
+
+// Both units' six counters, unit 1 first.
+TestElement CreditElement(std::uint8_t id, const std::array<std::uint32_t, 12>& counters) {
+  std::vector<std::uint8_t> data;
+  for (std::uint8_t unit = 0; unit < 2; ++unit) {
+    data.push_back(unit);
+    data.push_back(static_cast<std::uint8_t>(kCreditRecordSize));
+    for (std::size_t i = 0; i < kCreditCounterCount; ++i) PutLittleEndian(data, counters[unit * 6 + i], 4);
+  }
+  return {id, data};
+}
+
+TestElement GsmStatusElement(std::uint8_t module, std::uint16_t code, std::uint8_t signal, const std::string& text) {
+  std::vector<std::uint8_t> data{module};
+  PutLittleEndian(data, code, 2);
+  data.push_back(signal);
+  data.push_back(static_cast<std::uint8_t>(text.size()));
+  data.insert(data.end(), text.begin(), text.end());
+  return {ie::GsmStatus, data};
+}
+
+QString Q(const std::string& text) { return ToQString(text); }
+
+class DiagnosticsViewTest : public ::testing::Test {
+ protected:
+  DiagnosticsViewTest() {
+    gateway.engine.SetState(EngineState::Idle);
+    gateway.host.onNotify = [this](const tusko::test::RecordedNotification& n) {
+      if (view) view->OnData(n.code);
+    };
+    view = std::make_unique<DiagnosticsView>(language, gateway.engine, [this] { return gateway.host.link; }, kPeriod);
+    view->SetNoResponseNotice(notice);
+    view->SetClock([this] { return now; });
+    view->resize(800, 600);
+  }
+
+  // The gateway's answer, as the link delivers it.
+  void Answer(std::initializer_list<TestElement> elements) { gateway.Receive(tusko::test::ReplyWith(elements)); }
+
+  QLabel& Label(const char* name) const {
+    auto* label = view->findChild<QLabel*>(name);
+    if (label == nullptr) {
+      ADD_FAILURE() << "no label named " << name;
+      std::abort();
+    }
+    return *label;
+  }
+  QString Text(const char* name) const { return Label(name).text(); }
+  QString Key(std::string_view key) const { return Q(language.GetString(key)); }
+  // The elements the engine sent, oldest first.
+  std::vector<std::uint8_t> Sent() const { return gateway.host.SentElements(); }
+
+  tusko::test::ScriptedEngine gateway;
+  LanguageManager language = test::LoadedLanguage(1);
+  RecordingNotice notice;
+  std::chrono::system_clock::time_point now = std::chrono::system_clock::time_point(
+      milliseconds(QDateTime(QDate(2024, 5, 17), QTime(14, 3, 7)).toMSecsSinceEpoch()));
+  std::unique_ptr<DiagnosticsView> view;
+};
+
+// ---- Tree ----
+
+TEST_F(DiagnosticsViewTest, StartsOnTheExpandedRootWithItsDescription) {
+  auto& tree = *view->findChild<QTreeWidget*>("diagnosticsTree");
+  ASSERT_EQ(tree.topLevelItemCount(), 1);
+  QTreeWidgetItem* root = tree.topLevelItem(0);
+  EXPECT_EQ(tree.headerItem()->text(0), Key("strDiagSystem"));
+  EXPECT_EQ(root->text(0), Key("strDiagRoot"));
+  EXPECT_TRUE(root->isExpanded());
+  EXPECT_EQ(tree.currentItem(), root);
+  std::vector<QString> children;
+  for (int i = 0; i < root->childCount(); ++i) children.push_back(root->child(i)->text(0));
+  EXPECT_EQ(children, (std::vector<QString>{Key("strDiagIsdnLines"), Key("strDiagIsdnCredit"), Key("strDiagGsmModules"),
+                                            Key("strDiagGsmCredits")}));
+  EXPECT_EQ(Text("descriptionPage"), Key("strDiagRootDescr"));
+  EXPECT_EQ(view->CurrentPage(), nullptr);
+  EXPECT_FALSE(view->RefreshRunning());
+  EXPECT_TRUE(Sent().empty());
+}
+
+TEST_F(DiagnosticsViewTest, KeyboardStepsShowOnlyThePageWhereTheyStop) {
+  view->show();
+  auto& tree = *view->findChild<QTreeWidget*>("diagnosticsTree");
+  tree.setFocus();
+  QTest::keyClick(&tree, Qt::Key_Down);
+  QTest::keyClick(&tree, Qt::Key_Down);
+  EXPECT_EQ(view->CurrentNode(), DiagNodeId::Root);
+  EXPECT_TRUE(Sent().empty());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view->CurrentNode() == DiagNodeId::IsdnCredit; }, kKeyboardWaitMs));
+  EXPECT_EQ(Sent(), std::vector<std::uint8_t>{ie::IsdnCredit});  // the lines page on the way was never made
+}
+
+// ---- Pages ----
+
+struct IsdnRow {
+  const char* name;
+  std::uint16_t word;
+  bool los, l2, sdi;
+};
+
+class IsdnLinesPage : public DiagnosticsViewTest, public ::testing::WithParamInterface<IsdnRow> {};
+
+TEST_P(IsdnLinesPage, ShowsTheBitsOfEachLine) {
+  const IsdnRow& row = GetParam();
+  view->SelectNode(DiagNodeId::IsdnLines);
+  Answer({IsdnStatusElement(row.word, 0x0083)});  // line 2 lost, layer 2 and synchronised
+  EXPECT_EQ(Label("isdnLos1").property("lit").toBool(), row.los);
+  EXPECT_EQ(Label("isdnL21").property("lit").toBool(), row.l2);
+  EXPECT_EQ(Label("isdnSdi1").property("lit").toBool(), row.sdi);
+  EXPECT_TRUE(Label("isdnLos2").property("lit").toBool());
+  EXPECT_TRUE(Label("isdnL22").property("lit").toBool());
+  EXPECT_TRUE(Label("isdnSdi2").property("lit").toBool());
+}
+
+INSTANTIATE_TEST_SUITE_P(Diagnostics, IsdnLinesPage,
+                         ::testing::Values(IsdnRow{"AllClear", 0x0000, false, false, false},
+                                           IsdnRow{"LossOfSignal", 0x0080, true, false, false},
+                                           IsdnRow{"Layer2AndSynchronised", 0x0003, false, true, true},
+                                           IsdnRow{"Bit15ClearsEverything", 0x8083, false, false, false}),
+                         RowName<IsdnRow>);
+
+TEST_F(DiagnosticsViewTest, CreditPagesShowMinutesAndSecondsOfEachPair) {
+  view->SelectNode(DiagNodeId::IsdnCredit);
+  Answer({CreditElement(ie::IsdnCredit, {0, 125, 0, 0, 3725, 61, 59, 60, 7, 0, 0, 1})});
+  EXPECT_EQ(Text("credit1_1"), "0:00 / 2:05");
+  EXPECT_EQ(Text("credit1_2"), "0 / 0");
+  EXPECT_EQ(Text("credit1_3"), "62:05 / 1:01");
+  EXPECT_EQ(Text("credit2_1"), "0:59 / 1:00");
+  EXPECT_EQ(Text("credit2_2"), "0:07 / 0:00");
+  EXPECT_EQ(Text("credit2_3"), "0:00 / 0:01");
+
+  view->SelectNode(DiagNodeId::GsmCredits);
+  EXPECT_EQ(Text("credit1_1"), "0 / 0");  // the GSM store is still empty
+  Answer({CreditElement(ie::GsmCredit, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4294967295u, 120})});
+  EXPECT_EQ(Text("credit2_3"), "71582788:15 / 2:00");
+}
+
+struct GsmRow {
+  const char* name;
+  std::uint16_t code;
+  std::string information;
+  std::uint8_t signal;
+  std::string status;  // without the blanks around it
+  std::string signalText;
+  std::optional<StatusColour> colour;  // nothing: the window face
+};
+
+class GsmModulesPageTest : public DiagnosticsViewTest, public ::testing::WithParamInterface<GsmRow> {};
+
+TEST_P(GsmModulesPageTest, ShowsStatusColourAndSignal) {
+  const GsmRow& row = GetParam();
+  view->SelectNode(DiagNodeId::GsmModules);
+  Answer({GsmStatusElement(1, row.code, row.signal, row.information)});
+  EXPECT_EQ(Text("gsmStatus2"), Q(" " + row.status + " "));
+  EXPECT_EQ(Text("gsmSignal2"), Q(row.signalText));
+  const QLabel& status = Label("gsmStatus2");
+  EXPECT_EQ(status.autoFillBackground(), row.colour.has_value());
+  if (row.colour) {
+    const auto paint = StatusPaintOf(*row.colour);
+    EXPECT_EQ(status.palette().color(QPalette::Window), paint->background);
+    EXPECT_EQ(status.palette().color(QPalette::WindowText), paint->text);
+  }
+  EXPECT_EQ(Text("gsmStatus1"), Q(" " + language.GetString("strDiagGsmStatusNone") + " "));  // module 1 untouched
+  EXPECT_EQ(Text("gsmSignal1"), Key("strDiagGsmSignalUnknown"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Diagnostics, GsmModulesPageTest,
+    ::testing::Values(
+        GsmRow{"IdleIgnoresBit12", 0x1010, "", 16, "Ready", "-81 dBm", StatusColour::Green},
+        GsmRow{"NamedStateWithItsText", 18, "Net One", 1, "Incoming call - Net One", "-111 dBm", StatusColour::Blue},
+        GsmRow{"DisconnectWhiteOnDarkGreen", 28, "", 30, "Clearing the call", "-53 dBm", StatusColour::DarkGreen},
+        GsmRow{"CmeErrorWithItsOwnKey", 0x800A, "x", 0, "SIM not inserted (CME error 10)", "-113 dBm or less",
+               StatusColour::Red},
+        GsmRow{"CmeErrorWithoutItsOwnKey", 0x8007, "", 31, "CME error 7", "-51 dBm or more", StatusColour::Red},
+        GsmRow{"ErrorRange", 231, "", 99, "Error 231", "no signal", StatusColour::Red},
+        GsmRow{"UnknownCode", 300, "", 0xFF, "Unknown state 300", "unknown", std::nullopt},
+        GsmRow{"NotConfigured", 128, "", 32, "Not configured", "unknown", std::nullopt}),
+    RowName<GsmRow>);
+
+TEST_F(DiagnosticsViewTest, ReceptionTimeFollowsTheDataAndTheLanguage) {
+  view->SelectNode(DiagNodeId::GsmModules);
+  EXPECT_EQ(Text("receivedAt"), "");
+  Answer({GsmStatusElement(0, 16, 10, "")});
+  EXPECT_EQ(Text("receivedAt"), "Received at 14:03:07");
+  view->SelectNode(DiagNodeId::IsdnLines);
+  EXPECT_EQ(Text("receivedAt"), "");  // nothing of this kind yet
+
+  language = test::LoadedLanguage(2);
+  view->Retranslate();
+  view->SelectNode(DiagNodeId::GsmModules);
+  EXPECT_EQ(Text("receivedAt"), "Empfangen um 14:03:07");
+  EXPECT_EQ(Label("gsmStatus1").text(), Q(" " + language.GetString("strDiagGsmStatusIdle") + " "));
+  auto& tree = *view->findChild<QTreeWidget*>("diagnosticsTree");
+  EXPECT_EQ(tree.topLevelItem(0)->text(0), Key("strDiagRoot"));
+  EXPECT_EQ(tree.headerItem()->text(0), Key("strDiagSystem"));
+}
+
+TEST_F(DiagnosticsViewTest, SignalReadingsMakeOneChartPointPerRoundAndModule) {
+  view->SelectNode(DiagNodeId::GsmModules);
+  Answer({GsmStatusElement(0, 16, 16, "")});
+  Answer({GsmStatusElement(1, 16, 99, "")});  // the second answer of the round
+  now += kPeriod;
+  view->RefreshTick();
+  Answer({GsmStatusElement(0, 16, 20, "")});
+  const auto& module1 = view->signalHistory().Readings(0);
+  const auto& module2 = view->signalHistory().Readings(1);
+  ASSERT_EQ(module1.size(), 2u);
+  ASSERT_EQ(module2.size(), 2u);
+  EXPECT_EQ(module1[0].dbm, -81);
+  EXPECT_EQ(module1[1].dbm, -73);
+  EXPECT_EQ(module2[0].dbm, std::nullopt);  // no signal leaves a gap
+  EXPECT_EQ(module1[1].at - module1[0].at, kPeriod);
+
+  // The chart draws the readings of its module only.
+  view->show();
+  const QColor line = view->palette().highlight().color();
+  const auto drawsLine = [&](const char* name) {
+    const QImage image = view->findChild<SignalChart*>(name)->grab().toImage();
+    for (int y = 0; y < image.height(); ++y) {
+      for (int x = 0; x < image.width(); ++x) {
+        if (image.pixelColor(x, y) == line) return true;
+      }
+    }
+    return false;
+  };
+  EXPECT_TRUE(drawsLine("gsmChart1"));
+  EXPECT_FALSE(drawsLine("gsmChart2"));
+}
+
+TEST_F(DiagnosticsViewTest, DoubleClickOnAModuleStatusAsksForItsInformation) {
+  view->SelectNode(DiagNodeId::GsmModules);
+  view->show();
+  gateway.host.sent.clear();
+  QTest::mouseDClick(&Label("gsmStatus2"), Qt::LeftButton);
+  ASSERT_EQ(Sent(), std::vector<std::uint8_t>{ie::ModuleType});
+  const auto element = FindElement(gateway.host.sent.back().message, ie::ModuleType);
+  EXPECT_EQ(std::vector<std::uint8_t>(element->data.begin(), element->data.end()), std::vector<std::uint8_t>{1});
+  EXPECT_EQ(gateway.host.CountOf(Notification::ModuleInfoRequested), 1);
+}
+
+// ---- Refresh ----
+
+struct RequestRow {
+  const char* name;
+  DiagNodeId node;
+  std::vector<std::uint8_t> elements;
+};
+
+class PageRequests : public DiagnosticsViewTest, public ::testing::WithParamInterface<RequestRow> {};
+
+TEST_P(PageRequests, AskAtOnceAndOnEveryTick) {
+  view->SelectNode(GetParam().node);
+  EXPECT_TRUE(view->RefreshRunning());
+  EXPECT_EQ(view->RefreshPeriod(), kPeriod);
+  EXPECT_EQ(Sent(), GetParam().elements);
+  gateway.host.sent.clear();
+  view->RefreshTick();
+  EXPECT_EQ(Sent(), GetParam().elements);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Diagnostics, PageRequests,
+    ::testing::Values(RequestRow{"IsdnLines", DiagNodeId::IsdnLines, {ie::IsdnStatus}},
+                      RequestRow{"IsdnCredit", DiagNodeId::IsdnCredit, {ie::IsdnCredit}},
+                      RequestRow{"GsmModulesAskBothModules", DiagNodeId::GsmModules, {ie::GsmStatus, ie::GsmStatus}},
+                      RequestRow{"GsmCredits", DiagNodeId::GsmCredits, {ie::GsmCredit}}),
+    RowName<RequestRow>);
+
+TEST_F(DiagnosticsViewTest, TheTimerTicksOnItsOwn) {
+  view->SelectNode(DiagNodeId::IsdnLines);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Sent().size() >= 2; }, kKeyboardWaitMs));
+  EXPECT_TRUE(notice.shown);  // no answer came
+}
+
+TEST_F(DiagnosticsViewTest, NoResponseWindowComesWithoutDataAndGoesWithTheNext) {
+  view->SelectNode(DiagNodeId::IsdnLines);
+  Answer({IsdnStatusElement(0, 0)});
+  view->RefreshTick();  // the first answer came in time
+  EXPECT_EQ(notice.showCalls, 0);
+  view->RefreshTick();  // the second did not
+  EXPECT_EQ(notice.showCalls, 1);
+  EXPECT_TRUE(notice.shown);
+  Answer({IsdnStatusElement(0, 0)});
+  EXPECT_FALSE(notice.shown);
+  view->RefreshTick();
+  EXPECT_EQ(notice.showCalls, 1);
+}
+
+TEST_F(DiagnosticsViewTest, ConnectingLinkSkipsTheTick) {
+  view->SelectNode(DiagNodeId::IsdnLines);
+  gateway.host.sent.clear();
+  gateway.host.link = LinkState::Connecting;
+  view->RefreshTick();
+  EXPECT_TRUE(Sent().empty());
+  EXPECT_EQ(notice.showCalls, 0);
+}
+
+TEST_F(DiagnosticsViewTest, StoppedRefreshSendsNothingButStillNoticesSilence) {
+  view->SelectNode(DiagNodeId::IsdnLines);
+  gateway.host.sent.clear();
+  view->StopRefresh();
+  EXPECT_TRUE(view->RefreshStopped());
+  EXPECT_FALSE(view->RefreshRunning());
+  view->RefreshTick();
+  EXPECT_TRUE(Sent().empty());
+  EXPECT_EQ(notice.showCalls, 1);
+
+  view->AllowRefresh();
+  EXPECT_FALSE(view->RefreshRunning());  // the page stays idle
+  view->SelectNode(DiagNodeId::IsdnCredit);
+  EXPECT_TRUE(view->RefreshRunning());
+  EXPECT_EQ(Sent(), std::vector<std::uint8_t>{ie::IsdnCredit});
+}
+
+TEST_F(DiagnosticsViewTest, TabActivationStopsAndRestartsThePage) {
+  view->SelectNode(DiagNodeId::GsmCredits);
+  gateway.host.sent.clear();
+  view->SetActive(false);
+  EXPECT_FALSE(view->RefreshRunning());
+  view->SelectNode(DiagNodeId::IsdnCredit);  // made while hidden: it waits
+  EXPECT_FALSE(view->RefreshRunning());
+  EXPECT_TRUE(Sent().empty());
+  view->SetActive(true);
+  EXPECT_TRUE(view->RefreshRunning());
+  EXPECT_EQ(Sent(), std::vector<std::uint8_t>{ie::IsdnCredit});
+}
+
+TEST_F(DiagnosticsViewTest, ModuleInformationPausesOnlyTheModulesPage) {
+  view->SelectNode(DiagNodeId::IsdnLines);
+  view->StopModulePageRefresh();
+  EXPECT_TRUE(view->RefreshRunning());
+  view->SelectNode(DiagNodeId::GsmModules);
+  view->StopModulePageRefresh();
+  EXPECT_FALSE(view->RefreshRunning());
+  view->RestartModulePageRefresh();
+  EXPECT_TRUE(view->RefreshRunning());
+}
+
+TEST_F(DiagnosticsViewTest, ZeroPeriodMeansTheDefault) {
+  DiagnosticsView defaulted(language, gateway.engine, [] { return LinkState::Open; }, milliseconds(0));
+  EXPECT_EQ(defaulted.RefreshPeriod(), milliseconds(5000));
+}
+
+TEST_F(DiagnosticsViewTest, SplitterKeepsItsPositionAndDefaultsToAQuarter) {
+  view->SetSplitterPosition(300);  // before the window is shown, as at start
+  view->show();
+  EXPECT_EQ(view->SplitterPosition(), 300);
+  view->SetSplitterPosition(0);
+  EXPECT_EQ(view->SplitterPosition(), 200);
+}
+
+// ---- The real no-response window ----
+
+int NoResponseBoxes() {
+  int count = 0;
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (widget->objectName() == "diagnosticsNoResponse" && widget->isVisible()) ++count;
+  }
+  return count;
+}
+
+TEST(NoResponseWindow, OneModelessWarningAtATimeGoneWithTheNextData) {
+  const LanguageManager language = test::LoadedLanguage(1);
+  tusko::test::ScriptedEngine gateway;
+  DiagnosticsView view(language, gateway.engine, [] { return LinkState::Open; }, kPeriod);
+  gateway.host.onNotify = [&](const tusko::test::RecordedNotification& n) { view.OnData(n.code); };
+  view.SelectNode(DiagNodeId::IsdnLines);
+  view.RefreshTick();
+  view.RefreshTick();
+  ASSERT_EQ(NoResponseBoxes(), 1);
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    auto* box = qobject_cast<QMessageBox*>(widget);
+    if (box == nullptr || box->objectName() != "diagnosticsNoResponse") continue;
+    EXPECT_EQ(box->text(), ToQString(language.GetString("strDiagErrorNoResponse")));
+    EXPECT_EQ(box->windowTitle(), ToQString(language.GetCaptionString("strError")));
+    EXPECT_EQ(box->icon(), QMessageBox::Warning);
+    EXPECT_FALSE(box->isModal());
+  }
+  gateway.Receive(tusko::test::ReplyWith({IsdnStatusElement(0, 0)}));
+  EXPECT_EQ(NoResponseBoxes(), 0);
+}
+
+}  // namespace
+}  // namespace tusko::gui

@@ -54,6 +54,10 @@ int DeviceCommands::Warn(const char* textKey) { return context_.messages.Show(te
 
 std::string DeviceCommands::Text(std::string_view key) const { return context_.language.GetString(key); }
 
+TextOfKey DeviceCommands::Texts() const {
+  return [this](std::string_view key) { return Text(key); };
+}
+
 // ---- Commands ----
 
 void DeviceCommands::ReadConfiguration(int notificationCode) {
@@ -70,21 +74,23 @@ void DeviceCommands::WriteConfiguration(int notificationCode) {
     if (window_.ApplyConfigurationPage() && engine_.CheckSystemInfo()) uploadPending_ = true;
     return;
   }
-  const std::string& firmware = engine_.deviceInformation().system.firmwareVersion;
-  if (VersionsAgree(firmware, kProgramDataVersion)) {
-    if (context_.messages.Show("strDataUploadConfirm", "strDataUpload", kStyleQuestion) != kResultYes) return;
-  } else if (!VersionsAgreeOrAccepted()) {
-    return;
-  }
+  // Agreeing versions still ask for the write; differing ones ask the version question instead.
+  const bool confirmed = FirmwareVersionAgrees()
+                             ? context_.messages.Show("strDataUploadConfirm", "strDataUpload", kStyleQuestion) == kResultYes
+                             : VersionsAgreeOrAccepted();
+  if (!confirmed) return;
   PauseMonitor();
   if (engine_.StartUpload(window_.CommittedImage())) RunTransferDialog(ProgressKind::DataUpload);
 }
 
+bool DeviceCommands::FirmwareVersionAgrees() const {
+  return VersionsAgree(engine_.deviceInformation().system.firmwareVersion, kProgramDataVersion);
+}
+
 bool DeviceCommands::VersionsAgreeOrAccepted() {
-  const std::string& firmware = engine_.deviceInformation().system.firmwareVersion;
-  if (VersionsAgree(firmware, kProgramDataVersion)) return true;
+  if (FirmwareVersionAgrees()) return true;
   return context_.messages.Show("strDataVersionConflict", kWarningCaption, kStyleWarningQuestion,
-                        {firmware, kProgramDataVersion}) == kResultYes;
+                                {engine_.deviceInformation().system.firmwareVersion, kProgramDataVersion}) == kResultYes;
 }
 
 void DeviceCommands::SystemInformation() { engine_.GetSystemInfo(); }
@@ -343,8 +349,8 @@ void DeviceCommands::OnDownloadResult(int value) {
 void DeviceCommands::OnLanInfo(int value) {
   Busy(false);
   const std::string lead = Succeeded(value) ? std::string() : Text("strSysInfoErrorLan");
-  std::vector<InfoRow> rows = SystemRows(engine_.deviceInformation().system, [this](std::string_view key) { return Text(key); });
-  const std::vector<InfoRow> lan = LanRows(engine_.deviceInformation().lan, [this](std::string_view key) { return Text(key); });
+  std::vector<InfoRow> rows = SystemRows(engine_.deviceInformation().system, Texts());
+  const std::vector<InfoRow> lan = LanRows(engine_.deviceInformation().lan, Texts());
   rows.insert(rows.end(), lan.begin(), lan.end());
   InfoRowsDialog dialog(context_.language, "strSysInfo", lead, rows, &window_.window());
   dialog.exec();
@@ -359,7 +365,7 @@ void DeviceCommands::OnModuleInfo(int value) {
   }
   const ModuleInformation& module = engine_.deviceInformation().module;
   std::vector<InfoRow> rows;
-  for (const InfoRow& row : ModuleRows(module, [this](std::string_view key) { return Text(key); })) {
+  for (const InfoRow& row : ModuleRows(module, Texts())) {
     if (!row.second.empty()) rows.push_back(row);
   }
   const char* name = module.index == 0 ? "strGsmModule1" : "strGsmModule2";

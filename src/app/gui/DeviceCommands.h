@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QPointer>
 
+#include "app/core/DeviceInfoRows.h"
 #include "app/gui/DesktopContext.h"
 #include "app/gui/FileDialogs.h"
 #include "app/gui/NotifyDialog.h"
@@ -86,6 +87,8 @@ class DeviceCommands final : public QObject {
   void CloseNotice();
   void CloseProgressAsFailed();
   void ShowRefusal(int value, const char* textKey);
+  bool FirmwareVersionAgrees() const;
+  // The version question when the versions differ; true to go on.
   bool VersionsAgreeOrAccepted();
   void OnSystemInfo(int value);
   void OnLanInfo(int value);
@@ -102,6 +105,7 @@ class DeviceCommands final : public QObject {
   void ResumeMonitor() { window_.Monitor().Resume(); }
   int Warn(const char* textKey);
   std::string Text(std::string_view key) const;
+  TextOfKey Texts() const;
 
   CommandWindow& window_;
   OperationEngine& engine_;

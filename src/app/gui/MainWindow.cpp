@@ -43,9 +43,6 @@ namespace {
 // How often the status bar and the command states are brought up to date.
 constexpr std::chrono::milliseconds kIdleRefreshMs{200};
 constexpr QSize kMinimumWindowSize{400, 484};
-// Communication settings wait this long for the old link to close.
-constexpr int kLinkCloseWaitSteps = 20;
-constexpr std::chrono::milliseconds kLinkCloseWaitStepMs{100};
 constexpr const char* kLogDefaultSuffix = "txt";
 
 struct Accelerator {
@@ -328,11 +325,8 @@ void MainWindow::Disconnect() {
 
 void MainWindow::CommunicationSettings() {
   if (!EditLinkSettings()) return;
+  // CloseCommunication returns with the threads joined and the link closed: no wait is left to do.
   host_.link().CloseCommunication();
-  SetBusy(true);
-  loop_.RunUntil([this] { return host_.link().GetLinkState() == LinkState::Closed; },
-                 kLinkCloseWaitSteps * kLinkCloseWaitStepMs);
-  SetBusy(false);
   Connect();
 }
 

@@ -332,12 +332,6 @@ INSTANTIATE_TEST_SUITE_P(
                       RequestRow{"GsmCredits", DiagNodeId::GsmCredits, {ie::GsmCredit}}),
     RowName<RequestRow>);
 
-TEST_F(DiagnosticsViewTest, TheTimerTicksOnItsOwn) {
-  view->SelectNode(DiagNodeId::IsdnLines);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return Sent().size() >= 2; }, kKeyboardWaitMs));
-  EXPECT_TRUE(notice.shown);  // no answer came
-}
-
 TEST_F(DiagnosticsViewTest, NoResponseWindowComesWithoutDataAndGoesWithTheNext) {
   view->SelectNode(DiagNodeId::IsdnLines);
   Answer({IsdnStatusElement(0, 0)});
@@ -400,19 +394,6 @@ TEST_F(DiagnosticsViewTest, ModuleInformationPausesOnlyTheModulesPage) {
   EXPECT_FALSE(view->RefreshRunning());
   view->RestartModulePageRefresh();
   EXPECT_TRUE(view->RefreshRunning());
-}
-
-TEST_F(DiagnosticsViewTest, ZeroPeriodMeansTheDefault) {
-  DiagnosticsView defaulted(language, gateway.engine, [] { return LinkState::Open; }, milliseconds(0));
-  EXPECT_EQ(defaulted.RefreshPeriod(), milliseconds(5000));
-}
-
-TEST_F(DiagnosticsViewTest, SplitterKeepsItsPositionAndDefaultsToAQuarter) {
-  view->SetSplitterPosition(300);  // before the window is shown, as at start
-  view->show();
-  EXPECT_EQ(view->SplitterPosition(), 300);
-  view->SetSplitterPosition(0);
-  EXPECT_EQ(view->SplitterPosition(), 200);
 }
 
 // ---- The real no-response window ----

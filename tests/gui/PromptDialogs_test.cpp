@@ -16,7 +16,6 @@
 #include <QTimeEdit>
 #include <gtest/gtest.h>
 
-#include "app/gui/AboutDialog.h"
 #include "app/gui/ChoiceDialog.h"
 #include "app/gui/CommunicationDialog.h"
 #include "app/gui/DateTimeDialog.h"
@@ -237,23 +236,6 @@ class PasswordDialogTest : public PromptDialogTest {
                          nullptr};
 };
 
-TEST_F(PasswordDialogTest, MismatchedConfirmationWarnsClearsBothAndStartsNothing) {
-  const std::pair<QString, QString> mismatches[] = {{"new1", "new2"}, {"abc", "ABC"}, {"abc", ""}};
-  for (const auto& [newPassword, confirmation] : mismatches) {
-    boxes_.Clear();
-    Submit("old1", newPassword, confirmation);
-    ASSERT_EQ(boxes_.ShownKeys(), std::vector<std::string>{"strPasswordConfirmFailed"});
-    EXPECT_EQ(boxes_.shown()[0].captionKey, "strError");
-    EXPECT_EQ(boxes_.shown()[0].message.style & kIconMask, kStyleWarning);
-    EXPECT_EQ(Field("oldPassword"), "old1");
-    EXPECT_EQ(Field("newPassword") + Field("confirmPassword"), "");
-    EXPECT_EQ(dialog_.focusWidget(), &Child<QWidget>(dialog_, "newPassword"));
-  }
-  EXPECT_TRUE(started_.empty());
-  ExpectReady(true);
-  EXPECT_TRUE(StillOpen());
-}
-
 TEST_F(PasswordDialogTest, MatchingPasswordsStartTheChangeAndHoldTheDialogUntilTheOutcome) {
   Submit("old1", "new1", "new1");
   EXPECT_EQ(started_, (std::vector<Passwords>{{"new1", "old1"}}));
@@ -391,21 +373,6 @@ TEST_F(PromptDialogTest, DateTimeSynchronizeEndsAtOnceWithTheComputersTime) {
   EXPECT_EQ(time.dayOfWeek, taken.date().dayOfWeek() % 7);
 }
 
-TEST_F(PromptDialogTest, DatePickerKeepsToTheGatewaysYears) {
-  const std::pair<DateTimeRecord, QDate> cases[] = {
-      {{1999, 12, 5, 31, 0, 0, 0, 0}, QDate(2000, 1, 1)},
-      {{2100, 1, 5, 1, 0, 0, 0, 0}, QDate(2099, 12, 31)},
-      {{2023, 2, 0, 30, 0, 0, 0, 0}, QDate(2000, 1, 1)},  // no such day
-  };
-  for (const auto& [given, shown] : cases) {
-    DateTimeDialog dialog(english_, given, std::nullopt, nullptr);
-    auto& picker = Child<QDateEdit>(dialog, "datePicker");
-    EXPECT_EQ(picker.date(), shown) << given.year;
-    picker.setDate(QDate(2150, 6, 1));
-    EXPECT_EQ(picker.date(), QDate(2099, 12, 31));
-  }
-}
-
 TEST_F(PromptDialogTest, LastSyncShowsTheDateOrTheFailure) {
   const std::pair<LastSyncRecord, QString> cases[] = {
       {{1, 0, 0, 0}, Text("strDateTimeLastSyncError")},
@@ -422,7 +389,7 @@ TEST_F(PromptDialogTest, LastSyncShowsTheDateOrTheFailure) {
   }
 }
 
-// ---- AnnouncementTypeDialog, ModuleSelectDialog, AboutDialog ----
+// ---- AnnouncementTypeDialog, ModuleSelectDialog ----
 
 std::vector<QString> Items(const QComboBox& list) {
   std::vector<QString> items;
@@ -449,17 +416,6 @@ TEST_F(PromptDialogTest, ChoiceDialogsListTheirItemsInOrderAndReturnThePosition)
   }
   EXPECT_EQ(announcement.kind(), 2);
   EXPECT_EQ(module.module(), 1);
-}
-
-TEST_F(PromptDialogTest, AboutShowsTheDescriptionAndTheProgramVersion) {
-  AboutDialog dialog(english_, nullptr);
-  EXPECT_EQ(dialog.windowTitle(), ToQString(english_.GetCaptionString("strAbout")));
-  EXPECT_EQ(Child<QLabel>(dialog, "versionText").text(), "v1.2.0.0");
-  bool described = false;
-  for (const QLabel* label : dialog.findChildren<QLabel*>()) {
-    described |= label->text() == Text("strAboutDescription");
-  }
-  EXPECT_TRUE(described);
 }
 
 }  // namespace

@@ -19,9 +19,6 @@
 #include <vector>
 
 #include "Version.h"
-#include "monitor/EngineMonitorRequests.h"
-#include "sim/GatewayMonitoring.h"
-#include "support/GatewayHarness.h"
 #include "support/RowName.h"
 #include "support/VirtualClock.h"
 
@@ -198,30 +195,6 @@ TEST_F(MonitorLogTest, MarkersAreRedAndEndedInTheFile) {
   for (const LogLine& line : log->View().Lines()) {
     for (const LogRun& run : line.runs) EXPECT_EQ(run.colour, kMarkerColour) << run.text;
   }
-}
-
-TEST_F(MonitorLogTest, PauseAroundAnUploadIsShownButNotSaved) {
-  log->monitoringStarted();
-  log->monitorOutput("before\r\n");
-  log->Pause();
-  EXPECT_TRUE(log->isPaused());
-  log->monitoringStopped();  // the engine does not pass on a stop while paused; a restart does
-  log->monitoringStarted();
-  log->monitorOutput("during\r\n");
-  log->Pause();
-  log->Resume();
-  EXPECT_EQ(engine.starts, 1);  // the link is open: monitoring is asked again at once
-  log->monitorOutput("after\r\n");
-
-  EXPECT_EQ(CountInView("TEMPORARY STOPPED"), 2);
-  EXPECT_EQ(CountInView("RESUMED"), 1);
-  const fs::path saved = temp.Path() / "saved.txt";
-  ASSERT_FALSE(log->Save(saved));
-  const std::string text = ReadFile(saved);
-  EXPECT_EQ(text.find("TEMPORARY STOPPED"), std::string::npos);
-  EXPECT_EQ(text.find("RESUMED"), std::string::npos);
-  EXPECT_NE(text.find("before\r\n"), std::string::npos);
-  EXPECT_NE(text.find("during\r\nafter\r\n"), std::string::npos);
 }
 
 // ---- The category mask ----
@@ -543,47 +516,6 @@ TEST_F(MonitorLogTest, ClearStartsTheFileAnewAndSaveReplacesTheTarget) {
 }
 
 // ---- Against the gateway model, through the engine ----
-
-TEST(MonitorLogWithGateway, TraceLossAndRecoveryThroughTheEngine) {
-  test::GatewayHarness harness;
-  TempFolder temp;
-  EngineMonitorRequests requests(harness.engine);
-  ClockHost host(harness.clock);
-  MonitorLog log(requests, host, harness.settings, temp.Path());
-  log.Retranslate(AllCategoriesNamed);
-  host.Attach(&log);
-  harness.engine.SetMonitorSink(&log);
-
-  ASSERT_TRUE(log.SetCategory(1, true));
-  ASSERT_TRUE(log.Start());
-  harness.RunFor(milliseconds(3000));
-  EXPECT_TRUE(log.IsActive());
-  EXPECT_EQ(harness.gateway.Monitor().Mask(), 0x0002);
-  const std::string text = log.View().Text();
-  EXPECT_NE(text.find("*** Firmware version: 1.2.5 ***"), std::string::npos);
-  EXPECT_NE(text.find(" C02 "), std::string::npos);
-  EXPECT_EQ(text.find(" C01 "), std::string::npos);
-
-  // Two keep-alives go unanswered and the trace is silent meanwhile.
-  harness.gateway.InjectFault({sim::FaultKind::Silent, ie::MonitorPoll, 0, 2});
-  harness.RunFor(kMonitorKeepAliveMs + kMonitorAnswerTimeoutMs);
-  EXPECT_TRUE(log.IsCommunicationLost());
-  harness.RunFor(kMonitorKeepAliveMs * 2);
-  EXPECT_FALSE(log.IsCommunicationLost());
-
-  ASSERT_TRUE(log.Stop());
-  harness.RunFor(milliseconds(100));
-  EXPECT_FALSE(log.IsActive());
-  EXPECT_EQ(host.saveQuestions, 1);
-  const std::string saved = ReadFile(log.TempFilePath());
-  const auto lost = saved.find("COMMUNICATION LOST");
-  ASSERT_NE(lost, std::string::npos);
-  EXPECT_EQ(saved.find("COMMUNICATION LOST", lost + 1), std::string::npos);
-  EXPECT_LT(lost, saved.find("COMMUNICATION RECOVERY"));
-  EXPECT_LT(saved.find("COMMUNICATION RECOVERY"), saved.find("SYSTEM MONITORING STOPPED"));
-  host.Attach(nullptr);
-  harness.engine.SetMonitorSink(nullptr);
-}
 
 }  // namespace
 }  // namespace tusko

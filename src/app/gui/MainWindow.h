@@ -61,6 +61,7 @@ class MainWindow final : public QMainWindow, private CommandWindow, private Docu
   bool busy() const { return busy_; }
   LogView* communicationLog() { return commLog_.get(); }
   MonitorPage& monitorPage() { return *monitorPage_; }
+  DiagnosticsView& diagnostics() { return *diagnostics_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;

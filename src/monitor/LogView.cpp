@@ -122,6 +122,10 @@ void LogView::AddLine(std::string_view text, LogColour colour) {
   });
 }
 
+void LogView::AppendText(std::string_view text, LogColour colour) {
+  Change([&] { Append(text, colour); });
+}
+
 void LogView::DumpMessage(std::span<const std::uint8_t> bytes, bool incoming) {
   Change([&] {
     WriteDump(incoming ? kIncomingLabel : kOutgoingLabel, incoming ? LogColour::Link : LogColour::OutLabel,
@@ -150,6 +154,7 @@ void LogView::Clear() {
     lines_.assign(1, LogLine{});
     textLength_ = 0;
     selection_ = {};
+    afterLoneCr_ = false;
   });
 }
 
@@ -217,21 +222,31 @@ void LogView::SetChangeObserver(std::function<void()> observer) {
 
 // A CR, an LF or a CR LF inside the text ends a line as the text control would.
 void LogView::Append(std::string_view text, LogColour colour) {
+  if (text.empty()) return;
+  if (afterLoneCr_ && text.front() == '\n') text.remove_prefix(1);
+  afterLoneCr_ = false;
   while (!text.empty()) {
     const std::size_t cut = std::min(text.find_first_of("\r\n"), text.size());
     if (cut > 0) {
-      lines_.back().runs.push_back({std::string(text.substr(0, cut)), colour});
+      std::vector<LogRun>& runs = lines_.back().runs;
+      if (!runs.empty() && runs.back().colour == colour) {
+        runs.back().text.append(text.substr(0, cut));
+      } else {
+        runs.push_back({std::string(text.substr(0, cut)), colour});
+      }
       textLength_ += cut;
       MoveSelectionToEnd();
     }
     if (cut == text.size()) return;
     EndLine();
     const bool crLf = text.substr(cut, kLineEnd.size()) == kLineEnd;
+    afterLoneCr_ = !crLf && text[cut] == '\r' && cut + 1 == text.size();
     text.remove_prefix(cut + (crLf ? kLineEnd.size() : 1));
   }
 }
 
 void LogView::EndLine() {
+  afterLoneCr_ = false;
   lines_.emplace_back();
   textLength_ += kLineEnd.size();
   MoveSelectionToEnd();

@@ -62,6 +62,9 @@ class LogView final : public CommLogSink {
   LogView();
 
   void AddLine(std::string_view text, LogColour colour) override;
+  // Appends text as it comes, without ending the line; a CR LF split between
+  // two calls ends one line.
+  void AppendText(std::string_view text, LogColour colour);
   void DumpMessage(std::span<const std::uint8_t> bytes, bool incoming) override;
   void DumpRawInput(std::span<const std::uint8_t> bytes) override;
 
@@ -112,6 +115,7 @@ class LogView final : public CommLogSink {
   std::size_t textLength_ = 0;  // length of Text()
   std::size_t maxLines_ = kDefaultLogMaxLines;
   std::size_t lineWidth_ = kDefaultLogLineWidth;
+  bool afterLoneCr_ = false;  // the last write ended with a CR that may be half a CR LF
   TextRange selection_;
   std::function<void()> observer_;
 };

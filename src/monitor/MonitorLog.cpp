@@ -44,7 +44,7 @@ void MonitorLog::monitorOutput(std::string_view text) {
   if (!active_) SetActive(true);
   host_.StopTimer(MonitorTimer::Answer);
   RecoverIfLost();
-  ShowText(text.substr(0, text.find('\0')));
+  view_.AppendText(text.substr(0, text.find('\0')), LogColour::Text);
   tempFile_.Write(text);
 }
 
@@ -115,7 +115,6 @@ void MonitorLog::ClearCommandLine() {
 
 void MonitorLog::Clear() {
   view_.Clear();
-  lines_.Clear();
   tempFile_.Restart();
 }
 
@@ -154,18 +153,7 @@ void MonitorLog::SetActive(bool on) {
 void MonitorLog::AddMarker(MonitorMarker marker) {
   std::string text = MarkerText(marker, host_.LocalTime(), engine_.GatewayVersions());
   if (MarkerGoesToFile(marker)) tempFile_.Write(text + std::string(kLineEnd));
-  // The view ends a line at every write: an unfinished trace line is ended
-  // here, and stands in for the marker's own leading line end.
-  std::string_view shown = text;
-  if (auto rest = lines_.TakeRest()) {
-    view_.AddLine(rest->text, LogColour::Text);
-    if (!rest->ended && shown.starts_with(kLineEnd)) shown.remove_prefix(kLineEnd.size());
-  }
-  view_.AddLine(shown, kMarkerColour);
-}
-
-void MonitorLog::ShowText(std::string_view text) {
-  for (const std::string& line : lines_.Add(text)) view_.AddLine(line, LogColour::Text);
+  view_.AddLine(text, kMarkerColour);
 }
 
 void MonitorLog::SendCategoryMask() { engine_.SendMonitorCommand(MonitorMaskCommand(categories_.Mask())); }

@@ -15,7 +15,6 @@
 #include "monitor/MonitorLogHost.h"
 #include "monitor/MonitorMarkers.h"
 #include "monitor/MonitorTempFile.h"
-#include "monitor/TraceLineSplitter.h"
 #include "protocol/engine/EngineHost.h"
 
 namespace tusko {
@@ -109,7 +108,6 @@ class MonitorLog final : public MonitorSink {
  private:
   void SetActive(bool on);
   void AddMarker(MonitorMarker marker);
-  void ShowText(std::string_view text);
   void SendCategoryMask();
   void RecoverIfLost();
   void OnKeepAlive();
@@ -122,7 +120,6 @@ class MonitorLog final : public MonitorSink {
   bool saveAtEnd_;
   LogView view_;
   MonitorTempFile tempFile_;
-  TraceLineSplitter lines_;
   MonitorCategories categories_;
   std::function<void()> observer_;
 

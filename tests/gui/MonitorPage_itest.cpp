@@ -50,7 +50,7 @@ TEST_F(MonitorPageTest, TraceIsShownAndWrittenAndALostGatewayIsMarkedOnce) {
   OpenWindow();
   StartMonitoring();
   EXPECT_TRUE(QTest::qWaitFor([&] { return window().findChild<QPushButton*>("stopButton")->isEnabled(); }, kLimitMs));
-  // The simulator traces its categories: some whole lines reach the view and the file.
+  // The simulator traces its categories into the view and the file.
   ASSERT_TRUE(QTest::qWaitFor([&] { return Log().View().LineCount() > 8; }, kLimitMs));
   EXPECT_NE(Saved().find("SYSTEM MONITORING STARTED"), std::string::npos);
 

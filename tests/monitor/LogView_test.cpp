@@ -173,6 +173,27 @@ TEST(LogView, LineBreaksInsideATextStartNewLines) {
   EXPECT_EQ(WrittenLines(log), (std::vector<std::string>{"one", "two", "three", "four"}));
 }
 
+// Text appended in pieces that end anywhere: one line end per CR LF however it is split.
+TEST(LogView, AppendedPiecesContinueTheLastLine) {
+  struct Row {
+    std::vector<std::string> pieces;
+    std::string text;
+  };
+  const std::vector<Row> rows = {
+      {{"ab", "c\r", "\nd"}, "abc\r\nd"},
+      {{"a\r", "\r", "\n"}, "a\r\n\r\n"},  // a second CR is a line end of its own
+      {{"a\r", "", "\nb"}, "a\r\nb"},        // an empty piece keeps the CR pending
+      {{"a\r", "b", "\n"}, "a\r\nb\r\n"},   // an LF after other text is a line end again
+      {{"a\n", "\n"}, "a\r\n\r\n"},
+  };
+  for (const Row& row : rows) {
+    LogView log;
+    for (const std::string& piece : row.pieces) log.AppendText(piece, LogColour::Text);
+    EXPECT_EQ(log.Text(), row.text) << testing::PrintToString(row.pieces);
+    EXPECT_EQ(log.Lines().front().runs.size(), 1u) << "pieces of one colour make one run";
+  }
+}
+
 TEST(LogView, FormattedLineIsCutTo259Characters) {
   LogView log;
   log.AddFormattedLine(LogColour::Engine, "%s", {std::string(300, 'x')});

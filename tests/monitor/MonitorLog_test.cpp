@@ -264,7 +264,7 @@ TEST_F(MonitorLogTest, TextWhileOffStartsTheLogFirst) {
   EXPECT_TRUE(host.Armed(MonitorTimer::KeepAlive));
 }
 
-TEST_F(MonitorLogTest, TextGoesToTheFileAsReceivedAndToTheViewByWholeLines) {
+TEST_F(MonitorLogTest, TextGoesToTheFileAndTheViewAsReceived) {
   log->monitoringStarted();
   const std::string head = FileText();
   log->monitorOutput("ab");
@@ -272,13 +272,13 @@ TEST_F(MonitorLogTest, TextGoesToTheFileAsReceivedAndToTheViewByWholeLines) {
   log->monitorOutput(std::string_view("\nd\0x", 4));
   const auto lines = log->View().Lines();
   ASSERT_GE(lines.size(), 2u);
-  EXPECT_EQ(lines[lines.size() - 2].Text(), "abc");
-  EXPECT_EQ(lines.back().Text(), "");  // "d" waits for its line end
+  EXPECT_EQ(lines[lines.size() - 2].Text(), "abc") << "a CR LF split between two pieces ends one line";
+  EXPECT_EQ(lines.back().Text(), "d") << "shown before its line ends, up to the NUL";
 
   log->monitoringStopped();
   const std::string stopped = MarkerText(MonitorMarker::Stopped, kTime, engine.versions);
   EXPECT_EQ(FileText(), head + std::string("abc\r\nd\0x", 8) + stopped + "\r\n");
-  // The marker ends the waiting line in black and follows it on its own line.
+  // The marker's leading line end ends the unfinished line, which stays black.
   const auto after = log->View().Lines();
   ASSERT_GE(after.size(), 3u);
   EXPECT_EQ(after[after.size() - 3].Text(), "d");

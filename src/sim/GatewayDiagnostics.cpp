@@ -98,7 +98,8 @@ CreditCounters Counters(const CreditPlan& plan, milliseconds calls) {
 }  // namespace
 
 void GatewayDiagnostics::Advance(milliseconds elapsed) {
-  if (elapsed > milliseconds::zero()) powered_ += elapsed;
+  // Saturates rather than overflows on an absurd step.
+  if (elapsed > milliseconds::zero()) powered_ += std::min(elapsed, milliseconds::max() - powered_);
 }
 
 void GatewayDiagnostics::RestartModule(std::size_t module) {

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "link/FrameDecoder.h"
 #include "protocol/DeviceMessage.h"
 #include "sim/GatewayClock.h"
 
@@ -22,8 +23,11 @@ inline constexpr unsigned kMaxTraceLinesPerSecond = 100000;
 // More lines than this falling due at once (a long jump of time) are lost, as
 // in the gateway's own trace buffer.
 inline constexpr std::size_t kMaxTraceBurstLines = 1000;
-// Trace text per message: the element area less the element's header.
-inline constexpr std::size_t kMaxTraceTextBytes = kMaxIeAreaLength - kElementHeaderSize;
+// Trace text per message: the largest message a receiver takes whole
+// (kMaxReceivedLength: a full 255-byte element area is dropped) less the
+// message's type, length and checksum bytes and the element's header.
+inline constexpr std::size_t kMaxTraceTextBytes =
+    kMaxReceivedLength - (kMessageBufferSize - kMaxIeAreaLength) - kElementHeaderSize;
 
 // The gateway's trace output while monitoring runs: lines at a steady rate,
 // taking the categories the mask selects in turn, each stamped with the

@@ -65,6 +65,7 @@ fuzz: deps
 
 bench: build
 	$(BUILD_DIR)/bench/tusko_benchmarks
+	$(BUILD_DIR)/bench/tusko_gui_benchmarks
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(TSAN_DIR)

@@ -92,6 +92,9 @@ TEST_F(DiagnosticsViewTest, TheNoResponseWindowComesWhileTheGatewayIsSilentAndGo
   });
   ASSERT_TRUE(QTest::qWaitFor([&] { return NoResponseWindow() != nullptr; }, kLimitMs));
   EXPECT_EQ(NoResponseWindow()->text().toStdString(), Text("strDiagErrorNoResponse"));
+  EXPECT_EQ(NoResponseWindow()->windowTitle().toStdString(), language_.GetCaptionString("strError"));
+  EXPECT_EQ(NoResponseWindow()->icon(), QMessageBox::Warning);
+  EXPECT_FALSE(NoResponseWindow()->isModal()) << "polling goes on behind it";
   EXPECT_EQ(window().findChildren<QMessageBox*>().size(), 1) << "one window however many polls go unanswered";
   // The gateway answers again: the window goes by itself.
   EXPECT_TRUE(QTest::qWaitFor([&] { return NoResponseWindow() == nullptr; }, kLimitMs));

@@ -9,11 +9,9 @@
 #include <string>
 #include <vector>
 
-#include <QApplication>
 #include <QDateTime>
 #include <QImage>
 #include <QLabel>
-#include <QMessageBox>
 #include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -394,37 +392,6 @@ TEST_F(DiagnosticsViewTest, ModuleInformationPausesOnlyTheModulesPage) {
   EXPECT_FALSE(view->RefreshRunning());
   view->RestartModulePageRefresh();
   EXPECT_TRUE(view->RefreshRunning());
-}
-
-// ---- The real no-response window ----
-
-int NoResponseBoxes() {
-  int count = 0;
-  for (QWidget* widget : QApplication::topLevelWidgets()) {
-    if (widget->objectName() == "diagnosticsNoResponse" && widget->isVisible()) ++count;
-  }
-  return count;
-}
-
-TEST(NoResponseWindow, OneModelessWarningAtATimeGoneWithTheNextData) {
-  const LanguageManager language = test::LoadedLanguage(1);
-  tusko::test::ScriptedEngine gateway;
-  DiagnosticsView view(language, gateway.engine, [] { return LinkState::Open; }, kPeriod);
-  gateway.host.onNotify = [&](const tusko::test::RecordedNotification& n) { view.OnData(n.code); };
-  view.SelectNode(DiagNodeId::IsdnLines);
-  view.RefreshTick();
-  view.RefreshTick();
-  ASSERT_EQ(NoResponseBoxes(), 1);
-  for (QWidget* widget : QApplication::topLevelWidgets()) {
-    auto* box = qobject_cast<QMessageBox*>(widget);
-    if (box == nullptr || box->objectName() != "diagnosticsNoResponse") continue;
-    EXPECT_EQ(box->text(), ToQString(language.GetString("strDiagErrorNoResponse")));
-    EXPECT_EQ(box->windowTitle(), ToQString(language.GetCaptionString("strError")));
-    EXPECT_EQ(box->icon(), QMessageBox::Warning);
-    EXPECT_FALSE(box->isModal());
-  }
-  gateway.Receive(tusko::test::ReplyWith({IsdnStatusElement(0, 0)}));
-  EXPECT_EQ(NoResponseBoxes(), 0);
 }
 
 }  // namespace

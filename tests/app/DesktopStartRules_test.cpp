@@ -7,33 +7,21 @@
 #include "app/core/InstanceMark.h"
 #include "app/core/LanguageManager.h"
 #include "app/core/LinkStatusText.h"
-#include "support/RowName.h"
 
 namespace tusko {
 namespace {
 
-struct CommLogRow {
-  std::string name;
-  std::vector<std::string> args;
-  bool asks;
-};
-
-class CommLogSwitch : public testing::TestWithParam<CommLogRow> {};
-
-TEST_P(CommLogSwitch, IsACaseSensitiveSubstring) {
-  std::vector<char*> argv;
-  auto args = GetParam().args;
-  for (auto& arg : args) argv.push_back(arg.data());
-  EXPECT_EQ(CommandLineAsksForCommLog(argv), GetParam().asks);
+TEST(CommLogSwitch, IsACaseSensitiveSubstringOfOneArgument) {
+  const struct { const char* name; std::vector<std::string> args; bool asks; } rows[] = {
+      {"alone", {"tusko", "-comlog"}, true},          {"inside_a_word", {"tusko", "x-comlogging"}, true},
+      {"upper_case", {"tusko", "-COMLOG"}, false},    {"split_over_two_args", {"tusko", "-com", "log"}, false},
+      {"none", {"tusko"}, false}};
+  for (auto row : rows) {
+    std::vector<char*> argv;
+    for (auto& arg : row.args) argv.push_back(arg.data());
+    EXPECT_EQ(CommandLineAsksForCommLog(argv), row.asks) << row.name;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Rows, CommLogSwitch,
-                         testing::Values(CommLogRow{"alone", {"tusko", "-comlog"}, true},
-                                         CommLogRow{"inside_a_word", {"tusko", "x-comlogging"}, true},
-                                         CommLogRow{"upper_case", {"tusko", "-COMLOG"}, false},
-                                         CommLogRow{"split_over_two_args", {"tusko", "-com", "log"}, false},
-                                         CommLogRow{"none", {"tusko"}, false}),
-                         test::RowName<CommLogRow>);
 
 TEST(InstanceMark, IsSeenWhileAnyInstanceHoldsIt) {
   const auto folder = std::filesystem::path(testing::TempDir()) / "instance-mark";
@@ -51,47 +39,36 @@ TEST(InstanceMark, IsSeenWhileAnyInstanceHoldsIt) {
   EXPECT_FALSE(IsInstanceRunning(folder));
 }
 
-struct StatusRow {
-  std::string name;
-  std::uint32_t comMode;
-  std::string port;
-  std::string address;
-  LinkState state;
-  std::string expected;  // with the language's texts in braces
-};
-
-class StatusText : public testing::TestWithParam<StatusRow> {};
-
-TEST_P(StatusText, NamesTheLinkAndItsState) {
+TEST(StatusText, NamesTheLinkAndItsState) {
   LanguageManager language(TUSKO_RESOURCES_DIR);
   ASSERT_EQ(language.LoadLanguage(1), LanguageLoadResult::Loaded);
-  ProgramSettings settings;
-  settings.comMode = GetParam().comMode;
-  settings.virtualComPort = GetParam().port;
-  settings.tcpAddress = GetParam().address;
-  std::string expected = GetParam().expected;
-  for (const char* key : {"strStatNoPort", "strStatNoAddress", "strStatConnected", "strStatConnecting",
-                          "strStatDisconnected"}) {
-    const std::string marker = std::string("{") + key + "}";
-    if (const auto at = expected.find(marker); at != std::string::npos) {
-      expected.replace(at, marker.size(), language.GetString(key));
-    }
+  const struct {
+    const char* name;
+    std::uint32_t comMode;
+    std::string port, address;
+    LinkState state;
+    std::string expected;  // with the language's texts in braces
+  } rows[] = {
+      {"serial_without_port", 0, "", "h", LinkState::Closed, "USB: {strStatNoPort}"},
+      {"serial_open", 0, "/dev/ttyACM0", "", LinkState::Open, "USB: /dev/ttyACM0 - {strStatConnected}"},
+      {"serial_closed", 0, "/dev/ttyACM0", "", LinkState::Closed, "USB: /dev/ttyACM0 - {strStatDisconnected}"},
+      {"tcp_without_address", 1, "p", "", LinkState::Open, "TCP: {strStatNoAddress}"},
+      {"tcp_connecting", 1, "", "10.0.0.5", LinkState::Connecting, "TCP: 10.0.0.5 - {strStatConnecting}"},
+      {"tcp_open", 1, "", "10.0.0.5", LinkState::Open, "TCP: 10.0.0.5 - {strStatConnected}"},
+      {"tcp_closed", 1, "", "10.0.0.5", LinkState::Closed, "TCP: 10.0.0.5 - {strStatDisconnected}"}};
+  for (const auto& row : rows) {
+    ProgramSettings settings;
+    settings.comMode = row.comMode;
+    settings.virtualComPort = row.port;
+    settings.tcpAddress = row.address;
+    const auto open = row.expected.find('{'), close = row.expected.find('}');
+    ASSERT_LT(open, close) << row.name;
+    const std::string text = language.GetString(row.expected.substr(open + 1, close - open - 1));
+    ASSERT_FALSE(text.empty()) << row.name;
+    const std::string expected = row.expected.substr(0, open) + text + row.expected.substr(close + 1);
+    EXPECT_EQ(LinkStatusText(settings, row.state, language), expected) << row.name;
   }
-  EXPECT_EQ(LinkStatusText(settings, GetParam().state, language), expected);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, StatusText,
-    testing::Values(StatusRow{"serial_without_port", 0, "", "h", LinkState::Closed, "USB: {strStatNoPort}"},
-                    StatusRow{"serial_open", 0, "/dev/ttyACM0", "", LinkState::Open, "USB: /dev/ttyACM0 - {strStatConnected}"},
-                    StatusRow{"serial_closed", 0, "/dev/ttyACM0", "", LinkState::Closed,
-                              "USB: /dev/ttyACM0 - {strStatDisconnected}"},
-                    StatusRow{"tcp_without_address", 1, "p", "", LinkState::Open, "TCP: {strStatNoAddress}"},
-                    StatusRow{"tcp_connecting", 1, "", "10.0.0.5", LinkState::Connecting,
-                              "TCP: 10.0.0.5 - {strStatConnecting}"},
-                    StatusRow{"tcp_open", 1, "", "10.0.0.5", LinkState::Open, "TCP: 10.0.0.5 - {strStatConnected}"},
-                    StatusRow{"tcp_closed", 1, "", "10.0.0.5", LinkState::Closed, "TCP: 10.0.0.5 - {strStatDisconnected}"}),
-    test::RowName<StatusRow>);
 
 }  // namespace
 }  // namespace tusko

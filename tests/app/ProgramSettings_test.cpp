@@ -68,13 +68,5 @@ TEST(ProgramSettings, ValueOfTheWrongTypeTakesTheDefault) {
   EXPECT_EQ(settings.tcpAddress, "");
 }
 
-TEST(ProgramSettings, UnopenableSectionKeepsDefaultsAndSaveReportsFailure) {
-  MemorySettingsStore store;
-  store.writeNumber(kSettingsSection, "Baudrate", 9600);
-  store.denyAccess(kSettingsSection);
-  EXPECT_EQ(LoadProgramSettings(store), ProgramSettings());
-  EXPECT_FALSE(SaveProgramSettings(store, ProgramSettings()));
-}
-
 }  // namespace
 }  // namespace tusko

@@ -30,6 +30,7 @@ TEST(WindowStateSettings, RowsMatchTheValueTable) {
   ExpectRecordRows<W>({LoadWindowState, SaveWindowState}, kNumberRows, {}, kSettingsSection);
 }
 
+// Not the table's defaults: the record's initial values, and a save that fails.
 TEST(WindowStateSettings, UnopenableSectionKeepsTheInitialValues) {
   MemorySettingsStore store;
   store.writeNumber(kSettingsSection, "Toolbar", 0);
@@ -41,6 +42,7 @@ TEST(WindowStateSettings, UnopenableSectionKeepsTheInitialValues) {
   EXPECT_EQ(state.statusbar, 1u);
   EXPECT_EQ(state.maximized, 0u);
   EXPECT_FALSE(state.normalRect().has_value());
+  EXPECT_FALSE(SaveWindowState(store, state));
 }
 
 struct PlacementRow {

@@ -16,7 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using test::Process;
 using test::ProcessResult;
 constexpr int kExitBadFile = 8;
 
@@ -31,14 +30,9 @@ class TuskoctlAnnouncement : public test::TuskoctlTest {
   ProcessResult SendAnnouncement(const std::string& kind, const std::vector<std::uint8_t>& wav) {
     fs::create_directory(stored_);
     const test::TempFile file(wav);
-    Process simulator({GATEWAYSIM_PATH, "--quiet", "--tcp", "127.0.0.1:0", "--announcement-dir", stored_.string()},
-                      Environment());
-    const std::string endpoint = simulator.FirstLine();
-    EXPECT_FALSE(endpoint.empty());
-    ProcessResult result = Tuskoctl({"--tcp", endpoint, "announcement", kind, file.path().string()});
-    simulator.Terminate();
-    simulator.Finish();
-    return result;
+    const test::Simulator simulator({"--tcp", "127.0.0.1:0", "--announcement-dir", stored_.string()}, Environment());
+    EXPECT_FALSE(simulator.endpoint().empty());
+    return Tuskoctl({"--tcp", simulator.endpoint(), "announcement", kind, file.path().string()});
   }
 
   fs::path stored_ = fs::temp_directory_path() / ("tusko-announcements-" + std::to_string(::getpid()));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "support/RowName.h"
@@ -18,82 +19,44 @@ struct GoodRow {
 
 class GoodCommandLines : public testing::TestWithParam<GoodRow> {};
 
+auto Fields(const CliOptions& o) {
+  return std::tie(o.help, o.version, o.tcpAddress, o.tcpPort, o.serialPort, o.baudRate, o.comlog, o.comlogFile,
+                  o.password, o.yes, o.force, o.format, o.command, o.commandArguments);
+}
+
 TEST_P(GoodCommandLines, AreTakenApart) {
   const CliOptionsParse parse = ParseCliOptions(GetParam().args);
   ASSERT_FALSE(parse.error.has_value()) << parse.error->key;
-  const CliOptions& got = parse.options;
-  const CliOptions& want = GetParam().expected;
-  EXPECT_EQ(got.command, want.command);
-  EXPECT_EQ(got.tcpAddress, want.tcpAddress);
-  EXPECT_EQ(got.tcpPort, want.tcpPort);
-  EXPECT_EQ(got.serialPort, want.serialPort);
-  EXPECT_EQ(got.baudRate, want.baudRate);
-  EXPECT_EQ(got.comlog, want.comlog);
-  EXPECT_EQ(got.comlogFile, want.comlogFile);
-  EXPECT_EQ(got.password, want.password);
-  EXPECT_EQ(got.help, want.help);
-  EXPECT_EQ(got.commandArguments, want.commandArguments);
-  EXPECT_EQ(got.yes, want.yes);
-  EXPECT_EQ(got.force, want.force);
+  EXPECT_EQ(Fields(parse.options), Fields(GetParam().expected));
 }
 
-CliOptions Command(std::string name, std::vector<std::string> arguments) {
+CliOptions Options(std::string command, std::vector<std::string> arguments, void (*change)(CliOptions&) = nullptr) {
   CliOptions options;
-  options.command = std::move(name);
+  options.command = std::move(command);
   options.commandArguments = std::move(arguments);
-  return options;
-}
-
-CliOptions Info() {
-  CliOptions options;
-  options.command = "info";
-  return options;
-}
-
-template <typename Change>
-CliOptions InfoWith(Change change) {
-  CliOptions options = Info();
-  change(options);
+  if (change != nullptr) change(options);
   return options;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, GoodCommandLines,
     testing::Values(
-        GoodRow{"command_alone", {"info"}, Info()},
-        GoodRow{"tcp_host_and_port", {"info", "--tcp", "10.0.0.7:1003"}, InfoWith([](CliOptions& o) {
-                  o.tcpAddress = "10.0.0.7";
-                  o.tcpPort = 1003;
-                })},
-        GoodRow{"highest_port", {"--tcp", "h:65535", "info"}, InfoWith([](CliOptions& o) {
-                  o.tcpAddress = "h";
-                  o.tcpPort = 65535;
-                })},
-        GoodRow{"serial_with_baud", {"--serial", "ttyACM0", "--baud", "9600", "info"}, InfoWith([](CliOptions& o) {
-                  o.serialPort = "ttyACM0";
-                  o.baudRate = 9600;
-                })},
-        GoodRow{"comlog_before_another_option", {"--comlog", "--password", "pw", "info"}, InfoWith([](CliOptions& o) {
-                  o.comlog = true;
-                  o.password = "pw";
-                })},
-        GoodRow{"comlog_to_a_file", {"--comlog", "/tmp/link.log", "info"}, InfoWith([](CliOptions& o) {
-                  o.comlog = true;
-                  o.comlogFile = "/tmp/link.log";
-                })},
-        GoodRow{"file_command", {"read-config", "a.cfg"}, Command("read-config", {"a.cfg"})},
-        GoodRow{"options_around_the_file", {"--yes", "write-config", "a.cfg", "--force"}, [] {
-                  CliOptions o = Command("write-config", {"a.cfg"});
-                  o.yes = true;
-                  o.force = true;
-                  return o;
-                }()},
-        GoodRow{"file_named_like_a_command", {"check-config", "info"}, Command("check-config", {"info"})},
-        GoodRow{"help_wins_over_nothing", {"-h"}, [] {
-                  CliOptions o;
-                  o.help = true;
-                  return o;
-                }()}),
+        GoodRow{"command_alone", {"info"}, Options("info", {})},
+        GoodRow{"tcp_host_and_port", {"info", "--tcp", "10.0.0.7:1003"},
+                Options("info", {}, [](CliOptions& o) { o.tcpAddress = "10.0.0.7"; o.tcpPort = 1003; })},
+        GoodRow{"highest_port", {"--tcp", "h:65535", "info"},
+                Options("info", {}, [](CliOptions& o) { o.tcpAddress = "h"; o.tcpPort = 65535; })},
+        GoodRow{"serial_with_baud", {"--serial", "ttyACM0", "--baud", "9600", "info"},
+                Options("info", {}, [](CliOptions& o) { o.serialPort = "ttyACM0"; o.baudRate = 9600; })},
+        GoodRow{"comlog_before_another_option", {"--comlog", "--password", "pw", "info"},
+                Options("info", {}, [](CliOptions& o) { o.comlog = true; o.password = "pw"; })},
+        GoodRow{"comlog_to_a_file", {"--comlog", "/tmp/link.log", "info"},
+                Options("info", {}, [](CliOptions& o) { o.comlog = true; o.comlogFile = "/tmp/link.log"; })},
+        GoodRow{"file_command", {"read-config", "a.cfg"}, Options("read-config", {"a.cfg"})},
+        GoodRow{"options_around_the_file", {"--yes", "write-config", "a.cfg", "--force"},
+                Options("write-config", {"a.cfg"}, [](CliOptions& o) { o.yes = true; o.force = true; })},
+        GoodRow{"file_named_like_a_command", {"check-config", "info"}, Options("check-config", {"info"})},
+        GoodRow{"help_wins_over_nothing", {"-h"}, Options("", {}, [](CliOptions& o) { o.help = true; })}),
     test::RowName<GoodRow>);
 
 struct BadRow {

@@ -11,7 +11,6 @@
 namespace tusko {
 namespace {
 
-using test::Process;
 using test::ProcessResult;
 
 constexpr int kExitUsage = 2;
@@ -23,27 +22,18 @@ class DeviceCommands : public test::TuskoctlTest {
  protected:
   void SetUp() override {
     TuskoctlTest::SetUp();
-    simulator_.emplace(std::vector<std::string>{GATEWAYSIM_PATH, "--quiet", "--tcp", "127.0.0.1:0", "--password",
-                                                kPassword},
-                       Environment());
-    endpoint_ = simulator_->FirstLine();
-    ASSERT_FALSE(endpoint_.empty()) << simulator_->Finish().err;
-  }
-  void TearDown() override {
-    simulator_->Terminate();
-    simulator_->Finish();
-    TuskoctlTest::TearDown();
+    simulator_.emplace(std::vector<std::string>{"--tcp", "127.0.0.1:0", "--password", kPassword}, Environment());
+    ASSERT_FALSE(simulator_->endpoint().empty());
   }
 
   ProcessResult Run(std::vector<std::string> command, const std::string& password = kPassword,
                     const std::vector<std::string>& environment = {}) {
-    std::vector<std::string> args = {"--tcp", endpoint_, "--password", password};
+    std::vector<std::string> args = {"--tcp", simulator_->endpoint(), "--password", password};
     args.insert(args.end(), command.begin(), command.end());
     return Tuskoctl(args, environment);
   }
 
-  std::optional<Process> simulator_;
-  std::string endpoint_;
+  std::optional<test::Simulator> simulator_;
 };
 
 struct CommandRow {
@@ -95,14 +85,11 @@ TEST_F(DeviceCommands, RestartWaitsForTheFirmwareAndARefusalNamesItsCause) {
   EXPECT_EQ(restarted.exitCode, 0) << restarted.err;
   EXPECT_NE(restarted.out.find("firmware runs again"), std::string::npos) << restarted.out;
 
-  Process refusing({GATEWAYSIM_PATH, "--quiet", "--tcp", "127.0.0.1:0", "--reject", "0x81:0x21:3"}, Environment());
-  const std::string endpoint = refusing.FirstLine();
-  ASSERT_FALSE(endpoint.empty());
-  const ProcessResult refused = Tuskoctl({"--tcp", endpoint, "restart"});
+  const test::Simulator refusing({"--tcp", "127.0.0.1:0", "--reject", "0x81:0x21:3"}, Environment());
+  ASSERT_FALSE(refusing.endpoint().empty());
+  const ProcessResult refused = Tuskoctl({"--tcp", refusing.endpoint(), "restart"});
   EXPECT_EQ(refused.exitCode, kExitRejected) << refused.err;
   EXPECT_NE(refused.err.find("Reason (error cause)"), std::string::npos) << refused.err;
-  refusing.Terminate();
-  refusing.Finish();
 }
 
 }  // namespace

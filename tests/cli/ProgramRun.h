@@ -116,6 +116,26 @@ class Process {
   ProcessResult result_;
 };
 
+// A started simulator program and the endpoint it answers on (empty when it did not start).
+class Simulator {
+ public:
+  Simulator(std::vector<std::string> args, const std::vector<std::string>& environment)
+      : process_(WithProgram(std::move(args)), environment), endpoint_(process_.FirstLine()) {}
+  ~Simulator() {
+    process_.Terminate();
+    process_.Finish();
+  }
+  const std::string& endpoint() const { return endpoint_; }
+
+ private:
+  static std::vector<std::string> WithProgram(std::vector<std::string> args) {
+    args.insert(args.begin(), {GATEWAYSIM_PATH, "--quiet"});
+    return args;
+  }
+  Process process_;
+  std::string endpoint_;
+};
+
 // tuskoctl in English with no stored settings and no password from outside,
 // in a fresh settings folder.
 class TuskoctlTest : public testing::Test {

@@ -16,8 +16,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using test::Process;
 using test::ProcessResult;
+using test::Simulator;
 constexpr int kExitRejected = 3;
 constexpr int kExitNoLink = 6;
 
@@ -31,7 +31,6 @@ class TuskoctlInfo : public test::TuskoctlTest {
       EXPECT_TRUE(std::regex_search(out, std::regex(line))) << line << " missing in:\n" << out;
     }
   }
-
 };
 
 TEST_F(TuskoctlInfo, TalksToTheBuiltInSimulatorWhenNoGatewayIsConfigured) {
@@ -42,9 +41,9 @@ TEST_F(TuskoctlInfo, TalksToTheBuiltInSimulatorWhenNoGatewayIsConfigured) {
 }
 
 TEST_F(TuskoctlInfo, ReadsTheSimulatorProgramOverTcpAndLogsTheTraffic) {
-  Process simulator({GATEWAYSIM_PATH, "--quiet", "--tcp", "127.0.0.1:0"}, Environment());
-  const std::string endpoint = simulator.FirstLine();
-  ASSERT_FALSE(endpoint.empty()) << simulator.Finish().err;
+  const Simulator simulator({"--tcp", "127.0.0.1:0"}, Environment());
+  const std::string& endpoint = simulator.endpoint();
+  ASSERT_FALSE(endpoint.empty());
   const fs::path comlog = configHome_ / "comlog.txt";
 
   const ProcessResult result = Tuskoctl({"--tcp", endpoint, "--comlog", comlog.string(), "info"});
@@ -58,21 +57,15 @@ TEST_F(TuskoctlInfo, ReadsTheSimulatorProgramOverTcpAndLogsTheTraffic) {
   for (const char* line : {"Init communication\n", "TCP Connect - ", "OUT: A1 02 15 00 48\n", " IN: A2 ", "Close communication\n"}) {
     EXPECT_NE(log.str().find(line), std::string::npos) << line << " missing in:\n" << log.str();
   }
-  simulator.Terminate();
-  simulator.Finish();
 }
 
 TEST_F(TuskoctlInfo, AGatewayRefusingTheRequestEndsWithItsCause) {
-  Process simulator({GATEWAYSIM_PATH, "--quiet", "--tcp", "127.0.0.1:0", "--reject", "0x15:0x21:3"}, Environment());
-  const std::string endpoint = simulator.FirstLine();
-  ASSERT_FALSE(endpoint.empty()) << simulator.Finish().err;
-
-  const ProcessResult result = Tuskoctl({"--tcp", endpoint, "info"});
+  const Simulator simulator({"--tcp", "127.0.0.1:0", "--reject", "0x15:0x21:3"}, Environment());
+  ASSERT_FALSE(simulator.endpoint().empty());
+  const ProcessResult result = Tuskoctl({"--tcp", simulator.endpoint(), "info"});
   EXPECT_EQ(result.exitCode, kExitRejected);
   EXPECT_NE(result.err.find("Reason (error cause): 21"), std::string::npos) << result.err;
   EXPECT_EQ(result.out, "");
-  simulator.Terminate();
-  simulator.Finish();
 }
 
 TEST_F(TuskoctlInfo, ARefusedConnectionSaysWhereAndWhy) {

@@ -8,13 +8,13 @@ namespace tusko {
 namespace {
 
 using test::Put;
-using test::Slice;
 using test::TextBytes;
 
 constexpr layout::IpDigitsAt kIp = layout::network::kLanIp;
 constexpr layout::PortDigitsAt kPort = layout::network::kPort;
 
-TEST(IpDigitsTest, ReadsEachGroupAndWritesTwelveDigitsAndNothingElse) {
+// Writing is checked byte by byte through the network page.
+TEST(IpDigitsTest, ReadsEachGroupOfThreeDigits) {
   const struct { const char* name; const char* digits; Ipv4Address address; } rows[] = {
       {"plain", "192168001010", MakeIpv4Address(192, 168, 1, 10)},
       {"zero", "000000000000", 0},
@@ -28,12 +28,9 @@ TEST(IpDigitsTest, ReadsEachGroupAndWritesTwelveDigitsAndNothingElse) {
     Put(image, kIp.offset, TextBytes(row.digits));
     EXPECT_EQ(ReadIpDigits(image, kIp), row.address) << row.name;
   }
-  ConfigurationImage image;
-  WriteIpDigits(image, kIp, MakeIpv4Address(192, 168, 1, 10));
-  EXPECT_EQ(Slice(image, kIp.offset - 1, 14), test::Join({{0xFF}, TextBytes("192168001010"), {0xFF}}));
 }
 
-TEST(PortDigitsTest, ReadsTheLeadingDigitsAndWritesFiveZeroPadded) {
+TEST(PortDigitsTest, ReadsTheLeadingDigits) {
   const struct { const char* name; const char* digits; std::uint32_t port; } rows[] = {
       {"default", "01002", 1002}, {"highest", "65535", 65535}, {"zero", "00000", 0}, {"aboveRange", "99999", 99999},
       {"unset", "\xFF\xFF\xFF\xFF\xFF", 0}, {"shortThenJunk", "80\xFF\xFF\xFF", 80}};
@@ -42,11 +39,6 @@ TEST(PortDigitsTest, ReadsTheLeadingDigitsAndWritesFiveZeroPadded) {
     Put(image, kPort.offset, TextBytes(row.digits));
     EXPECT_EQ(ReadPortDigits(image, kPort), row.port) << row.name;
   }
-  ConfigurationImage image;
-  WritePortDigits(image, kPort, 80);
-  EXPECT_EQ(Slice(image, kPort.offset, 6), test::Join({TextBytes("00080"), {0xFF}}));
-  WritePortDigits(image, kPort, 65535);
-  EXPECT_EQ(Slice(image, kPort.offset, 5), TextBytes("65535"));
 }
 
 }  // namespace

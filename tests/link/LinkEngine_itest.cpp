@@ -79,28 +79,7 @@ class LinkEngineOverSimulator : public testing::TestWithParam<Transport> {
   std::optional<OperationEngine> engine;
 };
 
-TEST_P(LinkEngineOverSimulator, InfoReadsSystemAndLanInformation) {
-  ASSERT_TRUE(engine->GetSystemInfo());
-  ASSERT_TRUE(RunUntilSeen({Notification::LanInfoResult, Notification::OperationFailed}, kInfoLimit));
-  EXPECT_TRUE(Seen(Notification::SystemInfoResult, 1));
-  EXPECT_TRUE(Seen(Notification::LanInfoResult, 1));
-
-  const sim::GatewayIdentity gateway;
-  const DeviceInformation& info = engine->deviceInformation();
-  EXPECT_EQ(info.system.firmwareVersion, gateway.firmwareVersion);
-  EXPECT_EQ(info.system.loaderVersion, gateway.loaderVersion);
-  EXPECT_EQ(info.system.deviceName, gateway.deviceName);
-  EXPECT_EQ(info.system.dataVersion, gateway.dataVersion);
-  EXPECT_EQ(info.lan.ipAddress, "192.168.1.100");
-  EXPECT_EQ(info.lan.subnetMask, "255.255.255.0");
-  EXPECT_EQ(info.lan.defaultGateway, "192.168.1.1");
-  EXPECT_EQ(info.lan.tcpPort, gateway.tcpPort);
-  EXPECT_EQ(info.lan.dhcp, kDhcpOff);
-  EXPECT_TRUE(messages.empty());
-  EXPECT_GE(log.CountStartingWith("<dump"), 4u) << "both requests and both replies are dumped";
-}
-
-TEST_P(LinkEngineOverSimulator, ARestartIsFollowedThroughTheReconnect) {
+TEST_P(LinkEngineOverSimulator, ARestartIsFollowedThroughTheReconnectAndInformationIsReadAfterIt) {
   settings.communicationTimeout = kShortTimeoutMs;
   settings.communicationTimeoutReset = kShortTimeoutMs;
   settings.communicationTimeoutSwitchToLoader = kSwitchToLoaderMs;
@@ -130,14 +109,21 @@ TEST_P(LinkEngineOverSimulator, ARestartIsFollowedThroughTheReconnect) {
     EXPECT_GE(log.CountStartingWith("Open port "), 3u) << "the first open and one after each arrival";
   }
 
-  // The link is usable again: the next request is answered.
+  // The link is usable again: system and LAN information are read and decoded.
   notified.clear();
+  log.Clear();
   ASSERT_TRUE(engine->GetSystemInfo());
   ASSERT_TRUE(RunUntilSeen({Notification::LanInfoResult, Notification::OperationFailed}, kInfoLimit));
+  EXPECT_TRUE(Seen(Notification::SystemInfoResult, 1));
   EXPECT_TRUE(Seen(Notification::LanInfoResult, 1));
+  const DeviceInformation& info = engine->deviceInformation();
+  EXPECT_EQ(info.system.firmwareVersion, sim::GatewayIdentity{}.firmwareVersion);
+  EXPECT_EQ(info.lan.ipAddress, "192.168.1.100");
+  EXPECT_TRUE(messages.empty());
+  EXPECT_GE(log.CountStartingWith("<dump"), 4u) << "both requests and both replies are dumped";
 }
 
-TEST_P(LinkEngineOverSimulator, ADeclinedPasswordEndsTheRequestWithItsResultAndSaysSo) {
+TEST_P(LinkEngineOverSimulator, ADeclinedPasswordEndsTheRequestAndAGivenOneIsStoredAndUsed) {
   simulator->Run([](sim::GatewayModel& model) { model.Identity().password = "secret"; });
   ASSERT_TRUE(engine->ResetDevice());
   const int refused = static_cast<int>(OperationResult::PasswordRefused);
@@ -146,10 +132,9 @@ TEST_P(LinkEngineOverSimulator, ADeclinedPasswordEndsTheRequestWithItsResultAndS
   EXPECT_TRUE(Seen(Notification::Reset, refused));
   EXPECT_EQ(messages, std::vector<std::string>{"strLoginStop"});
   EXPECT_EQ(simulator->Run([](sim::GatewayModel& model) { return model.RestartCount(); }), 0);
-}
 
-TEST_P(LinkEngineOverSimulator, AGivenPasswordIsStoredAndTheRequestRepeatedWithIt) {
-  simulator->Run([](sim::GatewayModel& model) { model.Identity().password = "secret"; });
+  messages.clear();
+  notified.clear();
   passwordAnswer = "secret";
   ASSERT_TRUE(engine->ResetDevice());
   // The gateway acknowledges the reset and goes away: the engine lets go of the link.

@@ -1,8 +1,6 @@
 #pragma once
 
 #include <algorithm>
-#include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <span>
@@ -16,7 +14,7 @@
 namespace tusko {
 
 // A communication log for the link tests: keeps every line with its colour and
-// lets a test wait, within a bound, for a line written by another thread.
+// the raw input, for any thread.
 class RecordingLog final : public CommLogSink {
  public:
   struct Entry {
@@ -27,7 +25,6 @@ class RecordingLog final : public CommLogSink {
   void AddLine(std::string_view text, LogColour colour) override {
     std::lock_guard lock(mutex_);
     entries_.push_back({std::string(text), colour});
-    changed_.notify_all();
   }
   void DumpMessage(std::span<const std::uint8_t>, bool incoming) override {
     AddLine(incoming ? "<dump in>" : "<dump out>", LogColour::Text);
@@ -38,9 +35,8 @@ class RecordingLog final : public CommLogSink {
   }
 
   std::vector<std::string> Texts() const {
-    std::lock_guard lock(mutex_);
     std::vector<std::string> texts;
-    for (const Entry& entry : entries_) texts.push_back(entry.text);
+    for (const Entry& entry : Entries()) texts.push_back(entry.text);
     return texts;
   }
   std::vector<Entry> Entries() const {
@@ -48,26 +44,18 @@ class RecordingLog final : public CommLogSink {
     return entries_;
   }
   std::size_t Count(std::string_view text) const {
-    std::lock_guard lock(mutex_);
-    return static_cast<std::size_t>(
-        std::count_if(entries_.begin(), entries_.end(), [&](const Entry& entry) { return entry.text == text; }));
+    const auto texts = Texts();
+    return static_cast<std::size_t>(std::count(texts.begin(), texts.end(), text));
   }
   bool Contains(std::string_view text) const { return Count(text) > 0; }
   std::size_t CountStartingWith(std::string_view prefix) const {
-    std::lock_guard lock(mutex_);
-    return static_cast<std::size_t>(std::count_if(entries_.begin(), entries_.end(), [&](const Entry& entry) {
-      return std::string_view(entry.text).substr(0, prefix.size()) == prefix;
-    }));
+    const auto texts = Texts();
+    return static_cast<std::size_t>(
+        std::count_if(texts.begin(), texts.end(), [&](const std::string& text) { return text.starts_with(prefix); }));
   }
   std::vector<std::uint8_t> RawInput() const {
     std::lock_guard lock(mutex_);
     return rawInput_;
-  }
-  bool WaitFor(std::string_view text, std::chrono::milliseconds limit) {
-    std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, limit, [&] {
-      return std::any_of(entries_.begin(), entries_.end(), [&](const Entry& entry) { return entry.text == text; });
-    });
   }
   void Clear() {
     std::lock_guard lock(mutex_);
@@ -77,7 +65,6 @@ class RecordingLog final : public CommLogSink {
 
  private:
   mutable std::mutex mutex_;
-  std::condition_variable changed_;
   std::vector<Entry> entries_;
   std::vector<std::uint8_t> rawInput_;
 };

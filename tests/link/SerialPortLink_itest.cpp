@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
-#include <cstdio>
 #include <future>
 #include <mutex>
 #include <string>
@@ -20,6 +19,7 @@
 #include <unistd.h>
 
 #include "link/RecordingLog.h"
+#include "support/RowName.h"
 
 namespace tusko {
 namespace {
@@ -87,41 +87,37 @@ class FakeLinkControl final : public SerialLinkClient {
  public:
   void OnPortOpened() override { ++opened; }
   void OnBytesReceived(std::span<const std::uint8_t> bytes) override {
-    std::lock_guard lock(mutex);
-    chunks.emplace_back(bytes.begin(), bytes.end());
-    received.notify_all();
+    std::lock_guard lock(mutex_);
+    received_.insert(received_.end(), bytes.begin(), bytes.end());
+    largestChunk_ = std::max(largestChunk_, bytes.size());
+    changed_.notify_all();
   }
   bool StopRequested() const override { return stop.load(); }
   bool RawInputLogged() const override { return rawInput.load(); }
 
   Bytes Received() const {
-    std::lock_guard lock(mutex);
-    Bytes all;
-    for (const Bytes& chunk : chunks) all.insert(all.end(), chunk.begin(), chunk.end());
-    return all;
+    std::lock_guard lock(mutex_);
+    return received_;
+  }
+  std::size_t LargestChunk() const {
+    std::lock_guard lock(mutex_);
+    return largestChunk_;
   }
   // For bytes that another thread reads.
   bool WaitForBytes(std::size_t count) {
-    std::unique_lock lock(mutex);
-    return received.wait_for(lock, kWaitLimit, [&] {
-      std::size_t total = 0;
-      for (const Bytes& chunk : chunks) total += chunk.size();
-      return total >= count;
-    });
-  }
-  std::size_t LargestChunk() const {
-    std::lock_guard lock(mutex);
-    std::size_t largest = 0;
-    for (const Bytes& chunk : chunks) largest = std::max(largest, chunk.size());
-    return largest;
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, kWaitLimit, [&] { return received_.size() >= count; });
   }
 
   std::atomic<int> opened{0};
   std::atomic<bool> stop{false};
   std::atomic<bool> rawInput{false};
-  mutable std::mutex mutex;
-  std::condition_variable received;
-  std::vector<Bytes> chunks;
+
+ private:
+  mutable std::mutex mutex_;
+  std::condition_variable changed_;
+  Bytes received_;
+  std::size_t largestChunk_ = 0;
 };
 
 class SerialPortLinkTest : public testing::Test {
@@ -191,20 +187,11 @@ class SerialPortLinkOpenFailures : public SerialPortLinkTest, public testing::Wi
 
 TEST_P(SerialPortLinkOpenFailures, GiveTheirResultAndLogTheSystemError) {
   const OpenFailureRow& row = GetParam();
-  std::string path = *row.path != '\0' ? row.path : pty.slavePath();
-  char file[] = "/tmp/tusko_not_a_port_XXXXXX";
-  if (path == "<file>") {
-    const int fd = ::mkstemp(file);
-    ASSERT_GE(fd, 0);
-    ::close(fd);
-    path = file;
-  }
-  link.SetPort(path, row.baudRate);
+  link.SetPort(*row.path != '\0' ? row.path : pty.slavePath(), row.baudRate);
   EXPECT_EQ(link.OpenPort(), row.result);
   EXPECT_FALSE(link.IsPortOpen());
   EXPECT_EQ(client.opened.load(), 0);
   EXPECT_EQ(sink.Texts().back(), ErrorLine(row.what, row.error));
-  if (path == file) ::unlink(file);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -212,9 +199,9 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         OpenFailureRow{"MissingDevice", "/dev/tusko-no-such-port", 115200, PortOpenResult::NotFound, "", ENOENT},
         OpenFailureRow{"UnsupportedBaudRate", "", 12345, PortOpenResult::LineSettingsRefused, "SetCommState ", EINVAL},
-        OpenFailureRow{"NotATerminal", "<file>", 115200, PortOpenResult::LineSettingsRefused, "SetCommState ", ENOTTY},
+        OpenFailureRow{"NotATerminal", "/dev/null", 115200, PortOpenResult::LineSettingsRefused, "SetCommState ", ENOTTY},
         OpenFailureRow{"Directory", "/tmp", 115200, PortOpenResult::OtherError, "", EISDIR}),
-    [](const testing::TestParamInfo<OpenFailureRow>& row) { return std::string(row.param.name); });
+    test::RowName<OpenFailureRow>);
 
 TEST_F(SerialPortLinkTest, PortHeldByAnotherIsAccessDenied) {
   ASSERT_EQ(link.OpenPort(), PortOpenResult::Opened);
@@ -228,7 +215,13 @@ TEST_F(SerialPortLinkTest, PortHeldByAnotherIsAccessDenied) {
   EXPECT_EQ(other.OpenPort(), PortOpenResult::Opened) << "free again once closed";
 }
 
-TEST_F(SerialPortLinkTest, ClosePortHoldsThePortClosedUntilCleared) {
+TEST_F(SerialPortLinkTest, ClosePortHoldsThePortClosedUntilClearedAndAFullCloseDoesNot) {
+  ASSERT_EQ(link.OpenPort(), PortOpenResult::Opened);
+  link.CloseForShutdown();
+  EXPECT_FALSE(link.IsPortOpen());
+  EXPECT_FALSE(link.IsHeldClosed());
+  EXPECT_EQ(sink.Texts().back(), "Close port " + pty.slavePath());
+
   ASSERT_EQ(link.OpenPort(), PortOpenResult::Opened);
   link.ClosePort();
   EXPECT_FALSE(link.IsPortOpen());
@@ -245,21 +238,13 @@ TEST_F(SerialPortLinkTest, ClosePortHoldsThePortClosedUntilCleared) {
   link.ClearHoldClosed();
   link.WaitAndReadStep(kSerialReaderWaitMs);
   EXPECT_TRUE(link.IsPortOpen());
-  EXPECT_EQ(client.opened.load(), 2);
+  EXPECT_EQ(client.opened.load(), 3);
 
   client.stop = true;
   link.ClosePort();
   link.ClearHoldClosed();
   link.WaitAndReadStep(kSerialReaderWaitMs);
   EXPECT_FALSE(link.IsPortOpen()) << "a stop request ends the pass before reopening";
-}
-
-TEST_F(SerialPortLinkTest, FullCloseLeavesTheHoldAlone) {
-  ASSERT_EQ(link.OpenPort(), PortOpenResult::Opened);
-  link.CloseForShutdown();
-  EXPECT_FALSE(link.IsPortOpen());
-  EXPECT_FALSE(link.IsHeldClosed());
-  EXPECT_EQ(sink.Texts().back(), "Close port " + pty.slavePath());
 }
 
 TEST_F(SerialPortLinkTest, CloseWakesTheWaitingReader) {

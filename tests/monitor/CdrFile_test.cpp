@@ -87,112 +87,82 @@ Bytes WithTextLengths(std::uint8_t callerId, std::uint8_t called) {
   return bytes;
 }
 
-class CdrRecordDecode : public ::testing::TestWithParam<DecodeRow> {};
-
-TEST_P(CdrRecordDecode, FindsTheError) { EXPECT_EQ(DecodeCdrRecord(GetParam().bytes).error, GetParam().error); }
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, CdrRecordDecode,
-    ::testing::Values(DecodeRow{"Version2", WithByte(0, 2), CdrError::RecordVersion},
-                      DecodeRow{"Version0", WithByte(0, 0), CdrError::RecordVersion},
-                      DecodeRow{"Empty", {}, CdrError::RecordVersion},
-                      DecodeRow{"ShortRecord", Bytes{1, 2, 3}, CdrError::RecordSize},
-                      DecodeRow{"TextsOf47Fit", WithTextLengths(23, 24), CdrError::None},
-                      DecodeRow{"TextsOf48", WithTextLengths(24, 24), CdrError::RecordFormat},
-                      DecodeRow{"CallerIdOf255", WithTextLengths(255, 0), CdrError::RecordFormat},
-                      DecodeRow{"CalledOf255", WithTextLengths(0, 255), CdrError::RecordFormat}),
-    test::RowName<DecodeRow>);
-
-TEST(CdrRecord, TextsEndAtTheirFirstNul) {
-  CdrRecord record = SampleRecord();
-  record.callerId = std::string("12\0" "34", 5);
-  const CdrDecodeResult decoded = DecodeCdrRecord(Encoded(record));
-  EXPECT_EQ(decoded.record.callerId, "12");
+TEST(CdrRecord, FindsTheError) {
+  const DecodeRow rows[] = {{"Version2", WithByte(0, 2), CdrError::RecordVersion},
+                            {"Version0", WithByte(0, 0), CdrError::RecordVersion},
+                            {"Empty", {}, CdrError::RecordVersion},
+                            {"ShortRecord", Bytes{1, 2, 3}, CdrError::RecordSize},
+                            {"TextsOf47Fit", WithTextLengths(23, 24), CdrError::None},
+                            {"TextsOf48", WithTextLengths(24, 24), CdrError::RecordFormat},
+                            {"CallerIdOf255", WithTextLengths(255, 0), CdrError::RecordFormat},
+                            {"CalledOf255", WithTextLengths(0, 255), CdrError::RecordFormat}};
+  for (const DecodeRow& row : rows) EXPECT_EQ(DecodeCdrRecord(row.bytes).error, row.error) << row.name;
 }
 
 struct FieldRow {
-  const char* name;
-  std::size_t at;
-  std::uint8_t value;
+  std::string name;
+  Bytes bytes;
   CdrColumn column;
   std::string text;
 };
 
+Bytes WithRecord(void (*change)(CdrRecord&)) {
+  CdrRecord record = SampleRecord();
+  change(record);
+  return Encoded(record);
+}
+
 class CdrRecordField : public ::testing::TestWithParam<FieldRow> {};
 
-TEST_P(CdrRecordField, Prints) {
+TEST_P(CdrRecordField, PrintsAsItsColumn) {
   const FieldRow& row = GetParam();
   CdrTextLayout onlyThis;
   onlyThis.positions.fill(kCdrColumnPositions);
   onlyThis.positions[static_cast<std::size_t>(row.column)] = 0;
-  const CdrDecodeResult decoded = DecodeCdrRecord(WithByte(row.at, row.value));
+  const CdrDecodeResult decoded = DecodeCdrRecord(row.bytes);
   ASSERT_EQ(decoded.error, CdrError::None);
   EXPECT_EQ(CdrRecordLine(decoded.record, onlyThis, ';'), row.text + "\r\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, CdrRecordField,
-    ::testing::Values(FieldRow{"Port0x83IsGsm3", kInPortAt, 0x83, CdrColumn::InPort, "GSM/3"},
-                      FieldRow{"Port0x23IsPstn3", kInPortAt, 0x23, CdrColumn::InPort, "PSTN/3"},
-                      FieldRow{"Port0x43HasNoType", kInPortAt, 0x43, CdrColumn::InPort, "/3"},
-                      FieldRow{"Port0x1FIsPbx31", kInPortAt, 0x1F, CdrColumn::InPort, "PBX/31"},
-                      FieldRow{"CallType21", kCallTypeAt, 21, CdrColumn::CallType, "Callback"},
-                      FieldRow{"CallType18", kCallTypeAt, 18, CdrColumn::CallType, "Unanswered Call"},
-                      FieldRow{"CallType6HasNoText", kCallTypeAt, 6, CdrColumn::CallType, ""},
-                      FieldRow{"CauseIsUnsigned", 8, 0xFF, CdrColumn::Cause, "255"}),
+    ::testing::Values(
+        FieldRow{"Port0x83IsGsm3", WithByte(kInPortAt, 0x83), CdrColumn::InPort, "GSM/3"},
+        FieldRow{"Port0x23IsPstn3", WithByte(kInPortAt, 0x23), CdrColumn::InPort, "PSTN/3"},
+        FieldRow{"Port0x43HasNoType", WithByte(kInPortAt, 0x43), CdrColumn::InPort, "/3"},
+        FieldRow{"Port0x1FIsPbx31", WithByte(kInPortAt, 0x1F), CdrColumn::InPort, "PBX/31"},
+        FieldRow{"CallType21", WithByte(kCallTypeAt, 21), CdrColumn::CallType, "Callback"},
+        FieldRow{"CallType18", WithByte(kCallTypeAt, 18), CdrColumn::CallType, "Unanswered Call"},
+        FieldRow{"CallType6HasNoText", WithByte(kCallTypeAt, 6), CdrColumn::CallType, ""},
+        FieldRow{"CauseIsUnsigned", WithByte(8, 0xFF), CdrColumn::Cause, "255"},
+        FieldRow{"CallerIdEndsAtItsFirstNul", WithRecord([](CdrRecord& r) { r.callerId = std::string("12\0" "34", 5); }),
+                 CdrColumn::CallerId, "12"},
+        FieldRow{"LengthZero", WithRecord([](CdrRecord& r) { r.lengthSeconds = 0; }), CdrColumn::CallLength, "0:00:00"},
+        FieldRow{"LengthHoursNotWrapped", WithRecord([](CdrRecord& r) { r.lengthSeconds = 90000; }),
+                 CdrColumn::CallLength, "25:00:00"},
+        FieldRow{"LengthLargest", WithRecord([](CdrRecord& r) { r.lengthSeconds = 0xFFFFFFFF; }), CdrColumn::CallLength,
+                 "1193046:28:15"}),
     test::RowName<FieldRow>);
-
-struct LengthRow {
-  const char* name;
-  std::uint32_t seconds;
-  const char* text;
-};
-
-class CdrCallLength : public ::testing::TestWithParam<LengthRow> {};
-
-TEST_P(CdrCallLength, PrintsHoursMinutesSeconds) {
-  CdrRecord record = SampleRecord();
-  record.lengthSeconds = GetParam().seconds;
-  CdrTextLayout onlyLength;
-  onlyLength.positions.fill(kCdrColumnPositions);
-  onlyLength.positions[static_cast<std::size_t>(CdrColumn::CallLength)] = 0;
-  EXPECT_EQ(CdrRecordLine(DecodeCdrRecord(Encoded(record)).record, onlyLength, ';'), std::string(GetParam().text) + "\r\n");
-}
-
-INSTANTIATE_TEST_SUITE_P(Rows, CdrCallLength,
-                         ::testing::Values(LengthRow{"Zero", 0, "0:00:00"}, LengthRow{"OneHourTwoMinutes", 3725, "1:02:05"},
-                                           LengthRow{"HoursNotWrapped", 90000, "25:00:00"},
-                                           LengthRow{"Largest", 0xFFFFFFFF, "1193046:28:15"}),
-                         test::RowName<LengthRow>);
 
 // ---- Columns ----
 
-struct LayoutRow {
-  const char* name;
-  std::array<std::uint32_t, kCdrColumnCount> positions;
-  const char* header;
-};
-
-class CdrColumns : public ::testing::TestWithParam<LayoutRow> {};
-
-TEST_P(CdrColumns, OrderHeaderAndRecordAlike) {
-  const CdrTextLayout layout{GetParam().positions, true};
-  EXPECT_EQ(CdrHeaderLine(layout, '\t'), GetParam().header);
-}
-
 constexpr std::uint32_t kMinusOne = 0xFFFFFFFF;
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, CdrColumns,
-    ::testing::Values(
-        LayoutRow{"AllAtOnePositionKeepTableOrder", {4, 4, 4, 4, 4, 4, 4, 4, 4},
-                  "Date\tTime\tCall Type\tCaller Id\tCalled Number\tCall Length\tInput Port\tOutput Port\tCause\r\n"},
-        LayoutRow{"Reversed", {8, 7, 6, 5, 4, 3, 2, 1, 0},
-                  "Cause\tOutput Port\tInput Port\tCall Length\tCalled Number\tCaller Id\tCall Type\tTime\tDate\r\n"},
-        LayoutRow{"NineAndMinusOneDisappear", {9, 0, kMinusOne, 1, 1, 1, 1, 1, 1},
-                  "Time\tCaller Id\tCalled Number\tCall Length\tInput Port\tOutput Port\tCause\r\n"},
-        LayoutRow{"NoneInRange", {9, 9, 9, 9, 9, 9, 9, 9, kMinusOne}, "\r\n"}),
-    test::RowName<LayoutRow>);
+TEST(CdrColumns, OrderTheHeader) {
+  const struct {
+    const char* name;
+    std::array<std::uint32_t, kCdrColumnCount> positions;
+    const char* header;
+  } rows[] = {
+      {"AllAtOnePositionKeepTableOrder", {4, 4, 4, 4, 4, 4, 4, 4, 4},
+       "Date\tTime\tCall Type\tCaller Id\tCalled Number\tCall Length\tInput Port\tOutput Port\tCause\r\n"},
+      {"Reversed", {8, 7, 6, 5, 4, 3, 2, 1, 0},
+       "Cause\tOutput Port\tInput Port\tCall Length\tCalled Number\tCaller Id\tCall Type\tTime\tDate\r\n"},
+      {"NineAndMinusOneDisappear", {9, 0, kMinusOne, 1, 1, 1, 1, 1, 1},
+       "Time\tCaller Id\tCalled Number\tCall Length\tInput Port\tOutput Port\tCause\r\n"},
+      {"NoneInRange", {9, 9, 9, 9, 9, 9, 9, 9, kMinusOne}, "\r\n"}};
+  for (const auto& row : rows) EXPECT_EQ(CdrHeaderLine({row.positions, true}, '\t'), row.header) << row.name;
+}
 
 TEST(CdrColumns, RecordFollowsTheHeaderOrder) {
   const CdrTextLayout layout{{2, 2, 0, 9, 9, 9, 1, 9, 9}, true};
@@ -240,23 +210,24 @@ class CdrFileTest : public ::testing::Test {
   std::optional<CdrFile> file_;
 };
 
-TEST_F(CdrFileTest, CsvStartsWithTheHeaderAndAppendsChunks) {
+TEST_F(CdrFileTest, CsvStartsWithTheHeaderAndAppendsChunksUntilStartEmptiesIt) {
   OpenAs(CdrFormat::Csv);
   const Bytes record = Encoded(SampleRecord());
   EXPECT_TRUE(file_->StoreChunk(Chunk({record, record, record})));
   EXPECT_TRUE(file_->StoreChunk(record));
   EXPECT_EQ(file_->RecordCount(), 4u);
   EXPECT_EQ(Content(), std::string(kDefaultHeader) + kSampleLine + kSampleLine + kSampleLine + kSampleLine);
+  EXPECT_TRUE(file_->Start());
+  EXPECT_EQ(file_->RecordCount(), 0u);
+  EXPECT_EQ(Content(), kDefaultHeader);
 }
 
-TEST_F(CdrFileTest, TxtSeparatesByTabs) {
+TEST_F(CdrFileTest, TxtSeparatesByTabsAndTheHeaderFollowsItsSetting) {
   OpenAs(CdrFormat::Txt);
   EXPECT_TRUE(file_->StoreChunk(Encoded(SampleRecord())));
   EXPECT_EQ(Content(), "Date\tTime\tCall Type\tCaller Id\tCalled Number\tCall Length\tInput Port\tOutput Port\tCause\r\n"
                        "5.3.2011\t9:07:03\tOutgoing PBX->GSM\t21\t01701234567\t1:02:05\tPBX/1\tGSM/0\t16\r\n");
-}
-
-TEST_F(CdrFileTest, WithoutHeaderSettingCsvStartsWithTheFirstRecord) {
+  // Opened again over the longer file, without a header: nothing of the old file stays.
   CdrTextLayout noHeader;
   noHeader.header = false;
   OpenAs(CdrFormat::Csv, noHeader);
@@ -315,20 +286,6 @@ INSTANTIATE_TEST_SUITE_P(
                                   CdrError::RecordFormat}),
     test::RowName<BadChunkRow>);
 
-TEST_F(CdrFileTest, StartEmptiesTheFileAndTheCount) {
-  OpenAs(CdrFormat::Csv);
-  ASSERT_TRUE(file_->StoreChunk(Encoded(SampleRecord())));
-  EXPECT_TRUE(file_->Start());
-  EXPECT_EQ(file_->RecordCount(), 0u);
-  EXPECT_EQ(Content(), kDefaultHeader);
-}
-
-TEST_F(CdrFileTest, OpenReplacesAnExistingFile) {
-  std::ofstream(path_) << "old content that is longer than the header line of a new file, by far, really";
-  OpenAs(CdrFormat::Csv);
-  EXPECT_EQ(Content(), kDefaultHeader);
-}
-
 TEST_F(CdrFileTest, CloseTwiceIsHarmlessAndClearsThePath) {
   OpenAs(CdrFormat::Csv);
   EXPECT_EQ(file_->path(), path_);
@@ -340,56 +297,45 @@ TEST_F(CdrFileTest, CloseTwiceIsHarmlessAndClearsThePath) {
   EXPECT_EQ(file_->error(), CdrError::WriteFailed);
 }
 
-TEST(CdrFileFailures, FolderThatDoesNotExistCannotBeOpened) {
-  CdrFile file;
-  EXPECT_FALSE(file.Open("/nonexistent-folder-for-cdr/out.csv"));
-  EXPECT_FALSE(file.Start());
-  EXPECT_EQ(file.error(), CdrError::WriteFailed);
-}
+TEST(CdrFileFailures, AMissingFolderOrAFullDiskIsAWriteFailure) {
+  CdrFile missing;
+  EXPECT_FALSE(missing.Open("/nonexistent-folder-for-cdr/out.csv"));
+  EXPECT_FALSE(missing.Start());
+  EXPECT_EQ(missing.error(), CdrError::WriteFailed);
 
-TEST(CdrFileFailures, AFullDiskIsAWriteFailure) {
   if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-  CdrFile file;
-  ASSERT_TRUE(file.Open("/dev/full"));
-  EXPECT_FALSE(file.Start());
-  EXPECT_EQ(file.error(), CdrError::WriteFailed);
-  EXPECT_FALSE(file.StoreChunk(Encoded(SampleRecord())));
-  EXPECT_EQ(file.error(), CdrError::WriteFailed);
-  EXPECT_EQ(file.RecordCount(), 0u);
+  CdrFile full;
+  ASSERT_TRUE(full.Open("/dev/full"));
+  EXPECT_FALSE(full.Start());
+  EXPECT_EQ(full.error(), CdrError::WriteFailed);
+  EXPECT_FALSE(full.StoreChunk(Encoded(SampleRecord())));
+  EXPECT_EQ(full.error(), CdrError::WriteFailed);
+  EXPECT_EQ(full.RecordCount(), 0u);
 }
 
 // ---- File name ----
 
-struct NameRow {
-  const char* name;
-  int taken;  // names already there: the plain one, then _01, _02...
-  const char* proposed;
-};
-
-class CdrFileNameRule : public ::testing::TestWithParam<NameRow> {};
-
-TEST_P(CdrFileNameRule, ProposesTheFirstFreeName) {
-  std::set<std::string> existing;
-  for (int i = 0; i < GetParam().taken; ++i) {
-    char name[32];
-    std::snprintf(name, sizeof name, i == 0 ? "/cdr/CDR110305.CSV" : "/cdr/CDR110305_%02d.CSV", i);
-    existing.insert(name);
+TEST(CdrFileNameRule, ProposesTheFirstFreeName) {
+  const struct { const char* name; int taken; const char* proposed; } rows[] = {
+      // `taken`: names already there, the plain one, then _01, _02...
+      {"Free", 0, "CDR110305"},          {"PlainTaken", 1, "CDR110305_01"}, {"ThreeTaken", 3, "CDR110305_03"},
+      {"UpTo98Taken", 99, "CDR110305_99"}, {"AllTakenGives100Untested", 100, "CDR110305_100"}};
+  for (const auto& row : rows) {
+    std::set<std::string> existing;
+    for (int i = 0; i < row.taken; ++i) {
+      char name[32];
+      std::snprintf(name, sizeof name, i == 0 ? "/cdr/CDR110305.CSV" : "/cdr/CDR110305_%02d.CSV", i);
+      existing.insert(name);
+    }
+    std::size_t tested = 0;
+    const std::string proposed = ProposeCdrFileName({2011, 3, 5}, "/cdr", "CSV", [&](const std::string& path) {
+      ++tested;
+      return existing.contains(path);
+    });
+    EXPECT_EQ(proposed, row.proposed) << row.name;
+    EXPECT_LE(tested, 100u) << row.name;
   }
-  std::vector<std::string> tested;
-  const std::string proposed = ProposeCdrFileName({2011, 3, 5}, "/cdr", "CSV", [&](const std::string& path) {
-    tested.push_back(path);
-    return existing.contains(path);
-  });
-  EXPECT_EQ(proposed, GetParam().proposed);
-  EXPECT_LE(tested.size(), 100u);
 }
-
-INSTANTIATE_TEST_SUITE_P(Rows, CdrFileNameRule,
-                         ::testing::Values(NameRow{"Free", 0, "CDR110305"}, NameRow{"PlainTaken", 1, "CDR110305_01"},
-                                           NameRow{"ThreeTaken", 3, "CDR110305_03"},
-                                           NameRow{"UpTo98Taken", 99, "CDR110305_99"},
-                                           NameRow{"AllTakenGives100Untested", 100, "CDR110305_100"}),
-                         test::RowName<NameRow>);
 
 TEST(CdrFileNameRule, FolderGetsOneSeparatorAndTheYearTwoDigits) {
   std::vector<std::string> tested;

@@ -81,36 +81,23 @@ TEST(LogView, RawInputIsMagentaThroughout) {
   }
 }
 
-struct TrimRow {
-  const char* name;
-  std::size_t maxLines;
-  std::size_t written;
-  std::size_t kept;
-  std::size_t firstKept;  // 1-based number of the first line still there
-};
-
-class LogViewTrim : public testing::TestWithParam<TrimRow> {};
-
-TEST_P(LogViewTrim, KeepsTheNewestLinesInSteps) {
-  const TrimRow& row = GetParam();
-  LogView log;
-  log.SetMaxLines(row.maxLines);
-  for (std::size_t i = 1; i <= row.written; ++i) log.AddLine("line " + std::to_string(i), LogColour::Engine);
-
-  const auto lines = WrittenLines(log);
-  ASSERT_EQ(lines.size(), row.kept);
-  EXPECT_EQ(lines.front(), "line " + std::to_string(row.firstKept));
-  EXPECT_EQ(lines.back(), "line " + std::to_string(row.written));
+TEST(LogView, KeepsTheNewestLinesCuttingInSteps) {
+  const struct { const char* name; std::size_t maxLines, written, kept, firstKept; } rows[] = {
+      // firstKept: the 1-based number of the first line still there
+      {"Limit200BeforeTheCut", 200, 199, 199, 1},     {"Limit200CutsTo189", 200, 200, 189, 12},
+      {"Limit1000CutsInStepsOf10", 1000, 1000, 989, 12}, {"Limit5000CutsTo4899", 5000, 5000, 4899, 102},
+      {"NoLimit", 0, 3000, 3000, 1}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    LogView log;
+    log.SetMaxLines(row.maxLines);
+    for (std::size_t i = 1; i <= row.written; ++i) log.AddLine("line " + std::to_string(i), LogColour::Engine);
+    const auto lines = WrittenLines(log);
+    ASSERT_EQ(lines.size(), row.kept);
+    EXPECT_EQ(lines.front(), "line " + std::to_string(row.firstKept));
+    EXPECT_EQ(lines.back(), "line " + std::to_string(row.written));
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Limits, LogViewTrim,
-    testing::Values(TrimRow{"Limit200BeforeTheCut", 200, 199, 199, 1},
-                    TrimRow{"Limit200CutsTo189", 200, 200, 189, 12},
-                    TrimRow{"Limit1000CutsInStepsOf10", 1000, 1000, 989, 12},
-                    TrimRow{"Limit5000CutsTo4899", 5000, 5000, 4899, 102},
-                    TrimRow{"NoLimit", 0, 3000, 3000, 1}),
-    [](const testing::TestParamInfo<TrimRow>& row) { return std::string(row.param.name); });
 
 TEST(LogView, DumpLinesCountTowardsTheLimit) {
   LogView log;
@@ -203,40 +190,25 @@ TEST(LogView, FormattedLineIsCutTo259Characters) {
   EXPECT_EQ(lines[1], "Error 5 - Access denied");
 }
 
-class LogViewFind : public testing::Test {
- protected:
-  void SetUp() override {
-    log.AddLine("alpha beta", LogColour::Link);      // alpha at 0
-    log.AddLine("gamma alphabet", LogColour::Link);  // alphabet at 12 + 6
-    log.AddLine("Delta", LogColour::Link);
-  }
+TEST(LogView, FindWrapsAroundMatchesCaseAndWholeWordsAndKeepsTheSelectionWhenAbsent) {
   LogView log;
-};
-
-TEST_F(LogViewFind, WrapsFromTheEndToTheStart) {
-  ASSERT_EQ(log.Selection(), (TextRange{log.Text().size(), log.Text().size()}));
-  ASSERT_TRUE(log.FindNext("alpha", false, false));
-  EXPECT_EQ(log.Selection(), (TextRange{0, 5}));
-  ASSERT_TRUE(log.FindNext("alpha", false, false));
-  EXPECT_EQ(log.Selection(), (TextRange{18, 23}));
-  ASSERT_TRUE(log.FindNext("alpha", false, false));
-  EXPECT_EQ(log.Selection(), (TextRange{0, 5}));
-}
-
-TEST_F(LogViewFind, AbsentTextFailsAndKeepsTheSelection) {
-  log.SetSelection({6, 10});
-  EXPECT_FALSE(log.FindNext("omega", false, false));
-  EXPECT_FALSE(log.FindNext("", false, false));
-  EXPECT_EQ(log.Selection(), (TextRange{6, 10}));
-}
-
-TEST_F(LogViewFind, MatchCaseWholeWordAndWritingMovesTheSelection) {
-  EXPECT_FALSE(log.FindNext("delta", true, false));
-  EXPECT_TRUE(log.FindNext("delta", false, false));
-  log.SetSelection({0, 5});
-  ASSERT_TRUE(log.FindNext("alpha", false, true));
+  log.AddLine("alpha beta", LogColour::Link);      // alpha at 0
+  log.AddLine("gamma alphabet", LogColour::Link);  // alphabet at 12 + 6
+  log.AddLine("Delta", LogColour::Link);
+  const TextRange end{log.Text().size(), log.Text().size()};
+  ASSERT_EQ(log.Selection(), end);
+  for (const TextRange expected : {TextRange{0, 5}, TextRange{18, 23}, TextRange{0, 5}}) {
+    ASSERT_TRUE(log.FindNext("alpha", false, false));
+    EXPECT_EQ(log.Selection(), expected) << "from the end back to the start";
+  }
+  EXPECT_TRUE(log.FindNext("alpha", false, true));
   EXPECT_EQ(log.Selection(), (TextRange{0, 5})) << "alphabet is no whole word match";
   EXPECT_FALSE(log.FindNext("alphab", false, true));
+  EXPECT_FALSE(log.FindNext("delta", true, false));
+  EXPECT_FALSE(log.FindNext("omega", false, false));
+  EXPECT_FALSE(log.FindNext("", false, false));
+  EXPECT_EQ(log.Selection(), (TextRange{0, 5})) << "a failed search keeps the selection";
+  EXPECT_TRUE(log.FindNext("delta", false, false));
   log.AddLine("epsilon", LogColour::Link);
   EXPECT_EQ(log.Selection(), (TextRange{log.Text().size(), log.Text().size()})) << "writing moves it to the end";
 }

@@ -194,7 +194,6 @@ TEST(AnnouncementKinds, NumbersAndNamesMatchTheGatewaysOrder) {
     EXPECT_EQ(AnnouncementKindFromName(names[number]), kind);
     EXPECT_STREQ(AnnouncementKindName(*kind), names[number]);
   }
-  EXPECT_STREQ(AnnouncementKindTextKey(AnnouncementKind::MusicOnHold), "strAnnouncementMOH");
   EXPECT_FALSE(AnnouncementKindFromNumber(kAnnouncementKindCount).has_value());
   EXPECT_FALSE(AnnouncementKindFromName("music").has_value());
 }

@@ -1,4 +1,5 @@
-// The CDR download against a scripted gateway on virtual time.
+// The CDR download against a scripted gateway on virtual time (refusals and
+// time-outs: Transfers_test).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -6,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "protocol/ConfigTransferTestScript.h"
+#include "protocol/TransferScript.h"
 #include "protocol/engine/CdrRecordStore.h"
 #include "protocol/engine/CdrTransfer.h"
 #include "protocol/engine/OperationEngine.h"
@@ -22,33 +23,6 @@ using test::RecordedNotification;
 using Bytes = std::vector<std::uint8_t>;
 
 constexpr std::uint32_t kWriteTimeoutMs = 5000;
-
-// A record store that keeps the chunks in memory and fails when told to.
-class MemoryStore final : public CdrRecordStore {
- public:
-  bool StoreChunk(std::span<const std::uint8_t> chunk) override {
-    ++offered;
-    if (failures > 0) {
-      --failures;
-      return false;
-    }
-    if (!chunk.empty()) chunks.emplace_back(chunk.begin(), chunk.end());
-    records += static_cast<std::uint32_t>(chunk.size() / kCdrRecordBytes);
-    return true;
-  }
-  std::uint32_t RecordCount() const override { return records; }
-  void Close() override { ++closes; }
-
-  int failures = 0;
-  int offered = 0;
-  int closes = 0;
-  std::uint32_t records = 0;
-  std::vector<Bytes> chunks;
-};
-
-DeviceMessage ChunkReply(std::uint32_t address, std::size_t length) {
-  return test::ReplyWith({{ie::CdrData, Bytes(length, 0x01)}, {ie::CdrAddress, Number32(address)}});
-}
 
 DeviceMessage EmptyReply() { return test::ReplyWith({{ie::CdrData, {}}}); }
 
@@ -79,38 +53,15 @@ class CdrDownload : public ::testing::Test, protected test::ScriptedEngine {
     });
   }
 
-  MemoryStore store;
+  test::MemoryCdrStore store;
 };
-
-TEST_F(CdrDownload, FirstRequestCarriesOnlyAnEmptyCdrDataAndThePassword) {
-  ASSERT_TRUE(engine.StartCdrDownload(store));
-  ASSERT_EQ(host.sent.size(), 1u);
-  const DeviceMessage& request = LastSent();
-  EXPECT_EQ(request.type(), static_cast<std::uint8_t>(MessageType::Request));
-  ASSERT_TRUE(FindElement(request, ie::CdrData).has_value());
-  EXPECT_TRUE(ElementData(request, ie::CdrData).empty());
-  EXPECT_FALSE(FindElement(request, ie::CdrAddress).has_value());
-  EXPECT_EQ(ElementData(request, ie::Password), (Bytes{'p', 'w', 0}));
-  EXPECT_EQ(host.linkQueries, 1);
-  EXPECT_TRUE(host.Logged("Start CDR download"));
-  EXPECT_EQ(host.notifications, (std::vector<RecordedNotification>{{Notification::DownloadStarted, 0, false}}));
-  EXPECT_EQ(engine.state(), EngineState::CdrReading);
-  EXPECT_EQ(host.TimerDelay(), milliseconds(kWriteTimeoutMs));
-}
-
-TEST_F(CdrDownload, NoLinkNoStart) {
-  host.linkAnswers = {false};
-  EXPECT_FALSE(engine.StartCdrDownload(store));
-  EXPECT_TRUE(host.sent.empty());
-  EXPECT_EQ(engine.state(), EngineState::Idle);
-}
 
 TEST_F(CdrDownload, EachRequestAcknowledgesTheChunkBefore) {
   Start();
-  Receive(ChunkReply(0x100, 192));
+  Receive(test::CdrChunkReply(0x100, 192));
   ExpectAcknowledged(0x100, 192);
   EXPECT_EQ(host.TimerDelay(), milliseconds(kWriteTimeoutMs));
-  Receive(ChunkReply(0x1C0, 64));
+  Receive(test::CdrChunkReply(0x1C0, 64));
   ExpectAcknowledged(0x1C0, 64);
   EXPECT_EQ(store.chunks.size(), 2u);
   EXPECT_EQ(engine.cdrTransfer().chunks(), 2u);
@@ -130,7 +81,7 @@ TEST_F(CdrDownload, EmptyChunkWithNothingStoredEndsWithNoNewRecords) {
 
 TEST_F(CdrDownload, EmptyChunkAfterRecordsCountsThem) {
   Start();
-  Receive(ChunkReply(0, 192));
+  Receive(test::CdrChunkReply(0, 192));
   Receive(EmptyReply());
   EXPECT_TRUE(host.Logged("Got 3 CDR records"));
   EXPECT_EQ(host.CountOf(Notification::CdrResult, 1), 1);
@@ -159,9 +110,9 @@ class CdrDownloadWrap : public CdrDownload, public ::testing::WithParamInterface
 TEST_P(CdrDownloadWrap, TakesOnlyTheNextChunk) {
   const WrapRow& row = GetParam();
   Start();
-  Receive(ChunkReply(row.lastPosition, row.lastLength));
+  Receive(test::CdrChunkReply(row.lastPosition, row.lastLength));
   host.ClearRecords();
-  Receive(ChunkReply(row.address, row.length));
+  Receive(test::CdrChunkReply(row.address, row.length));
   if (row.accepted) {
     ExpectAcknowledged(row.address, static_cast<std::uint8_t>(row.length));
     EXPECT_EQ(store.chunks.size(), 2u);
@@ -189,7 +140,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(CdrDownload, CdrRestartStartsOverWithTheFirstRequestForm) {
   Start();
-  Receive(ChunkReply(0x40, 64));
+  Receive(test::CdrChunkReply(0x40, 64));
   host.ClearRecords();
   Receive(test::RejectWith({cause::CdrRestart}));
   ASSERT_EQ(host.sent.size(), 1u);
@@ -199,7 +150,7 @@ TEST_F(CdrDownload, CdrRestartStartsOverWithTheFirstRequestForm) {
   EXPECT_EQ(engine.state(), EngineState::CdrReading);
   EXPECT_EQ(store.closes, 0);
   // The first chunk of the new round is taken wherever it lies.
-  Receive(ChunkReply(0x10, 64));
+  Receive(test::CdrChunkReply(0x10, 64));
   ExpectAcknowledged(0x10, 64);
 }
 
@@ -218,11 +169,11 @@ TEST_F(CdrDownload, CdrRestartWithoutLinkEndsTheDownload) {
 // before it, never the refused one, so the gateway cannot take it for a release.
 TEST_F(CdrDownload, RefusedChunkIsRequestedAgainAndNeverAcknowledged) {
   Start();
-  Receive(ChunkReply(0, 192));
+  Receive(test::CdrChunkReply(0, 192));
   store.failures = 3;
   for (int attempt = 0; attempt < 3; ++attempt) {
     host.ClearRecords();
-    Receive(ChunkReply(0xC0, 192));
+    Receive(test::CdrChunkReply(0xC0, 192));
     EXPECT_TRUE(host.Logged("CDR download error"));
     if (attempt < 2) {
       ASSERT_EQ(host.sent.size(), 1u) << attempt;
@@ -246,7 +197,7 @@ TEST_F(CdrDownload, RefusedChunkIsRequestedAgainAndNeverAcknowledged) {
 TEST_F(CdrDownload, RefusedFirstChunkIsRejectedInTheFirstRequestForm) {
   Start();
   store.failures = 1;
-  Receive(ChunkReply(0x200, 100));
+  Receive(test::CdrChunkReply(0x200, 100));
   EXPECT_EQ(LastSent().type(), static_cast<std::uint8_t>(MessageType::Reject));
   EXPECT_TRUE(ElementData(LastSent(), ie::CdrData).empty());
   EXPECT_FALSE(FindElement(LastSent(), ie::CdrAddress).has_value());
@@ -255,93 +206,13 @@ TEST_F(CdrDownload, RefusedFirstChunkIsRejectedInTheFirstRequestForm) {
 
 TEST_F(CdrDownload, RetriedChunkThatIsStoredIsAcknowledgedAsUsual) {
   Start();
-  Receive(ChunkReply(0, 64));
+  Receive(test::CdrChunkReply(0, 64));
   store.failures = 1;
-  Receive(ChunkReply(0x40, 128));
-  Receive(ChunkReply(0x40, 128));
+  Receive(test::CdrChunkReply(0x40, 128));
+  Receive(test::CdrChunkReply(0x40, 128));
   ExpectAcknowledged(0x40, 128);
   EXPECT_EQ(engine.retries(), 0);
   EXPECT_EQ(store.chunks.size(), 2u);
-}
-
-TEST_F(CdrDownload, TimeOutRepeatsThenFailsWithTheFileClosed) {
-  Start();
-  Receive(ChunkReply(0x80, 64));
-  host.ClearRecords();
-  clock.Advance(milliseconds(kWriteTimeoutMs));
-  ASSERT_EQ(host.sent.size(), 1u);
-  ExpectAcknowledged(0x80, 64);
-  EXPECT_EQ(engine.retries(), 1);
-  clock.Advance(milliseconds(kWriteTimeoutMs));
-  EXPECT_EQ(host.sent.size(), 2u);
-  EXPECT_EQ(store.closes, 0);
-  clock.Advance(milliseconds(kWriteTimeoutMs));
-  EXPECT_EQ(host.sent.size(), 2u);
-  EXPECT_EQ(host.CountOf(Notification::OperationFailed), 1);
-  EXPECT_EQ(store.closes, 1);
-  EXPECT_EQ(engine.state(), EngineState::Failed);
-}
-
-struct RejectRow {
-  const char* name;
-  std::vector<std::uint8_t> cause;
-  std::vector<std::optional<std::string>> passwords;
-  std::vector<RecordedNotification> notifications;
-  int requestsAfter;  // requests sent after the rejects
-};
-
-class CdrDownloadReject : public CdrDownload, public ::testing::WithParamInterface<RejectRow> {};
-
-// The same Reject to every try.
-TEST_P(CdrDownloadReject, EndsAsTheNegativeReplyRuleSays) {
-  const RejectRow& row = GetParam();
-  host.passwordAnswers.assign(row.passwords.begin(), row.passwords.end());
-  Start();
-  const std::size_t rejects = 3;
-  for (std::size_t i = 0; i < rejects && engine.state() == EngineState::CdrReading; ++i) {
-    Receive(test::SealedMessage(MessageType::Reject, {{ie::Cause, row.cause}}));
-  }
-  EXPECT_EQ(host.notifications, row.notifications);
-  EXPECT_EQ(static_cast<int>(host.sent.size()), row.requestsAfter);
-  EXPECT_EQ(store.closes, 1);
-  EXPECT_EQ(engine.state(), EngineState::Idle);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, CdrDownloadReject,
-    ::testing::Values(RejectRow{"PasswordRefused", {cause::PasswordRequired}, {std::nullopt},
-                                {{Notification::CdrResult, 5, false}}, 0},
-                      RejectRow{"NotAllowed", {cause::NotAllowed}, {}, {{Notification::NotAllowed, 0, false}}, 0},
-                      RejectRow{"OtherCauseThreeTimes", {0x9C, 0x01}, {}, {{Notification::CdrResult, 2, false}}, 2}),
-    test::RowName<RejectRow>);
-
-TEST_F(CdrDownload, PasswordGivenRepeatsWithIt) {
-  host.passwordAnswers = {"new"};
-  Start();
-  Receive(test::RejectWith({cause::PasswordRequired}));
-  ASSERT_EQ(host.sent.size(), 1u);
-  EXPECT_EQ(ElementData(LastSent(), ie::Password), (Bytes{'n', 'e', 'w', 0}));
-  EXPECT_EQ(engine.state(), EngineState::CdrReading);
-}
-
-TEST_F(CdrDownload, OtherRejectSetsTheCauseText) {
-  Start();
-  for (int i = 0; i < 3; ++i) Receive(test::RejectWith({0x9C, 0x01}));
-  EXPECT_EQ(engine.causeText(), "9C 01");
-}
-
-TEST_F(CdrDownload, CancelSendsNothingAndClosesTheFile) {
-  Start();
-  engine.CancelCdr();
-  EXPECT_TRUE(host.sent.empty());
-  EXPECT_TRUE(host.Logged("Cancel CDR download"));
-  EXPECT_EQ(host.notifications, (std::vector<RecordedNotification>{{Notification::CdrResult, 4, false}}));
-  EXPECT_EQ(store.closes, 1);
-  EXPECT_FALSE(host.TimerRunning());
-  EXPECT_EQ(engine.state(), EngineState::Idle);
-  // A late chunk finds the engine idle.
-  Receive(ChunkReply(0, 64));
-  EXPECT_EQ(store.offered, 0);
 }
 
 }  // namespace

@@ -1,12 +1,12 @@
-// The configuration download against a scripted gateway on virtual time.
+// The configuration download against a scripted gateway on virtual time
+// (refusals and time-outs: Transfers_test).
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <ostream>
 #include <vector>
 
 #include "config/ImageLayout.h"
-#include "protocol/ConfigTransferTestScript.h"
+#include "protocol/TransferScript.h"
 #include "protocol/engine/ConfigTransfer.h"
 #include "protocol/engine/OperationEngine.h"
 #include "support/RowName.h"
@@ -46,27 +46,9 @@ class ConfigDownload : public test::TransferTest {
   }
 };
 
-TEST_F(ConfigDownload, FirstRequestAsksForOffsetZeroWithThePassword) {
-  engine.SetLoginPassword("tusk");
-  ASSERT_TRUE(engine.StartDownload());
-
-  ASSERT_EQ(host.sent.size(), 1u);
-  const DeviceMessage& request = host.sent[0].message;
-  EXPECT_EQ(test::MainElement(request), ie::ConfigReadData);
-  EXPECT_TRUE(test::ElementData(request, ie::ConfigReadData).empty());
-  EXPECT_EQ(AddressOf(request), kConfigBaseAddress);
-  EXPECT_EQ(test::ElementData(request, ie::Password), (std::vector<std::uint8_t>{'t', 'u', 's', 'k', 0}));
-  EXPECT_EQ(engine.state(), EngineState::Reading);
-  EXPECT_EQ(host.notifications, (std::vector<RecordedNotification>{{Notification::DownloadProgress, 0, false},
-                                                                   {Notification::DownloadStarted, 0, false}}));
-  EXPECT_TRUE(host.Logged("Start data download"));
-  EXPECT_EQ(host.TimerDelay(), Delay());
-}
-
 TEST_F(ConfigDownload, WindowFillsAtTheRequestDelayThenWaitsForData) {
   ASSERT_TRUE(engine.StartDownload());
   for (int i = 0; i < 6; ++i) clock.Advance(Delay());
-
   const auto limit = settings.dataReadWriteMaxPendingRequests;
   ASSERT_EQ(host.sent.size(), limit);
   for (std::size_t i = 0; i < limit; ++i) EXPECT_EQ(SentAddresses()[i], ConfigDeviceAddress(i * kReadBlockBytes));
@@ -91,7 +73,6 @@ struct WrongAddressRow {
   const char* name;
   std::vector<std::uint8_t> address;
   std::vector<const char*> lines;
-  friend void PrintTo(const WrongAddressRow& row, std::ostream* out) { *out << row.name; }
 };
 
 class ConfigDownloadWrongAddress : public ConfigDownload, public ::testing::WithParamInterface<WrongAddressRow> {};
@@ -169,19 +150,6 @@ TEST_F(ConfigDownload, AnswersInFlightForASkippedPartAreNotAwaited) {
   EXPECT_EQ(host.CountOf(Notification::OperationFailed), 0);
 }
 
-TEST_F(ConfigDownload, StalledWindowTriesThreeTimesThenFails) {
-  settings.dataReadWriteMaxPendingRequests = 1;
-  ASSERT_TRUE(engine.StartDownload());
-  for (int i = 0; i < kMaxTries; ++i) clock.Advance(DataTimeout());
-
-  EXPECT_EQ(SentAddresses(), std::vector<std::uint32_t>(kMaxTries, kConfigBaseAddress));
-  EXPECT_EQ(host.CountOf(Notification::OperationFailed, 0), 1);
-  EXPECT_EQ(host.CountOf(Notification::DownloadResult), 0);
-  EXPECT_TRUE(host.Logged("Operation failed!"));
-  EXPECT_EQ(engine.state(), EngineState::Failed);
-  EXPECT_FALSE(host.TimerRunning());
-}
-
 TEST_F(ConfigDownload, RequestDelayOnTheLastTryIsNoFailure) {
   settings.dataReadWriteMaxPendingRequests = 2;
   ASSERT_TRUE(engine.StartDownload());
@@ -209,59 +177,6 @@ TEST_F(ConfigDownload, AnswerAfterAStallIsAcceptedAndResetsTheTries) {
   EXPECT_EQ(Counters().pendingCount, 1u);
   EXPECT_TRUE(host.Logged("Invalid address (00070000)"));
 }
-
-TEST_F(ConfigDownload, CancelSendsNothingAndIgnoresLateAnswers) {
-  ASSERT_TRUE(engine.StartDownload());
-  host.ClearRecords();
-  engine.CancelDownload();
-  Receive(ReadReply(kConfigBaseAddress, std::vector<std::uint8_t>(kReadBlockBytes, kFill)));
-  clock.Advance(DataTimeout());
-
-  EXPECT_TRUE(host.sent.empty());
-  EXPECT_EQ(host.notifications, (std::vector<RecordedNotification>{{Notification::DownloadResult, 4, false}}));
-  EXPECT_TRUE(host.Logged("Cancel data download"));
-  EXPECT_EQ(engine.state(), EngineState::Idle);
-  EXPECT_EQ(engine.configTransfer().image().Byte(0), layout::kUnset);
-}
-
-// ---- Refusals ----
-
-struct RefusalRow {
-  const char* name;
-  std::vector<std::uint8_t> cause;
-  std::vector<std::optional<std::string>> passwords;
-  int refusals;
-  std::vector<RecordedNotification> expected;  // after the start
-  EngineState endState;
-  int repeats;  // read requests sent again
-  friend void PrintTo(const RefusalRow& row, std::ostream* out) { *out << row.name; }
-};
-
-class ConfigDownloadRefusal : public ConfigDownload, public ::testing::WithParamInterface<RefusalRow> {};
-
-TEST_P(ConfigDownloadRefusal, FollowsTheNegativeReplyRule) {
-  const RefusalRow& row = GetParam();
-  host.passwordAnswers.assign(row.passwords.begin(), row.passwords.end());
-  ASSERT_TRUE(engine.StartDownload());
-  host.ClearRecords();
-  for (int i = 0; i < row.refusals; ++i) {
-    Receive(test::SealedMessage(MessageType::Reject, {{ie::Cause, row.cause}}));
-  }
-
-  EXPECT_EQ(host.notifications, row.expected);
-  EXPECT_EQ(engine.state(), row.endState);
-  EXPECT_EQ(static_cast<int>(host.sent.size()), row.repeats);
-  for (const auto& sent : host.sent) EXPECT_EQ(AddressOf(sent.message), kConfigBaseAddress);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Transfer, ConfigDownloadRefusal,
-    ::testing::Values(
-        RefusalRow{"PasswordGivenRepeats", {cause::PasswordRequired}, {"tusk"}, 1, {}, EngineState::Reading, 1},
-        RefusalRow{"PasswordRefused", {cause::PasswordRequired}, {std::nullopt}, 1, {{Notification::DownloadResult, 5, false}}, EngineState::Idle, 0},
-        RefusalRow{"NotAllowedEnds", {cause::NotAllowed}, {}, 1, {{Notification::NotAllowed, 0, false}}, EngineState::Idle, 0},
-        RefusalRow{"RepeatedRefusalEndsRejected", {0x01, 0x02}, {}, kMaxTries, {{Notification::DownloadResult, 2, false}}, EngineState::Idle, kMaxRepeats}),
-    test::RowName<RefusalRow>);
 
 }  // namespace
 }  // namespace tusko

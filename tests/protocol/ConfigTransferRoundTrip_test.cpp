@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <ostream>
 #include <string>
 
 #include "config/ImageLayout.h"
@@ -111,7 +110,6 @@ struct FaultRow {
   sim::Fault fault;
   LinkType link;
   Outcome outcome;
-  friend void PrintTo(const FaultRow& row, std::ostream* out) { *out << row.name; }
 };
 
 constexpr int kEvery = 100000;  // a fault that hits every request

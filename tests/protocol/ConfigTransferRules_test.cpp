@@ -5,10 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <ostream>
 #include <vector>
 
-#include "protocol/ConfigTransferTestScript.h"
+#include "protocol/TransferScript.h"
 #include "support/RowName.h"
 
 namespace tusko {
@@ -36,7 +35,6 @@ struct DownloadSkipRow {
   std::size_t usedEntries;  // leading entries in use; the rest is empty
   std::size_t acknowledged;
   std::size_t expected;
-  friend void PrintTo(const DownloadSkipRow& row, std::ostream* out) { *out << row.name; }
 };
 
 class DownloadSkipRule : public ::testing::TestWithParam<DownloadSkipRow> {};
@@ -88,7 +86,6 @@ struct BlockRow {
   const char* name;
   std::size_t offset;
   std::size_t length;
-  friend void PrintTo(const BlockRow& row, std::ostream* out) { *out << row.name; }
 };
 
 class UploadBlockLengthRule : public ::testing::TestWithParam<BlockRow> {};
@@ -135,7 +132,6 @@ struct UploadSkipRow {
   std::size_t firstSetByte;  // kConfigImageSize: none
   std::size_t from;
   std::size_t expected;
-  friend void PrintTo(const UploadSkipRow& row, std::ostream* out) { *out << row.name; }
 };
 
 class UploadSkipRule : public ::testing::TestWithParam<UploadSkipRow> {};

@@ -1,16 +1,14 @@
-// The configuration upload against a scripted gateway on virtual time.
+// The configuration upload against a scripted gateway on virtual time
+// (refusals and time-outs: Transfers_test).
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <iterator>
-#include <ostream>
 #include <vector>
 
 #include "config/ImageLayout.h"
-#include "protocol/ConfigTransferTestScript.h"
+#include "protocol/TransferScript.h"
 #include "protocol/engine/ConfigTransfer.h"
 #include "protocol/engine/OperationEngine.h"
-#include "support/RowName.h"
 
 namespace tusko {
 namespace {
@@ -62,71 +60,15 @@ class ConfigUpload : public test::TransferTest {
   }
 };
 
-TEST_F(ConfigUpload, StartAsksForTheImageSizeAndPreparesTheImage) {
+TEST_F(ConfigUpload, StartPreparesTheImage) {
   ConfigurationImage image = DenseImage();
   image.Fill(0, 6, kGarbage);
-  engine.SetLoginPassword("tusk");
   ASSERT_TRUE(engine.StartUpload(image));
-
-  ASSERT_EQ(host.sent.size(), 1u);
-  const DeviceMessage& request = host.sent[0].message;
-  EXPECT_EQ(ElementData(request, ie::ConfigWriteStart), (std::vector<std::uint8_t>{0x00, 0x00, 0x72, 0x94}));
-  EXPECT_EQ(AddressOf(request), kConfigBaseAddress);
-  EXPECT_EQ(ElementData(request, ie::Password), (std::vector<std::uint8_t>{'t', 'u', 's', 'k', 0}));
-  EXPECT_EQ(engine.state(), EngineState::WriteStarting);
-  EXPECT_EQ(host.notifications, (std::vector<RecordedNotification>{{Notification::UploadStarted, 0, false}}));
-  EXPECT_TRUE(host.Logged("Start data upload"));
-  EXPECT_EQ(host.TimerDelay(), milliseconds(settings.communicationTimeoutDataWriteStart));
-
   const ConfigurationImage& sending = engine.configTransfer().image();
   EXPECT_TRUE(HasSignature(sending));
   EXPECT_EQ(sending.Range(0, 6).size(), 6u);
   for (std::uint8_t byte : sending.Range(0, 6)) EXPECT_EQ(byte, layout::kUnset);
   EXPECT_EQ(sending.Byte(6), image.Byte(6));
-}
-
-TEST_F(ConfigUpload, BlocksFollowTheImageAndNeverCrossAFlashPage) {
-  StartAccepted(DenseImage());
-  ConfirmBlocks();
-
-  const std::vector<Block> blocks = Blocks();
-  const ConfigurationImage& sending = engine.configTransfer().image();
-  std::size_t offset = 0;
-  for (const Block& block : blocks) {
-    ASSERT_EQ(block.address, ConfigDeviceAddress(offset));
-    EXPECT_FALSE(CrossesFlashPage(block.address, block.data.size())) << offset;
-    EXPECT_EQ(block.data.size() % kWriteGranuleBytes, 0u);
-    const std::size_t carried = std::min(block.data.size(), kConfigImageSize - offset);
-    const auto expected = sending.Range(offset, carried);
-    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), block.data.begin())) << offset;
-    offset += block.data.size();
-  }
-  EXPECT_GE(offset, kConfigImageSize);
-
-  const auto at832 =
-      std::find_if(blocks.begin(), blocks.end(), [](const Block& b) { return b.address == ConfigDeviceAddress(832); });
-  ASSERT_NE(at832, blocks.end());
-  EXPECT_EQ(at832->data.size(), 192u);
-
-  ASSERT_FALSE(blocks.empty());
-  EXPECT_EQ(blocks.back().address, ConfigDeviceAddress(kConfigImageSize - 36));
-  ASSERT_EQ(blocks.back().data.size(), 40u);
-  EXPECT_EQ(std::vector<std::uint8_t>(blocks.back().data.end() - 4, blocks.back().data.end()),
-            std::vector<std::uint8_t>(4, layout::kUnset));
-}
-
-TEST_F(ConfigUpload, ConfirmingTheLastBlockSendsTheStop) {
-  StartAccepted(DenseImage());
-  ConfirmBlocks();
-
-  ASSERT_TRUE(StopSent());
-  const DeviceMessage& stop = host.sent.back().message;
-  EXPECT_EQ(ElementData(stop, ie::ConfigWriteStop), std::vector<std::uint8_t>{0x00});
-  EXPECT_FALSE(FindElement(stop, ie::Password).has_value());
-  EXPECT_TRUE(host.Logged("Stop data upload"));
-  EXPECT_EQ(host.notifications.back(), (RecordedNotification{Notification::UploadProgress, 100, false}));
-  EXPECT_EQ(host.TimerDelay(), WriteTimeout());
-  EXPECT_EQ(engine.retries(), 0);
 }
 
 TEST_F(ConfigUpload, ImageUnsetAfterOffset200GoesStraightToTheStop) {
@@ -157,12 +99,21 @@ TEST_F(ConfigUpload, StalledWindowStartsAgainFromTheFirstUnconfirmedBlock) {
   EXPECT_TRUE(host.notifications.empty());  // a repeat shows no progress
 }
 
-TEST_F(ConfigUpload, ConfirmedStopEndsTheUploadAndAwaitsTheRestart) {
+TEST_F(ConfigUpload, ConfirmingTheLastBlockSendsTheStopWhoseAnswerEndsTheUploadAndAwaitsTheRestart) {
   StartAccepted(DenseImage());
   ConfirmBlocks();
+
+  ASSERT_TRUE(StopSent());
+  const DeviceMessage& stop = host.sent.back().message;
+  EXPECT_EQ(ElementData(stop, ie::ConfigWriteStop), std::vector<std::uint8_t>{0x00});
+  EXPECT_FALSE(FindElement(stop, ie::Password).has_value());
+  EXPECT_TRUE(host.Logged("Stop data upload"));
+  EXPECT_EQ(host.notifications.back(), (RecordedNotification{Notification::UploadProgress, 100, false}));
+  EXPECT_EQ(host.TimerDelay(), WriteTimeout());
+  EXPECT_EQ(engine.retries(), 0);
+
   host.ClearRecords();
   Receive(ReplyWith({{ie::ConfigWriteStop, {}}}));
-
   EXPECT_EQ(host.notifications, (std::vector<RecordedNotification>{{Notification::UploadResult, 1, false}}));
   EXPECT_TRUE(host.Logged("Data upload done"));
   EXPECT_EQ(host.linkCloses, 1);
@@ -238,57 +189,6 @@ TEST_F(ConfigUploadViaLoader, WaitOverReconnectsAndStartsAgain) {
   EXPECT_EQ(host.CountOf(Notification::LinkClosed, 0), 1);
   EXPECT_EQ(host.SentElements(), std::vector<std::uint8_t>{ie::ConfigWriteStart});
 }
-
-// ---- Refusals ----
-
-struct RefusalRow {
-  const char* name;
-  bool writing;  // refused while blocks are sent, else while the start is awaited
-  std::uint8_t cause;
-  std::vector<std::optional<std::string>> passwords;
-  std::vector<RecordedNotification> expected;
-  EngineState endState;
-  std::uint8_t repeated;  // what goes out again, 0 for nothing
-  friend void PrintTo(const RefusalRow& row, std::ostream* out) { *out << row.name; }
-};
-
-class ConfigUploadRefusal : public ConfigUpload, public ::testing::WithParamInterface<RefusalRow> {};
-
-TEST_P(ConfigUploadRefusal, FollowsTheNegativeReplyRule) {
-  const RefusalRow& row = GetParam();
-  host.passwordAnswers.assign(row.passwords.begin(), row.passwords.end());
-  if (row.writing) {
-    StartAccepted(DenseImage());
-  } else {
-    ASSERT_TRUE(engine.StartUpload(DenseImage()));
-  }
-  host.ClearRecords();
-  Receive(test::RejectWith({row.cause}));
-
-  std::vector<RecordedNotification> notifications;
-  std::copy_if(host.notifications.begin(), host.notifications.end(), std::back_inserter(notifications),
-               [](const auto& n) { return n.code != Notification::UploadStarted; });
-  EXPECT_EQ(notifications, row.expected);
-  EXPECT_EQ(engine.state(), row.endState);
-  if (row.repeated == 0) {
-    EXPECT_TRUE(host.sent.empty());
-  } else {
-    ASSERT_EQ(host.sent.size(), 1u);
-    EXPECT_EQ(test::MainElement(host.sent[0].message), row.repeated);
-    EXPECT_EQ(AddressOf(host.sent[0].message), kConfigBaseAddress);
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Transfer, ConfigUploadRefusal,
-    ::testing::Values(
-        RefusalRow{"StartPasswordGiven", false, cause::PasswordRequired, {"tusk"}, {}, EngineState::WriteStarting, ie::ConfigWriteStart},
-        RefusalRow{"StartPasswordRefused", false, cause::PasswordRequired, {std::nullopt}, {{Notification::UploadResult, 5, false}}, EngineState::Idle, 0},
-        RefusalRow{"StartNotAllowed", false, cause::NotAllowed, {}, {{Notification::NotAllowed, 0, false}}, EngineState::Idle, 0},
-        RefusalRow{"BlockPasswordGiven", true, cause::PasswordRequired, {"tusk"}, {}, EngineState::Writing, ie::ConfigWriteData},
-        RefusalRow{"BlockOtherCauseRepeats", true, 0x01, {}, {}, EngineState::Writing, ie::ConfigWriteData},
-        RefusalRow{"BlockPasswordRefused", true, cause::PasswordRequired, {std::nullopt}, {{Notification::UploadResult, 5, false}}, EngineState::Idle, 0}),
-    test::RowName<RefusalRow>);
 
 }  // namespace
 }  // namespace tusko

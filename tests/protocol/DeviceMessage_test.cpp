@@ -18,14 +18,6 @@ std::vector<std::uint8_t> DataOf(const ElementView& element) { return {element.d
 // A received message built from raw bytes, so that malformed areas can be tested.
 DeviceMessage Received(std::vector<std::uint8_t> bytes) { return DeviceMessage::FromBytes(bytes); }
 
-TEST(DeviceMessage, EmptyRequestIsThreeBytesWithChecksum5F) {
-  auto message = CreateMessage(MessageType::Request);
-  SealMessage(message);
-  ASSERT_EQ(message.wireSize(), 3u);
-  EXPECT_EQ(message.wireBytes()[2], 0x5F);
-  EXPECT_TRUE(IsChecksumValid(message));
-}
-
 // Elements go in sorted by identifier, a duplicate after the old one.
 struct AreaRow {
   const char* name;
@@ -97,8 +89,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(CapacityRow{"area253_acceptsEmpty", 253, 0, true},
                       CapacityRow{"area253_rejectsOneByte", 253, 1, false},
                       CapacityRow{"area254_rejectsEmpty", 254, 0, false},
-                      CapacityRow{"area250_acceptsThree", 250, 3, true},
-                      CapacityRow{"area250_rejectsFour", 250, 4, false},
                       CapacityRow{"empty_accepts253", 0, 253, true},
                       CapacityRow{"empty_rejects254", 0, 254, false},
                       CapacityRow{"empty_rejects300", 0, 300, false}),

@@ -214,16 +214,5 @@ TEST(FirmwareFile, ShrunkFileGivesAReadError) {
   EXPECT_EQ(file.ReadBlock(buffer, address), -1);
 }
 
-TEST(FirmwareFile, CloseForgetsTheSections) {
-  test::TemporaryFile stored(kIdentified);
-  FirmwareFile file;
-  ASSERT_TRUE(file.OpenFile(stored.path()));
-  ASSERT_EQ(file.Parse(), FirmwareParseResult::Ok);
-  file.CloseFile();
-  EXPECT_FALSE(file.IsOpen());
-  EXPECT_TRUE(file.sections().empty());
-  EXPECT_EQ(file.BytesTotal(), 0u);
-}
-
 }  // namespace
 }  // namespace tusko

@@ -2,7 +2,6 @@
 // the switch to the firmware, against a scripted host and against the gateway model.
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <vector>
 
 #include "protocol/engine/OperationEngine.h"
@@ -32,7 +31,6 @@ struct ReconnectRow {
   const char* name;
   EngineState waiting;  // WaitLoader or WaitFirmware
   EngineState next;     // where the probe goes out from
-  friend void PrintTo(const ReconnectRow& row, std::ostream* out) { *out << row.name; }
 };
 
 class Reconnect : public ::testing::TestWithParam<ReconnectRow>, protected test::ScriptedEngine {

@@ -7,27 +7,21 @@
 #include <vector>
 
 #include "monitor/CdrFile.h"
-#include "protocol/engine/ElementNumbers.h"
 #include "sim/GatewayCdrStore.h"
-#include "sim/SimulatorOptions.h"
+#include "sim/GatewayScript.h"
 #include "support/RowName.h"
-#include "support/TestMessages.h"
 
 namespace tusko::sim {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes Number32(std::uint32_t value) {
-  const auto bytes = EncodeNumber32(value);
-  return {bytes.begin(), bytes.end()};
-}
+using test::Number32;
 
-DeviceMessage FirstRequest() { return test::SealedMessage(MessageType::Request, {{ie::CdrData, {}}}); }
+DeviceMessage FirstRequest() { return test::Ask(ie::CdrData); }
 
-DeviceMessage Acknowledge(MessageType type, std::uint8_t length, std::uint32_t position, Bytes cause = {}) {
-  if (cause.empty()) return test::SealedMessage(type, {{ie::CdrData, {length}}, {ie::CdrAddress, Number32(position)}});
-  return test::SealedMessage(type, {{ie::CdrData, {length}}, {ie::CdrAddress, Number32(position)}, {ie::Cause, cause}});
+DeviceMessage Acknowledge(std::uint8_t length, std::uint32_t position) {
+  return test::Ask({{ie::CdrData, {length}}, {ie::CdrAddress, Number32(position)}});
 }
 
 struct Chunk {
@@ -77,11 +71,11 @@ TEST(GatewayCdrStore, SendsChunksAtTheirPositionsAcrossTheWrap) {
   const Chunk first = ChunkOf(store.Answer(FirstRequest()));
   EXPECT_EQ(first.length, 192u);
   EXPECT_EQ(first.position, 0x7FFFC0u);
-  const Chunk second = ChunkOf(store.Answer(Acknowledge(MessageType::Request, 192, 0x7FFFC0)));
+  const Chunk second = ChunkOf(store.Answer(Acknowledge(192, 0x7FFFC0)));
   EXPECT_EQ(second.length, 64u);
   EXPECT_EQ(second.position, 0x80u);
   EXPECT_EQ(store.Remaining(), 1u);
-  const Chunk end = ChunkOf(store.Answer(Acknowledge(MessageType::Request, 64, 0x80)));
+  const Chunk end = ChunkOf(store.Answer(Acknowledge(64, 0x80)));
   EXPECT_EQ(end.length, 0u);
   EXPECT_FALSE(end.position.has_value());
   EXPECT_EQ(store.Remaining(), 0u);
@@ -91,6 +85,7 @@ struct KeepRow {
   const char* name;
   DeviceMessage request;
   int failures;
+  int lostRecords;  // as the last store failure named them
 };
 
 class GatewayCdrStoreKeeps : public ::testing::TestWithParam<KeepRow> {};
@@ -105,64 +100,36 @@ TEST_P(GatewayCdrStoreKeeps, TheChunkUntilItIsAcknowledged) {
   EXPECT_EQ(again.position, 0x100u);
   EXPECT_EQ(store.Remaining(), 5u);
   EXPECT_EQ(store.StoreFailures(), GetParam().failures);
+  EXPECT_EQ(store.LastFailureCount(), GetParam().lostRecords);
+}
+
+DeviceMessage StoreFailed(std::initializer_list<test::TestElement> chunk, std::uint8_t lost) {
+  DeviceMessage reject = test::SealedMessage(MessageType::Reject, chunk);
+  AddElement(reject, ie::Cause, std::vector<std::uint8_t>{cause::CdrStoreFailed, lost});
+  SealMessage(reject);
+  return reject;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, GatewayCdrStoreKeeps,
-    ::testing::Values(KeepRow{"FirstRequestAgain", FirstRequest(), 0},
-                      KeepRow{"WrongLength", Acknowledge(MessageType::Request, 64, 0x100), 0},
-                      KeepRow{"WrongPosition", Acknowledge(MessageType::Request, 192, 0x140), 0},
-                      KeepRow{"StoreFailedNamingIt",
-                              Acknowledge(MessageType::Reject, 192, 0x100, {cause::CdrStoreFailed, 3}), 1}),
+    ::testing::Values(KeepRow{"FirstRequestAgain", FirstRequest(), 0, 0},
+                      KeepRow{"WrongLength", Acknowledge(64, 0x100), 0, 0},
+                      KeepRow{"WrongPosition", Acknowledge(192, 0x140), 0, 0},
+                      KeepRow{"StoreFailedNamingIt", StoreFailed({{ie::CdrData, {192}}, {ie::CdrAddress, Number32(0x100)}}, 3), 1, 3},
+                      KeepRow{"StoreFailedInTheFirstForm", StoreFailed({{ie::CdrData, {}}}, 2), 1, 2}),
     test::RowName<KeepRow>);
-
-TEST(GatewayCdrStore, CountsStoreFailures) {
-  GatewayCdrStore store;
-  store.Answer(FirstRequest());
-  store.Answer(test::SealedMessage(MessageType::Reject, {{ie::CdrData, {}}, {ie::Cause, {cause::CdrStoreFailed, 2}}}));
-  EXPECT_EQ(store.StoreFailures(), 1);
-  EXPECT_EQ(store.LastFailureCount(), 2);
-}
 
 TEST(GatewayCdrStore, RestartOnDemandOnceAfterTakingTheAcknowledgement) {
   GatewayCdrStore store;
   store.Fill(6, 0);
   store.Answer(FirstRequest());
   store.RestartOnNextRequest();
-  const DeviceMessage restart = store.Answer(Acknowledge(MessageType::Request, 192, 0));
+  const DeviceMessage restart = store.Answer(Acknowledge(192, 0));
   EXPECT_EQ(restart.type(), static_cast<std::uint8_t>(MessageType::Reject));
   EXPECT_EQ(FindElement(restart, ie::Cause)->data[0], cause::CdrRestart);
   EXPECT_EQ(store.Remaining(), 3u);
   EXPECT_EQ(ChunkOf(store.Answer(FirstRequest())).position, 0xC0u);
 }
-
-struct OptionRow {
-  const char* name;
-  std::vector<std::string> args;
-  bool valid;
-  int records;
-  std::uint32_t start;
-};
-
-class CdrSimulatorOptions : public ::testing::TestWithParam<OptionRow> {};
-
-TEST_P(CdrSimulatorOptions, Parse) {
-  const auto parsed = ParseSimulatorOptions(GetParam().args);
-  EXPECT_EQ(parsed.error.empty(), GetParam().valid) << parsed.error;
-  if (!GetParam().valid) return;
-  EXPECT_EQ(parsed.options.cdrRecords, GetParam().records);
-  EXPECT_EQ(parsed.options.cdrStart, GetParam().start);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, CdrSimulatorOptions,
-    ::testing::Values(OptionRow{"Defaults", {}, true, kDefaultCdrRecords, kDefaultCdrStart},
-                      OptionRow{"Given", {"--cdr-records", "7", "--cdr-start", "0x7FFFF0"}, true, 7, 0x7FFFF0},
-                      OptionRow{"NoRecords", {"--cdr-records", "0"}, true, 0, 0},
-                      OptionRow{"StartAtTheWindowEnd", {"--cdr-start", "0x800000"}, false, 0, 0},
-                      OptionRow{"MoreThanTheStoreHolds", {"--cdr-records", "131073"}, false, 0, 0},
-                      OptionRow{"NotANumber", {"--cdr-records", "many"}, false, 0, 0}),
-    test::RowName<OptionRow>);
 
 }  // namespace
 }  // namespace tusko::sim

@@ -5,10 +5,10 @@
 #include <optional>
 #include <vector>
 
-#include "protocol/engine/ElementNumbers.h"
 #include "protocol/engine/FirmwareUpdate.h"
 #include "sim/GatewayFlashLoader.h"
 #include "sim/GatewayModel.h"
+#include "sim/GatewayScript.h"
 #include "support/FirmwareFiles.h"
 #include "support/RowName.h"
 
@@ -19,20 +19,11 @@ using std::chrono::milliseconds;
 
 constexpr std::uint32_t kBase = 0x10000;
 
-DeviceMessage FlashRequest(std::uint8_t element) {
-  DeviceMessage request = CreateMessage(MessageType::Request);
-  AddElement(request, element, element == ie::FlashStart ? std::vector<std::uint8_t>{kFlashStartValue}
-                                                         : std::vector<std::uint8_t>{});
-  SealMessage(request);
-  return request;
-}
+DeviceMessage FlashStart() { return test::Ask(ie::FlashStart, {kFlashStartValue}); }
 
-DeviceMessage Block(std::uint32_t address, const std::vector<std::uint8_t>& data, bool withAddress = true) {
-  DeviceMessage request = CreateMessage(MessageType::Request);
-  AddElement(request, ie::FlashData, data);
-  if (withAddress) AddElement(request, ie::FlashAddress, EncodeNumber32(address));
-  SealMessage(request);
-  return request;
+DeviceMessage Block(std::uint32_t address, std::vector<std::uint8_t> data, bool withAddress = true) {
+  if (!withAddress) return test::Ask(ie::FlashData, std::move(data));
+  return test::Ask({{ie::FlashData, std::move(data)}, {ie::FlashAddress, test::Number32(address)}});
 }
 
 // The acknowledged address of a single answer, or nothing for anything else.
@@ -51,7 +42,7 @@ bool IsReplyWith(const std::vector<DeviceMessage>& answers, std::uint8_t element
 class FlashLoaderTest : public testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(IsReplyWith(gateway.Receive(FlashRequest(ie::FlashStart)), ie::Reset));
+    ASSERT_TRUE(IsReplyWith(gateway.Receive(FlashStart()), ie::Reset));
     EXPECT_FALSE(gateway.LinkAvailable());
     ASSERT_EQ(gateway.Advance(kRestartToLoaderMs).size(), 1u);
     ASSERT_EQ(gateway.Phase(), GatewayPhase::Loader);
@@ -80,7 +71,7 @@ class FlashLoaderBlocks : public FlashLoaderTest, public testing::WithParamInter
 TEST_P(FlashLoaderBlocks, AcceptsOnlyWholeGroupsInsideTheWindowAndOnOnePage) {
   const BlockRow& row = GetParam();
   if (row.session) {
-    ASSERT_TRUE(IsReplyWith(gateway.Receive(FlashRequest(ie::FlashStart)), ie::FlashStart));
+    ASSERT_TRUE(IsReplyWith(gateway.Receive(FlashStart()), ie::FlashStart));
   }
   const auto answers = Send(Block(row.address, test::FirmwareData(row.length), row.withAddress));
   if (row.accepted) {
@@ -104,7 +95,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, FlashLoaderBlocks,
                          test::RowName<BlockRow>);
 
 TEST_F(FlashLoaderTest, FirstBlockOfASectorIsAnsweredAfterTheErase) {
-  ASSERT_TRUE(IsReplyWith(gateway.Receive(FlashRequest(ie::FlashStart)), ie::FlashStart));
+  ASSERT_TRUE(IsReplyWith(gateway.Receive(FlashStart()), ie::FlashStart));
   EXPECT_TRUE(gateway.Receive(Block(kBase, test::FirmwareData(8))).empty());
   EXPECT_TRUE(gateway.Advance(kSectorEraseMs - milliseconds(1)).empty());
   EXPECT_EQ(AcknowledgedAddress(gateway.Advance(milliseconds(1))), kBase);
@@ -114,10 +105,10 @@ TEST_F(FlashLoaderTest, FirstBlockOfASectorIsAnsweredAfterTheErase) {
 }
 
 TEST_F(FlashLoaderTest, StopStartsTheWrittenFirmware) {
-  ASSERT_TRUE(IsReplyWith(gateway.Receive(FlashRequest(ie::FlashStart)), ie::FlashStart));
+  ASSERT_TRUE(IsReplyWith(gateway.Receive(FlashStart()), ie::FlashStart));
   const std::vector<std::uint8_t> data = test::FirmwareData(64, "2.0.1");
   ASSERT_EQ(AcknowledgedAddress(Send(Block(0x20000, data))), 0x20000u);
-  EXPECT_TRUE(IsReplyWith(gateway.Receive(FlashRequest(ie::FlashStop)), ie::FlashStop));
+  EXPECT_TRUE(IsReplyWith(gateway.Receive(test::Ask(ie::FlashStop)), ie::FlashStop));
   EXPECT_EQ(gateway.Advance(kLoaderToFirmwareMs).size(), 1u);
 
   EXPECT_EQ(gateway.Phase(), GatewayPhase::Firmware);

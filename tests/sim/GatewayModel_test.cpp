@@ -3,11 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "protocol/ElementLayouts.h"
+#include "sim/GatewayScript.h"
+#include "support/RowName.h"
 
 namespace tusko::sim {
 namespace {
@@ -16,50 +17,22 @@ using std::chrono::hours;
 using std::chrono::milliseconds;
 using std::chrono::minutes;
 using std::chrono::seconds;
+using test::Ask;
+using test::Outcome;
+using test::Password;
 
 constexpr std::size_t kTextCapacity = 255;
 
-DeviceMessage Sealed(MessageType type, std::uint8_t id, std::initializer_list<unsigned> data = {},
-                     const char* password = nullptr) {
-  DeviceMessage message = CreateMessage(type);
-  AddElementBytes(message, id, data);
-  if (password != nullptr) AddTextElement(message, ie::Password, password, true);
-  SealMessage(message);
-  return message;
-}
-
-DeviceMessage Request(std::uint8_t id, std::initializer_list<unsigned> data = {}, const char* password = nullptr) {
-  return Sealed(MessageType::Request, id, data, password);
-}
-
-DeviceMessage PasswordRequest(std::uint8_t id, const char* password) { return Request(id, {}, password); }
-
-// What arrived, told from the bytes: "none", "checksum", "type", "reject XX"
-// or the type followed by the identifier of the first element.
-std::string Outcome(const std::vector<DeviceMessage>& answers) {
-  if (answers.empty()) return "none";
-  if (answers.size() > 1) return "several";
-  const DeviceMessage& answer = answers.front();
-  if (!HasKnownType(answer)) return "type";
-  if (!IsChecksumValid(answer)) return "checksum";
-  char text[16];
-  if (answer.type() == static_cast<std::uint8_t>(MessageType::Reject)) {
-    const auto cause = FindElement(answer, ie::Cause);
-    std::snprintf(text, sizeof text, "reject %02X", cause && !cause->data.empty() ? cause->data[0] : 0u);
-  } else {
-    const char* type = answer.type() == static_cast<std::uint8_t>(MessageType::Reply) ? "reply" : "event";
-    std::snprintf(text, sizeof text, "%s %02X", type, answer.ieLength() > 0 ? answer.ieArea()[0] : 0u);
-  }
-  return text;
+DeviceMessage WithPasswordOf(std::uint8_t id, const char* password, std::vector<std::uint8_t> data = {}) {
+  if (password == nullptr) return Ask(id, std::move(data));
+  return Ask({{id, std::move(data)}, Password(password)});
 }
 
 // The single valid message in `answers`, or an empty one (after a failed check).
 DeviceMessage Single(const std::vector<DeviceMessage>& answers) {
-  EXPECT_EQ(answers.size(), 1u);
-  if (answers.size() != 1) return DeviceMessage{};
-  EXPECT_TRUE(HasKnownType(answers.front()));
-  EXPECT_TRUE(IsChecksumValid(answers.front()));
-  return answers.front();
+  const std::string outcome = Outcome(answers);
+  EXPECT_TRUE(outcome.starts_with("reply") || outcome.starts_with("event")) << outcome;
+  return answers.size() == 1 ? answers.front() : DeviceMessage{};
 }
 
 std::string Text(const DeviceMessage& message, std::uint8_t id) {
@@ -77,23 +50,11 @@ GatewayIdentity WithoutFirmware() {
   identity.hasValidFirmware = false;
   return identity;
 }
-
-GatewayIdentity WithPassword(std::string password) {
-  GatewayIdentity identity;
-  identity.password = std::move(password);
-  return identity;
-}
-
-struct RowName {
-  template <typename Row>
-  std::string operator()(const testing::TestParamInfo<Row>& info) const {
-    return info.param.name;
-  }
-};
+GatewayIdentity WithPassword(std::string password) { return GatewayIdentity{.password = std::move(password)}; }
 
 // Reset, then let the loader come up; returns its LoaderStarted event.
 DeviceMessage RestartIntoLoader(GatewayModel& gateway) {
-  EXPECT_EQ(Outcome(gateway.Receive(Request(ie::Reset))), "reply 81");
+  EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::Reset))), "reply 81");
   return Single(gateway.Advance(kRestartToLoaderMs));
 }
 
@@ -114,8 +75,8 @@ TEST_P(SystemInfoTest, ReportsVersionsRunModeAndName) {
   GatewayModel gateway(row.validFirmware ? GatewayIdentity{} : WithoutFirmware());
   if (row.restartIntoLoader) RestartIntoLoader(gateway);
 
-  const DeviceMessage reply = Single(gateway.Receive(Request(ie::LoaderVersion)));
-  EXPECT_EQ(reply.type(), static_cast<std::uint8_t>(MessageType::Reply));
+  const DeviceMessage reply = Single(gateway.Receive(Ask(ie::LoaderVersion)));
+  EXPECT_TRUE(test::IsReply(reply));
   EXPECT_EQ(Text(reply, ie::LoaderVersion), "1.0.3");
   EXPECT_EQ(Text(reply, ie::FirmwareVersion), row.firmwareVersion);
   EXPECT_EQ(Text(reply, ie::DeviceName), "Sentarix");
@@ -128,47 +89,27 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(SystemInfoRow{"firmware", true, false, kRunModeFirmware, "1.2.5"},
                     SystemInfoRow{"loaderHoldingFirmware", true, true, kRunModeLoader, "1.2.5"},
                     SystemInfoRow{"loaderWithoutFirmware", false, false, kRunModeLoader, "<absent>"}),
-    RowName{});
+    test::RowName<SystemInfoRow>);
 
-struct LanRow {
-  const char* name;
-  bool dhcp;
-  Ipv4Address ip, mask, gateway;
-  std::uint16_t port;
-  const char *ipText, *maskText, *gatewayText;
-};
-
-class LanInfoTest : public testing::TestWithParam<LanRow> {};
-
-TEST_P(LanInfoTest, ReplyHasTheLanLayout) {
-  const LanRow& row = GetParam();
+TEST(GatewayModel, LanInfoReplyHasTheLanLayoutEvenForExtremeSettings) {
   GatewayIdentity identity;
-  identity.dhcp = row.dhcp;
-  identity.ipAddress = row.ip;
-  identity.subnetMask = row.mask;
-  identity.defaultGateway = row.gateway;
-  identity.tcpPort = row.port;
+  identity.dhcp = true;
+  identity.ipAddress = {10, 0, 0, 7};
+  identity.subnetMask = {255, 0, 0, 0};
+  identity.defaultGateway = {0, 0, 0, 0};
+  identity.tcpPort = 65535;
   GatewayModel gateway(identity);
-
-  const DeviceMessage reply = Single(gateway.Receive(Request(ie::LanInfo)));
+  const DeviceMessage reply = Single(gateway.Receive(Ask(ie::LanInfo)));
   const auto element = FindElement(reply, ie::LanInfo);
   ASSERT_TRUE(element);
   EXPECT_EQ(element->data.size(), 42u);
   const LanInfoData lan = ReadLanInfo(*element);
-  EXPECT_EQ(lan.dhcp, row.dhcp ? kDhcpOn : kDhcpOff);
-  EXPECT_EQ(lan.ipAddress, row.ipText);
-  EXPECT_EQ(lan.subnetMask, row.maskText);
-  EXPECT_EQ(lan.defaultGateway, row.gatewayText);
-  EXPECT_EQ(lan.tcpPort, row.port);
+  EXPECT_EQ(lan.dhcp, kDhcpOn);
+  EXPECT_EQ(lan.ipAddress, "10.0.0.7");
+  EXPECT_EQ(lan.subnetMask, "255.0.0.0");
+  EXPECT_EQ(lan.defaultGateway, "0.0.0.0");
+  EXPECT_EQ(lan.tcpPort, 65535);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Settings, LanInfoTest,
-    testing::Values(LanRow{"defaults", false, {192, 168, 1, 100}, {255, 255, 255, 0}, {192, 168, 1, 1}, 1002,
-                           "192.168.1.100", "255.255.255.0", "192.168.1.1"},
-                    LanRow{"dhcpAndExtremes", true, {10, 0, 0, 7}, {255, 0, 0, 0}, {0, 0, 0, 0}, 65535, "10.0.0.7",
-                           "255.0.0.0", "0.0.0.0"}),
-    RowName{});
 
 // --- Restarts ---------------------------------------------------------------
 
@@ -176,10 +117,10 @@ TEST(GatewayModel, ResetThenSwitchToFirmwareRunsTheWholeRestart) {
   GatewayModel gateway;
   ASSERT_EQ(gateway.Phase(), GatewayPhase::Firmware);
 
-  EXPECT_EQ(Outcome(gateway.Receive(Request(ie::Reset))), "reply 81");
+  EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::Reset))), "reply 81");
   EXPECT_FALSE(gateway.LinkAvailable());
   EXPECT_EQ(gateway.Phase(), GatewayPhase::Restarting);
-  EXPECT_EQ(Outcome(gateway.Receive(Request(ie::LoaderVersion))), "none");
+  EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::LoaderVersion))), "none");
 
   EXPECT_TRUE(gateway.Advance(kRestartToLoaderMs - milliseconds{1}).empty());
   EXPECT_FALSE(gateway.LinkAvailable());
@@ -192,17 +133,15 @@ TEST(GatewayModel, ResetThenSwitchToFirmwareRunsTheWholeRestart) {
   EXPECT_TRUE(gateway.LinkAvailable());
   EXPECT_EQ(gateway.Phase(), GatewayPhase::Loader);
 
-  EXPECT_EQ(Outcome(gateway.Receive(Sealed(MessageType::Reply, ie::RestartAck))), "none");
+  EXPECT_EQ(Outcome(gateway.Receive(test::ReplyWith({{ie::RestartAck, {}}}))), "none");
   EXPECT_EQ(gateway.Phase(), GatewayPhase::Loader);
 
-  EXPECT_EQ(Outcome(gateway.Receive(Request(ie::SwitchToFirmware))), "reply 52");
+  EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::SwitchToFirmware))), "reply 52");
   EXPECT_FALSE(gateway.LinkAvailable());
   EXPECT_TRUE(gateway.Advance(kLoaderToFirmwareMs - milliseconds{1}).empty());
   const DeviceMessage firmwareStarted = Single(gateway.Advance(milliseconds{1}));
   EXPECT_EQ(Outcome({firmwareStarted}), "event 13");
   EXPECT_EQ(Text(firmwareStarted, ie::FirmwareVersion), "1.2.5");
-  EXPECT_EQ(Text(firmwareStarted, ie::LoaderVersion), "1.0.3");
-  EXPECT_EQ(Text(firmwareStarted, ie::DeviceName), "Sentarix");
   EXPECT_EQ(RunModeOf(firmwareStarted).mode, kRunModeFirmware);
   EXPECT_EQ(gateway.Phase(), GatewayPhase::Firmware);
   EXPECT_TRUE(gateway.LinkAvailable());
@@ -216,18 +155,15 @@ TEST(GatewayModel, LoaderWithoutFirmwareReportsNoFirmwareAndStays) {
   EXPECT_TRUE(gateway.LinkAvailable());
 
   const DeviceMessage loaderStarted = RestartIntoLoader(gateway);
-  const auto cause = FindElement(loaderStarted, ie::Cause);
-  ASSERT_TRUE(cause);
-  ASSERT_FALSE(cause->data.empty());
-  EXPECT_EQ(cause->data[0], cause::NoFirmware);
+  EXPECT_EQ(test::Data(loaderStarted, ie::Cause), std::vector<std::uint8_t>{cause::NoFirmware});
   EXPECT_FALSE(FindElement(loaderStarted, ie::FirmwareVersion));
 
-  EXPECT_EQ(Outcome(gateway.Receive(Request(ie::SwitchToFirmware))), "reject 9F");
+  EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::SwitchToFirmware))), "reject 9F");
   EXPECT_EQ(gateway.Phase(), GatewayPhase::Loader);
   EXPECT_TRUE(gateway.Advance(kLoaderToFirmwareMs).empty());
 
   gateway.Identity().hasValidFirmware = true;  // as after a firmware update
-  EXPECT_EQ(Outcome(gateway.Receive(Request(ie::SwitchToFirmware))), "reply 52");
+  EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::SwitchToFirmware))), "reply 52");
   EXPECT_EQ(Outcome(gateway.Advance(kLoaderToFirmwareMs)), "event 13");
 }
 
@@ -236,11 +172,11 @@ TEST(GatewayModel, PowerDownSendsItsEventOnceAndSilencesTheGateway) {
   EXPECT_EQ(Outcome(gateway.PowerDown()), "event 83");
   EXPECT_EQ(gateway.Phase(), GatewayPhase::Off);
   EXPECT_FALSE(gateway.LinkAvailable());
-  EXPECT_EQ(Outcome(gateway.Receive(Request(ie::LoaderVersion))), "none");
+  EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::LoaderVersion))), "none");
   EXPECT_TRUE(gateway.PowerDown().empty());
 
   GatewayModel restarting;
-  restarting.Receive(Request(ie::Reset));
+  restarting.Receive(Ask(ie::Reset));
   EXPECT_TRUE(restarting.PowerDown().empty());
   EXPECT_TRUE(restarting.Advance(kRestartToLoaderMs).empty());
   EXPECT_EQ(restarting.Phase(), GatewayPhase::Off);
@@ -250,49 +186,34 @@ TEST(GatewayModel, PowerDownSendsItsEventOnceAndSilencesTheGateway) {
 
 struct ProtectedRow {
   const char* name;
-  DeviceMessage (*request)(const char* password);
+  std::uint8_t id;
+  std::vector<std::uint8_t> data;
 };
 
 class PasswordTest : public testing::TestWithParam<ProtectedRow> {};
 
 TEST_P(PasswordTest, RefusedUntilTheRightPasswordComes) {
   GatewayModel gateway(WithPassword("secret"));
-  const auto make = GetParam().request;
-  EXPECT_EQ(Outcome(gateway.Receive(make(nullptr))), "reject 92");
-  EXPECT_EQ(Outcome(gateway.Receive(make("Secret"))), "reject 92");
-  EXPECT_EQ(Outcome(gateway.Receive(make("secret1"))), "reject 92");
-  EXPECT_EQ(Single(gateway.Receive(make("secret"))).type(), static_cast<std::uint8_t>(MessageType::Reply));
+  const auto ask = [&](const char* password) { return gateway.Receive(WithPasswordOf(GetParam().id, password, GetParam().data)); };
+  EXPECT_EQ(Outcome(ask(nullptr)), "reject 92");
+  EXPECT_EQ(Outcome(ask("Secret")), "reject 92");
+  EXPECT_EQ(Outcome(ask("secret1")), "reject 92");
+  EXPECT_TRUE(test::IsReply(Single(ask("secret"))));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Requests, PasswordTest,
-    testing::Values(ProtectedRow{"Reset", [](const char* p) { return PasswordRequest(ie::Reset, p); }},
-                    ProtectedRow{"DateTime", [](const char* p) { return PasswordRequest(ie::DateTime, p); }},
-                    ProtectedRow{"ModuleReset", [](const char* p) { return Request(ie::ModuleReset, {1}, p); }},
-                    ProtectedRow{"NewPassword",
-                                 [](const char* p) { return Request(ie::NewPassword, {'a', 'b', 0}, p); }}),
-    RowName{});
+INSTANTIATE_TEST_SUITE_P(Requests, PasswordTest,
+                         testing::Values(ProtectedRow{"Reset", ie::Reset, {}}, ProtectedRow{"DateTime", ie::DateTime, {}},
+                                         ProtectedRow{"ModuleReset", ie::ModuleReset, {1}},
+                                         ProtectedRow{"NewPassword", ie::NewPassword, {'a', 'b', 0}}),
+                         test::RowName<ProtectedRow>);
 
 TEST(GatewayModel, InformationRequestsNeverAskForThePassword) {
   GatewayModel gateway(WithPassword("secret"));
-  EXPECT_EQ(Outcome(gateway.Receive(Request(ie::LoaderVersion))), "reply 15");
-  EXPECT_EQ(Outcome(gateway.Receive(Request(ie::LanInfo))), "reply 66");
-  EXPECT_EQ(Outcome(gateway.Receive(Request(ie::ModuleType, {0}))), "reply 67");
-  EXPECT_EQ(Outcome(gateway.Receive(Request(ie::ModuleCells, {1}))), "reply 6C");
-  EXPECT_EQ(Outcome(gateway.Receive(Request(ie::MonitorStart))), "reply 31");
-}
-
-TEST(GatewayModel, NewPasswordReplacesTheOldOne) {
-  GatewayModel gateway(WithPassword("old"));
-  const auto change = [&](const char* current) {
-    return Outcome(gateway.Receive(Request(ie::NewPassword, {'n', 'e', 'w', 0}, current)));
-  };
-  EXPECT_EQ(change("bad"), "reject 92");
-  EXPECT_EQ(gateway.Identity().password, "old");
-  EXPECT_EQ(change("old"), "reply 28");
-  EXPECT_EQ(gateway.Identity().password, "new");
-  EXPECT_EQ(Outcome(gateway.Receive(PasswordRequest(ie::DateTime, "old"))), "reject 92");
-  EXPECT_EQ(Outcome(gateway.Receive(PasswordRequest(ie::DateTime, "new"))), "reply 61");
+  EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::LoaderVersion))), "reply 15");
+  EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::LanInfo))), "reply 66");
+  EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::ModuleType, {0}))), "reply 67");
+  EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::ModuleCells, {1}))), "reply 6C");
+  EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::MonitorStart))), "reply 31");
 }
 
 struct RefusalRow {
@@ -310,83 +231,71 @@ TEST_P(NotAllowedTest, AnswersNotAllowed) {
 
 INSTANTIATE_TEST_SUITE_P(
     Requests, NotAllowedTest,
-    testing::Values(RefusalRow{"unknownElement", true, Request(0x99)},
-                    RefusalRow{"noElementAtAll", true, [] {
-                                 DeviceMessage empty = CreateMessage(MessageType::Request);
-                                 SealMessage(empty);
-                                 return empty;
-                               }()},
-                    RefusalRow{"passwordOnly", true, PasswordRequest(ie::Password, "x")},
-                    RefusalRow{"eventElementAsRequest", true, Request(ie::PowerDown)},
-                    RefusalRow{"switchToFirmwareInFirmware", true, Request(ie::SwitchToFirmware)},
-                    RefusalRow{"lanInfoInLoader", false, Request(ie::LanInfo)},
-                    RefusalRow{"monitorStartInLoader", false, Request(ie::MonitorStart)},
-                    RefusalRow{"dateTimeOfThreeBytes", true, Request(ie::DateTime, {1, 2, 3})},
-                    RefusalRow{"dateTimeFebruary30", true, Request(ie::DateTime, {0, 0, 0, 30, 2, 24})},
-                    RefusalRow{"dateTimeHour24", true, Request(ie::DateTime, {0, 0, 24, 1, 1, 24})},
-                    RefusalRow{"moduleTypeIndex2", true, Request(ie::ModuleType, {2})},
-                    RefusalRow{"moduleResetWithoutIndex", true, Request(ie::ModuleReset)},
-                    RefusalRow{"cellsIndex255", true, Request(ie::ModuleCells, {255})},
-                    RefusalRow{"newPasswordOfNineCharacters", true,
-                               Request(ie::NewPassword, {'1', '2', '3', '4', '5', '6', '7', '8', '9', 0})},
-                    RefusalRow{"monitorCommandWhileNotMonitoring", true, Request(ie::MonitorCommand, {'h'})}),
-    RowName{});
+    testing::Values(RefusalRow{"unknownElement", true, Ask(0x99)},
+                    RefusalRow{"noElementAtAll", true, Ask({})},
+                    RefusalRow{"passwordOnly", true, Ask({Password("x")})},
+                    RefusalRow{"eventElementAsRequest", true, Ask(ie::PowerDown)},
+                    RefusalRow{"switchToFirmwareInFirmware", true, Ask(ie::SwitchToFirmware)},
+                    RefusalRow{"lanInfoInLoader", false, Ask(ie::LanInfo)},
+                    RefusalRow{"monitorStartInLoader", false, Ask(ie::MonitorStart)},
+                    RefusalRow{"dateTimeOfThreeBytes", true, Ask(ie::DateTime, {1, 2, 3})},
+                    RefusalRow{"dateTimeFebruary30", true, Ask(ie::DateTime, {0, 0, 0, 30, 2, 24})},
+                    RefusalRow{"dateTimeHour24", true, Ask(ie::DateTime, {0, 0, 24, 1, 1, 24})},
+                    RefusalRow{"moduleTypeIndex2", true, Ask(ie::ModuleType, {2})},
+                    RefusalRow{"moduleResetWithoutIndex", true, Ask(ie::ModuleReset)},
+                    RefusalRow{"cellsIndex255", true, Ask(ie::ModuleCells, {255})},
+                    RefusalRow{"newPasswordOfNineCharacters", true, Ask(ie::NewPassword, {'1', '2', '3', '4', '5', '6', '7', '8', '9', 0})},
+                    RefusalRow{"monitorCommandWhileNotMonitoring", true, Ask(ie::MonitorCommand, {'h'})}),
+    test::RowName<RefusalRow>);
 
 TEST(GatewayModel, GarbledMessagesAreDroppedUnansweredAndUncounted) {
   GatewayModel gateway;
-  DeviceMessage badChecksum = Request(ie::LanInfo);
+  DeviceMessage badChecksum = Ask(ie::LanInfo);
   ++badChecksum.buffer()[badChecksum.wireSize() - 1];
-  DeviceMessage badType = Request(ie::LanInfo);
+  DeviceMessage badType = Ask(ie::LanInfo);
   badType.buffer()[0] = 0xA4;
   SealMessage(badType);
   EXPECT_EQ(Outcome(gateway.Receive(badChecksum)), "none");
   EXPECT_EQ(Outcome(gateway.Receive(badType)), "none");
-  EXPECT_EQ(Outcome(gateway.Receive(Sealed(MessageType::Reject, ie::LanInfo))), "none");
+  EXPECT_EQ(Outcome(gateway.Receive(test::SealedMessage(MessageType::Reject, {{ie::LanInfo, {}}}))), "none");
   EXPECT_EQ(gateway.RequestCount(ie::LanInfo), 0);
-  EXPECT_EQ(Outcome(gateway.Receive(Request(ie::LanInfo))), "reply 66");
+  EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::LanInfo))), "reply 66");
   EXPECT_EQ(gateway.RequestCount(ie::LanInfo), 1);
 }
 
 // --- Clock, modules, monitoring ---------------------------------------------
 
-DateTimeFields ClockOf(GatewayModel& gateway) {
-  const DeviceMessage reply = Single(gateway.Receive(Request(ie::DateTime)));
-  const auto element = FindElement(reply, ie::DateTime);
-  const auto fields = element ? ReadDateTime(*element) : std::nullopt;
-  EXPECT_TRUE(fields);
-  return fields.value_or(DateTimeFields{});
-}
-
-LastTimeSyncInfo LastSyncOf(GatewayModel& gateway) {
-  const DeviceMessage reply = Single(gateway.Receive(Request(ie::DateTime)));
-  const auto element = FindElement(reply, ie::LastTimeSync);
-  EXPECT_TRUE(element);
-  return element ? ReadLastTimeSync(*element) : LastTimeSyncInfo{};
-}
-
-std::string Format(const DateTimeFields& t) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", unsigned{t.year}, unsigned{t.month},
-                unsigned{t.day}, unsigned{t.hour}, unsigned{t.minute}, unsigned{t.second});
-  return text;
+// The clock as the gateway answers it, "YYYY-MM-DD hh:mm:ss", and its last synchronisation.
+std::pair<std::string, LastTimeSyncInfo> ClockOf(GatewayModel& gateway) {
+  const DeviceMessage reply = Single(gateway.Receive(Ask(ie::DateTime)));
+  const auto time = FindElement(reply, ie::DateTime);
+  const auto t = time ? ReadDateTime(*time) : std::nullopt;
+  const auto sync = FindElement(reply, ie::LastTimeSync);
+  EXPECT_TRUE(t && sync);
+  char text[32] = "";
+  if (t) {
+    std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", unsigned{t->year}, unsigned{t->month},
+                  unsigned{t->day}, unsigned{t->hour}, unsigned{t->minute}, unsigned{t->second});
+  }
+  return {text, sync ? ReadLastTimeSync(*sync) : LastTimeSyncInfo{}};
 }
 
 TEST(GatewayModel, ClockIsSetByTheUtilityAndRunsWithVirtualTime) {
   GatewayModel gateway;
-  EXPECT_EQ(Format(ClockOf(gateway)), "2024-01-01 00:00:00");
-  EXPECT_TRUE(LastSyncOf(gateway).present);
-  EXPECT_EQ(LastSyncOf(gateway).year, 0);
+  EXPECT_EQ(ClockOf(gateway).first, "2024-01-01 00:00:00");
+  EXPECT_TRUE(ClockOf(gateway).second.present);
+  EXPECT_EQ(ClockOf(gateway).second.year, 0);
 
   // 2024-02-29 03:04:05, a leap day.
-  EXPECT_EQ(Outcome(gateway.Receive(Request(ie::DateTime, {5, 4, 3, 29, 2, 24}))), "reply 61");
-  EXPECT_EQ(Format(ClockOf(gateway)), "2024-02-29 03:04:05");
+  EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::DateTime, {5, 4, 3, 29, 2, 24}))), "reply 61");
+  EXPECT_EQ(ClockOf(gateway).first, "2024-02-29 03:04:05");
 
   gateway.Advance(milliseconds{500});
   gateway.Advance(milliseconds{500});
   gateway.Advance(hours{20} + minutes{55} + seconds{54});
-  EXPECT_EQ(Format(ClockOf(gateway)), "2024-03-01 00:00:00");
+  EXPECT_EQ(ClockOf(gateway).first, "2024-03-01 00:00:00");
 
-  const LastTimeSyncInfo sync = LastSyncOf(gateway);
+  const LastTimeSyncInfo sync = ClockOf(gateway).second;
   EXPECT_EQ(sync.first, 29);
   EXPECT_EQ(sync.second, 2);
   EXPECT_EQ(sync.year, 2024);
@@ -394,15 +303,15 @@ TEST(GatewayModel, ClockIsSetByTheUtilityAndRunsWithVirtualTime) {
 
 TEST(GatewayModel, ClockStopsAtTheEndOfItsRange) {
   GatewayModel gateway;
-  EXPECT_EQ(Outcome(gateway.Receive(Request(ie::DateTime, {59, 59, 23, 31, 12, 255}))), "reply 61");
+  EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::DateTime, {59, 59, 23, 31, 12, 255}))), "reply 61");
   gateway.Advance(milliseconds::max());
   gateway.Advance(milliseconds{-5000});
-  EXPECT_EQ(Format(ClockOf(gateway)), "2255-12-31 23:59:59");
+  EXPECT_EQ(ClockOf(gateway).first, "2255-12-31 23:59:59");
 }
 
 struct ModuleRow {
   const char* name;
-  unsigned index;
+  std::uint8_t index;
   const char* firstCell;  // 3 + 2 + 4 + 4 characters
 };
 
@@ -413,40 +322,39 @@ TEST_P(ModuleTest, ReportsTypeIdentitiesAndCells) {
   const ModuleRow& row = GetParam();
   const GsmModuleIdentity& module = gateway.Identity().modules[row.index];
 
-  const DeviceMessage info = Single(gateway.Receive(Request(ie::ModuleType, {row.index})));
+  const DeviceMessage info = Single(gateway.Receive(Ask(ie::ModuleType, {row.index})));
   EXPECT_EQ(Text(info, ie::ModuleType), module.type);
   EXPECT_EQ(Text(info, ie::ModuleImei), module.imei);
   EXPECT_EQ(Text(info, ie::ModuleImsi), module.imsi);
   EXPECT_EQ(Text(info, ie::ModuleNetwork), module.network);
 
-  const DeviceMessage cells = Single(gateway.Receive(Request(ie::ModuleCells, {row.index})));
+  const DeviceMessage cells = Single(gateway.Receive(Ask(ie::ModuleCells, {row.index})));
   const auto element = FindElement(cells, ie::ModuleCells);
   ASSERT_TRUE(element);
   const CellTable table = ReadModuleCells(*element);
   EXPECT_EQ(std::string(table[0].begin(), table[0].end()), row.firstCell);
 
-  EXPECT_EQ(Outcome(gateway.Receive(Request(ie::ModuleReset, {row.index}))), "reply 82");
+  EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::ModuleReset, {row.index}))), "reply 82");
 }
 
 INSTANTIATE_TEST_SUITE_P(Modules, ModuleTest,
-                         testing::Values(ModuleRow{"first", 0, "001011A2B0C31"},
-                                         ModuleRow{"second", 1, "001022B3C1E40"}),
-                         RowName{});
+                         testing::Values(ModuleRow{"first", 0, "001011A2B0C31"}, ModuleRow{"second", 1, "001022B3C1E40"}),
+                         test::RowName<ModuleRow>);
 
 TEST(GatewayModel, MonitorCommandsRunOnlyWhileMonitoring) {
   GatewayModel gateway(WithPassword("pw"));
-  const auto command = [&] { return Outcome(gateway.Receive(Request(ie::MonitorCommand, {'h'}, "pw"))); };
-  EXPECT_EQ(Outcome(gateway.Receive(Request(ie::MonitorPoll))), "reply 34");
-  EXPECT_EQ(Outcome(gateway.Receive(Request(ie::MonitorStart))), "reply 31");
-  EXPECT_EQ(Outcome(gateway.Receive(Request(ie::MonitorCommand, {'h'}))), "reject 92");
+  const auto command = [&] { return Outcome(gateway.Receive(WithPasswordOf(ie::MonitorCommand, "pw", {'h'}))); };
+  EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::MonitorPoll))), "reply 34");
+  EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::MonitorStart))), "reply 31");
+  EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::MonitorCommand, {'h'}))), "reject 92");
   EXPECT_EQ(command(), "reply 33");
-  EXPECT_EQ(Outcome(gateway.Receive(Request(ie::MonitorStop))), "reply 32");
+  EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::MonitorStop))), "reply 32");
   EXPECT_EQ(command(), "reject 94");
 
-  EXPECT_EQ(Outcome(gateway.Receive(Request(ie::MonitorStart))), "reply 31");
-  gateway.Receive(PasswordRequest(ie::Reset, "pw"));
+  EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::MonitorStart))), "reply 31");
+  gateway.Receive(WithPasswordOf(ie::Reset, "pw"));
   gateway.Advance(kRestartToLoaderMs);
-  gateway.Receive(Request(ie::SwitchToFirmware));
+  gateway.Receive(Ask(ie::SwitchToFirmware));
   gateway.Advance(kLoaderToFirmwareMs);
   EXPECT_EQ(command(), "reject 94");  // a restart ends monitoring
 }
@@ -457,7 +365,6 @@ struct FaultRow {
   const char* name;
   Fault fault;
   const char* faulted;  // outcome of each hit LanInfo request
-  const char* other;    // outcome of a system information request meanwhile
 };
 
 class FaultTest : public testing::TestWithParam<FaultRow> {};
@@ -467,46 +374,44 @@ TEST_P(FaultTest, HitsTheNamedNumberOfTimesThenStops) {
   GatewayModel gateway;
   gateway.InjectFault(row.fault);
   for (int i = 0; i < row.fault.count; ++i) {
-    EXPECT_EQ(Outcome(gateway.Receive(Request(ie::LanInfo))), row.faulted) << "hit " << i;
+    EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::LanInfo))), row.faulted) << "hit " << i;
     if (i == 0) {
-      EXPECT_EQ(Outcome(gateway.Receive(Request(ie::LoaderVersion))), row.other);
+      EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::LoaderVersion))), "reply 15");  // other requests meanwhile
     }
   }
-  EXPECT_EQ(Outcome(gateway.Receive(Request(ie::LanInfo))), "reply 66");
-  EXPECT_EQ(Outcome(gateway.Receive(Request(ie::LanInfo))), "reply 66");
+  EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::LanInfo))), "reply 66");
+  EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::LanInfo))), "reply 66");
   EXPECT_EQ(gateway.RequestCount(ie::LanInfo), row.fault.count + 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Kinds, FaultTest,
-    testing::Values(FaultRow{"dropReply", {FaultKind::DropReply, ie::LanInfo, 0, 2}, "none", "reply 15"},
-                    FaultRow{"corruptChecksum", {FaultKind::CorruptChecksum, ie::LanInfo, 0, 3}, "checksum",
-                             "reply 15"},
-                    FaultRow{"rejectRetryLater", {FaultKind::Reject, ie::LanInfo, cause::RetryLater, 2},
-                             "reject 9C", "reply 15"},
-                    FaultRow{"badType", {FaultKind::BadType, ie::LanInfo, 0, 1}, "type", "reply 15"},
-                    FaultRow{"anyRequest", {FaultKind::DropReply, kAnyRequest, 0, 1}, "none", "reply 15"}),
-    RowName{});
+    testing::Values(FaultRow{"dropReply", {FaultKind::DropReply, ie::LanInfo, 0, 2}, "none"},
+                    FaultRow{"corruptChecksum", {FaultKind::CorruptChecksum, ie::LanInfo, 0, 3}, "checksum"},
+                    FaultRow{"rejectRetryLater", {FaultKind::Reject, ie::LanInfo, cause::RetryLater, 2}, "reject 9C"},
+                    FaultRow{"badType", {FaultKind::BadType, ie::LanInfo, 0, 1}, "type"},
+                    FaultRow{"anyRequest", {FaultKind::DropReply, kAnyRequest, 0, 1}, "none"}),
+    test::RowName<FaultRow>);
 
 TEST(GatewayModel, FaultsQueueInTheOrderInjected) {
   GatewayModel gateway;
   gateway.InjectFault({FaultKind::Reject, kAnyRequest, cause::NotAllowed, 1});
   gateway.InjectFault({FaultKind::DropReply, ie::LanInfo, 0, 1});
   gateway.InjectFault({FaultKind::BadType, ie::LanInfo, 0, 0});  // a count of 0 never hits
-  EXPECT_EQ(Outcome(gateway.Receive(Request(ie::LoaderVersion))), "reject 94");
-  EXPECT_EQ(Outcome(gateway.Receive(Request(ie::LanInfo))), "none");
-  EXPECT_EQ(Outcome(gateway.Receive(Request(ie::LanInfo))), "reply 66");
+  EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::LoaderVersion))), "reject 94");
+  EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::LanInfo))), "none");
+  EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::LanInfo))), "reply 66");
 }
 
 TEST(GatewayModel, LostRequestIsNotActedOnButACorruptedAnswerIs) {
   GatewayModel dropped;
   dropped.InjectFault({FaultKind::DropReply, ie::Reset, 0, 1});
-  EXPECT_EQ(Outcome(dropped.Receive(Request(ie::Reset))), "none");
+  EXPECT_EQ(Outcome(dropped.Receive(Ask(ie::Reset))), "none");
   EXPECT_EQ(dropped.Phase(), GatewayPhase::Firmware);
 
   GatewayModel corrupted;
   corrupted.InjectFault({FaultKind::CorruptChecksum, ie::Reset, 0, 1});
-  EXPECT_EQ(Outcome(corrupted.Receive(Request(ie::Reset))), "checksum");
+  EXPECT_EQ(Outcome(corrupted.Receive(Ask(ie::Reset))), "checksum");
   EXPECT_EQ(corrupted.Phase(), GatewayPhase::Restarting);
   EXPECT_EQ(Outcome(corrupted.Advance(kRestartToLoaderMs)), "event 11");
 }

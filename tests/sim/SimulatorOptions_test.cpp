@@ -2,20 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include "support/RowName.h"
+
 namespace tusko::sim {
 namespace {
 
 struct RejectedRow {
-  const char* name;
+  std::string name;
   std::vector<std::string> args;
 };
 
 class RejectedOptions : public testing::TestWithParam<RejectedRow> {};
 
-TEST_P(RejectedOptions, ReportAnErrorNamingTheOption) {
-  const auto parsed = ParseSimulatorOptions(GetParam().args);
-  EXPECT_FALSE(parsed.error.empty());
-}
+TEST_P(RejectedOptions, ReportAnError) { EXPECT_FALSE(ParseSimulatorOptions(GetParam().args).error.empty()); }
 
 INSTANTIATE_TEST_SUITE_P(Simulator, RejectedOptions,
                          testing::Values(RejectedRow{"unknown", {"--frobnicate"}},
@@ -27,31 +26,65 @@ INSTANTIATE_TEST_SUITE_P(Simulator, RejectedOptions,
                                          RejectedRow{"drop_ie_zero", {"--drop", "0"}},
                                          RejectedRow{"drop_too_many_parts", {"--drop", "0x15:1:2"}},
                                          RejectedRow{"stall_zero", {"--stall-answer", "0"}},
-                                         RejectedRow{"baud_garbage", {"--baud", "fast"}}),
-                         [](const auto& row) { return row.param.name; });
+                                         RejectedRow{"baud_garbage", {"--baud", "fast"}},
+                                         RejectedRow{"config_without_file", {"--config"}},
+                                         RejectedRow{"config_empty", {"--config", ""}},
+                                         RejectedRow{"cdr_start_at_the_window_end", {"--cdr-start", "0x800000"}},
+                                         RejectedRow{"cdr_records_beyond_the_store", {"--cdr-records", "131073"}},
+                                         RejectedRow{"cdr_records_not_a_number", {"--cdr-records", "many"}},
+                                         RejectedRow{"monitor_rate_too_high", {"--monitor-rate", "100001"}}),
+                         test::RowName<RejectedRow>);
 
-TEST(SimulatorOptions, DefaultsServeTcpOnTheGatewayPort) {
+TEST(SimulatorOptions, DefaultsServeTcpOnTheGatewayPortWithTheBuiltInGateway) {
   const auto parsed = ParseSimulatorOptions({});
   ASSERT_TRUE(parsed.error.empty());
-  EXPECT_TRUE(parsed.options.useTcp);
-  EXPECT_FALSE(parsed.options.usePty);
-  EXPECT_EQ(parsed.options.address, "127.0.0.1");
-  EXPECT_EQ(parsed.options.port, 1002);
+  const SimulatorOptions& o = parsed.options;
+  EXPECT_TRUE(o.useTcp);
+  EXPECT_FALSE(o.usePty);
+  EXPECT_EQ(o.address, "127.0.0.1");
+  EXPECT_EQ(o.port, 1002);
+  EXPECT_TRUE(o.configFile.empty());
+  EXPECT_FALSE(o.writeViaLoader);
+  EXPECT_EQ(o.cdrRecords, kDefaultCdrRecords);
+  EXPECT_EQ(o.cdrStart, kDefaultCdrStart);
+  EXPECT_EQ(o.monitorRate, kDefaultTraceLinesPerSecond);
 }
 
 TEST(SimulatorOptions, PtyAloneServesNoTcpButBothCanBeAsked) {
   EXPECT_FALSE(ParseSimulatorOptions({"--pty"}).options.useTcp);
-  const auto both = ParseSimulatorOptions({"--pty", "--tcp", "0"}).options;
+  const auto both = ParseSimulatorOptions({"--pty", "--tcp", "0", "--cdr-records", "0"}).options;
   EXPECT_TRUE(both.usePty);
   EXPECT_TRUE(both.useTcp);
   EXPECT_EQ(both.port, 0);
+  EXPECT_EQ(both.cdrRecords, 0);
+}
+
+TEST(SimulatorOptions, GivenValuesAreKept) {
+  const auto parsed = ParseSimulatorOptions(
+      {"--tcp", "127.0.0.2:1234", "--delay", "250", "--close-after", "3", "--stall-answer", "2", "--baud", "115200",
+       "--config", "office.img", "--write-via-loader", "--cdr-records", "7", "--cdr-start", "0x7FFFF0",
+       "--monitor-rate", "5000"});
+  ASSERT_TRUE(parsed.error.empty()) << parsed.error;
+  const SimulatorOptions& o = parsed.options;
+  EXPECT_EQ(o.address, "127.0.0.2");
+  EXPECT_EQ(o.port, 1234);
+  EXPECT_EQ(o.wire.replyDelay, std::chrono::milliseconds(250));
+  EXPECT_EQ(o.wire.closeAfterAnswers, 3);
+  EXPECT_EQ(o.wire.stallAnswer, 2);
+  EXPECT_EQ(o.baud, 115200u);
+  EXPECT_EQ(o.configFile, "office.img");
+  EXPECT_TRUE(o.writeViaLoader);
+  EXPECT_EQ(o.cdrRecords, 7);
+  EXPECT_EQ(o.cdrStart, 0x7FFFF0u);
+  EXPECT_EQ(o.monitorRate, 5000u);
 }
 
 TEST(SimulatorOptions, FaultsKeepTheirOrderElementCauseAndCount) {
-  const auto parsed = ParseSimulatorOptions({"--drop", "any:2", "--reject", "0x81:0x92", "--corrupt", "21"});
+  const auto parsed =
+      ParseSimulatorOptions({"--drop", "any:2", "--reject", "0x81:0x92", "--corrupt", "21", "--silent", "0x34:3"});
   ASSERT_TRUE(parsed.error.empty()) << parsed.error;
   const auto& faults = parsed.options.faults;
-  ASSERT_EQ(faults.size(), 3u);
+  ASSERT_EQ(faults.size(), 4u);
   EXPECT_EQ(faults[0].kind, FaultKind::DropReply);
   EXPECT_EQ(faults[0].requestIe, kAnyRequest);
   EXPECT_EQ(faults[0].count, 2);
@@ -61,18 +94,9 @@ TEST(SimulatorOptions, FaultsKeepTheirOrderElementCauseAndCount) {
   EXPECT_EQ(faults[1].count, 1);
   EXPECT_EQ(faults[2].kind, FaultKind::CorruptChecksum);
   EXPECT_EQ(faults[2].requestIe, 21);
-}
-
-TEST(SimulatorOptions, WireFaultsAndAddress) {
-  const auto o = ParseSimulatorOptions({"--tcp", "127.0.0.2:1234", "--delay", "250", "--close-after", "3",
-                                        "--stall-answer", "2", "--baud", "115200"})
-                     .options;
-  EXPECT_EQ(o.address, "127.0.0.2");
-  EXPECT_EQ(o.port, 1234);
-  EXPECT_EQ(o.wire.replyDelay, std::chrono::milliseconds(250));
-  EXPECT_EQ(o.wire.closeAfterAnswers, 3);
-  EXPECT_EQ(o.wire.stallAnswer, 2);
-  EXPECT_EQ(o.baud, 115200u);
+  EXPECT_EQ(faults[3].kind, FaultKind::Silent);
+  EXPECT_EQ(faults[3].requestIe, ie::MonitorPoll);
+  EXPECT_EQ(faults[3].count, 3);
 }
 
 }  // namespace

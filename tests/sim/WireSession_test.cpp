@@ -26,14 +26,13 @@ class WireSessionTest : public testing::Test {
         [](std::string_view) {});
   }
 
-  void SendSystemInfoRequest() {
-    auto request = CreateMessage(MessageType::Request);
-    AddElementBytes(request, ie::LoaderVersion, {});
-    SealMessage(request);
+  static std::vector<std::uint8_t> SystemInfoRequestFrame() {
+    const DeviceMessage request = test::SealedMessage(MessageType::Request, {{ie::LoaderVersion, {}}});
     std::vector<std::uint8_t> frame;
     EncodeFrame(request.wireBytes(), frame);
-    session_->OnBytes(frame);
+    return frame;
   }
+  void SendSystemInfoRequest() { session_->OnBytes(SystemInfoRequestFrame()); }
 
   GatewayModel model_;
   std::unique_ptr<WireSession> session_;
@@ -43,12 +42,7 @@ class WireSessionTest : public testing::Test {
 
 TEST_F(WireSessionTest, RequestSplitAcrossReadsIsAnsweredOnce) {
   Start({});
-  auto request = CreateMessage(MessageType::Request);
-  AddElementBytes(request, ie::LoaderVersion, {});
-  SealMessage(request);
-  std::vector<std::uint8_t> frame;
-  EncodeFrame(request.wireBytes(), frame);
-  for (std::uint8_t b : frame) session_->OnBytes({&b, 1});
+  for (std::uint8_t b : SystemInfoRequestFrame()) session_->OnBytes({&b, 1});
   ASSERT_EQ(received_.size(), 1u);
   EXPECT_TRUE(IsChecksumValid(received_[0]));
   EXPECT_TRUE(FindElement(received_[0], ie::FirmwareVersion).has_value());

@@ -1,7 +1,8 @@
 #pragma once
 
-// The gateway's side of the configuration transfer, played message by
-// message against a scripted engine.
+// The gateway's side of the transfers, played message by message against a
+// scripted engine, and the files and record store the transfers work on, set
+// up in the engine as the window does before it starts them.
 
 #include <gtest/gtest.h>
 
@@ -9,17 +10,23 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
 
 #include "config/ConfigurationImage.h"
+#include "protocol/AnnouncementFile.h"
+#include "protocol/FirmwareFile.h"
+#include "protocol/engine/CdrRecordStore.h"
 #include "protocol/engine/ConfigTransfer.h"
 #include "protocol/engine/ConfigTransferRules.h"
 #include "protocol/engine/ElementNumbers.h"
 #include "protocol/engine/OperationEngine.h"
+#include "support/FirmwareFiles.h"
 #include "support/ScriptedEngine.h"
 #include "support/TestMessages.h"
+#include "support/TestWavFile.h"
 
 namespace tusko::test {
 
@@ -92,6 +99,61 @@ inline std::optional<DeviceMessage> ServeRead(const ConfigurationImage& image, c
   const auto offset = address ? ConfigImageOffset(*address) : std::nullopt;
   if (!offset) return std::nullopt;
   return ReadReply(*address, image.Range(*offset, std::min(kReadBlockBytes, kConfigImageSize - *offset)));
+}
+
+inline constexpr std::uint32_t kFirmwareBase = 0x10000;
+
+// Writes a firmware file of `sections` and opens and checks it in the engine.
+inline std::unique_ptr<TemporaryFile> LoadFirmware(OperationEngine& engine, const std::vector<TestSection>& sections) {
+  auto stored = std::make_unique<TemporaryFile>(FirmwareFileBytes(sections));
+  FirmwareFile& file = engine.firmwareFile();
+  file.SetIdentificationRequired(false);
+  EXPECT_TRUE(file.OpenFile(stored->path()));
+  EXPECT_EQ(file.Parse(), FirmwareParseResult::Ok);
+  return stored;
+}
+
+// Writes an A-law WAV file of `samples` and opens it in the engine, checked unless told otherwise.
+inline std::unique_ptr<TempFile> LoadAnnouncement(OperationEngine& engine, std::uint32_t samples, bool check = true) {
+  auto stored = std::make_unique<TempFile>(AlawWav(samples));
+  EXPECT_TRUE(engine.announcementFile().OpenFile(stored->path()));
+  if (check) {
+    EXPECT_EQ(engine.announcementFile().CheckWav(), WavCheck::Ok);
+  }
+  return stored;
+}
+
+// The gateway's acknowledgement of the announcement block at `address`.
+inline DeviceMessage AnnouncementBlockAck(std::uint32_t address) {
+  return ReplyWith({{ie::AnnouncementData, {}}, {ie::Address, Number32(address)}});
+}
+
+// A record store that keeps the chunks in memory and fails when told to.
+class MemoryCdrStore final : public CdrRecordStore {
+ public:
+  bool StoreChunk(std::span<const std::uint8_t> chunk) override {
+    ++offered;
+    if (failures > 0) {
+      --failures;
+      return false;
+    }
+    if (!chunk.empty()) chunks.emplace_back(chunk.begin(), chunk.end());
+    records += static_cast<std::uint32_t>(chunk.size() / kCdrRecordBytes);
+    return true;
+  }
+  std::uint32_t RecordCount() const override { return records; }
+  void Close() override { ++closes; }
+
+  int failures = 0;
+  int offered = 0;
+  int closes = 0;
+  std::uint32_t records = 0;
+  std::vector<std::vector<std::uint8_t>> chunks;
+};
+
+// The gateway's answer holding `length` bytes of records stored at `address`.
+inline DeviceMessage CdrChunkReply(std::uint32_t address, std::size_t length) {
+  return ReplyWith({{ie::CdrData, std::vector<std::uint8_t>(length, 0x01)}, {ie::CdrAddress, Number32(address)}});
 }
 
 }  // namespace tusko::test

@@ -1,0 +1,528 @@
+// The idle-state requests on a scripted host: what each sends, which starts are
+// refused, what a negative reply does (repeat, ask for the password, or end),
+// and what the engine keeps of the replies.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "protocol/RecordingMonitor.h"
+#include "protocol/TransferScript.h"
+#include "protocol/engine/OperationEngine.h"
+#include "support/RowName.h"
+#include "support/ScriptedEngine.h"
+#include "support/TestMessages.h"
+
+namespace tusko {
+namespace {
+
+using std::chrono::milliseconds;
+using test::RecordedNotification;
+using test::RejectWith;
+using test::ReplyWith;
+using test::TextElement;
+
+constexpr int kDone = static_cast<int>(OperationResult::Done);
+constexpr auto kRejected = OperationResult::Rejected;
+constexpr std::uint8_t kOtherCause = 0x81;
+constexpr std::uint8_t kPassword = cause::PasswordRequired;
+constexpr int kLastTry = kMaxRepeats;
+
+class IdleEngine : public ::testing::Test, protected test::ScriptedEngine {
+ protected:
+  IdleEngine() { engine.SetState(EngineState::Idle); }
+};
+
+template <typename Row>
+class IdleTable : public IdleEngine, public ::testing::WithParamInterface<Row> {};
+
+// The element's data as text, NUL included.
+std::string Raw(const DeviceMessage& message, std::uint8_t element) {
+  const auto found = FindElement(message, element);
+  return found ? std::string(found->data.begin(), found->data.end()) : "<absent>";
+}
+
+RecordedNotification Ends(Notification code, OperationResult result) { return {code, static_cast<int>(result), false}; }
+
+bool StartMonitoring(OperationEngine& e) { return e.StartMonitoring(); }
+bool StopMonitoring(OperationEngine& e) { return e.StopMonitoring(); }
+bool SendCommand(OperationEngine& e) { return e.SendMonitorCommand("stat"); }
+bool GetSystemInfo(OperationEngine& e) { return e.GetSystemInfo(); }
+bool CheckSystemInfo(OperationEngine& e) { return e.CheckSystemInfo(); }
+bool GetLanInfo(OperationEngine& e) { return e.GetLanInfo(); }
+bool ChangePassword(OperationEngine& e) { return e.ChangePassword("new", "old"); }
+bool GetDateTime(OperationEngine& e) { return e.GetDateTime(); }
+bool SetDateTime(OperationEngine& e) { return e.SetDateTime({2025, 6, 0, 30, 23, 59, 58, 0}); }
+bool GetModuleInfo(OperationEngine& e) { return e.GetModuleInfo(1); }
+bool ResetModule(OperationEngine& e) { return e.ResetModule(1); }
+bool GetCells(OperationEngine& e) { return e.GetCells(1); }
+
+// ---- What each request sends (the login password is "pw") ----
+
+constexpr DateTimeRecord kPiDay{2025, 3, 5, 14, 15, 9, 26, 500};
+
+struct RequestRow {
+  const char* name;
+  bool (*start)(OperationEngine&);
+  std::uint8_t element;
+  std::string data;
+  std::string password;  // raw, NUL included; "<absent>" when none travels
+  std::uint32_t ProgramSettings::*timeout;
+};
+
+using IdleRequests = IdleTable<RequestRow>;
+
+TEST_P(IdleRequests, SendTheirElementAndRepeatItUnchangedOnTimeout) {
+  const RequestRow& row = GetParam();
+  engine.SetLoginPassword("pw");
+  ASSERT_TRUE(row.start(engine));
+  ASSERT_EQ(host.sent.size(), 1u);
+  EXPECT_EQ(Raw(host.sent[0].message, row.element), row.data);
+  EXPECT_EQ(Raw(host.sent[0].message, ie::Password), row.password);
+  EXPECT_EQ(host.TimerDelay(), milliseconds(settings.*row.timeout));
+
+  clock.Advance(milliseconds(settings.*row.timeout));
+  ASSERT_EQ(host.sent.size(), 2u);
+  EXPECT_EQ(host.sent[1].message.buffer(), host.sent[0].message.buffer());
+}
+
+const std::string kPw("pw\0", 3);
+constexpr auto kCommTimeout = &ProgramSettings::communicationTimeout;
+
+INSTANTIATE_TEST_SUITE_P(
+    Idle, IdleRequests,
+    ::testing::Values(
+        RequestRow{"GetTimeAsksWithAnEmptyElement", GetDateTime, ie::DateTime, "", kPw, kCommTimeout},
+        RequestRow{"SetTimeSendsSecondsFirst", [](OperationEngine& e) { return e.SetDateTime(kPiDay); }, ie::DateTime, "\x1A\x09\x0F\x0E\x03\x19", kPw, kCommTimeout},
+        RequestRow{"SetTimeYear2000", [](OperationEngine& e) { return e.SetDateTime({2000, 1, 0, 1, 0, 0, 0, 0}); }, ie::DateTime, std::string("\0\0\0\x01\x01\0", 6), kPw, kCommTimeout},
+        RequestRow{"SetTimeYear2255", [](OperationEngine& e) { return e.SetDateTime({2255, 12, 0, 31, 23, 59, 59, 999}); }, ie::DateTime, "\x3B\x3B\x17\x1F\x0C\xFF", kPw, kCommTimeout},
+        RequestRow{"PasswordChangeSendsTheOldPasswordInsteadOfTheLogin", ChangePassword, ie::NewPassword, std::string("new\0", 4), std::string("old\0", 4), kCommTimeout},
+        RequestRow{"NewPasswordOfFullLength", [](OperationEngine& e) { return e.ChangePassword(std::string(kLoginPasswordCapacity, 'x'), "old"); }, ie::NewPassword, std::string(kLoginPasswordCapacity, 'x') + '\0', std::string("old\0", 4), kCommTimeout},
+        RequestRow{"MonitorCommandWithoutNul", [](OperationEngine& e) { return e.SendMonitorCommand("gsm 1"); }, ie::MonitorCommand, "gsm 1", kPw, kCommTimeout},
+        RequestRow{"ModuleInfoWithoutPassword", GetModuleInfo, ie::ModuleType, "\x01", "<absent>", kCommTimeout},
+        RequestRow{"ModuleResetWithPassword", ResetModule, ie::ModuleReset, "\x01", kPw, kCommTimeout},
+        RequestRow{"CellsWaitTheirOwnTimeout", GetCells, ie::ModuleCells, "\x01", "<absent>", &ProgramSettings::communicationTimeoutReadCells},
+        RequestRow{"SystemInfoWithoutPassword", GetSystemInfo, ie::LoaderVersion, "", "<absent>", kCommTimeout},
+        RequestRow{"LanInfoWithoutPassword", GetLanInfo, ie::LanInfo, "", "<absent>", kCommTimeout}),
+    test::RowName<RequestRow>);
+
+// ---- Starts refused before anything is sent ----
+
+struct RefusedStartRow {
+  const char* name;
+  bool (*start)(OperationEngine&);
+  bool linkStaysClosed = false;  // else the start is refused before the link is asked for
+};
+
+using RefusedStarts = IdleTable<RefusedStartRow>;
+
+TEST_P(RefusedStarts, SendNothingAndLeaveNothingPending) {
+  if (GetParam().linkStaysClosed) host.linkAnswers = {false};
+  EXPECT_FALSE(GetParam().start(engine));
+  EXPECT_TRUE(host.sent.empty());
+  EXPECT_EQ(host.linkQueries, GetParam().linkStaysClosed ? 1 : 0);
+  EXPECT_EQ(engine.pending(), 0u);
+  EXPECT_EQ(engine.state(), EngineState::Idle);
+  EXPECT_TRUE(host.notifications.empty());
+  EXPECT_FALSE(host.TimerRunning());
+}
+
+bool SetTime(OperationEngine& e, DateTimeRecord time) { return e.SetDateTime(time); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Idle, RefusedStarts,
+    ::testing::Values(
+        RefusedStartRow{"SetTimeMonth13", [](OperationEngine& e) { return SetTime(e, {2025, 13, 0, 1, 0, 0, 0, 0}); }},
+        RefusedStartRow{"SetTimeFebruary30", [](OperationEngine& e) { return SetTime(e, {2025, 2, 0, 30, 0, 0, 0, 0}); }},
+        RefusedStartRow{"SetTimeFebruary29NotLeap", [](OperationEngine& e) { return SetTime(e, {2025, 2, 0, 29, 0, 0, 0, 0}); }},
+        RefusedStartRow{"SetTimeHour24", [](OperationEngine& e) { return SetTime(e, {2025, 1, 0, 1, 24, 0, 0, 0}); }},
+        RefusedStartRow{"SetTimeSecond60", [](OperationEngine& e) { return SetTime(e, {2025, 1, 0, 1, 0, 0, 60, 0}); }},
+        RefusedStartRow{"SetTimeBefore2000", [](OperationEngine& e) { return SetTime(e, {1999, 12, 0, 31, 0, 0, 0, 0}); }},
+        RefusedStartRow{"SetTimeAfter2255", [](OperationEngine& e) { return SetTime(e, {2256, 1, 0, 1, 0, 0, 0, 0}); }},
+        RefusedStartRow{"SetTimeAllZero", [](OperationEngine& e) { return SetTime(e, {}); }},
+        RefusedStartRow{"ModuleInfoOfModule2", [](OperationEngine& e) { return e.GetModuleInfo(2); }},
+        RefusedStartRow{"ModuleResetOfModuleMinus2", [](OperationEngine& e) { return e.ResetModule(-2); }},
+        RefusedStartRow{"CellsOfModule256", [](OperationEngine& e) { return e.GetCells(256); }},
+        RefusedStartRow{"NewPasswordLongerThanTheGatewayTakes", [](OperationEngine& e) { return e.ChangePassword(std::string(kLoginPasswordCapacity + 1, 'x'), "old"); }},
+        RefusedStartRow{"MonitorCommandTooLongBesideTheLongestPassword", [](OperationEngine& e) {
+                          e.SetLoginPassword(std::string(kLoginPasswordCapacity, 'p'));
+                          return e.SendMonitorCommand(std::string(kMonitorCommandCapacity + 1, 'c'));
+                        }},
+        RefusedStartRow{"ResetWithoutLink", [](OperationEngine& e) { return e.ResetDevice(); }, true},
+        RefusedStartRow{"SystemInfoWithoutLink", GetSystemInfo, true},
+        RefusedStartRow{"SystemInfoCheckWithoutLink", CheckSystemInfo, true},
+        RefusedStartRow{"LanInfoWithoutLink", GetLanInfo, true},
+        RefusedStartRow{"DownloadWithoutLink", [](OperationEngine& e) { return e.StartDownload(); }, true},
+        RefusedStartRow{"UploadWithoutLink", [](OperationEngine& e) { return e.StartUpload(ConfigurationImage{}); }, true},
+        RefusedStartRow{"CdrDownloadWithoutLink", [](OperationEngine& e) {
+                          static test::MemoryCdrStore store;
+                          return e.StartCdrDownload(store);
+                        }, true}),
+    test::RowName<RefusedStartRow>);
+
+TEST_F(IdleEngine, LongestMonitorCommandFitsBesideTheLongestPassword) {
+  engine.SetLoginPassword(std::string(kLoginPasswordCapacity, 'p'));
+  ASSERT_TRUE(engine.SendMonitorCommand(std::string(kMonitorCommandCapacity, 'c')));
+  EXPECT_EQ(host.sent[0].message.ieLength(), kMaxIeAreaLength);
+}
+
+// ---- Negative replies ----
+
+enum class Prompt { None, Given, Refused };
+
+struct RefusalRow {
+  const char* name;
+  bool (*start)(OperationEngine&);
+  PendingRequest flag;
+  std::uint8_t cause;
+  std::optional<int> repeatsBefore;  // the repeat count when the refusal comes; none: as the starter left it
+  Prompt prompt;
+  // nullopt: the request is sent again; else it ends with this result.
+  std::optional<RecordedNotification> end;
+};
+
+using IdleRefusals = IdleTable<RefusalRow>;
+
+TEST_P(IdleRefusals, RepeatPromptOrEnd) {
+  const RefusalRow& row = GetParam();
+  ASSERT_TRUE(row.start(engine));
+  const DeviceMessage requested = host.sent.back().message;
+  if (row.repeatsBefore) engine.SetRetries(*row.repeatsBefore);
+  if (row.prompt == Prompt::Given) host.passwordAnswers = {"letmein"};
+  host.ClearRecords();
+
+  Receive(RejectWith({row.cause, 0x05}));
+
+  char causeText[8];
+  std::snprintf(causeText, sizeof causeText, "%02X 05", row.cause);
+  EXPECT_EQ(engine.causeText(), causeText);  // set whatever follows
+  EXPECT_EQ(host.passwordQueries, row.prompt == Prompt::None ? 0 : 1);
+  EXPECT_EQ(engine.state(), EngineState::Idle);
+  if (!row.end) {
+    ASSERT_EQ(host.sent.size(), 1u);
+    EXPECT_EQ(test::MainElement(host.sent[0].message), test::MainElement(requested));
+    if (row.prompt == Prompt::None) {
+      EXPECT_EQ(host.sent[0].message.buffer(), requested.buffer());  // the same request again
+    }
+    EXPECT_TRUE(engine.HasPending(row.flag));
+    EXPECT_TRUE(host.TimerRunning());
+    EXPECT_LE(engine.retries(), kMaxRepeats);
+    for (const auto& n : host.notifications) EXPECT_EQ(n.value, 0) << "only the start is notified";
+  } else {
+    EXPECT_TRUE(host.sent.empty());
+    EXPECT_EQ(host.notifications, std::vector<RecordedNotification>{*row.end});
+    EXPECT_FALSE(engine.HasPending(row.flag));
+    EXPECT_FALSE(host.TimerRunning());
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Idle, IdleRefusals,
+    ::testing::Values(
+        RefusalRow{"MonitorStartPasswordIsLikeAnyRefusal", StartMonitoring, MonitorStartPending, kPassword, 0, Prompt::None, std::nullopt},
+        RefusalRow{"MonitorStartLastTryEnds", StartMonitoring, MonitorStartPending, kOtherCause, kLastTry, Prompt::None, Ends(Notification::MonitorResult, kRejected)},
+        RefusalRow{"MonitorStopRepeats", StopMonitoring, MonitorStopPending, cause::NotAllowed, 1, Prompt::None, std::nullopt},
+        RefusalRow{"MonitorStopLastTryEnds", StopMonitoring, MonitorStopPending, kPassword, kLastTry, Prompt::None, Ends(Notification::MonitorResult, kRejected)},
+        RefusalRow{"MonitorCommandPasswordGiven", SendCommand, MonitorCommandPending, kPassword, 0, Prompt::Given, std::nullopt},
+        RefusalRow{"MonitorCommandPasswordRefused", SendCommand, MonitorCommandPending, kPassword, 0, Prompt::Refused, Ends(Notification::MonitorResult, OperationResult::PasswordRefused)},
+        RefusalRow{"MonitorCommandLastTryEnds", SendCommand, MonitorCommandPending, kOtherCause, kLastTry, Prompt::None, Ends(Notification::MonitorResult, kRejected)},
+        RefusalRow{"SystemInfoPasswordIsLikeAnyRefusal", GetSystemInfo, SystemInfoPending, kPassword, 1, Prompt::None, std::nullopt},
+        RefusalRow{"SystemInfoLastTryEnds", GetSystemInfo, SystemInfoPending, kOtherCause, kLastTry, Prompt::None, Ends(Notification::SystemInfoResult, kRejected)},
+        RefusalRow{"SystemInfoCheckLastTryEnds", CheckSystemInfo, SystemInfoCheckPending, kPassword, kLastTry, Prompt::None, Ends(Notification::SystemInfoResult, kRejected)},
+        RefusalRow{"LanInfoRetryLaterRepeats", GetLanInfo, LanInfoPending, cause::RetryLater, 1, Prompt::None, std::nullopt},
+        RefusalRow{"LanInfoOtherCauseEndsAtOnce", GetLanInfo, LanInfoPending, kOtherCause, 0, Prompt::None, Ends(Notification::LanInfoResult, kRejected)},
+        RefusalRow{"LanInfoRetryLaterOnTheLastTryEnds", GetLanInfo, LanInfoPending, cause::RetryLater, kLastTry, Prompt::None, Ends(Notification::LanInfoResult, kRejected)},
+        RefusalRow{"PasswordChangeWithWrongOldPassword", ChangePassword, PasswordChangePending, kPassword, 0, Prompt::None, Ends(Notification::PasswordChangeResult, OperationResult::OldPasswordWrong)},
+        RefusalRow{"PasswordChangeOtherCauseRepeats", ChangePassword, PasswordChangePending, cause::NotAllowed, 0, Prompt::None, std::nullopt},
+        RefusalRow{"PasswordChangeLastTryEnds", ChangePassword, PasswordChangePending, kOtherCause, kLastTry, Prompt::None, Ends(Notification::PasswordChangeResult, kRejected)},
+        RefusalRow{"GetTimePasswordGiven", GetDateTime, GetTimePending, kPassword, 0, Prompt::Given, std::nullopt},
+        RefusalRow{"GetTimePasswordGivenOnTheLastTryStillRepeats", GetDateTime, GetTimePending, kPassword, kLastTry, Prompt::Given, std::nullopt},
+        RefusalRow{"GetTimePasswordRefused", GetDateTime, GetTimePending, kPassword, 0, Prompt::Refused, Ends(Notification::GetTimeResult, OperationResult::PasswordRefused)},
+        RefusalRow{"GetTimeLastTryEnds", GetDateTime, GetTimePending, kOtherCause, kLastTry, Prompt::None, Ends(Notification::GetTimeResult, kRejected)},
+        RefusalRow{"SetTimePasswordGiven", SetDateTime, SetTimePending, kPassword, 1, Prompt::Given, std::nullopt},
+        RefusalRow{"SetTimePasswordRefused", SetDateTime, SetTimePending, kPassword, 0, Prompt::Refused, Ends(Notification::SetTimeResult, OperationResult::PasswordRefused)},
+        RefusalRow{"SetTimeLastTryEnds", SetDateTime, SetTimePending, kOtherCause, kLastTry, Prompt::None, Ends(Notification::SetTimeResult, kRejected)},
+        RefusalRow{"ModuleInfoPasswordIsLikeAnyRefusal", GetModuleInfo, ModuleInfoPending, kPassword, 0, Prompt::None, std::nullopt},
+        RefusalRow{"ModuleInfoLastTryEnds", GetModuleInfo, ModuleInfoPending, kOtherCause, kLastTry, Prompt::None, Ends(Notification::ModuleInfoResult, kRejected)},
+        RefusalRow{"ModuleResetPasswordGiven", ResetModule, ModuleResetPending, kPassword, 0, Prompt::Given, std::nullopt},
+        RefusalRow{"ModuleResetPasswordRefused", ResetModule, ModuleResetPending, kPassword, 0, Prompt::Refused, Ends(Notification::ModuleResetResult, OperationResult::PasswordRefused)},
+        RefusalRow{"ModuleResetLastTryEnds", ResetModule, ModuleResetPending, kOtherCause, kLastTry, Prompt::None, Ends(Notification::ModuleResetResult, kRejected)},
+        // The cell list is asked at most twice: the first refusal repeats, the second ends.
+        RefusalRow{"CellsFirstRefusalRepeats", GetCells, CellsPending, kPassword, std::nullopt, Prompt::None, std::nullopt},
+        RefusalRow{"CellsSecondRefusalEnds", GetCells, CellsPending, kOtherCause, kLastTry, Prompt::None, Ends(Notification::CellsResult, kRejected)}),
+    test::RowName<RefusalRow>);
+
+TEST_F(IdleEngine, FirstPendingRequestInTheFixedOrderTakesTheRefusal) {
+  ASSERT_TRUE(engine.GetModuleInfo(0));
+  ASSERT_TRUE(engine.StopMonitoring());  // MonitorStopPending ranks before ModuleInfoPending
+  engine.SetRetries(kMaxRepeats);
+  host.ClearRecords();
+  Receive(RejectWith({kOtherCause}));
+  EXPECT_EQ(host.notifications, (std::vector<RecordedNotification>{Ends(Notification::MonitorResult, kRejected)}));
+  EXPECT_TRUE(engine.HasPending(ModuleInfoPending));
+}
+
+TEST_F(IdleEngine, RefusalForNoPendingRequestOnlyKeepsItsCause) {
+  Receive(RejectWith({cause::NotAllowed}));
+  EXPECT_EQ(engine.causeText(), "94");
+  EXPECT_TRUE(host.sent.empty());
+  EXPECT_TRUE(host.notifications.empty());
+  EXPECT_EQ(engine.state(), EngineState::Idle);
+}
+
+// ---- What the replies leave ----
+
+TEST_F(IdleEngine, GetSystemInfoForgetsEverythingKnown) {
+  DeviceInformation& info = engine.deviceInformation();
+  info.system = {"0.9", "1.2", "Office", RunMode::Firmware, 7};
+  info.lan = {"10.0.0.1", "255.0.0.0", "10.0.0.254", 1002, kDhcpOn};
+
+  ASSERT_TRUE(engine.CheckSystemInfo());
+  EXPECT_TRUE(info.system.firmwareVersion.empty());
+  EXPECT_TRUE(info.system.deviceName.empty());
+  EXPECT_EQ(info.system.dataVersion, 7u);
+  EXPECT_EQ(info.lan.ipAddress, "10.0.0.1");
+
+  ASSERT_TRUE(engine.GetSystemInfo());
+  EXPECT_EQ(info.system.runMode, RunMode::Unknown);
+  EXPECT_EQ(info.system.dataVersion, 0u);
+  EXPECT_TRUE(info.lan.ipAddress.empty());
+  EXPECT_EQ(info.lan.tcpPort, 0);
+  EXPECT_EQ(info.lan.dhcp, kDhcpUnknown);
+}
+
+// A run mode the engine does not know, or none at all, keeps the one it had.
+TEST_F(IdleEngine, UnknownOrEmptyRunModeKeepsTheOldOne) {
+  engine.deviceInformation().system.runMode = RunMode::Loader;
+  for (const std::vector<std::uint8_t>& runMode : {std::vector<std::uint8_t>{7}, std::vector<std::uint8_t>{}}) {
+    Receive(ReplyWith({TextElement(ie::FirmwareVersion, "1.2.9"), {ie::RunMode, runMode}}));
+    EXPECT_EQ(engine.deviceInformation().system.runMode, RunMode::Loader);
+    EXPECT_EQ(engine.deviceInformation().system.firmwareVersion, "1.2.9");
+  }
+}
+
+TEST_F(IdleEngine, FirstKnownElementDecidesTheReply) {
+  ASSERT_TRUE(engine.GetLanInfo());
+  // MonitorStop ranks before LanInfo: this reply is not the LAN answer.
+  Receive(ReplyWith({{ie::MonitorStop, {}}, {ie::LanInfo, std::vector<std::uint8_t>(42, '0')}}));
+  EXPECT_TRUE(engine.HasPending(LanInfoPending));
+  EXPECT_TRUE(host.TimerRunning());
+  EXPECT_EQ(host.CountOf(Notification::LanInfoResult), 0);
+}
+
+TEST_F(IdleEngine, ModuleRequestForgetsTheOldTextsAndMissingOnesStayEmpty) {
+  ModuleInformation& module = engine.deviceInformation().module;
+  module.imsi = "old imsi";
+  module.network = "old network";
+  ASSERT_TRUE(engine.GetModuleInfo(0));
+  EXPECT_TRUE(module.imsi.empty());
+  Receive(ReplyWith({TextElement(ie::ModuleType, "Quad"), TextElement(ie::ModuleImei, "3560")}));
+  EXPECT_EQ(module.type, "Quad");
+  EXPECT_EQ(module.imei, "3560");
+  EXPECT_TRUE(module.imsi.empty());
+  EXPECT_TRUE(module.network.empty());
+  EXPECT_EQ(host.CountOf(Notification::ModuleInfoResult, kDone), 1);
+}
+
+TEST_F(IdleEngine, LateAnswerToAnEarlierTryReportsNothingTwice) {
+  const auto answerTwice = [this](const DeviceMessage& reply) {
+    clock.Advance(milliseconds(settings.communicationTimeout));  // the request goes out again
+    Receive(reply);
+    Receive(reply);
+  };
+  ASSERT_TRUE(engine.GetModuleInfo(0));
+  answerTwice(ReplyWith({TextElement(ie::ModuleType, "Quad")}));
+  ASSERT_TRUE(engine.ResetModule(0));
+  answerTwice(ReplyWith({{ie::ModuleReset, {}}}));
+  EXPECT_EQ(host.SentElements(),
+            (std::vector<std::uint8_t>{ie::ModuleType, ie::ModuleType, ie::ModuleReset, ie::ModuleReset}));
+  EXPECT_EQ(host.CountOf(Notification::ModuleInfoResult), 1);
+  EXPECT_EQ(host.CountOf(Notification::ModuleResetResult), 1);
+}
+
+TEST_F(IdleEngine, CellsStartOneRepeatInAndClearTheTable) {
+  engine.deviceInformation().module.cells[0].fill('9');
+  ASSERT_TRUE(engine.GetCells(0));
+  EXPECT_EQ(engine.retries(), kMaxRepeats - 1);
+  EXPECT_EQ(engine.deviceInformation().module.cells, CellTable{});
+}
+
+TEST_F(IdleEngine, ShortDateTimeLeavesTheClockZeroButSucceeds) {
+  engine.deviceInformation().clock.time = kPiDay;
+  ASSERT_TRUE(engine.GetDateTime());
+  Receive(ReplyWith({{ie::DateTime, {1, 2, 3, 4, 5}}}));
+  EXPECT_EQ(engine.deviceInformation().clock, DeviceClock{});
+  EXPECT_EQ(host.CountOf(Notification::GetTimeResult, kDone), 1);
+  EXPECT_FALSE(engine.HasPending(GetTimePending));
+  EXPECT_FALSE(host.TimerRunning());
+}
+
+// ---- Monitoring ----
+
+class IdleMonitoring : public IdleEngine {
+ protected:
+  IdleMonitoring() { engine.SetMonitorSink(&view); }
+  test::RecordingMonitor view;
+};
+
+TEST_F(IdleMonitoring, StartRepeatAsksForTheVersionsUntilTheFirmwareIsKnown) {
+  ASSERT_TRUE(engine.StartMonitoring());
+  clock.Advance(milliseconds(settings.communicationTimeout));
+  EXPECT_EQ(host.SentElements(), (std::vector<std::uint8_t>{ie::LoaderVersion, ie::LoaderVersion}));
+  EXPECT_EQ(engine.retries(), 1);
+
+  Receive(ReplyWith({TextElement(ie::FirmwareVersion, "1.2.5")}));
+  EXPECT_EQ(host.SentElements().back(), ie::MonitorStart);
+  EXPECT_EQ(engine.retries(), 1);  // reset, then counted as the start's repeat
+  EXPECT_EQ(std::count(host.logLines.begin(), host.logLines.end(), "Get system info"), 2);
+}
+
+struct StopRow {
+  const char* name;
+  bool pending;
+  bool paused;
+  std::vector<std::string> calls;
+  int results;
+};
+
+class MonitorStopTable : public IdleMonitoring, public ::testing::WithParamInterface<StopRow> {};
+
+TEST_P(MonitorStopTable, TellsTheViewUnlessItIsPaused) {
+  if (GetParam().pending) {
+    ASSERT_TRUE(engine.StopMonitoring());
+  }
+  view.paused = GetParam().paused;
+  Receive(ReplyWith({{ie::MonitorStop, {}}}));
+  EXPECT_EQ(view.calls, GetParam().calls);
+  EXPECT_EQ(host.CountOf(Notification::MonitorResult, kDone), GetParam().results);
+  EXPECT_FALSE(engine.HasPending(MonitorStopPending));
+}
+
+INSTANTIATE_TEST_SUITE_P(Monitoring, MonitorStopTable,
+                         ::testing::Values(StopRow{"Asked", true, false, {"stopped"}, 1},
+                                           StopRow{"AskedWhilePaused", true, true, {}, 1},
+                                           StopRow{"Unasked", false, false, {"stopped"}, 0}),
+                         test::RowName<StopRow>);
+
+// ---- Diagnostics and the monitoring poll: beside Idle, no flag, no timer ----
+
+struct KindRow {
+  const char* name;
+  DiagnosticsKind kind;
+  int module;
+  std::uint8_t element;
+  std::vector<std::uint8_t> data;
+};
+
+using DiagnosticsKinds = IdleTable<KindRow>;
+
+TEST_P(DiagnosticsKinds, AskForTheirElementWithoutFlagTimerOrPassword) {
+  engine.SetLoginPassword("pw");
+  ASSERT_TRUE(engine.RequestDiagnostics(GetParam().kind, GetParam().module));
+  ASSERT_EQ(host.sent.size(), 1u);
+  const DeviceMessage& request = host.sent[0].message;
+  EXPECT_EQ(request.type(), static_cast<std::uint8_t>(MessageType::Request));
+  EXPECT_EQ(Raw(request, GetParam().element), std::string(GetParam().data.begin(), GetParam().data.end()));
+  EXPECT_EQ(Raw(request, ie::Password), "<absent>");
+  EXPECT_EQ(engine.pending(), 0u);
+  EXPECT_FALSE(host.TimerRunning());
+  EXPECT_TRUE(host.notifications.empty());
+  EXPECT_EQ(host.linkQueries, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Diagnostics, DiagnosticsKinds,
+    ::testing::Values(KindRow{"IsdnStatus", DiagnosticsKind::IsdnStatus, 0, ie::IsdnStatus, {}},
+                      KindRow{"IsdnCreditAsksAllFour", DiagnosticsKind::IsdnCredit, 1, ie::IsdnCredit, {0, 1, 2, 3}},
+                      KindRow{"GsmStatusOfModule2", DiagnosticsKind::GsmStatus, 1, ie::GsmStatus, {1}},
+                      KindRow{"GsmStatusOfUnknownModuleAsksTheFirst", DiagnosticsKind::GsmStatus, 7, ie::GsmStatus, {0}},
+                      KindRow{"GsmCreditFromTheFirstModule", DiagnosticsKind::GsmCredit, 0, ie::GsmCredit, {0, 1}},
+                      KindRow{"GsmCreditFromTheSecondModule", DiagnosticsKind::GsmCredit, 1, ie::GsmCredit, {1}},
+                      KindRow{"GsmCreditOfNegativeModuleAsksBoth", DiagnosticsKind::GsmCredit, -1, ie::GsmCredit, {0, 1}}),
+    test::RowName<KindRow>);
+
+struct StateRow {
+  const char* name;
+  bool (*start)(OperationEngine&);
+  std::uint8_t element;
+  EngineState state;
+  bool sent;
+  EngineState after;
+};
+
+using IdleOnlyStates = IdleTable<StateRow>;
+
+TEST_P(IdleOnlyStates, SendOnlyWhenNoOperationRuns) {
+  const StateRow& row = GetParam();
+  engine.SetState(row.state);
+  EXPECT_EQ(row.start(engine), row.sent);
+  EXPECT_EQ(host.SentElements(), row.sent ? std::vector<std::uint8_t>{row.element} : std::vector<std::uint8_t>{});
+  EXPECT_EQ(engine.state(), row.after);
+  EXPECT_FALSE(host.TimerRunning());
+  EXPECT_TRUE(host.notifications.empty());
+  EXPECT_EQ(engine.pending(), 0u);
+}
+
+bool IsdnStatus(OperationEngine& e) { return e.RequestDiagnostics(DiagnosticsKind::IsdnStatus); }
+bool UnknownKind(OperationEngine& e) { return e.RequestDiagnostics(static_cast<DiagnosticsKind>(3)); }
+bool Poll(OperationEngine& e) { return e.PollMonitoring(); }
+constexpr std::uint8_t kIsdn = ie::IsdnStatus;
+constexpr std::uint8_t kPoll = ie::MonitorPoll;
+
+INSTANTIATE_TEST_SUITE_P(
+    Diagnostics, IdleOnlyStates,
+    ::testing::Values(StateRow{"DiagnosticsIdle", IsdnStatus, kIsdn, EngineState::Idle, true, EngineState::Idle},
+                      StateRow{"DiagnosticsInitialBecomesIdle", IsdnStatus, kIsdn, EngineState::Initial, true, EngineState::Idle},
+                      StateRow{"DiagnosticsFailedBecomesIdle", IsdnStatus, kIsdn, EngineState::Failed, true, EngineState::Idle},
+                      StateRow{"DiagnosticsRefusedDuringReset", IsdnStatus, kIsdn, EngineState::ResetSent, false, EngineState::ResetSent},
+                      StateRow{"DiagnosticsRefusedWhileWaitingForTheLoader", IsdnStatus, kIsdn, EngineState::WaitLoader, false, EngineState::WaitLoader},
+                      StateRow{"DiagnosticsRefusedDuringDownload", IsdnStatus, kIsdn, EngineState::Reading, false, EngineState::Reading},
+                      StateRow{"UnknownDiagnosticsKindRefused", UnknownKind, kIsdn, EngineState::Failed, false, EngineState::Failed},
+                      StateRow{"PollIdle", Poll, kPoll, EngineState::Idle, true, EngineState::Idle},
+                      StateRow{"PollFailedCountsAsIdle", Poll, kPoll, EngineState::Failed, true, EngineState::Idle},
+                      StateRow{"PollRefusedInInitial", Poll, kPoll, EngineState::Initial, false, EngineState::Initial},
+                      StateRow{"PollRefusedDuringReset", Poll, kPoll, EngineState::ResetSent, false, EngineState::ResetSent},
+                      StateRow{"PollRefusedDuringDownload", Poll, kPoll, EngineState::Reading, false, EngineState::Reading}),
+    test::RowName<StateRow>);
+
+// The window's connect command may open the link at once or leave it closed.
+class ConnectingHost : public test::EngineTestHost {
+ public:
+  using EngineTestHost::EngineTestHost;
+  void requestConnect() override {
+    EngineTestHost::requestConnect();
+    link = opens ? LinkState::Open : LinkState::Closed;
+  }
+  bool opens = false;
+};
+
+TEST(DiagnosticsConnect, ClosedLinkAsksTheWindowToConnectAndGoesOutOnlyOnceOpen) {
+  for (const bool opens : {false, true}) {
+    test::VirtualClock clock;
+    ProgramSettings settings;
+    ConnectingHost host(clock);
+    OperationEngine engine(host, settings);
+    host.Attach(engine);
+    host.link = LinkState::Closed;
+    host.opens = opens;
+    EXPECT_EQ(engine.RequestDiagnostics(DiagnosticsKind::GsmCredit, 1), opens);
+    EXPECT_EQ(host.connectRequests, 1);
+    EXPECT_EQ(host.linkQueries, 0);
+    EXPECT_EQ(host.SentElements(), opens ? std::vector<std::uint8_t>{ie::GsmCredit} : std::vector<std::uint8_t>{});
+  }
+}
+
+TEST_F(IdleEngine, DiagnosticsRunBesideAPendingRequestWithoutDisturbingIt) {
+  ASSERT_TRUE(engine.GetLanInfo());
+  ASSERT_TRUE(engine.RequestDiagnostics(DiagnosticsKind::IsdnStatus));
+  EXPECT_TRUE(engine.HasPending(LanInfoPending));
+  EXPECT_EQ(engine.retries(), 0);
+  EXPECT_EQ(host.TimerDelay(), milliseconds(settings.communicationTimeout));
+}
+
+}  // namespace
+}  // namespace tusko

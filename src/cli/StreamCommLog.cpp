@@ -1,6 +1,7 @@
 #include "cli/StreamCommLog.h"
 
-#include "sim/WireSession.h"
+#include "base/HexDump.h"
+#include "protocol/PasswordMask.h"
 
 namespace tusko::cli {
 
@@ -29,22 +30,20 @@ void StreamCommLog::AddLine(std::string_view text, LogColour colour) {
 
 void StreamCommLog::DumpMessage(std::span<const std::uint8_t> bytes, bool incoming) {
   if (incoming) {
-    Dump(" IN:", LogColour::Link, LogColour::Text, bytes);
+    Dump(" IN:", LogColour::Link, LogColour::Text, MessageDump(bytes));
   } else {
-    Dump("OUT:", LogColour::OutLabel, LogColour::Text, bytes);
+    Dump("OUT:", LogColour::OutLabel, LogColour::Text, MessageDump(bytes));
   }
 }
 
 void StreamCommLog::DumpRawInput(std::span<const std::uint8_t> bytes) {
-  Dump("RAW INPUT >", LogColour::Device, LogColour::Device, bytes);
+  Dump("RAW INPUT >", LogColour::Device, LogColour::Device, HexDump(bytes));
 }
 
-void StreamCommLog::Dump(std::string_view label, LogColour labelColour, LogColour bytesColour,
-                         std::span<const std::uint8_t> bytes) {
+void StreamCommLog::Dump(std::string_view label, LogColour labelColour, LogColour bytesColour, const std::string& dump) {
   std::lock_guard lock(mutex_);
   Put(label, labelColour);
-  // " 7E A1 ..." in the same form as the simulator's own log.
-  Put(sim::HexLine("", bytes), bytesColour);
+  if (!dump.empty()) Put(" " + dump, bytesColour);
   out_ << '\n' << std::flush;
 }
 

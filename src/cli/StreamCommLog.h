@@ -4,6 +4,7 @@
 #include <mutex>
 #include <ostream>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "monitor/CommLogSink.h"
@@ -24,7 +25,7 @@ class StreamCommLog final : public CommLogSink {
  private:
   // With mutex_ held.
   void Put(std::string_view text, LogColour colour);
-  void Dump(std::string_view label, LogColour labelColour, LogColour bytesColour, std::span<const std::uint8_t> bytes);
+  void Dump(std::string_view label, LogColour labelColour, LogColour bytesColour, const std::string& dump);
 
   std::mutex mutex_;
   std::ostream& out_;

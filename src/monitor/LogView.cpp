@@ -1,14 +1,11 @@
 #include "monitor/LogView.h"
 
 #include <algorithm>
-#include <cctype>
-#include <cstdio>
 #include <fstream>
-#include <optional>
 #include <utility>
 
-#include "protocol/DeviceMessage.h"
-#include "protocol/InformationElements.h"
+#include "base/HexDump.h"
+#include "protocol/PasswordMask.h"
 
 namespace tusko {
 
@@ -18,8 +15,6 @@ constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::string_view kIncomingLabel = " IN:";
 constexpr std::string_view kOutgoingLabel = "OUT:";
 constexpr std::string_view kRawInputLabel = "RAW INPUT > ";
-// A dumped byte of a password: the two hexadecimal digits are replaced.
-constexpr std::string_view kMaskedByte = "**";
 // Dump columns: a byte after another takes a blank and two digits, one at the
 // start of a continuation line only its two digits.
 constexpr std::size_t kByteColumns = 3;
@@ -32,30 +27,6 @@ constexpr std::size_t kLargeLimitStep = 100;
 constexpr std::size_t kMediumLimit = 100;
 constexpr std::size_t kMediumLimitStep = 10;
 
-// The element data of the gateway password in a request: the old or login
-// password and the new one. Only elements that lie wholly inside the IE area
-// are masked; a malformed rest of the area is dumped as it is.
-std::vector<bool> PasswordBytes(std::span<const std::uint8_t> message) {
-  std::vector<bool> masked(message.size(), false);
-  if (message.size() < kMessageHeaderSize || message[0] != static_cast<std::uint8_t>(MessageType::Request)) {
-    return masked;
-  }
-  const std::size_t areaEnd = std::min(message.size(), kMessageHeaderSize + message[1]);
-  std::size_t at = kMessageHeaderSize;
-  while (at + kElementHeaderSize <= areaEnd) {
-    const std::uint8_t id = message[at];
-    const std::size_t dataStart = at + kElementHeaderSize;
-    const std::size_t dataEnd = dataStart + message[at + 1];
-    if (dataEnd > areaEnd) break;
-    if (id == ie::Password || id == ie::NewPassword) {
-      std::fill(masked.begin() + static_cast<std::ptrdiff_t>(dataStart),
-                masked.begin() + static_cast<std::ptrdiff_t>(dataEnd), true);
-    }
-    at = dataEnd;
-  }
-  return masked;
-}
-
 // The index of the first line a trim keeps, or 0 when nothing is cut.
 std::size_t FirstKeptLine(std::size_t lineCount, std::size_t maxLines) {
   if (maxLines == 0 || lineCount <= maxLines) return 0;
@@ -63,34 +34,6 @@ std::size_t FirstKeptLine(std::size_t lineCount, std::size_t maxLines) {
   if (maxLines > kLargeLimit) return over + kLargeLimitStep;
   if (maxLines > kMediumLimit) return over + kMediumLimitStep;
   return over - 1;
-}
-
-bool IsWordCharacter(char c) {
-  const auto byte = static_cast<unsigned char>(c);
-  return std::isalnum(byte) != 0 || c == '_' || byte >= 0x80;
-}
-
-bool SameCharacter(char a, char b, bool matchCase) {
-  if (matchCase) return a == b;
-  return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-}
-
-bool IsWholeWord(std::string_view text, std::size_t start, std::size_t length) {
-  const bool startsWord = start == 0 || !IsWordCharacter(text[start - 1]);
-  const bool endsWord = start + length == text.size() || !IsWordCharacter(text[start + length]);
-  return startsWord && endsWord;
-}
-
-// The first match of `pattern` lying wholly in [from, to) of `text`.
-std::optional<std::size_t> Search(std::string_view text, std::string_view pattern, std::size_t from, std::size_t to,
-                                  bool matchCase, bool wholeWord) {
-  to = std::min(to, text.size());
-  for (std::size_t at = from; at + pattern.size() <= to; ++at) {
-    const bool equal = std::equal(pattern.begin(), pattern.end(), text.begin() + static_cast<std::ptrdiff_t>(at),
-                                  [matchCase](char a, char b) { return SameCharacter(a, b, matchCase); });
-    if (equal && (!wholeWord || IsWholeWord(text, at, pattern.size()))) return at;
-  }
-  return std::nullopt;
 }
 
 }  // namespace
@@ -109,7 +52,7 @@ void LogView::Change(Write write) {
   {
     std::lock_guard lock(mutex_);
     write();
-    if (Trim()) MoveSelectionToEnd();
+    Trim();
     observer = observer_;
   }
   if (observer) observer();
@@ -135,7 +78,7 @@ void LogView::DumpMessage(std::span<const std::uint8_t> bytes, bool incoming) {
 
 void LogView::DumpRawInput(std::span<const std::uint8_t> bytes) {
   Change([&] {
-    WriteDump(kRawInputLabel, LogColour::Device, LogColour::Device, bytes, std::vector<bool>(bytes.size(), false));
+    WriteDump(kRawInputLabel, LogColour::Device, LogColour::Device, bytes, {});
   });
 }
 
@@ -153,32 +96,8 @@ void LogView::Clear() {
     firstNumber_ += lines_.size();
     lines_.assign(1, LogLine{});
     textLength_ = 0;
-    selection_ = {};
     afterLoneCr_ = false;
   });
-}
-
-bool LogView::FindNext(std::string_view text, bool matchCase, bool wholeWord) {
-  std::lock_guard lock(mutex_);
-  if (text.empty()) return false;
-  const std::string all = TextLocked();
-  auto found = Search(all, text, selection_.end, all.size(), matchCase, wholeWord);
-  if (!found) found = Search(all, text, 0, selection_.end, matchCase, wholeWord);
-  if (!found) return false;
-  selection_ = {*found, *found + text.size()};
-  return true;
-}
-
-TextRange LogView::Selection() const {
-  std::lock_guard lock(mutex_);
-  return selection_;
-}
-
-void LogView::SetSelection(TextRange range) {
-  std::lock_guard lock(mutex_);
-  range.end = std::min(range.end, textLength_);
-  range.start = std::min(range.start, range.end);
-  selection_ = range;
 }
 
 bool LogView::SaveToFile(const std::filesystem::path& path) const {
@@ -235,7 +154,6 @@ void LogView::Append(std::string_view text, LogColour colour) {
         runs.push_back({std::string(text.substr(0, cut)), colour});
       }
       textLength_ += cut;
-      MoveSelectionToEnd();
     }
     if (cut == text.size()) return;
     EndLine();
@@ -249,12 +167,12 @@ void LogView::EndLine() {
   afterLoneCr_ = false;
   lines_.emplace_back();
   textLength_ += kLineEnd.size();
-  MoveSelectionToEnd();
 }
 
 void LogView::WriteDump(std::string_view label, LogColour labelColour, LogColour bytesColour,
                         std::span<const std::uint8_t> bytes, const std::vector<bool>& masked) {
   Append(label, labelColour);
+  const std::string dump = HexDump(bytes, masked);
   std::size_t column = label.size();
   std::string pending;
   for (std::size_t i = 0; i < bytes.size(); ++i) {
@@ -264,9 +182,7 @@ void LogView::WriteDump(std::string_view label, LogColour labelColour, LogColour
     } else {
       column = kFirstByteColumns;
     }
-    char digits[3];
-    std::snprintf(digits, sizeof digits, "%02X", bytes[i]);
-    pending += masked[i] ? kMaskedByte : std::string_view(digits, 2);
+    pending += std::string_view(dump).substr(i * kByteColumns, kFirstByteColumns);
     if (column >= lineWidth_) {
       Append(pending, bytesColour);
       EndLine();
@@ -280,17 +196,14 @@ void LogView::WriteDump(std::string_view label, LogColour labelColour, LogColour
   }
 }
 
-bool LogView::Trim() {
+void LogView::Trim() {
   const std::size_t firstKept = FirstKeptLine(lines_.size(), maxLines_);
   for (std::size_t i = 0; i < firstKept; ++i) {
     textLength_ -= lines_.front().Text().size() + kLineEnd.size();
     lines_.pop_front();
     ++firstNumber_;
   }
-  return firstKept != 0;
 }
-
-void LogView::MoveSelectionToEnd() { selection_ = {textLength_, textLength_}; }
 
 std::string LogView::TextLocked() const {
   std::string text;

@@ -42,18 +42,11 @@ struct LogTail {
   std::vector<LogLine> lines;   // to the end, the line being written last
 };
 
-// Character positions in Text(): [start, end).
-struct TextRange {
-  std::size_t start = 0;
-  std::size_t end = 0;
-  bool operator==(const TextRange&) const = default;
-};
-
 // The coloured, line-limited log of the communication log and the monitor log,
 // without a window. The text is a sequence of lines joined by CR LF; like the
 // text control it stands for, it always holds one line more than it has line
-// ends (an empty one after a final CR LF). Every write appends at the end, moves
-// the selection there and then trims the oldest lines.
+// ends (an empty one after a final CR LF). Every write appends at the end and
+// then trims the oldest lines.
 //
 // Writes come from any thread; each whole write is made under one lock so that
 // lines of different threads never interleave.
@@ -74,11 +67,6 @@ class LogView final : public CommLogSink {
 
   void Clear();
 
-  // Searches forward from the end of the selection, then once more from the
-  // start of the text up to the end of the old selection; selects the match.
-  bool FindNext(std::string_view text, bool matchCase, bool wholeWord);
-  TextRange Selection() const;
-  void SetSelection(TextRange range);
 
   // Plain text with CR LF line ends; false when the file cannot be written.
   bool SaveToFile(const std::filesystem::path& path) const;
@@ -100,9 +88,8 @@ class LogView final : public CommLogSink {
   void EndLine();
   void WriteDump(std::string_view label, LogColour labelColour, LogColour bytesColour,
                  std::span<const std::uint8_t> bytes, const std::vector<bool>& masked);
-  // Cuts the oldest lines when over the limit and puts the caret at the end; true when it cut.
-  bool Trim();
-  void MoveSelectionToEnd();
+  // Cuts the oldest lines when over the limit.
+  void Trim();
   std::string TextLocked() const;
 
   // Runs `write` and the trim as one whole write, then tells the observer.
@@ -116,7 +103,6 @@ class LogView final : public CommLogSink {
   std::size_t maxLines_ = kDefaultLogMaxLines;
   std::size_t lineWidth_ = kDefaultLogLineWidth;
   bool afterLoneCr_ = false;  // the last write ended with a CR that may be half a CR LF
-  TextRange selection_;
   std::function<void()> observer_;
 };
 

@@ -1,10 +1,19 @@
 #include "sim/WireSession.h"
 
-#include <cstdio>
-
+#include "base/HexDump.h"
 #include "link/FrameEncoder.h"
+#include "protocol/PasswordMask.h"
 
 namespace tusko::sim {
+
+namespace {
+
+// "RX: A1 ..." for the simulator's own log.
+std::string LabelledLine(std::string_view label, const std::string& dump) {
+  return std::string(label) + " " + dump;
+}
+
+}  // namespace
 
 WireSession::WireSession(GatewayModel& model, WireFaults faults, SendBytes send, LogLine log)
     : model_(model), faults_(faults), send_(std::move(send)), log_(std::move(log)) {}
@@ -13,7 +22,7 @@ void WireSession::OnBytes(std::span<const std::uint8_t> bytes) {
   for (std::uint8_t byte : bytes) {
     auto frame = decoder_.Feed(byte);
     if (!frame) continue;
-    log_(HexLine("RX:", {frame->message.buffer().data(), frame->length}));
+    log_(LabelledLine("RX:", MessageDump({frame->message.buffer().data(), frame->length})));
     Queue(model_.Receive(frame->message));
   }
   SendDue();
@@ -38,7 +47,7 @@ void WireSession::Queue(std::vector<DeviceMessage> messages) {
 void WireSession::SendDue() {
   while (!pending_.empty() && pending_.front().due <= now_ && !closeRequested_) {
     if (DropsReply(pending_.front().message)) {
-      log_(HexLine("TX (dropped):", pending_.front().message.wireBytes()));
+      log_(LabelledLine("TX (dropped):", HexDump(pending_.front().message.wireBytes())));
     } else {
       Transmit(pending_.front().message);
     }
@@ -52,10 +61,10 @@ void WireSession::Transmit(const DeviceMessage& message) {
   std::vector<std::uint8_t> frame;
   EncodeFrame(wire, frame);
   if (answersSent_ == faults_.stallAnswer) {
-    log_(HexLine("TX (stalled half):", wire));
+    log_(LabelledLine("TX (stalled half):", HexDump(wire)));
     send_(std::span<const std::uint8_t>(frame).first(frame.size() / 2));
   } else {
-    log_(HexLine("TX:", wire));
+    log_(LabelledLine("TX:", HexDump(wire)));
     send_(frame);
   }
   if (faults_.closeAfterAnswers >= 0 && answersSent_ >= faults_.closeAfterAnswers) {
@@ -68,16 +77,6 @@ bool WireSession::DropsReply(const DeviceMessage& message) {
   constexpr std::uint32_t kPercent = 100;
   if (faults_.dropPercent <= 0 || message.type() != static_cast<std::uint8_t>(MessageType::Reply)) return false;
   return dropOrder_() % kPercent < static_cast<std::uint32_t>(faults_.dropPercent);
-}
-
-std::string HexLine(std::string_view label, std::span<const std::uint8_t> bytes) {
-  std::string line(label);
-  char hex[4];
-  for (std::uint8_t byte : bytes) {
-    std::snprintf(hex, sizeof hex, " %02X", byte);
-    line += hex;
-  }
-  return line;
 }
 
 }  // namespace tusko::sim

@@ -69,7 +69,4 @@ class WireSession {
   std::minstd_rand dropOrder_{kDropSeed};
 };
 
-// "RX: 7E A1 ..." style hex text of a message, for the simulator's own log.
-std::string HexLine(std::string_view label, std::span<const std::uint8_t> bytes);
-
 }  // namespace tusko::sim

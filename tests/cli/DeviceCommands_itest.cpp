@@ -2,7 +2,9 @@
 // user runs them.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -78,6 +80,50 @@ TEST_F(DeviceCommands, PasswordChangeTakesEffectOnTheGateway) {
   // A protected request now needs the new password.
   EXPECT_NE(Run({"time"}, kPassword).exitCode, 0);
   EXPECT_EQ(Run({"time"}, "abc").exitCode, 0);
+}
+
+TEST_F(DeviceCommands, NoCommunicationLogHoldsAPassword) {
+  struct Secret {
+    const char* text;
+    const char* hex;
+  };
+  const Secret first{"Secr3tPw", "53 65 63 72 33 74 50 77"};
+  const Secret second{"N3wPassw", "4E 33 77 50 61 73 73 77"};
+  const test::Simulator gateway({"--tcp", "127.0.0.1:0", "--password", first.text}, Environment());
+  ASSERT_FALSE(gateway.endpoint().empty());
+  const std::string file = (configHome_ / "comlog.txt").string();
+
+  struct LogRow {
+    const char* name;
+    const Secret& login;
+    std::vector<std::string> comlog;
+    std::vector<std::string> command;
+    const Secret* changedTo;
+  };
+  const LogRow rows[] = {
+      {"protected_request_to_a_file", first, {"--comlog", file}, {"time"}, nullptr},
+      {"protected_request_to_the_terminal", first, {"--comlog"}, {"time"}, nullptr},
+      {"password_change_to_a_file", first, {"--comlog", file}, {"password"}, &second},
+      {"password_change_to_the_terminal", second, {"--comlog"}, {"password"}, &first},
+  };
+  for (const LogRow& row : rows) {
+    std::vector<std::string> args = {"--tcp", gateway.endpoint(), "--password", row.login.text};
+    args.insert(args.end(), row.comlog.begin(), row.comlog.end());
+    args.insert(args.end(), row.command.begin(), row.command.end());
+    std::vector<std::string> environment;
+    if (row.changedTo != nullptr) environment.push_back(std::string("TUSKO_NEW_PASSWORD=") + row.changedTo->text);
+    const ProcessResult result = Tuskoctl(args, environment);
+    ASSERT_EQ(result.exitCode, 0) << row.name << "\n" << result.err;
+
+    std::stringstream logFile;
+    logFile << std::ifstream(file).rdbuf();
+    const std::string written = logFile.str() + result.err + result.out;
+    EXPECT_NE(written.find("OUT: A1"), std::string::npos) << row.name << ": nothing was logged";
+    for (const Secret* secret : {&first, &second}) {
+      EXPECT_EQ(written.find(secret->text), std::string::npos) << row.name << ":\n" << written;
+      EXPECT_EQ(written.find(secret->hex), std::string::npos) << row.name << ":\n" << written;
+    }
+  }
 }
 
 TEST_F(DeviceCommands, RestartWaitsForTheFirmwareAndARefusalNamesItsCause) {

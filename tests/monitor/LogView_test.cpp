@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -12,9 +11,6 @@
 #include <vector>
 
 #include <unistd.h>
-
-#include "protocol/DeviceMessage.h"
-#include "protocol/InformationElements.h"
 
 namespace tusko {
 namespace {
@@ -110,50 +106,6 @@ TEST(LogView, DumpLinesCountTowardsTheLimit) {
   EXPECT_EQ(lines.front(), "06 07 08 09 0A 0B 0C");
 }
 
-DeviceMessage RequestWithPassword(std::uint8_t passwordId, const char* password) {
-  DeviceMessage message = CreateMessage(MessageType::Request);
-  AddElementBytes(message, ie::Address, {0x00, 0x07, 0x00, 0x00});
-  AddTextElement(message, passwordId, password, true);
-  SealMessage(message);
-  return message;
-}
-
-TEST(LogView, PasswordBytesOfARequestAreMaskedButNotOfAReply) {
-  for (std::uint8_t id : {ie::Password, ie::NewPassword}) {
-    LogView log;
-    const DeviceMessage message = RequestWithPassword(id, "secret");
-    const Bytes wire(message.wireBytes().begin(), message.wireBytes().end());
-    log.DumpMessage(wire, false);
-
-    const std::string text = log.Text();
-    EXPECT_EQ(text.find("73 65 63"), std::string::npos) << text;  // "sec"
-    char expected[64];
-    // Identifier, length 7 ("secret" and its NUL), then seven masked bytes.
-    std::snprintf(expected, sizeof expected, " %02X 07 ** ** ** ** ** ** ** ", id);
-    EXPECT_NE(text.find(expected), std::string::npos) << text;
-    EXPECT_NE(text.find("46 04 00 07 00 00"), std::string::npos) << "other elements are dumped as they are";
-    EXPECT_EQ(Bytes(message.wireBytes().begin(), message.wireBytes().end()), wire);
-  }
-  DeviceMessage reply = CreateMessage(MessageType::Reply);
-  AddTextElement(reply, ie::NewPassword, "ab", true);
-  SealMessage(reply);
-  LogView log;
-  log.DumpMessage(reply.wireBytes(), true);
-  EXPECT_NE(log.Text().find("28 03 61 62 00"), std::string::npos) << "replies are not masked: " << log.Text();
-}
-
-TEST(LogView, MalformedElementAreaIsDumpedAsItIsAfterTheWellFormedPart) {
-  // Password "ab" is whole; the next element claims 9 bytes of which 2 exist.
-  const Bytes message = {0xA1, 0x09, 0xD1, 0x03, 0x61, 0x62, 0x00, 0xD1, 0x09, 0x61, 0x62};
-  LogView log;
-  log.DumpMessage(message, false);
-  EXPECT_EQ(WrittenLines(log).front(), "OUT: A1 09 D1 03 ** ** ** D1 09 61 62");
-
-  LogView truncated;
-  truncated.DumpMessage(Bytes{0xA1, 0x40, 0xD1}, false);  // length byte beyond the bytes given
-  EXPECT_EQ(WrittenLines(truncated).front(), "OUT: A1 40 D1");
-}
-
 TEST(LogView, LineBreaksInsideATextStartNewLines) {
   LogView log;
   log.AddLine("one\ntwo\r\nthree\rfour", LogColour::Engine);
@@ -190,29 +142,6 @@ TEST(LogView, FormattedLineIsCutTo259Characters) {
   EXPECT_EQ(lines[1], "Error 5 - Access denied");
 }
 
-TEST(LogView, FindWrapsAroundMatchesCaseAndWholeWordsAndKeepsTheSelectionWhenAbsent) {
-  LogView log;
-  log.AddLine("alpha beta", LogColour::Link);      // alpha at 0
-  log.AddLine("gamma alphabet", LogColour::Link);  // alphabet at 12 + 6
-  log.AddLine("Delta", LogColour::Link);
-  const TextRange end{log.Text().size(), log.Text().size()};
-  ASSERT_EQ(log.Selection(), end);
-  for (const TextRange expected : {TextRange{0, 5}, TextRange{18, 23}, TextRange{0, 5}}) {
-    ASSERT_TRUE(log.FindNext("alpha", false, false));
-    EXPECT_EQ(log.Selection(), expected) << "from the end back to the start";
-  }
-  EXPECT_TRUE(log.FindNext("alpha", false, true));
-  EXPECT_EQ(log.Selection(), (TextRange{0, 5})) << "alphabet is no whole word match";
-  EXPECT_FALSE(log.FindNext("alphab", false, true));
-  EXPECT_FALSE(log.FindNext("delta", true, false));
-  EXPECT_FALSE(log.FindNext("omega", false, false));
-  EXPECT_FALSE(log.FindNext("", false, false));
-  EXPECT_EQ(log.Selection(), (TextRange{0, 5})) << "a failed search keeps the selection";
-  EXPECT_TRUE(log.FindNext("delta", false, false));
-  log.AddLine("epsilon", LogColour::Link);
-  EXPECT_EQ(log.Selection(), (TextRange{log.Text().size(), log.Text().size()})) << "writing moves it to the end";
-}
-
 TEST(LogView, SavesPlainTextWithCrLf) {
   LogView log;
   log.AddLine("first", LogColour::Link);
@@ -237,7 +166,6 @@ TEST(LogView, ObserverHearsOfEveryWriteAndClearEmptiesTheText) {
   EXPECT_EQ(changes, 4);
   EXPECT_EQ(log.Text(), "");
   EXPECT_EQ(log.LineCount(), 1u);
-  EXPECT_EQ(log.Selection(), TextRange{});
 }
 
 TEST(LogView, LinesFromFollowsTheNumbersThroughTrimsAndClear) {

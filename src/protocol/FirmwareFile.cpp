@@ -20,6 +20,7 @@ constexpr std::size_t kMagicBytes = 3;
 constexpr std::size_t kTypeOffset = 3;
 constexpr std::size_t kAddressOffset = 4;
 constexpr std::size_t kLengthOffset = 8;
+constexpr std::uint32_t kLastFlashAddress = 0xFFFFFFFF;
 // The signature is matched together with its NUL.
 constexpr std::size_t kSignatureBytes = sizeof kFirmwareSignature;
 
@@ -98,6 +99,9 @@ FirmwareParseResult FirmwareFile::Parse() {
     }
     // A section that claims more data than the file holds could never be sent whole.
     if (section.length > fileSize_ - section.dataOffset) return FirmwareParseResult::FormatError;
+    // A section past the top of the address space would wrap its block addresses to 0, where the
+    // gateway's loader lives; refused whatever the address check says.
+    if (section.length - 1 > kLastFlashAddress - section.address) return FirmwareParseResult::FormatError;
     sections_.push_back(section);
     position = section.dataOffset + section.length;
   }

@@ -114,6 +114,12 @@ INSTANTIATE_TEST_SUITE_P(
         CheckRow{"LastBytePastTheWindow",
                  FirmwareFileBytes({{kApplication, kBase, FirmwareData(40, "1")}, {kOther, 0x77FF0, FirmwareData(0x20)}}),
                  true, FirmwareParseResult::Ok, AddressRange{0x77FF0, 0x20}, "1"},
+        CheckRow{"SectionEndsAtTheTopOfTheAddressSpace",
+                 FirmwareFileBytes({{kApplication, kBase, FirmwareData(40, "1")}, {kOther, 0xFFFFFFC0, FirmwareData(0x40)}}),
+                 true, FirmwareParseResult::Ok, AddressRange{0xFFFFFFC0, 0x40}, "1"},
+        CheckRow{"SectionWrapsPastTheTopOfTheAddressSpace",
+                 FirmwareFileBytes({{kApplication, kBase, FirmwareData(40, "1")}, {kOther, 0xFFFFFFF0, FirmwareData(0x40)}}),
+                 true, FirmwareParseResult::FormatError, {}, {}},
         CheckRow{"BelowTheWindow", FirmwareFileBytes({{kApplication, 0xFF00, FirmwareData(0x200, "1")}}), true,
                  FirmwareParseResult::Ok, AddressRange{0xFF00, 0x200}, "1"}),
     test::RowName<CheckRow>);

@@ -8,11 +8,13 @@
 
 #include "app/gui/ConfigurationView.h"
 #include "app/gui/LoginDialog.h"
+#include "app/gui/PasswordDialog.h"
 #include "app/gui/ProgressDialog.h"
 #include "config/ImageLayout.h"
 #include "gui/support/MainWindowFixture.h"
 #include "gui/support/ModalDriver.h"
 #include "protocol/FirmwareFile.h"
+#include "protocol/InformationElements.h"
 #include "protocol/engine/OperationEngine.h"
 #include "support/FirmwareFiles.h"
 
@@ -202,6 +204,58 @@ TEST_F(DeviceCommandsTest, TwoNoFirmwareNoticesShowOneBox) {
   boxes_.WhileShown([&] { commands.OnNotification(Notification::NoFirmware, 0); });
   commands.OnNotification(Notification::NoFirmware, 0);
   EXPECT_EQ(boxes_.ShownKeys(), std::vector<std::string>{"strFlashNoFirmware"});
+}
+
+// An ending, the boxes it shows after an earlier refusal left its reason behind.
+struct EndingRow {
+  std::string name;
+  Notification code;
+  OperationResult result;
+  std::vector<std::string> keys;
+};
+
+TEST_F(DeviceCommandsTest, OnlyARefusalShowsTheGatewaysReason) {
+  constexpr std::uint8_t kCause = 0x81;
+  simulator().Run([](sim::GatewayModel& gateway) {
+    gateway.InjectFault({sim::FaultKind::Reject, ie::DateTime, kCause, kMaxTries});
+  });
+  OpenWindow();
+  Run(Command::DateTime);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes_.shown().empty(); }, kTransferLimitMs));
+  const std::vector<EndingRow> rows{
+      {"ClockReadRefused", Notification::GetTimeResult, OperationResult::Rejected, {"strErrorResponse"}},
+      {"ClockSetRefused", Notification::SetTimeResult, OperationResult::Rejected, {"strErrorResponse"}},
+      {"ClockSetUnanswered", Notification::SetTimeResult, OperationResult::NoAnswer, {"strDateTimeSetError"}},
+      {"FirmwareRefused", Notification::FirmwareResult, OperationResult::Rejected, {"strErrorResponse"}},
+      {"FirmwareCancelled", Notification::FirmwareResult, OperationResult::Cancelled, {"strFlashWriteError"}},
+      {"ModuleInfoRefused", Notification::ModuleInfoResult, OperationResult::Rejected, {"strErrorResponse"}},
+      {"CdrRefused", Notification::CdrResult, OperationResult::Rejected, {"strErrorResponse"}},
+      {"CdrCancelled", Notification::CdrResult, OperationResult::Cancelled, {}},
+      {"CdrLoginCancelled", Notification::CdrResult, OperationResult::PasswordRefused, {}},
+  };
+  for (const EndingRow& row : rows) {
+    SCOPED_TRACE(row.name);
+    if (row.code != Notification::GetTimeResult) {
+      boxes_.Clear();
+      window().deviceCommands().OnNotification(row.code, static_cast<int>(row.result));
+    }
+    ASSERT_EQ(boxes_.ShownKeys(), row.keys);
+    if (row.keys == std::vector<std::string>{"strErrorResponse"}) {
+      EXPECT_NE(boxes_.shown()[0].message.text.find("81"), std::string::npos) << boxes_.shown()[0].message.text;
+    }
+  }
+}
+
+TEST_F(DeviceCommandsTest, APasswordChangeTheGatewayDoesNotAllowSaysSo) {
+  OpenWindow();
+  ModalDriver<PasswordDialog> change([&](PasswordDialog& dialog) {
+    window().deviceCommands().OnNotification(Notification::NotAllowed, 0);
+    EXPECT_EQ(boxes_.ShownKeys(), std::vector<std::string>{"strErrorNotAllowed"});
+    EXPECT_TRUE(dialog.isVisible()) << "open for another try";
+    static_cast<QDialog&>(dialog).reject();
+  });
+  Run(Command::ChangePassword);
+  EXPECT_TRUE(change.seen());
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "app/gui/LoginDialog.h"
 #include "app/gui/LogWidget.h"
 #include "app/gui/MonitorPage.h"
 #include "app/gui/ProgressDialog.h"
@@ -15,6 +16,7 @@
 #include "protocol/InformationElements.h"
 #include "protocol/FirmwareFile.h"
 #include "support/FirmwareFiles.h"
+#include "support/RowName.h"
 
 namespace tusko::gui::test {
 namespace {
@@ -109,6 +111,53 @@ TEST_F(MonitorPageTest, AFirmwareUpdatePausesTheMonitorAndTheMarkersStayOutOfThe
   EXPECT_EQ(saved.find("RESUMED"), std::string::npos);
   EXPECT_NE(saved.find("SYSTEM MONITORING STARTED"), std::string::npos);
 }
+
+// A command that rests the monitor and the way it ends short of its goal.
+struct PausedEndingRow {
+  std::string name;
+  Command command;
+  std::optional<sim::Fault> fault;
+  std::string gatewayPassword;  // the login the window is asked for, which the user cancels
+};
+
+class PausedEndingTest : public MonitorPageTest, public testing::WithParamInterface<PausedEndingRow> {};
+
+TEST_P(PausedEndingTest, ResumesTheMonitor) {
+  const PausedEndingRow& row = GetParam();
+  OpenWindow();
+  StartMonitoring();
+  simulator().Run([&](sim::GatewayModel& gateway) {
+    if (row.fault) gateway.InjectFault(*row.fault);
+    gateway.Identity().password = row.gatewayPassword;
+  });
+  tusko::test::TemporaryFile firmware(tusko::test::FirmwareFileBytes(
+      {{kSectionTypeApplication, 0x10000, tusko::test::FirmwareData(2048, "Ombrel Gsm_PW RQX904 1.2.6")}}));
+  fileDialogs_.Answer(FileAnswer{firmware.path(), 1});
+  ModalDriver<LoginDialog> login([](LoginDialog& dialog) { dialog.reject(); });
+  if (row.command == Command::WriteConfiguration) window().Execute(static_cast<int>(Command::FileNew));
+
+  window().Execute(static_cast<int>(row.command));
+  ASSERT_TRUE(WaitForText("SYSTEM MONITORING TEMPORARY STOPPED"));
+  ASSERT_TRUE(WaitForText("SYSTEM MONITORING RESUMED")) << ViewText();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Log().CurrentPauseState() == PauseState::Running; }, kLimitMs));
+  EXPECT_EQ(login.seen(), !row.gatewayPassword.empty());
+  if (row.command == Command::WriteFirmware) {
+    // The ended update no longer hides the gateway's word that it has no firmware.
+    boxes_.Clear();
+    window().deviceCommands().OnNotification(Notification::NoFirmware, 0);
+    EXPECT_EQ(boxes_.ShownKeys(), std::vector<std::string>{"strFlashNoFirmware"});
+  }
+}
+
+sim::Fault NotAllowed(std::uint8_t request) { return {sim::FaultKind::Reject, request, cause::NotAllowed, 1}; }
+
+INSTANTIATE_TEST_SUITE_P(
+    Endings, PausedEndingTest,
+    testing::Values(PausedEndingRow{"RestartWithTheLoginCancelled", Command::Restart, std::nullopt, "tusk"},
+                    PausedEndingRow{"RestartNotAllowed", Command::Restart, NotAllowed(ie::Reset), ""},
+                    PausedEndingRow{"UploadNotAllowed", Command::WriteConfiguration, NotAllowed(ie::ConfigWriteStart), ""},
+                    PausedEndingRow{"FirmwareUpdateNotAllowed", Command::WriteFirmware, NotAllowed(ie::FlashStart), ""}),
+    tusko::test::RowName<PausedEndingRow>);
 
 }  // namespace
 }  // namespace tusko::gui::test

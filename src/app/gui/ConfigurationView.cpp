@@ -192,6 +192,8 @@ void ConfigurationView::ShowCurrentPage() {
 }
 
 void ConfigurationView::Retranslate() {
+  // The page is shown again from its model: what the user typed goes there first.
+  StoreShownPage();
   RefreshNodeTexts();
   if (widget_) RetranslateWindow(*widget_, language_);
   ShowCurrentPage();

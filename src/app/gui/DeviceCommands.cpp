@@ -80,7 +80,11 @@ void DeviceCommands::WriteConfiguration(int notificationCode) {
                              : VersionsAgreeOrAccepted();
   if (!confirmed) return;
   PauseMonitor();
-  if (engine_.StartUpload(window_.CommittedImage())) RunTransferDialog(ProgressKind::DataUpload);
+  if (engine_.StartUpload(window_.CommittedImage())) {
+    RunTransferDialog(ProgressKind::DataUpload);
+  } else {
+    ResumeMonitor();
+  }
 }
 
 bool DeviceCommands::FirmwareVersionAgrees() const {
@@ -97,13 +101,14 @@ void DeviceCommands::SystemInformation() { engine_.GetSystemInfo(); }
 
 void DeviceCommands::Restart() {
   PauseMonitor();
-  engine_.ResetDevice();
+  if (!engine_.ResetDevice()) ResumeMonitor();
 }
 
 void DeviceCommands::PauseMonitor() {
   MonitorLog& monitor = window_.Monitor();
   if (!monitor.IsActive()) return;
   monitor.Pause();
+  monitorPaused_ = true;
   engine_.StopMonitoring();
   // The gateway gets a moment to end its trace before the next request; the window stays alive.
   QEventLoop pause;
@@ -143,6 +148,11 @@ void DeviceCommands::RunTransferDialog(ProgressKind kind) {
   progress_ = nullptr;
 }
 
+void DeviceCommands::ResumeMonitor() {
+  if (!std::exchange(monitorPaused_, false)) return;
+  window_.Monitor().Resume();
+}
+
 // ---- Notifications ----
 
 void DeviceCommands::OnNotification(Notification code, int value) {
@@ -151,6 +161,7 @@ void DeviceCommands::OnNotification(Notification code, int value) {
       if (Is(value, OperationResult::PasswordRefused)) {
         Busy(false);
         CloseNotice();
+        ResumeMonitor();
       } else {
         RestartNotice();
       }
@@ -172,6 +183,7 @@ void DeviceCommands::OnNotification(Notification code, int value) {
     case Notification::RestartFailed:
       Busy(false);
       CloseNotice();
+      ResumeMonitor();
       context_.messages.Show("strErrorRestart", kErrorCaption, kStyleError);
       break;
     case Notification::DownloadStarted:
@@ -241,7 +253,7 @@ void DeviceCommands::OnNotification(Notification code, int value) {
     case Notification::GetTimeResult: OnClockRead(value); break;
     case Notification::SetTimeResult:
       Busy(false);
-      if (!Succeeded(value)) Warn("strDateTimeSetError");
+      if (!Succeeded(value)) ShowFailure(value, "strDateTimeSetError");
       break;
     case Notification::ModuleResetResult: Busy(false); break;
     case Notification::OperationFailed:
@@ -249,6 +261,7 @@ void DeviceCommands::OnNotification(Notification code, int value) {
     case Notification::NoFirmware:
       Busy(false);
       CloseNotice();
+      ResumeMonitor();
       if (!noFirmwareBoxOpen_ && !firmwareCommand_) {
         noFirmwareBoxOpen_ = true;
         Warn("strFlashNoFirmware");
@@ -286,10 +299,16 @@ void DeviceCommands::RequestFailed(Notification code) {
   Busy(false);
   CloseNotice();
   CloseProgressAsFailed();
+  firmwareCommand_ = false;
   MonitorLog& monitor = window_.Monitor();
   if (code == Notification::OperationFailed && monitor.IsActive()) monitor.monitoringStopped();
+  ResumeMonitor();
   if (password_) {
-    password_->Failed(static_cast<int>(OperationResult::NoAnswer), engine_.causeText());
+    if (code == Notification::NotAllowed) {
+      password_->NotAllowed();
+    } else {
+      password_->Failed(static_cast<int>(OperationResult::NoAnswer), engine_.causeText());
+    }
     return;
   }
   downloadPending_ = uploadPending_ = false;
@@ -308,6 +327,14 @@ void DeviceCommands::CloseProgressAsFailed() {
 void DeviceCommands::ShowRefusal(int value, const char* textKey) {
   if (Is(value, OperationResult::Rejected)) {
     context_.messages.Show(textKey, kErrorCaption, kStyleWarning, {engine_.causeText()});
+  }
+}
+
+void DeviceCommands::ShowFailure(int value, const char* textKey) {
+  if (Is(value, OperationResult::Rejected) && !engine_.causeText().empty()) {
+    ShowRefusal(value, "strErrorResponse");
+  } else {
+    Warn(textKey);
   }
 }
 
@@ -361,6 +388,7 @@ void DeviceCommands::OnModuleInfo(int value) {
   window_.Diagnostics().RestartModulePageRefresh();
   if (!Succeeded(value)) {
     if (Is(value, OperationResult::NoAnswer)) context_.messages.Show("strErrorNoResponse", kErrorCaption, kStyleError);
+    ShowRefusal(value, "strErrorResponse");
     return;
   }
   const ModuleInformation& module = engine_.deviceInformation().module;
@@ -381,7 +409,7 @@ void DeviceCommands::OnFirmwareResult(int value) {
   } else {
     CloseProgressAsFailed();
     // A login the user cancelled needs no further word.
-    if (!Is(value, OperationResult::PasswordRefused)) Warn("strFlashWriteError");
+    if (!Is(value, OperationResult::PasswordRefused)) ShowFailure(value, "strFlashWriteError");
   }
   ResumeMonitor();
 }
@@ -409,7 +437,7 @@ void DeviceCommands::OnPasswordResult(int value) {
 void DeviceCommands::OnClockRead(int value) {
   Busy(false);
   if (!Succeeded(value)) {
-    Warn("strDateTimeGetError");
+    ShowFailure(value, "strDateTimeGetError");
     return;
   }
   const DeviceClock& clock = engine_.deviceInformation().clock;

@@ -87,6 +87,9 @@ class DeviceCommands final : public QObject {
   void CloseNotice();
   void CloseProgressAsFailed();
   void ShowRefusal(int value, const char* textKey);
+  // A refusal with the gateway's reason through "strErrorResponse"; any
+  // other failure through the command's own text.
+  void ShowFailure(int value, const char* textKey);
   bool FirmwareVersionAgrees() const;
   // The version question when the versions differ; true to go on.
   bool VersionsAgreeOrAccepted();
@@ -102,7 +105,8 @@ class DeviceCommands final : public QObject {
   // Before a write, a restart or a firmware update a running monitor rests;
   // the operation's end resumes it.
   void PauseMonitor();
-  void ResumeMonitor() { window_.Monitor().Resume(); }
+  // Every ending of a command that paused the monitor calls this.
+  void ResumeMonitor();
   int Warn(const char* textKey);
   std::string Text(std::string_view key) const;
   TextOfKey Texts() const;
@@ -113,6 +117,8 @@ class DeviceCommands final : public QObject {
   bool downloadPending_ = false;
   bool uploadPending_ = false;
   bool firmwareCommand_ = false;
+  // A command paused the monitor and has not ended yet.
+  bool monitorPaused_ = false;
   bool noFirmwareBoxOpen_ = false;
   int lastModule_ = 0;
   CdrFile cdrFile_;

@@ -30,16 +30,25 @@ void DeviceCommands::WriteFirmware() {
   FileQuestion question{FileQuestion::Kind::Open, "strFlashOpenFile", "strFlashFilter", "",
                         FolderOf(files.lastFlashWriteFile), files.lastFlashWriteFile, 1};
   const auto answer = context_.fileDialogs.Ask(&window_.window(), question);
-  if (!answer) return;  // the command flag stays until the next update ends
+  if (!answer) {
+    firmwareCommand_ = false;
+    return;
+  }
   files.lastFlashWriteFile = answer->path.string();
   FirmwareFile& file = engine_.firmwareFile();
   if (!CheckFirmwareFile(answer->path)) {
+    firmwareCommand_ = false;
     file.CloseFile();
     return;
   }
   PauseMonitor();
   file.Rewind();
-  if (engine_.StartFirmwareUpdate()) RunTransferDialog(ProgressKind::FirmwareWrite);
+  if (engine_.StartFirmwareUpdate()) {
+    RunTransferDialog(ProgressKind::FirmwareWrite);
+  } else {
+    firmwareCommand_ = false;
+    ResumeMonitor();
+  }
   file.CloseFile();
 }
 
@@ -47,7 +56,6 @@ bool DeviceCommands::CheckFirmwareFile(const std::filesystem::path& path) {
   const ProgramSettings& settings = context_.settings;
   FirmwareFile& file = engine_.firmwareFile();
   const auto failed = [this](const char* key, std::initializer_list<FormatArg> args = {}) {
-    firmwareCommand_ = false;
     context_.messages.Show(key, kErrorCaption, kStyleWarning, args);
     return false;
   };
@@ -128,8 +136,9 @@ void DeviceCommands::OnCdrResult(int value) {
   }
   CloseProgressAsFailed();
   cdrFile_.Close();
-  if (!engine_.causeText().empty()) {
-    context_.messages.Show("strErrorResponse", kErrorCaption, kStyleWarning, {engine_.causeText()});
+  // Only a refusal is the gateway's doing; a cancel or a failed file keeps its own word.
+  if (Is(value, OperationResult::Rejected) && !engine_.causeText().empty()) {
+    ShowRefusal(value, "strErrorResponse");
   } else if (const char* key = CdrErrorTextKey(cdrFile_.error())) {
     Warn(key);
   }

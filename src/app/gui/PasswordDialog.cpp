@@ -93,6 +93,12 @@ void PasswordDialog::Failed(int result, const std::string& causeText) {
   }
 }
 
+void PasswordDialog::NotAllowed() {
+  SetBusy(false);
+  succeeded_ = false;
+  messages_.Show("strErrorNotAllowed", kErrorCaption, kStyleWarning);
+}
+
 void PasswordDialog::CancelFromOwner() {
   SetBusy(false);
   QMetaObject::invokeMethod(this, &QDialog::reject, Qt::QueuedConnection);

@@ -34,6 +34,8 @@ class PasswordDialog final : public QDialog {
 
   void Succeeded();
   void Failed(int result, const std::string& causeText);
+  // The gateway does not allow the change; the dialog stays open as after a failure.
+  void NotAllowed();
   // The gateway restarts: the dialog ends as cancelled.
   void CancelFromOwner();
 

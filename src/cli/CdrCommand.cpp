@@ -1,7 +1,5 @@
 #include "cli/CdrCommand.h"
 
-#include <algorithm>
-#include <cctype>
 #include <ctime>
 #include <filesystem>
 #include <optional>
@@ -25,30 +23,6 @@ namespace fs = std::filesystem;
 constexpr int kYearBase = 1900;  // struct tm counts years from here
 constexpr int kFirstMonth = 1;   // struct tm counts months from 0
 
-struct FormatName {
-  std::string_view name;
-  CdrFormat format;
-};
-constexpr FormatName kFormatNames[] = {
-    {"csv", CdrFormat::Csv},
-    {"txt", CdrFormat::Txt},
-    {"bin", CdrFormat::Bin},
-};
-
-std::string Lower(std::string_view text) {
-  std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
-  return lower;
-}
-
-std::optional<CdrFormat> FormatNamed(std::string_view name) {
-  const std::string lower = Lower(name);
-  for (const FormatName& entry : kFormatNames) {
-    if (entry.name == lower) return entry.format;
-  }
-  return std::nullopt;
-}
-
 struct CdrTarget {
   fs::path file;
   std::optional<CdrFormat> format;  // given on the command line
@@ -59,7 +33,7 @@ struct CdrTarget {
 CdrTarget ReadArguments(const CommandContext& c) {
   CdrTarget target{c.options.commandArguments.front(), std::nullopt, {}};
   if (c.options.format) {
-    target.format = FormatNamed(*c.options.format);
+    target.format = CdrFormatNamed(*c.options.format);
     if (!target.format) target.badFormat = *c.options.format;
   }
   return target;
@@ -84,7 +58,7 @@ void ResolveTarget(CdrTarget& target) {
   }
   if (!target.format) {
     const std::string extension = target.file.extension().string();
-    target.format = FormatNamed(extension.empty() ? extension : extension.substr(1)).value_or(CdrFormat::Csv);
+    target.format = CdrFormatNamed(extension.empty() ? extension : extension.substr(1)).value_or(CdrFormat::Csv);
   }
 }
 

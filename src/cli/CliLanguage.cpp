@@ -91,6 +91,10 @@ std::string CliLanguage::Text(std::string_view key) const {
 }
 
 std::string CliLanguage::Format(std::string_view key, std::initializer_list<FormatArg> args) const {
+  return Format(key, std::span<const FormatArg>(args.begin(), args.size()));
+}
+
+std::string CliLanguage::Format(std::string_view key, std::span<const FormatArg> args) const {
   if (!manager_) return {};
   return PlainLineBreaks(manager_->FormatString(key, args, kMaxCliTextChars));
 }

@@ -49,6 +49,7 @@ class CliLanguage {
   // The text of a key, its line breaks made plain for a terminal.
   std::string Text(std::string_view key) const;
   std::string Format(std::string_view key, std::initializer_list<FormatArg> args) const;
+  std::string Format(std::string_view key, std::span<const FormatArg> args) const;
   // The loaded language, for the core's text tables. Only after Load succeeded.
   const LanguageManager& manager() const { return *manager_; }
 

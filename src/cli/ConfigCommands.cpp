@@ -5,12 +5,13 @@
 #include <optional>
 #include <string>
 
+#include "app/session/ConfigTransferFlow.h"
+#include "cli/CliPrompts.h"
 #include "cli/ExitCodes.h"
 #include "cli/GatewayRestartWait.h"
 #include "cli/Interrupt.h"
 #include "cli/OperationWait.h"
 #include "cli/UserQuestion.h"
-#include "app/core/VersionRule.h"
 #include "config/ConfigurationFile.h"
 #include "protocol/engine/ConfigTransfer.h"
 
@@ -36,18 +37,10 @@ int PrepareTransfer(const CommandContext& c, Direction direction) {
                                 .results = {Notification::SystemInfoResult}});
   if (!checked.Done()) return ReportOutcome(checked, "strSysInfoError", engine, c.language, c.err);
 
-  const std::string firmware = engine.deviceInformation().system.firmwareVersion;
-  if (!VersionsAgree(firmware, kProgramDataVersion) && !c.options.force) {
-    const std::string question =
-        c.language.Format("strDataVersionConflict", {firmware, std::string(kProgramDataVersion)});
-    // Answered yes, the warning stands for the write's confirmation too.
-    return AskYesNo(question, c.language) ? kExitDone : Cancelled(c);
-  }
-  if (direction == Direction::Upload && !c.options.yes &&
-      !AskYesNo(c.language.Text("strDataUploadConfirm"), c.language)) {
-    return Cancelled(c);
-  }
-  return kExitDone;
+  CliPrompts prompts(c.options, c.language, c.err);
+  const ConfigTransferKind kind = direction == Direction::Upload ? ConfigTransferKind::Write : ConfigTransferKind::Read;
+  return ConfirmConfigTransfer(kind, engine.deviceInformation().system.firmwareVersion, prompts) ? kExitDone
+                                                                                                  : Cancelled(c);
 }
 
 // The file of a command, read whole; nothing after the reason was told.

@@ -2,15 +2,14 @@
 
 #include <chrono>
 #include <filesystem>
-#include <optional>
 #include <string>
 
+#include "app/session/FirmwareCommandFlow.h"
+#include "cli/CliPrompts.h"
 #include "cli/ExitCodes.h"
 #include "cli/GatewayRestartWait.h"
 #include "cli/OperationWait.h"
-#include "cli/UserQuestion.h"
 #include "protocol/FirmwareFile.h"
-#include "protocol/UpdateFileChecks.h"
 
 namespace tusko::cli {
 
@@ -21,29 +20,19 @@ std::chrono::milliseconds CancelLimit(const ProgramSettings& settings) {
   return std::chrono::milliseconds(settings.communicationTimeoutFlashLoad) * (kMaxTries + 1);
 }
 
-// The file checks that have messages of their own; kExitDone to go on.
+// The file checks and the version question; kExitDone to go on with the file open.
 int CheckFile(const CommandContext& c, FirmwareFile& file) {
   const ProgramSettings& settings = c.session->settings();
-  const std::filesystem::path& path = c.options.commandArguments.front();
-  if (const auto problem = OpenFirmwareFile(file, path, settings.checkFirmwareVersion != 0)) {
-    c.err << c.language.Format("strFlashWriteFileError", {c.language.Text(*problem)}) << "\n";
-    return kExitBadFile;
+  CliPrompts prompts(c.options, c.language, c.err);
+  const FirmwareFileRules rules{settings.checkFirmwareVersion != 0, settings.checkFirmwareAddrSpace != 0};
+  const auto text = [&c](std::string_view key) { return c.language.Text(key); };
+  switch (PrepareFirmwareUpdate(file, c.options.commandArguments.front(), rules, text, prompts)) {
+    case FirmwareFileVerdict::Ready: return kExitDone;
+    case FirmwareFileVerdict::Refused: return kExitBadFile;
+    case FirmwareFileVerdict::Declined: break;
   }
-  const FirmwareChecks checks = CheckFirmwareContents(file);
-  if (!checks.addressesInRange && settings.checkFirmwareAddrSpace != 0) {
-    c.err << c.language.Text("strFlashWriteFileErrorAddrSpace") << "\n";
-    return kExitBadFile;
-  }
-  if (!checks.version && settings.checkFirmwareVersion != 0) {
-    c.err << c.language.Text("strFlashWriteFileErrorVersion") << "\n";
-    return kExitBadFile;
-  }
-  if (checks.version && !c.options.yes &&
-      !AskYesNo(c.language.Format("strFlashWriteFileVersion", {*checks.version}), c.language)) {
-    c.err << c.language.Text("strCliCancelled") << "\n";
-    return kExitCancelled;
-  }
-  return kExitDone;
+  c.err << c.language.Text("strCliCancelled") << "\n";
+  return kExitCancelled;
 }
 
 // Runs the update with its progress bar. Ctrl-C asks the loader to cancel,
@@ -65,11 +54,7 @@ WaitOutcome RunUpdate(const CommandContext& c) {
 int RunWriteFirmware(const CommandContext& c) {
   OperationEngine& engine = c.session->engine();
   FirmwareFile& file = engine.firmwareFile();
-  if (const int checked = CheckFile(c, file); checked != kExitDone) {
-    file.CloseFile();
-    return checked;
-  }
-  file.Rewind();
+  if (const int checked = CheckFile(c, file); checked != kExitDone) return checked;
   const WaitOutcome outcome = RunUpdate(c);
   file.CloseFile();
   if (outcome.Done()) {

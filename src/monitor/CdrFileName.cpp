@@ -1,6 +1,8 @@
 #include "monitor/CdrFileName.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstdio>
 
 namespace tusko {
@@ -22,6 +24,25 @@ std::string_view CdrExtension(std::uint32_t filterIndex) {
     case kBinFilter: return "BIN";
     default: return "CSV";
   }
+}
+
+CdrFormat CdrFormatOfFilter(std::uint32_t filterIndex) {
+  switch (filterIndex) {
+    case kTxtFilter: return CdrFormat::Txt;
+    case kBinFilter: return CdrFormat::Bin;
+    default: return CdrFormat::Csv;
+  }
+}
+
+std::optional<CdrFormat> CdrFormatNamed(std::string_view name) {
+  for (const CdrFormat format : {CdrFormat::Csv, CdrFormat::Txt, CdrFormat::Bin}) {
+    const std::string_view extension = CdrExtension(static_cast<std::uint32_t>(format));
+    const bool same = std::equal(name.begin(), name.end(), extension.begin(), extension.end(), [](char a, char b) {
+      return std::toupper(static_cast<unsigned char>(a)) == static_cast<unsigned char>(b);
+    });
+    if (same) return format;
+  }
+  return std::nullopt;
 }
 
 std::string CdrFolder(std::string_view folder) {

@@ -2,8 +2,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "monitor/CdrFile.h"
 
 namespace tusko {
 
@@ -15,6 +18,14 @@ struct CdrFileDate {
 
 // The extension that goes with a save filter index: 2 "TXT", 3 "BIN", any other "CSV".
 std::string_view CdrExtension(std::uint32_t filterIndex);
+
+// The record format of a save filter index, by the same rule; the index of a
+// format is its number.
+CdrFormat CdrFormatOfFilter(std::uint32_t filterIndex);
+
+// The format an extension or a format name ("csv", "TXT", "bin") stands for,
+// without regard to case.
+std::optional<CdrFormat> CdrFormatNamed(std::string_view name);
 
 // The folder with a trailing separator.
 std::string CdrFolder(std::string_view folder);

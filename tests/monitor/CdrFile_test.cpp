@@ -346,12 +346,25 @@ TEST(CdrFileNameRule, FolderGetsOneSeparatorAndTheYearTwoDigits) {
   EXPECT_EQ(tested, std::vector<std::string>{"/data/CDR991231.TXT"});
 }
 
-TEST(CdrFileNameRule, ExtensionFollowsTheFilterIndex) {
-  EXPECT_EQ(CdrExtension(1), "CSV");
-  EXPECT_EQ(CdrExtension(2), "TXT");
-  EXPECT_EQ(CdrExtension(3), "BIN");
-  EXPECT_EQ(CdrExtension(0), "CSV");
-  EXPECT_EQ(CdrExtension(7), "CSV");
+TEST(CdrFileNameRule, ExtensionAndFormatFollowTheFilterIndex) {
+  struct Row {
+    std::uint32_t filter;
+    std::string_view extension;
+    CdrFormat format;
+  };
+  for (const Row& row : {Row{1, "CSV", CdrFormat::Csv}, Row{2, "TXT", CdrFormat::Txt}, Row{3, "BIN", CdrFormat::Bin},
+                         Row{0, "CSV", CdrFormat::Csv}, Row{7, "CSV", CdrFormat::Csv}}) {
+    EXPECT_EQ(CdrExtension(row.filter), row.extension) << row.filter;
+    EXPECT_EQ(CdrFormatOfFilter(row.filter), row.format) << row.filter;
+  }
+}
+
+TEST(CdrFileNameRule, FormatNamesIgnoreCase) {
+  EXPECT_EQ(CdrFormatNamed("csv"), CdrFormat::Csv);
+  EXPECT_EQ(CdrFormatNamed("Txt"), CdrFormat::Txt);
+  EXPECT_EQ(CdrFormatNamed("BIN"), CdrFormat::Bin);
+  EXPECT_EQ(CdrFormatNamed("cs"), std::nullopt);
+  EXPECT_EQ(CdrFormatNamed(""), std::nullopt);
 }
 
 }  // namespace

@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "protocol/RecordingMonitor.h"
+#include "protocol/TransferScript.h"
 #include "protocol/engine/CauseText.h"
 #include "support/EngineTestHost.h"
 #include "support/RowName.h"
@@ -240,6 +242,60 @@ INSTANTIATE_TEST_SUITE_P(
                       CauseRow{"LongerCausesAreCut", RejectWithCauseBytes(40), "A0 A1 A2 A3 A4 A5 A6 A7 A8 A9 AA AB AC AD AE AF B0 B1 B2 B3 B4"},
                       CauseRow{"OverlongTextForNoCauseIsCut", RejectWith({}), std::string(kCauseTextCapacity, 'x'), std::string(200, 'x')}),
     test::RowName<CauseRow>);
+
+// ---- Every operation begins without an earlier refusal's reason ----
+
+struct StarterRow {
+  const char* name;
+  std::function<bool(OperationEngine&)> start;
+};
+
+class StarterTable : public EngineTest, public ::testing::WithParamInterface<StarterRow> {};
+
+// A cancel or a refused login ends an operation without a cause of its own:
+// the cause text the window finds then must not be an older refusal's.
+TEST_P(StarterTable, ForgetsTheLastRefusal) {
+  Receive(RejectWith({cause::InvalidData}));
+  ASSERT_EQ(engine.causeText(), "83");
+  ASSERT_TRUE(GetParam().start(engine));
+  EXPECT_EQ(engine.causeText(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Engine, StarterTable,
+    ::testing::Values(
+        StarterRow{"Reset", [](OperationEngine& e) { return e.ResetDevice(); }},
+        StarterRow{"SystemInfo", [](OperationEngine& e) { return e.GetSystemInfo(); }},
+        StarterRow{"SystemInfoCheck", [](OperationEngine& e) { return e.CheckSystemInfo(); }},
+        StarterRow{"LanInfo", [](OperationEngine& e) { return e.GetLanInfo(); }},
+        StarterRow{"GetTime", [](OperationEngine& e) { return e.GetDateTime(); }},
+        StarterRow{"SetTime", [](OperationEngine& e) { return e.SetDateTime({2025, 3, 0, 14, 15, 9, 26, 0}); }},
+        StarterRow{"ModuleInfo", [](OperationEngine& e) { return e.GetModuleInfo(0); }},
+        StarterRow{"ModuleReset", [](OperationEngine& e) { return e.ResetModule(0); }},
+        StarterRow{"Cells", [](OperationEngine& e) { return e.GetCells(0); }},
+        StarterRow{"PasswordChange", [](OperationEngine& e) { return e.ChangePassword("new", "old"); }},
+        StarterRow{"MonitorStart", [](OperationEngine& e) { return e.StartMonitoring(); }},
+        StarterRow{"MonitorStop", [](OperationEngine& e) { return e.StopMonitoring(); }},
+        StarterRow{"MonitorCommand", [](OperationEngine& e) { return e.SendMonitorCommand("gsm"); }},
+        StarterRow{"Download", [](OperationEngine& e) { return e.StartDownload(); }},
+        StarterRow{"Upload", [](OperationEngine& e) { return e.StartUpload(ConfigurationImage{}); }},
+        StarterRow{"Firmware",
+                   [](OperationEngine& e) {
+                     const auto file = test::LoadFirmware(
+                         e, {{kSectionTypeApplication, test::kFirmwareBase, test::FirmwareData(300)}});
+                     return e.StartFirmwareUpdate();
+                   }},
+        StarterRow{"Announcement",
+                   [](OperationEngine& e) {
+                     const auto file = test::LoadAnnouncement(e, 1000);
+                     return e.StartAnnouncementUpdate(AnnouncementKind::Incoming);
+                   }},
+        StarterRow{"Cdr",
+                   [](OperationEngine& e) {
+                     static test::MemoryCdrStore store;
+                     return e.StartCdrDownload(store);
+                   }}),
+    test::RowName<StarterRow>);
 
 DeviceMessage LoaderStartedEvent(std::initializer_list<std::uint8_t> cause = {}) {
   DeviceMessage event = EventWith({{ie::LoaderStarted, {}},

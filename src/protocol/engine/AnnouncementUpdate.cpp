@@ -35,7 +35,7 @@ bool ErasingForgiven(const AnnouncementUpdate& update) {
 
 bool SendStart(OperationEngine& engine, AnnouncementUpdate& update, AnnouncementKind kind) {
   const bool repeat = engine.state() == EngineState::AnnouncementStarting;
-  if (!engine.LinkReadyFor(repeat)) return false;
+  if (!engine.BeginRequest(repeat)) return false;
   DeviceMessage request = CreateMessage(MessageType::Request);
   AddElementBytes(request, ie::AnnouncementStart, {static_cast<unsigned>(kind)});
   AddElement(request, ie::Address, EncodeNumber32(AnnouncementFile::HeaderEnd()));

@@ -53,7 +53,7 @@ bool SendCdrRequest(OperationEngine& engine, CdrTransfer& cdr, bool repeat) {
 // A download from the beginning, into `store` or the store in use: the
 // first-request form, after the link is made sure of.
 bool StartFresh(OperationEngine& engine, CdrTransfer& cdr, CdrRecordStore* store) {
-  if (!engine.LinkReadyFor(false)) return false;
+  if (!engine.BeginRequest(false)) return false;
   if (store != nullptr) cdr.Begin(*store);
   cdr.Rewind();
   return SendCdrRequest(engine, cdr, false);

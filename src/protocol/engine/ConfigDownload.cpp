@@ -45,7 +45,7 @@ void RepeatFromAcknowledged(OperationEngine& engine, ConfigTransfer& transfer) {
 }
 
 bool StartConfigDownload(OperationEngine& engine, ConfigTransfer& transfer) {
-  if (!engine.LinkReadyFor(false)) return false;
+  if (!engine.BeginRequest(false)) return false;
   transfer.Begin(engine.settings().dataReadWriteMaxPendingRequests, kReadBlockBytes);
   // Bytes the gateway does not send stay "not set" rather than keeping an earlier transfer's content.
   transfer.image() = ConfigurationImage();

@@ -46,7 +46,7 @@ bool SendWriteStart(OperationEngine& engine, ConfigTransfer& transfer, bool repe
 // With an image a new upload; without one the start of the upload under way again.
 bool StartConfigUpload(OperationEngine& engine, ConfigTransfer& transfer, const ConfigurationImage* image) {
   if (image == nullptr && engine.state() != EngineState::WriteStarting) return false;
-  if (!engine.LinkReadyFor(image == nullptr)) return false;
+  if (!engine.BeginRequest(image == nullptr)) return false;
   if (image != nullptr) {
     transfer.image() = *image;
     StoreSignature(transfer.image());

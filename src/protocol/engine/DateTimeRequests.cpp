@@ -78,7 +78,7 @@ void OnDateTime(OperationEngine& engine, const DeviceMessage& reply, const Eleme
 
 bool OperationEngine::GetDateTime() {
   const bool repeat = HasPending(GetTimePending);
-  if (!LinkReadyFor(repeat)) return false;
+  if (!BeginRequest(repeat)) return false;
   return SendIdleRequest(*this, kGetTimeStart, DateTimeRequest({}), repeat);
 }
 
@@ -86,7 +86,7 @@ bool OperationEngine::SetDateTime(const DateTimeRecord& time) {
   const auto fields = SettableFields(time);
   if (!fields) return false;
   const bool repeat = HasPending(SetTimePending);
-  if (!LinkReadyFor(repeat)) return false;
+  if (!BeginRequest(repeat)) return false;
   // Kept for the repeats, which pass this record back in.
   info_.clock.time = time;
   return SendIdleRequest(*this, kSetTimeStart, DateTimeRequest(EncodeDateTime(*fields)), repeat);

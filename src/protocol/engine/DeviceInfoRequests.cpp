@@ -80,7 +80,7 @@ void OnLanInfo(OperationEngine& engine, const DeviceMessage&, const ElementView&
 
 bool OperationEngine::GetSystemInfo() {
   const bool repeat = HasPending(SystemInfoPending);
-  if (!LinkReadyFor(repeat)) return false;
+  if (!BeginRequest(repeat)) return false;
   info_.system = {};
   info_.lan = {};
   return SendIdleRequest(*this, kSystemInfoStart, SystemInfoRequest(), repeat);
@@ -88,14 +88,14 @@ bool OperationEngine::GetSystemInfo() {
 
 bool OperationEngine::CheckSystemInfo() {
   const bool repeat = HasPending(SystemInfoCheckPending);
-  if (!LinkReadyFor(repeat)) return false;
+  if (!BeginRequest(repeat)) return false;
   info_.system.ClearVersions();
   return SendIdleRequest(*this, kSystemInfoCheckStart, SystemInfoRequest(), repeat);
 }
 
 bool OperationEngine::GetLanInfo() {
   const bool repeat = HasPending(LanInfoPending);
-  if (!LinkReadyFor(repeat)) return false;
+  if (!BeginRequest(repeat)) return false;
   DeviceMessage request = CreateMessage(MessageType::Request);
   AddElement(request, ie::LanInfo, {});
   return SendIdleRequest(*this, kLanInfoStart, request, repeat);

@@ -241,7 +241,7 @@ class Flashing final : public OperationHandler {
 bool OperationEngine::StartFirmwareUpdate() {
   if (!HasFileToSend(firmwareFile())) return false;
   const bool repeat = state() == EngineState::FlashStarting;
-  if (!LinkReadyFor(repeat)) return false;
+  if (!BeginRequest(repeat)) return false;
   DeviceMessage request = CreateMessage(MessageType::Request);
   AddElementBytes(request, ie::FlashStart, {kFlashStartValue});
   AddPassword(request);

@@ -35,7 +35,7 @@ std::optional<ModuleRequest> PrepareModuleRequest(OperationEngine& engine, Pendi
   if (module == kLastModule) module = info.index;
   if (module < 0 || module >= static_cast<int>(kGsmModuleCount)) return std::nullopt;
   const bool repeat = engine.HasPending(flag);
-  if (!engine.LinkReadyFor(repeat)) return std::nullopt;
+  if (!engine.BeginRequest(repeat)) return std::nullopt;
   info.index = module;
   ModuleRequest request{CreateMessage(MessageType::Request), repeat};
   AddElementBytes(request.message, element, {static_cast<unsigned>(module)});

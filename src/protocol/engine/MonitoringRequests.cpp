@@ -60,7 +60,7 @@ void OnMonitorPoll(OperationEngine& engine, const DeviceMessage&, const ElementV
 
 bool OperationEngine::StartMonitoring() {
   const bool repeat = HasPending(MonitorStartPending);
-  if (!LinkReadyFor(repeat)) return false;
+  if (!BeginRequest(repeat)) return false;
   if (!repeat) info_.system.ClearVersions();
   const bool firmwareKnown = !info_.system.firmwareVersion.empty();
   return SendIdleRequest(*this, MonitorStartStep(!firmwareKnown),
@@ -69,14 +69,14 @@ bool OperationEngine::StartMonitoring() {
 
 bool OperationEngine::StopMonitoring() {
   const bool repeat = HasPending(MonitorStopPending);
-  if (!LinkReadyFor(repeat)) return false;
+  if (!BeginRequest(repeat)) return false;
   return SendIdleRequest(*this, kMonitorStopStart, RequestWith(ie::MonitorStop), repeat);
 }
 
 bool OperationEngine::SendMonitorCommand(std::string_view command) {
   if (command.size() > kMonitorCommandCapacity) return false;
   const bool repeat = HasPending(MonitorCommandPending);
-  if (!LinkReadyFor(repeat)) return false;
+  if (!BeginRequest(repeat)) return false;
   // Copied first: a repeat passes the kept text itself.
   repeatRecords_.monitorCommand = std::string(command);
   DeviceMessage request = CreateMessage(MessageType::Request);
@@ -87,7 +87,8 @@ bool OperationEngine::SendMonitorCommand(std::string_view command) {
 bool OperationEngine::PollMonitoring() {
   // A failed operation leaves nothing running: the poll may go and brings the engine back to Idle.
   if (state() != EngineState::Idle && state() != EngineState::Failed) return false;
-  if (!LinkReadyFor(false)) return false;
+  // No operation begins: the cause of a refusal the window has yet to show stays.
+  if (!host_.queryLink()) return false;
   SetState(EngineState::Idle);
   return SendEmptyElement(MessageType::Request, ie::MonitorPoll);
 }

@@ -162,7 +162,11 @@ void OperationEngine::ReportNoAnswer() {
 
 // ---- Sending ----
 
-bool OperationEngine::LinkReadyFor(bool repeat) { return repeat || host_.queryLink(); }
+bool OperationEngine::BeginRequest(bool repeat) {
+  if (repeat) return true;
+  causeText_.clear();
+  return host_.queryLink();
+}
 
 bool OperationEngine::SendRequest(DeviceMessage message) {
   if (host_.linkState() != LinkState::Open) return false;

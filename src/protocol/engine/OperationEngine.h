@@ -141,8 +141,11 @@ class OperationEngine {
   // Clears every pending request; NoFirmwareSeen and SwitchToFirmwareSent stay.
   void ClearAllPending() { pending_ &= kPendingKeptOnClear; }
 
-  // A first call asks QUERY_LINK; a repeat goes out on whatever link there is.
-  bool LinkReadyFor(bool repeat);
+  // A starter's first step. A first call begins a new operation: it forgets
+  // the last refusal's cause, which a cancel or a refused login would
+  // otherwise show as this operation's reason, and asks QUERY_LINK. A repeat
+  // goes out on whatever link there is.
+  bool BeginRequest(bool repeat);
   // Hands a sealed message to the link when it is open, else drops it.
   bool SendRequest(DeviceMessage message);
   // Seals and sends a message of `type` holding one empty element.

@@ -32,7 +32,7 @@ void OnNewPassword(OperationEngine& engine, const DeviceMessage&, const ElementV
 bool OperationEngine::ChangePassword(std::string_view newPassword, std::string_view oldPassword) {
   if (newPassword.size() > kLoginPasswordCapacity) return false;
   const bool repeat = HasPending(PasswordChangePending);
-  if (!LinkReadyFor(repeat)) return false;
+  if (!BeginRequest(repeat)) return false;
   // Copies first: a repeat passes the kept texts themselves.
   repeatRecords_.newPassword = std::string(newPassword);
   repeatRecords_.oldPassword = std::string(oldPassword);

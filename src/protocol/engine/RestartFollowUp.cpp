@@ -118,7 +118,7 @@ class WaitFirmwareInfo final : public OperationHandler {
 
 bool OperationEngine::ResetDevice() {
   const bool repeat = state() == EngineState::ResetSent;
-  if (!LinkReadyFor(repeat)) return false;
+  if (!BeginRequest(repeat)) return false;
   DeviceMessage request = CreateMessage(MessageType::Request);
   AddElement(request, ie::Reset, {});
   AddPassword(request);

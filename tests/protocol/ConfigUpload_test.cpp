@@ -114,7 +114,8 @@ TEST_F(ConfigUpload, ConfirmingTheLastBlockSendsTheStopWhoseAnswerEndsTheUploadA
 
   host.ClearRecords();
   Receive(ReplyWith({{ie::ConfigWriteStop, {}}}));
-  EXPECT_EQ(host.notifications, (std::vector<RecordedNotification>{{Notification::UploadResult, 1, false}}));
+  EXPECT_EQ(host.notifications, (std::vector<RecordedNotification>{{Notification::UploadResult, 1, false},
+                                                                   {Notification::LinkClosed, 0, false}}));
   EXPECT_TRUE(host.Logged("Data upload done"));
   EXPECT_EQ(host.linkCloses, 1);
   EXPECT_EQ(engine.state(), EngineState::WriteWaitFirmware);
@@ -124,6 +125,7 @@ TEST_F(ConfigUpload, ConfirmingTheLastBlockSendsTheStopWhoseAnswerEndsTheUploadA
   clock.Advance(milliseconds(settings.communicationTimeoutSwitchToFirmware));
   EXPECT_EQ(engine.state(), EngineState::Idle);
   EXPECT_EQ(host.notifications, (std::vector<RecordedNotification>{{Notification::UploadResult, 1, false},
+                                                                   {Notification::LinkClosed, 0, false},
                                                                    {Notification::LinkClosed, 0, false},
                                                                    {Notification::UploadResult, 1, false}}));
   EXPECT_EQ(host.SentElements(), std::vector<std::uint8_t>{ie::LoaderVersion});

@@ -157,7 +157,7 @@ INSTANTIATE_TEST_SUITE_P(
         TimeoutRow{"WaitLoaderProbesTheLoader", EngineState::WaitLoader, 0, 0, {ie::LoaderVersion}, EngineState::InLoader, kTimeout, {kLinkClosed}, 0},
         TimeoutRow{"InLoaderAsksAgainWhoItIs", EngineState::InLoader, 0, 1, {ie::LoaderVersion}, EngineState::InLoader, kTimeout, {}, 2},
         TimeoutRow{"InLoaderRepeatsSwitchToFirmware", EngineState::InLoader, SwitchToFirmwareSent, 0, {ie::SwitchToFirmware}, EngineState::InLoader, kTimeout, {}, 1},
-        TimeoutRow{"WaitFirmwareProbesTheFirmware", EngineState::WaitFirmware, 0, 0, {ie::LoaderVersion}, EngineState::WaitFirmwareInfo, kTimeout, {kLinkClosed}, 1},
+        TimeoutRow{"WaitFirmwareProbesTheFirmware", EngineState::WaitFirmware, 0, 0, {ie::LoaderVersion}, EngineState::WaitFirmwareInfo, kTimeout, {kLinkClosed}, 0},
         TimeoutRow{"WaitFirmwareInfoProbesAgain", EngineState::WaitFirmwareInfo, 0, 1, {ie::LoaderVersion}, EngineState::WaitFirmwareInfo, kTimeout, {}, 2},
         TimeoutRow{"InitialIgnoresTheTimer", EngineState::Initial, 0, 0, {}, EngineState::Initial, std::nullopt, {}, 0},
         TimeoutRow{"LastTryInLoaderGivesTheFirmwareOneMoreChance", EngineState::InLoader, SystemInfoPending | SwitchToFirmwareSent, kMaxRepeats, {ie::LoaderVersion}, EngineState::WaitFirmwareInfo, kTimeout, {}, kMaxRepeats},

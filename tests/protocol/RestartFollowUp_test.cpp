@@ -70,20 +70,77 @@ TEST_P(Reconnect, TcpLinkIsReopenedAtOnce) {
   EXPECT_EQ(host.TimerDelay(), milliseconds(settings.communicationTimeout));
 }
 
-TEST_P(Reconnect, TcpGoesOnWhenTheConnectionIsNotUpYet) {
+// A probe sent while the connection is still being made would be lost and use up a try.
+TEST_P(Reconnect, TcpConnectionUnderWayIsAwaitedBeforeTheFirstProbe) {
   host.type = LinkType::Tcp;
-  host.openLink = [] { return false; };
+  host.openLink = [this] {
+    host.link = LinkState::Connecting;
+    return false;
+  };
   engine.OnTimer();
   EXPECT_EQ(host.reopens, 1);
+  EXPECT_EQ(engine.state(), GetParam().waiting);
+  EXPECT_TRUE(host.sent.empty());
+
+  host.link = LinkState::Open;
+  clock.Advance(*host.TimerDelay());
+  EXPECT_EQ(host.reopens, 1);
   EXPECT_EQ(engine.state(), GetParam().next);
-  EXPECT_TRUE(host.sent.empty());  // the probe is lost; its time-out repeats it
-  EXPECT_EQ(host.TimerDelay(), milliseconds(settings.communicationTimeout));
+  EXPECT_EQ(host.SentElements(), std::vector<std::uint8_t>{ie::LoaderVersion});
+  EXPECT_EQ(engine.retries(), 0);  // a first try, with both repeats to come
 }
 
 INSTANTIATE_TEST_SUITE_P(Restart, Reconnect,
                          ::testing::Values(ReconnectRow{"ToTheLoader", EngineState::WaitLoader, EngineState::InLoader},
                                            ReconnectRow{"ToTheFirmware", EngineState::WaitFirmware, EngineState::WaitFirmwareInfo}),
                          test::RowName<ReconnectRow>);
+
+struct NeverBackRow {
+  const char* name;
+  EngineState waiting;
+  LinkType link;
+  Notification failure;
+};
+
+class LinkNeverBack : public ::testing::TestWithParam<NeverBackRow>, protected test::ScriptedEngine {
+ protected:
+  LinkNeverBack() {
+    host.type = GetParam().link;
+    host.link = LinkState::Closed;
+    host.openLink = [] { return false; };  // a serial port that stays away, a TCP connection refused
+    engine.SetState(GetParam().waiting);
+  }
+};
+
+TEST_P(LinkNeverBack, EndsTheOperationAfterTheSwitchToFirmwareTimeout) {
+  const milliseconds bound{settings.communicationTimeoutSwitchToFirmware};
+  engine.OnTimer();  // the switch time-out: the first look for the link
+  clock.Advance(bound - milliseconds(1));
+  EXPECT_EQ(host.notifications, std::vector<RecordedNotification>{});
+  EXPECT_TRUE(host.sent.empty());
+
+  clock.Advance(milliseconds(1));
+  EXPECT_EQ(host.notifications, (std::vector<RecordedNotification>{{GetParam().failure, 0, false}}));
+  EXPECT_EQ(engine.state(), EngineState::Failed);
+  EXPECT_FALSE(host.TimerRunning());
+
+  host.ClearRecords();
+  clock.Advance(seconds(60));
+  EXPECT_TRUE(host.notifications.empty());
+  EXPECT_TRUE(host.sent.empty());
+  EXPECT_EQ(host.reopens, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Restart, LinkNeverBack,
+    ::testing::Values(
+        NeverBackRow{"SerialToTheLoader", EngineState::WaitLoader, LinkType::Serial, Notification::RestartFailed},
+        NeverBackRow{"SerialToTheFirmware", EngineState::WaitFirmware, LinkType::Serial, Notification::RestartFailed},
+        NeverBackRow{"TcpToTheFirmware", EngineState::WaitFirmware, LinkType::Tcp, Notification::RestartFailed},
+        NeverBackRow{"SerialForTheFirmwareUpdate", EngineState::FlashWaitLoader, LinkType::Serial, Notification::OperationFailed},
+        NeverBackRow{"SerialForTheUpload", EngineState::WriteWaitLoader, LinkType::Serial, Notification::OperationFailed},
+        NeverBackRow{"SerialAfterTheUpload", EngineState::WriteWaitFirmware, LinkType::Serial, Notification::OperationFailed}),
+    test::RowName<NeverBackRow>);
 
 class ScriptedRestart : public ::testing::Test, protected test::ScriptedEngine {
  protected:
@@ -142,6 +199,24 @@ TEST(RestartAgainstGateway, SerialRestartFollowsTheGatewayBackToIdle) {
   EXPECT_EQ(system.deviceName, harness.gateway.Identity().deviceName);
   EXPECT_EQ(system.runMode, RunMode::Firmware);
   EXPECT_FALSE(harness.host.TimerRunning());
+}
+
+// Over TCP the firmware's answer comes only to a probe: its start event finds no link.
+TEST(RestartAgainstGateway, TcpRestartSucceedsWhenOnlyTheThirdFirmwareProbeIsAnswered) {
+  GatewayHarness harness(LinkType::Tcp);
+  ASSERT_TRUE(harness.engine.ResetDevice());
+  for (int step = 0; step < 20000 && harness.engine.state() != EngineState::WaitFirmware; ++step) {
+    harness.RunFor(GatewayHarness::kStep);
+  }
+  ASSERT_EQ(harness.engine.state(), EngineState::WaitFirmware);
+  const int probesBefore = harness.gateway.RequestCount(ie::LoaderVersion);
+  harness.gateway.InjectFault({sim::FaultKind::DropReply, ie::LoaderVersion, 0, 2});
+  harness.RunFor(seconds(30));
+
+  EXPECT_EQ(harness.gateway.RequestCount(ie::LoaderVersion) - probesBefore, 3);
+  EXPECT_EQ(harness.host.notifications.back(), (RecordedNotification{Notification::FirmwareRunning, 0, false}));
+  EXPECT_EQ(harness.host.CountOf(Notification::RestartFailed), 0);
+  EXPECT_EQ(harness.engine.state(), EngineState::Idle);
 }
 
 TEST(RestartAgainstGateway, RefusedPasswordPromptKeepsTheGatewayRunning) {

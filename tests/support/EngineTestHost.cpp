@@ -64,7 +64,7 @@ void EngineTestHost::closeLink(bool) {
 
 bool EngineTestHost::reopenLink() {
   ++reopens;
-  return openLink();
+  return reopen ? reopen() : openLink();
 }
 
 void EngineTestHost::notify(Notification code, int value, bool sync) {

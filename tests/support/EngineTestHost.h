@@ -48,6 +48,8 @@ class EngineTestHost : public EngineHost {
   // Opens the link for QUERY_LINK and reopenLink; returns whether it is open.
   // By default it always succeeds.
   std::function<bool()> openLink;
+  // Opens the link for reopenLink instead of openLink, when set.
+  std::function<bool()> reopen;
   // QUERY_LINK answers used before openLink; a true answer opens the link.
   std::deque<bool> linkAnswers;
   // QUERY_PASSWORD answers: a text is stored in the engine, nullopt is Cancel;

@@ -12,6 +12,8 @@ GatewayHarness::GatewayHarness(LinkType linkType, sim::GatewayIdentity identity)
     if (gateway.LinkAvailable()) host.link = LinkState::Open;
     return host.link == LinkState::Open;
   };
+  // QUERY_LINK waits for the connection; the engine's own reopen does not.
+  if (linkType == LinkType::Tcp) host.reopen = [this] { return Connect(); };
   host.onSend = [this](const DeviceMessage& message) { Transmit(message); };
   gatewayLinkWasUp_ = gateway.LinkAvailable();
   if (!gatewayLinkWasUp_) host.link = LinkState::Closed;
@@ -24,6 +26,15 @@ void GatewayHarness::RunFor(std::chrono::milliseconds duration) {
     FollowGatewayLink();
     for (const DeviceMessage& event : events) Deliver(event);
   }
+}
+
+bool GatewayHarness::Connect() {
+  if (host.link != LinkState::Closed) return host.link == LinkState::Open;
+  host.link = LinkState::Connecting;
+  clock.Schedule(kConnectLatency, [this] {
+    if (host.link == LinkState::Connecting) host.link = gateway.LinkAvailable() ? LinkState::Open : LinkState::Closed;
+  });
+  return false;
 }
 
 void GatewayHarness::Transmit(const DeviceMessage& message) {

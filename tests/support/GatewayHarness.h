@@ -14,10 +14,12 @@ namespace tusko::test {
 // engine sends reaches the gateway while the link is open and the gateway's
 // end is there; answers come back kReplyLatency later. A serial link reopens
 // by itself when the gateway's end reappears (the USB device arrives); a TCP
-// link reopens only when the engine asks for it.
+// link reopens only when the engine asks for it, and is Connecting for
+// kConnectLatency first.
 class GatewayHarness {
  public:
   static constexpr std::chrono::milliseconds kReplyLatency{2};
+  static constexpr std::chrono::milliseconds kConnectLatency{20};
   static constexpr std::chrono::milliseconds kStep{1};
 
   explicit GatewayHarness(LinkType linkType = LinkType::Serial, sim::GatewayIdentity identity = {});
@@ -35,6 +37,8 @@ class GatewayHarness {
   OperationEngine engine;
 
  private:
+  // A TCP connection: Open after kConnectLatency when the gateway listens, else Closed again.
+  bool Connect();
   void Transmit(const DeviceMessage& message);
   void Deliver(const DeviceMessage& message);
   // Follows the gateway's link end: closes the link when it goes (after the

@@ -19,14 +19,6 @@ bool IsReplyWith(const DeviceMessage& message, std::uint8_t element) {
   return IsOfType(message, MessageType::Reply) && FindElement(message, element).has_value();
 }
 
-// The link goes away while the gateway restarts; the time-out of `waiting` reconnects.
-void AwaitGatewayRestart(OperationEngine& engine, EngineState waiting, std::uint32_t ProgramSettings::*timeout) {
-  engine.host().closeLink(true);
-  engine.SetState(waiting);
-  engine.SetRetries(0);
-  engine.ArmTimeout(timeout);
-}
-
 bool SendWriteStart(OperationEngine& engine, ConfigTransfer& transfer, bool repeat) {
   DeviceMessage request = CreateMessage(MessageType::Request);
   AddElement(request, ie::ConfigWriteStart, EncodeNumber32(static_cast<std::uint32_t>(kConfigImageSize)));
@@ -111,9 +103,7 @@ class WriteStarting final : public OperationHandler {
   void OnMessage(OperationEngine& engine, const DeviceMessage& message) override {
     if (IsReplyWith(message, ie::Reset)) {
       // The firmware restarts into the loader, which does the writing.
-      engine.StopTimer();
-      AwaitGatewayRestart(engine, EngineState::WriteWaitLoader, &ProgramSettings::communicationTimeoutSwitchToLoader);
-      engine.Notify(Notification::LinkClosed);
+      engine.AwaitRestart(EngineState::WriteWaitLoader, &ProgramSettings::communicationTimeoutSwitchToLoader);
     } else if (IsReplyWith(message, ie::ConfigWriteStart)) {
       engine.StopTimer();
       SendWriteBlock(engine, transfer_, false);
@@ -201,7 +191,7 @@ class Writing final : public OperationHandler {
     engine.StopTimer();
     engine.NotifyResult(Notification::UploadResult, OperationResult::Done);
     engine.LogLine("Data upload done");
-    AwaitGatewayRestart(engine, EngineState::WriteWaitFirmware, &ProgramSettings::communicationTimeoutSwitchToFirmware);
+    engine.AwaitRestart(EngineState::WriteWaitFirmware, &ProgramSettings::communicationTimeoutSwitchToFirmware);
   }
 
   ConfigTransfer& transfer_;
@@ -210,16 +200,10 @@ class Writing final : public OperationHandler {
 // The firmware restarted into the loader for the write. The upload starts
 // again once the loader is there: when its start event arrives, or when the
 // wait is over and the link is back.
-class WriteWaitLoader final : public OperationHandler {
+class WriteWaitLoader final : public RestartWait {
  public:
   explicit WriteWaitLoader(ConfigTransfer& transfer) : transfer_(transfer) {}
 
-  void OnMessage(OperationEngine&, const DeviceMessage&) override {}
-  void OnTimeout(OperationEngine& engine) override {
-    if (engine.ReconnectAfterRestart() == OperationEngine::Reconnect::Waiting) return;
-    engine.Notify(Notification::LinkClosed);
-    RestartInLoader(engine);
-  }
   // The loader came up for the write: it is not asked to start the firmware.
   bool OnLoaderStarted(OperationEngine& engine, const DeviceMessage&) override {
     RestartInLoader(engine);
@@ -227,6 +211,7 @@ class WriteWaitLoader final : public OperationHandler {
   }
 
  private:
+  void OnLinkBack(OperationEngine& engine) override { RestartInLoader(engine); }
   // The loader is a new party: its start request gets every try.
   void RestartInLoader(OperationEngine& engine) {
     engine.SetState(EngineState::WriteStarting);
@@ -238,12 +223,9 @@ class WriteWaitLoader final : public OperationHandler {
 
 // The upload is done and the gateway restarts; once the link is back the
 // engine asks who runs.
-class WriteWaitFirmware final : public OperationHandler {
- public:
-  void OnMessage(OperationEngine&, const DeviceMessage&) override {}
-  void OnTimeout(OperationEngine& engine) override {
-    if (engine.ReconnectAfterRestart() == OperationEngine::Reconnect::Waiting) return;
-    engine.Notify(Notification::LinkClosed);
+class WriteWaitFirmware final : public RestartWait {
+ private:
+  void OnLinkBack(OperationEngine& engine) override {
     engine.SetState(EngineState::Idle);
     engine.NotifyResult(Notification::UploadResult, OperationResult::Done);
     engine.SendEmptyElement(MessageType::Request, ie::LoaderVersion);

@@ -114,12 +114,7 @@ class FlashStarting final : public OperationHandler {
   void OnMessage(OperationEngine& engine, const DeviceMessage& message) override {
     if (IsReplyWith(message, ie::Reset)) {
       // The firmware restarts into its loader, which does the writing.
-      engine.StopTimer();
-      engine.host().closeLink(true);
-      engine.Notify(Notification::LinkClosed);
-      engine.SetState(EngineState::FlashWaitLoader);
-      engine.SetRetries(0);
-      engine.ArmTimeout(&ProgramSettings::communicationTimeoutSwitchToLoader);
+      engine.AwaitRestart(EngineState::FlashWaitLoader, &ProgramSettings::communicationTimeoutSwitchToLoader);
     } else if (IsReplyWith(message, ie::FlashStart)) {
       engine.StopTimer();
       OnLoaderReady(engine);
@@ -155,14 +150,8 @@ class FlashStarting final : public OperationHandler {
 // The firmware restarted into the loader for the update. The update starts
 // again once the loader is there: when its start event arrives, or when the
 // wait is over and the link is back.
-class FlashWaitLoader final : public OperationHandler {
+class FlashWaitLoader final : public RestartWait {
  public:
-  void OnMessage(OperationEngine&, const DeviceMessage&) override {}
-  void OnTimeout(OperationEngine& engine) override {
-    if (engine.ReconnectAfterRestart() == OperationEngine::Reconnect::Waiting) return;
-    engine.Notify(Notification::LinkClosed);
-    engine.StartFirmwareUpdate();
-  }
   bool OnTriesExhausted(OperationEngine& engine) override { return CloseFileAndFail(engine); }
   // The loader came up for the update: asking it to start the old firmware
   // would end the update without a result.
@@ -170,6 +159,9 @@ class FlashWaitLoader final : public OperationHandler {
     engine.StartFirmwareUpdate();
     return true;
   }
+
+ private:
+  void OnLinkBack(OperationEngine& engine) override { engine.StartFirmwareUpdate(); }
 };
 
 class Flashing final : public OperationHandler {
@@ -228,11 +220,7 @@ class Flashing final : public OperationHandler {
     engine.firmwareFile().CloseFile();
     engine.NotifyResult(Notification::FirmwareResult, OperationResult::Done);
     // The loader starts the new firmware; the restart follow-up waits for it.
-    engine.host().closeLink(true);
-    engine.Notify(Notification::LinkClosed);
-    engine.SetState(EngineState::WaitFirmware);
-    engine.SetRetries(0);
-    engine.ArmTimeout(&ProgramSettings::communicationTimeoutSwitchToFirmware);
+    engine.AwaitRestart(EngineState::WaitFirmware, &ProgramSettings::communicationTimeoutSwitchToFirmware);
   }
 };
 

@@ -139,11 +139,15 @@ void OperationEngine::OnRefusalCause(const DeviceMessage& message) {
 void OperationEngine::OnTimer() {
   StopTimer();
   LogLine("Timer timeout! (status: %d)", static_cast<int>(state_));
-  OperationHandler* handler = registry_.For(state_);
-  if (RepeatsLeft()) {
-    if (handler != nullptr) handler->OnTimeout(*this);
+  if (!RepeatsLeft()) {
+    GiveUp();
     return;
   }
+  if (OperationHandler* handler = registry_.For(state_)) handler->OnTimeout(*this);
+}
+
+void OperationEngine::GiveUp() {
+  OperationHandler* handler = registry_.For(state_);
   const bool goesOn = handler != nullptr ? handler->OnTriesExhausted(*this) : (ReportNoAnswer(), false);
   if (!goesOn) {
     ClearAllPending();

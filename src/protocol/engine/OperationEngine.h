@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -177,10 +178,19 @@ class OperationEngine {
   // The gateway did not answer the last try: "Operation failed!" and its notification.
   void ReportNoAnswer();
 
+  // The gateway is about to restart: the link is let go and `waiting` holds
+  // until the time-out in `timeout`, whose step waits for the link to come
+  // back (a RestartWait handler).
+  void AwaitRestart(EngineState waiting, std::uint32_t ProgramSettings::*timeout);
   // After a restart the link has to come back before the next probe: Ready
-  // when the caller can go on now, Waiting when the timer will try again.
-  enum class Reconnect { Ready, Waiting };
+  // when the caller can go on now, Waiting when the timer will look again,
+  // GaveUp when the link stayed away for the switch-to-firmware time-out
+  // from the first look on.
+  enum class Reconnect { Ready, Waiting, GaveUp };
   Reconnect ReconnectAfterRestart();
+  // The operation cannot go on: the current state's last-try step, then
+  // Failed unless that step goes on.
+  void GiveUp();
   // Sends the loader the request to start the firmware, once per restart.
   void RequestSwitchToFirmware();
 
@@ -214,6 +224,9 @@ class OperationEngine {
   DeviceInformation info_;
   DiagnosticsData diagnostics_;
   RepeatRecords repeatRecords_;
+  // How much longer the link may stay away after a restart; none until a
+  // reconnect first finds it away.
+  std::optional<std::chrono::milliseconds> reconnectWaitLeft_;
 };
 
 }  // namespace tusko

@@ -32,4 +32,17 @@ class OperationHandler {
   virtual bool OnLoaderStarted(OperationEngine& engine, const DeviceMessage& event);
 };
 
+// A state in which the gateway restarts (entered by OperationEngine::
+// AwaitRestart): messages are ignored and only the timer moves on, waiting for
+// the link to come back. Once it is back the operation goes on; when it stays
+// away, the state's last-try step ends the operation.
+class RestartWait : public OperationHandler {
+ public:
+  void OnMessage(OperationEngine&, const DeviceMessage&) override {}
+  void OnTimeout(OperationEngine& engine) final;
+
+ private:
+  virtual void OnLinkBack(OperationEngine& engine) = 0;
+};
+
 }  // namespace tusko

@@ -9,9 +9,12 @@ namespace tusko {
 
 namespace {
 
-// While the serial port is gone the timer polls for its return at this pace;
-// the port reopens by itself when the gateway's USB device arrives.
-constexpr std::chrono::milliseconds kSerialReconnectPollMs{1000};
+// While the serial port is gone the timer looks for its return at this pace;
+// the port reopens by itself when the gateway's USB device arrives. A TCP
+// connection is asked for again at the same pace.
+constexpr std::chrono::milliseconds kReconnectPollMs{1000};
+// A TCP connection under way is looked at this often: it is usually up at once.
+constexpr std::chrono::milliseconds kConnectingPollMs{100};
 
 bool IsReplyWith(const DeviceMessage& message, std::uint8_t element) {
   return IsOfType(message, MessageType::Reply) && FindElement(message, element);
@@ -23,21 +26,27 @@ void SendProbe(OperationEngine& engine, std::uint8_t element) {
   engine.ArmTimeout(&ProgramSettings::communicationTimeout);
 }
 
-// The gateway is about to restart: let go of the link and wait for it to come back.
-void AwaitRestart(OperationEngine& engine, EngineState waitState, std::uint32_t ProgramSettings::*timeout) {
-  engine.StopTimer();
-  engine.host().closeLink(true);
-  engine.Notify(Notification::LinkClosed);
-  engine.SetState(waitState);
-  engine.SetRetries(0);
-  engine.ArmTimeout(timeout);
+// A probe that the link cannot carry would use up a try the gateway never
+// saw: while the link is away the probe waits for it instead.
+void ProbeOnceLinked(OperationEngine& engine, std::uint8_t element) {
+  switch (engine.ReconnectAfterRestart()) {
+    case OperationEngine::Reconnect::Waiting:
+      return;
+    case OperationEngine::Reconnect::GaveUp:
+      engine.GiveUp();
+      return;
+    case OperationEngine::Reconnect::Ready:
+      SendProbe(engine, element);
+      engine.CountAttempt(true);
+      return;
+  }
 }
 
 class ResetSent final : public OperationHandler {
  public:
   void OnMessage(OperationEngine& engine, const DeviceMessage& message) override {
     if (IsReplyWith(message, ie::Reset)) {
-      AwaitRestart(engine, EngineState::WaitLoader, &ProgramSettings::communicationTimeoutSwitchToLoader);
+      engine.AwaitRestart(EngineState::WaitLoader, &ProgramSettings::communicationTimeoutSwitchToLoader);
     } else if (IsOfType(message, MessageType::Reject)) {
       engine.ApplyNegativeReply(message, {Notification::Reset, Notification::ResetRejected},
                                 [&engine] { engine.ResetDevice(); });
@@ -46,23 +55,25 @@ class ResetSent final : public OperationHandler {
   void OnTimeout(OperationEngine& engine) override { engine.ResetDevice(); }
 };
 
-// The gateway is restarting; only the timer moves on. Once the link is back,
-// the program it restarts into is asked who it is.
-class AwaitReconnect final : public OperationHandler {
+// The gateway is restarting. Once the link is back, the program it restarts
+// into is asked who it is; the probe is a first try, whichever program it is.
+class AwaitReconnect final : public RestartWait {
  public:
-  AwaitReconnect(EngineState probing, bool probeIsRepeat) : probing_(probing), probeIsRepeat_(probeIsRepeat) {}
-  void OnMessage(OperationEngine&, const DeviceMessage&) override {}
-  void OnTimeout(OperationEngine& engine) override {
-    if (engine.ReconnectAfterRestart() == OperationEngine::Reconnect::Waiting) return;
-    engine.Notify(Notification::LinkClosed);
-    engine.SetState(probing_);
-    SendProbe(engine, ie::LoaderVersion);
-    engine.CountAttempt(probeIsRepeat_);
+  explicit AwaitReconnect(EngineState probing) : probing_(probing) {}
+  // The link never came back: the gateway did not either.
+  bool OnTriesExhausted(OperationEngine& engine) override {
+    engine.Notify(Notification::RestartFailed);
+    return false;
   }
 
  private:
+  void OnLinkBack(OperationEngine& engine) override {
+    engine.SetState(probing_);
+    SendProbe(engine, ie::LoaderVersion);
+    engine.CountAttempt(false);
+  }
+
   EngineState probing_;
-  bool probeIsRepeat_;
 };
 
 // Connected to the freshly started loader: ask who it is, then have it start the firmware.
@@ -70,7 +81,7 @@ class InLoader final : public OperationHandler {
  public:
   void OnMessage(OperationEngine& engine, const DeviceMessage& message) override {
     if (IsReplyWith(message, ie::SwitchToFirmware)) {
-      AwaitRestart(engine, EngineState::WaitFirmware, &ProgramSettings::communicationTimeoutSwitchToFirmware);
+      engine.AwaitRestart(EngineState::WaitFirmware, &ProgramSettings::communicationTimeoutSwitchToFirmware);
     } else if (IsReplyWith(message, ie::LoaderVersion)) {
       if (engine.HasPending(SwitchToFirmwareSent)) return;
       engine.StopTimer();
@@ -80,8 +91,7 @@ class InLoader final : public OperationHandler {
     }
   }
   void OnTimeout(OperationEngine& engine) override {
-    SendProbe(engine, engine.HasPending(SwitchToFirmwareSent) ? ie::SwitchToFirmware : ie::LoaderVersion);
-    engine.CountAttempt(true);
+    ProbeOnceLinked(engine, engine.HasPending(SwitchToFirmwareSent) ? ie::SwitchToFirmware : ie::LoaderVersion);
   }
   // The loader stopped answering: give the firmware one more chance to answer instead.
   bool OnTriesExhausted(OperationEngine& engine) override {
@@ -104,10 +114,7 @@ class WaitFirmwareInfo final : public OperationHandler {
     // answering, this probe may still reach the loader.
     if (const auto runMode = FindElement(message, ie::RunMode)) engine.StoreRunMode(*runMode);
   }
-  void OnTimeout(OperationEngine& engine) override {
-    SendProbe(engine, ie::LoaderVersion);
-    engine.CountAttempt(true);
-  }
+  void OnTimeout(OperationEngine& engine) override { ProbeOnceLinked(engine, ie::LoaderVersion); }
   bool OnTriesExhausted(OperationEngine& engine) override {
     engine.Notify(Notification::RestartFailed);
     return false;
@@ -134,24 +141,55 @@ bool OperationEngine::ResetDevice() {
   return sent;
 }
 
+void OperationEngine::AwaitRestart(EngineState waiting, std::uint32_t ProgramSettings::*timeout) {
+  StopTimer();
+  host().closeLink(true);
+  Notify(Notification::LinkClosed);
+  SetState(waiting);
+  SetRetries(0);
+  ArmTimeout(timeout);
+  reconnectWaitLeft_.reset();
+}
+
 OperationEngine::Reconnect OperationEngine::ReconnectAfterRestart() {
-  if (host().linkState() == LinkState::Open) return Reconnect::Ready;
-  if (host().linkType() == LinkType::Serial) {
-    ArmTimer(kSerialReconnectPollMs);
-    return Reconnect::Waiting;
+  // A TCP connection comes back only when asked for.
+  if (host().linkType() == LinkType::Tcp && host().linkState() == LinkState::Closed) host().reopenLink();
+  if (host().linkState() == LinkState::Open) {
+    reconnectWaitLeft_.reset();
+    return Reconnect::Ready;
   }
-  // A TCP connection comes back only when asked for; the probe that follows
-  // goes out once it is up, or is repeated by the time-out.
-  host().reopenLink();
-  return Reconnect::Ready;
+  // The gateway gets as long to come back as it gets to start its firmware.
+  if (!reconnectWaitLeft_) reconnectWaitLeft_ = std::chrono::milliseconds(settings().communicationTimeoutSwitchToFirmware);
+  if (*reconnectWaitLeft_ <= std::chrono::milliseconds::zero()) {
+    LogLine("Link not back after the restart");
+    return Reconnect::GaveUp;
+  }
+  const bool connecting = host().linkType() == LinkType::Tcp && host().linkState() == LinkState::Connecting;
+  const std::chrono::milliseconds poll = connecting ? kConnectingPollMs : kReconnectPollMs;
+  *reconnectWaitLeft_ -= poll;
+  ArmTimer(poll);
+  return Reconnect::Waiting;
+}
+
+void RestartWait::OnTimeout(OperationEngine& engine) {
+  switch (engine.ReconnectAfterRestart()) {
+    case OperationEngine::Reconnect::Waiting:
+      return;
+    case OperationEngine::Reconnect::GaveUp:
+      engine.GiveUp();
+      return;
+    case OperationEngine::Reconnect::Ready:
+      engine.Notify(Notification::LinkClosed);
+      OnLinkBack(engine);
+      return;
+  }
 }
 
 void RegisterRestartFollowUp(OperationRegistry& registry) {
   registry.Add({EngineState::ResetSent}, std::make_unique<ResetSent>());
-  registry.Add({EngineState::WaitLoader}, std::make_unique<AwaitReconnect>(EngineState::InLoader, false));
+  registry.Add({EngineState::WaitLoader}, std::make_unique<AwaitReconnect>(EngineState::InLoader));
   registry.Add({EngineState::InLoader}, std::make_unique<InLoader>());
-  // The loader was asked already: the firmware's probe counts as a repeat.
-  registry.Add({EngineState::WaitFirmware}, std::make_unique<AwaitReconnect>(EngineState::WaitFirmwareInfo, true));
+  registry.Add({EngineState::WaitFirmware}, std::make_unique<AwaitReconnect>(EngineState::WaitFirmwareInfo));
   registry.Add({EngineState::WaitFirmwareInfo}, std::make_unique<WaitFirmwareInfo>());
 }
 

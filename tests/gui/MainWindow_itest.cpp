@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -211,6 +212,29 @@ TEST_F(MainWindowTest, PasswordDialogRefusesMismatchAndWrongOldPasswordThenChang
   EXPECT_EQ(window.engine().loginPassword(), "new1");
   EXPECT_EQ(simulator().Run([](sim::GatewayModel& gateway) { return gateway.Identity().password; }), "new1");
   EXPECT_EQ(boxes_.shown().size(), 2u);
+}
+
+TEST_F(MainWindowTest, CommunicationLogShowsNoPasswordOfALoginOrAChange) {
+  settings_.communicationLog = 1;
+  simulator().Run([](sim::GatewayModel& gateway) { gateway.Identity().password = "Secr3tPw"; });
+  MainWindow& window = OpenWindow();
+  ModalDriver<LoginDialog> login([](LoginDialog& dialog) { TypePassword(dialog, "Secr3tPw"); });
+  ModalDriver<DateTimeDialog> clock([](DateTimeDialog& dialog) { dialog.reject(); });
+  window.Execute(static_cast<int>(Command::DateTime));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return clock.seen(); }, kLinkLimitMs));
+  ModalDriver<PasswordDialog> change([](PasswordDialog& dialog) { EnterPasswords(dialog, "Secr3tPw", "N3wPassw", "N3wPassw"); });
+  window.Execute(static_cast<int>(Command::ChangePassword));
+  ASSERT_EQ(window.engine().loginPassword(), "N3wPassw");
+
+  ASSERT_NE(window.communicationLog(), nullptr);
+  // A dump wrapped over two lines still shows a password's bytes in a row.
+  std::string log = window.communicationLog()->Text();
+  std::erase(log, '\r');
+  std::replace(log.begin(), log.end(), '\n', ' ');
+  EXPECT_NE(log.find("OUT: A1"), std::string::npos) << log;
+  for (const char* secret : {"Secr3tPw", "53 65 63 72 33 74 50 77", "N3wPassw", "4E 33 77 50 61 73 73 77"}) {
+    EXPECT_EQ(log.find(secret), std::string::npos) << secret << " in:\n" << log;
+  }
 }
 
 TEST_F(MainWindowTest, RestartShowsTheNoticeUntilTheGatewayIsBack) {

@@ -182,12 +182,11 @@ class OperationEngine {
   // until the time-out in `timeout`, whose step waits for the link to come
   // back (a RestartWait handler).
   void AwaitRestart(EngineState waiting, std::uint32_t ProgramSettings::*timeout);
-  // After a restart the link has to come back before the next probe: Ready
-  // when the caller can go on now, Waiting when the timer will look again,
-  // GaveUp when the link stayed away for the switch-to-firmware time-out
-  // from the first look on.
-  enum class Reconnect { Ready, Waiting, GaveUp };
-  Reconnect ReconnectAfterRestart();
+  // After a restart the link has to come back before the next probe: true
+  // when the caller can go on now. Otherwise the timer looks again, or, when
+  // the link stayed away for the switch-to-firmware time-out from the first
+  // look on, the operation gives up (GiveUp).
+  bool ReconnectAfterRestart();
   // The operation cannot go on: the current state's last-try step, then
   // Failed unless that step goes on.
   void GiveUp();

@@ -29,17 +29,9 @@ void SendProbe(OperationEngine& engine, std::uint8_t element) {
 // A probe that the link cannot carry would use up a try the gateway never
 // saw: while the link is away the probe waits for it instead.
 void ProbeOnceLinked(OperationEngine& engine, std::uint8_t element) {
-  switch (engine.ReconnectAfterRestart()) {
-    case OperationEngine::Reconnect::Waiting:
-      return;
-    case OperationEngine::Reconnect::GaveUp:
-      engine.GiveUp();
-      return;
-    case OperationEngine::Reconnect::Ready:
-      SendProbe(engine, element);
-      engine.CountAttempt(true);
-      return;
-  }
+  if (!engine.ReconnectAfterRestart()) return;
+  SendProbe(engine, element);
+  engine.CountAttempt(true);
 }
 
 class ResetSent final : public OperationHandler {
@@ -151,38 +143,31 @@ void OperationEngine::AwaitRestart(EngineState waiting, std::uint32_t ProgramSet
   reconnectWaitLeft_.reset();
 }
 
-OperationEngine::Reconnect OperationEngine::ReconnectAfterRestart() {
+bool OperationEngine::ReconnectAfterRestart() {
   // A TCP connection comes back only when asked for.
   if (host().linkType() == LinkType::Tcp && host().linkState() == LinkState::Closed) host().reopenLink();
   if (host().linkState() == LinkState::Open) {
     reconnectWaitLeft_.reset();
-    return Reconnect::Ready;
+    return true;
   }
   // The gateway gets as long to come back as it gets to start its firmware.
   if (!reconnectWaitLeft_) reconnectWaitLeft_ = std::chrono::milliseconds(settings().communicationTimeoutSwitchToFirmware);
   if (*reconnectWaitLeft_ <= std::chrono::milliseconds::zero()) {
     LogLine("Link not back after the restart");
-    return Reconnect::GaveUp;
+    GiveUp();
+    return false;
   }
   const bool connecting = host().linkType() == LinkType::Tcp && host().linkState() == LinkState::Connecting;
   const std::chrono::milliseconds poll = connecting ? kConnectingPollMs : kReconnectPollMs;
   *reconnectWaitLeft_ -= poll;
   ArmTimer(poll);
-  return Reconnect::Waiting;
+  return false;
 }
 
 void RestartWait::OnTimeout(OperationEngine& engine) {
-  switch (engine.ReconnectAfterRestart()) {
-    case OperationEngine::Reconnect::Waiting:
-      return;
-    case OperationEngine::Reconnect::GaveUp:
-      engine.GiveUp();
-      return;
-    case OperationEngine::Reconnect::Ready:
-      engine.Notify(Notification::LinkClosed);
-      OnLinkBack(engine);
-      return;
-  }
+  if (!engine.ReconnectAfterRestart()) return;
+  engine.Notify(Notification::LinkClosed);
+  OnLinkBack(engine);
 }
 
 void RegisterRestartFollowUp(OperationRegistry& registry) {

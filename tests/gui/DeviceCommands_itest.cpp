@@ -27,6 +27,11 @@ constexpr int kFirmwareLimitMs = 90000;
 class DeviceCommandsTest : public MainWindowFixture {
  protected:
   void Run(Command command) { window().Execute(static_cast<int>(command)); }
+  // A notification as the engine delivers it, and what the event loop then does for it.
+  void Notify(Notification code, OperationResult result) {
+    window().deviceCommands().OnNotification(code, static_cast<int>(result));
+    QCoreApplication::processEvents();
+  }
   ConfigurationDocument& Document() { return window().configuration().document(); }
   bool WaitForIdle(int limitMs) {
     return QTest::qWaitFor([&] { return !window().busy() && QApplication::activeModalWidget() == nullptr; }, limitMs);
@@ -198,12 +203,21 @@ TEST_F(DeviceCommandsTest, ARefusedPageKeepsTheUserThereAndAFailedOpenKeepsTheDo
   EXPECT_EQ(files_.browsePathData, bad.parent_path().string()) << "where the user looked is kept";
 }
 
-TEST_F(DeviceCommandsTest, TwoNoFirmwareNoticesShowOneBox) {
+TEST_F(DeviceCommandsTest, NotificationsWhileABoxIsOpenAreHandledOnceInOrder) {
   OpenWindow();
   DeviceCommands& commands = window().deviceCommands();
-  boxes_.WhileShown([&] { commands.OnNotification(Notification::NoFirmware, 0); });
+  std::size_t boxesAfterTheirHandlers = 0;
+  boxes_.WhileShown([&] {
+    commands.OnNotification(Notification::NoFirmware, 0);  // one box of this kind at a time
+    commands.OnNotification(Notification::SetTimeResult, static_cast<int>(OperationResult::NoAnswer));
+    boxesAfterTheirHandlers = boxes_.shown().size();
+  });
   commands.OnNotification(Notification::NoFirmware, 0);
-  EXPECT_EQ(boxes_.ShownKeys(), std::vector<std::string>{"strFlashNoFirmware"});
+  EXPECT_TRUE(boxes_.shown().empty()) << "the handler returned before its box opened";
+  ASSERT_TRUE(QTest::qWaitFor([&] { return boxes_.shown().size() >= 2; }, kTransferLimitMs));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(boxesAfterTheirHandlers, 1u) << "the handlers that came meanwhile opened no box inside the first";
+  EXPECT_EQ(boxes_.ShownKeys(), (std::vector<std::string>{"strFlashNoFirmware", "strDateTimeSetError"}));
 }
 
 // An ending, the boxes it shows after an earlier refusal left its reason behind.
@@ -237,7 +251,7 @@ TEST_F(DeviceCommandsTest, OnlyARefusalShowsTheGatewaysReason) {
     SCOPED_TRACE(row.name);
     if (row.code != Notification::GetTimeResult) {
       boxes_.Clear();
-      window().deviceCommands().OnNotification(row.code, static_cast<int>(row.result));
+      Notify(row.code, row.result);
     }
     ASSERT_EQ(boxes_.ShownKeys(), row.keys);
     if (row.keys == std::vector<std::string>{"strErrorResponse"}) {
@@ -249,7 +263,7 @@ TEST_F(DeviceCommandsTest, OnlyARefusalShowsTheGatewaysReason) {
 TEST_F(DeviceCommandsTest, APasswordChangeTheGatewayDoesNotAllowSaysSo) {
   OpenWindow();
   ModalDriver<PasswordDialog> change([&](PasswordDialog& dialog) {
-    window().deviceCommands().OnNotification(Notification::NotAllowed, 0);
+    Notify(Notification::NotAllowed, OperationResult{});
     EXPECT_EQ(boxes_.ShownKeys(), std::vector<std::string>{"strErrorNotAllowed"});
     EXPECT_TRUE(dialog.isVisible()) << "open for another try";
     static_cast<QDialog&>(dialog).reject();

@@ -143,8 +143,10 @@ TEST_P(PausedEndingTest, ResumesTheMonitor) {
   EXPECT_EQ(login.seen(), !row.gatewayPassword.empty());
   if (row.command == Command::WriteFirmware) {
     // The ended update no longer hides the gateway's word that it has no firmware.
+    QCoreApplication::processEvents();
     boxes_.Clear();
     window().deviceCommands().OnNotification(Notification::NoFirmware, 0);
+    QCoreApplication::processEvents();
     EXPECT_EQ(boxes_.ShownKeys(), std::vector<std::string>{"strFlashNoFirmware"});
   }
 }

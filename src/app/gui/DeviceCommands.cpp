@@ -2,7 +2,6 @@
 
 #include "app/gui/NotificationResult.h"
 
-#include <QEventLoop>
 #include <QMetaObject>
 #include <QTimer>
 
@@ -79,12 +78,13 @@ void DeviceCommands::WriteConfiguration(int notificationCode) {
                              ? context_.messages.Show("strDataUploadConfirm", "strDataUpload", kStyleQuestion) == kResultYes
                              : VersionsAgreeOrAccepted();
   if (!confirmed) return;
-  PauseMonitor();
-  if (engine_.StartUpload(window_.CommittedImage())) {
-    RunTransferDialog(ProgressKind::DataUpload);
-  } else {
-    ResumeMonitor();
-  }
+  PauseMonitorThen([this] {
+    if (engine_.StartUpload(window_.CommittedImage())) {
+      RunTransferDialog(ProgressKind::DataUpload);
+    } else {
+      ResumeMonitor();
+    }
+  });
 }
 
 bool DeviceCommands::FirmwareVersionAgrees() const {
@@ -100,20 +100,27 @@ bool DeviceCommands::VersionsAgreeOrAccepted() {
 void DeviceCommands::SystemInformation() { engine_.GetSystemInfo(); }
 
 void DeviceCommands::Restart() {
-  PauseMonitor();
-  if (!engine_.ResetDevice()) ResumeMonitor();
+  PauseMonitorThen([this] {
+    if (!engine_.ResetDevice()) ResumeMonitor();
+  });
 }
 
-void DeviceCommands::PauseMonitor() {
+void DeviceCommands::PauseMonitorThen(std::function<void()> next) {
   MonitorLog& monitor = window_.Monitor();
-  if (!monitor.IsActive()) return;
+  if (!monitor.IsActive()) {
+    next();
+    return;
+  }
   monitor.Pause();
   monitorPaused_ = true;
   engine_.StopMonitoring();
-  // The gateway gets a moment to end its trace before the next request; the window stays alive.
-  QEventLoop pause;
-  QTimer::singleShot(kMonitorPauseMs, &pause, &QEventLoop::quit);
-  pause.exec();
+  // The gateway gets a moment to end its trace before the next request; the
+  // window waits busy, from its own event loop.
+  Busy(true);
+  QTimer::singleShot(kMonitorPauseMs, this, [this, next = std::move(next)] {
+    Busy(false);
+    next();
+  });
 }
 
 void DeviceCommands::RestartModule() {
@@ -138,15 +145,33 @@ void DeviceCommands::ChangePassword() {
   if (result == QDialog::Accepted) engine_.SetLoginPassword(dialog.newPassword());
 }
 
-void DeviceCommands::RunTransferDialog(ProgressKind kind) {
-  ProgressDialog dialog(context_.language, context_.messages, kind, [this, kind] { CancelTransfer(engine_, kind); }, &window_.window());
-  if (kind == ProgressKind::CdrDownload) dialog.SetWaitMode(true);
-  progress_ = &dialog;
+void DeviceCommands::RunTransferDialog(ProgressKind kind, std::function<void()> ended) {
+  auto* dialog = new ProgressDialog(context_.language, context_.messages, kind, [this, kind] { CancelTransfer(engine_, kind); },
+                                    &window_.window());
+  if (kind == ProgressKind::CdrDownload) dialog->SetWaitMode(true);
+  progress_ = dialog;
   Busy(true);
-  dialog.exec();
-  Busy(false);
-  progress_ = nullptr;
+  connect(dialog, &QDialog::finished, this, [this, dialog, ended = std::move(ended)] {
+    Busy(false);
+    progress_ = nullptr;
+    dialog->deleteLater();
+    if (ended) ended();
+  });
+  dialog->open();
 }
+
+void DeviceCommands::Later(std::function<void()> step) {
+  QMetaObject::invokeMethod(this, std::move(step), Qt::QueuedConnection);
+}
+
+void DeviceCommands::Tell(const char* textKey, const char* captionKey, unsigned style, std::vector<std::string> args) {
+  Later([this, textKey, captionKey, style, args = std::move(args)] {
+    const std::vector<FormatArg> formatArgs(args.begin(), args.end());
+    context_.messages.Show(textKey, captionKey, style, std::span<const FormatArg>(formatArgs));
+  });
+}
+
+void DeviceCommands::TellWarning(const char* textKey) { Tell(textKey, kErrorCaption, kStyleWarning); }
 
 void DeviceCommands::ResumeMonitor() {
   if (!std::exchange(monitorPaused_, false)) return;
@@ -184,7 +209,7 @@ void DeviceCommands::OnNotification(Notification code, int value) {
       Busy(false);
       CloseNotice();
       ResumeMonitor();
-      context_.messages.Show("strErrorRestart", kErrorCaption, kStyleError);
+      Tell("strErrorRestart", kErrorCaption, kStyleError);
       break;
     case Notification::DownloadStarted:
     case Notification::UploadStarted:
@@ -233,7 +258,7 @@ void DeviceCommands::OnNotification(Notification code, int value) {
       CloseNotice();
       CloseProgressAsFailed();
       window_.Diagnostics().StopRefresh();
-      context_.messages.Show("strDiagErrorInvalidData", kErrorCaption, kStyleWarning, {engine_.causeText()});
+      Tell("strDiagErrorInvalidData", kErrorCaption, kStyleWarning, {engine_.causeText()});
       break;
     case Notification::UploadResult:
       Busy(false);
@@ -262,10 +287,13 @@ void DeviceCommands::OnNotification(Notification code, int value) {
       Busy(false);
       CloseNotice();
       ResumeMonitor();
+      // One box of this kind at a time.
       if (!noFirmwareBoxOpen_ && !firmwareCommand_) {
         noFirmwareBoxOpen_ = true;
-        Warn("strFlashNoFirmware");
-        noFirmwareBoxOpen_ = false;
+        Later([this] {
+          Warn("strFlashNoFirmware");
+          noFirmwareBoxOpen_ = false;
+        });
       }
       break;
     case Notification::LinkClosed:
@@ -283,16 +311,18 @@ void DeviceCommands::RestartNotice() {
   Busy(false);
   if (password_) password_->CancelFromOwner();
   downloadPending_ = uploadPending_ = false;
+  Busy(true);
   if (notice_) {
     notice_->SetTextKey(kRestartNoticeKey);
-    Busy(true);
     return;
   }
-  NotifyDialog dialog(context_.language, kRestartNoticeKey, &window_.window());
-  notice_ = &dialog;
-  Busy(true);
-  dialog.exec();
-  notice_ = nullptr;
+  auto* notice = new NotifyDialog(context_.language, kRestartNoticeKey, &window_.window());
+  notice_ = notice;
+  connect(notice, &QDialog::finished, this, [this, notice] {
+    notice_ = nullptr;
+    notice->deleteLater();
+  });
+  notice->open();
 }
 
 void DeviceCommands::RequestFailed(Notification code) {
@@ -304,16 +334,18 @@ void DeviceCommands::RequestFailed(Notification code) {
   if (code == Notification::OperationFailed && monitor.IsActive()) monitor.monitoringStopped();
   ResumeMonitor();
   if (password_) {
-    if (code == Notification::NotAllowed) {
-      password_->NotAllowed();
-    } else {
-      password_->Failed(static_cast<int>(OperationResult::NoAnswer), engine_.causeText());
-    }
+    Later([this, code] {
+      if (!password_) return;
+      if (code == Notification::NotAllowed) {
+        password_->NotAllowed();
+      } else {
+        password_->Failed(static_cast<int>(OperationResult::NoAnswer), {});
+      }
+    });
     return;
   }
   downloadPending_ = uploadPending_ = false;
-  context_.messages.Show(code == Notification::OperationFailed ? "strErrorNoResponse" : "strErrorNotAllowed", kErrorCaption,
-                 kStyleError);
+  Tell(code == Notification::OperationFailed ? "strErrorNoResponse" : "strErrorNotAllowed", kErrorCaption, kStyleError);
 }
 
 void DeviceCommands::CloseNotice() {
@@ -325,16 +357,14 @@ void DeviceCommands::CloseProgressAsFailed() {
 }
 
 void DeviceCommands::ShowRefusal(int value, const char* textKey) {
-  if (Is(value, OperationResult::Rejected)) {
-    context_.messages.Show(textKey, kErrorCaption, kStyleWarning, {engine_.causeText()});
-  }
+  if (Is(value, OperationResult::Rejected)) Tell(textKey, kErrorCaption, kStyleWarning, {engine_.causeText()});
 }
 
 void DeviceCommands::ShowFailure(int value, const char* textKey) {
   if (Is(value, OperationResult::Rejected) && !engine_.causeText().empty()) {
     ShowRefusal(value, "strErrorResponse");
   } else {
-    Warn(textKey);
+    TellWarning(textKey);
   }
 }
 
@@ -342,7 +372,7 @@ void DeviceCommands::OnSystemInfo(int value) {
   Busy(false);
   if (!Succeeded(value)) {
     downloadPending_ = uploadPending_ = false;
-    Warn("strSysInfoError");
+    TellWarning("strSysInfoError");
     return;
   }
   if (downloadPending_) {
@@ -355,11 +385,18 @@ void DeviceCommands::OnSystemInfo(int value) {
     QMetaObject::invokeMethod(this, [this] { WriteConfiguration(kReissuedCommandCode); }, Qt::QueuedConnection);
     return;
   }
-  if (!VersionsAgreeOrAccepted()) {
-    window_.Disconnect();
-    window_.Diagnostics().StopRefresh();
-    engine_.ClearPendingFlag(SystemInfoPending);
-  }
+  if (FirmwareVersionAgrees()) return;
+  // The LAN step waits for the answer to the version question.
+  const bool lanStep = engine_.HasPending(SystemInfoPending);
+  engine_.ClearPendingFlag(SystemInfoPending);
+  Later([this, lanStep] {
+    if (VersionsAgreeOrAccepted()) {
+      if (lanStep) engine_.GetLanInfo();
+    } else {
+      window_.Disconnect();
+      window_.Diagnostics().StopRefresh();
+    }
+  });
 }
 
 void DeviceCommands::OnDownloadResult(int value) {
@@ -370,7 +407,7 @@ void DeviceCommands::OnDownloadResult(int value) {
     ShowRefusal(value, "strErrorResponse");
     return;
   }
-  emit configurationReceived();
+  Later([this] { emit configurationReceived(); });
 }
 
 void DeviceCommands::OnLanInfo(int value) {
@@ -379,15 +416,19 @@ void DeviceCommands::OnLanInfo(int value) {
   std::vector<InfoRow> rows = SystemRows(engine_.deviceInformation().system, Texts());
   const std::vector<InfoRow> lan = LanRows(engine_.deviceInformation().lan, Texts());
   rows.insert(rows.end(), lan.begin(), lan.end());
-  InfoRowsDialog dialog(context_.language, "strSysInfo", lead, rows, &window_.window());
-  dialog.exec();
+  OpenDialog(new InfoRowsDialog(context_.language, "strSysInfo", lead, rows, &window_.window()));
+}
+
+void DeviceCommands::OpenDialog(QDialog* dialog) {
+  connect(dialog, &QDialog::finished, dialog, &QObject::deleteLater);
+  dialog->open();
 }
 
 void DeviceCommands::OnModuleInfo(int value) {
   Busy(false);
   window_.Diagnostics().RestartModulePageRefresh();
   if (!Succeeded(value)) {
-    if (Is(value, OperationResult::NoAnswer)) context_.messages.Show("strErrorNoResponse", kErrorCaption, kStyleError);
+    if (Is(value, OperationResult::NoAnswer)) Tell("strErrorNoResponse", kErrorCaption, kStyleError);
     ShowRefusal(value, "strErrorResponse");
     return;
   }
@@ -397,15 +438,14 @@ void DeviceCommands::OnModuleInfo(int value) {
     if (!row.second.empty()) rows.push_back(row);
   }
   const char* name = module.index == 0 ? "strGsmModule1" : "strGsmModule2";
-  InfoRowsDialog dialog(context_.language, "strGsmModuleInfo", Text(name), rows, &window_.window());
-  dialog.exec();
+  OpenDialog(new InfoRowsDialog(context_.language, "strGsmModuleInfo", Text(name), rows, &window_.window()));
 }
 
 void DeviceCommands::OnFirmwareResult(int value) {
   Busy(false);
   firmwareCommand_ = false;
   if (Succeeded(value)) {
-    context_.messages.Show("strFlashWriteOK", "strFinish", kStyleInformation);
+    Tell("strFlashWriteOK", "strFinish", kStyleInformation);
   } else {
     CloseProgressAsFailed();
     // A login the user cancelled needs no further word.
@@ -416,7 +456,7 @@ void DeviceCommands::OnFirmwareResult(int value) {
 
 void DeviceCommands::OnAnnouncementResult(int value) {
   if (Succeeded(value)) {
-    context_.messages.Show("strAnnouncementUpdateOK", "strFinish", kStyleInformation);
+    Tell("strAnnouncementUpdateOK", "strFinish", kStyleInformation);
   } else {
     CloseProgressAsFailed();
     ShowRefusal(value, "strAnnouncementUpdateError");
@@ -430,7 +470,9 @@ void DeviceCommands::OnPasswordResult(int value) {
   if (Succeeded(value)) {
     password_->Succeeded();
   } else {
-    password_->Failed(value, engine_.causeText());
+    Later([this, value, cause = engine_.causeText()] {
+      if (password_) password_->Failed(value, cause);
+    });
   }
 }
 
@@ -443,8 +485,9 @@ void DeviceCommands::OnClockRead(int value) {
   const DeviceClock& clock = engine_.deviceInformation().clock;
   std::optional<LastSyncRecord> lastSync;
   if (clock.lastSync.reported != 0) lastSync = clock.lastSync;
-  DateTimeDialog dialog(context_.language, clock.time, lastSync, &window_.window());
-  if (dialog.exec() == QDialog::Accepted) engine_.SetDateTime(dialog.time());
+  auto* dialog = new DateTimeDialog(context_.language, clock.time, lastSync, &window_.window());
+  connect(dialog, &QDialog::accepted, this, [this, dialog] { engine_.SetDateTime(dialog->time()); });
+  OpenDialog(dialog);
 }
 
 }  // namespace tusko::gui

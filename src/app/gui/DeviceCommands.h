@@ -15,6 +15,7 @@
 #include "monitor/MonitorLog.h"
 #include "protocol/engine/EngineTypes.h"
 
+class QDialog;
 class QWidget;
 
 namespace tusko {
@@ -81,7 +82,16 @@ class DeviceCommands final : public QObject {
   std::optional<FileAnswer> AskCdrFile();
   void OnCdrResult(int value);
 
-  void RunTransferDialog(ProgressKind kind);
+  // Opens the transfer's progress dialog and returns; `ended` runs once it has closed.
+  void RunTransferDialog(ProgressKind kind, std::function<void()> ended = {});
+  // A notification handler never opens a box or a dialog itself, which would
+  // run a nested event loop in which the next notification is handled before
+  // this one has ended: it leaves them to the event loop.
+  void Later(std::function<void()> step);
+  void Tell(const char* textKey, const char* captionKey, unsigned style, std::vector<std::string> args = {});
+  void TellWarning(const char* textKey);
+  // Opens a dialog without waiting for it; it is deleted once it has closed.
+  void OpenDialog(QDialog* dialog);
   void RestartNotice();
   void RequestFailed(Notification code);
   void CloseNotice();
@@ -102,9 +112,9 @@ class DeviceCommands final : public QObject {
   void OnPasswordResult(int value);
   void OnClockRead(int value);
   void Busy(bool on) { window_.SetBusy(on); }
-  // Before a write, a restart or a firmware update a running monitor rests;
-  // the operation's end resumes it.
-  void PauseMonitor();
+  // Before a write, a restart or a firmware update a running monitor rests
+  // for a moment before `next` goes on; the operation's end resumes it.
+  void PauseMonitorThen(std::function<void()> next);
   // Every ending of a command that paused the monitor calls this.
   void ResumeMonitor();
   int Warn(const char* textKey);

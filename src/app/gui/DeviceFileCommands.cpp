@@ -41,15 +41,17 @@ void DeviceCommands::WriteFirmware() {
     file.CloseFile();
     return;
   }
-  PauseMonitor();
-  file.Rewind();
-  if (engine_.StartFirmwareUpdate()) {
-    RunTransferDialog(ProgressKind::FirmwareWrite);
-  } else {
+  PauseMonitorThen([this] {
+    FirmwareFile& checked = engine_.firmwareFile();
+    checked.Rewind();
+    if (engine_.StartFirmwareUpdate()) {
+      RunTransferDialog(ProgressKind::FirmwareWrite, [this] { engine_.firmwareFile().CloseFile(); });
+      return;
+    }
     firmwareCommand_ = false;
     ResumeMonitor();
-  }
-  file.CloseFile();
+    checked.CloseFile();
+  });
 }
 
 bool DeviceCommands::CheckFirmwareFile(const std::filesystem::path& path) {
@@ -88,8 +90,11 @@ void DeviceCommands::UpdateAnnouncement() {
     context_.messages.Show("strAnnouncementFileError", kErrorCaption, kStyleWarning, {Text(*problem)});
     return;
   }
-  if (engine_.StartAnnouncementUpdate(*kind)) RunTransferDialog(ProgressKind::AnnouncementUpdate);
-  file.CloseFile();
+  if (engine_.StartAnnouncementUpdate(*kind)) {
+    RunTransferDialog(ProgressKind::AnnouncementUpdate, [this] { engine_.announcementFile().CloseFile(); });
+  } else {
+    file.CloseFile();
+  }
 }
 
 std::optional<FileAnswer> DeviceCommands::AskCdrFile() {
@@ -123,8 +128,11 @@ void DeviceCommands::DownloadCdr() {
   }
   files.openSaveFilterCdr = filter;
   files.browsePathCdr = answer->path.parent_path().string();
-  if (engine_.StartCdrDownload(cdrFile_)) RunTransferDialog(ProgressKind::CdrDownload);
-  cdrFile_.Close();
+  if (engine_.StartCdrDownload(cdrFile_)) {
+    RunTransferDialog(ProgressKind::CdrDownload, [this] { cdrFile_.Close(); });
+  } else {
+    cdrFile_.Close();
+  }
 }
 
 void DeviceCommands::OnCdrResult(int value) {
@@ -140,7 +148,7 @@ void DeviceCommands::OnCdrResult(int value) {
   if (Is(value, OperationResult::Rejected) && !engine_.causeText().empty()) {
     ShowRefusal(value, "strErrorResponse");
   } else if (const char* key = CdrErrorTextKey(cdrFile_.error())) {
-    Warn(key);
+    TellWarning(key);
   }
 }
 

@@ -8,9 +8,9 @@
 
 namespace tusko::gui::test {
 
-// Acts on the next modal dialog of type Dialog once it runs: the window under
-// test opens its dialogs with exec(), which returns only when they end, so the
-// test's hand must be in place before the command that opens one.
+// Acts on the next modal dialog of type Dialog once it runs: a command that
+// opens one with exec() returns only when it ends, so the test's hand must be
+// in place before the command.
 template <typename Dialog>
 class ModalDriver {
  public:

@@ -33,16 +33,16 @@
 #include <string_view>
 #include <vector>
 
-#include "app/core/EventLoop.h"
-#include "app/core/LinkEngineHost.h"
-#include "app/core/ProgramSettings.h"
+#include "app/session/LinkEngineHost.h"
+#include "app/settings/ProgramSettings.h"
+#include "base/EventLoop.h"
 #include "config/ConfigurationImage.h"
 #include "config/ImageLayout.h"
+#include "link/CommLogSink.h"
 #include "link/FrameEncoder.h"
-#include "monitor/CommLogSink.h"
 #include "protocol/DeviceMessage.h"
-#include "protocol/engine/ConfigTransfer.h"
 #include "protocol/InformationElements.h"
+#include "protocol/engine/ConfigTransfer.h"
 #include "protocol/engine/OperationEngine.h"
 #include "sim/OutputPacer.h"
 #include "support/SimulatorThread.h"

@@ -27,13 +27,13 @@
 #include <string_view>
 #include <vector>
 
-#include "app/core/EventLoop.h"
-#include "app/core/LinkEngineHost.h"
-#include "app/core/ProgramSettings.h"
+#include "app/session/LinkEngineHost.h"
+#include "app/settings/ProgramSettings.h"
+#include "base/EventLoop.h"
+#include "link/CommLogSink.h"
 #include "link/FrameEncoder.h"
-#include "monitor/CommLogSink.h"
 #include "protocol/FirmwareFile.h"
-#include "protocol/engine/FirmwareUpdate.h"
+#include "protocol/TransferConstants.h"
 #include "protocol/engine/OperationEngine.h"
 #include "sim/GatewayTiming.h"
 #include "sim/OutputPacer.h"

@@ -13,7 +13,7 @@
 #include <span>
 #include <string>
 
-#include "app/core/ProgramSettings.h"
+#include "app/settings/ProgramSettings.h"
 #include "protocol/engine/CauseText.h"
 #include "protocol/engine/OperationEngine.h"
 

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "protocol/FirmwareFile.h"
-#include "protocol/engine/FirmwareUpdate.h"
+#include "protocol/TransferConstants.h"
 
 namespace {
 

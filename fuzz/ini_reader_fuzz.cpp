@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/core/IniFile.h"
-#include "app/core/TextKeys.h"
+#include "app/language/IniFile.h"
+#include "app/language/TextKeys.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);

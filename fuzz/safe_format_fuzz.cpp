@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/core/SafeFormat.h"
+#include "base/SafeFormat.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/core/EventLoop.h"
+#include "base/EventLoop.h"
 #include "sim/GatewayModel.h"
 #include "sim/SimulatorServer.h"
 

@@ -4,9 +4,9 @@
 #include <ostream>
 #include <system_error>
 
-#include "app/core/FileSettingsStore.h"
-#include "app/core/LanguageFolder.h"
-#include "app/core/ProgramSettings.h"
+#include "app/language/LanguageFolder.h"
+#include "app/settings/FileSettingsStore.h"
+#include "app/settings/ProgramSettings.h"
 
 #ifndef TUSKO_RESOURCES_DIR
 #define TUSKO_RESOURCES_DIR "resources"

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/core/LanguageManager.h"
+#include "app/language/LanguageManager.h"
 
 namespace tusko::cli {
 

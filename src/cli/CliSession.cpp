@@ -5,7 +5,7 @@
 
 #include <unistd.h>
 
-#include "app/core/FileSettingsStore.h"
+#include "app/settings/FileSettingsStore.h"
 #include "cli/ExitCodes.h"
 #include "cli/PasswordPrompt.h"
 

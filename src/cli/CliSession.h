@@ -7,9 +7,9 @@
 #include <string>
 #include <ostream>
 
-#include "app/core/EventLoop.h"
-#include "app/core/LinkEngineHost.h"
-#include "app/core/ProgramSettings.h"
+#include "app/session/LinkEngineHost.h"
+#include "app/settings/ProgramSettings.h"
+#include "base/EventLoop.h"
 #include "cli/BuiltInSimulator.h"
 #include "cli/CliLanguage.h"
 #include "cli/CliOptions.h"

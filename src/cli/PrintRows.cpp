@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/core/SafeFormat.h"
+#include "base/SafeFormat.h"
 
 namespace tusko::cli {
 
@@ -16,7 +16,7 @@ void PrintRows(const std::vector<InfoRow>& rows, const CliLanguage& language, st
   }
 }
 
-TextOfKey CliText(const CliLanguage& language) {
+TextLookup CliText(const CliLanguage& language) {
   return [&language](std::string_view key) { return language.Text(key); };
 }
 

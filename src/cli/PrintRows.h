@@ -3,7 +3,7 @@
 #include <ostream>
 #include <vector>
 
-#include "app/core/DeviceInfoRows.h"
+#include "app/session/DeviceInfoRows.h"
 #include "cli/CliLanguage.h"
 
 namespace tusko::cli {
@@ -12,6 +12,6 @@ namespace tusko::cli {
 void PrintRows(const std::vector<InfoRow>& rows, const CliLanguage& language, std::ostream& out);
 
 // The language's texts as the command line shows them.
-TextOfKey CliText(const CliLanguage& language);
+TextLookup CliText(const CliLanguage& language);
 
 }  // namespace tusko::cli

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "monitor/CommLogSink.h"
+#include "link/CommLogSink.h"
 
 namespace tusko::cli {
 

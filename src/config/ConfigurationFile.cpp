@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <limits>
 
-#include "app/core/FileReplacement.h"
+#include "base/FileReplacement.h"
 
 namespace tusko {
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/core/ProgramSettings.h"
+#include "app/settings/ProgramSettings.h"
 #include "link/FrameDecoder.h"
 #include "link/LinkLog.h"
 #include "link/LinkState.h"

@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
-#include "app/core/SafeFormat.h"
-#include "monitor/CommLogSink.h"
-#include "monitor/LogColour.h"
+#include "base/SafeFormat.h"
+#include "link/CommLogSink.h"
+#include "link/LogColour.h"
 
 namespace tusko {
 

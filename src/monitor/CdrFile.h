@@ -7,8 +7,8 @@
 #include <span>
 #include <string>
 
-#include "app/core/ProgramSettings.h"
-#include "monitor/CdrRecord.h"
+#include "app/settings/ProgramSettings.h"
+#include "protocol/CdrRecord.h"
 #include "protocol/engine/CdrRecordStore.h"
 
 namespace tusko {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "app/core/SafeFormat.h"
+#include "base/SafeFormat.h"
 
 namespace tusko {
 

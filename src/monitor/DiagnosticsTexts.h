@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/core/LanguageManager.h"
+#include "app/language/LanguageManager.h"
 #include "protocol/engine/DiagnosticsData.h"
 
 namespace tusko {

@@ -1,6 +1,6 @@
 #include "monitor/MonitorCategories.h"
 
-#include "app/core/SafeFormat.h"
+#include "base/SafeFormat.h"
 
 namespace tusko {
 

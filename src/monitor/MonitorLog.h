@@ -9,7 +9,7 @@
 #include <system_error>
 #include <utility>
 
-#include "app/core/ProgramSettings.h"
+#include "app/settings/ProgramSettings.h"
 #include "monitor/LogView.h"
 #include "monitor/MonitorCategories.h"
 #include "monitor/MonitorLogHost.h"

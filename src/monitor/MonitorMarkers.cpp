@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "Version.h"
-#include "app/core/SafeFormat.h"
+#include "base/SafeFormat.h"
 
 namespace tusko {
 

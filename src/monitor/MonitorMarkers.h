@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "monitor/LogColour.h"
+#include "link/LogColour.h"
 #include "protocol/engine/DeviceInformation.h"
 
 namespace tusko {

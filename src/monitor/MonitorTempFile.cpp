@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/FileReplacement.h"
+#include "base/FileReplacement.h"
 
 namespace tusko {
 

@@ -1,6 +1,6 @@
 #include "sim/GatewayAnnouncementRequests.h"
 
-#include "protocol/engine/ElementNumbers.h"
+#include "protocol/ElementNumbers.h"
 #include "sim/GatewayReplies.h"
 
 namespace tusko::sim {

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <utility>
 
+#include "protocol/ElementNumbers.h"
 #include "protocol/engine/CdrTransfer.h"
-#include "protocol/engine/ElementNumbers.h"
 #include "sim/GatewayReplies.h"
 
 namespace tusko::sim {

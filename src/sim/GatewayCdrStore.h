@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "monitor/CdrRecord.h"
+#include "protocol/CdrRecord.h"
 #include "protocol/DeviceMessage.h"
 
 namespace tusko::sim {

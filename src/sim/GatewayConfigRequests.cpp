@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <optional>
 
+#include "protocol/ElementNumbers.h"
 #include "protocol/engine/ConfigTransferRules.h"
-#include "protocol/engine/ElementNumbers.h"
 #include "sim/GatewayReplies.h"
 #include "sim/GatewayRestarts.h"
 #include "sim/GatewayTiming.h"

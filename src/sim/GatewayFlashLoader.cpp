@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "protocol/FirmwareFile.h"
-#include "protocol/engine/FirmwareUpdate.h"
+#include "protocol/TransferConstants.h"
 
 namespace tusko::sim {
 

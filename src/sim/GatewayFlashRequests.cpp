@@ -1,8 +1,8 @@
 #include "sim/GatewayFlashRequests.h"
 
+#include "protocol/ElementNumbers.h"
+#include "protocol/TransferConstants.h"
 #include "protocol/engine/ConfigTransferRules.h"
-#include "protocol/engine/ElementNumbers.h"
-#include "protocol/engine/FirmwareUpdate.h"
 #include "sim/GatewayReplies.h"
 #include "sim/GatewayRestarts.h"
 #include "sim/GatewayTiming.h"

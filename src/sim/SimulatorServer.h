@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/core/EventLoop.h"
+#include "base/EventLoop.h"
 #include "sim/GatewayModel.h"
 #include "sim/OutputPacer.h"
 #include "sim/WireSession.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/EventLoop.h"
+#include "base/EventLoop.h"
 #include "sim/GatewayModel.h"
 #include "sim/RawImageFile.h"
 #include "sim/SimulatorOptions.h"

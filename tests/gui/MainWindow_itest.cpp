@@ -25,8 +25,8 @@
 #include "app/gui/PasswordDialog.h"
 #include "app/gui/ProgressDialog.h"
 #include "app/gui/UiText.h"
-#include "app/core/SettingsStore.h"
-#include "app/core/WindowStateSettings.h"
+#include "app/settings/SettingsStore.h"
+#include "app/settings/WindowStateSettings.h"
 #include "gui/support/MainWindowFixture.h"
 #include "gui/support/ModalDriver.h"
 

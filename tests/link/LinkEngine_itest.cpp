@@ -1,6 +1,6 @@
 // The operation engine over a real link: the core's host on an event loop,
 // the link control's threads, and the simulator on a thread of its own.
-#include "app/core/LinkEngineHost.h"
+#include "app/session/LinkEngineHost.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "link/RecordingLog.h"
-#include "support/SimulatorLink.h"
 #include "protocol/engine/OperationEngine.h"
+#include "support/SimulatorLink.h"
 
 namespace tusko {
 namespace {

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "monitor/CommLogSink.h"
-#include "monitor/LogColour.h"
+#include "link/CommLogSink.h"
+#include "link/LogColour.h"
 
 namespace tusko {
 

@@ -14,7 +14,7 @@
 
 #include "monitor/CdrFile.h"
 #include "monitor/CdrFileName.h"
-#include "monitor/CdrRecord.h"
+#include "protocol/CdrRecord.h"
 #include "support/RowName.h"
 
 namespace tusko {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "protocol/engine/FirmwareUpdate.h"
+#include "protocol/TransferConstants.h"
 #include "support/FirmwareFiles.h"
 #include "support/RowName.h"
 

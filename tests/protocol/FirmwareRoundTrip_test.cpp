@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "protocol/FirmwareFile.h"
-#include "protocol/engine/FirmwareUpdate.h"
+#include "protocol/TransferConstants.h"
 #include "protocol/engine/OperationEngine.h"
 #include "sim/GatewayFlashLoader.h"
 #include "support/FirmwareFiles.h"

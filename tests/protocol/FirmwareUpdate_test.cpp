@@ -6,8 +6,8 @@
 #include <optional>
 #include <vector>
 
+#include "protocol/TransferConstants.h"
 #include "protocol/TransferScript.h"
-#include "protocol/engine/FirmwareUpdate.h"
 #include "support/RowName.h"
 
 namespace tusko {

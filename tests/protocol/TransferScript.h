@@ -17,11 +17,11 @@
 
 #include "config/ConfigurationImage.h"
 #include "protocol/AnnouncementFile.h"
+#include "protocol/ElementNumbers.h"
 #include "protocol/FirmwareFile.h"
 #include "protocol/engine/CdrRecordStore.h"
 #include "protocol/engine/ConfigTransfer.h"
 #include "protocol/engine/ConfigTransferRules.h"
-#include "protocol/engine/ElementNumbers.h"
 #include "protocol/engine/OperationEngine.h"
 #include "support/FirmwareFiles.h"
 #include "support/ScriptedEngine.h"

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "protocol/TransferConstants.h"
 #include "protocol/TransferScript.h"
-#include "protocol/engine/FirmwareUpdate.h"
 #include "protocol/engine/OperationEngine.h"
 #include "support/RowName.h"
 

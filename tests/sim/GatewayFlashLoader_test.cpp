@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "protocol/engine/FirmwareUpdate.h"
+#include "protocol/TransferConstants.h"
 #include "sim/GatewayFlashLoader.h"
 #include "sim/GatewayModel.h"
 #include "sim/GatewayScript.h"

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "protocol/engine/ElementNumbers.h"
+#include "protocol/ElementNumbers.h"
 #include "sim/GatewayModel.h"
 #include "support/TestMessages.h"
 

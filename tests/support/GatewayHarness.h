@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "app/core/ProgramSettings.h"
+#include "app/settings/ProgramSettings.h"
 #include "protocol/engine/OperationEngine.h"
 #include "sim/GatewayModel.h"
 #include "support/EngineTestHost.h"

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "app/core/ProgramSettings.h"
+#include "app/settings/ProgramSettings.h"
 #include "protocol/engine/OperationEngine.h"
 #include "support/EngineTestHost.h"
 #include "support/VirtualClock.h"

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/core/ProgramSettings.h"
+#include "app/settings/ProgramSettings.h"
 #include "support/SimulatorThread.h"
 
 namespace tusko::test {

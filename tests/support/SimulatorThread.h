@@ -10,7 +10,7 @@
 #include <type_traits>
 #include <utility>
 
-#include "app/core/EventLoop.h"
+#include "base/EventLoop.h"
 #include "sim/GatewayModel.h"
 #include "sim/SimulatorServer.h"
 

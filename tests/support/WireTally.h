@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "link/CommLogSink.h"
 #include "link/FrameEncoder.h"
-#include "monitor/CommLogSink.h"
 #include "protocol/DeviceMessage.h"
 
 namespace tusko::test {

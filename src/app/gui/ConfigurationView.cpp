@@ -5,10 +5,10 @@
 #include <QStackedWidget>
 #include <QTreeWidget>
 
-#include "app/core/LanguageManager.h"
 #include "app/gui/DescriptionLabel.h"
 #include "app/gui/MessageService.h"
 #include "app/gui/UiText.h"
+#include "app/language/LanguageManager.h"
 #include "config/ConfigurationPages.h"
 #include "config/ConfigurationTree.h"
 

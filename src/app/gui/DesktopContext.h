@@ -1,10 +1,10 @@
 #pragma once
 
-#include "app/core/FileSettings.h"
-#include "app/core/ProgramSettings.h"
-#include "app/core/RecentFiles.h"
-#include "app/core/SettingsStore.h"
-#include "app/core/WindowStateSettings.h"
+#include "app/settings/FileSettings.h"
+#include "app/settings/ProgramSettings.h"
+#include "app/settings/RecentFiles.h"
+#include "app/settings/SettingsStore.h"
+#include "app/settings/WindowStateSettings.h"
 
 namespace tusko {
 class LanguageManager;

@@ -5,14 +5,14 @@
 
 #include <QApplication>
 
-#include "app/core/FileSettingsStore.h"
-#include "app/core/InstanceMark.h"
-#include "app/core/LanguageFolder.h"
-#include "app/core/LanguageManager.h"
-#include "app/core/MemorySettingsStore.h"
 #include "app/gui/FileDialogs.h"
 #include "app/gui/MainWindow.h"
 #include "app/gui/MessageService.h"
+#include "app/language/LanguageFolder.h"
+#include "app/language/LanguageManager.h"
+#include "app/session/InstanceMark.h"
+#include "app/settings/FileSettingsStore.h"
+#include "app/settings/MemorySettingsStore.h"
 
 #ifndef TUSKO_RESOURCES_DIR
 #define TUSKO_RESOURCES_DIR "resources"

@@ -5,17 +5,17 @@
 #include <QMetaObject>
 #include <QTimer>
 
-#include "app/core/LanguageManager.h"
-#include "app/core/VersionRule.h"
-#include "app/gui/DateTimeDialog.h"
-#include "app/gui/MessageService.h"
-#include "app/core/DeviceInfoRows.h"
 #include "app/gui/ChoiceDialog.h"
+#include "app/gui/DateTimeDialog.h"
 #include "app/gui/DiagnosticsView.h"
 #include "app/gui/InfoRowsDialog.h"
+#include "app/gui/MessageService.h"
 #include "app/gui/NotifyDialog.h"
 #include "app/gui/PasswordDialog.h"
 #include "app/gui/ProgressDialog.h"
+#include "app/language/LanguageManager.h"
+#include "app/session/DeviceInfoRows.h"
+#include "app/session/VersionRule.h"
 #include "protocol/engine/OperationEngine.h"
 
 namespace tusko::gui {
@@ -53,7 +53,7 @@ int DeviceCommands::Warn(const char* textKey) { return context_.messages.Show(te
 
 std::string DeviceCommands::Text(std::string_view key) const { return context_.language.GetString(key); }
 
-TextOfKey DeviceCommands::Texts() const {
+TextLookup DeviceCommands::Texts() const {
   return [this](std::string_view key) { return Text(key); };
 }
 

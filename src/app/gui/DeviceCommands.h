@@ -3,13 +3,13 @@
 #include <QObject>
 #include <QPointer>
 
-#include "app/core/DeviceInfoRows.h"
 #include "app/gui/DesktopContext.h"
 #include "app/gui/FileDialogs.h"
 #include "app/gui/NotifyDialog.h"
 #include "app/gui/PasswordDialog.h"
 #include "app/gui/ProgressDialog.h"
 #include "app/gui/ProgressKind.h"
+#include "app/session/DeviceInfoRows.h"
 #include "config/ConfigurationImage.h"
 #include "monitor/CdrFile.h"
 #include "monitor/MonitorLog.h"
@@ -119,7 +119,7 @@ class DeviceCommands final : public QObject {
   void ResumeMonitor();
   int Warn(const char* textKey);
   std::string Text(std::string_view key) const;
-  TextOfKey Texts() const;
+  TextLookup Texts() const;
 
   CommandWindow& window_;
   OperationEngine& engine_;

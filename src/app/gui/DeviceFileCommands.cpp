@@ -3,12 +3,12 @@
 
 #include <QDate>
 
-#include "app/core/LanguageManager.h"
 #include "app/gui/ChoiceDialog.h"
 #include "app/gui/DeviceCommands.h"
 #include "app/gui/FileDialogs.h"
 #include "app/gui/MessageService.h"
 #include "app/gui/NotificationResult.h"
+#include "app/language/LanguageManager.h"
 #include "monitor/CdrFileName.h"
 #include "protocol/UpdateFileChecks.h"
 #include "protocol/engine/OperationEngine.h"

@@ -12,9 +12,9 @@
 #include <QPixmap>
 #include <QVBoxLayout>
 
-#include "app/core/LanguageManager.h"
 #include "app/gui/GsmModulesPage.h"
 #include "app/gui/UiText.h"
+#include "app/language/LanguageManager.h"
 
 namespace tusko::gui {
 

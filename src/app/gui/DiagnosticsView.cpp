@@ -7,9 +7,9 @@
 #include <QStackedWidget>
 #include <QTreeWidget>
 
-#include "app/core/LanguageManager.h"
 #include "app/gui/DescriptionLabel.h"
 #include "app/gui/UiText.h"
+#include "app/language/LanguageManager.h"
 #include "monitor/DiagnosticsTexts.h"
 #include "protocol/engine/OperationEngine.h"
 

@@ -6,8 +6,8 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 
-#include "app/core/LanguageManager.h"
 #include "app/gui/UiText.h"
+#include "app/language/LanguageManager.h"
 
 namespace tusko::gui {
 

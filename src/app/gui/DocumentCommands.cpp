@@ -1,9 +1,9 @@
 #include "app/gui/DocumentCommands.h"
 
-#include "app/core/LanguageManager.h"
 #include "app/gui/ConfigurationView.h"
 #include "app/gui/FileDialogs.h"
 #include "app/gui/MessageService.h"
+#include "app/language/LanguageManager.h"
 
 namespace tusko::gui {
 

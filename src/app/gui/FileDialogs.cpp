@@ -2,9 +2,9 @@
 
 #include <QFileDialog>
 
-#include "app/core/LanguageManager.h"
 #include "app/gui/FileDialogFilter.h"
 #include "app/gui/UiText.h"
+#include "app/language/LanguageManager.h"
 
 namespace tusko::gui {
 

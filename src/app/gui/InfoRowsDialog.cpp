@@ -5,8 +5,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/core/LanguageManager.h"
 #include "app/gui/UiText.h"
+#include "app/language/LanguageManager.h"
 
 namespace tusko::gui {
 

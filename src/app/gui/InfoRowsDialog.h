@@ -5,7 +5,7 @@
 
 #include <QDialog>
 
-#include "app/core/DeviceInfoRows.h"
+#include "app/session/DeviceInfoRows.h"
 
 namespace tusko {
 class LanguageManager;

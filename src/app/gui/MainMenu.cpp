@@ -7,9 +7,9 @@
 #include <QStyle>
 #include <QToolBar>
 
-#include "app/core/LanguageManager.h"
-#include "app/core/SafeFormat.h"
 #include "app/gui/UiText.h"
+#include "app/language/LanguageManager.h"
+#include "base/SafeFormat.h"
 
 namespace tusko::gui {
 

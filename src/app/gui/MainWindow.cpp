@@ -17,13 +17,11 @@
 #include <QToolBar>
 #include <QUrl>
 
-#include "app/core/LanguageManager.h"
-#include "app/core/LinkStatusText.h"
 #include "app/gui/AboutDialog.h"
 #include "app/gui/CommunicationDialog.h"
 #include "app/gui/ConfigurationView.h"
-#include "app/gui/DiagnosticsView.h"
 #include "app/gui/ConnectWaitDialog.h"
+#include "app/gui/DiagnosticsView.h"
 #include "app/gui/FileDialogs.h"
 #include "app/gui/FindDialog.h"
 #include "app/gui/LanguageDialog.h"
@@ -33,8 +31,10 @@
 #include "app/gui/MessageService.h"
 #include "app/gui/MonitorPage.h"
 #include "app/gui/UiText.h"
-#include "protocol/engine/ConfigTransfer.h"
+#include "app/language/LanguageManager.h"
+#include "app/session/LinkStatusText.h"
 #include "link/SerialPortList.h"
+#include "protocol/engine/ConfigTransfer.h"
 
 namespace tusko::gui {
 

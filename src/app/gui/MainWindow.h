@@ -9,13 +9,13 @@
 #include <QPointer>
 #include <QTimer>
 
-#include "app/core/LinkEngineHost.h"
 #include "app/gui/CommandIds.h"
 #include "app/gui/DesktopContext.h"
 #include "app/gui/DeviceCommands.h"
 #include "app/gui/DocumentCommands.h"
 #include "app/gui/QtMainLoop.h"
 #include "app/gui/TabPages.h"
+#include "app/session/LinkEngineHost.h"
 #include "monitor/LogView.h"
 #include "protocol/engine/OperationEngine.h"
 

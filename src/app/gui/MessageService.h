@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/core/LanguageMessage.h"
-#include "app/core/SafeFormat.h"
+#include "app/language/LanguageMessage.h"
+#include "base/SafeFormat.h"
 
 class QWidget;
 

@@ -7,10 +7,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/core/LanguageManager.h"
 #include "app/gui/LogWidget.h"
 #include "app/gui/MessageService.h"
 #include "app/gui/UiText.h"
+#include "app/language/LanguageManager.h"
 
 namespace tusko::gui {
 

@@ -2,8 +2,8 @@
 
 #include <QMessageBox>
 
-#include "app/core/LanguageManager.h"
 #include "app/gui/UiText.h"
+#include "app/language/LanguageManager.h"
 
 namespace tusko::gui {
 

@@ -8,9 +8,9 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "app/core/LanguageManager.h"
 #include "app/gui/MessageService.h"
 #include "app/gui/UiText.h"
+#include "app/language/LanguageManager.h"
 
 namespace tusko::gui {
 

@@ -5,7 +5,7 @@
 
 #include <QObject>
 
-#include "app/core/MainLoop.h"
+#include "base/MainLoop.h"
 
 class QSocketNotifier;
 class QTimer;

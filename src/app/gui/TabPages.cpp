@@ -4,8 +4,8 @@
 #include <QStyle>
 #include <QTabWidget>
 
-#include "app/core/LanguageManager.h"
 #include "app/gui/UiText.h"
+#include "app/language/LanguageManager.h"
 
 namespace tusko::gui {
 

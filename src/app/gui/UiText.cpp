@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <QWidget>
 
-#include "app/core/LanguageManager.h"
+#include "app/language/LanguageManager.h"
 
 namespace tusko::gui {
 

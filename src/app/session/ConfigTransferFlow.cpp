@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/core/VersionRule.h"
+#include "app/session/VersionRule.h"
 
 namespace tusko {
 

@@ -10,9 +10,9 @@
 #include <chrono>
 #include <memory>
 
+#include "protocol/ElementNumbers.h"
 #include "protocol/engine/CauseText.h"
 #include "protocol/engine/ConfigTransferRules.h"
-#include "protocol/engine/ElementNumbers.h"
 #include "protocol/engine/OperationEngine.h"
 
 namespace tusko {

@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <memory>
 
+#include "protocol/ElementNumbers.h"
 #include "protocol/engine/CauseText.h"
 #include "protocol/engine/CdrTransfer.h"
 #include "protocol/engine/ConfigTransfer.h"
-#include "protocol/engine/ElementNumbers.h"
 #include "protocol/engine/OperationEngine.h"
 
 namespace tusko {

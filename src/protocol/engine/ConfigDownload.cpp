@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <memory>
 
+#include "protocol/ElementNumbers.h"
 #include "protocol/engine/ConfigTransfer.h"
 #include "protocol/engine/ConfigTransferRules.h"
-#include "protocol/engine/ElementNumbers.h"
 #include "protocol/engine/OperationEngine.h"
 
 namespace tusko {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "app/core/ProgramSettings.h"
+#include "app/settings/ProgramSettings.h"
 #include "config/ConfigurationImage.h"
 #include "protocol/DeviceMessage.h"
 #include "protocol/engine/EngineTypes.h"

@@ -4,9 +4,9 @@
 // 0xFF bytes, and WriteWaitFirmware follows the gateway's restart afterwards.
 #include <memory>
 
+#include "protocol/ElementNumbers.h"
 #include "protocol/engine/ConfigTransfer.h"
 #include "protocol/engine/ConfigTransferRules.h"
-#include "protocol/engine/ElementNumbers.h"
 #include "protocol/engine/OperationEngine.h"
 
 namespace tusko {

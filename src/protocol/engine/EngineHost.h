@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "link/LinkState.h"
-#include "monitor/LogColour.h"
+#include "link/LogColour.h"
 #include "protocol/DeviceMessage.h"
 #include "protocol/engine/EngineTypes.h"
 

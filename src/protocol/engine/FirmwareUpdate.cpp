@@ -2,13 +2,13 @@
 // firmware restarts into its loader for that: FlashWaitLoader), Flashing sends
 // the firmware file block by block, each acknowledged by its flash address,
 // then the stop; the restart follow-up leads back to Idle through WaitFirmware.
-#include "protocol/engine/FirmwareUpdate.h"
+#include "protocol/TransferConstants.h"
 
 #include <array>
 #include <memory>
 #include <vector>
 
-#include "protocol/engine/ElementNumbers.h"
+#include "protocol/ElementNumbers.h"
 #include "protocol/engine/OperationEngine.h"
 
 namespace tusko {

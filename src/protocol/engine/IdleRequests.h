@@ -5,7 +5,7 @@
 #include <map>
 #include <optional>
 
-#include "app/core/ProgramSettings.h"
+#include "app/settings/ProgramSettings.h"
 #include "protocol/DeviceMessage.h"
 #include "protocol/engine/EngineTypes.h"
 #include "protocol/engine/OperationHandler.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/core/ProgramSettings.h"
+#include "app/settings/ProgramSettings.h"
 #include "protocol/AnnouncementFile.h"
 #include "protocol/DeviceMessage.h"
 #include "protocol/engine/DeviceInformation.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/core/LanguageManager.h"
+#include "app/language/LanguageManager.h"
 
 namespace tusko::gui::test {
 

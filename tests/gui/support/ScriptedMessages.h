@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/core/LanguageMessage.h"
 #include "app/gui/MessageService.h"
+#include "app/language/LanguageMessage.h"
 
 namespace tusko::gui::test {
 

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "protocol/engine/DeviceInformation.h"
+
+namespace tusko {
+
+// One labelled value of a device report; an empty value is shown as "strSysInfoNA".
+using InfoRow = std::pair<std::string, std::string>;
+// The text of a language key, as the front end shows it.
+using TextLookup = std::function<std::string(std::string_view key)>;
+
+// The system information report: versions, name and data version.
+std::vector<InfoRow> SystemRows(const SystemInformation& system, const TextLookup& text);
+// The LAN report: DHCP, addresses and the TCP port.
+std::vector<InfoRow> LanRows(const LanInformation& lan, const TextLookup& text);
+// A GSM module's type, IMEI, IMSI and network.
+std::vector<InfoRow> ModuleRows(const ModuleInformation& module, const TextLookup& text);
+
+}  // namespace tusko

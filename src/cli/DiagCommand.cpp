@@ -8,6 +8,7 @@
 
 #include "cli/ExitCodes.h"
 #include "cli/Interrupt.h"
+#include "cli/PrintRows.h"
 #include "monitor/DiagnosticsTexts.h"
 
 namespace tusko::cli {
@@ -94,12 +95,13 @@ void PrintCredits(const CommandContext& c, std::string_view titleKey, std::span<
 void PrintGsmStatus(const CommandContext& c, const DiagnosticsData& data) {
   c.out << c.language.Text("strDiagGsmModules") << "\n";
   PrintRaw(data.gsmStatus, c.out);
+  const TextLookup text = CliText(c.language);
   for (std::size_t module = 0; module < kGsmModuleCount; ++module) {
     const GsmModuleStatus status = ReadGsmModuleStatus(data, module);
     c.out << "  " << c.language.Text(module == 0 ? "strGsmModule1" : "strGsmModule2") << ": "
           << c.language.Text("strDiagGsmStatus") << " "
-          << DescribeGsmStatus(status.code, status.information, c.language.manager()).text << "  "
-          << c.language.Text("strDiagGsmLevel") << " " << GsmSignalText(status.signal, c.language.manager())
+          << DescribeGsmStatus(status.code, status.information, text).text << "  "
+          << c.language.Text("strDiagGsmLevel") << " " << GsmSignalText(status.signal, text)
           << "\n";
   }
 }

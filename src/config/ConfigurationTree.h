@@ -1,19 +1,16 @@
 #pragma once
 
-#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "base/TextLookup.h"
 #include "config/ConfigurationImage.h"
 #include "config/ImageLayout.h"
 #include "config/PageId.h"
 
 namespace tusko {
-
-// The language texts by key, as the language manager gives them.
-using TextLookup = std::function<std::string(std::string_view key)>;
 
 enum class NodeKind { Root, Section, Page };
 

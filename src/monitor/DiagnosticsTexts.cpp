@@ -56,10 +56,10 @@ constexpr std::array kNamedStatuses{
     NamedStatus{240, "strDiagGsmStatusNotPresent", StatusColour::Red},
 };
 
-std::string CmeErrorText(int error, const LanguageManager& language) {
+std::string CmeErrorText(int error, const TextLookup& text) {
   const std::string ownKey = "strDiagGsmStatusCmeError" + std::to_string(error);
-  if (!language.GetString(ownKey).empty()) return language.FormatString(ownKey, {error}, kStatusTextCapacity);
-  return language.FormatString("strDiagGsmStatusCmeError", {error}, kStatusTextCapacity);
+  if (!text(ownKey).empty()) return SafeFormat(text(ownKey), {error}, kStatusTextCapacity);
+  return SafeFormat(text("strDiagGsmStatusCmeError"), {error}, kStatusTextCapacity);
 }
 
 }  // namespace
@@ -84,31 +84,31 @@ std::string CreditPairText(std::uint32_t first, std::uint32_t second) {
   return SafeFormat("%u:%02u / %u:%02u", {first / 60, first % 60, second / 60, second % 60}, kStatusTextCapacity);
 }
 
-GsmStatusText DescribeGsmStatus(std::uint16_t code, std::string_view information, const LanguageManager& language) {
+GsmStatusText DescribeGsmStatus(std::uint16_t code, std::string_view information, const TextLookup& text) {
   const std::uint16_t status = code & static_cast<std::uint16_t>(~kGsmIgnoredBit);
   const auto named = std::find_if(kNamedStatuses.begin(), kNamedStatuses.end(),
                                   [status](const NamedStatus& entry) { return entry.code == status; });
   if (named != kNamedStatuses.end()) {
-    std::string text = language.GetString(named->key);
-    if (!information.empty()) text.append(" - ").append(information);
-    return {std::move(text), named->colour};
+    std::string shown = text(named->key);
+    if (!information.empty()) shown.append(" - ").append(information);
+    return {std::move(shown), named->colour};
   }
   if (status >= kGsmErrorFirst && status <= kGsmErrorLast) {
-    return {language.FormatString("strDiagGsmStatusError", {status}, kStatusTextCapacity), StatusColour::Red};
+    return {SafeFormat(text("strDiagGsmStatusError"), {status}, kStatusTextCapacity), StatusColour::Red};
   }
   const int cmeError = status & static_cast<std::uint16_t>(~kGsmCmeErrorBit);
   if ((status & kGsmCmeErrorBit) != 0 && cmeError < kGsmCmeErrorLimit) {
-    return {CmeErrorText(cmeError, language), StatusColour::Red};
+    return {CmeErrorText(cmeError, text), StatusColour::Red};
   }
-  return {language.FormatString("strDiagGsmStatusUnknown", {status}, kStatusTextCapacity), StatusColour::WindowFace};
+  return {SafeFormat(text("strDiagGsmStatusUnknown"), {status}, kStatusTextCapacity), StatusColour::WindowFace};
 }
 
-std::string GsmSignalText(std::uint8_t quality, const LanguageManager& language) {
-  if (quality == kSignalMin) return language.GetString("strDiagGsmSignalMin");
-  if (quality == kSignalMax) return language.GetString("strDiagGsmSignalMax");
-  if (quality == kSignalNone) return language.GetString("strDiagGsmSignalNo");
+std::string GsmSignalText(std::uint8_t quality, const TextLookup& text) {
+  if (quality == kSignalMin) return text("strDiagGsmSignalMin");
+  if (quality == kSignalMax) return text("strDiagGsmSignalMax");
+  if (quality == kSignalNone) return text("strDiagGsmSignalNo");
   if (quality < kSignalMax) return std::to_string(*GsmSignalDbm(quality)) + " dBm";
-  return language.GetString("strDiagGsmSignalUnknown");
+  return text("strDiagGsmSignalUnknown");
 }
 
 std::optional<int> GsmSignalDbm(std::uint8_t quality) {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/language/LanguageManager.h"
+#include "base/TextLookup.h"
 #include "protocol/engine/DiagnosticsData.h"
 
 namespace tusko {
@@ -39,10 +39,10 @@ struct GsmStatusText {
 
 // A GSM module's status in the language's words. Bit 12 of the code is
 // ignored; the module's own information text follows the named states.
-GsmStatusText DescribeGsmStatus(std::uint16_t code, std::string_view information, const LanguageManager& language);
+GsmStatusText DescribeGsmStatus(std::uint16_t code, std::string_view information, const TextLookup& text);
 
 // A GSM received-signal-strength index in the language's words or in dBm.
-std::string GsmSignalText(std::uint8_t quality, const LanguageManager& language);
+std::string GsmSignalText(std::uint8_t quality, const TextLookup& text);
 // The level an index stands for, in dBm (its two ends as -113 and -51);
 // nothing for "no signal" and values off the scale.
 std::optional<int> GsmSignalDbm(std::uint8_t quality);

@@ -3,14 +3,12 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 
-namespace tusko {
+#include "base/TextLookup.h"
 
-// A text of the current language file by key; empty when the file has none.
-using TextLookup = std::function<std::string(std::string_view key)>;
+namespace tusko {
 
 // The gateway traces in up to 16 categories, one bit each of the mask.
 inline constexpr std::size_t kMonitorCategoryCount = 16;

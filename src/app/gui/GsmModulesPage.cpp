@@ -12,6 +12,7 @@
 #include "app/gui/SignalChart.h"
 #include "app/gui/SignalHistory.h"
 #include "app/gui/UiText.h"
+#include "app/language/LanguageManager.h"
 
 namespace tusko::gui {
 
@@ -71,13 +72,14 @@ GsmModulesPage::GsmModulesPage(const LanguageManager& language,
 }
 
 void GsmModulesPage::DrawData(const DiagnosticsSnapshot& snapshot) {
+  const TextLookup text = [this](std::string_view key) { return language().GetString(key); };
   for (std::size_t module = 0; module < kGsmModuleCount; ++module) {
     const GsmModuleStatus record = ReadGsmModuleStatus(snapshot.data, module);
-    const GsmStatusText status = DescribeGsmStatus(record.code, record.information, language());
+    const GsmStatusText status = DescribeGsmStatus(record.code, record.information, text);
     Module& shown = modules_[module];
     shown.status->setText(ToQString(" " + status.text + " "));
     shown.status->Paint(status.colour);
-    shown.signal->setText(ToQString(GsmSignalText(record.signal, language())));
+    shown.signal->setText(ToQString(GsmSignalText(record.signal, text)));
     shown.chart->SetReadings(snapshot.history.Readings(module));
   }
 }

@@ -1,19 +1,17 @@
 #pragma once
 
-#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "base/TextLookup.h"
 #include "protocol/engine/DeviceInformation.h"
 
 namespace tusko {
 
 // One labelled value of a device report; an empty value is shown as "strSysInfoNA".
 using InfoRow = std::pair<std::string, std::string>;
-// The text of a language key, as the front end shows it.
-using TextLookup = std::function<std::string(std::string_view key)>;
 
 // The system information report: versions, name and data version.
 std::vector<InfoRow> SystemRows(const SystemInformation& system, const TextLookup& text);

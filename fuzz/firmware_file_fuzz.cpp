@@ -40,7 +40,7 @@ void ReadAllBlocks(FirmwareFile& file) {
     const int read = file.ReadBlock(buffer, address);
     Check(read > 0 && section.has_value());
     Check(address >= section->address && address - section->address + static_cast<std::uint32_t>(read) <= section->length);
-    Check(address / kFirmwarePageBytes == (address + static_cast<std::uint32_t>(read) - 1) / kFirmwarePageBytes);
+    Check(address / kFlashPageBytes == (address + static_cast<std::uint32_t>(read) - 1) / kFlashPageBytes);
     bool newSection = false;
     more = file.Advance(newSection);
   }
@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const bool required : {true, false}) {
     FirmwareFile file;
     file.AddAllowedRange(kFirmwareFlashWindow);
-    file.SetPageSize(kFirmwarePageBytes);
+    file.SetPageSize(kFlashPageBytes);
     file.SetIdentificationRequired(required);
     Check(file.OpenFile(path));
     const FirmwareParseResult parsed = file.Parse();

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "protocol/engine/CdrRecordStore.h"
+#include "protocol/TransferConstants.h"
 
 namespace tusko {
 

@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "protocol/ElementNumbers.h"
-#include "protocol/engine/CdrTransfer.h"
+#include "protocol/TransferConstants.h"
 #include "sim/GatewayReplies.h"
 
 namespace tusko::sim {

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <optional>
 
+#include "config/ImageLayout.h"
 #include "protocol/ElementNumbers.h"
-#include "protocol/engine/ConfigTransferRules.h"
+#include "protocol/TransferConstants.h"
+#include "sim/GatewayFlashPages.h"
 #include "sim/GatewayReplies.h"
 #include "sim/GatewayRestarts.h"
 #include "sim/GatewayTiming.h"
@@ -13,10 +15,11 @@ namespace tusko::sim {
 
 namespace {
 
+constexpr std::size_t kImageBytes = layout::kImageSize;
 constexpr std::size_t kMinWriteBlockBytes = kWriteGranuleBytes;
 // The last block may carry padding up to the next 8-byte group past the image.
 constexpr std::size_t kWritableEnd =
-    (kConfigImageSize + kWriteGranuleBytes - 1) / kWriteGranuleBytes * kWriteGranuleBytes;
+    (kImageBytes + kWriteGranuleBytes - 1) / kWriteGranuleBytes * kWriteGranuleBytes;
 
 struct Place {
   std::uint32_t address;
@@ -29,15 +32,15 @@ std::optional<Place> AddressedPlace(const DeviceMessage& request) {
   if (!element) return std::nullopt;
   const auto address = ReadNumber32(*element);
   if (!address) return std::nullopt;
-  const auto offset = ConfigImageOffset(*address);
-  if (!offset) return std::nullopt;
-  return Place{*address, *offset};
+  // The image lies at kConfigBaseAddress; an address outside it names nothing.
+  if (*address < kConfigBaseAddress || *address - kConfigBaseAddress >= kImageBytes) return std::nullopt;
+  return Place{*address, *address - kConfigBaseAddress};
 }
 
 bool IsWritableBlock(const Place& place, std::size_t length) {
   return length >= kMinWriteBlockBytes && length <= kMaxWriteBlockBytes && length % kWriteGranuleBytes == 0 &&
          place.offset % kWriteGranuleBytes == 0 && place.offset + length <= kWritableEnd &&
-         !CrossesFlashPage(place.address, length);
+         !SpansFlashPages(place.address, length);
 }
 
 DeviceMessage AddressReply(std::uint32_t address) {
@@ -51,7 +54,7 @@ DeviceMessage AddressReply(std::uint32_t address) {
 DeviceMessage HandleConfigReadData(GatewayState& state, const DeviceMessage& request) {
   const auto place = AddressedPlace(request);
   if (!place) return MakeReject(cause::NotAllowed);
-  const std::size_t length = std::min(kReadBlockBytes, kConfigImageSize - place->offset);
+  const std::size_t length = std::min(kReadBlockBytes, kImageBytes - place->offset);
   DeviceMessage reply = AddressReply(place->address);
   AddElement(reply, ie::ConfigReadData, state.config.Stored().Range(place->offset, length));
   return reply;
@@ -60,7 +63,7 @@ DeviceMessage HandleConfigReadData(GatewayState& state, const DeviceMessage& req
 DeviceMessage HandleConfigWriteStart(GatewayState& state, const DeviceMessage& request) {
   const auto size = ReadNumber32(*FindElement(request, ie::ConfigWriteStart));
   const auto place = AddressedPlace(request);
-  if (size != kConfigImageSize || !place || place->offset != 0) return MakeReject(cause::NotAllowed);
+  if (size != kImageBytes || !place || place->offset != 0) return MakeReject(cause::NotAllowed);
   if (state.phase == GatewayPhase::Firmware && state.identity.restartForWrite) {
     BeginRestart(state, GatewayPhase::Loader, kRestartToLoaderMs);
     return MakeReply(ie::Reset);

@@ -2,7 +2,7 @@
 
 #include "protocol/ElementNumbers.h"
 #include "protocol/TransferConstants.h"
-#include "protocol/engine/ConfigTransferRules.h"
+#include "sim/GatewayFlashPages.h"
 #include "sim/GatewayReplies.h"
 #include "sim/GatewayRestarts.h"
 #include "sim/GatewayTiming.h"
@@ -19,7 +19,7 @@ bool IsInFlashWindow(std::uint32_t address, std::size_t length) {
 
 bool IsWritableBlock(std::uint32_t address, std::size_t length) {
   return length >= kFlashBlockGranuleBytes && length <= kFlashBlockMaxBytes && length % kFlashBlockGranuleBytes == 0 &&
-         IsInFlashWindow(address, length) && !CrossesFlashPage(address, length);
+         IsInFlashWindow(address, length) && !SpansFlashPages(address, length);
 }
 
 }  // namespace

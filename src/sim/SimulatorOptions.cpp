@@ -4,7 +4,7 @@
 #include <optional>
 #include <string_view>
 
-#include "protocol/engine/CdrTransfer.h"
+#include "protocol/TransferConstants.h"
 
 namespace tusko::sim {
 

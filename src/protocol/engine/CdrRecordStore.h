@@ -4,10 +4,9 @@
 #include <cstdint>
 #include <span>
 
-namespace tusko {
+#include "protocol/TransferConstants.h"
 
-// Every call detail record travels as one record of this size.
-inline constexpr std::size_t kCdrRecordBytes = 64;
+namespace tusko {
 
 // Where the CDR download puts the chunks it receives: the record file of the
 // monitor side. The engine knows only this much of it.

@@ -6,8 +6,6 @@
 
 namespace tusko {
 
-// The gateway's record store is addressed by positions that wrap here.
-inline constexpr std::uint32_t kCdrPositionWindow = 0x800000;  // bytes
 inline constexpr std::uint32_t kCdrNoPosition = 0xFFFFFFFF;
 inline constexpr std::int32_t kCdrNoLength = -1;
 // The length acknowledged while none is known yet.

@@ -2,8 +2,8 @@
 
 // How the configuration image travels: where it lies on the gateway, how it is
 // cut into blocks, which parts need not travel, and the progress a transfer
-// shows. Pure functions of an image and an offset, shared by the download, the
-// upload and the gateway model.
+// shows. Pure functions of an image and an offset, shared by the download and the
+// upload.
 
 #include <cstddef>
 #include <cstdint>
@@ -12,16 +12,11 @@
 
 #include "config/ConfigurationImage.h"
 #include "config/ImageLayout.h"
+#include "protocol/TransferConstants.h"
 
 namespace tusko {
 
-inline constexpr std::uint32_t kConfigBaseAddress = 0x00070000;      // device address of image offset 0
 inline constexpr std::size_t kConfigImageSize = layout::kImageSize;  // bytes; 0x7294, ConfigWriteStart's value
-inline constexpr std::size_t kReadBlockBytes = 128;                  // what one ConfigReadData asks for
-inline constexpr std::size_t kMaxWriteBlockBytes = 208;
-inline constexpr std::size_t kWriteGranuleBytes = 8;  // write blocks are whole groups of 8 bytes
-inline constexpr std::size_t kFlashPageBytes = 1024;  // no write block crosses a page of device addresses
-inline constexpr std::uint8_t kConfigWriteStopValue = 0x00;
 inline constexpr int kProgressComplete = 100;  // percent
 
 std::uint32_t ConfigDeviceAddress(std::size_t offset);

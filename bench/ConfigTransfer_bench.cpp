@@ -103,7 +103,7 @@ TransferOutcome Failed(std::string why) {
   return outcome;
 }
 
-ProgramSettings LinkSettings(Transport transport, const SimulatorThread& simulator) {
+ProgramSettings SimulatorSettings(Transport transport, const SimulatorThread& simulator) {
   ProgramSettings settings;  // the default request delay and window
   if (transport == Transport::Tcp) {
     settings.comMode = static_cast<std::uint32_t>(LinkType::Tcp);
@@ -126,7 +126,7 @@ TransferOutcome RunTransfer(Transport transport, Direction direction, const Conf
     simulator.Run([&](sim::GatewayModel& model) { model.Configuration().Replace(source); });
   }
 
-  const ProgramSettings settings = LinkSettings(transport, simulator);
+  const ProgramSettings settings = SimulatorSettings(transport, simulator);
   const Notification resultCode =
       direction == Direction::Download ? Notification::DownloadResult : Notification::UploadResult;
   std::optional<int> result;
@@ -143,7 +143,7 @@ TransferOutcome RunTransfer(Transport transport, Direction direction, const Conf
                           .message = [&](const std::string&, const std::string& text) { messages += text + " "; },
                       });
   host.AttachLog(&tally);
-  OperationEngine engine(host, settings);
+  OperationEngine engine(host, host.engineSettings());
   host.Attach(engine);
   if (!host.EnsureLinkOpen(true)) return Failed("the link did not open: " + messages);
 

@@ -100,7 +100,7 @@ void BM_FirmwareUpdate(benchmark::State& state) {
                             .message = [](const std::string&, const std::string&) {},
                         });
     host.AttachLog(&tally);
-    OperationEngine engine(host, settings);
+    OperationEngine engine(host, host.engineSettings());
     host.Attach(engine);
     FirmwareFile& file = engine.firmwareFile();
     if (!host.EnsureLinkOpen(true) || !file.OpenFile(path) || file.Parse() != FirmwareParseResult::Ok) {

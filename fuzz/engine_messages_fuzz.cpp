@@ -13,7 +13,7 @@
 #include <span>
 #include <string>
 
-#include "app/settings/ProgramSettings.h"
+#include "protocol/engine/EngineSettings.h"
 #include "protocol/engine/CauseText.h"
 #include "protocol/engine/OperationEngine.h"
 
@@ -274,7 +274,7 @@ void CheckBounds(const OperationEngine& engine) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   Input input({data, size});
-  ProgramSettings settings;
+  EngineSettings settings;
   FuzzHost host;
   OperationEngine engine(host, settings);
   host.engine = &engine;

@@ -8,6 +8,7 @@
 
 #include <unistd.h>
 
+#include "app/session/LayerSettings.h"
 #include "cli/DateTimeArgument.h"
 #include "cli/ExitCodes.h"
 #include "cli/OperationWait.h"

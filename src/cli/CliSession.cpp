@@ -40,7 +40,7 @@ CliSession::CliSession(const CliOptions& options, const CliLanguage& language, s
                 .password = [this] { return PromptPassword(language_.Text("strLoginPassword")); },
                 .message = [this](const std::string& caption, const std::string& text) { PrintMessage(caption, text); },
             }),
-      engine_(host_, settings_) {
+      engine_(host_, host_.engineSettings()) {
   host_.Attach(engine_);
 }
 

@@ -6,12 +6,6 @@
 
 namespace tusko {
 
-namespace {
-
-constexpr std::uint32_t kComModeTcp = 1;
-
-}  // namespace
-
 std::string_view PortOpenDetailKey(PortOpenResult result) {
   switch (result) {
     case PortOpenResult::NotFound: return "strComError2";
@@ -23,14 +17,13 @@ std::string_view PortOpenDetailKey(PortOpenResult result) {
   return {};
 }
 
-bool LinkSettingsComplete(const ProgramSettings& settings) {
-  if (settings.comMode == kComModeTcp) return !settings.tcpAddress.empty() && settings.tcpPort != 0;
-  return !settings.virtualComPort.empty();
+bool LinkSettingsComplete(const LinkSettings& settings) {
+  if (settings.type == LinkType::Tcp) return !settings.tcpAddress.empty() && settings.tcpPort != 0;
+  return !settings.portName.empty();
 }
 
-LinkControl::LinkControl(LinkHost& host, const ProgramSettings& settings)
+LinkControl::LinkControl(LinkHost& host)
     : host_(host),
-      settings_(settings),
       serial_(log_, *this),
       tcp_(log_),
       writer_([this](std::span<const std::uint8_t> chunk) { SendChunk(chunk); }, stop_) {}
@@ -41,14 +34,14 @@ LinkControl::~LinkControl() {
   if (reader_.Exists() || writer_.Exists()) CloseCommunication();
 }
 
-bool LinkControl::InitCommunication(bool quiet) {
+bool LinkControl::InitCommunication(const LinkSettings& settings, bool quiet) {
   log_.Line("Init communication");
   if (serial_.IsPortOpen() || tcp_.GetTcpState() != LinkState::Closed) CloseCommunication();
 
-  const LinkType type = settings_.comMode == kComModeTcp ? LinkType::Tcp : LinkType::Serial;
-  linkType_.store(type);
-  rawInputLogged_.store(settings_.communicationLogRawInput != 0);
-  if (type == LinkType::Serial) serial_.SetPort(settings_.virtualComPort, settings_.baudrate);
+  settings_ = settings;
+  linkType_.store(settings_.type);
+  rawInputLogged_.store(settings_.logRawInput);
+  if (settings_.type == LinkType::Serial) serial_.SetPort(settings_.portName, settings_.baudrate);
 
   if (!OpenTransport(quiet)) return false;
   return StartThreads(quiet);

@@ -10,9 +10,9 @@
 #include <string>
 #include <string_view>
 
-#include "app/settings/ProgramSettings.h"
 #include "link/FrameDecoder.h"
 #include "link/LinkLog.h"
+#include "link/LinkSettings.h"
 #include "link/LinkState.h"
 #include "link/LinkThread.h"
 #include "link/LinkWriter.h"
@@ -55,9 +55,6 @@ class LinkHost {
 // The language key of the detail text for a failed serial open; empty for Opened.
 std::string_view PortOpenDetailKey(PortOpenResult result);
 
-// True when the settings name a link: a serial port, or a TCP address and port.
-bool LinkSettingsComplete(const ProgramSettings& settings);
-
 // The one front to the gateway, whichever transport the setting ComMode picks:
 // opens and closes the link, runs the reader and writer threads, frames
 // outgoing messages and cuts incoming bytes back into messages, and drops a
@@ -70,8 +67,7 @@ bool LinkSettingsComplete(const ProgramSettings& settings);
 // holds both. Complete messages leave the reader only through the host's post.
 class LinkControl final : public SerialFollowerHost, private SerialLinkClient, private LinkClosedListener {
  public:
-  // `settings` is read at each InitCommunication.
-  LinkControl(LinkHost& host, const ProgramSettings& settings);
+  explicit LinkControl(LinkHost& host);
   ~LinkControl() override;
   LinkControl(const LinkControl&) = delete;
   LinkControl& operator=(const LinkControl&) = delete;
@@ -82,10 +78,10 @@ class LinkControl final : public SerialFollowerHost, private SerialLinkClient, p
   // The link's shared log reference, for the USB follower's lines.
   const LinkLog& log() const { return log_; }
 
-  // Opens the link that ComMode names and starts the threads and the timer;
+  // Opens the link that `settings` name and starts the threads and the timer;
   // true when the link is usable or, for TCP, the connect is under way. With
   // `quiet` no message box is shown.
-  bool InitCommunication(bool quiet);
+  bool InitCommunication(const LinkSettings& settings, bool quiet);
   // Stops the threads and the timer and closes the link; always safe.
   void CloseCommunication();
   // Queues the message for the writer; false (and the message is dropped)
@@ -110,7 +106,7 @@ class LinkControl final : public SerialFollowerHost, private SerialLinkClient, p
   // ---- SerialFollowerHost: the gateway's USB port comes and goes ----
   std::string ConfiguredPortName() const override { return serial_.PortName(); }
   void ClosePort() override { serial_.ClosePort(); }
-  void ReopenQuietly() override { InitCommunication(true); }
+  void ReopenQuietly() override { InitCommunication(LinkSettings(settings_), true); }
 
  private:
   // SerialLinkClient
@@ -129,7 +125,7 @@ class LinkControl final : public SerialFollowerHost, private SerialLinkClient, p
   void SendChunk(std::span<const std::uint8_t> chunk);
 
   LinkHost& host_;
-  const ProgramSettings& settings_;
+  LinkSettings settings_;  // those of the last InitCommunication
   LinkLog log_;
   SerialPortLink serial_;
   TcpLink tcp_;

@@ -69,12 +69,6 @@ std::string Line(const CdrTextLayout& layout, char separator, Field field) {
 
 }  // namespace
 
-CdrTextLayout CdrTextLayoutFrom(const ProgramSettings& s) {
-  return {{s.cdrFieldDate, s.cdrFieldTime, s.cdrFieldType, s.cdrFieldCallerId, s.cdrFieldCalledNumber,
-           s.cdrFieldLength, s.cdrFieldInPort, s.cdrFieldOutPort, s.cdrFieldCause},
-          s.cdrHeader != 0};
-}
-
 std::string CdrHeaderLine(const CdrTextLayout& layout, char separator) {
   return Line(layout, separator, [](CdrColumn column) { return std::string(kHeaderTexts[static_cast<std::size_t>(column)]); });
 }

@@ -7,7 +7,6 @@
 #include <span>
 #include <string>
 
-#include "app/settings/ProgramSettings.h"
 #include "protocol/CdrRecord.h"
 #include "protocol/engine/CdrRecordStore.h"
 
@@ -29,7 +28,6 @@ struct CdrTextLayout {
   std::array<std::uint32_t, kCdrColumnCount> positions{0, 1, 2, 3, 4, 5, 6, 7, 8};  // by CdrColumn
   bool header = true;
 };
-CdrTextLayout CdrTextLayoutFrom(const ProgramSettings& settings);
 
 // The lines of a text file, "\r\n" included; `separator` is ';' for CSV, tab for TXT.
 std::string CdrHeaderLine(const CdrTextLayout& layout, char separator);

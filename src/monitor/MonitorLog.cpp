@@ -8,14 +8,14 @@ constexpr std::string_view kLineEnd = "\r\n";
 
 }  // namespace
 
-MonitorLog::MonitorLog(MonitorRequests& engine, MonitorLogHost& host, const ProgramSettings& settings,
+MonitorLog::MonitorLog(MonitorRequests& engine, MonitorLogHost& host, const MonitorLogSettings& settings,
                        const std::filesystem::path& tempFolder)
     : engine_(engine),
       host_(host),
-      clearAtStart_(settings.monitorLogClearAtStart != 0),
-      saveAtEnd_(settings.monitorLogSaveAtEnd != 0),
+      clearAtStart_(settings.clearAtStart),
+      saveAtEnd_(settings.saveAtEnd),
       tempFile_(tempFolder) {
-  view_.SetMaxLines(settings.monitorLogMaxLines);
+  view_.SetMaxLines(settings.maxLines);
 }
 
 // ---- The engine's side ----

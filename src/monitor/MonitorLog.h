@@ -9,10 +9,10 @@
 #include <system_error>
 #include <utility>
 
-#include "app/settings/ProgramSettings.h"
 #include "monitor/LogView.h"
 #include "monitor/MonitorCategories.h"
 #include "monitor/MonitorLogHost.h"
+#include "monitor/MonitorLogSettings.h"
 #include "monitor/MonitorMarkers.h"
 #include "monitor/MonitorTempFile.h"
 #include "protocol/engine/EngineHost.h"
@@ -42,7 +42,7 @@ class MonitorLog final : public MonitorSink {
  public:
   // Reads MonitorLogMaxLines, MonitorLogClearAtStart and MonitorLogSaveAtEnd
   // once; creates the temporary file in `tempFolder` (see MonitorTempFile).
-  MonitorLog(MonitorRequests& engine, MonitorLogHost& host, const ProgramSettings& settings,
+  MonitorLog(MonitorRequests& engine, MonitorLogHost& host, const MonitorLogSettings& settings,
              const std::filesystem::path& tempFolder);
   // The temporary file is deleted. The host stops its timers before it goes.
   ~MonitorLog() override = default;

@@ -103,7 +103,7 @@ class LinkControlTest : public testing::Test {
     test::UseSimulator(settings, transport, *simulator);
   }
   bool Open() {
-    return link.InitCommunication(false) && PollUntil([this] { return link.GetLinkState() == LinkState::Open; });
+    return link.InitCommunication(settings, false) && PollUntil([this] { return link.GetLinkState() == LinkState::Open; });
   }
   static DeviceMessage SystemInfoRequest() {
     DeviceMessage request = CreateMessage(MessageType::Request);
@@ -122,12 +122,12 @@ class LinkControlTest : public testing::Test {
            FindElement(frame.message, ie::FirmwareVersion).has_value();
   }
 
-  ProgramSettings settings;
+  LinkSettings settings;
   RecordingLog log;
   RecordingLinkHost host;
   // The simulator outlives the link, as a gateway outlives the program.
   std::optional<SimulatorThread> simulator;
-  LinkControl link{host, settings};
+  LinkControl link{host};
 };
 
 class LinkControlOverSimulator : public LinkControlTest, public testing::WithParamInterface<Transport> {};
@@ -171,7 +171,7 @@ TEST_P(LinkControlOverSimulator, OpensCarriesMessagesAndDropsAStalledFrameAtTheT
 TEST_P(LinkControlOverSimulator, OpeningAnOpenLinkClosesItCompletelyFirst) {
   StartSimulator(GetParam());
   ASSERT_TRUE(Open());
-  ASSERT_TRUE(link.InitCommunication(false));
+  ASSERT_TRUE(link.InitCommunication(settings, false));
   const std::vector<std::string> texts = log.Texts();
   const auto lastInit = std::find(texts.rbegin(), texts.rend(), "Init communication");
   ASSERT_TRUE(lastInit != texts.rend() && lastInit != texts.rbegin());
@@ -214,10 +214,10 @@ struct OpenFailureRow {
 class SerialOpenFailures : public LinkControlTest, public testing::WithParamInterface<OpenFailureRow> {};
 
 TEST_P(SerialOpenFailures, ShowTheirBoxOnlyWhenNotQuiet) {
-  settings.comMode = 0;
-  settings.virtualComPort = GetParam().port;
+  settings.type = LinkType::Serial;
+  settings.portName = GetParam().port;
   for (const bool quiet : {true, false}) {
-    EXPECT_FALSE(link.InitCommunication(quiet));
+    EXPECT_FALSE(link.InitCommunication(settings, quiet));
     EXPECT_FALSE(link.ThreadsRunning());
     EXPECT_EQ(host.timersStarted, 0);
     EXPECT_EQ(host.comErrors.size(), quiet ? 0u : 1u);

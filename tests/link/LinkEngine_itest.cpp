@@ -49,7 +49,7 @@ class LinkEngineOverSimulator : public testing::TestWithParam<Transport> {
         .password = [this] { return passwordAnswer; },
         .message = [this](const std::string&, const std::string& text) { messages.push_back(text); }});
     host->AttachLog(&log);
-    engine.emplace(*host, settings);
+    engine.emplace(*host, engineSettings);
     host->Attach(*engine);
   }
 
@@ -67,6 +67,7 @@ class LinkEngineOverSimulator : public testing::TestWithParam<Transport> {
   }
 
   ProgramSettings settings;
+  EngineSettings engineSettings;  // read by the engine at each time-out
   RecordingLog log;
   std::vector<Notified> notified;
   std::vector<std::string> messages;
@@ -80,10 +81,10 @@ class LinkEngineOverSimulator : public testing::TestWithParam<Transport> {
 };
 
 TEST_P(LinkEngineOverSimulator, ARestartIsFollowedThroughTheReconnectAndInformationIsReadAfterIt) {
-  settings.communicationTimeout = kShortTimeoutMs;
-  settings.communicationTimeoutReset = kShortTimeoutMs;
-  settings.communicationTimeoutSwitchToLoader = kSwitchToLoaderMs;
-  settings.communicationTimeoutSwitchToFirmware = kSwitchToFirmwareMs;
+  engineSettings.communicationTimeout = kShortTimeoutMs;
+  engineSettings.communicationTimeoutReset = kShortTimeoutMs;
+  engineSettings.communicationTimeoutSwitchToLoader = kSwitchToLoaderMs;
+  engineSettings.communicationTimeoutSwitchToFirmware = kSwitchToFirmwareMs;
   if (GetParam() == Transport::Pty) {
     // A pseudo-terminal has no USB device: announce its return as the device watch would.
     const UsbDevice gatewayPort{settings.virtualComPort, {}, kGatewayUsbVendorId, kGatewayUsbProductId, "simulator"};

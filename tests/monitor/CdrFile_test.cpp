@@ -169,17 +169,6 @@ TEST(CdrColumns, RecordFollowsTheHeaderOrder) {
   EXPECT_EQ(CdrRecordLine(SampleRecord(), layout, ';'), "Outgoing PBX->GSM;PBX/1;5.3.2011;9:07:03\r\n");
 }
 
-TEST(CdrColumns, LayoutComesFromTheSettings) {
-  ProgramSettings settings;
-  settings.cdrHeader = 0;
-  settings.cdrFieldCause = 3;
-  settings.cdrFieldOutPort = kMinusOne;
-  const CdrTextLayout layout = CdrTextLayoutFrom(settings);
-  EXPECT_FALSE(layout.header);
-  EXPECT_EQ(layout.positions[static_cast<std::size_t>(CdrColumn::Cause)], 3u);
-  EXPECT_EQ(layout.positions[static_cast<std::size_t>(CdrColumn::OutPort)], kMinusOne);
-}
-
 // ---- The file ----
 
 class CdrFileTest : public ::testing::Test {

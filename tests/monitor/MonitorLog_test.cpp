@@ -114,10 +114,10 @@ class TempFolder {
 
 class MonitorLogTest : public testing::Test {
  protected:
-  MonitorLogTest() { Make(ProgramSettings{}); }
+  MonitorLogTest() { Make(MonitorLogSettings{}); }
   ~MonitorLogTest() override { host.Attach(nullptr); }
 
-  MonitorLog& Make(const ProgramSettings& settings, const fs::path& folder = {}) {
+  MonitorLog& Make(const MonitorLogSettings& settings, const fs::path& folder = {}) {
     host.Attach(nullptr);
     log.reset();
     log.emplace(engine, host, settings, folder.empty() ? temp.Path() : folder);
@@ -256,8 +256,8 @@ TEST_F(MonitorLogTest, TextGoesToTheFileAndTheViewAsReceived) {
 }
 
 TEST_F(MonitorLogTest, TheViewKeepsItsLineLimitWhileTextFlows) {
-  ProgramSettings settings;
-  settings.monitorLogMaxLines = 50;
+  MonitorLogSettings settings;
+  settings.maxLines = 50;
   Make(settings);
   log->monitoringStarted();
   for (int i = 0; i < 500; ++i) log->monitorOutput("trace line\r\n");
@@ -349,7 +349,7 @@ TEST_F(MonitorLogTest, ResumeWithTheLinkDownRestartsOnceTheLinkIsBack) {
 
 struct StopRow {
   const char* name;
-  std::uint32_t saveAtEnd;
+  bool saveAtEnd;
   bool userStop;
   bool stopGoesOut;
   int questions;
@@ -359,8 +359,8 @@ class SaveQuestion : public MonitorLogTest, public testing::WithParamInterface<S
 
 TEST_P(SaveQuestion, FollowsOnlyAStopOfTheUser) {
   const StopRow& row = GetParam();
-  ProgramSettings settings;
-  settings.monitorLogSaveAtEnd = row.saveAtEnd;
+  MonitorLogSettings settings;
+  settings.saveAtEnd = row.saveAtEnd;
   Make(settings);
   log->monitoringStarted();
   engine.accepts = row.stopGoesOut;
@@ -382,7 +382,7 @@ INSTANTIATE_TEST_SUITE_P(MonitorLog, SaveQuestion,
 
 struct StartRow {
   const char* name;
-  std::uint32_t clearAtStart;
+  bool clearAtStart;
   bool startGoesOut;
   bool cleared;
 };
@@ -391,8 +391,8 @@ class StartButton : public MonitorLogTest, public testing::WithParamInterface<St
 
 TEST_P(StartButton, ClearsTheLogBeforeTheGatewayConfirms) {
   const StartRow& row = GetParam();
-  ProgramSettings settings;
-  settings.monitorLogClearAtStart = row.clearAtStart;
+  MonitorLogSettings settings;
+  settings.clearAtStart = row.clearAtStart;
   Make(settings);
   log->monitorOutput("old\r\n");
   log->monitoringStopped();
@@ -429,7 +429,7 @@ TEST_F(MonitorLogTest, CommandLineIsSentWithItsLineEndAndClearedWhenMonitoringSt
 
 TEST_F(MonitorLogTest, TwoLogsDoNotShareATempFile) {
   std::optional<MonitorLog> second;
-  second.emplace(engine, host, ProgramSettings{}, temp.Path());
+  second.emplace(engine, host, MonitorLogSettings{}, temp.Path());
   const std::string pidName = "~monlog-" + std::to_string(::getpid());
   const fs::path firstPath = log->TempFilePath();
   const fs::path secondPath = second->TempFilePath();
@@ -454,7 +454,7 @@ TEST_F(MonitorLogTest, TwoLogsDoNotShareATempFile) {
 TEST_F(MonitorLogTest, UnwritableFolderIsReportedAndTheViewWorksWithoutTheFile) {
   const fs::path blocker = temp.Path() / "not-a-folder";
   std::ofstream(blocker) << "x";
-  Make(ProgramSettings{}, blocker / "cache");
+  Make(MonitorLogSettings{}, blocker / "cache");
   EXPECT_TRUE(log->TempFileError());
   log->monitorOutput("shown\r\n");
   log->Clear();

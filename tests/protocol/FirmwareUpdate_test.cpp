@@ -59,8 +59,8 @@ class FirmwareUpdate : public test::ScriptedEngine, public testing::Test {
   void AcknowledgeBlocks() {
     while (LastSent() == ie::FlashData) Receive(Acknowledge(*FlashAddressOf(host.sent.back().message)));
   }
-  milliseconds Timeout(std::uint32_t ProgramSettings::*setting) const { return milliseconds(settings.*setting); }
-  void TimeOut(std::uint32_t ProgramSettings::*setting) { clock.Advance(Timeout(setting)); }
+  milliseconds Timeout(std::uint32_t EngineSettings::*setting) const { return milliseconds(settings.*setting); }
+  void TimeOut(std::uint32_t EngineSettings::*setting) { clock.Advance(Timeout(setting)); }
   bool FileClosed() { return !engine.firmwareFile().IsOpen(); }
 
  private:
@@ -95,7 +95,7 @@ TEST_F(FirmwareUpdate, BlocksArePaddedPerSectionAndFollowedByTheStop) {
   EXPECT_FALSE(FindElement(host.sent.back().message, ie::Password));
   EXPECT_TRUE(host.Logged("Stop firmware update"));
   EXPECT_EQ(host.notifications.back(), (RecordedNotification{Notification::FirmwareProgress, 100, false}));
-  EXPECT_EQ(host.TimerDelay(), Timeout(&ProgramSettings::communicationTimeoutFlashLoad));
+  EXPECT_EQ(host.TimerDelay(), Timeout(&EngineSettings::communicationTimeoutFlashLoad));
   EXPECT_EQ(host.CountOf(Notification::FirmwareStarted), 2);  // the start, then the first block
 }
 
@@ -118,7 +118,7 @@ TEST_F(FirmwareUpdate, WrongAcknowledgementIsLoggedAndTheBlockGoesAgainOnTimeOut
   EXPECT_EQ(host.sent.size(), sentBefore);
   EXPECT_EQ(engine.retries(), 0);
 
-  TimeOut(&ProgramSettings::communicationTimeoutFlashLoad);
+  TimeOut(&EngineSettings::communicationTimeoutFlashLoad);
   ASSERT_EQ(Blocks().size(), 2u);
   EXPECT_EQ(Blocks()[1].address, kBase);
   EXPECT_EQ(Blocks()[1].data, Blocks()[0].data);
@@ -138,7 +138,7 @@ TEST_F(FirmwareUpdate, CancelIgnoresAcknowledgementsUntilTheLoaderConfirms) {
   EXPECT_EQ(host.sent.size(), sentBefore);
   EXPECT_EQ(engine.state(), EngineState::Flashing);
 
-  TimeOut(&ProgramSettings::communicationTimeoutFlashLoad);  // the cancel is what goes again
+  TimeOut(&EngineSettings::communicationTimeoutFlashLoad);  // the cancel is what goes again
   EXPECT_EQ(LastSent(), ie::FlashCancel);
 
   Receive(ReplyOf(ie::FlashCancel));
@@ -163,7 +163,7 @@ TEST_F(FirmwareUpdate, StopAcknowledgedFollowsTheNewFirmware) {
   EXPECT_EQ(host.notifications.back(), (RecordedNotification{Notification::LinkClosed, 0, false}));
   EXPECT_EQ(host.linkCloses, 1);
   EXPECT_EQ(engine.state(), EngineState::WaitFirmware);
-  EXPECT_EQ(host.TimerDelay(), Timeout(&ProgramSettings::communicationTimeoutSwitchToFirmware));
+  EXPECT_EQ(host.TimerDelay(), Timeout(&EngineSettings::communicationTimeoutSwitchToFirmware));
   EXPECT_TRUE(FileClosed());
 }
 
@@ -182,7 +182,7 @@ TEST_P(FirmwareRestartIntoLoader, FlashStartGoesAgainToTheLoader) {
   Receive(ReplyOf(ie::Reset));
   EXPECT_EQ(engine.state(), EngineState::FlashWaitLoader);
   EXPECT_EQ(host.linkCloses, 1);
-  EXPECT_EQ(host.TimerDelay(), Timeout(&ProgramSettings::communicationTimeoutSwitchToLoader));
+  EXPECT_EQ(host.TimerDelay(), Timeout(&EngineSettings::communicationTimeoutSwitchToLoader));
   host.link = LinkState::Closed;
   host.ClearRecords();
 
@@ -190,7 +190,7 @@ TEST_P(FirmwareRestartIntoLoader, FlashStartGoesAgainToTheLoader) {
     host.link = LinkState::Open;
     Receive(test::EventWith({{ie::LoaderStarted, {}}, test::TextElement(ie::LoaderVersion, "1.0.3")}));
   } else {
-    TimeOut(&ProgramSettings::communicationTimeoutSwitchToLoader);
+    TimeOut(&EngineSettings::communicationTimeoutSwitchToLoader);
     if (GetParam().link == LinkType::Serial) {
       EXPECT_TRUE(host.sent.empty());  // the port is not back yet
       host.link = LinkState::Open;

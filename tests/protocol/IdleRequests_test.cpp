@@ -71,7 +71,7 @@ struct RequestRow {
   std::uint8_t element;
   std::string data;
   std::string password;  // raw, NUL included; "<absent>" when none travels
-  std::uint32_t ProgramSettings::*timeout;
+  std::uint32_t EngineSettings::*timeout;
 };
 
 using IdleRequests = IdleTable<RequestRow>;
@@ -91,7 +91,7 @@ TEST_P(IdleRequests, SendTheirElementAndRepeatItUnchangedOnTimeout) {
 }
 
 const std::string kPw("pw\0", 3);
-constexpr auto kCommTimeout = &ProgramSettings::communicationTimeout;
+constexpr auto kCommTimeout = &EngineSettings::communicationTimeout;
 
 INSTANTIATE_TEST_SUITE_P(
     Idle, IdleRequests,
@@ -105,7 +105,7 @@ INSTANTIATE_TEST_SUITE_P(
         RequestRow{"MonitorCommandWithoutNul", [](OperationEngine& e) { return e.SendMonitorCommand("gsm 1"); }, ie::MonitorCommand, "gsm 1", kPw, kCommTimeout},
         RequestRow{"ModuleInfoWithoutPassword", GetModuleInfo, ie::ModuleType, "\x01", "<absent>", kCommTimeout},
         RequestRow{"ModuleResetWithPassword", ResetModule, ie::ModuleReset, "\x01", kPw, kCommTimeout},
-        RequestRow{"CellsWaitTheirOwnTimeout", GetCells, ie::ModuleCells, "\x01", "<absent>", &ProgramSettings::communicationTimeoutReadCells},
+        RequestRow{"CellsWaitTheirOwnTimeout", GetCells, ie::ModuleCells, "\x01", "<absent>", &EngineSettings::communicationTimeoutReadCells},
         RequestRow{"SystemInfoWithoutPassword", GetSystemInfo, ie::LoaderVersion, "", "<absent>", kCommTimeout},
         RequestRow{"LanInfoWithoutPassword", GetLanInfo, ie::LanInfo, "", "<absent>", kCommTimeout}),
     test::RowName<RequestRow>);
@@ -503,7 +503,7 @@ class ConnectingHost : public test::EngineTestHost {
 TEST(DiagnosticsConnect, ClosedLinkAsksTheWindowToConnectAndGoesOutOnlyOnceOpen) {
   for (const bool opens : {false, true}) {
     test::VirtualClock clock;
-    ProgramSettings settings;
+    EngineSettings settings;
     ConnectingHost host(clock);
     OperationEngine engine(host, settings);
     host.Attach(engine);

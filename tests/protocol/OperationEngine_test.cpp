@@ -28,8 +28,8 @@ using test::ReplyWith;
 using test::TextElement;
 
 // Distinct time-outs, so that every armed delay names the setting it came from.
-ProgramSettings DistinctTimeouts() {
-  ProgramSettings settings;
+EngineSettings DistinctTimeouts() {
+  EngineSettings settings;
   settings.communicationTimeout = 5000;
   settings.communicationTimeoutReset = 7000;
   settings.communicationTimeoutSwitchToLoader = 3000;
@@ -41,7 +41,7 @@ class EngineTest : public ::testing::Test, protected test::ScriptedEngine {
  protected:
   EngineTest() : ScriptedEngine(DistinctTimeouts()) {}
 
-  milliseconds Ms(std::uint32_t ProgramSettings::*setting) const { return milliseconds(settings.*setting); }
+  milliseconds Ms(std::uint32_t EngineSettings::*setting) const { return milliseconds(settings.*setting); }
   void ElapseTimeout() { clock.Advance(*host.TimerDelay()); }
 
   void TearDown() override { EXPECT_EQ(host.linesNotInEngineColour, 0); }
@@ -96,7 +96,7 @@ TEST_F(EngineTest, GarbledRepliesAreDroppedAndTheTimerRepeatsTheRequest) {
   EXPECT_TRUE(engine.HasPending(SystemInfoPending));
   EXPECT_EQ(host.CountOf(Notification::SystemInfoResult), 0);
   EXPECT_TRUE(engine.deviceInformation().system.firmwareVersion.empty());
-  clock.Advance(Ms(&ProgramSettings::communicationTimeout) - milliseconds(1000));
+  clock.Advance(Ms(&EngineSettings::communicationTimeout) - milliseconds(1000));
   EXPECT_EQ(host.SentElements(), (std::vector<std::uint8_t>{ie::LoaderVersion, ie::LoaderVersion}));
   EXPECT_EQ(engine.retries(), 1);
 }
@@ -106,7 +106,7 @@ TEST_F(EngineTest, RequestIsTriedThreeTimesThenTheOperationFails) {
   for (int i = 0; i < 3; ++i) ElapseTimeout();
 
   EXPECT_EQ(host.SentElements(), (std::vector<std::uint8_t>{ie::LoaderVersion, ie::LoaderVersion, ie::LoaderVersion}));
-  EXPECT_EQ(host.armedDelays, std::vector<milliseconds>(3, Ms(&ProgramSettings::communicationTimeout)));
+  EXPECT_EQ(host.armedDelays, std::vector<milliseconds>(3, Ms(&EngineSettings::communicationTimeout)));
   EXPECT_EQ(host.CountOf(Notification::OperationFailed, 0), 1);
   EXPECT_TRUE(host.Logged("Timer timeout! (status: 10)"));
   EXPECT_TRUE(host.Logged("Operation failed!"));
@@ -337,7 +337,7 @@ TEST_F(EngineTest, LoaderStartedResetsTheEngineAndAsksForTheFirmware) {
   ASSERT_EQ(host.sent.size(), 2u);
   EXPECT_EQ(host.sent[0].message.type(), static_cast<std::uint8_t>(MessageType::Reply));
   EXPECT_EQ(host.SentElements(), (std::vector<std::uint8_t>{ie::RestartAck, ie::SwitchToFirmware}));
-  EXPECT_EQ(host.TimerDelay(), Ms(&ProgramSettings::communicationTimeout));
+  EXPECT_EQ(host.TimerDelay(), Ms(&EngineSettings::communicationTimeout));
 }
 
 TEST_F(EngineTest, LoaderWithoutFirmwareIsReported) {

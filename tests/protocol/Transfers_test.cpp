@@ -140,7 +140,7 @@ struct StartRow {
   EngineState state;
   std::vector<RecordedNotification> notified;
   const char* line;
-  std::uint32_t ProgramSettings::*timeout;
+  std::uint32_t EngineSettings::*timeout;
 };
 
 class TransferStart : public ::testing::TestWithParam<StartRow>, protected Transfer {};
@@ -169,12 +169,12 @@ RecordedNotification Notified(Notification code) { return {code, 0, false}; }
 INSTANTIATE_TEST_SUITE_P(
     Transfer, TransferStart,
     ::testing::Values(
-        StartRow{"Download", &kDownload, ie::ConfigReadData, {}, test::Number32(kConfigBaseAddress), EngineState::Reading, {Notified(Notification::DownloadProgress), Notified(Notification::DownloadStarted)}, "Start data download", &ProgramSettings::dataReadWriteRequestDelay},
-        StartRow{"Upload", &kUploadStart, ie::ConfigWriteStart, {0x00, 0x00, 0x72, 0x94}, test::Number32(kConfigBaseAddress), EngineState::WriteStarting, {Notified(Notification::UploadStarted)}, "Start data upload", &ProgramSettings::communicationTimeoutDataWriteStart},
-        StartRow{"Firmware", &kFirmwareStart, ie::FlashStart, {kFlashStartValue}, {}, EngineState::FlashStarting, {Notified(Notification::FirmwareStarted)}, "Start firmware update", &ProgramSettings::communicationTimeoutFlashLoadStart},
+        StartRow{"Download", &kDownload, ie::ConfigReadData, {}, test::Number32(kConfigBaseAddress), EngineState::Reading, {Notified(Notification::DownloadProgress), Notified(Notification::DownloadStarted)}, "Start data download", &EngineSettings::dataReadWriteRequestDelay},
+        StartRow{"Upload", &kUploadStart, ie::ConfigWriteStart, {0x00, 0x00, 0x72, 0x94}, test::Number32(kConfigBaseAddress), EngineState::WriteStarting, {Notified(Notification::UploadStarted)}, "Start data upload", &EngineSettings::communicationTimeoutDataWriteStart},
+        StartRow{"Firmware", &kFirmwareStart, ie::FlashStart, {kFlashStartValue}, {}, EngineState::FlashStarting, {Notified(Notification::FirmwareStarted)}, "Start firmware update", &EngineSettings::communicationTimeoutFlashLoadStart},
         // The announcement starts after the file's 58-byte header.
-        StartRow{"Announcement", &kAnnouncementStart, ie::AnnouncementStart, {2}, test::Number32(58), EngineState::AnnouncementStarting, {Notified(Notification::AnnouncementStarted)}, "Start announcements update", &ProgramSettings::communicationTimeoutFlashLoadStart},
-        StartRow{"Cdr", &kCdr, ie::CdrData, {}, {}, EngineState::CdrReading, {Notified(Notification::DownloadStarted)}, "Start CDR download", &ProgramSettings::communicationTimeoutDataWrite}),
+        StartRow{"Announcement", &kAnnouncementStart, ie::AnnouncementStart, {2}, test::Number32(58), EngineState::AnnouncementStarting, {Notified(Notification::AnnouncementStarted)}, "Start announcements update", &EngineSettings::communicationTimeoutFlashLoadStart},
+        StartRow{"Cdr", &kCdr, ie::CdrData, {}, {}, EngineState::CdrReading, {Notified(Notification::DownloadStarted)}, "Start CDR download", &EngineSettings::communicationTimeoutDataWrite}),
     test::RowName<StartRow>);
 
 // ---- Cancel ----
@@ -316,7 +316,7 @@ INSTANTIATE_TEST_SUITE_P(
 struct SilenceRow {
   const char* name;
   const Operation* operation;
-  std::uint32_t ProgramSettings::*timeout;
+  std::uint32_t EngineSettings::*timeout;
 };
 
 class TransferSilence : public ::testing::TestWithParam<SilenceRow>, protected Transfer {};
@@ -339,14 +339,14 @@ TEST_P(TransferSilence, RepeatsTheRequestTwiceThenFails) {
 
 INSTANTIATE_TEST_SUITE_P(
     Transfer, TransferSilence,
-    ::testing::Values(SilenceRow{"DownloadWindowStalled", &kDownloadOneAtATime, &ProgramSettings::communicationTimeoutDataRead},
-                      SilenceRow{"UploadStart", &kUploadStart, &ProgramSettings::communicationTimeoutDataWriteStart},
-                      SilenceRow{"FirmwareStart", &kFirmwareStart, &ProgramSettings::communicationTimeoutFlashLoadStart},
-                      SilenceRow{"FirmwareBlock", &kFirmwareBlock, &ProgramSettings::communicationTimeoutFlashLoad},
-                      SilenceRow{"AnnouncementStart", &kAnnouncementStart, &ProgramSettings::communicationTimeoutFlashLoadStart},
-                      SilenceRow{"AnnouncementBlock", &kAnnouncementBlock, &ProgramSettings::communicationTimeoutFlashLoad},
-                      SilenceRow{"AnnouncementStop", &kAnnouncementStop, &ProgramSettings::communicationTimeoutFlashLoad},
-                      SilenceRow{"CdrChunkAcknowledgement", &kCdrAfterAChunk, &ProgramSettings::communicationTimeoutDataWrite}),
+    ::testing::Values(SilenceRow{"DownloadWindowStalled", &kDownloadOneAtATime, &EngineSettings::communicationTimeoutDataRead},
+                      SilenceRow{"UploadStart", &kUploadStart, &EngineSettings::communicationTimeoutDataWriteStart},
+                      SilenceRow{"FirmwareStart", &kFirmwareStart, &EngineSettings::communicationTimeoutFlashLoadStart},
+                      SilenceRow{"FirmwareBlock", &kFirmwareBlock, &EngineSettings::communicationTimeoutFlashLoad},
+                      SilenceRow{"AnnouncementStart", &kAnnouncementStart, &EngineSettings::communicationTimeoutFlashLoadStart},
+                      SilenceRow{"AnnouncementBlock", &kAnnouncementBlock, &EngineSettings::communicationTimeoutFlashLoad},
+                      SilenceRow{"AnnouncementStop", &kAnnouncementStop, &EngineSettings::communicationTimeoutFlashLoad},
+                      SilenceRow{"CdrChunkAcknowledgement", &kCdrAfterAChunk, &EngineSettings::communicationTimeoutDataWrite}),
     test::RowName<SilenceRow>);
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "app/settings/ProgramSettings.h"
+#include "protocol/engine/EngineSettings.h"
 #include "protocol/engine/OperationEngine.h"
 #include "sim/GatewayModel.h"
 #include "support/EngineTestHost.h"
@@ -31,7 +31,7 @@ class GatewayHarness {
   void RunFor(std::chrono::milliseconds duration);
 
   VirtualClock clock;
-  ProgramSettings settings;
+  EngineSettings settings;
   EngineTestHost host;
   sim::GatewayModel gateway;
   OperationEngine engine;

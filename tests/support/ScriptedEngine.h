@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "app/settings/ProgramSettings.h"
+#include "protocol/engine/EngineSettings.h"
 #include "protocol/engine/OperationEngine.h"
 #include "support/EngineTestHost.h"
 #include "support/VirtualClock.h"
@@ -12,7 +12,7 @@ namespace tusko::test {
 // An engine on a scripted host and virtual time, for tests that play the
 // gateway's part message by message.
 struct ScriptedEngine {
-  explicit ScriptedEngine(ProgramSettings engineSettings = {})
+  explicit ScriptedEngine(EngineSettings engineSettings = {})
       : settings(std::move(engineSettings)), host(clock), engine(host, settings) {
     host.Attach(engine);
   }
@@ -23,7 +23,7 @@ struct ScriptedEngine {
   void Receive(const DeviceMessage& message) { engine.OnMessage(message, message.wireSize()); }
 
   VirtualClock clock;
-  ProgramSettings settings;
+  EngineSettings settings;
   EngineTestHost host;
   OperationEngine engine;
 };

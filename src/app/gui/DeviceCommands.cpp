@@ -15,6 +15,7 @@
 #include "app/gui/ProgressDialog.h"
 #include "app/language/LanguageManager.h"
 #include "app/session/DeviceInfoRows.h"
+#include "app/session/LayerSettings.h"
 #include "app/session/VersionRule.h"
 #include "protocol/engine/OperationEngine.h"
 

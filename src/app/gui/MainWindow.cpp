@@ -77,7 +77,7 @@ MainWindow::MainWindow(DesktopContext& context, QWidget* parent)
       context_(context),
       commLog_(context.settings.communicationLog == 1 ? std::make_unique<LogView>() : nullptr),
       host_(loop_, context.settings, Hooks()),
-      engine_(host_, context.settings),
+      engine_(host_, host_.engineSettings()),
       commands_(std::make_unique<DeviceCommands>(static_cast<CommandWindow&>(*this), engine_, context)),
       tabWidget_(new QTabWidget(this)),
       tabs_(*tabWidget_) {

@@ -11,6 +11,7 @@
 #include "app/gui/MessageService.h"
 #include "app/gui/UiText.h"
 #include "app/language/LanguageManager.h"
+#include "app/session/LayerSettings.h"
 
 namespace tusko::gui {
 
@@ -34,7 +35,8 @@ MonitorPage::MonitorPage(const LanguageManager& language, MessageService& messag
       execute_(new QPushButton("strExecute")) {
   keepAlive_.setSingleShot(true);
   answer_.setSingleShot(true);
-  log_ = std::make_unique<MonitorLog>(requests_, static_cast<MonitorLogHost&>(*this), settings, tempFolder);
+  log_ = std::make_unique<MonitorLog>(requests_, static_cast<MonitorLogHost&>(*this), MonitorLogSettingsFrom(settings),
+                                      tempFolder);
   connect(&keepAlive_, &QTimer::timeout, this, [this] { log_->OnTimer(MonitorTimer::KeepAlive); });
   connect(&answer_, &QTimer::timeout, this, [this] { log_->OnTimer(MonitorTimer::Answer); });
 

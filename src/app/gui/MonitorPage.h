@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "app/settings/ProgramSettings.h"
 #include "monitor/EngineMonitorRequests.h"
 #include "monitor/MonitorCategories.h"
 #include "monitor/MonitorLog.h"

@@ -24,7 +24,7 @@ inline constexpr std::string_view kNoLanguageSettingMessage = "Cannot find langu
 inline constexpr std::string_view kNoLanguageFileMessage = "Cannot find language file %s!";
 inline constexpr std::string_view kIncompatibleVersionMessage = "Incompatible version of the language file!";
 
-inline constexpr std::size_t kMaxPathBytes = 260;  // with the terminating NUL of the original buffers
+inline constexpr std::size_t kMaxPathBytes = 260;  // a path buffer with its terminating NUL
 inline constexpr std::size_t kMaxLanguageFileNameChars = 63;
 inline constexpr std::size_t kMaxCaptionChars = 127;
 inline constexpr std::size_t kMaxMessageTextChars = 259;

@@ -20,7 +20,12 @@ constexpr std::size_t kMaxTcpPeerChars = 80;
 }  // namespace
 
 LinkEngineHost::LinkEngineHost(MainLoop& loop, const ProgramSettings& settings, LinkEngineHostHooks hooks)
-    : loop_(loop), settings_(settings), hooks_(std::move(hooks)), link_(*this, settings), follower_(link_.log(), link_) {}
+    : loop_(loop),
+      settings_(settings),
+      engineSettings_(EngineSettingsFrom(settings)),
+      hooks_(std::move(hooks)),
+      link_(*this),
+      follower_(link_.log(), link_) {}
 
 LinkEngineHost::~LinkEngineHost() {
   if (usbWatch_.PollFd() >= 0) loop_.Unwatch(usbWatch_.PollFd());
@@ -35,13 +40,13 @@ void LinkEngineHost::AttachLog(CommLogSink* sink) {
 }
 
 bool LinkEngineHost::OpenQuietlyIfConfigured() {
-  return LinkSettingsComplete(settings_) && link_.InitCommunication(true);
+  return LinkSettingsComplete(settings_) && link_.InitCommunication(LinkSettingsFrom(settings_), true);
 }
 
 bool LinkEngineHost::EnsureLinkOpen(bool waitWhileConnecting) {
   if (hooks_.linkWanted) hooks_.linkWanted();
   if (link_.GetLinkState() == LinkState::Open) return true;
-  if (link_.InitCommunication(false)) {
+  if (link_.InitCommunication(LinkSettingsFrom(settings_), false)) {
     // A connect that has failed meanwhile ends the wait as well as one that succeeded.
     const auto settled = [this] { return link_.GetLinkState() != LinkState::Connecting; };
     if (waitWhileConnecting) SetBusy(true);

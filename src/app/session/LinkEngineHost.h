@@ -8,9 +8,11 @@
 #include <string>
 #include <string_view>
 
+#include "app/session/LayerSettings.h"
 #include "app/settings/ProgramSettings.h"
 #include "base/MainLoop.h"
 #include "base/SafeFormat.h"
+#include "base/TextLookup.h"
 #include "link/CommLogSink.h"
 #include "link/LinkControl.h"
 #include "link/SerialDeviceFollower.h"
@@ -21,7 +23,7 @@ namespace tusko {
 
 class OperationEngine;
 
-// QUERY_LINK waits this many steps of this length for the link to open.
+// queryLink waits this many steps of this length for the link to open.
 inline constexpr int kLinkOpenWaitSteps = 20;
 inline constexpr std::chrono::milliseconds kLinkOpenWaitStepMs{100};
 // A TCP connect still under way after that is waited for at most this long more.
@@ -34,17 +36,17 @@ inline constexpr std::chrono::milliseconds kLinkStatePollMs{10};
 // called on the loop's thread.
 struct LinkEngineHostHooks {
   // The text of a language key.
-  std::function<std::string(std::string_view key)> text;
-  // Every engine notification, and NOTIFY_LINK_CLOSED from the TCP link.
+  TextLookup text;
+  // Every engine notification, and Notification::LinkClosed from the TCP link.
   std::function<void(Notification code, int value)> notified;
-  // QUERY_PASSWORD: the password the user gave, or nothing when declined.
+  // queryPassword: the password the user gave, or nothing when declined.
   std::function<std::optional<std::string>()> password;
   // A message box, its caption and text already looked up and formatted.
   std::function<void(const std::string& caption, const std::string& text)> message;
-  // Optional: called first whenever QUERY_LINK or Connect wants the link open
+  // Optional: called first whenever queryLink or Connect wants the link open
   // (the desktop asks for the link settings there when they name no link).
   std::function<void()> linkWanted = nullptr;
-  // Optional: called at every look at the link while QUERY_LINK waits for it
+  // Optional: called at every look at the link while queryLink waits for it
   // (the desktop refreshes its status bar there).
   std::function<void()> linkWaitStep = nullptr;
   // Optional: marks the program busy (true) and idle again around a wait
@@ -59,7 +61,7 @@ struct LinkEngineHostHooks {
 // The operation engine's host on the link control and the core's event loop:
 // the main thread's side of the link. Received messages and link-closed
 // notices are posted to the loop and handled there; the engine's timer and the
-// link timer are loop timers; QUERY_LINK opens the link and runs the loop while
+// link timer are loop timers; queryLink opens the link and runs the loop while
 // it waits. Free of any front end: the command line uses it as it is, and it
 // is the model for the desktop program's host.
 class LinkEngineHost final : public EngineHost, public LinkHost {
@@ -74,10 +76,12 @@ class LinkEngineHost final : public EngineHost, public LinkHost {
   // The communication log for the link and the engine; only while the link is closed.
   void AttachLog(CommLogSink* sink);
   LinkControl& link() { return link_; }
+  // The engine's time-outs, as the program settings held them when this host was made.
+  const EngineSettings& engineSettings() const { return engineSettings_; }
 
   // Start-up: opens the link quietly when the settings name one.
   bool OpenQuietlyIfConfigured();
-  // QUERY_LINK and the Connect command: opens the link with its message boxes
+  // queryLink and the Connect command: opens the link with its message boxes
   // and waits, running the loop, until it is open; with `waitWhileConnecting`
   // a TCP connect still under way is waited for as well. On failure a TCP
   // link shows its error.
@@ -99,7 +103,7 @@ class LinkEngineHost final : public EngineHost, public LinkHost {
   // A serial port stays closed until its device comes back either way: that
   // is all the engine ever asks for.
   void closeLink(bool holdClosed) override;
-  bool reopenLink() override { return link_.InitCommunication(true); }
+  bool reopenLink() override { return link_.InitCommunication(LinkSettingsFrom(settings_), true); }
   void requestConnect() override { EnsureLinkOpen(false); }
   void notify(Notification code, int value, bool sync) override;
   bool queryLink() override { return EnsureLinkOpen(true); }
@@ -127,6 +131,7 @@ class LinkEngineHost final : public EngineHost, public LinkHost {
 
   MainLoop& loop_;
   const ProgramSettings& settings_;
+  EngineSettings engineSettings_;
   LinkEngineHostHooks hooks_;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
   CommLogSink* log_ = nullptr;

@@ -44,7 +44,7 @@ bool SendStart(OperationEngine& engine, AnnouncementUpdate& update, Announcement
   const bool sent = engine.SendRequest(std::move(request));
   engine.LogLine("Start announcements update");
   engine.Notify(Notification::AnnouncementStarted);
-  engine.ArmTimeout(&ProgramSettings::communicationTimeoutFlashLoadStart);
+  engine.ArmTimeout(&EngineSettings::communicationTimeoutFlashLoadStart);
   engine.CountAttempt(repeat);
   engine.SetState(EngineState::AnnouncementStarting);
   update.eraseCount = 0;
@@ -69,7 +69,7 @@ void SendBlock(OperationEngine& engine, AnnouncementUpdate& update, bool repeat)
     engine.Notify(Notification::AnnouncementProgress,
                   static_cast<int>(std::uint64_t{file.Position()} * kProgressComplete / file.FileSize()));
   }
-  engine.ArmTimeout(&ProgramSettings::communicationTimeoutFlashLoad);
+  engine.ArmTimeout(&EngineSettings::communicationTimeoutFlashLoad);
   engine.CountAttempt(repeat);
   engine.SetState(EngineState::AnnouncementSending);
 }
@@ -80,7 +80,7 @@ void SendStop(OperationEngine& engine, AnnouncementUpdate& update, bool repeat) 
   SealMessage(request);
   engine.SendRequest(std::move(request));
   engine.LogLine("Stop announcements update");
-  engine.ArmTimeout(&ProgramSettings::communicationTimeoutFlashLoad);
+  engine.ArmTimeout(&EngineSettings::communicationTimeoutFlashLoad);
   engine.CountAttempt(repeat);
   engine.SetState(EngineState::AnnouncementSending);
   update.eraseCount = 0;

@@ -44,7 +44,7 @@ bool SendCdrRequest(OperationEngine& engine, CdrTransfer& cdr, bool repeat) {
     engine.LogLine("Start CDR download");
     engine.Notify(Notification::DownloadStarted);
   }
-  engine.ArmTimeout(&ProgramSettings::communicationTimeoutDataWrite);
+  engine.ArmTimeout(&EngineSettings::communicationTimeoutDataWrite);
   engine.CountAttempt(repeat);
   engine.SetState(EngineState::CdrReading);
   return sent;

@@ -33,7 +33,7 @@ bool SendReadRequest(OperationEngine& engine, ConfigTransfer& transfer, bool rep
     ++counters.pendingCount;
     counters.nextOffset += kReadBlockBytes;
   }
-  transfer.ArmAfterRequest(engine, &ProgramSettings::communicationTimeoutDataRead);
+  transfer.ArmAfterRequest(engine, &EngineSettings::communicationTimeoutDataRead);
   return sent;
 }
 

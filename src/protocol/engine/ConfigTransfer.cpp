@@ -28,11 +28,11 @@ void ConfigTransfer::Rewind() {
 
 int ConfigTransfer::Progress() const { return TransferProgress(counters_.requestOffset); }
 
-void ConfigTransfer::ArmAfterRequest(OperationEngine& engine, std::uint32_t ProgramSettings::*timeout) const {
+void ConfigTransfer::ArmAfterRequest(OperationEngine& engine, std::uint32_t EngineSettings::*timeout) const {
   if (Stalled()) {
     engine.ArmTimeout(timeout);
   } else {
-    engine.ArmTimeout(&ProgramSettings::dataReadWriteRequestDelay);
+    engine.ArmTimeout(&EngineSettings::dataReadWriteRequestDelay);
   }
 }
 

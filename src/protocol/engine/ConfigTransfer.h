@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <optional>
 
-#include "app/settings/ProgramSettings.h"
 #include "config/ConfigurationImage.h"
 #include "protocol/DeviceMessage.h"
+#include "protocol/engine/EngineSettings.h"
 #include "protocol/engine/EngineTypes.h"
 
 namespace tusko {
@@ -55,7 +55,7 @@ class ConfigTransfer {
 
   // After a request: the request delay while the window has room and the
   // image is not covered yet, else the time-out held by `timeout`.
-  void ArmAfterRequest(OperationEngine& engine, std::uint32_t ProgramSettings::*timeout) const;
+  void ArmAfterRequest(OperationEngine& engine, std::uint32_t EngineSettings::*timeout) const;
 
  private:
   static constexpr std::size_t kImageBytes = ConfigurationImage::kSize;

@@ -28,7 +28,7 @@ bool SendWriteStart(OperationEngine& engine, ConfigTransfer& transfer, bool repe
   const bool sent = engine.SendRequest(std::move(request));
   engine.LogLine("Start data upload");
   engine.Notify(Notification::UploadStarted);
-  engine.ArmTimeout(&ProgramSettings::communicationTimeoutDataWriteStart);
+  engine.ArmTimeout(&EngineSettings::communicationTimeoutDataWriteStart);
   engine.CountAttempt(repeat);
   engine.SetState(EngineState::WriteStarting);
   transfer.Begin(engine.settings().dataReadWriteMaxPendingRequests, 0);
@@ -69,7 +69,7 @@ bool SendWriteBlock(OperationEngine& engine, ConfigTransfer& transfer, bool repe
     counters.nextOffset = UploadSkip(transfer.image(), after);
     if (counters.nextOffset > after) engine.LogLine("Skip %d B", static_cast<int>(counters.nextOffset - after));
   }
-  transfer.ArmAfterRequest(engine, &ProgramSettings::communicationTimeoutDataWrite);
+  transfer.ArmAfterRequest(engine, &EngineSettings::communicationTimeoutDataWrite);
   engine.SetState(EngineState::Writing);
   return sent;
 }
@@ -80,7 +80,7 @@ void StopUpload(OperationEngine& engine, bool repeat) {
   SealMessage(request);
   engine.SendRequest(std::move(request));
   engine.LogLine("Stop data upload");
-  engine.ArmTimeout(&ProgramSettings::communicationTimeoutDataWrite);
+  engine.ArmTimeout(&EngineSettings::communicationTimeoutDataWrite);
   engine.CountAttempt(repeat);
 }
 
@@ -103,7 +103,7 @@ class WriteStarting final : public OperationHandler {
   void OnMessage(OperationEngine& engine, const DeviceMessage& message) override {
     if (IsReplyWith(message, ie::Reset)) {
       // The firmware restarts into the loader, which does the writing.
-      engine.AwaitRestart(EngineState::WriteWaitLoader, &ProgramSettings::communicationTimeoutSwitchToLoader);
+      engine.AwaitRestart(EngineState::WriteWaitLoader, &EngineSettings::communicationTimeoutSwitchToLoader);
     } else if (IsReplyWith(message, ie::ConfigWriteStart)) {
       engine.StopTimer();
       SendWriteBlock(engine, transfer_, false);
@@ -114,7 +114,7 @@ class WriteStarting final : public OperationHandler {
   void OnTimeout(OperationEngine& engine) override { SendWriteStart(engine, transfer_, true); }
   // The start request is still awaited: only its time-out, which the event stopped, starts again.
   bool OnLoaderStarted(OperationEngine& engine, const DeviceMessage&) override {
-    engine.ArmTimeout(&ProgramSettings::communicationTimeoutDataWriteStart);
+    engine.ArmTimeout(&EngineSettings::communicationTimeoutDataWriteStart);
     return true;
   }
 
@@ -191,7 +191,7 @@ class Writing final : public OperationHandler {
     engine.StopTimer();
     engine.NotifyResult(Notification::UploadResult, OperationResult::Done);
     engine.LogLine("Data upload done");
-    engine.AwaitRestart(EngineState::WriteWaitFirmware, &ProgramSettings::communicationTimeoutSwitchToFirmware);
+    engine.AwaitRestart(EngineState::WriteWaitFirmware, &EngineSettings::communicationTimeoutSwitchToFirmware);
   }
 
   ConfigTransfer& transfer_;
@@ -230,7 +230,7 @@ class WriteWaitFirmware final : public RestartWait {
     engine.NotifyResult(Notification::UploadResult, OperationResult::Done);
     engine.SendEmptyElement(MessageType::Request, ie::LoaderVersion);
     engine.SetRetries(0);
-    engine.ArmTimeout(&ProgramSettings::communicationTimeout);
+    engine.ArmTimeout(&EngineSettings::communicationTimeout);
   }
 };
 

@@ -40,7 +40,7 @@ int Progress(const FirmwareFile& file) {
 void SendFlashControl(OperationEngine& engine, std::uint8_t element, const char* logLine, bool repeat) {
   engine.SendEmptyElement(MessageType::Request, element);
   engine.LogLine("%s", logLine);
-  engine.ArmTimeout(&ProgramSettings::communicationTimeoutFlashLoad);
+  engine.ArmTimeout(&EngineSettings::communicationTimeoutFlashLoad);
   engine.CountAttempt(repeat);
   engine.SetState(EngineState::Flashing);
 }
@@ -85,7 +85,7 @@ void SendFlashBlock(OperationEngine& engine, bool repeat) {
   SealMessage(request);
   engine.SendRequest(std::move(request));
   if (!repeat) engine.Notify(Notification::FirmwareProgress, Progress(file));
-  engine.ArmTimeout(&ProgramSettings::communicationTimeoutFlashLoad);
+  engine.ArmTimeout(&EngineSettings::communicationTimeoutFlashLoad);
   engine.CountAttempt(repeat);
   engine.SetState(EngineState::Flashing);
 }
@@ -114,7 +114,7 @@ class FlashStarting final : public OperationHandler {
   void OnMessage(OperationEngine& engine, const DeviceMessage& message) override {
     if (IsReplyWith(message, ie::Reset)) {
       // The firmware restarts into its loader, which does the writing.
-      engine.AwaitRestart(EngineState::FlashWaitLoader, &ProgramSettings::communicationTimeoutSwitchToLoader);
+      engine.AwaitRestart(EngineState::FlashWaitLoader, &EngineSettings::communicationTimeoutSwitchToLoader);
     } else if (IsReplyWith(message, ie::FlashStart)) {
       engine.StopTimer();
       OnLoaderReady(engine);
@@ -220,7 +220,7 @@ class Flashing final : public OperationHandler {
     engine.firmwareFile().CloseFile();
     engine.NotifyResult(Notification::FirmwareResult, OperationResult::Done);
     // The loader starts the new firmware; the restart follow-up waits for it.
-    engine.AwaitRestart(EngineState::WaitFirmware, &ProgramSettings::communicationTimeoutSwitchToFirmware);
+    engine.AwaitRestart(EngineState::WaitFirmware, &EngineSettings::communicationTimeoutSwitchToFirmware);
   }
 };
 
@@ -238,7 +238,7 @@ bool OperationEngine::StartFirmwareUpdate() {
   ClearPendingFlag(FlashCancelPending);
   LogLine("Start firmware update");
   Notify(Notification::FirmwareStarted);
-  ArmTimeout(&ProgramSettings::communicationTimeoutFlashLoadStart);
+  ArmTimeout(&EngineSettings::communicationTimeoutFlashLoadStart);
   CountAttempt(repeat);
   SetState(EngineState::FlashStarting);
   return sent;

@@ -5,8 +5,8 @@
 #include <map>
 #include <optional>
 
-#include "app/settings/ProgramSettings.h"
 #include "protocol/DeviceMessage.h"
+#include "protocol/engine/EngineSettings.h"
 #include "protocol/engine/EngineTypes.h"
 #include "protocol/engine/OperationHandler.h"
 
@@ -39,7 +39,7 @@ struct IdleRequestStart {
   const char* logLine;  // null: none
   Notification started;
   bool withPassword;
-  std::uint32_t ProgramSettings::*timeout = &ProgramSettings::communicationTimeout;
+  std::uint32_t EngineSettings::*timeout = &EngineSettings::communicationTimeout;
 };
 
 // Sends `request` (elements added, not yet sealed) as `start` describes: adds

@@ -15,7 +15,7 @@ namespace {
 constexpr IdleRequestStart kModuleInfoStart{ModuleInfoPending, nullptr, Notification::ModuleInfoRequested, false};
 constexpr IdleRequestStart kModuleResetStart{ModuleResetPending, nullptr, Notification::ModuleResetRequested, true};
 constexpr IdleRequestStart kCellsStart{CellsPending, nullptr, Notification::CellsRequested, false,
-                                       &ProgramSettings::communicationTimeoutReadCells};
+                                       &EngineSettings::communicationTimeoutReadCells};
 
 // The cell list is slow to gather and asked at most twice: a first request
 // already counts one repeat.

@@ -32,7 +32,7 @@ bool IsAlwaysSynchronous(Notification code) {
 
 }  // namespace
 
-OperationEngine::OperationEngine(EngineHost& host, const ProgramSettings& settings)
+OperationEngine::OperationEngine(EngineHost& host, const EngineSettings& settings)
     : host_(host), settings_(settings) {
   RegisterOperations(registry_);
 }
@@ -194,12 +194,12 @@ void OperationEngine::AddPassword(DeviceMessage& request) const {
 void OperationEngine::RequestSwitchToFirmware() {
   SendEmptyElement(MessageType::Request, ie::SwitchToFirmware);
   SetPending(SwitchToFirmwareSent);
-  ArmTimeout(&ProgramSettings::communicationTimeout);
+  ArmTimeout(&EngineSettings::communicationTimeout);
 }
 
 void OperationEngine::ArmTimer(std::chrono::milliseconds delay) { host_.armTimer(delay); }
 
-void OperationEngine::ArmTimeout(std::uint32_t ProgramSettings::*setting) {
+void OperationEngine::ArmTimeout(std::uint32_t EngineSettings::*setting) {
   ArmTimer(std::chrono::milliseconds(settings_.*setting));
 }
 

@@ -8,13 +8,13 @@
 #include <string>
 #include <string_view>
 
-#include "app/settings/ProgramSettings.h"
 #include "protocol/AnnouncementFile.h"
 #include "protocol/DeviceMessage.h"
 #include "protocol/engine/DeviceInformation.h"
 #include "protocol/engine/DiagnosticsData.h"
 #include "protocol/engine/DiagnosticsKind.h"
 #include "protocol/engine/EngineHost.h"
+#include "protocol/engine/EngineSettings.h"
 #include "protocol/engine/EngineTypes.h"
 #include "protocol/engine/OperationRegistry.h"
 #include "protocol/engine/RepeatRecords.h"
@@ -48,7 +48,7 @@ struct RefusalResults {
 // (OperationRegistry); this class holds the machinery they share.
 class OperationEngine {
  public:
-  OperationEngine(EngineHost& host, const ProgramSettings& settings);
+  OperationEngine(EngineHost& host, const EngineSettings& settings);
   OperationEngine(const OperationEngine&) = delete;
   OperationEngine& operator=(const OperationEngine&) = delete;
 
@@ -128,7 +128,7 @@ class OperationEngine {
   // ---- The operations' side: what state handlers and starters use ----
 
   EngineHost& host() { return host_; }
-  const ProgramSettings& settings() const { return settings_; }
+  const EngineSettings& settings() const { return settings_; }
   MonitorSink* monitor() const { return monitor_; }
   DeviceInformation& deviceInformation() { return info_; }
   RepeatRecords& repeatRecords() { return repeatRecords_; }
@@ -155,7 +155,7 @@ class OperationEngine {
 
   void ArmTimer(std::chrono::milliseconds delay);
   // Arms the timer for the time-out held by `setting`.
-  void ArmTimeout(std::uint32_t ProgramSettings::*setting);
+  void ArmTimeout(std::uint32_t EngineSettings::*setting);
   void StopTimer();
 
   // One line in the engine's colour, printf-style; cut to a sane length.
@@ -181,7 +181,7 @@ class OperationEngine {
   // The gateway is about to restart: the link is let go and `waiting` holds
   // until the time-out in `timeout`, whose step waits for the link to come
   // back (a RestartWait handler).
-  void AwaitRestart(EngineState waiting, std::uint32_t ProgramSettings::*timeout);
+  void AwaitRestart(EngineState waiting, std::uint32_t EngineSettings::*timeout);
   // After a restart the link has to come back before the next probe: true
   // when the caller can go on now. Otherwise the timer looks again, or, when
   // the link stayed away for the switch-to-firmware time-out from the first
@@ -211,7 +211,7 @@ class OperationEngine {
   void ClearDiagnostics();
 
   EngineHost& host_;
-  const ProgramSettings& settings_;
+  const EngineSettings& settings_;
   MonitorSink* monitor_ = nullptr;
   OperationRegistry registry_;
 

@@ -23,7 +23,7 @@ bool IsReplyWith(const DeviceMessage& message, std::uint8_t element) {
 // A request with one empty element, answered within CommunicationTimeout.
 void SendProbe(OperationEngine& engine, std::uint8_t element) {
   engine.SendEmptyElement(MessageType::Request, element);
-  engine.ArmTimeout(&ProgramSettings::communicationTimeout);
+  engine.ArmTimeout(&EngineSettings::communicationTimeout);
 }
 
 // A probe that the link cannot carry would use up a try the gateway never
@@ -38,7 +38,7 @@ class ResetSent final : public OperationHandler {
  public:
   void OnMessage(OperationEngine& engine, const DeviceMessage& message) override {
     if (IsReplyWith(message, ie::Reset)) {
-      engine.AwaitRestart(EngineState::WaitLoader, &ProgramSettings::communicationTimeoutSwitchToLoader);
+      engine.AwaitRestart(EngineState::WaitLoader, &EngineSettings::communicationTimeoutSwitchToLoader);
     } else if (IsOfType(message, MessageType::Reject)) {
       engine.ApplyNegativeReply(message, {Notification::Reset, Notification::ResetRejected},
                                 [&engine] { engine.ResetDevice(); });
@@ -73,7 +73,7 @@ class InLoader final : public OperationHandler {
  public:
   void OnMessage(OperationEngine& engine, const DeviceMessage& message) override {
     if (IsReplyWith(message, ie::SwitchToFirmware)) {
-      engine.AwaitRestart(EngineState::WaitFirmware, &ProgramSettings::communicationTimeoutSwitchToFirmware);
+      engine.AwaitRestart(EngineState::WaitFirmware, &EngineSettings::communicationTimeoutSwitchToFirmware);
     } else if (IsReplyWith(message, ie::LoaderVersion)) {
       if (engine.HasPending(SwitchToFirmwareSent)) return;
       engine.StopTimer();
@@ -127,13 +127,13 @@ bool OperationEngine::ResetDevice() {
   const bool sent = SendRequest(std::move(request));
   LogLine("Device RESET");
   Notify(Notification::Reset);
-  ArmTimeout(&ProgramSettings::communicationTimeoutReset);
+  ArmTimeout(&EngineSettings::communicationTimeoutReset);
   CountAttempt(repeat);
   SetState(EngineState::ResetSent);
   return sent;
 }
 
-void OperationEngine::AwaitRestart(EngineState waiting, std::uint32_t ProgramSettings::*timeout) {
+void OperationEngine::AwaitRestart(EngineState waiting, std::uint32_t EngineSettings::*timeout) {
   StopTimer();
   host().closeLink(true);
   Notify(Notification::LinkClosed);

@@ -13,8 +13,8 @@
 #include <span>
 #include <string>
 
-#include "protocol/engine/EngineSettings.h"
 #include "protocol/engine/CauseText.h"
+#include "protocol/engine/EngineSettings.h"
 #include "protocol/engine/OperationEngine.h"
 
 namespace {

@@ -260,7 +260,7 @@ FirmwareFile& OperationEngine::firmwareFile() { return registry_.Firmware(); }
 
 void RegisterFirmwareUpdate(OperationRegistry& registry) {
   FirmwareFile& file = registry.Firmware();
-  file.SetPageSize(kFirmwarePageBytes);
+  file.SetPageSize(kFlashPageBytes);
   file.AddAllowedRange(kFirmwareFlashWindow);
   registry.Add({EngineState::FlashStarting}, std::make_unique<FlashStarting>());
   registry.Add({EngineState::FlashWaitLoader}, std::make_unique<FlashWaitLoader>());

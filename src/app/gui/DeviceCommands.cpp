@@ -1,7 +1,5 @@
 #include "app/gui/DeviceCommands.h"
 
-#include "app/gui/NotificationResult.h"
-
 #include <QMetaObject>
 #include <QTimer>
 
@@ -9,7 +7,9 @@
 #include "app/gui/DateTimeDialog.h"
 #include "app/gui/DiagnosticsView.h"
 #include "app/gui/InfoRowsDialog.h"
+#include "app/gui/MessagePrompts.h"
 #include "app/gui/MessageService.h"
+#include "app/gui/NotificationResult.h"
 #include "app/gui/NotifyDialog.h"
 #include "app/gui/PasswordDialog.h"
 #include "app/gui/ProgressDialog.h"
@@ -24,7 +24,6 @@ namespace tusko::gui {
 namespace {
 
 constexpr const char* kErrorCaption = "strError";
-constexpr const char* kWarningCaption = "strWarning";
 constexpr const char* kRestartNoticeKey = "strNotifyRestart";
 
 // How long a paused monitor's stop is given before the command goes on.
@@ -65,7 +64,7 @@ void DeviceCommands::ReadConfiguration(int notificationCode) {
     if (engine_.CheckSystemInfo()) downloadPending_ = true;
     return;
   }
-  if (!VersionsAgreeOrAccepted()) return;
+  if (!ConfirmTransfer(ConfigTransferKind::Read)) return;
   if (engine_.StartDownload()) RunTransferDialog(ProgressKind::DataDownload);
 }
 
@@ -74,11 +73,7 @@ void DeviceCommands::WriteConfiguration(int notificationCode) {
     if (window_.ApplyConfigurationPage() && engine_.CheckSystemInfo()) uploadPending_ = true;
     return;
   }
-  // Agreeing versions still ask for the write; differing ones ask the version question instead.
-  const bool confirmed = FirmwareVersionAgrees()
-                             ? context_.messages.Show("strDataUploadConfirm", "strDataUpload", kStyleQuestion) == kResultYes
-                             : VersionsAgreeOrAccepted();
-  if (!confirmed) return;
+  if (!ConfirmTransfer(ConfigTransferKind::Write)) return;
   PauseMonitorThen([this] {
     if (engine_.StartUpload(window_.CommittedImage())) {
       RunTransferDialog(ProgressKind::DataUpload);
@@ -88,14 +83,9 @@ void DeviceCommands::WriteConfiguration(int notificationCode) {
   });
 }
 
-bool DeviceCommands::FirmwareVersionAgrees() const {
-  return VersionsAgree(engine_.deviceInformation().system.firmwareVersion, kProgramDataVersion);
-}
-
-bool DeviceCommands::VersionsAgreeOrAccepted() {
-  if (FirmwareVersionAgrees()) return true;
-  return context_.messages.Show("strDataVersionConflict", kWarningCaption, kStyleWarningQuestion,
-                                {engine_.deviceInformation().system.firmwareVersion, kProgramDataVersion}) == kResultYes;
+bool DeviceCommands::ConfirmTransfer(ConfigTransferKind kind) {
+  MessagePrompts prompts(context_.messages);
+  return ConfirmConfigTransfer(kind, engine_.deviceInformation().system.firmwareVersion, prompts);
 }
 
 void DeviceCommands::SystemInformation() { engine_.GetSystemInfo(); }
@@ -386,12 +376,14 @@ void DeviceCommands::OnSystemInfo(int value) {
     QMetaObject::invokeMethod(this, [this] { WriteConfiguration(kReissuedCommandCode); }, Qt::QueuedConnection);
     return;
   }
-  if (FirmwareVersionAgrees()) return;
+  const std::string firmwareVersion = engine_.deviceInformation().system.firmwareVersion;
+  if (VersionsAgree(firmwareVersion, kProgramDataVersion)) return;
   // The LAN step waits for the answer to the version question.
   const bool lanStep = engine_.HasPending(SystemInfoPending);
   engine_.ClearPendingFlag(SystemInfoPending);
-  Later([this, lanStep] {
-    if (VersionsAgreeOrAccepted()) {
+  Later([this, lanStep, firmwareVersion] {
+    MessagePrompts prompts(context_.messages);
+    if (AskVersionQuestion(firmwareVersion, prompts) != Answer::No) {
       if (lanStep) engine_.GetLanInfo();
     } else {
       window_.Disconnect();

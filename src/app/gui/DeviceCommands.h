@@ -9,6 +9,7 @@
 #include "app/gui/PasswordDialog.h"
 #include "app/gui/ProgressDialog.h"
 #include "app/gui/ProgressKind.h"
+#include "app/session/ConfigTransferFlow.h"
 #include "app/session/DeviceInfoRows.h"
 #include "config/ConfigurationImage.h"
 #include "monitor/CdrFile.h"
@@ -78,7 +79,6 @@ class DeviceCommands final : public QObject {
 
  private:
   // DeviceFileCommands.cpp: the commands that start from a file.
-  bool CheckFirmwareFile(const std::filesystem::path& path);
   std::optional<FileAnswer> AskCdrFile();
   void OnCdrResult(int value);
 
@@ -100,9 +100,8 @@ class DeviceCommands final : public QObject {
   // A refusal with the gateway's reason through "strErrorResponse"; any
   // other failure through the command's own text.
   void ShowFailure(int value, const char* textKey);
-  bool FirmwareVersionAgrees() const;
   // The version question when the versions differ; true to go on.
-  bool VersionsAgreeOrAccepted();
+  bool ConfirmTransfer(ConfigTransferKind kind);
   void OnSystemInfo(int value);
   void OnLanInfo(int value);
   void OnModuleInfo(int value);

@@ -6,9 +6,11 @@
 #include "app/gui/ChoiceDialog.h"
 #include "app/gui/DeviceCommands.h"
 #include "app/gui/FileDialogs.h"
+#include "app/gui/MessagePrompts.h"
 #include "app/gui/MessageService.h"
 #include "app/gui/NotificationResult.h"
 #include "app/language/LanguageManager.h"
+#include "app/session/FirmwareCommandFlow.h"
 #include "monitor/CdrFileName.h"
 #include "protocol/UpdateFileChecks.h"
 #include "protocol/engine/OperationEngine.h"
@@ -35,15 +37,16 @@ void DeviceCommands::WriteFirmware() {
     return;
   }
   files.lastFlashWriteFile = answer->path.string();
-  FirmwareFile& file = engine_.firmwareFile();
-  if (!CheckFirmwareFile(answer->path)) {
+  const ProgramSettings& settings = context_.settings;
+  const FirmwareFileRules rules{settings.checkFirmwareVersion != 0, settings.checkFirmwareAddrSpace != 0};
+  MessagePrompts prompts(context_.messages);
+  if (PrepareFirmwareUpdate(engine_.firmwareFile(), answer->path, rules, Texts(), prompts) !=
+      FirmwareFileVerdict::Ready) {
     firmwareCommand_ = false;
-    file.CloseFile();
     return;
   }
   PauseMonitorThen([this] {
     FirmwareFile& checked = engine_.firmwareFile();
-    checked.Rewind();
     if (engine_.StartFirmwareUpdate()) {
       RunTransferDialog(ProgressKind::FirmwareWrite, [this] { engine_.firmwareFile().CloseFile(); });
       return;
@@ -52,26 +55,6 @@ void DeviceCommands::WriteFirmware() {
     ResumeMonitor();
     checked.CloseFile();
   });
-}
-
-bool DeviceCommands::CheckFirmwareFile(const std::filesystem::path& path) {
-  const ProgramSettings& settings = context_.settings;
-  FirmwareFile& file = engine_.firmwareFile();
-  const auto failed = [this](const char* key, std::initializer_list<FormatArg> args = {}) {
-    context_.messages.Show(key, kErrorCaption, kStyleWarning, args);
-    return false;
-  };
-  if (const auto problem = OpenFirmwareFile(file, path, settings.checkFirmwareVersion != 0)) {
-    return failed("strFlashWriteFileError", {Text(*problem)});
-  }
-  const FirmwareChecks checks = CheckFirmwareContents(file);
-  if (!checks.addressesInRange && settings.checkFirmwareAddrSpace != 0) return failed("strFlashWriteFileErrorAddrSpace");
-  if (checks.version) {
-    return context_.messages.Show("strFlashWriteFileVersion", "strFlashWrite", kStyleWarningQuestion,
-                                  {*checks.version}) == kResultYes;
-  }
-  if (settings.checkFirmwareVersion != 0) return failed("strFlashWriteFileErrorVersion");
-  return true;
 }
 
 void DeviceCommands::UpdateAnnouncement() {
@@ -120,7 +103,7 @@ void DeviceCommands::DownloadCdr() {
   }
   FileSettings& files = context_.files;
   const std::uint32_t filter = answer->filterIndex;
-  cdrFile_.SetFormat(filter == 2 ? CdrFormat::Txt : filter == 3 ? CdrFormat::Bin : CdrFormat::Csv);
+  cdrFile_.SetFormat(CdrFormatOfFilter(filter));
   if (!cdrFile_.Start()) {
     cdrFile_.Close();
     Warn("strCdrSaveError");

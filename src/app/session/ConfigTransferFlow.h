@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string_view>
 
 #include "app/session/CommandPrompts.h"
@@ -7,6 +8,11 @@
 namespace tusko {
 
 enum class ConfigTransferKind { Read, Write };
+
+// The version question when the gateway's firmware version and the program's
+// do not agree (a text that names no version agrees with nothing); none when
+// they agree.
+std::optional<Answer> AskVersionQuestion(std::string_view firmwareVersion, CommandPrompts& prompts);
 
 // The questions of Read and Write configuration once the gateway's firmware
 // version is known. Versions that differ ask the version question, whose yes

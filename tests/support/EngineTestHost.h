@@ -45,14 +45,14 @@ class EngineTestHost : public EngineHost {
   // ---- Script ----
   LinkState link = LinkState::Open;
   LinkType type = LinkType::Serial;
-  // Opens the link for QUERY_LINK and reopenLink; returns whether it is open.
+  // Opens the link for queryLink and reopenLink; returns whether it is open.
   // By default it always succeeds.
   std::function<bool()> openLink;
   // Opens the link for reopenLink instead of openLink, when set.
   std::function<bool()> reopen;
-  // QUERY_LINK answers used before openLink; a true answer opens the link.
+  // queryLink answers used before openLink; a true answer opens the link.
   std::deque<bool> linkAnswers;
-  // QUERY_PASSWORD answers: a text is stored in the engine, nullopt is Cancel;
+  // queryPassword answers: a text is stored in the engine, nullopt is Cancel;
   // when none are left the prompt is cancelled.
   std::deque<std::optional<std::string>> passwordAnswers;
   std::function<void(const DeviceMessage&)> onSend;

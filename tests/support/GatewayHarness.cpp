@@ -12,7 +12,7 @@ GatewayHarness::GatewayHarness(LinkType linkType, sim::GatewayIdentity identity)
     if (gateway.LinkAvailable()) host.link = LinkState::Open;
     return host.link == LinkState::Open;
   };
-  // QUERY_LINK waits for the connection; the engine's own reopen does not.
+  // queryLink waits for the connection; the engine's own reopen does not.
   if (linkType == LinkType::Tcp) host.reopen = [this] { return Connect(); };
   host.onSend = [this](const DeviceMessage& message) { Transmit(message); };
   gatewayLinkWasUp_ = gateway.LinkAvailable();

@@ -37,9 +37,9 @@ class EngineHost {
 
   // Notifications to the main window; `sync` ones are handled before the call returns.
   virtual void notify(Notification code, int value, bool sync) = 0;
-  // QUERY_LINK: make sure the link is open, answering true when it is.
+  // Makes sure the link is open, answering true when it is.
   virtual bool queryLink() = 0;
-  // QUERY_PASSWORD: ask for the login password; on true the host has stored it
+  // Asks for the login password; on true the host has stored it
   // in the engine with SetLoginPassword.
   virtual bool queryPassword() = 0;
 

@@ -84,7 +84,7 @@ class OperationEngine {
   bool SendMonitorCommand(std::string_view command);
   // The monitoring view's keep-alive: no timer, no result; only when no operation runs.
   bool PollMonitoring();
-  // One diagnostics page's data; only when no operation runs, and without QUERY_LINK.
+  // One diagnostics page's data; only when no operation runs, and without queryLink.
   bool RequestDiagnostics(DiagnosticsKind kind, int module = 0);
   // Configuration transfer (ConfigDownload.cpp, ConfigUpload.cpp).
   bool StartDownload();
@@ -144,7 +144,7 @@ class OperationEngine {
 
   // A starter's first step. A first call begins a new operation: it forgets
   // the last refusal's cause, which a cancel or a refused login would
-  // otherwise show as this operation's reason, and asks QUERY_LINK. A repeat
+  // otherwise show as this operation's reason, and asks queryLink. A repeat
   // goes out on whatever link there is.
   bool BeginRequest(bool repeat);
   // Hands a sealed message to the link when it is open, else drops it.

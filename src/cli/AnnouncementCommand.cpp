@@ -4,10 +4,12 @@
 #include <optional>
 #include <string>
 
+#include "app/session/UpdateFileFlows.h"
+#include "cli/CliPrompts.h"
 #include "cli/ExitCodes.h"
 #include "cli/OperationWait.h"
+#include "cli/PrintRows.h"
 #include "protocol/AnnouncementFile.h"
-#include "protocol/UpdateFileChecks.h"
 
 namespace tusko::cli {
 
@@ -31,27 +33,16 @@ int RunAnnouncement(const CommandContext& c) {
   if (!kind) return kExitUsage;
   OperationEngine& engine = c.session->engine();
   AnnouncementFile& file = engine.announcementFile();
-  if (const auto problem = OpenAnnouncementFile(file, c.options.commandArguments.back())) {
-    file.CloseFile();
-    c.err << c.language.Format("strAnnouncementFileError", {c.language.Text(*problem)}) << "\n";
+  CliPrompts prompts(c.options, c.language, c.err);
+  if (!PrepareAnnouncementUpdate(file, c.options.commandArguments.back(), CliText(c.language), prompts)) {
     return kExitBadFile;
   }
-
   const WaitOutcome outcome = RunWithProgress(
       *c.session, c.err, [&engine, &kind] { return engine.StartAnnouncementUpdate(*kind); },
       Notification::AnnouncementResult, Notification::AnnouncementProgress,
       [&engine] { engine.CancelAnnouncementUpdate(); });
   file.CloseFile();
-
-  if (outcome.Done()) {
-    c.out << c.language.Text("strAnnouncementUpdateOK") << "\n";
-    return kExitDone;
-  }
-  if (outcome.end == WaitEnd::Result && outcome.result == static_cast<int>(OperationResult::Rejected)) {
-    c.err << c.language.Format("strAnnouncementUpdateError", {engine.causeText()}) << "\n";
-    return kExitRejected;
-  }
-  return ReportOutcome(outcome, "", engine, c.language, c.err);
+  return ReportOutcome(DeviceCommand::UpdateAnnouncement, outcome, c);
 }
 
 }  // namespace tusko::cli

@@ -99,9 +99,7 @@ class ProgressStore final : public CdrRecordStore {
 
 // Why the download failed when the gateway gave no reason of its own: the file's error.
 int ReportStoreError(const CommandContext& c, CdrError error) {
-  const char* key = CdrErrorTextKey(error);
-  if (key == nullptr) return kExitRejected;
-  c.err << c.language.Text(key) << "\n";
+  c.err << c.language.Text(CdrErrorTextKey(error)) << "\n";
   return error == CdrError::WriteFailed ? kExitBadFile : kExitInvalidData;
 }
 
@@ -140,11 +138,10 @@ int RunCdr(const CommandContext& c) {
     c.out << c.language.Format("strCliCdrSaved", {records, target.file.string()}) << "\n";
     return kExitDone;
   }
-  const bool refusedChunk = outcome.end == WaitEnd::Result &&
-                            outcome.result == static_cast<int>(OperationResult::Rejected) &&
-                            engine.causeText().empty();
-  if (refusedChunk) return ReportStoreError(c, storeError);
-  return ReportOutcome(outcome, "", engine, c.language, c.err);
+  // Only a refusal is the gateway's doing; a failed file keeps its own word.
+  const bool gatewaySaid = ResultMessage(DeviceCommand::DownloadCdr, outcome.result, engine.causeText()).has_value();
+  if (outcome.end == WaitEnd::Result && !gatewaySaid && CdrErrorTextKey(storeError)) return ReportStoreError(c, storeError);
+  return ReportOutcome(DeviceCommand::DownloadCdr, outcome, c);
 }
 
 }  // namespace tusko::cli

@@ -35,7 +35,7 @@ int PrepareTransfer(const CommandContext& c, Direction direction) {
   const WaitOutcome checked =
       RunOperation(*c.session, {.start = [&engine] { return engine.CheckSystemInfo(); },
                                 .results = {Notification::SystemInfoResult}});
-  if (!checked.Done()) return ReportOutcome(checked, "strSysInfoError", engine, c.language, c.err);
+  if (!checked.Done()) return ReportOutcome(DeviceCommand::SystemInfo, checked, c);
 
   CliPrompts prompts(c.options, c.language, c.err);
   const ConfigTransferKind kind = direction == Direction::Upload ? ConfigTransferKind::Write : ConfigTransferKind::Read;
@@ -76,7 +76,7 @@ int RunReadConfig(const CommandContext& c) {
   const WaitOutcome outcome = RunWithProgress(
       *c.session, c.err, [&engine] { return engine.StartDownload(); }, Notification::DownloadResult, Notification::DownloadProgress,
       [&engine] { engine.CancelDownload(); });
-  if (!outcome.Done()) return ReportOutcome(outcome, "", engine, c.language, c.err);
+  if (!outcome.Done()) return ReportOutcome(DeviceCommand::ReadConfiguration, outcome, c);
   // Only an image that carries its signature is taken over.
   const ConfigurationImage& image = engine.configTransfer().image();
   if (!HasSignature(image)) {
@@ -95,7 +95,7 @@ int RunWriteConfig(const CommandContext& c) {
   const WaitOutcome outcome = RunWithProgress(
       *c.session, c.err, [&engine, &image] { return engine.StartUpload(*image); }, Notification::UploadResult,
       Notification::UploadProgress, [&engine] { engine.CancelUpload(); });
-  if (!outcome.Done()) return ReportOutcome(outcome, "", engine, c.language, c.err);
+  if (!outcome.Done()) return ReportOutcome(DeviceCommand::WriteConfiguration, outcome, c);
   AwaitGatewayBack(*c.session);
   c.out << c.language.Text("strCliConfigWritten") << "\n";
   return kExitDone;

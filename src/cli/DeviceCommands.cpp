@@ -19,13 +19,9 @@ namespace {
 constexpr const char* kNewPasswordVariable = "TUSKO_NEW_PASSWORD";
 constexpr std::string_view kSetArgument = "set";
 
-// Runs one request to its result notification; kExitDone when it succeeded,
-// else the failure is reported under `failureText`.
-int RunRequest(const CommandContext& c, OperationCall call, const std::string& failureText) {
-  const WaitOutcome outcome = RunOperation(*c.session, call);
-  if (outcome.Done()) return kExitDone;
-  if (!failureText.empty() && outcome.end != WaitEnd::Interrupted) c.err << failureText << "\n";
-  return ReportOutcome(outcome, "", c.session->engine(), c.language, c.err);
+// Runs one request of `command` to its result notification and tells how it ended.
+int RunRequest(const CommandContext& c, DeviceCommand command, const OperationCall& call) {
+  return ReportOutcome(command, RunOperation(*c.session, call), c);
 }
 
 // The module a command names, as the engine counts them (0 or 1).
@@ -37,14 +33,14 @@ std::optional<int> ModuleArgument(const CommandContext& c) {
 }
 
 std::string ModuleName(const CommandContext& c, int module) {
-  return c.language.Text(module == 0 ? "strGsmModule1" : "strGsmModule2");
+  return c.language.Text(ModuleNameKey(module));
 }
 
 void PrintClock(const CommandContext& c, const DeviceClock& clock) {
   c.out << c.language.Format("strCliClock", {FormatDateTime(clock.time)}) << "\n";
   if (clock.lastSync.reported == 0) return;
   const LastSyncRecord& sync = clock.lastSync;
-  if (sync.first == 0 && sync.second == 0 && sync.year == 0) {
+  if (sync.Failed()) {
     c.out << c.language.Text("strDateTimeLastSyncError") << "\n";
   } else {
     c.out << c.language.Format("strDateTimeLastSync", {sync.first, sync.second, sync.year}) << "\n";
@@ -53,9 +49,8 @@ void PrintClock(const CommandContext& c, const DeviceClock& clock) {
 
 int ReadClock(const CommandContext& c) {
   OperationEngine& engine = c.session->engine();
-  const int exit = RunRequest(c, {.start = [&engine] { return engine.GetDateTime(); },
-                                  .results = {Notification::GetTimeResult}},
-                              c.language.Text("strDateTimeGetError"));
+  const int exit = RunRequest(c, DeviceCommand::ReadClock, {.start = [&engine] { return engine.GetDateTime(); },
+                                  .results = {Notification::GetTimeResult}});
   if (exit == kExitDone) PrintClock(c, engine.deviceInformation().clock);
   return exit;
 }
@@ -67,9 +62,8 @@ int SetClock(const CommandContext& c, const std::string& argument) {
     return kExitUsage;
   }
   OperationEngine& engine = c.session->engine();
-  const int exit = RunRequest(c, {.start = [&engine, &time] { return engine.SetDateTime(*time); },
-                                  .results = {Notification::SetTimeResult}},
-                              c.language.Text("strDateTimeSetError"));
+  const int exit = RunRequest(c, DeviceCommand::SetClock, {.start = [&engine, &time] { return engine.SetDateTime(*time); },
+                                  .results = {Notification::SetTimeResult}});
   if (exit == kExitDone) c.out << c.language.Format("strCliClockSet", {FormatDateTime(*time)}) << "\n";
   return exit;
 }
@@ -92,9 +86,8 @@ std::optional<std::string> NewPassword(const CommandContext& c) {
 
 int RunLan(const CommandContext& c) {
   OperationEngine& engine = c.session->engine();
-  const int exit = RunRequest(c, {.start = [&engine] { return engine.GetLanInfo(); },
-                                  .results = {Notification::LanInfoResult}},
-                              c.language.Text("strSysInfoErrorLan"));
+  const int exit = RunRequest(c, DeviceCommand::LanInfo, {.start = [&engine] { return engine.GetLanInfo(); },
+                                  .results = {Notification::LanInfoResult}});
   if (exit == kExitDone) PrintRows(LanRows(engine.deviceInformation().lan, CliText(c.language)), c.language, c.out);
   return exit;
 }
@@ -110,35 +103,20 @@ int RunTime(const CommandContext& c) {
 
 int RunRestart(const CommandContext& c) {
   OperationEngine& engine = c.session->engine();
-  // Notification 1 announces the restart with 0 and ends it only when the
-  // password was refused; the restart ends when the firmware is back or not.
-  const auto ends = [](Notification code, int value) -> std::optional<int> {
-    if (code == Notification::Reset && value != 0) return value;
-    if (code == Notification::FirmwareRunning) return static_cast<int>(OperationResult::Done);
-    if (code == Notification::RestartFailed) return static_cast<int>(OperationResult::NoAnswer);
-    return std::nullopt;
-  };
   const WaitOutcome outcome = RunOperation(*c.session, {.start = [&engine] { return engine.ResetDevice(); },
-                                                        .results = {Notification::ResetRejected},
-                                                        .endsWith = ends});
-  if (outcome.Done()) {
-    c.out << c.language.Text("strCliRestarted") << "\n";
-    return kExitDone;
-  }
-  if (outcome.end == WaitEnd::Result && outcome.result == static_cast<int>(OperationResult::NoAnswer)) {
-    c.err << c.language.Text("strErrorRestart") << "\n";
-    return kExitNoAnswer;
-  }
-  return ReportOutcome(outcome, "", engine, c.language, c.err);
+                                                        .results = {},
+                                                        .endsWith = RestartResult});
+  if (!outcome.Done()) return ReportOutcome(DeviceCommand::Restart, outcome, c);
+  c.out << c.language.Text("strCliRestarted") << "\n";
+  return kExitDone;
 }
 
 int RunModuleInfo(const CommandContext& c) {
   const std::optional<int> module = ModuleArgument(c);
   if (!module) return kExitUsage;
   OperationEngine& engine = c.session->engine();
-  const int exit = RunRequest(c, {.start = [&engine, module] { return engine.GetModuleInfo(*module); },
-                                  .results = {Notification::ModuleInfoResult}},
-                              "");
+  const int exit = RunRequest(c, DeviceCommand::ModuleInfo, {.start = [&engine, module] { return engine.GetModuleInfo(*module); },
+                                  .results = {Notification::ModuleInfoResult}});
   if (exit != kExitDone) return exit;
   const ModuleInformation& info = engine.deviceInformation().module;
   c.out << c.language.Text("strGsmModuleInfo") << ": " << ModuleName(c, *module) << "\n";
@@ -150,9 +128,8 @@ int RunModuleRestart(const CommandContext& c) {
   const std::optional<int> module = ModuleArgument(c);
   if (!module) return kExitUsage;
   OperationEngine& engine = c.session->engine();
-  const int exit = RunRequest(c, {.start = [&engine, module] { return engine.ResetModule(*module); },
-                                  .results = {Notification::ModuleResetResult}},
-                              "");
+  const int exit = RunRequest(c, DeviceCommand::ModuleRestart, {.start = [&engine, module] { return engine.ResetModule(*module); },
+                                  .results = {Notification::ModuleResetResult}});
   if (exit == kExitDone) c.out << c.language.Format("strCliModuleRestarted", {ModuleName(c, *module)}) << "\n";
   return exit;
 }
@@ -162,10 +139,12 @@ int RunCells(const CommandContext& c) {
   if (!module) return kExitUsage;
   OperationEngine& engine = c.session->engine();
   const std::string name = ModuleName(c, *module);
-  const int exit = RunRequest(c, {.start = [&engine, module] { return engine.GetCells(*module); },
-                                  .results = {Notification::CellsResult}},
-                              c.language.Format("strGsmCellSelReadError", {name}));
-  if (exit != kExitDone) return exit;
+  const WaitOutcome outcome = RunOperation(*c.session, {.start = [&engine, module] { return engine.GetCells(*module); },
+                                                        .results = {Notification::CellsResult}});
+  if (!outcome.Done()) {
+    if (outcome.end != WaitEnd::Interrupted) c.err << c.language.Format("strGsmCellSelReadError", {name}) << "\n";
+    return ReportOutcome(DeviceCommand::ReadCells, outcome, c);
+  }
   bool any = false;
   for (const auto& cell : engine.deviceInformation().module.cells) {
     const std::string text(cell.data(), std::find(cell.begin(), cell.end(), '\0'));
@@ -191,9 +170,8 @@ int RunPassword(const CommandContext& c) {
     if (!asked) return kExitPasswordRefused;
     oldPassword = *asked;
   }
-  const int exit = RunRequest(c, {.start = [&] { return engine.ChangePassword(*newPassword, oldPassword); },
-                                  .results = {Notification::PasswordChangeResult}},
-                              "");
+  const int exit = RunRequest(c, DeviceCommand::ChangePassword, {.start = [&] { return engine.ChangePassword(*newPassword, oldPassword); },
+                                  .results = {Notification::PasswordChangeResult}});
   if (exit == kExitDone) c.out << c.language.Text("strCliPasswordChanged") << "\n";
   return exit;
 }

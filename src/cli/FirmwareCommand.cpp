@@ -4,11 +4,12 @@
 #include <filesystem>
 #include <string>
 
-#include "app/session/FirmwareCommandFlow.h"
+#include "app/session/UpdateFileFlows.h"
 #include "cli/CliPrompts.h"
 #include "cli/ExitCodes.h"
 #include "cli/GatewayRestartWait.h"
 #include "cli/OperationWait.h"
+#include "cli/PrintRows.h"
 #include "protocol/FirmwareFile.h"
 
 namespace tusko::cli {
@@ -25,8 +26,7 @@ int CheckFile(const CommandContext& c, FirmwareFile& file) {
   const ProgramSettings& settings = c.session->settings();
   CliPrompts prompts(c.options, c.language, c.err);
   const FirmwareFileRules rules{settings.checkFirmwareVersion != 0, settings.checkFirmwareAddrSpace != 0};
-  const auto text = [&c](std::string_view key) { return c.language.Text(key); };
-  switch (PrepareFirmwareUpdate(file, c.options.commandArguments.front(), rules, text, prompts)) {
+  switch (PrepareFirmwareUpdate(file, c.options.commandArguments.front(), rules, CliText(c.language), prompts)) {
     case FirmwareFileVerdict::Ready: return kExitDone;
     case FirmwareFileVerdict::Refused: return kExitBadFile;
     case FirmwareFileVerdict::Declined: break;
@@ -57,15 +57,9 @@ int RunWriteFirmware(const CommandContext& c) {
   if (const int checked = CheckFile(c, file); checked != kExitDone) return checked;
   const WaitOutcome outcome = RunUpdate(c);
   file.CloseFile();
-  if (outcome.Done()) {
-    c.out << c.language.Text("strFlashWriteOK") << "\n";
-    AwaitGatewayBack(*c.session);
-    return kExitDone;
-  }
-  // An update ended by a refused login prompt needs no further word.
-  const bool passwordRefused =
-      outcome.end == WaitEnd::Result && outcome.result == static_cast<int>(OperationResult::PasswordRefused);
-  return ReportOutcome(outcome, passwordRefused ? "" : "strFlashWriteError", engine, c.language, c.err);
+  const int exit = ReportOutcome(DeviceCommand::WriteFirmware, outcome, c);
+  if (exit == kExitDone) AwaitGatewayBack(*c.session);
+  return exit;
 }
 
 }  // namespace tusko::cli

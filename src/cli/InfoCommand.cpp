@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/ExitCodes.h"
+#include "cli/OperationWait.h"
 #include "cli/PrintRows.h"
 
 namespace tusko::cli {
@@ -44,15 +45,14 @@ class InfoProgress {
 
   bool SystemInfoRead() const { return systemResult_ == static_cast<int>(OperationResult::Done); }
   bool LanInfoRead() const { return lanResult_ == static_cast<int>(OperationResult::Done); }
-  // The result that ended the run, as an operation result.
-  std::optional<OperationResult> Failure() const {
-    if (notAllowed_) return OperationResult::Rejected;
-    if (noAnswer_) return OperationResult::NoAnswer;
-    if (!SystemInfoRead()) return systemResult_ ? std::optional(OperationResult{*systemResult_}) : std::nullopt;
-    if (!LanInfoRead()) return lanResult_ ? std::optional(OperationResult{*lanResult_}) : std::nullopt;
-    return std::nullopt;
+  // How the run failed, when it ended without both reports.
+  std::optional<WaitOutcome> Failure() const {
+    if (notAllowed_) return WaitOutcome{WaitEnd::NotAllowed, 0};
+    if (noAnswer_) return WaitOutcome{WaitEnd::NoAnswer, 0};
+    const std::optional<int> result = SystemInfoRead() ? lanResult_ : systemResult_;
+    if (!result) return std::nullopt;
+    return WaitOutcome{WaitEnd::Result, *result};
   }
-  bool NotAllowed() const { return notAllowed_; }
 
  private:
   const OperationEngine& engine_;
@@ -63,33 +63,18 @@ class InfoProgress {
   bool notAllowed_ = false;
 };
 
-int ReportFailure(OperationResult result, bool notAllowed, bool lanPart, const OperationEngine& engine,
-                  const CliLanguage& language, std::ostream& err) {
-  err << language.Text(lanPart ? "strSysInfoErrorLan" : "strSysInfoError") << "\n";
-  if (notAllowed) {
-    err << language.Text("strErrorNotAllowed") << "\n";
-    return kExitRejected;
-  }
-  switch (result) {
-    case OperationResult::Rejected:
-      err << language.Format("strErrorResponse", {engine.causeText()}) << "\n";
-      return kExitRejected;
-    case OperationResult::PasswordRefused: return kExitPasswordRefused;  // the prompt has said so
-    default:
-      err << language.Text("strErrorNoResponse") << "\n";
-      return kExitNoAnswer;
-  }
-}
-
 }  // namespace
 
-int RunInfoCommand(CliSession& session, const CliLanguage& language, std::ostream& out, std::ostream& err) {
+int RunInfo(const CommandContext& c) {
+  CliSession& session = *c.session;
+  const CliLanguage& language = c.language;
+  std::ostream& out = c.out;
   OperationEngine& engine = session.engine();
   InfoProgress progress(engine);
   session.OnNotification([&progress](Notification code, int value) { progress.OnNotification(code, value); });
 
   if (!engine.GetSystemInfo()) {
-    err << language.Text("strCliNoLink") << "\n";
+    c.err << language.Text("strCliNoLink") << "\n";
     return kExitNoLink;
   }
   const auto budget = std::chrono::milliseconds(session.settings().communicationTimeout) * kInfoTimeoutBudget;
@@ -106,13 +91,9 @@ int RunInfoCommand(CliSession& session, const CliLanguage& language, std::ostrea
     PrintRows(rows, language, out);
   }
   if (progress.SystemInfoRead() && progress.LanInfoRead()) return kExitDone;
-  const std::optional<OperationResult> failure = progress.Failure();
-  if (!failure) {
-    // Neither a result nor a time-out: the link went away under the request.
-    err << language.Text("strCliNoLink") << "\n";
-    return kExitNoLink;
-  }
-  return ReportFailure(*failure, progress.NotAllowed(), progress.SystemInfoRead(), engine, language, err);
+  // Neither a result nor a time-out (Stalled): the link went away under the request.
+  const WaitOutcome failure = progress.Failure().value_or(WaitOutcome{WaitEnd::Stalled, 0});
+  return ReportOutcome(progress.SystemInfoRead() ? DeviceCommand::LanInfo : DeviceCommand::SystemInfo, failure, c);
 }
 
 }  // namespace tusko::cli

@@ -87,41 +87,68 @@ WaitOutcome RunWithProgress(CliSession& session, std::ostream& err, std::functio
   return outcome;
 }
 
-int ReportOutcome(const WaitOutcome& outcome, std::string_view failureKey, const OperationEngine& engine,
-                  const CliLanguage& language, std::ostream& err) {
-  if (outcome.Done()) return kExitDone;
-  if (!failureKey.empty() && outcome.end != WaitEnd::Interrupted) err << language.Text(failureKey) << "\n";
+namespace {
+
+void Print(const CommandMessage& message, const CliLanguage& language, std::ostream& out) {
+  const std::vector<FormatArg> args(message.args.begin(), message.args.end());
+  out << language.Format(message.textKey, args) << "\n";
+}
+
+int ExitCodeOf(OperationResult result) {
+  switch (result) {
+    case OperationResult::Done: return kExitDone;
+    case OperationResult::Rejected: return kExitRejected;
+    case OperationResult::Cancelled: return kExitCancelled;
+    case OperationResult::PasswordRefused:
+    case OperationResult::OldPasswordWrong: return kExitPasswordRefused;
+    case OperationResult::NoAnswer: break;
+  }
+  return kExitNoAnswer;
+}
+
+// Why an operation failed, after the failure's own text: no failure of the
+// command line ends without its reason.
+void TellReason(OperationResult result, const CommandContext& c) {
+  switch (result) {
+    case OperationResult::PasswordRefused:   // the prompt has said so
+    case OperationResult::OldPasswordWrong: return;  // the failure's text is the reason
+    case OperationResult::Cancelled: c.err << c.language.Text("strCliCancelled") << "\n"; return;
+    case OperationResult::Rejected:
+      if (!c.session->engine().causeText().empty()) {
+        c.err << c.language.Format("strErrorResponse", {c.session->engine().causeText()}) << "\n";
+        return;
+      }
+      break;
+    default: break;
+  }
+  c.err << c.language.Text("strErrorNoResponse") << "\n";
+}
+
+}  // namespace
+
+int ReportOutcome(DeviceCommand command, const WaitOutcome& outcome, const CommandContext& c) {
   switch (outcome.end) {
     case WaitEnd::NotStarted:
     case WaitEnd::Stalled:
-      err << language.Text("strCliNoLink") << "\n";
+      c.err << c.language.Text("strCliNoLink") << "\n";
       return kExitNoLink;
     case WaitEnd::NotAllowed:
-      err << language.Text("strErrorNotAllowed") << "\n";
+      Print(UnansweredMessage(Notification::NotAllowed), c.language, c.err);
       return kExitRejected;
-    case WaitEnd::Interrupted:
-      err << language.Text("strCliCancelled") << "\n";
-      return kExitCancelled;
     case WaitEnd::NoAnswer:
-      err << language.Text("strErrorNoResponse") << "\n";
+      Print(UnansweredMessage(Notification::OperationFailed), c.language, c.err);
       return kExitNoAnswer;
+    case WaitEnd::Interrupted:
+      c.err << c.language.Text("strCliCancelled") << "\n";
+      return kExitCancelled;
     case WaitEnd::Result: break;
   }
-  switch (OperationResult{outcome.result}) {
-    case OperationResult::Rejected:
-      err << language.Format("strErrorResponse", {engine.causeText()}) << "\n";
-      return kExitRejected;
-    case OperationResult::Cancelled:
-      err << language.Text("strCliCancelled") << "\n";
-      return kExitCancelled;
-    case OperationResult::PasswordRefused: return kExitPasswordRefused;  // no password was given
-    case OperationResult::OldPasswordWrong:
-      err << language.Text("strPasswordOldFailed") << "\n";
-      return kExitPasswordRefused;
-    default:
-      err << language.Text("strErrorNoResponse") << "\n";
-      return kExitNoAnswer;
-  }
+  const OperationResult result{outcome.result};
+  const auto message = ResultMessage(command, outcome.result, c.session->engine().causeText());
+  if (message) Print(*message, c.language, result == OperationResult::Done ? c.out : c.err);
+  // The reason follows a failure's text unless that text already carries it.
+  if (result != OperationResult::Done && (!message || message->args.empty())) TellReason(result, c);
+  return ExitCodeOf(result);
 }
 
 }  // namespace tusko::cli

@@ -3,10 +3,10 @@
 #include <functional>
 #include <optional>
 #include <ostream>
-#include <string_view>
 #include <vector>
 
-#include "cli/CliLanguage.h"
+#include "app/session/CommandEnding.h"
+#include "cli/CliCommand.h"
 #include "cli/CliSession.h"
 #include "protocol/engine/EngineTypes.h"
 
@@ -50,10 +50,8 @@ WaitOutcome RunOperation(CliSession& session, const OperationCall& operation);
 WaitOutcome RunWithProgress(CliSession& session, std::ostream& err, std::function<bool()> start, Notification result,
                             Notification progress, const std::function<void()>& cancel);
 
-// Tells the user why an operation did not end with result 1: first the
-// command's own failure text (`failureKey`, may be empty), then the reason.
-// Returns the exit code.
-int ReportOutcome(const WaitOutcome& outcome, std::string_view failureKey, const OperationEngine& engine,
-                  const CliLanguage& language, std::ostream& err);
+// Tells the user how `command`'s operation ended: its success text, if it
+// has one, on the standard output; otherwise why it failed. Returns the exit code.
+int ReportOutcome(DeviceCommand command, const WaitOutcome& outcome, const CommandContext& c);
 
 }  // namespace tusko::cli

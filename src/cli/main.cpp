@@ -30,10 +30,8 @@ struct CommandEntry {
   int (*run)(const CommandContext&);
 };
 
-int RunInfo(const CommandContext& c) { return tusko::cli::RunInfoCommand(*c.session, c.language, c.out, c.err); }
-
 constexpr CommandEntry kCommands[] = {
-    {"info", true, RunInfo},
+    {"info", true, tusko::cli::RunInfo},
     {"read-config", true, tusko::cli::RunReadConfig},
     {"write-config", true, tusko::cli::RunWriteConfig},
     {"write-firmware", true, tusko::cli::RunWriteFirmware},

@@ -57,7 +57,7 @@ void EngineTestHost::sendToLink(DeviceMessage message, std::size_t length) {
   if (onSend) onSend(message);
 }
 
-void EngineTestHost::closeLink(bool) {
+void EngineTestHost::closeLink() {
   ++linkCloses;
   link = LinkState::Closed;
 }

@@ -87,7 +87,7 @@ class EngineTestHost : public EngineHost {
   LinkState linkState() const override { return link; }
   LinkType linkType() const override { return type; }
   void sendToLink(DeviceMessage message, std::size_t length) override;
-  void closeLink(bool holdClosed) override;
+  void closeLink() override;
   bool reopenLink() override;
   void requestConnect() override { ++connectRequests; }
   void notify(Notification code, int value, bool sync) override;

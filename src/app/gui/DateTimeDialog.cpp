@@ -30,7 +30,7 @@ QDateTime ToQDateTime(const DateTimeRecord& time) {
 }
 
 QString LastSyncText(const LanguageManager& language, const LastSyncRecord& sync) {
-  if (sync.first == 0 && sync.second == 0 && sync.year == 0) return ToQString(language.GetString("strDateTimeLastSyncError"));
+  if (sync.Failed()) return ToQString(language.GetString("strDateTimeLastSyncError"));
   return ToQString(language.FormatString("strDateTimeLastSync", {sync.first, sync.second, sync.year}, kMaxSyncTextChars));
 }
 

@@ -9,6 +9,7 @@
 #include "app/gui/PasswordDialog.h"
 #include "app/gui/ProgressDialog.h"
 #include "app/gui/ProgressKind.h"
+#include "app/session/CommandEnding.h"
 #include "app/session/ConfigTransferFlow.h"
 #include "app/session/DeviceInfoRows.h"
 #include "config/ConfigurationImage.h"
@@ -84,41 +85,43 @@ class DeviceCommands final : public QObject {
 
   // Opens the transfer's progress dialog and returns; `ended` runs once it has closed.
   void RunTransferDialog(ProgressKind kind, std::function<void()> ended = {});
+  // Opens a dialog without waiting for it; it is deleted once it has closed.
+  void OpenDialog(QDialog* dialog);
   // A notification handler never opens a box or a dialog itself, which would
   // run a nested event loop in which the next notification is handled before
   // this one has ended: it leaves them to the event loop.
   void Later(std::function<void()> step);
-  void Tell(const char* textKey, const char* captionKey, unsigned style, std::vector<std::string> args = {});
-  void TellWarning(const char* textKey);
-  // Opens a dialog without waiting for it; it is deleted once it has closed.
-  void OpenDialog(QDialog* dialog);
-  void RestartNotice();
-  void RequestFailed(Notification code);
-  void CloseNotice();
-  void CloseProgressAsFailed();
-  void ShowRefusal(int value, const char* textKey);
-  // A refusal with the gateway's reason through "strErrorResponse"; any
-  // other failure through the command's own text.
-  void ShowFailure(int value, const char* textKey);
+  void Tell(CommandMessage message);
+  // What `command`'s ending with `value` says, if anything.
+  void TellResult(DeviceCommand command, int value);
   // The version question when the versions differ; true to go on.
   bool ConfirmTransfer(ConfigTransferKind kind);
-  void OnSystemInfo(int value);
-  void OnLanInfo(int value);
-  void OnModuleInfo(int value);
-  void OnDownloadResult(int value);
-  void OnFirmwareResult(int value);
-  void OnAnnouncementResult(int value);
-  void OnPasswordResult(int value);
-  void OnClockRead(int value);
-  void Busy(bool on) { window_.SetBusy(on); }
   // Before a write, a restart or a firmware update a running monitor rests
   // for a moment before `next` goes on; the operation's end resumes it.
   void PauseMonitorThen(std::function<void()> next);
   // Every ending of a command that paused the monitor calls this.
   void ResumeMonitor();
-  int Warn(const char* textKey);
+  void Busy(bool on) { window_.SetBusy(on); }
   std::string Text(std::string_view key) const;
   TextLookup Texts() const;
+
+  // DeviceNotifications.cpp: the reactions to the engine's notifications.
+  void RestartNotice();
+  void OnRestartEnded(int result);
+  void RequestFailed(Notification code);
+  void OnNoFirmware();
+  void OnInvalidData();
+  void CloseNotice();
+  void CloseProgressAsFailed();
+  void OnSystemInfo(int value);
+  void OnLanInfo(int value);
+  void OnModuleInfo(int value);
+  void OnDownloadResult(int value);
+  void OnUploadResult(int value);
+  void OnFirmwareResult(int value);
+  void OnAnnouncementResult(int value);
+  void OnPasswordResult(int value);
+  void OnClockRead(int value);
 
   CommandWindow& window_;
   OperationEngine& engine_;

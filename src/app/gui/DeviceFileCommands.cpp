@@ -7,19 +7,16 @@
 #include "app/gui/DeviceCommands.h"
 #include "app/gui/FileDialogs.h"
 #include "app/gui/MessagePrompts.h"
-#include "app/gui/MessageService.h"
 #include "app/gui/NotificationResult.h"
 #include "app/language/LanguageManager.h"
-#include "app/session/FirmwareCommandFlow.h"
+#include "app/session/UpdateFileFlows.h"
 #include "monitor/CdrFileName.h"
-#include "protocol/UpdateFileChecks.h"
 #include "protocol/engine/OperationEngine.h"
 
 namespace tusko::gui {
 
 namespace {
 
-constexpr const char* kErrorCaption = "strError";
 constexpr const char* kCdrDefaultSuffix = "csv";
 
 std::string FolderOf(const std::string& path) { return std::filesystem::path(path).parent_path().string(); }
@@ -68,11 +65,8 @@ void DeviceCommands::UpdateAnnouncement() {
   if (!kind || !answer) return;
   files.lastAnnouncementFile = answer->path.string();
   AnnouncementFile& file = engine_.announcementFile();
-  if (const auto problem = OpenAnnouncementFile(file, answer->path)) {
-    file.CloseFile();
-    context_.messages.Show("strAnnouncementFileError", kErrorCaption, kStyleWarning, {Text(*problem)});
-    return;
-  }
+  MessagePrompts prompts(context_.messages);
+  if (!PrepareAnnouncementUpdate(file, answer->path, Texts(), prompts)) return;
   if (engine_.StartAnnouncementUpdate(*kind)) {
     RunTransferDialog(ProgressKind::AnnouncementUpdate, [this] { engine_.announcementFile().CloseFile(); });
   } else {
@@ -97,8 +91,9 @@ std::optional<FileAnswer> DeviceCommands::AskCdrFile() {
 void DeviceCommands::DownloadCdr() {
   const auto answer = AskCdrFile();
   if (!answer) return;
+  MessagePrompts prompts(context_.messages);
   if (!cdrFile_.Open(answer->path)) {
-    Warn("strCdrSaveError");
+    prompts.Tell(ProblemMessage("strCdrSaveError"));
     return;
   }
   FileSettings& files = context_.files;
@@ -106,7 +101,7 @@ void DeviceCommands::DownloadCdr() {
   cdrFile_.SetFormat(CdrFormatOfFilter(filter));
   if (!cdrFile_.Start()) {
     cdrFile_.Close();
-    Warn("strCdrSaveError");
+    prompts.Tell(ProblemMessage("strCdrSaveError"));
     return;
   }
   files.openSaveFilterCdr = filter;
@@ -128,10 +123,10 @@ void DeviceCommands::OnCdrResult(int value) {
   CloseProgressAsFailed();
   cdrFile_.Close();
   // Only a refusal is the gateway's doing; a cancel or a failed file keeps its own word.
-  if (Is(value, OperationResult::Rejected) && !engine_.causeText().empty()) {
-    ShowRefusal(value, "strErrorResponse");
+  if (auto refusal = ResultMessage(DeviceCommand::DownloadCdr, value, engine_.causeText())) {
+    Tell(std::move(*refusal));
   } else if (const char* key = CdrErrorTextKey(cdrFile_.error())) {
-    TellWarning(key);
+    Tell(ProblemMessage(key));
   }
 }
 

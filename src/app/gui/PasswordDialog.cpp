@@ -9,9 +9,11 @@
 #include <QVBoxLayout>
 
 #include "app/gui/DialogParts.h"
+#include "app/gui/MessagePrompts.h"
 #include "app/gui/MessageService.h"
 #include "app/gui/PasswordEdit.h"
 #include "app/gui/UiText.h"
+#include "app/session/CommandEnding.h"
 #include "protocol/engine/EngineTypes.h"
 
 namespace tusko::gui {
@@ -82,14 +84,12 @@ void PasswordDialog::Succeeded() {
 void PasswordDialog::Failed(int result, const std::string& causeText) {
   SetBusy(false);
   succeeded_ = false;
+  if (const auto message = ResultMessage(DeviceCommand::ChangePassword, result, causeText)) {
+    MessagePrompts(messages_).Tell(*message);
+  }
   if (result == static_cast<int>(OperationResult::OldPasswordWrong)) {
-    messages_.Show("strPasswordOldFailed", kErrorCaption, kStyleWarning);
     old_->clear();
     old_->setFocus();
-  } else if (result == static_cast<int>(OperationResult::NoAnswer)) {
-    messages_.Show("strErrorNoResponse", kErrorCaption, kStyleWarning);
-  } else {
-    messages_.Show("strErrorResponse", kErrorCaption, kStyleWarning, {causeText});
   }
 }
 

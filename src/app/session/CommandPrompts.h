@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tusko {
@@ -22,6 +23,16 @@ struct CommandMessage {
   std::vector<std::string> args;
   QuestionKind question = QuestionKind::Confirmation;
 };
+
+// A problem told under the caption "strError".
+inline CommandMessage ProblemMessage(std::string textKey, std::vector<std::string> args = {},
+                                     MessageStyle style = MessageStyle::Warning) {
+  return {.textKey = std::move(textKey),
+          .captionKey = "strError",
+          .style = style,
+          .args = std::move(args),
+          .question = QuestionKind::Confirmation};
+}
 
 enum class Answer {
   No,

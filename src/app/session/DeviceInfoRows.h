@@ -17,6 +17,8 @@ using InfoRow = std::pair<std::string, std::string>;
 std::vector<InfoRow> SystemRows(const SystemInformation& system, const TextLookup& text);
 // The LAN report: DHCP, addresses and the TCP port.
 std::vector<InfoRow> LanRows(const LanInformation& lan, const TextLookup& text);
+// The language key of a GSM module's name; `module` counts from 0.
+inline const char* ModuleNameKey(int module) { return module == 0 ? "strGsmModule1" : "strGsmModule2"; }
 // A GSM module's type, IMEI, IMSI and network.
 std::vector<InfoRow> ModuleRows(const ModuleInformation& module, const TextLookup& text);
 

@@ -104,7 +104,7 @@ void LinkEngineHost::sendToLink(DeviceMessage message, std::size_t length) {
   link_.SendToDevice(std::move(message), length);
 }
 
-void LinkEngineHost::closeLink(bool) { link_.CloseTransport(); }
+void LinkEngineHost::closeLink() { link_.CloseTransport(); }
 
 void LinkEngineHost::notify(Notification code, int value, bool sync) {
   if (!hooks_.notified) return;

@@ -102,7 +102,7 @@ class LinkEngineHost final : public EngineHost, public LinkHost {
   void sendToLink(DeviceMessage message, std::size_t length) override;
   // A serial port stays closed until its device comes back either way: that
   // is all the engine ever asks for.
-  void closeLink(bool holdClosed) override;
+  void closeLink() override;
   bool reopenLink() override { return link_.InitCommunication(LinkSettingsFrom(settings_), true); }
   void requestConnect() override { EnsureLinkOpen(false); }
   void notify(Notification code, int value, bool sync) override;

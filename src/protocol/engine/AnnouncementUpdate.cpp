@@ -14,6 +14,7 @@
 #include "protocol/engine/CauseText.h"
 #include "protocol/engine/ConfigTransferRules.h"
 #include "protocol/engine/OperationEngine.h"
+#include "protocol/engine/OperationHandler.h"
 
 namespace tusko {
 
@@ -97,10 +98,6 @@ void EndRejected(OperationEngine& engine, AnnouncementUpdate& update, const Devi
   engine.StopTimer();
   engine.SetCauseText(reject);
   EndUpdate(engine, update, OperationResult::Rejected);
-}
-
-bool IsReplyWith(const DeviceMessage& message, std::uint8_t element) {
-  return IsOfType(message, MessageType::Reply) && FindElement(message, element).has_value();
 }
 
 class AnnouncementStarting final : public OperationHandler {

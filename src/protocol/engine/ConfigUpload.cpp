@@ -8,16 +8,13 @@
 #include "protocol/engine/ConfigTransfer.h"
 #include "protocol/engine/ConfigTransferRules.h"
 #include "protocol/engine/OperationEngine.h"
+#include "protocol/engine/OperationHandler.h"
 
 namespace tusko {
 
 namespace {
 
 constexpr RefusalResults kUploadRefusals{Notification::UploadResult, Notification::UploadResult};
-
-bool IsReplyWith(const DeviceMessage& message, std::uint8_t element) {
-  return IsOfType(message, MessageType::Reply) && FindElement(message, element).has_value();
-}
 
 bool SendWriteStart(OperationEngine& engine, ConfigTransfer& transfer, bool repeat) {
   DeviceMessage request = CreateMessage(MessageType::Request);

@@ -26,6 +26,8 @@ struct LastSyncRecord {
   std::uint8_t second = 0;
   std::uint16_t year = 0;  // 0 when the gateway's clock was never set
   bool operator==(const LastSyncRecord&) const = default;
+  // All three numbers 0: the last synchronisation failed ("strDateTimeLastSyncError").
+  bool Failed() const { return first == 0 && second == 0 && year == 0; }
 };
 
 // The engine's clock: the date/time record, then the last synchronisation.

@@ -27,9 +27,8 @@ class EngineHost {
   virtual LinkType linkType() const = 0;
   // Hands the message to the link's writer; `length` is the wire size.
   virtual void sendToLink(DeviceMessage message, std::size_t length) = 0;
-  // Closes the transport only; reader, writer and timer keep running. With
-  // `holdClosed` a serial port is not reopened until its device comes back.
-  virtual void closeLink(bool holdClosed) = 0;
+  // Closes the transport only; reader, writer and timer keep running.
+  virtual void closeLink() = 0;
   // Opens the link again quietly (no message box); true when it is usable or connecting.
   virtual bool reopenLink() = 0;
   // The main window's Connect command, as the diagnostics requests use it.

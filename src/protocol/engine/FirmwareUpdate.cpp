@@ -10,16 +10,13 @@
 
 #include "protocol/ElementNumbers.h"
 #include "protocol/engine/OperationEngine.h"
+#include "protocol/engine/OperationHandler.h"
 
 namespace tusko {
 
 namespace {
 
 constexpr int kFirmwareProgressComplete = 100;  // percent
-
-bool IsReplyWith(const DeviceMessage& message, std::uint8_t element) {
-  return IsOfType(message, MessageType::Reply) && FindElement(message, element).has_value();
-}
 
 // The update can run only with a checked file that has something to send.
 bool HasFileToSend(const FirmwareFile& file) { return file.IsOpen() && !file.sections().empty(); }

@@ -118,7 +118,7 @@ void OperationEngine::OnFirmwareStarted(const DeviceMessage& event) {
 
 void OperationEngine::OnLinkGoingDown(const char* line) {
   LogLine("%s", line);
-  host_.closeLink(true);
+  host_.closeLink();
   Notify(Notification::LinkClosed);
 }
 

@@ -10,6 +10,12 @@ inline bool IsOfType(const DeviceMessage& message, MessageType type) {
   return message.type() == static_cast<std::uint8_t>(type);
 }
 
+// A positive reply that carries `element`: how the operations know which of
+// their requests a reply answers.
+inline bool IsReplyWith(const DeviceMessage& message, std::uint8_t element) {
+  return IsOfType(message, MessageType::Reply) && FindElement(message, element).has_value();
+}
+
 // One operation's behaviour in the engine states it is registered for. The
 // engine runs the shared machinery (message checks, restart events, the
 // three-try rule, diagnostics data) and hands the rest to the handler of the

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "protocol/engine/OperationEngine.h"
+#include "protocol/engine/OperationHandler.h"
 
 namespace tusko {
 
@@ -15,10 +16,6 @@ namespace {
 constexpr std::chrono::milliseconds kReconnectPollMs{1000};
 // A TCP connection under way is looked at this often: it is usually up at once.
 constexpr std::chrono::milliseconds kConnectingPollMs{100};
-
-bool IsReplyWith(const DeviceMessage& message, std::uint8_t element) {
-  return IsOfType(message, MessageType::Reply) && FindElement(message, element);
-}
 
 // A request with one empty element, answered within CommunicationTimeout.
 void SendProbe(OperationEngine& engine, std::uint8_t element) {
@@ -135,7 +132,7 @@ bool OperationEngine::ResetDevice() {
 
 void OperationEngine::AwaitRestart(EngineState waiting, std::uint32_t EngineSettings::*timeout) {
   StopTimer();
-  host().closeLink(true);
+  host().closeLink();
   Notify(Notification::LinkClosed);
   SetState(waiting);
   SetRetries(0);

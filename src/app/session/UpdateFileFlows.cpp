@@ -1,20 +1,8 @@
-#include "app/session/FirmwareCommandFlow.h"
+#include "app/session/UpdateFileFlows.h"
 
 #include "protocol/UpdateFileChecks.h"
 
 namespace tusko {
-
-namespace {
-
-CommandMessage FileProblem(const char* textKey, std::vector<std::string> args = {}) {
-  return {.textKey = textKey,
-          .captionKey = "strError",
-          .style = MessageStyle::Warning,
-          .args = std::move(args),
-          .question = QuestionKind::Confirmation};
-}
-
-}  // namespace
 
 FirmwareFileVerdict PrepareFirmwareUpdate(FirmwareFile& file, const std::filesystem::path& path,
                                           const FirmwareFileRules& rules, const TextLookup& text,
@@ -25,12 +13,12 @@ FirmwareFileVerdict PrepareFirmwareUpdate(FirmwareFile& file, const std::filesys
     return FirmwareFileVerdict::Refused;
   };
   if (const auto problem = OpenFirmwareFile(file, path, rules.versionRequired)) {
-    return refuse(FileProblem("strFlashWriteFileError", {text(*problem)}));
+    return refuse(ProblemMessage("strFlashWriteFileError", {text(*problem)}));
   }
   const FirmwareChecks checks = CheckFirmwareContents(file);
-  if (!checks.addressesInRange && rules.addressesChecked) return refuse(FileProblem("strFlashWriteFileErrorAddrSpace"));
+  if (!checks.addressesInRange && rules.addressesChecked) return refuse(ProblemMessage("strFlashWriteFileErrorAddrSpace"));
   if (!checks.version) {
-    if (rules.versionRequired) return refuse(FileProblem("strFlashWriteFileErrorVersion"));
+    if (rules.versionRequired) return refuse(ProblemMessage("strFlashWriteFileErrorVersion"));
   } else if (prompts.Ask({.textKey = "strFlashWriteFileVersion",
                           .captionKey = "strFlashWrite",
                           .style = MessageStyle::WarningQuestion,
@@ -41,6 +29,15 @@ FirmwareFileVerdict PrepareFirmwareUpdate(FirmwareFile& file, const std::filesys
   }
   file.Rewind();
   return FirmwareFileVerdict::Ready;
+}
+
+bool PrepareAnnouncementUpdate(AnnouncementFile& file, const std::filesystem::path& path, const TextLookup& text,
+                               CommandPrompts& prompts) {
+  const auto problem = OpenAnnouncementFile(file, path);
+  if (!problem) return true;
+  file.CloseFile();
+  prompts.Tell(ProblemMessage("strAnnouncementFileError", {text(*problem)}));
+  return false;
 }
 
 }  // namespace tusko

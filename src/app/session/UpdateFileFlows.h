@@ -4,6 +4,7 @@
 
 #include "app/session/CommandPrompts.h"
 #include "base/TextLookup.h"
+#include "protocol/AnnouncementFile.h"
 #include "protocol/FirmwareFile.h"
 
 namespace tusko {
@@ -25,5 +26,11 @@ enum class FirmwareFileVerdict {
 // version, and the user accepts that version. The file is closed unless Ready.
 FirmwareFileVerdict PrepareFirmwareUpdate(FirmwareFile& file, const std::filesystem::path& path, const FirmwareFileRules& rules,
                                           const TextLookup& text, CommandPrompts& prompts);
+
+// The check of Update announcement before anything is sent: the file opens as
+// a sendable WAV file. True with `file` open; otherwise it is closed and the
+// problem was told.
+bool PrepareAnnouncementUpdate(AnnouncementFile& file, const std::filesystem::path& path, const TextLookup& text,
+                               CommandPrompts& prompts);
 
 }  // namespace tusko

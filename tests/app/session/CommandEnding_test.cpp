@@ -1,0 +1,87 @@
+// What each device command's ending says, the same on the desktop and the
+// command line.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "app/session/CommandEnding.h"
+
+namespace tusko {
+namespace {
+
+constexpr int kDone = static_cast<int>(OperationResult::Done);
+constexpr int kRejected = static_cast<int>(OperationResult::Rejected);
+constexpr int kNoAnswer = static_cast<int>(OperationResult::NoAnswer);
+constexpr int kCancelled = static_cast<int>(OperationResult::Cancelled);
+constexpr int kPasswordRefused = static_cast<int>(OperationResult::PasswordRefused);
+constexpr int kOldPasswordWrong = static_cast<int>(OperationResult::OldPasswordWrong);
+
+TEST(ResultMessage, EachEndingHasItsText) {
+  struct Row {
+    const char* name;
+    DeviceCommand command;
+    int result;
+    const char* cause;
+    const char* key;  // null: nothing is told
+    MessageStyle style;
+  };
+  const Row rows[] = {
+      {"firmware_done", DeviceCommand::WriteFirmware, kDone, "", "strFlashWriteOK", MessageStyle::Information},
+      {"firmware_refused_with_cause", DeviceCommand::WriteFirmware, kRejected, "21", "strErrorResponse",
+       MessageStyle::Warning},
+      {"firmware_cancelled", DeviceCommand::WriteFirmware, kCancelled, "", "strFlashWriteError", MessageStyle::Warning},
+      {"login_cancelled_needs_no_word", DeviceCommand::WriteFirmware, kPasswordRefused, "", nullptr, {}},
+      {"login_cancelled_before_a_restart", DeviceCommand::Restart, kPasswordRefused, "", nullptr, {}},
+      {"login_cancelled_clock_still_fails", DeviceCommand::ReadClock, kPasswordRefused, "", "strDateTimeGetError",
+       MessageStyle::Warning},
+      {"announcement_refused", DeviceCommand::UpdateAnnouncement, kRejected, "7", "strAnnouncementUpdateError",
+       MessageStyle::Warning},
+      {"announcement_cancelled", DeviceCommand::UpdateAnnouncement, kCancelled, "", nullptr, {}},
+      {"cdr_chunk_refused_by_the_store", DeviceCommand::DownloadCdr, kRejected, "", nullptr, {}},
+      {"read_config_done_is_silent", DeviceCommand::ReadConfiguration, kDone, "", nullptr, {}},
+      {"restart_not_back", DeviceCommand::Restart, kNoAnswer, "", "strErrorRestart", MessageStyle::Error},
+      {"module_info_unanswered", DeviceCommand::ModuleInfo, kNoAnswer, "", "strErrorNoResponse", MessageStyle::Error},
+      {"module_restart_failure_is_silent", DeviceCommand::ModuleRestart, kNoAnswer, "", nullptr, {}},
+      {"old_password_wrong", DeviceCommand::ChangePassword, kOldPasswordWrong, "", "strPasswordOldFailed",
+       MessageStyle::Warning},
+      {"clock_refused", DeviceCommand::SetClock, kRejected, "3", "strErrorResponse", MessageStyle::Warning},
+      {"clock_unanswered", DeviceCommand::ReadClock, kNoAnswer, "", "strDateTimeGetError", MessageStyle::Warning},
+      {"system_info_refused_keeps_its_text", DeviceCommand::SystemInfo, kRejected, "3", "strSysInfoError",
+       MessageStyle::Warning},
+  };
+  for (const Row& row : rows) {
+    const std::optional<CommandMessage> message = ResultMessage(row.command, row.result, row.cause);
+    if (!row.key) {
+      EXPECT_FALSE(message) << row.name << ": " << message->textKey;
+      continue;
+    }
+    ASSERT_TRUE(message) << row.name;
+    EXPECT_EQ(message->textKey, row.key) << row.name;
+    EXPECT_EQ(message->style, row.style) << row.name;
+    if (row.result == kRejected && message->textKey != "strSysInfoError") {
+      EXPECT_EQ(message->args, std::vector<std::string>{row.cause}) << row.name;
+    }
+  }
+}
+
+TEST(RestartResult, EndsOnlyWhenTheRestartIsOver) {
+  struct Row {
+    const char* name;
+    Notification code;
+    int value;
+    std::optional<int> result;
+  };
+  const Row rows[] = {
+      {"accepted_goes_on", Notification::Reset, 0, std::nullopt},
+      {"login_refused", Notification::Reset, kPasswordRefused, kPasswordRefused},
+      {"refused", Notification::ResetRejected, kRejected, kRejected},
+      {"loader_switch_goes_on", Notification::LoaderRestarted, 0, std::nullopt},
+      {"firmware_back", Notification::FirmwareRunning, 0, kDone},
+      {"not_back", Notification::RestartFailed, 0, kNoAnswer},
+  };
+  for (const Row& row : rows) EXPECT_EQ(RestartResult(row.code, row.value), row.result) << row.name;
+}
+
+}  // namespace
+}  // namespace tusko

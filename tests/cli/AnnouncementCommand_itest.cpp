@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/ProgramRun.h"
+#include "support/TempFolder.h"
 #include "support/TestWavFile.h"
 
 namespace tusko {
@@ -28,19 +29,13 @@ class TuskoctlAnnouncement : public test::TuskoctlTest {
  protected:
   // Runs `announcement KIND FILE` against a simulator that writes what it stores to `stored_`.
   ProcessResult SendAnnouncement(const std::string& kind, const std::vector<std::uint8_t>& wav) {
-    fs::create_directory(stored_);
     const test::TempFile file(wav);
-    const test::Simulator simulator({"--tcp", "127.0.0.1:0", "--announcement-dir", stored_.string()}, Environment());
+    const test::Simulator simulator({"--tcp", "127.0.0.1:0", "--announcement-dir", stored_.path().string()}, Environment());
     EXPECT_FALSE(simulator.endpoint().empty());
     return Tuskoctl({"--tcp", simulator.endpoint(), "announcement", kind, file.path().string()});
   }
 
-  fs::path stored_ = fs::temp_directory_path() / ("tusko-announcements-" + std::to_string(::getpid()));
-
-  void TearDown() override {
-    fs::remove_all(stored_);
-    test::TuskoctlTest::TearDown();
-  }
+  const test::TempFolder stored_;
 };
 
 TEST_F(TuskoctlAnnouncement, GatewayStoresTheFileAsItIs) {

@@ -1,7 +1,6 @@
 #include "config/ConfigurationDocument.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <fstream>
 #include <string>
@@ -12,6 +11,7 @@
 #include "config/ConfigurationTree.h"
 #include "config/NetworkPage.h"
 #include "config/TextFields.h"
+#include "support/TempFolder.h"
 
 namespace tusko {
 namespace {
@@ -71,18 +71,6 @@ struct Harness {
     const PageApply left = doc.SelectPage(PageId::Root);
     script.writes.clear();
     return left;
-  }
-};
-
-struct TempFolder {
-  fs::path path;
-  TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "tusko-doc-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) != nullptr) path = pattern;
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    if (!path.empty()) fs::remove_all(path, ignored);
   }
 };
 
@@ -201,10 +189,10 @@ TEST(ConfigurationDocument, ReceivedConfigurationWithoutDocumentBecomesAnUnsaved
 }
 
 TEST(ConfigurationDocument, ReceivedConfigurationReplacesTheOpenPageWithoutApplyingIt) {
-  TempFolder folder;
+  const test::TempFolder folder;
   Harness h;
   h.doc.New();
-  ASSERT_TRUE(h.doc.Save(folder.path / "gw.cfg").ok());
+  ASSERT_TRUE(h.doc.Save(folder / "gw.cfg").ok());
   ASSERT_TRUE(h.doc.SelectPage(PageId::IsdnCommon).ok);
   h.doc.RememberTab(TabbedPage::GsmModules, 1);
   h.script.writes = {{kCallbackTime, 40}};
@@ -223,13 +211,13 @@ TEST(ConfigurationDocument, ReceivedConfigurationReplacesTheOpenPageWithoutApply
 }
 
 TEST(ConfigurationDocument, SaveAndOpenGiveBackTheImage) {
-  TempFolder folder;
-  const fs::path path = folder.path / "office.cfg";
+  const test::TempFolder folder;
+  const fs::path path = folder / "office.cfg";
   Harness saved;
   saved.doc.New();
   saved.Edit(PageId::IsdnCommon, {{kCallbackTime, 33}});
   EXPECT_EQ(saved.doc.Save().outcome, SaveOutcome::NoPath);
-  const SaveResult failed = saved.doc.Save(folder.path / "missing" / "x.cfg");
+  const SaveResult failed = saved.doc.Save(folder / "missing" / "x.cfg");
   EXPECT_EQ(failed.outcome, SaveOutcome::WriteFailed);
   EXPECT_EQ(failed.messageKey, "strDataSaveError");
   EXPECT_TRUE(saved.doc.Modified());
@@ -256,9 +244,9 @@ TEST(ConfigurationDocument, SaveAndOpenGiveBackTheImage) {
 
 // The reason for each kind of failure is the file reader's; here, that nothing changes.
 TEST(ConfigurationDocument, FailedOpenKeepsImagePathFlagsAndPage) {
-  TempFolder folder;
-  const fs::path good = folder.path / "good.cfg";
-  std::ofstream(folder.path / "garbage.cfg") << "not a configuration";
+  const test::TempFolder folder;
+  const fs::path good = folder / "good.cfg";
+  std::ofstream(folder / "garbage.cfg") << "not a configuration";
   const std::vector<std::pair<std::string, std::string>> rows{{"missing.cfg", "strDataOpenErrorNoFile"},
                                                               {"garbage.cfg", "strDataOpenErrorFormat"}};
   for (const auto& [name, reasonKey] : rows) {
@@ -271,7 +259,7 @@ TEST(ConfigurationDocument, FailedOpenKeepsImagePathFlagsAndPage) {
     const ConfigurationPage* page = h.doc.CurrentPage();
     const ConfigurationImage committed = h.doc.CommittedImage();
 
-    const OpenResult result = h.doc.Open(folder.path / name);
+    const OpenResult result = h.doc.Open(folder / name);
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.messageKey, "strDataOpenError");
     EXPECT_EQ(result.reasonKey, reasonKey);

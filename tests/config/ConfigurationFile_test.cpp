@@ -16,6 +16,7 @@
 
 #include "ImageBytes.h"
 #include "config/TextFields.h"
+#include "support/TempFolder.h"
 
 namespace tusko {
 namespace {
@@ -42,24 +43,13 @@ ConfigurationImage NamedImage(std::string_view name) {
 
 class ConfigurationFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "tusko-config-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    folder_ = pattern;
-  }
-
-  void TearDown() override {
-    std::error_code error;
-    fs::remove_all(folder_, error);
-  }
-
   std::set<std::string> FolderNames() const {
     std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder_)) names.insert(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(folder_.path())) names.insert(entry.path().filename().string());
     return names;
   }
 
-  fs::path folder_;
+  test::TempFolder folder_;
 };
 
 TEST_F(ConfigurationFileTest, ReadFailuresAreReportedWithTheirTextKeys) {
@@ -71,7 +61,7 @@ TEST_F(ConfigurationFileTest, ReadFailuresAreReportedWithTheirTextKeys) {
   EXPECT_FALSE(fs::exists(missing));
   EXPECT_EQ(ConfigurationReadErrorKey(read.outcome), "strDataOpenErrorNoFile");
 
-  read = ReadConfigurationFile(folder_);
+  read = ReadConfigurationFile(folder_.path());
   EXPECT_EQ(read.outcome, ConfigurationReadOutcome::CannotOpen);
   EXPECT_EQ(read.systemError, EISDIR);
   EXPECT_EQ(ConfigurationReadErrorKey(read.outcome), "strDataOpenErrorOpen");

@@ -1,4 +1,3 @@
-#include <filesystem>
 #include <fstream>
 
 #include <QLineEdit>
@@ -17,6 +16,7 @@
 #include "protocol/InformationElements.h"
 #include "protocol/engine/OperationEngine.h"
 #include "support/FirmwareFiles.h"
+#include "support/TempFolder.h"
 
 namespace tusko::gui::test {
 namespace {
@@ -114,7 +114,7 @@ TEST_F(DeviceCommandsTest, ImageWithoutSignatureAnsweredNoKeepsThePreviousDocume
 TEST_F(DeviceCommandsTest, FirmwareWithoutVersionTextStartsWithoutAQuestionWhenNoneIsRequired) {
   settings_.checkFirmwareVersion = 0;
   OpenWindow();
-  tusko::test::TemporaryFile file(Firmware(""));
+  tusko::test::TempFile file(Firmware(""));
   fileDialogs_.Answer(FileAnswer{file.path(), 1});
   ModalDriver<ProgressDialog> progress([](ProgressDialog&) {});
   Run(Command::WriteFirmware);
@@ -128,7 +128,7 @@ TEST_F(DeviceCommandsTest, FirmwareWithoutVersionTextStartsWithoutAQuestionWhenN
 TEST_F(DeviceCommandsTest, CancelledFirmwareUpdateSaysSoButACancelledLoginDoesNot) {
   OpenWindow();
   // Large enough that the blocks are still flowing when Cancel is pressed.
-  tusko::test::TemporaryFile file(Firmware("Ombrel Gsm_PW RQX904 1.2.6", 128 * 1024));
+  tusko::test::TempFile file(Firmware("Ombrel Gsm_PW RQX904 1.2.6", 128 * 1024));
   fileDialogs_.Answer(FileAnswer{file.path(), 1});
   ModalDriver<ProgressDialog> progress([&](ProgressDialog& dialog) {
     auto* bar = dialog.findChild<QProgressBar*>("progressBar");
@@ -156,8 +156,8 @@ TEST_F(DeviceCommandsTest, EmptyCdrDownloadLeavesAHeaderOnlyFile) {
   settings_.cdrHeader = 1;
   simulator().Run([](sim::GatewayModel& gateway) { gateway.CdrStore().Fill(0, 0); });
   OpenWindow();
-  const auto path = std::filesystem::path(testing::TempDir()) / "empty-cdr.csv";
-  std::filesystem::remove(path);
+  const tusko::test::TempFolder folder;
+  const auto path = folder / "empty-cdr.csv";
   fileDialogs_.Answer(FileAnswer{path, 1});
   Run(Command::DownloadCdr);
   ASSERT_TRUE(WaitForIdle(kTransferLimitMs));
@@ -191,7 +191,8 @@ TEST_F(DeviceCommandsTest, ARefusedPageKeepsTheUserThereAndAFailedOpenKeepsTheDo
   const QString title = window().windowTitle();
 
   boxes_.Clear();
-  const auto bad = std::filesystem::path(testing::TempDir()) / "not-a-configuration.cfg";
+  const tusko::test::TempFolder folder;
+  const auto bad = folder / "not-a-configuration.cfg";
   std::ofstream(bad) << "not a configuration";
   boxes_.Answer(kResultNo);  // the save question: discard the edit
   fileDialogs_.Answer(FileAnswer{bad, 1});

@@ -1,4 +1,3 @@
-#include <filesystem>
 #include <fstream>
 
 #include <QAction>
@@ -11,18 +10,18 @@
 #include "app/gui/MainMenu.h"
 #include "app/gui/UiText.h"
 #include "gui/support/GuiLanguage.h"
+#include "support/TempFolder.h"
 
 namespace tusko::gui {
 namespace {
 
 // A language folder of one language whose [menus] the test writes.
 LanguageManager LanguageWithMenus(const std::string& menus) {
-  const auto folder = std::filesystem::path(testing::TempDir()) / "menu-language";
-  std::filesystem::create_directories(folder);
+  const tusko::test::TempFolder folder;
   std::ofstream(folder / "LANG.INI") << "[general]\nnum_languages=1\n[language names]\n1=Test\n"
                                         "[language files]\n1=test.ini\n";
   std::ofstream(folder / "test.ini") << "[general]\nversion=1.2.0.0\n[strings]\nstrAppName=T\n" << menus;
-  LanguageManager language(folder);
+  LanguageManager language(folder.path());
   EXPECT_EQ(language.LoadLanguage(1), LanguageLoadResult::Loaded);
   return language;
 }

@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <filesystem>
 #include <fstream>
 
 #include <QAction>
@@ -29,6 +28,7 @@
 #include "app/settings/WindowStateSettings.h"
 #include "gui/support/MainWindowFixture.h"
 #include "gui/support/ModalDriver.h"
+#include "support/TempFolder.h"
 
 namespace tusko::gui::test {
 namespace {
@@ -329,8 +329,7 @@ TEST_F(MainWindowTest, LogSaveAsWritesTheLogAndRemembersTheFolder) {
   window.Execute(static_cast<int>(Command::ToggleCommunication));
   window.tabs().Select(TabPageId::Communication);
   window.communicationLog()->AddLine("Socket OK", LogColour::Link);
-  const auto folder = std::filesystem::path(testing::TempDir()) / "log-save";
-  std::filesystem::create_directories(folder);
+  const tusko::test::TempFolder folder;
   fileDialogs_.Answer(FileAnswer{folder / "comm.txt", 2});
 
   window.Execute(static_cast<int>(Command::LogSaveAs));
@@ -341,7 +340,7 @@ TEST_F(MainWindowTest, LogSaveAsWritesTheLogAndRemembersTheFolder) {
   std::string first;
   std::getline(saved, first);
   EXPECT_EQ(first, "Socket OK\r");
-  EXPECT_EQ(files_.browsePathLog, folder.string());
+  EXPECT_EQ(files_.browsePathLog, folder.path().string());
   EXPECT_EQ(files_.openSaveFilterLog, 2u);
 
   fileDialogs_.Answer(FileAnswer{folder / "missing-folder" / "comm.txt", 1});

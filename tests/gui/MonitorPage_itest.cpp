@@ -1,4 +1,3 @@
-#include <filesystem>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -17,6 +16,7 @@
 #include "protocol/FirmwareFile.h"
 #include "support/FirmwareFiles.h"
 #include "support/RowName.h"
+#include "support/TempFolder.h"
 
 namespace tusko::gui::test {
 namespace {
@@ -34,9 +34,9 @@ class MonitorPageTest : public MainWindowFixture {
     return QTest::qWaitFor([&] { return ViewText().find(text) != std::string::npos; }, limitMs);
   }
   std::string Saved() {
-    const auto path = std::filesystem::path(testing::TempDir()) / "monitor-saved.txt";
-    EXPECT_FALSE(Log().Save(path));
-    std::ifstream file(path);
+    const tusko::test::TempFolder folder;
+    EXPECT_FALSE(Log().Save(folder / "monitor-saved.txt"));
+    std::ifstream file(folder / "monitor-saved.txt");
     std::stringstream text;
     text << file.rdbuf();
     return text.str();
@@ -98,7 +98,7 @@ TEST_F(MonitorPageTest, AFastTraceLosesNoLine) {
 TEST_F(MonitorPageTest, AFirmwareUpdatePausesTheMonitorAndTheMarkersStayOutOfTheFile) {
   OpenWindow();
   StartMonitoring();
-  tusko::test::TemporaryFile firmware(tusko::test::FirmwareFileBytes(
+  tusko::test::TempFile firmware(tusko::test::FirmwareFileBytes(
       {{kSectionTypeApplication, 0x10000, tusko::test::FirmwareData(2048, "Ombrel Gsm_PW RQX904 1.2.6")}}));
   fileDialogs_.Answer(FileAnswer{firmware.path(), 1});
   window().Execute(static_cast<int>(Command::WriteFirmware));
@@ -130,7 +130,7 @@ TEST_P(PausedEndingTest, ResumesTheMonitor) {
     if (row.fault) gateway.InjectFault(*row.fault);
     gateway.Identity().password = row.gatewayPassword;
   });
-  tusko::test::TemporaryFile firmware(tusko::test::FirmwareFileBytes(
+  tusko::test::TempFile firmware(tusko::test::FirmwareFileBytes(
       {{kSectionTypeApplication, 0x10000, tusko::test::FirmwareData(2048, "Ombrel Gsm_PW RQX904 1.2.6")}}));
   fileDialogs_.Answer(FileAnswer{firmware.path(), 1});
   ModalDriver<LoginDialog> login([](LoginDialog& dialog) { dialog.reject(); });

@@ -10,12 +10,11 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include "monitor/CdrFile.h"
 #include "monitor/CdrFileName.h"
 #include "protocol/CdrRecord.h"
 #include "support/RowName.h"
+#include "support/TempFolder.h"
 
 namespace tusko {
 namespace {
@@ -173,15 +172,6 @@ TEST(CdrColumns, RecordFollowsTheHeaderOrder) {
 
 class CdrFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    std::replace(name.begin(), name.end(), '/', '_');
-    path_ = fs::temp_directory_path() / ("cdr_test_" + std::to_string(::getpid()) + "_" + name + ".out");
-  }
-  void TearDown() override {
-    file_.reset();
-    fs::remove(path_);
-  }
   void OpenAs(CdrFormat format, CdrTextLayout layout = {}) {
     file_.emplace(layout);
     ASSERT_TRUE(file_->Open(path_));
@@ -195,7 +185,8 @@ class CdrFileTest : public ::testing::Test {
     return text.str();
   }
 
-  fs::path path_;
+  const test::TempFolder folder_;
+  const fs::path path_ = folder_ / "records.out";
   std::optional<CdrFile> file_;
 };
 

@@ -3,14 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include <unistd.h>
+#include "support/TempFolder.h"
 
 namespace tusko {
 namespace {
@@ -146,11 +145,10 @@ TEST(LogView, SavesPlainTextWithCrLf) {
   LogView log;
   log.AddLine("first", LogColour::Link);
   log.DumpMessage(Bytes{0xA2, 0x00, 0x5E}, true);
-  const auto path = std::filesystem::temp_directory_path() / ("tusko_logview_" + std::to_string(::getpid()) + ".txt");
-  ASSERT_TRUE(log.SaveToFile(path));
-  std::ifstream file(path, std::ios::binary);
+  const test::TempFolder folder;
+  ASSERT_TRUE(log.SaveToFile(folder / "log.txt"));
+  std::ifstream file(folder / "log.txt", std::ios::binary);
   const std::string saved((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  std::filesystem::remove(path);
   EXPECT_EQ(saved, "first\r\n IN: A2 00 5E\r\n");
   EXPECT_FALSE(log.SaveToFile("/nonexistent-folder/log.txt"));
 }

@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -19,6 +18,7 @@
 
 #include "Version.h"
 #include "support/RowName.h"
+#include "support/TempFolder.h"
 #include "support/VirtualClock.h"
 
 namespace tusko {
@@ -95,23 +95,6 @@ class ClockHost : public MonitorLogHost {
   std::map<MonitorTimer, test::VirtualClock::TimerId> timers_;
 };
 
-// A folder of its own for each test, removed after it.
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "tusko-monlog-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data()) != nullptr ? fs::path(pattern) : fs::path();
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    if (!path_.empty()) fs::remove_all(path_, ignored);
-  }
-  const fs::path& Path() const { return path_; }
-
- private:
-  fs::path path_;
-};
-
 class MonitorLogTest : public testing::Test {
  protected:
   MonitorLogTest() { Make(MonitorLogSettings{}); }
@@ -120,7 +103,7 @@ class MonitorLogTest : public testing::Test {
   MonitorLog& Make(const MonitorLogSettings& settings, const fs::path& folder = {}) {
     host.Attach(nullptr);
     log.reset();
-    log.emplace(engine, host, settings, folder.empty() ? temp.Path() : folder);
+    log.emplace(engine, host, settings, folder.empty() ? temp.path() : folder);
     log->Retranslate(AllCategoriesNamed);
     host.Attach(&*log);
     return *log;
@@ -138,7 +121,7 @@ class MonitorLogTest : public testing::Test {
     return count;
   }
 
-  TempFolder temp;
+  test::TempFolder temp;
   test::VirtualClock clock;
   FakeEngine engine;
   ClockHost host{clock};
@@ -429,12 +412,12 @@ TEST_F(MonitorLogTest, CommandLineIsSentWithItsLineEndAndClearedWhenMonitoringSt
 
 TEST_F(MonitorLogTest, TwoLogsDoNotShareATempFile) {
   std::optional<MonitorLog> second;
-  second.emplace(engine, host, MonitorLogSettings{}, temp.Path());
+  second.emplace(engine, host, MonitorLogSettings{}, temp.path());
   const std::string pidName = "~monlog-" + std::to_string(::getpid());
   const fs::path firstPath = log->TempFilePath();
   const fs::path secondPath = second->TempFilePath();
   EXPECT_NE(firstPath, secondPath);
-  EXPECT_EQ(firstPath.parent_path(), temp.Path());
+  EXPECT_EQ(firstPath.parent_path(), temp.path());
   EXPECT_TRUE(firstPath.filename().string().starts_with(pidName));
   EXPECT_TRUE(secondPath.filename().string().starts_with(pidName));
 
@@ -452,7 +435,7 @@ TEST_F(MonitorLogTest, TwoLogsDoNotShareATempFile) {
 }
 
 TEST_F(MonitorLogTest, UnwritableFolderIsReportedAndTheViewWorksWithoutTheFile) {
-  const fs::path blocker = temp.Path() / "not-a-folder";
+  const fs::path blocker = temp.path() / "not-a-folder";
   std::ofstream(blocker) << "x";
   Make(MonitorLogSettings{}, blocker / "cache");
   EXPECT_TRUE(log->TempFileError());
@@ -460,8 +443,8 @@ TEST_F(MonitorLogTest, UnwritableFolderIsReportedAndTheViewWorksWithoutTheFile) 
   log->Clear();
   log->monitorOutput("still shown\r\n");
   EXPECT_NE(ViewText().find("still shown"), std::string::npos);
-  EXPECT_TRUE(log->Save(temp.Path() / "saved.txt"));
-  EXPECT_FALSE(fs::exists(temp.Path() / "saved.txt"));
+  EXPECT_TRUE(log->Save(temp.path() / "saved.txt"));
+  EXPECT_FALSE(fs::exists(temp.path() / "saved.txt"));
 }
 
 TEST_F(MonitorLogTest, ClearStartsTheFileAnewAndSaveReplacesTheTarget) {
@@ -471,7 +454,7 @@ TEST_F(MonitorLogTest, ClearStartsTheFileAnewAndSaveReplacesTheTarget) {
   EXPECT_EQ(FileText(), "");
   log->monitorOutput("kept\r\n");
 
-  const fs::path saved = temp.Path() / "saved.txt";
+  const fs::path saved = temp.path() / "saved.txt";
   std::ofstream(saved) << "an older and much longer log file";
   ASSERT_FALSE(log->Save(saved));
   EXPECT_EQ(ReadFile(saved), "kept\r\n");

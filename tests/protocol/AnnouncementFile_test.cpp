@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "support/RowName.h"
+#include "support/TempFolder.h"
 #include "support/TestWavFile.h"
 
 namespace tusko {

@@ -10,6 +10,7 @@
 #include "sim/GatewayFaults.h"
 #include "support/GatewayHarness.h"
 #include "support/RowName.h"
+#include "support/TempFolder.h"
 #include "support/TestWavFile.h"
 
 namespace tusko {

@@ -8,13 +8,12 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include "monitor/CdrFile.h"
 #include "protocol/engine/CdrTransfer.h"
 #include "sim/GatewayFaults.h"
 #include "support/GatewayHarness.h"
 #include "support/RowName.h"
+#include "support/TempFolder.h"
 
 namespace tusko {
 namespace {
@@ -35,14 +34,13 @@ struct RoundTripRow {
 
 class CdrRoundTrip : public ::testing::TestWithParam<RoundTripRow> {
  protected:
-  CdrRoundTrip() : path_(fs::temp_directory_path() / ("cdr_roundtrip_" + std::to_string(::getpid()) + ".csv")) {
+  CdrRoundTrip() {
     harness_.settings.communicationTimeoutDataWrite = kWriteTimeoutMs;
     harness_.engine.SetState(EngineState::Idle);
     CdrTextLayout noHeader;
     noHeader.header = false;
     file_.emplace(noHeader);
   }
-  ~CdrRoundTrip() override { fs::remove(path_); }
 
   void Download(bool restartAfterTheFirstChunk) {
     ASSERT_TRUE(file_->Open(path_));
@@ -70,7 +68,8 @@ class CdrRoundTrip : public ::testing::TestWithParam<RoundTripRow> {
     return text.str();
   }
 
-  fs::path path_;
+  const test::TempFolder folder_;
+  const fs::path path_ = folder_ / "records.csv";
   test::GatewayHarness harness_;
   std::optional<CdrFile> file_;
 };

@@ -13,6 +13,7 @@
 #include "protocol/TransferConstants.h"
 #include "support/FirmwareFiles.h"
 #include "support/RowName.h"
+#include "support/TempFolder.h"
 
 namespace tusko {
 namespace {
@@ -64,7 +65,7 @@ class FirmwareFileCheck : public testing::TestWithParam<CheckRow> {};
 
 TEST_P(FirmwareFileCheck, ParseCheckAndIdentify) {
   const CheckRow& row = GetParam();
-  test::TemporaryFile stored(row.file);
+  test::TempFile stored(row.file);
   FirmwareFile file;
   file.AddAllowedRange(kFirmwareFlashWindow);
   file.SetIdentificationRequired(row.identificationRequired);
@@ -155,7 +156,7 @@ class FirmwareFileBlocks : public testing::TestWithParam<BlockRow> {};
 
 TEST_P(FirmwareFileBlocks, BlocksFollowTheSectionsAndPages) {
   const BlockRow& row = GetParam();
-  test::TemporaryFile stored(FirmwareFileBytes(row.sections));
+  test::TempFile stored(FirmwareFileBytes(row.sections));
   FirmwareFile file;
   file.SetIdentificationRequired(false);
   file.SetPageSize(row.pageSize);
@@ -208,7 +209,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(FirmwareFile, ShrunkFileGivesAReadError) {
   const std::vector<std::uint8_t> bytes = FirmwareFileBytes({{kOther, kBase, FirmwareData(64)}});
-  test::TemporaryFile stored(bytes);
+  test::TempFile stored(bytes);
   FirmwareFile file;
   file.SetIdentificationRequired(false);
   ASSERT_TRUE(file.OpenFile(stored.path()));

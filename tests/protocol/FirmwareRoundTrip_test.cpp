@@ -15,6 +15,7 @@
 #include "support/FirmwareFiles.h"
 #include "support/GatewayHarness.h"
 #include "support/RowName.h"
+#include "support/TempFolder.h"
 
 namespace tusko {
 namespace {
@@ -59,7 +60,7 @@ TEST_P(FirmwareRoundTrip, FlashHoldsTheFileAndTheNewFirmwareRuns) {
   GatewayHarness harness(row.link, row.validFirmware ? sim::GatewayIdentity{} : WithoutFirmware());
   harness.engine.SetState(EngineState::Idle);
   if (row.fault) harness.gateway.InjectFault(*row.fault);
-  test::TemporaryFile stored(test::FirmwareFileBytes(kSections));
+  test::TempFile stored(test::FirmwareFileBytes(kSections));
   FirmwareFile& file = harness.engine.firmwareFile();
   ASSERT_TRUE(file.OpenFile(stored.path()));
   ASSERT_EQ(file.Parse(), FirmwareParseResult::Ok);
@@ -101,7 +102,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(FirmwareRoundTrip, CancelKeepsTheOldFirmware) {
   GatewayHarness harness(LinkType::Serial);
   harness.engine.SetState(EngineState::Idle);
-  test::TemporaryFile stored(test::FirmwareFileBytes(kSections));
+  test::TempFile stored(test::FirmwareFileBytes(kSections));
   ASSERT_TRUE(harness.engine.firmwareFile().OpenFile(stored.path()));
   ASSERT_EQ(harness.engine.firmwareFile().Parse(), FirmwareParseResult::Ok);
   const std::string oldVersion = harness.gateway.Identity().firmwareVersion;

@@ -64,7 +64,7 @@ class FirmwareUpdate : public test::ScriptedEngine, public testing::Test {
   bool FileClosed() { return !engine.firmwareFile().IsOpen(); }
 
  private:
-  std::unique_ptr<test::TemporaryFile> stored_;
+  std::unique_ptr<test::TempFile> stored_;
 };
 
 TEST_F(FirmwareUpdate, NothingStartsWithoutACheckedFile) {

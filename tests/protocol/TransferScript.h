@@ -25,6 +25,7 @@
 #include "protocol/engine/OperationEngine.h"
 #include "support/FirmwareFiles.h"
 #include "support/ScriptedEngine.h"
+#include "support/TempFolder.h"
 #include "support/TestMessages.h"
 #include "support/TestWavFile.h"
 
@@ -104,8 +105,8 @@ inline std::optional<DeviceMessage> ServeRead(const ConfigurationImage& image, c
 inline constexpr std::uint32_t kFirmwareBase = 0x10000;
 
 // Writes a firmware file of `sections` and opens and checks it in the engine.
-inline std::unique_ptr<TemporaryFile> LoadFirmware(OperationEngine& engine, const std::vector<TestSection>& sections) {
-  auto stored = std::make_unique<TemporaryFile>(FirmwareFileBytes(sections));
+inline std::unique_ptr<TempFile> LoadFirmware(OperationEngine& engine, const std::vector<TestSection>& sections) {
+  auto stored = std::make_unique<TempFile>(FirmwareFileBytes(sections));
   FirmwareFile& file = engine.firmwareFile();
   file.SetIdentificationRequired(false);
   EXPECT_TRUE(file.OpenFile(stored->path()));

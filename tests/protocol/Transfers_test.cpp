@@ -35,7 +35,7 @@ class Transfer : public test::ScriptedEngine {
     EXPECT_EQ(store.closes, cdrStarted ? 1 : 0);
   }
 
-  std::unique_ptr<test::TemporaryFile> firmware;
+  std::unique_ptr<test::TempFile> firmware;
   std::unique_ptr<test::TempFile> announcement;
   test::MemoryCdrStore store;
   bool cdrStarted = false;

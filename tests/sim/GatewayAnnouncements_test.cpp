@@ -3,13 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <vector>
 
+#include "support/TempFolder.h"
 #include "support/TestWavFile.h"
 
 namespace tusko::sim {
@@ -99,11 +97,9 @@ TEST(AnnouncementErasing, EachSectorsFirstBlockWaitsForItsErasure) {
 }
 
 TEST(AnnouncementOutput, CommittedFileIsWrittenUnderItsKindsName) {
-  std::string pattern = (std::filesystem::temp_directory_path() / "tusko-announce-XXXXXX").string();
-  ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-  const std::filesystem::path folder = pattern;
+  const test::TempFolder folder;
   GatewayAnnouncements memory;
-  memory.SetOutputFolder(folder);
+  memory.SetOutputFolder(folder.path());
   memory.SetErasingAnswers(0);
   memory.Begin(AnnouncementKind::MusicOnHold);
   const std::vector<std::uint8_t> wav = test::AlawWav(64, false);  // 110 bytes
@@ -116,8 +112,6 @@ TEST(AnnouncementOutput, CommittedFileIsWrittenUnderItsKindsName) {
   std::ifstream written(folder / "moh.wav", std::ios::binary);
   const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(written), {}};
   EXPECT_EQ(bytes, wav);
-  std::error_code error;
-  std::filesystem::remove_all(folder, error);
 }
 
 }  // namespace

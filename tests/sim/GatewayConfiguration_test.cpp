@@ -18,6 +18,7 @@
 #include "sim/RawImageFile.h"
 #include "sim/SampleConfiguration.h"
 #include "support/RowName.h"
+#include "support/TempFolder.h"
 
 namespace tusko::sim {
 namespace {
@@ -212,15 +213,12 @@ TEST_F(ConfigWrite, WriteRequestsNeedThePasswordButTheStop) {
 
 class RawImageFileTest : public testing::Test {
  protected:
-  ~RawImageFileTest() override { std::filesystem::remove(path_); }
   const std::string& WriteFile(std::size_t size, std::uint8_t value) {
     std::ofstream(path_, std::ios::binary) << std::string(size, static_cast<char>(value));
     return path_;
   }
-  std::string path_ = (std::filesystem::temp_directory_path() /
-                       ("tusko-image-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                        ::testing::UnitTest::GetInstance()->current_test_info()->name()))
-                          .string();
+  const test::TempFolder folder_;
+  const std::string path_ = (folder_ / "image.bin").string();
 };
 
 TEST_F(RawImageFileTest, ReadsAnImageOfExactlyItsSize) {

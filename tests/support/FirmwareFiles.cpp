@@ -1,10 +1,8 @@
 #include "support/FirmwareFiles.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 
 #include "protocol/FirmwareFile.h"
@@ -54,22 +52,6 @@ std::vector<std::uint8_t> FlashImageOf(const std::vector<TestSection>& sections,
     std::copy(section.data.begin(), section.data.end(), image.begin() + (section.address - windowStart));
   }
   return image;
-}
-
-TemporaryFile::TemporaryFile(std::span<const std::uint8_t> bytes) {
-  const char* folder = std::getenv("TMPDIR");
-  std::string name = std::string(folder != nullptr ? folder : "/tmp") + "/tusko-firmware-XXXXXX";
-  const int fd = ::mkstemp(name.data());
-  EXPECT_GE(fd, 0) << "cannot create " << name;
-  if (fd < 0) return;
-  path_ = name;
-  const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-  EXPECT_EQ(written, static_cast<ssize_t>(bytes.size()));
-  ::close(fd);
-}
-
-TemporaryFile::~TemporaryFile() {
-  if (!path_.empty()) ::unlink(path_.c_str());
 }
 
 }  // namespace tusko::test

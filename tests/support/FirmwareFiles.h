@@ -2,8 +2,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <span>
-#include <string>
 #include <string_view>
 #include <vector>
 
@@ -27,18 +25,5 @@ std::vector<std::uint8_t> FirmwareData(std::size_t length, std::string_view iden
 // erased (0xFF) memory from `windowStart` on.
 std::vector<std::uint8_t> FlashImageOf(const std::vector<TestSection>& sections, std::uint32_t windowStart,
                                        std::size_t windowLength);
-
-// A file in the temporary folder, removed with the object.
-class TemporaryFile {
- public:
-  explicit TemporaryFile(std::span<const std::uint8_t> bytes);
-  ~TemporaryFile();
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
 
 }  // namespace tusko::test

@@ -1,9 +1,5 @@
 #include "support/TestWavFile.h"
 
-#include <unistd.h>
-
-#include <cstdlib>
-#include <string>
 #include <string_view>
 
 namespace tusko::test {
@@ -47,25 +43,6 @@ std::vector<std::uint8_t> AlawWav(std::uint32_t samples, bool withFact) {
   AppendLittle(bytes, 4, samples);
   for (std::uint32_t i = 0; i < samples; ++i) bytes.push_back(static_cast<std::uint8_t>(7 * i + 3));
   return bytes;
-}
-
-TempFile::TempFile(std::span<const std::uint8_t> bytes) {
-  std::string pattern = (std::filesystem::temp_directory_path() / "tusko-wav-XXXXXX").string();
-  const int fd = ::mkstemp(pattern.data());
-  path_ = pattern;
-  if (fd < 0) return;
-  std::size_t written = 0;
-  while (written < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-    if (n <= 0) break;
-    written += static_cast<std::size_t>(n);
-  }
-  ::close(fd);
-}
-
-TempFile::~TempFile() {
-  std::error_code error;
-  std::filesystem::remove(path_, error);
 }
 
 }  // namespace tusko::test

@@ -2,8 +2,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
-#include <span>
 #include <vector>
 
 namespace tusko::test {
@@ -16,19 +14,5 @@ std::vector<std::uint8_t> AlawWav(std::uint32_t samples, bool withFact = true);
 
 // Writes a little-endian number of `width` bytes at `offset`.
 void PatchLittle(std::vector<std::uint8_t>& bytes, std::size_t offset, std::size_t width, std::uint32_t value);
-
-// A file in the temporary folder holding the given bytes, removed with this object.
-class TempFile {
- public:
-  explicit TempFile(std::span<const std::uint8_t> bytes);
-  TempFile(const TempFile&) = delete;
-  TempFile& operator=(const TempFile&) = delete;
-  ~TempFile();
-
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
 
 }  // namespace tusko::test

@@ -23,8 +23,8 @@
 #include "app/gui/ConnectWaitDialog.h"
 #include "app/gui/DiagnosticsView.h"
 #include "app/gui/FileDialogs.h"
-#include "app/gui/FindDialog.h"
 #include "app/gui/LanguageDialog.h"
+#include "app/gui/LogCommands.h"
 #include "app/gui/LogWidget.h"
 #include "app/gui/LoginDialog.h"
 #include "app/gui/MainMenu.h"
@@ -43,7 +43,6 @@ namespace {
 // How often the status bar and the command states are brought up to date.
 constexpr std::chrono::milliseconds kIdleRefreshMs{200};
 constexpr QSize kMinimumWindowSize{400, 484};
-constexpr const char* kLogDefaultSuffix = "txt";
 
 struct Accelerator {
   QKeySequence keys;
@@ -170,6 +169,8 @@ void MainWindow::BuildPages() {
   engine_.SetMonitorSink(&monitorPage_->log());
   connect(&monitorPage_->view(), &LogWidget::contextMenuWanted, this, &MainWindow::ShowLogContextMenu);
   tabs_.SetPage(TabPageId::Monitor, *monitorPage_, false);
+  logs_ = std::make_unique<LogCommands>(context_, *this, [this] { return CurrentLog(); }, monitorPage_->view(),
+                                        monitorPage_->log());
   tabWidget_->setCurrentIndex(0);
   diagnostics_->SetActive(false);
   // The diagnostics page polls only while its tab is the current one.
@@ -381,9 +382,9 @@ void MainWindow::Execute(int command) {
         log->Clear();
       }
       break;
-    case Command::Find: Find(); break;
-    case Command::FindNext: FindNext(); break;
-    case Command::LogSaveAs: SaveLogAs(); break;
+    case Command::Find: logs_->Find(); break;
+    case Command::FindNext: logs_->FindNext(); break;
+    case Command::LogSaveAs: logs_->SaveAs(); break;
     default: break;
   }
   UpdateCommandStates();
@@ -427,58 +428,6 @@ LogWidget* MainWindow::CurrentLog() const {
     case TabPageId::Communication: return commLogWidget_;
     case TabPageId::Monitor: return &monitorPage_->view();
     default: return nullptr;
-  }
-}
-
-void MainWindow::Find() {
-  if (findDialog_) {
-    findDialog_->raise();
-    findDialog_->activateWindow();
-    return;
-  }
-  findDialog_ = new FindDialog(context_.language, findText_, findMatchCase_, findWholeWord_, this);
-  findDialog_->setAttribute(Qt::WA_DeleteOnClose);
-  connect(findDialog_, &FindDialog::findNext, this, [this](const QString& text, bool matchCase, bool wholeWord) {
-    findText_ = text;
-    findMatchCase_ = matchCase;
-    findWholeWord_ = wholeWord;
-    if (LogWidget* log = CurrentLog()) {
-      log->FindNext(findText_, findMatchCase_, findWholeWord_);
-    } else if (findDialog_) {
-      findDialog_->close();
-    }
-  });
-  connect(findDialog_, &FindDialog::closing, this, [this] { findDialog_ = nullptr; });
-  findDialog_->show();
-}
-
-void MainWindow::FindNext() {
-  if (findText_.isEmpty()) {
-    Find();
-    return;
-  }
-  if (LogWidget* log = CurrentLog()) log->FindNext(findText_, findMatchCase_, findWholeWord_);
-}
-
-void MainWindow::SaveLogAs() {
-  LogWidget* log = CurrentLog();
-  if (log == nullptr) return;
-  FileSettings& files = context_.files;
-  FileQuestion question;
-  question.kind = FileQuestion::Kind::Save;
-  question.titleKey = log == commLogWidget_ ? "strLogSave" : "strMonitorSaveLog";
-  question.filterKey = "strLogSaveFilter";
-  question.defaultSuffix = kLogDefaultSuffix;
-  question.folder = files.browsePathLog;
-  question.filterIndex = files.openSaveFilterLog;
-  const auto answer = context_.fileDialogs.Ask(this, question);
-  if (!answer) return;
-  files.openSaveFilterLog = answer->filterIndex;
-  files.browsePathLog = answer->path.parent_path().string();
-  // The monitor's log is its temporary file, which holds more than the view.
-  const bool saved = log == commLogWidget_ ? log->SaveToFile(answer->path) : !monitorPage_->log().Save(answer->path);
-  if (!saved) {
-    context_.messages.Show("strLogSaveError", "strError", kStyleWarning, {answer->path.string()});
   }
 }
 

@@ -6,7 +6,6 @@
 #include <string>
 
 #include <QMainWindow>
-#include <QPointer>
 #include <QTimer>
 
 #include "app/gui/CommandIds.h"
@@ -26,7 +25,7 @@ namespace tusko::gui {
 
 class ConfigurationView;
 class DiagnosticsView;
-class FindDialog;
+class LogCommands;
 class LogWidget;
 class MainMenu;
 class MonitorPage;
@@ -102,9 +101,6 @@ class MainWindow final : public QMainWindow, private CommandWindow, private Docu
 
   // The log view of the current tab; null on the other tabs.
   LogWidget* CurrentLog() const;
-  void Find();
-  void FindNext();
-  void SaveLogAs();
   void ShowLogContextMenu(const QPoint& globalPos);
 
   DesktopContext& context_;
@@ -124,14 +120,11 @@ class MainWindow final : public QMainWindow, private CommandWindow, private Docu
   ConfigurationView* configuration_ = nullptr;
   DiagnosticsView* diagnostics_ = nullptr;
   std::unique_ptr<DocumentCommands> documents_;
+  std::unique_ptr<LogCommands> logs_;
   QTimer idleTimer_;
 
   bool busy_ = false;
   bool connectingCursor_ = false;
-  QPointer<FindDialog> findDialog_;
-  QString findText_;
-  bool findMatchCase_ = false;
-  bool findWholeWord_ = false;
 };
 
 }  // namespace tusko::gui

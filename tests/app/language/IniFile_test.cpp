@@ -3,10 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
+
+#include "support/TempFolder.h"
 
 namespace tusko {
 namespace {
@@ -80,22 +81,15 @@ TEST(IniFile, NumbersReadTheLeadingDigits) {
 }
 
 TEST(IniFile, LoadsOnlyARegularReadableFile) {
-  namespace fs = std::filesystem;
-  const fs::path folder = fs::temp_directory_path() / "tusko_ini_load";
-  fs::remove_all(folder);
-  fs::create_directories(folder);
+  const test::TempFolder folder;
   std::ofstream(folder / "a.ini") << "[s]\nk=v\n";
   std::ofstream(folder / "big.ini") << std::string(IniFile::kMaxFileBytes + 1, ';');
   const auto ini = IniFile::Load(folder / "a.ini");
-  const bool refusesMissing = !IniFile::Load(folder / "missing.ini").has_value();
-  const bool refusesFolder = !IniFile::Load(folder).has_value();  // a folder opens as a stream but is no file
-  const bool refusesBig = !IniFile::Load(folder / "big.ini").has_value();
-  fs::remove_all(folder);
   ASSERT_TRUE(ini.has_value());
   EXPECT_EQ(ini->Find("s", "k"), "v");
-  EXPECT_TRUE(refusesMissing);
-  EXPECT_TRUE(refusesFolder);
-  EXPECT_TRUE(refusesBig);
+  EXPECT_FALSE(IniFile::Load(folder / "missing.ini").has_value());
+  EXPECT_FALSE(IniFile::Load(folder.path()).has_value()) << "a folder opens as a stream but is no file";
+  EXPECT_FALSE(IniFile::Load(folder / "big.ini").has_value());
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <string>
 
+#include "support/TempFolder.h"
+
 namespace tusko {
 namespace {
 
@@ -20,22 +22,18 @@ constexpr const char* kEnglish =
 class LanguageManagerTest : public testing::Test {
  protected:
   void SetUp() override {
-    folder_ = fs::temp_directory_path() /
-              ("tusko_lang_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(folder_);
     Write("LANG.INI", "[general]\nnum_languages=2\n[language names]\n1=English\n2=Deutsch\n"
                       "[language files]\n1=en.ini\n2=de.ini\n[help files]\n1=help/en.html\n");
     Write("en.ini", kEnglish);
     Write("de.ini", "[general]\nversion=1.2.0.0\n[strings]\nstrAppName=Tusko DE\n");
   }
-  void TearDown() override { fs::remove_all(folder_); }
-
   void Write(const fs::path& name, const std::string& text) {
     fs::create_directories((folder_ / name).parent_path());
     std::ofstream(folder_ / name, std::ios::binary) << text;
   }
 
-  fs::path folder_;
+  const test::TempFolder temp_;
+  const fs::path& folder_ = temp_.path();
 };
 
 TEST_F(LanguageManagerTest, LoadsALanguageAndLooksUpItsTexts) {

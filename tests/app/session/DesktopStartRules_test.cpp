@@ -1,4 +1,3 @@
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -7,6 +6,7 @@
 #include "app/language/LanguageManager.h"
 #include "app/session/InstanceMark.h"
 #include "app/session/LinkStatusText.h"
+#include "support/TempFolder.h"
 
 namespace tusko {
 namespace {
@@ -24,8 +24,8 @@ TEST(CommLogSwitch, IsACaseSensitiveSubstringOfOneArgument) {
 }
 
 TEST(InstanceMark, IsSeenWhileAnyInstanceHoldsIt) {
-  const auto folder = std::filesystem::path(testing::TempDir()) / "instance-mark";
-  std::filesystem::create_directories(folder);
+  const test::TempFolder temp;
+  const auto& folder = temp.path();
   EXPECT_FALSE(IsInstanceRunning(folder));
   {
     auto first = InstanceMark::Take(folder);

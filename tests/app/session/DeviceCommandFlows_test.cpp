@@ -10,6 +10,7 @@
 #include "app/session/FirmwareCommandFlow.h"
 #include "protocol/TransferConstants.h"
 #include "support/FirmwareFiles.h"
+#include "support/TempFolder.h"
 
 namespace tusko {
 namespace {
@@ -90,7 +91,7 @@ TEST(PrepareFirmwareUpdate, ChecksInOrderAndClosesTheFileUnlessReady) {
        {"strFlashWriteFileVersion"}},
   };
   for (const Row& row : rows) {
-    const test::TemporaryFile path(row.bytes);
+    const test::TempFile path(row.bytes);
     FirmwareFile file;
     file.AddAllowedRange(kFirmwareFlashWindow);
     ScriptedPrompts prompts(row.answers);

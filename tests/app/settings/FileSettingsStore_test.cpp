@@ -19,6 +19,7 @@
 #include "app/settings/ProgramSettings.h"
 #include "app/settings/RecentFiles.h"
 #include "app/settings/WindowStateSettings.h"
+#include "support/TempFolder.h"
 
 namespace tusko {
 namespace {
@@ -72,24 +73,13 @@ std::optional<bool> RunInChild(bool dropRoot, const std::function<bool()>& actio
 class FileSettingsStoreTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "tusko-settings-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
     // Lets an unprivileged child reach the files below.
-    fs::permissions(root_, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                               fs::perms::others_read | fs::perms::others_exec);
-    xdg_.emplace("XDG_CONFIG_HOME", root_.c_str());
+    fs::permissions(root_.path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                      fs::perms::others_read | fs::perms::others_exec);
+    xdg_.emplace("XDG_CONFIG_HOME", root_.path().c_str());
     const auto path = FileSettingsStore::DefaultFilePath();
     ASSERT_TRUE(path.has_value());
     file_ = *path;
-  }
-
-  void TearDown() override {
-    std::error_code error;
-    for (const auto& entry : fs::recursive_directory_iterator(root_, error)) {
-      fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, error);
-    }
-    fs::remove_all(root_, error);
   }
 
   void ExpectFailedSaveKeptTheFile(const std::optional<bool>& saved, const std::string& text) {
@@ -99,7 +89,7 @@ class FileSettingsStoreTest : public ::testing::Test {
     EXPECT_EQ(std::distance(fs::directory_iterator(file_.parent_path()), {}), 1) << "a temporary file was left";
   }
 
-  fs::path root_;
+  test::TempFolder root_;
   fs::path file_;
   std::optional<ScopedEnvironment> xdg_;
 };

@@ -30,7 +30,8 @@ class TuskoctlAnnouncement : public test::TuskoctlTest {
   // Runs `announcement KIND FILE` against a simulator that writes what it stores to `stored_`.
   ProcessResult SendAnnouncement(const std::string& kind, const std::vector<std::uint8_t>& wav) {
     const test::TempFile file(wav);
-    const test::Simulator simulator({"--tcp", "127.0.0.1:0", "--announcement-dir", stored_.path().string()}, Environment());
+    const test::Simulator simulator({"--tcp", "127.0.0.1:0", "--announcement-dir", stored_.path().string()},
+                                    Environment());
     EXPECT_FALSE(simulator.endpoint().empty());
     return Tuskoctl({"--tcp", simulator.endpoint(), "announcement", kind, file.path().string()});
   }

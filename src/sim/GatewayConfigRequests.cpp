@@ -9,7 +9,6 @@
 #include "sim/GatewayFlashPages.h"
 #include "sim/GatewayReplies.h"
 #include "sim/GatewayRestarts.h"
-#include "sim/GatewayTiming.h"
 
 namespace tusko::sim {
 
@@ -65,7 +64,7 @@ DeviceMessage HandleConfigWriteStart(GatewayState& state, const DeviceMessage& r
   const auto place = AddressedPlace(request);
   if (size != kImageBytes || !place || place->offset != 0) return MakeReject(cause::NotAllowed);
   if (state.phase == GatewayPhase::Firmware && state.identity.restartForWrite) {
-    BeginRestart(state, GatewayPhase::Loader, kRestartToLoaderMs);
+    BeginRestart(state, GatewayPhase::Loader, state.identity.restartToLoader);
     return MakeReply(ie::Reset);
   }
   state.config.BeginWrite();
@@ -89,7 +88,7 @@ DeviceMessage HandleConfigWriteStop(GatewayState& state, const DeviceMessage& re
   }
   // The new configuration takes effect with a fresh start of the firmware.
   BeginRestart(state, state.identity.hasValidFirmware ? GatewayPhase::Firmware : GatewayPhase::Loader,
-               kLoaderToFirmwareMs);
+               state.identity.restartToFirmware);
   return MakeReply(ie::ConfigWriteStop);
 }
 

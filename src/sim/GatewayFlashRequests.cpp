@@ -5,7 +5,6 @@
 #include "sim/GatewayFlashPages.h"
 #include "sim/GatewayReplies.h"
 #include "sim/GatewayRestarts.h"
-#include "sim/GatewayTiming.h"
 
 namespace tusko::sim {
 
@@ -26,7 +25,7 @@ bool IsWritableBlock(std::uint32_t address, std::size_t length) {
 
 DeviceMessage HandleFlashStart(GatewayState& state, const DeviceMessage&) {
   if (state.phase == GatewayPhase::Firmware) {
-    BeginRestart(state, GatewayPhase::Loader, kRestartToLoaderMs);
+    BeginRestart(state, GatewayPhase::Loader, state.identity.restartToLoader);
     return MakeReply(ie::Reset);
   }
   state.flash.Begin();
@@ -49,7 +48,7 @@ DeviceMessage HandleFlashStop(GatewayState& state, const DeviceMessage&) {
   if (!state.flash.Commit()) return MakeReject(cause::NotAllowed);
   state.identity.hasValidFirmware = true;
   if (auto identification = state.flash.Identification()) state.identity.firmwareVersion = std::move(*identification);
-  BeginRestart(state, GatewayPhase::Firmware, kLoaderToFirmwareMs);
+  BeginRestart(state, GatewayPhase::Firmware, state.identity.restartToFirmware);
   return MakeReply(ie::FlashStop);
 }
 

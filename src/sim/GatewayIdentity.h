@@ -1,11 +1,13 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "protocol/DeviceMessage.h"
+#include "sim/GatewayTiming.h"
 
 namespace tusko::sim {
 
@@ -37,6 +39,9 @@ struct GatewayIdentity {
   // The firmware has its loader write the configuration: it answers
   // ConfigWriteStart with Reset and restarts into the loader.
   bool restartForWrite = false;
+  // How long the link end stays away in a restart into the loader, and in one into the firmware.
+  std::chrono::milliseconds restartToLoader = kRestartToLoaderMs;
+  std::chrono::milliseconds restartToFirmware = kLoaderToFirmwareMs;
 
   bool dhcp = false;
   Ipv4Address ipAddress{192, 168, 1, 100};

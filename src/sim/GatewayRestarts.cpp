@@ -1,7 +1,6 @@
 #include "sim/GatewayRestarts.h"
 
 #include "sim/GatewayReplies.h"
-#include "sim/GatewayTiming.h"
 
 namespace tusko::sim {
 
@@ -27,13 +26,13 @@ void BeginRestart(GatewayState& state, GatewayPhase target, std::chrono::millise
 }
 
 DeviceMessage HandleReset(GatewayState& state, const DeviceMessage&) {
-  BeginRestart(state, GatewayPhase::Loader, kRestartToLoaderMs);
+  BeginRestart(state, GatewayPhase::Loader, state.identity.restartToLoader);
   return MakeReply(ie::Reset);
 }
 
 DeviceMessage HandleSwitchToFirmware(GatewayState& state, const DeviceMessage&) {
   if (!state.identity.hasValidFirmware) return MakeReject(cause::NoFirmware);
-  BeginRestart(state, GatewayPhase::Firmware, kLoaderToFirmwareMs);
+  BeginRestart(state, GatewayPhase::Firmware, state.identity.restartToFirmware);
   return MakeReply(ie::SwitchToFirmware);
 }
 

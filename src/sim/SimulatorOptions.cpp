@@ -128,6 +128,10 @@ ParsedSimulatorOptions ParseSimulatorOptions(const std::vector<std::string>& arg
       const auto baud = ParseNumber(valueFor(), 4000000);
       if (!baud) return fail("expected a bit rate after");
       o.baud = static_cast<unsigned>(*baud);
+    } else if (arg == "--restart-ms") {
+      const auto ms = ParseNumber(valueFor(), 600000);
+      if (!ms) return fail("expected milliseconds after");
+      o.restartTime = std::chrono::milliseconds(*ms);
     } else if (arg == "--delay") {
       const auto ms = ParseNumber(valueFor(), 600000);
       if (!ms) return fail("expected milliseconds after");
@@ -191,6 +195,8 @@ const char* SimulatorUsage() {
          "                         monitoring output meanwhile (--silent 0x34:2 leaves two keep-alives\n"
          "                         unanswered: the utility marks the contact lost, then regained)\n"
          "  --monitor-rate N       monitoring output lines per second (default 2; up to 100000)\n"
+         "  --restart-ms MS        let every restart keep the link end away MS milliseconds\n"
+         "                         (default 1500 into the loader, 2500 into the firmware)\n"
          "  --delay MS             send every answer MS milliseconds late\n"
          "  --drop-rate PERCENT    lose about PERCENT % of the replies (the same ones every run)\n"
          "  --close-after N        drop the connection after N answers\n"

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +31,7 @@ struct SimulatorOptions {
   int cdrRecords = kDefaultCdrRecords;       // call detail records waiting for download
   std::uint32_t cdrStart = kDefaultCdrStart;  // position of the first of them
   unsigned monitorRate = kDefaultTraceLinesPerSecond;  // trace lines per second while monitoring runs
+  std::optional<std::chrono::milliseconds> restartTime;  // every restart's; none: each kind its own
   std::vector<Fault> faults;
   WireFaults wire;
 };

@@ -37,6 +37,7 @@ int main(int argc, char** argv) {
   identity.password = options.password;
   identity.hasValidFirmware = !options.noFirmware;
   identity.restartForWrite = options.writeViaLoader;
+  if (options.restartTime) identity.restartToLoader = identity.restartToFirmware = *options.restartTime;
   GatewayModel model(identity);
   if (!options.configFile.empty()) {
     std::string error;

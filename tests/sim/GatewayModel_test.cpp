@@ -113,8 +113,11 @@ TEST(GatewayModel, LanInfoReplyHasTheLanLayoutEvenForExtremeSettings) {
 
 // --- Restarts ---------------------------------------------------------------
 
-TEST(GatewayModel, ResetThenSwitchToFirmwareRunsTheWholeRestart) {
-  GatewayModel gateway;
+TEST(GatewayModel, ResetThenSwitchToFirmwareRunsTheWholeRestartInItsIdentitysTimes) {
+  GatewayIdentity identity;
+  identity.restartToLoader = milliseconds{700};
+  identity.restartToFirmware = milliseconds{900};
+  GatewayModel gateway(identity);
   ASSERT_EQ(gateway.Phase(), GatewayPhase::Firmware);
 
   EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::Reset))), "reply 81");
@@ -122,7 +125,7 @@ TEST(GatewayModel, ResetThenSwitchToFirmwareRunsTheWholeRestart) {
   EXPECT_EQ(gateway.Phase(), GatewayPhase::Restarting);
   EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::LoaderVersion))), "none");
 
-  EXPECT_TRUE(gateway.Advance(kRestartToLoaderMs - milliseconds{1}).empty());
+  EXPECT_TRUE(gateway.Advance(identity.restartToLoader - milliseconds{1}).empty());
   EXPECT_FALSE(gateway.LinkAvailable());
   const DeviceMessage loaderStarted = Single(gateway.Advance(milliseconds{1}));
   EXPECT_EQ(Outcome({loaderStarted}), "event 11");
@@ -138,7 +141,7 @@ TEST(GatewayModel, ResetThenSwitchToFirmwareRunsTheWholeRestart) {
 
   EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::SwitchToFirmware))), "reply 52");
   EXPECT_FALSE(gateway.LinkAvailable());
-  EXPECT_TRUE(gateway.Advance(kLoaderToFirmwareMs - milliseconds{1}).empty());
+  EXPECT_TRUE(gateway.Advance(identity.restartToFirmware - milliseconds{1}).empty());
   const DeviceMessage firmwareStarted = Single(gateway.Advance(milliseconds{1}));
   EXPECT_EQ(Outcome({firmwareStarted}), "event 13");
   EXPECT_EQ(Text(firmwareStarted, ie::FirmwareVersion), "1.2.5");

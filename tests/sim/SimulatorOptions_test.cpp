@@ -32,7 +32,8 @@ INSTANTIATE_TEST_SUITE_P(Simulator, RejectedOptions,
                                          RejectedRow{"cdr_start_at_the_window_end", {"--cdr-start", "0x800000"}},
                                          RejectedRow{"cdr_records_beyond_the_store", {"--cdr-records", "131073"}},
                                          RejectedRow{"cdr_records_not_a_number", {"--cdr-records", "many"}},
-                                         RejectedRow{"monitor_rate_too_high", {"--monitor-rate", "100001"}}),
+                                         RejectedRow{"monitor_rate_too_high", {"--monitor-rate", "100001"}},
+                                         RejectedRow{"restart_ms_not_a_number", {"--restart-ms", "soon"}}),
                          test::RowName<RejectedRow>);
 
 TEST(SimulatorOptions, DefaultsServeTcpOnTheGatewayPortWithTheBuiltInGateway) {
@@ -48,6 +49,7 @@ TEST(SimulatorOptions, DefaultsServeTcpOnTheGatewayPortWithTheBuiltInGateway) {
   EXPECT_EQ(o.cdrRecords, kDefaultCdrRecords);
   EXPECT_EQ(o.cdrStart, kDefaultCdrStart);
   EXPECT_EQ(o.monitorRate, kDefaultTraceLinesPerSecond);
+  EXPECT_FALSE(o.restartTime.has_value()) << "each kind of restart takes its own time";
 }
 
 TEST(SimulatorOptions, PtyAloneServesNoTcpButBothCanBeAsked) {
@@ -63,7 +65,7 @@ TEST(SimulatorOptions, GivenValuesAreKept) {
   const auto parsed = ParseSimulatorOptions(
       {"--tcp", "127.0.0.2:1234", "--delay", "250", "--close-after", "3", "--stall-answer", "2", "--baud", "115200",
        "--config", "office.img", "--write-via-loader", "--cdr-records", "7", "--cdr-start", "0x7FFFF0",
-       "--monitor-rate", "5000"});
+       "--monitor-rate", "5000", "--restart-ms", "100"});
   ASSERT_TRUE(parsed.error.empty()) << parsed.error;
   const SimulatorOptions& o = parsed.options;
   EXPECT_EQ(o.address, "127.0.0.2");
@@ -77,6 +79,7 @@ TEST(SimulatorOptions, GivenValuesAreKept) {
   EXPECT_EQ(o.cdrRecords, 7);
   EXPECT_EQ(o.cdrStart, 0x7FFFF0u);
   EXPECT_EQ(o.monitorRate, 5000u);
+  EXPECT_EQ(o.restartTime, std::chrono::milliseconds(100));
 }
 
 TEST(SimulatorOptions, FaultsKeepTheirOrderElementCauseAndCount) {

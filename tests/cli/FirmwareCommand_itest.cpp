@@ -25,8 +25,7 @@ struct RefusedFileRow {
 class TuskoctlRefusedFirmware : public test::TuskoctlTest, public testing::WithParamInterface<RefusedFileRow> {};
 
 TEST_P(TuskoctlRefusedFirmware, IsAFormatErrorAndNothingIsSent) {
-  fs::create_directories(configHome_ / "Ombrel");
-  std::ofstream(configHome_ / "Ombrel" / "DravenixIsdnTusko.conf") << "[DravenixIsdnTusko]\nCheckFirmwareAddrSpace=0\n";
+  WriteSettings("CheckFirmwareAddrSpace=0\n");
   const fs::path comlog = configHome_ / "comlog.txt";
   const fs::path firmware = fs::path(TUSKO_FUZZ_CORPUS_DIR) / "firmware_file_fuzz" / GetParam().corpusFile;
 

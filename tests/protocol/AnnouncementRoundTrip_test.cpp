@@ -37,7 +37,7 @@ void RunUpdate(test::GatewayHarness& harness, const test::TempFile& file, Announ
   ASSERT_TRUE(wav.OpenFile(file.path()));
   ASSERT_EQ(wav.CheckWav(), WavCheck::Ok);
   ASSERT_TRUE(harness.engine.StartAnnouncementUpdate(kind));
-  harness.RunFor(kSettleTime);
+  ASSERT_TRUE(harness.RunUntilEnded(kSettleTime));
 }
 
 TEST_P(AnnouncementRoundTrip, GatewayStoresTheFileAsItIs) {

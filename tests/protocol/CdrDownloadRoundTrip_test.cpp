@@ -47,11 +47,10 @@ class CdrRoundTrip : public ::testing::TestWithParam<RoundTripRow> {
     ASSERT_TRUE(file_->Start());
     ASSERT_TRUE(harness_.engine.StartCdrDownload(*file_));
     if (restartAfterTheFirstChunk) {
-      harness_.RunFor(test::GatewayHarness::kReplyLatency * 3);
-      ASSERT_GT(harness_.engine.cdrTransfer().chunks(), 0u);
+      ASSERT_TRUE(harness_.RunUntil([this] { return harness_.engine.cdrTransfer().chunks() > 0; }, kEnoughTime));
       harness_.gateway.CdrStore().RestartOnNextRequest();
     }
-    harness_.RunFor(kEnoughTime);
+    ASSERT_TRUE(harness_.RunUntilEnded(kEnoughTime));
     EXPECT_EQ(harness_.host.CountOf(Notification::CdrResult, 1), 1);
     EXPECT_FALSE(file_->IsOpen());
   }

@@ -59,7 +59,7 @@ TEST_P(RoundTrip, UploadedImageComesBackByDownload) {
   GatewayHarness harness(GetParam());
   const ConfigurationImage changed = ChangedImage(harness.gateway.Configuration().Stored());
   ASSERT_TRUE(harness.engine.StartUpload(changed));
-  harness.RunFor(kSettleTime);
+  ASSERT_TRUE(harness.RunUntilEnded(kSettleTime));
 
   EXPECT_GE(harness.host.CountOf(Notification::UploadResult, 1), 1);
   EXPECT_EQ(harness.host.CountOf(Notification::OperationFailed), 0);
@@ -68,7 +68,7 @@ TEST_P(RoundTrip, UploadedImageComesBackByDownload) {
   EXPECT_EQ(harness.gateway.RestartCount(), 1);  // the firmware started afresh with it
 
   ASSERT_TRUE(harness.engine.StartDownload());
-  harness.RunFor(kSettleTime);
+  ASSERT_TRUE(harness.RunUntilEnded(kSettleTime));
   EXPECT_EQ(harness.host.CountOf(Notification::DownloadResult, 1), 1);
   EXPECT_EQ(harness.engine.configTransfer().image(), AsSent(changed));
 }
@@ -81,7 +81,7 @@ TEST_P(RoundTrip, UploadThroughTheLoader) {
   harness.engine.SetLoginPassword("tusk");
   const ConfigurationImage changed = ChangedImage(harness.gateway.Configuration().Stored());
   ASSERT_TRUE(harness.engine.StartUpload(changed));
-  harness.RunFor(kSettleTime);
+  ASSERT_TRUE(harness.RunUntilEnded(kSettleTime));
 
   EXPECT_GE(harness.host.CountOf(Notification::UploadResult, 1), 1);
   EXPECT_EQ(harness.host.CountOf(Notification::OperationFailed), 0);
@@ -127,7 +127,7 @@ TEST_P(RoundTripUnderFault, EndsWithEqualImagesOrAClearFailure) {
   const ConfigurationImage changed = ChangedImage(original);
   ASSERT_TRUE(row.direction == Direction::Download ? harness.engine.StartDownload()
                                                    : harness.engine.StartUpload(changed));
-  harness.RunFor(kSettleTime);
+  ASSERT_TRUE(harness.RunUntilEnded(kSettleTime));
 
   const bool done = harness.host.CountOf(result, static_cast<int>(OperationResult::Done)) > 0;
   const ConfigurationImage& stored = harness.gateway.Configuration().Stored();

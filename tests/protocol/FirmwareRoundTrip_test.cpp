@@ -70,7 +70,7 @@ TEST_P(FirmwareRoundTrip, FlashHoldsTheFileAndTheNewFirmwareRuns) {
   } else {
     ASSERT_TRUE(harness.engine.ResetDevice());
   }
-  harness.RunFor(kSettleTime);
+  ASSERT_TRUE(harness.RunUntilEnded(kSettleTime));
 
   // Without firmware the engine's own recovery starts the update.
   EXPECT_EQ(harness.host.CountOf(Notification::NoFirmware) > 0, row.begin == Begin::ResetIntoEmptyLoader);
@@ -108,9 +108,9 @@ TEST(FirmwareRoundTrip, CancelKeepsTheOldFirmware) {
   const std::string oldVersion = harness.gateway.Identity().firmwareVersion;
 
   ASSERT_TRUE(harness.engine.StartFirmwareUpdate());
-  while (harness.gateway.RequestCount(ie::FlashData) < 5) harness.RunFor(GatewayHarness::kStep);
+  ASSERT_TRUE(harness.RunUntil([&] { return harness.gateway.RequestCount(ie::FlashData) >= 5; }, kSettleTime));
   harness.engine.CancelFirmwareUpdate();
-  harness.RunFor(kSettleTime);
+  ASSERT_TRUE(harness.RunUntilEnded(kSettleTime));
 
   EXPECT_EQ(harness.host.CountOf(Notification::FirmwareResult, 4), 1);
   EXPECT_EQ(harness.engine.state(), EngineState::Idle);

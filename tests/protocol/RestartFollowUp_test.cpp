@@ -185,7 +185,7 @@ TEST_F(ScriptedRestart, FirmwareAnswerEndsTheRestartWithItsVersions) {
 TEST(RestartAgainstGateway, SerialRestartFollowsTheGatewayBackToIdle) {
   GatewayHarness harness(LinkType::Serial);
   ASSERT_TRUE(harness.engine.ResetDevice());
-  harness.RunFor(seconds(10));
+  ASSERT_TRUE(harness.RunUntilEnded(seconds(10)));
 
   EXPECT_EQ(Codes(harness.host.notifications),
             (std::vector<Notification>{Notification::Reset, Notification::LinkClosed, Notification::LoaderRestarted,
@@ -205,13 +205,10 @@ TEST(RestartAgainstGateway, SerialRestartFollowsTheGatewayBackToIdle) {
 TEST(RestartAgainstGateway, TcpRestartSucceedsWhenOnlyTheThirdFirmwareProbeIsAnswered) {
   GatewayHarness harness(LinkType::Tcp);
   ASSERT_TRUE(harness.engine.ResetDevice());
-  for (int step = 0; step < 20000 && harness.engine.state() != EngineState::WaitFirmware; ++step) {
-    harness.RunFor(GatewayHarness::kStep);
-  }
-  ASSERT_EQ(harness.engine.state(), EngineState::WaitFirmware);
+  ASSERT_TRUE(harness.RunUntil([&] { return harness.engine.state() == EngineState::WaitFirmware; }, seconds(20)));
   const int probesBefore = harness.gateway.RequestCount(ie::LoaderVersion);
   harness.gateway.InjectFault({sim::FaultKind::DropReply, ie::LoaderVersion, 0, 2});
-  harness.RunFor(seconds(30));
+  ASSERT_TRUE(harness.RunUntilEnded(seconds(30)));
 
   EXPECT_EQ(harness.gateway.RequestCount(ie::LoaderVersion) - probesBefore, 3);
   EXPECT_EQ(harness.host.notifications.back(), (RecordedNotification{Notification::FirmwareRunning, 0, false}));
@@ -224,7 +221,7 @@ TEST(RestartAgainstGateway, RefusedPasswordPromptKeepsTheGatewayRunning) {
   identity.password = "tusk";
   GatewayHarness harness(LinkType::Serial, identity);
   ASSERT_TRUE(harness.engine.ResetDevice());
-  harness.RunFor(seconds(10));
+  ASSERT_TRUE(harness.RunUntilEnded(seconds(10)));
 
   EXPECT_EQ(harness.host.notifications.back(), (RecordedNotification{Notification::Reset, 5, false}));
   EXPECT_EQ(harness.gateway.RestartCount(), 0);

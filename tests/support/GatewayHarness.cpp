@@ -20,12 +20,23 @@ GatewayHarness::GatewayHarness(LinkType linkType, sim::GatewayIdentity identity)
 }
 
 void GatewayHarness::RunFor(std::chrono::milliseconds duration) {
-  for (auto passed = std::chrono::milliseconds::zero(); passed < duration; passed += kStep) {
+  RunUntil([] { return false; }, duration);
+}
+
+bool GatewayHarness::RunUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+  for (auto passed = std::chrono::milliseconds::zero(); passed < limit; passed += kStep) {
+    if (done()) return true;
     clock.Advance(kStep);
     const auto events = gateway.Advance(kStep);
     FollowGatewayLink();
     for (const DeviceMessage& event : events) Deliver(event);
   }
+  return done();
+}
+
+bool GatewayHarness::RunUntilEnded(std::chrono::milliseconds limit) {
+  return RunUntil([this] { return engine.state() == EngineState::Idle || engine.state() == EngineState::Failed; },
+                  limit);
 }
 
 bool GatewayHarness::Connect() {

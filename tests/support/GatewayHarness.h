@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 
 #include "protocol/engine/EngineSettings.h"
 #include "protocol/engine/OperationEngine.h"
@@ -29,6 +30,11 @@ class GatewayHarness {
   // Lets `duration` pass in kStep steps: timers fire, answers arrive, the
   // gateway runs and its events reach the engine while the link is open.
   void RunFor(std::chrono::milliseconds duration);
+  // Lets time pass as RunFor does until `done` holds, for at most `limit`;
+  // true when it held.
+  bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds limit);
+  // Runs until the engine is back in Idle or has given up, for at most `limit`.
+  bool RunUntilEnded(std::chrono::milliseconds limit);
 
   VirtualClock clock;
   EngineSettings settings;

@@ -25,12 +25,13 @@ using test::Transport;
 constexpr auto kInfoLimit = 10s;
 constexpr auto kRestartLimit = 30s;
 
-// Short time-outs keep a restart quick; the switch time-outs stay above the
-// simulator's restart times (1.5 s into the loader, 2.5 s into the firmware),
-// since a TCP link is asked back only when they expire.
+// Short time-outs and restarts keep a restart quick; the switch time-outs stay
+// above the simulator's restart time, since a TCP link is asked back only when
+// they expire.
 constexpr std::uint32_t kShortTimeoutMs = 300;
-constexpr std::uint32_t kSwitchToLoaderMs = 2500;
-constexpr std::uint32_t kSwitchToFirmwareMs = 3500;
+constexpr auto kRestartTime = 100ms;
+constexpr std::uint32_t kSwitchToLoaderMs = 500;
+constexpr std::uint32_t kSwitchToFirmwareMs = 500;
 
 struct Notified {
   Notification code;
@@ -85,6 +86,9 @@ TEST_P(LinkEngineOverSimulator, ARestartIsFollowedThroughTheReconnectAndInformat
   engineSettings.communicationTimeoutReset = kShortTimeoutMs;
   engineSettings.communicationTimeoutSwitchToLoader = kSwitchToLoaderMs;
   engineSettings.communicationTimeoutSwitchToFirmware = kSwitchToFirmwareMs;
+  simulator->Run([](sim::GatewayModel& model) {
+    model.Identity().restartToLoader = model.Identity().restartToFirmware = kRestartTime;
+  });
   if (GetParam() == Transport::Pty) {
     // A pseudo-terminal has no USB device: announce its return as the device watch would.
     const UsbDevice gatewayPort{settings.virtualComPort, {}, kGatewayUsbVendorId, kGatewayUsbProductId, "simulator"};

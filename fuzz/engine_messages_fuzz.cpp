@@ -85,7 +85,7 @@ class FuzzHost : public EngineHost {
   void sendToLink(DeviceMessage message, std::size_t length) override {
     Check(length == message.wireSize() && length <= kMessageBufferSize);
   }
-  void closeLink(bool) override { link = LinkState::Closed; }
+  void closeLink() override { link = LinkState::Closed; }
   bool reopenLink() override { return OpenIfAllowed(); }
   void requestConnect() override {}
   void notify(Notification code, int, bool sync) override {
@@ -236,15 +236,15 @@ void RunCommand(OperationEngine& engine, FuzzHost& host, Input& input) {
       RunStarter(engine, command >> 4, input);
       break;
     case 11:
-      engine.SetState(kStates[input.Byte() % kStates.size()]);
+      OperationsOf(engine).SetState(kStates[input.Byte() % kStates.size()]);
       break;
     case 12:
-      engine.SetRetries(input.Byte() % (kMaxTries + 1));
+      OperationsOf(engine).SetRetries(input.Byte() % (kMaxTries + 1));
       break;
     default: {
       const unsigned high = input.Byte();
       const unsigned low = input.Byte();
-      engine.SetPending(static_cast<PendingRequest>(((high << 8) | low) & kAllPendingBits));
+      OperationsOf(engine).SetPending(static_cast<PendingRequest>(((high << 8) | low) & kAllPendingBits));
       break;
     }
   }
@@ -279,8 +279,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   OperationEngine engine(host, settings);
   host.engine = &engine;
 
-  engine.SetState(kStates[input.Byte() % kStates.size()]);
-  engine.SetPending(static_cast<PendingRequest>((input.Byte() * 0x81u) & kAllPendingBits));
+  OperationsOf(engine).SetState(kStates[input.Byte() % kStates.size()]);
+  OperationsOf(engine).SetPending(static_cast<PendingRequest>((input.Byte() * 0x81u) & kAllPendingBits));
   while (!input.Empty()) {
     RunCommand(engine, host, input);
     CheckBounds(engine);

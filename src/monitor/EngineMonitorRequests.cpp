@@ -14,7 +14,7 @@ bool EngineMonitorRequests::SendMonitorCommand(std::string_view command) {
 
 bool EngineMonitorRequests::PollMonitoring() { return engine_.PollMonitoring(); }
 
-bool EngineMonitorRequests::LinkOpen() const { return engine_.host().linkState() == LinkState::Open; }
+bool EngineMonitorRequests::LinkOpen() const { return engine_.linkState() == LinkState::Open; }
 
 SystemInformation EngineMonitorRequests::GatewayVersions() const { return engine_.deviceInformation().system; }
 

@@ -87,7 +87,7 @@ QString Q(const std::string& text) { return ToQString(text); }
 class DiagnosticsViewTest : public ::testing::Test {
  protected:
   DiagnosticsViewTest() {
-    gateway.engine.SetState(EngineState::Idle);
+    OperationsOf(gateway.engine).SetState(EngineState::Idle);
     gateway.host.onNotify = [this](const tusko::test::RecordedNotification& n) {
       if (view) view->OnData(n.code);
     };

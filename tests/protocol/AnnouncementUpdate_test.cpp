@@ -25,7 +25,9 @@ constexpr milliseconds kResendDelay{1000};
 
 class AnnouncementUpdate : public ::testing::Test, protected test::ScriptedEngine {
  protected:
-  AnnouncementUpdate() : wav_(test::LoadAnnouncement(engine, kSamples, false)) { engine.SetState(EngineState::Idle); }
+  AnnouncementUpdate() : wav_(test::LoadAnnouncement(engine, kSamples, false)) {
+    OperationsOf(engine).SetState(EngineState::Idle);
+  }
 
   AnnouncementFile& file() { return engine.announcementFile(); }
   milliseconds BlockTimeout() const { return milliseconds(settings.communicationTimeoutFlashLoad); }

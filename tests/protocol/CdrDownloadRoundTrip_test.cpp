@@ -36,7 +36,7 @@ class CdrRoundTrip : public ::testing::TestWithParam<RoundTripRow> {
  protected:
   CdrRoundTrip() {
     harness_.settings.communicationTimeoutDataWrite = kWriteTimeoutMs;
-    harness_.engine.SetState(EngineState::Idle);
+    OperationsOf(harness_.engine).SetState(EngineState::Idle);
     CdrTextLayout noHeader;
     noHeader.header = false;
     file_.emplace(noHeader);

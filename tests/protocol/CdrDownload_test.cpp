@@ -30,7 +30,7 @@ class CdrDownload : public ::testing::Test, protected test::ScriptedEngine {
  protected:
   CdrDownload() {
     settings.communicationTimeoutDataWrite = kWriteTimeoutMs;
-    engine.SetState(EngineState::Idle);
+    OperationsOf(engine).SetState(EngineState::Idle);
     engine.SetLoginPassword("pw");
   }
 

@@ -158,7 +158,7 @@ class ConfigUploadViaLoader : public ConfigUpload {
 
 TEST_F(ConfigUploadViaLoader, ResetAnswerClosesTheLinkAndWaits) {
   ASSERT_TRUE(engine.StartUpload(DenseImage()));
-  engine.SetRetries(1);
+  OperationsOf(engine).SetRetries(1);
   Receive(ReplyWith({{ie::Reset, {}}}));
 
   EXPECT_EQ(engine.state(), EngineState::WriteWaitLoader);

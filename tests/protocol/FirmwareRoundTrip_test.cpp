@@ -58,7 +58,7 @@ class FirmwareRoundTrip : public testing::TestWithParam<RoundTripRow> {};
 TEST_P(FirmwareRoundTrip, FlashHoldsTheFileAndTheNewFirmwareRuns) {
   const RoundTripRow& row = GetParam();
   GatewayHarness harness(row.link, row.validFirmware ? sim::GatewayIdentity{} : WithoutFirmware());
-  harness.engine.SetState(EngineState::Idle);
+  OperationsOf(harness.engine).SetState(EngineState::Idle);
   if (row.fault) harness.gateway.InjectFault(*row.fault);
   test::TempFile stored(test::FirmwareFileBytes(kSections));
   FirmwareFile& file = harness.engine.firmwareFile();
@@ -101,7 +101,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(FirmwareRoundTrip, CancelKeepsTheOldFirmware) {
   GatewayHarness harness(LinkType::Serial);
-  harness.engine.SetState(EngineState::Idle);
+  OperationsOf(harness.engine).SetState(EngineState::Idle);
   test::TempFile stored(test::FirmwareFileBytes(kSections));
   ASSERT_TRUE(harness.engine.firmwareFile().OpenFile(stored.path()));
   ASSERT_EQ(harness.engine.firmwareFile().Parse(), FirmwareParseResult::Ok);

@@ -150,7 +150,7 @@ TEST_F(FirmwareUpdate, CancelIgnoresAcknowledgementsUntilTheLoaderConfirms) {
 }
 
 TEST_F(FirmwareUpdate, CancelWithoutAnUpdateSendsNothing) {
-  engine.SetState(EngineState::Idle);
+  OperationsOf(engine).SetState(EngineState::Idle);
   engine.CancelFirmwareUpdate();
   EXPECT_TRUE(host.sent.empty());
 }
@@ -215,7 +215,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, FirmwareRestartIntoLoader,
 
 TEST_F(FirmwareUpdate, LoaderWithoutFirmwareStartsTheUpdate) {
   Load({{kSectionTypeApplication, kBase, FirmwareData(64)}});
-  engine.SetState(EngineState::Idle);
+  OperationsOf(engine).SetState(EngineState::Idle);
   Receive(test::EventWith({{ie::LoaderStarted, {}}, {ie::Cause, {cause::NoFirmware}}}));
   EXPECT_EQ(host.CountOf(Notification::NoFirmware, 0), 1);
   EXPECT_EQ(LastSent(), ie::FlashStart);
@@ -224,7 +224,7 @@ TEST_F(FirmwareUpdate, LoaderWithoutFirmwareStartsTheUpdate) {
 }
 
 TEST_F(FirmwareUpdate, LoaderWithoutFirmwareAndNoFileIsOnlyReported) {
-  engine.SetState(EngineState::Idle);
+  OperationsOf(engine).SetState(EngineState::Idle);
   Receive(test::EventWith({{ie::LoaderStarted, {}}, {ie::Cause, {cause::NoFirmware}}}));
   EXPECT_EQ(host.CountOf(Notification::NoFirmware, 0), 1);
   EXPECT_EQ(host.SentElements(), (std::vector<std::uint8_t>{ie::RestartAck, ie::SwitchToFirmware}));

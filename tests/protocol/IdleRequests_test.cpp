@@ -34,7 +34,7 @@ constexpr int kLastTry = kMaxRepeats;
 
 class IdleEngine : public ::testing::Test, protected test::ScriptedEngine {
  protected:
-  IdleEngine() { engine.SetState(EngineState::Idle); }
+  IdleEngine() { OperationsOf(engine).SetState(EngineState::Idle); }
 };
 
 template <typename Row>
@@ -191,7 +191,7 @@ TEST_P(IdleRefusals, RepeatPromptOrEnd) {
   const RefusalRow& row = GetParam();
   ASSERT_TRUE(row.start(engine));
   const DeviceMessage requested = host.sent.back().message;
-  if (row.repeatsBefore) engine.SetRetries(*row.repeatsBefore);
+  if (row.repeatsBefore) OperationsOf(engine).SetRetries(*row.repeatsBefore);
   if (row.prompt == Prompt::Given) host.passwordAnswers = {"letmein"};
   host.ClearRecords();
 
@@ -259,7 +259,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(IdleEngine, FirstPendingRequestInTheFixedOrderTakesTheRefusal) {
   ASSERT_TRUE(engine.GetModuleInfo(0));
   ASSERT_TRUE(engine.StopMonitoring());  // MonitorStopPending ranks before ModuleInfoPending
-  engine.SetRetries(kMaxRepeats);
+  OperationsOf(engine).SetRetries(kMaxRepeats);
   host.ClearRecords();
   Receive(RejectWith({kOtherCause}));
   EXPECT_EQ(host.notifications, (std::vector<RecordedNotification>{Ends(Notification::MonitorResult, kRejected)}));
@@ -277,7 +277,7 @@ TEST_F(IdleEngine, RefusalForNoPendingRequestOnlyKeepsItsCause) {
 // ---- What the replies leave ----
 
 TEST_F(IdleEngine, GetSystemInfoForgetsEverythingKnown) {
-  DeviceInformation& info = engine.deviceInformation();
+  DeviceInformation& info = OperationsOf(engine).deviceInformation();
   info.system = {"0.9", "1.2", "Office", RunMode::Firmware, 7};
   info.lan = {"10.0.0.1", "255.0.0.0", "10.0.0.254", 1002, kDhcpOn};
 
@@ -297,7 +297,7 @@ TEST_F(IdleEngine, GetSystemInfoForgetsEverythingKnown) {
 
 // A run mode the engine does not know, or none at all, keeps the one it had.
 TEST_F(IdleEngine, UnknownOrEmptyRunModeKeepsTheOldOne) {
-  engine.deviceInformation().system.runMode = RunMode::Loader;
+  OperationsOf(engine).deviceInformation().system.runMode = RunMode::Loader;
   for (const std::vector<std::uint8_t>& runMode : {std::vector<std::uint8_t>{7}, std::vector<std::uint8_t>{}}) {
     Receive(ReplyWith({TextElement(ie::FirmwareVersion, "1.2.9"), {ie::RunMode, runMode}}));
     EXPECT_EQ(engine.deviceInformation().system.runMode, RunMode::Loader);
@@ -315,7 +315,7 @@ TEST_F(IdleEngine, FirstKnownElementDecidesTheReply) {
 }
 
 TEST_F(IdleEngine, ModuleRequestForgetsTheOldTextsAndMissingOnesStayEmpty) {
-  ModuleInformation& module = engine.deviceInformation().module;
+  ModuleInformation& module = OperationsOf(engine).deviceInformation().module;
   module.imsi = "old imsi";
   module.network = "old network";
   ASSERT_TRUE(engine.GetModuleInfo(0));
@@ -345,14 +345,14 @@ TEST_F(IdleEngine, LateAnswerToAnEarlierTryReportsNothingTwice) {
 }
 
 TEST_F(IdleEngine, CellsStartOneRepeatInAndClearTheTable) {
-  engine.deviceInformation().module.cells[0].fill('9');
+  OperationsOf(engine).deviceInformation().module.cells[0].fill('9');
   ASSERT_TRUE(engine.GetCells(0));
   EXPECT_EQ(engine.retries(), kMaxRepeats - 1);
   EXPECT_EQ(engine.deviceInformation().module.cells, CellTable{});
 }
 
 TEST_F(IdleEngine, ShortDateTimeLeavesTheClockZeroButSucceeds) {
-  engine.deviceInformation().clock.time = kPiDay;
+  OperationsOf(engine).deviceInformation().clock.time = kPiDay;
   ASSERT_TRUE(engine.GetDateTime());
   Receive(ReplyWith({{ie::DateTime, {1, 2, 3, 4, 5}}}));
   EXPECT_EQ(engine.deviceInformation().clock, DeviceClock{});
@@ -458,7 +458,7 @@ using IdleOnlyStates = IdleTable<StateRow>;
 
 TEST_P(IdleOnlyStates, SendOnlyWhenNoOperationRuns) {
   const StateRow& row = GetParam();
-  engine.SetState(row.state);
+  OperationsOf(engine).SetState(row.state);
   EXPECT_EQ(row.start(engine), row.sent);
   EXPECT_EQ(host.SentElements(), row.sent ? std::vector<std::uint8_t>{row.element} : std::vector<std::uint8_t>{});
   EXPECT_EQ(engine.state(), row.after);

@@ -51,13 +51,13 @@ TEST_F(EngineTest, SendRequestDumpsAndHandsOverTheWireBytesOnlyWhileTheLinkIsOpe
   const DeviceMessage request = test::SealedMessage(MessageType::Request, {{ie::LanInfo, {1, 2}}});
   for (LinkState link : {LinkState::Closed, LinkState::Connecting}) {
     host.link = link;
-    EXPECT_FALSE(engine.SendRequest(request));
+    EXPECT_FALSE(OperationsOf(engine).SendRequest(request));
   }
   EXPECT_TRUE(host.sent.empty());
   EXPECT_TRUE(host.dumpedOut.empty());
 
   host.link = LinkState::Open;
-  EXPECT_TRUE(engine.SendRequest(request));
+  EXPECT_TRUE(OperationsOf(engine).SendRequest(request));
   ASSERT_EQ(host.sent.size(), 1u);
   EXPECT_EQ(host.sent[0].length, request.ieLength() + 3u);
   ASSERT_EQ(host.dumpedOut.size(), 1u);
@@ -131,9 +131,9 @@ class TimeoutTable : public EngineTest, public ::testing::WithParamInterface<Tim
 
 TEST_P(TimeoutTable, FiringTimerActsByState) {
   const TimeoutRow& row = GetParam();
-  engine.SetState(row.state);
-  engine.SetPending(static_cast<PendingRequest>(row.pending));
-  engine.SetRetries(row.retries);
+  OperationsOf(engine).SetState(row.state);
+  OperationsOf(engine).SetPending(static_cast<PendingRequest>(row.pending));
+  OperationsOf(engine).SetRetries(row.retries);
 
   engine.OnTimer();
   EXPECT_EQ(host.logLines.front(), "Timer timeout! (status: " + std::to_string(static_cast<int>(row.state)) + ")");
@@ -168,9 +168,9 @@ INSTANTIATE_TEST_SUITE_P(
     test::RowName<TimeoutRow>);
 
 TEST_F(EngineTest, FailureClearsPendingRequestsButKeepsTheRestartMarks) {
-  engine.SetState(EngineState::Idle);
-  engine.SetPending(static_cast<PendingRequest>(0x7FFF));
-  engine.SetRetries(kMaxRepeats);
+  OperationsOf(engine).SetState(EngineState::Idle);
+  OperationsOf(engine).SetPending(static_cast<PendingRequest>(0x7FFF));
+  OperationsOf(engine).SetRetries(kMaxRepeats);
   engine.OnTimer();
   EXPECT_EQ(engine.pending(), kPendingKeptOnClear);
   EXPECT_TRUE(host.Logged("Operation failed!"));
@@ -179,7 +179,7 @@ TEST_F(EngineTest, FailureClearsPendingRequestsButKeepsTheRestartMarks) {
 class RefusalTest : public EngineTest {
  protected:
   void SetUp() override {
-    engine.SetState(EngineState::Idle);
+    OperationsOf(engine).SetState(EngineState::Idle);
     ASSERT_TRUE(engine.ResetDevice());
     host.ClearRecords();
   }
@@ -218,7 +218,7 @@ class CauseTextTable : public EngineTest, public ::testing::WithParamInterface<C
 
 TEST_P(CauseTextTable, ShowsTheCauseBytes) {
   host.texts["strErrorCauseNone"] = GetParam().noneText;
-  engine.SetCauseText(GetParam().reject);
+  OperationsOf(engine).SetCauseText(GetParam().reject);
   EXPECT_EQ(engine.causeText(), GetParam().text);
   EXPECT_LE(engine.causeText().size(), kCauseTextCapacity);
 }
@@ -311,10 +311,10 @@ DeviceMessage LoaderStartedEvent(std::initializer_list<std::uint8_t> cause = {})
 TEST_F(EngineTest, LoaderStartedResetsTheEngineAndAsksForTheFirmware) {
   test::RecordingMonitor monitor;
   engine.SetMonitorSink(&monitor);
-  engine.SetState(EngineState::Idle);
-  engine.SetPending(static_cast<PendingRequest>(LanInfoPending | ModuleInfoPending | NoFirmwareSeen));
-  engine.SetRetries(2);
-  engine.ArmTimer(milliseconds(100));
+  OperationsOf(engine).SetState(EngineState::Idle);
+  OperationsOf(engine).SetPending(static_cast<PendingRequest>(LanInfoPending | ModuleInfoPending | NoFirmwareSeen));
+  OperationsOf(engine).SetRetries(2);
+  OperationsOf(engine).ArmTimer(milliseconds(100));
   Receive(ReplyWith({{ie::IsdnStatus, {1, 2, 3, 4}}}));
 
   Receive(LoaderStartedEvent());
@@ -341,7 +341,7 @@ TEST_F(EngineTest, LoaderStartedResetsTheEngineAndAsksForTheFirmware) {
 }
 
 TEST_F(EngineTest, LoaderWithoutFirmwareIsReported) {
-  engine.SetState(EngineState::Idle);
+  OperationsOf(engine).SetState(EngineState::Idle);
   Receive(LoaderStartedEvent({cause::NoFirmware}));
   EXPECT_TRUE(engine.HasPending(NoFirmwareSeen));
   EXPECT_EQ(host.CountOf(Notification::NoFirmware, 0), 1);
@@ -354,9 +354,9 @@ TEST_F(EngineTest, LoaderWithoutFirmwareIsReported) {
 TEST_F(EngineTest, FirmwareStartedReturnsToIdle) {
   test::RecordingMonitor monitor;
   engine.SetMonitorSink(&monitor);
-  engine.SetState(EngineState::WaitFirmware);
-  engine.SetPending(static_cast<PendingRequest>(SwitchToFirmwareSent | GetTimePending));
-  engine.ArmTimer(milliseconds(100));
+  OperationsOf(engine).SetState(EngineState::WaitFirmware);
+  OperationsOf(engine).SetPending(static_cast<PendingRequest>(SwitchToFirmwareSent | GetTimePending));
+  OperationsOf(engine).ArmTimer(milliseconds(100));
 
   Receive(EventWith({{ie::FirmwareStarted, {}}, TextElement(ie::FirmwareVersion, "1.2.7")}));
   EXPECT_EQ(engine.state(), EngineState::Idle);
@@ -379,7 +379,7 @@ struct LinkEventRow {
 class LinkEventTable : public EngineTest, public ::testing::WithParamInterface<LinkEventRow> {};
 
 TEST_P(LinkEventTable, ClosesTheLinkAndStillRunsTheStateHandler) {
-  engine.SetState(EngineState::ResetSent);
+  OperationsOf(engine).SetState(EngineState::ResetSent);
   Receive(EventWith({{GetParam().element, {}}, {ie::Reset, {}}}));
   EXPECT_TRUE(host.Logged(GetParam().line));
   EXPECT_EQ(host.linkCloses, 1);
@@ -395,7 +395,7 @@ INSTANTIATE_TEST_SUITE_P(Engine, LinkEventTable,
                          test::RowName<LinkEventRow>);
 
 TEST_F(EngineTest, DiagnosticsDataIsStoredInAnyStateAndNotifiedAtOnce) {
-  engine.SetState(EngineState::ResetSent);
+  OperationsOf(engine).SetState(EngineState::ResetSent);
   Receive(ReplyWith({{ie::IsdnStatus, {0x81, 0x00, 0x02, 0x80, 0xEE}}}));
   EXPECT_EQ(engine.diagnostics().isdnStatus, (std::array<std::uint8_t, 4>{0x81, 0x00, 0x02, 0x80}));
   EXPECT_EQ(host.notifications, (std::vector<RecordedNotification>{{Notification::IsdnStatusData, 0, true}}));

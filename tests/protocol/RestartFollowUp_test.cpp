@@ -37,7 +37,7 @@ class Reconnect : public ::testing::TestWithParam<ReconnectRow>, protected test:
  protected:
   Reconnect() {
     host.link = LinkState::Closed;
-    engine.SetState(GetParam().waiting);
+    OperationsOf(engine).SetState(GetParam().waiting);
   }
 };
 
@@ -108,7 +108,7 @@ class LinkNeverBack : public ::testing::TestWithParam<NeverBackRow>, protected t
     host.type = GetParam().link;
     host.link = LinkState::Closed;
     host.openLink = [] { return false; };  // a serial port that stays away, a TCP connection refused
-    engine.SetState(GetParam().waiting);
+    OperationsOf(engine).SetState(GetParam().waiting);
   }
 };
 
@@ -144,7 +144,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 class ScriptedRestart : public ::testing::Test, protected test::ScriptedEngine {
  protected:
-  ScriptedRestart() { engine.SetState(EngineState::InLoader); }
+  ScriptedRestart() { OperationsOf(engine).SetState(EngineState::InLoader); }
 };
 
 TEST_F(ScriptedRestart, LoaderAnswerLeadsToSwitchToFirmwareOnce) {
@@ -156,7 +156,7 @@ TEST_F(ScriptedRestart, LoaderAnswerLeadsToSwitchToFirmwareOnce) {
 }
 
 TEST_F(ScriptedRestart, SwitchAcknowledgedClosesTheLinkAndWaits) {
-  engine.SetRetries(1);
+  OperationsOf(engine).SetRetries(1);
   Receive(ReplyWith({{ie::SwitchToFirmware, {}}}));
   EXPECT_EQ(engine.state(), EngineState::WaitFirmware);
   EXPECT_EQ(engine.retries(), 0);
@@ -166,9 +166,9 @@ TEST_F(ScriptedRestart, SwitchAcknowledgedClosesTheLinkAndWaits) {
 }
 
 TEST_F(ScriptedRestart, FirmwareAnswerEndsTheRestartWithItsVersions) {
-  engine.SetState(EngineState::WaitFirmwareInfo);
-  engine.SetPending(static_cast<PendingRequest>(LanInfoPending | SwitchToFirmwareSent));
-  engine.SetRetries(1);
+  OperationsOf(engine).SetState(EngineState::WaitFirmwareInfo);
+  OperationsOf(engine).SetPending(static_cast<PendingRequest>(LanInfoPending | SwitchToFirmwareSent));
+  OperationsOf(engine).SetRetries(1);
   Receive(ReplyWith({test::TextElement(ie::LoaderVersion, "0.9"), test::TextElement(ie::FirmwareVersion, "1.2.3"),
                      {ie::RunMode, {kRunModeFirmware, kDataVersionMarker, 0, 4, 3, 2, 1}}}));
   EXPECT_EQ(engine.state(), EngineState::Idle);

@@ -45,7 +45,7 @@ inline ConfigurationImage DenseImage() {
 // An idle engine on a scripted host, with the transfer's counters at hand.
 class TransferTest : public ::testing::Test, protected ScriptedEngine {
  protected:
-  TransferTest() { engine.SetState(EngineState::Idle); }
+  TransferTest() { OperationsOf(engine).SetState(EngineState::Idle); }
 
   std::chrono::milliseconds Delay() const { return std::chrono::milliseconds(settings.dataReadWriteRequestDelay); }
   const ConfigTransfer::Counters& Counters() const { return engine.configTransfer().counters(); }

@@ -25,7 +25,7 @@ using test::ReplyWith;
 // A scripted engine with what the transfers need at hand.
 class Transfer : public test::ScriptedEngine {
  public:
-  Transfer() { engine.SetState(EngineState::Idle); }
+  Transfer() { OperationsOf(engine).SetState(EngineState::Idle); }
 
   // What an ended operation leaves: no timer and no open file.
   void ExpectReleased() {

@@ -106,7 +106,7 @@ void DeviceCommands::OnNotification(Notification code, int value) {
     case Notification::LinkClosed:
       window_.RefreshStatusBar();
       if (context_.settings.comMode == static_cast<std::uint32_t>(LinkType::Tcp) &&
-          engine_.host().linkState() == LinkState::Closed) {
+          engine_.linkState() == LinkState::Closed) {
         window_.Diagnostics().StopRefresh();
       }
       break;

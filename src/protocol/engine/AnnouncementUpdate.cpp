@@ -34,7 +34,7 @@ bool ErasingForgiven(const AnnouncementUpdate& update) {
   return update.eraseCount >= 1 && update.eraseCount <= kMaxForgivenErasing;
 }
 
-bool SendStart(OperationEngine& engine, AnnouncementUpdate& update, AnnouncementKind kind) {
+bool SendStart(EngineOperations& engine, AnnouncementUpdate& update, AnnouncementKind kind) {
   const bool repeat = engine.state() == EngineState::AnnouncementStarting;
   if (!engine.BeginRequest(repeat)) return false;
   DeviceMessage request = CreateMessage(MessageType::Request);
@@ -53,7 +53,7 @@ bool SendStart(OperationEngine& engine, AnnouncementUpdate& update, Announcement
   return sent;
 }
 
-void SendBlock(OperationEngine& engine, AnnouncementUpdate& update, bool repeat) {
+void SendBlock(EngineOperations& engine, AnnouncementUpdate& update, bool repeat) {
   AnnouncementFile& file = update.file;
   std::array<std::uint8_t, kBlockBytes> block{};
   const std::size_t got = file.ReadBlock(block);
@@ -75,7 +75,7 @@ void SendBlock(OperationEngine& engine, AnnouncementUpdate& update, bool repeat)
   engine.SetState(EngineState::AnnouncementSending);
 }
 
-void SendStop(OperationEngine& engine, AnnouncementUpdate& update, bool repeat) {
+void SendStop(EngineOperations& engine, AnnouncementUpdate& update, bool repeat) {
   DeviceMessage request = CreateMessage(MessageType::Request);
   AddElementBytes(request, ie::AnnouncementStop, {kAnnouncementStopValue});
   SealMessage(request);
@@ -88,13 +88,13 @@ void SendStop(OperationEngine& engine, AnnouncementUpdate& update, bool repeat) 
 }
 
 // Every way back to Idle closes the file.
-void EndUpdate(OperationEngine& engine, AnnouncementUpdate& update, OperationResult result) {
+void EndUpdate(EngineOperations& engine, AnnouncementUpdate& update, OperationResult result) {
   update.file.CloseFile();
   engine.SetState(EngineState::Idle);
   engine.NotifyResult(Notification::AnnouncementResult, result);
 }
 
-void EndRejected(OperationEngine& engine, AnnouncementUpdate& update, const DeviceMessage& reject) {
+void EndRejected(EngineOperations& engine, AnnouncementUpdate& update, const DeviceMessage& reject) {
   engine.StopTimer();
   engine.SetCauseText(reject);
   EndUpdate(engine, update, OperationResult::Rejected);
@@ -104,7 +104,7 @@ class AnnouncementStarting final : public OperationHandler {
  public:
   explicit AnnouncementStarting(AnnouncementUpdate& update) : update_(update) {}
 
-  void OnMessage(OperationEngine& engine, const DeviceMessage& message) override {
+  void OnMessage(EngineOperations& engine, const DeviceMessage& message) override {
     if (IsReplyWith(message, ie::AnnouncementStart)) {
       engine.StopTimer();
       update_.eraseCount = 0;
@@ -119,9 +119,9 @@ class AnnouncementStarting final : public OperationHandler {
     }
   }
 
-  void OnTimeout(OperationEngine& engine) override { SendStart(engine, update_, update_.kind); }
+  void OnTimeout(EngineOperations& engine) override { SendStart(engine, update_, update_.kind); }
 
-  bool OnTriesExhausted(OperationEngine& engine) override {
+  bool OnTriesExhausted(EngineOperations& engine) override {
     update_.file.CloseFile();
     return OperationHandler::OnTriesExhausted(engine);
   }
@@ -129,7 +129,7 @@ class AnnouncementStarting final : public OperationHandler {
  private:
   // A password prompt and NotAllowed as everywhere; any other refusal ends
   // the update at once.
-  void OnRefusal(OperationEngine& engine, const DeviceMessage& reject) {
+  void OnRefusal(EngineOperations& engine, const DeviceMessage& reject) {
     const bool passwordAsked = CauseCode(reject) == cause::PasswordRequired;
     engine.ApplyNegativeReply(reject, kAnnouncementRefusals, [&] {
       if (passwordAsked) {
@@ -148,7 +148,7 @@ class AnnouncementSending final : public OperationHandler {
  public:
   explicit AnnouncementSending(AnnouncementUpdate& update) : update_(update) {}
 
-  void OnMessage(OperationEngine& engine, const DeviceMessage& message) override {
+  void OnMessage(EngineOperations& engine, const DeviceMessage& message) override {
     if (IsOfType(message, MessageType::Reject)) {
       EndRejected(engine, update_, message);
     } else if (IsReplyWith(message, ie::AnnouncementData)) {
@@ -164,7 +164,7 @@ class AnnouncementSending final : public OperationHandler {
     }
   }
 
-  void OnTimeout(OperationEngine& engine) override {
+  void OnTimeout(EngineOperations& engine) override {
     if (AllSent()) {
       SendStop(engine, update_, true);
       return;
@@ -174,7 +174,7 @@ class AnnouncementSending final : public OperationHandler {
   }
 
   // Time spent erasing never uses up tries, not even the last one.
-  bool OnTriesExhausted(OperationEngine& engine) override {
+  bool OnTriesExhausted(EngineOperations& engine) override {
     if (!AllSent() && ErasingForgiven(update_)) {
       OnTimeout(engine);
       return true;
@@ -187,7 +187,7 @@ class AnnouncementSending final : public OperationHandler {
   // The stop goes out once the read position has reached the end of the file.
   bool AllSent() const { return update_.file.Position() >= update_.file.FileSize(); }
 
-  void OnBlockAcknowledged(OperationEngine& engine, const DeviceMessage& reply) {
+  void OnBlockAcknowledged(EngineOperations& engine, const DeviceMessage& reply) {
     engine.StopTimer();
     const auto addressElement = FindElement(reply, ie::Address);
     const auto address = addressElement ? ReadNumber32(*addressElement) : std::nullopt;

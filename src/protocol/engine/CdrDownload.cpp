@@ -25,7 +25,7 @@ std::uint32_t RecordsIn(std::size_t chunkBytes) {
 // never one that was not: after a failed chunk it names the chunk before
 // it again, so the gateway cannot take the Reject for a release of records
 // that did not reach the file.
-bool SendCdrRequest(OperationEngine& engine, CdrTransfer& cdr, bool repeat) {
+bool SendCdrRequest(EngineOperations& engine, CdrTransfer& cdr, bool repeat) {
   const bool first = cdr.position() == kCdrNoPosition;
   DeviceMessage request = CreateMessage(cdr.errorCount() != 0 ? MessageType::Reject : MessageType::Request);
   if (first) {
@@ -52,14 +52,14 @@ bool SendCdrRequest(OperationEngine& engine, CdrTransfer& cdr, bool repeat) {
 
 // A download from the beginning, into `store` or the store in use: the
 // first-request form, after the link is made sure of.
-bool StartFresh(OperationEngine& engine, CdrTransfer& cdr, CdrRecordStore* store) {
+bool StartFresh(EngineOperations& engine, CdrTransfer& cdr, CdrRecordStore* store) {
   if (!engine.BeginRequest(false)) return false;
   if (store != nullptr) cdr.Begin(*store);
   cdr.Rewind();
   return SendCdrRequest(engine, cdr, false);
 }
 
-void Finish(OperationEngine& engine, CdrTransfer& cdr, OperationResult result) {
+void Finish(EngineOperations& engine, CdrTransfer& cdr, OperationResult result) {
   cdr.End();
   engine.SetState(EngineState::Idle);
   engine.NotifyResult(Notification::CdrResult, result);
@@ -69,7 +69,7 @@ class CdrReading final : public OperationHandler {
  public:
   explicit CdrReading(CdrTransfer& cdr) : cdr_(cdr) {}
 
-  void OnMessage(OperationEngine& engine, const DeviceMessage& message) override {
+  void OnMessage(EngineOperations& engine, const DeviceMessage& message) override {
     if (IsOfType(message, MessageType::Reject)) {
       OnReject(engine, message);
     } else if (IsOfType(message, MessageType::Reply)) {
@@ -77,15 +77,15 @@ class CdrReading final : public OperationHandler {
     }
   }
 
-  void OnTimeout(OperationEngine& engine) override { SendCdrRequest(engine, cdr_, true); }
+  void OnTimeout(EngineOperations& engine) override { SendCdrRequest(engine, cdr_, true); }
 
-  bool OnTriesExhausted(OperationEngine& engine) override {
+  bool OnTriesExhausted(EngineOperations& engine) override {
     cdr_.End();
     return OperationHandler::OnTriesExhausted(engine);
   }
 
  private:
-  void OnChunk(OperationEngine& engine, const DeviceMessage& reply, std::span<const std::uint8_t> chunk) {
+  void OnChunk(EngineOperations& engine, const DeviceMessage& reply, std::span<const std::uint8_t> chunk) {
     const auto addressElement = FindElement(reply, ie::CdrAddress);
     const auto address = addressElement ? ReadNumber32(*addressElement) : std::nullopt;
     if (!chunk.empty()) {
@@ -118,7 +118,7 @@ class CdrReading final : public OperationHandler {
     SendCdrRequest(engine, cdr_, false);
   }
 
-  void OnChunkRefused(OperationEngine& engine, std::size_t chunkBytes) {
+  void OnChunkRefused(EngineOperations& engine, std::size_t chunkBytes) {
     engine.LogLine("CDR download error");
     engine.ClearCauseText();
     cdr_.SetErrorCount(std::max<std::uint32_t>(1, RecordsIn(chunkBytes)));
@@ -129,7 +129,7 @@ class CdrReading final : public OperationHandler {
     SendCdrRequest(engine, cdr_, true);
   }
 
-  void OnReject(OperationEngine& engine, const DeviceMessage& reject) {
+  void OnReject(EngineOperations& engine, const DeviceMessage& reject) {
     if (CauseCode(reject) == cause::CdrRestart) {
       engine.StopTimer();
       engine.SetState(EngineState::Idle);

@@ -17,7 +17,7 @@ constexpr RefusalResults kDownloadRefusals{Notification::DownloadResult, Notific
 
 // Asks for the block at the next offset, if one is left, and arms the timer
 // for what comes after it. True when a request went out.
-bool SendReadRequest(OperationEngine& engine, ConfigTransfer& transfer, bool repeat) {
+bool SendReadRequest(EngineOperations& engine, ConfigTransfer& transfer, bool repeat) {
   if (engine.state() != EngineState::Reading) return false;
   ConfigTransfer::Counters& counters = transfer.counters();
   bool sent = false;
@@ -38,13 +38,13 @@ bool SendReadRequest(OperationEngine& engine, ConfigTransfer& transfer, bool rep
 }
 
 // Starts again from the first block not read yet, as one more try.
-void RepeatFromAcknowledged(OperationEngine& engine, ConfigTransfer& transfer) {
+void RepeatFromAcknowledged(EngineOperations& engine, ConfigTransfer& transfer) {
   transfer.Rewind();
   SendReadRequest(engine, transfer, true);
   engine.CountAttempt(true);
 }
 
-bool StartConfigDownload(OperationEngine& engine, ConfigTransfer& transfer) {
+bool StartConfigDownload(EngineOperations& engine, ConfigTransfer& transfer) {
   if (!engine.BeginRequest(false)) return false;
   transfer.Begin(engine.settings().dataReadWriteMaxPendingRequests, kReadBlockBytes);
   // Bytes the gateway does not send stay "not set" rather than keeping an earlier transfer's content.
@@ -61,7 +61,7 @@ class Reading final : public OperationHandler {
  public:
   explicit Reading(ConfigTransfer& transfer) : transfer_(transfer) {}
 
-  void OnMessage(OperationEngine& engine, const DeviceMessage& message) override {
+  void OnMessage(EngineOperations& engine, const DeviceMessage& message) override {
     if (IsOfType(message, MessageType::Reject)) {
       engine.ApplyNegativeReply(message, kDownloadRefusals, [&] { RepeatFromAcknowledged(engine, transfer_); });
       return;
@@ -75,7 +75,7 @@ class Reading final : public OperationHandler {
     }
   }
 
-  void OnTimeout(OperationEngine& engine) override {
+  void OnTimeout(EngineOperations& engine) override {
     if (transfer_.Stalled()) {
       RepeatFromAcknowledged(engine, transfer_);
     } else {
@@ -85,14 +85,14 @@ class Reading final : public OperationHandler {
 
   // Only a stalled window means a missing answer; the request delay passing
   // on the last try lets the next request go out as usual.
-  bool OnTriesExhausted(OperationEngine& engine) override {
+  bool OnTriesExhausted(EngineOperations& engine) override {
     if (transfer_.Stalled()) return OperationHandler::OnTriesExhausted(engine);
     SendReadRequest(engine, transfer_, false);
     return true;
   }
 
  private:
-  void OnBlock(OperationEngine& engine, const DeviceMessage& reply, const ElementView& addressElement) {
+  void OnBlock(EngineOperations& engine, const DeviceMessage& reply, const ElementView& addressElement) {
     ConfigTransfer::Counters& counters = transfer_.counters();
     const std::uint32_t expected = ConfigDeviceAddress(counters.acknowledgedOffset);
     const auto address = ReadNumber32(addressElement);

@@ -28,7 +28,7 @@ void ConfigTransfer::Rewind() {
 
 int ConfigTransfer::Progress() const { return TransferProgress(counters_.requestOffset); }
 
-void ConfigTransfer::ArmAfterRequest(OperationEngine& engine, std::uint32_t EngineSettings::*timeout) const {
+void ConfigTransfer::ArmAfterRequest(EngineOperations& engine, std::uint32_t EngineSettings::*timeout) const {
   if (Stalled()) {
     engine.ArmTimeout(timeout);
   } else {
@@ -36,7 +36,7 @@ void ConfigTransfer::ArmAfterRequest(OperationEngine& engine, std::uint32_t Engi
   }
 }
 
-void CancelTransfer(OperationEngine& engine, ConfigTransfer& transfer, const char* logLine, Notification result) {
+void CancelTransfer(EngineOperations& engine, ConfigTransfer& transfer, const char* logLine, Notification result) {
   transfer.counters().requestOffset = 0;
   transfer.counters().blockLength = 0;
   engine.SetRetries(0);
@@ -46,12 +46,12 @@ void CancelTransfer(OperationEngine& engine, ConfigTransfer& transfer, const cha
   engine.NotifyResult(result, OperationResult::Cancelled);
 }
 
-void LogInvalidAddress(OperationEngine& engine, std::optional<std::uint32_t> address) {
+void LogInvalidAddress(EngineOperations& engine, std::optional<std::uint32_t> address) {
   static constexpr std::uint32_t kUnreadable = 0xFFFFFFFF;
   engine.LogLine("Invalid address (%08X)", static_cast<unsigned>(address.value_or(kUnreadable)));
 }
 
-void StoreFirmwareVersion(OperationEngine& engine, const ElementView& version) {
+void StoreFirmwareVersion(EngineOperations& engine, const ElementView& version) {
   std::string& stored = engine.deviceInformation().system.firmwareVersion;
   stored = ElementText(version, kVersionTextCapacity);
   engine.LogLine("Firmware version: %s", stored.c_str());

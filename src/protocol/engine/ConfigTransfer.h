@@ -11,7 +11,7 @@
 
 namespace tusko {
 
-class OperationEngine;
+class EngineOperations;
 
 // What the configuration transfer keeps between its states: the image being
 // read or written and the counters that drive its window of pending requests.
@@ -55,7 +55,7 @@ class ConfigTransfer {
 
   // After a request: the request delay while the window has room and the
   // image is not covered yet, else the time-out held by `timeout`.
-  void ArmAfterRequest(OperationEngine& engine, std::uint32_t EngineSettings::*timeout) const;
+  void ArmAfterRequest(EngineOperations& engine, std::uint32_t EngineSettings::*timeout) const;
 
  private:
   static constexpr std::size_t kImageBytes = ConfigurationImage::kSize;
@@ -66,13 +66,13 @@ class ConfigTransfer {
 
 // Ends the transfer at the user's request: nothing goes to the gateway, and
 // answers still on their way find the engine in Idle.
-void CancelTransfer(OperationEngine& engine, ConfigTransfer& transfer, const char* logLine, Notification result);
+void CancelTransfer(EngineOperations& engine, ConfigTransfer& transfer, const char* logLine, Notification result);
 
 // An answer for another place than the one awaited; an Address element that
 // does not hold four bytes is shown as FFFFFFFF.
-void LogInvalidAddress(OperationEngine& engine, std::optional<std::uint32_t> address);
+void LogInvalidAddress(EngineOperations& engine, std::optional<std::uint32_t> address);
 
 // Stores and logs the firmware version a reply carries; the other texts stay.
-void StoreFirmwareVersion(OperationEngine& engine, const ElementView& version);
+void StoreFirmwareVersion(EngineOperations& engine, const ElementView& version);
 
 }  // namespace tusko

@@ -16,7 +16,7 @@ namespace {
 
 constexpr RefusalResults kUploadRefusals{Notification::UploadResult, Notification::UploadResult};
 
-bool SendWriteStart(OperationEngine& engine, ConfigTransfer& transfer, bool repeat) {
+bool SendWriteStart(EngineOperations& engine, ConfigTransfer& transfer, bool repeat) {
   DeviceMessage request = CreateMessage(MessageType::Request);
   AddElement(request, ie::ConfigWriteStart, EncodeNumber32(static_cast<std::uint32_t>(kConfigImageSize)));
   AddElement(request, ie::Address, EncodeNumber32(kConfigBaseAddress));
@@ -33,7 +33,7 @@ bool SendWriteStart(OperationEngine& engine, ConfigTransfer& transfer, bool repe
 }
 
 // With an image a new upload; without one the start of the upload under way again.
-bool StartConfigUpload(OperationEngine& engine, ConfigTransfer& transfer, const ConfigurationImage* image) {
+bool StartConfigUpload(EngineOperations& engine, ConfigTransfer& transfer, const ConfigurationImage* image) {
   if (image == nullptr && engine.state() != EngineState::WriteStarting) return false;
   if (!engine.BeginRequest(image == nullptr)) return false;
   if (image != nullptr) {
@@ -46,7 +46,7 @@ bool StartConfigUpload(OperationEngine& engine, ConfigTransfer& transfer, const 
 
 // Sends the block at the next offset, if one is left, and arms the timer for
 // what comes after it. True when a request went out.
-bool SendWriteBlock(OperationEngine& engine, ConfigTransfer& transfer, bool repeat) {
+bool SendWriteBlock(EngineOperations& engine, ConfigTransfer& transfer, bool repeat) {
   if (engine.state() != EngineState::WriteStarting && engine.state() != EngineState::Writing) return false;
   ConfigTransfer::Counters& counters = transfer.counters();
   bool sent = false;
@@ -71,7 +71,7 @@ bool SendWriteBlock(OperationEngine& engine, ConfigTransfer& transfer, bool repe
   return sent;
 }
 
-void StopUpload(OperationEngine& engine, bool repeat) {
+void StopUpload(EngineOperations& engine, bool repeat) {
   DeviceMessage request = CreateMessage(MessageType::Request);
   AddElementBytes(request, ie::ConfigWriteStop, {kConfigWriteStopValue});
   SealMessage(request);
@@ -83,7 +83,7 @@ void StopUpload(OperationEngine& engine, bool repeat) {
 
 // One more try of what the gateway has not confirmed: the stop once every
 // block is confirmed, else the blocks from the first unconfirmed one on.
-void RepeatUnconfirmed(OperationEngine& engine, ConfigTransfer& transfer) {
+void RepeatUnconfirmed(EngineOperations& engine, ConfigTransfer& transfer) {
   if (transfer.Complete()) {
     StopUpload(engine, true);
     return;
@@ -97,7 +97,7 @@ class WriteStarting final : public OperationHandler {
  public:
   explicit WriteStarting(ConfigTransfer& transfer) : transfer_(transfer) {}
 
-  void OnMessage(OperationEngine& engine, const DeviceMessage& message) override {
+  void OnMessage(EngineOperations& engine, const DeviceMessage& message) override {
     if (IsReplyWith(message, ie::Reset)) {
       // The firmware restarts into the loader, which does the writing.
       engine.AwaitRestart(EngineState::WriteWaitLoader, &EngineSettings::communicationTimeoutSwitchToLoader);
@@ -108,9 +108,9 @@ class WriteStarting final : public OperationHandler {
       engine.ApplyNegativeReply(message, kUploadRefusals, [&] { SendWriteStart(engine, transfer_, true); });
     }
   }
-  void OnTimeout(OperationEngine& engine) override { SendWriteStart(engine, transfer_, true); }
+  void OnTimeout(EngineOperations& engine) override { SendWriteStart(engine, transfer_, true); }
   // The start request is still awaited: only its time-out, which the event stopped, starts again.
-  bool OnLoaderStarted(OperationEngine& engine, const DeviceMessage&) override {
+  bool OnLoaderStarted(EngineOperations& engine, const DeviceMessage&) override {
     engine.ArmTimeout(&EngineSettings::communicationTimeoutDataWriteStart);
     return true;
   }
@@ -123,7 +123,7 @@ class Writing final : public OperationHandler {
  public:
   explicit Writing(ConfigTransfer& transfer) : transfer_(transfer) {}
 
-  void OnMessage(OperationEngine& engine, const DeviceMessage& message) override {
+  void OnMessage(EngineOperations& engine, const DeviceMessage& message) override {
     if (IsOfType(message, MessageType::Reject)) {
       engine.ApplyNegativeReply(message, kUploadRefusals, [&] { RepeatUnconfirmed(engine, transfer_); });
       return;
@@ -144,7 +144,7 @@ class Writing final : public OperationHandler {
     }
   }
 
-  void OnTimeout(OperationEngine& engine) override {
+  void OnTimeout(EngineOperations& engine) override {
     if (transfer_.Complete() || transfer_.Stalled()) {
       RepeatUnconfirmed(engine, transfer_);
     } else {
@@ -154,14 +154,14 @@ class Writing final : public OperationHandler {
 
   // Only a stalled window or an unanswered stop means a missing answer; the
   // request delay passing on the last try lets the next block go out as usual.
-  bool OnTriesExhausted(OperationEngine& engine) override {
+  bool OnTriesExhausted(EngineOperations& engine) override {
     if (transfer_.Complete() || transfer_.Stalled()) return OperationHandler::OnTriesExhausted(engine);
     SendWriteBlock(engine, transfer_, false);
     return true;
   }
 
  private:
-  void OnBlockConfirmed(OperationEngine& engine, const ElementView& addressElement) {
+  void OnBlockConfirmed(EngineOperations& engine, const ElementView& addressElement) {
     ConfigTransfer::Counters& counters = transfer_.counters();
     const auto address = ReadNumber32(addressElement);
     if (transfer_.Complete() || address != ConfigDeviceAddress(counters.acknowledgedOffset)) {
@@ -183,7 +183,7 @@ class Writing final : public OperationHandler {
     }
   }
 
-  void OnStopConfirmed(OperationEngine& engine) {
+  void OnStopConfirmed(EngineOperations& engine) {
     if (!transfer_.Complete()) return;  // no stop was sent: not an answer to this upload
     engine.StopTimer();
     engine.NotifyResult(Notification::UploadResult, OperationResult::Done);
@@ -202,15 +202,15 @@ class WriteWaitLoader final : public RestartWait {
   explicit WriteWaitLoader(ConfigTransfer& transfer) : transfer_(transfer) {}
 
   // The loader came up for the write: it is not asked to start the firmware.
-  bool OnLoaderStarted(OperationEngine& engine, const DeviceMessage&) override {
+  bool OnLoaderStarted(EngineOperations& engine, const DeviceMessage&) override {
     RestartInLoader(engine);
     return true;
   }
 
  private:
-  void OnLinkBack(OperationEngine& engine) override { RestartInLoader(engine); }
+  void OnLinkBack(EngineOperations& engine) override { RestartInLoader(engine); }
   // The loader is a new party: its start request gets every try.
-  void RestartInLoader(OperationEngine& engine) {
+  void RestartInLoader(EngineOperations& engine) {
     engine.SetState(EngineState::WriteStarting);
     SendWriteStart(engine, transfer_, false);
   }
@@ -222,7 +222,7 @@ class WriteWaitLoader final : public RestartWait {
 // engine asks who runs.
 class WriteWaitFirmware final : public RestartWait {
  private:
-  void OnLinkBack(OperationEngine& engine) override {
+  void OnLinkBack(EngineOperations& engine) override {
     engine.SetState(EngineState::Idle);
     engine.NotifyResult(Notification::UploadResult, OperationResult::Done);
     engine.SendEmptyElement(MessageType::Request, ie::LoaderVersion);

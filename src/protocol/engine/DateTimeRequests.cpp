@@ -56,7 +56,7 @@ LastSyncRecord ReadLastSync(const ElementView& element) {
   return {static_cast<std::uint8_t>(sync.present ? 1 : 0), sync.first, sync.second, sync.year};
 }
 
-void OnDateTime(OperationEngine& engine, const DeviceMessage& reply, const ElementView& element) {
+void OnDateTime(EngineOperations& engine, const DeviceMessage& reply, const ElementView& element) {
   const bool reading = engine.HasPending(GetTimePending);
   if (reading || engine.HasPending(SetTimePending)) engine.StopTimer();
   if (reading) {
@@ -95,11 +95,11 @@ bool OperationEngine::SetDateTime(const DateTimeRecord& time) {
 void RegisterDateTimeRequests(OperationRegistry& registry) {
   IdleRequests& idle = registry.Idle();
   idle.AddRequest(GetTimePending, {.result = Notification::GetTimeResult,
-                                   .repeat = [](OperationEngine& e) { e.GetDateTime(); },
+                                   .repeat = [](EngineOperations& e) { e.front().GetDateTime(); },
                                    .onPasswordRequired = PasswordRule::AskPassword});
   idle.AddRequest(SetTimePending,
                   {.result = Notification::SetTimeResult,
-                   .repeat = [](OperationEngine& e) { e.SetDateTime(e.deviceInformation().clock.time); },
+                   .repeat = [](EngineOperations& e) { e.front().SetDateTime(e.deviceInformation().clock.time); },
                    .onPasswordRequired = PasswordRule::AskPassword});
   idle.AddReply(ie::DateTime, OnDateTime);
 }

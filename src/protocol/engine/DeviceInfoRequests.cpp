@@ -27,9 +27,9 @@ DeviceMessage SystemInfoRequest() {
 
 // A gateway that is still collecting its LAN settings says RetryLater; any
 // other refusal would only be repeated in vain.
-bool RepeatsLanInfoRefusal(OperationEngine&, std::optional<std::uint8_t> cause) { return cause == cause::RetryLater; }
+bool RepeatsLanInfoRefusal(EngineOperations&, std::optional<std::uint8_t> cause) { return cause == cause::RetryLater; }
 
-void OnFirmwareVersion(OperationEngine& engine, const DeviceMessage& reply, const ElementView&) {
+void OnFirmwareVersion(EngineOperations& engine, const DeviceMessage& reply, const ElementView&) {
   if (engine.HasPending(SystemInfoPending) || engine.HasPending(SystemInfoCheckPending)) engine.StopTimer();
   engine.StoreVersions(reply);
   if (const auto runMode = FindElement(reply, ie::RunMode)) engine.StoreRunMode(*runMode);
@@ -40,7 +40,7 @@ void OnFirmwareVersion(OperationEngine& engine, const DeviceMessage& reply, cons
     engine.NotifyNow(Notification::SystemInfoResult, static_cast<int>(OperationResult::Done));
     if (engine.HasPending(SystemInfoPending)) {
       engine.ClearPendingFlag(SystemInfoPending);
-      engine.GetLanInfo();
+      engine.front().GetLanInfo();
     }
   }
   // Monitoring was waiting to learn the firmware: now it asks for the output,
@@ -48,7 +48,7 @@ void OnFirmwareVersion(OperationEngine& engine, const DeviceMessage& reply, cons
   // time-out, so that a gateway without firmware cannot keep it going forever.
   if (engine.HasPending(MonitorStartPending) && !engine.deviceInformation().system.firmwareVersion.empty()) {
     engine.SetRetries(0);
-    engine.StartMonitoring();
+    engine.front().StartMonitoring();
   }
   if (engine.HasPending(SystemInfoCheckPending)) {
     engine.NotifyResult(Notification::SystemInfoResult, OperationResult::Done);
@@ -56,7 +56,7 @@ void OnFirmwareVersion(OperationEngine& engine, const DeviceMessage& reply, cons
   }
 }
 
-void OnLanInfo(OperationEngine& engine, const DeviceMessage&, const ElementView& element) {
+void OnLanInfo(EngineOperations& engine, const DeviceMessage&, const ElementView& element) {
   const bool asked = engine.HasPending(LanInfoPending);
   if (asked) engine.StopTimer();
 
@@ -103,12 +103,12 @@ bool OperationEngine::GetLanInfo() {
 
 void RegisterDeviceInfoRequests(OperationRegistry& registry) {
   IdleRequests& idle = registry.Idle();
-  idle.AddRequest(SystemInfoPending,
-                  {.result = Notification::SystemInfoResult, .repeat = [](OperationEngine& e) { e.GetSystemInfo(); }});
+  idle.AddRequest(SystemInfoPending, {.result = Notification::SystemInfoResult,
+                                      .repeat = [](EngineOperations& e) { e.front().GetSystemInfo(); }});
   idle.AddRequest(SystemInfoCheckPending, {.result = Notification::SystemInfoResult,
-                                           .repeat = [](OperationEngine& e) { e.CheckSystemInfo(); }});
+                                           .repeat = [](EngineOperations& e) { e.front().CheckSystemInfo(); }});
   idle.AddRequest(LanInfoPending, {.result = Notification::LanInfoResult,
-                                   .repeat = [](OperationEngine& e) { e.GetLanInfo(); },
+                                   .repeat = [](EngineOperations& e) { e.front().GetLanInfo(); },
                                    .repeatsRefusal = RepeatsLanInfoRefusal,
                                    .timeoutRepeats = kLanInfoTimeoutRepeats});
   idle.AddReply(ie::FirmwareVersion, OnFirmwareVersion);

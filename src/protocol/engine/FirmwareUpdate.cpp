@@ -21,7 +21,7 @@ constexpr int kFirmwareProgressComplete = 100;  // percent
 // The update can run only with a checked file that has something to send.
 bool HasFileToSend(const FirmwareFile& file) { return file.IsOpen() && !file.sections().empty(); }
 
-void LogSectionStart(OperationEngine& engine, const FirmwareFile& file) {
+void LogSectionStart(EngineOperations& engine, const FirmwareFile& file) {
   const auto section = file.CurrentSection();
   if (!section) return;
   engine.LogLine("Loading FLASH block: %08X - %08X", static_cast<unsigned>(section->address),
@@ -34,7 +34,7 @@ int Progress(const FirmwareFile& file) {
 }
 
 // Sends a request holding one empty element and arms the block time-out.
-void SendFlashControl(OperationEngine& engine, std::uint8_t element, const char* logLine, bool repeat) {
+void SendFlashControl(EngineOperations& engine, std::uint8_t element, const char* logLine, bool repeat) {
   engine.SendEmptyElement(MessageType::Request, element);
   engine.LogLine("%s", logLine);
   engine.ArmTimeout(&EngineSettings::communicationTimeoutFlashLoad);
@@ -42,26 +42,26 @@ void SendFlashControl(OperationEngine& engine, std::uint8_t element, const char*
   engine.SetState(EngineState::Flashing);
 }
 
-void StopFirmwareUpdate(OperationEngine& engine, bool repeat) {
+void StopFirmwareUpdate(EngineOperations& engine, bool repeat) {
   engine.ClearPendingFlag(FlashCancelPending);
   SendFlashControl(engine, ie::FlashStop, "Stop firmware update", repeat);
 }
 
-void SendFlashCancel(OperationEngine& engine, bool repeat) {
+void SendFlashCancel(EngineOperations& engine, bool repeat) {
   SendFlashControl(engine, ie::FlashCancel, "Cancel firmware update", repeat);
   engine.SetPending(FlashCancelPending);
 }
 
 // Every way out of the update ends here: the file is closed and the result told.
-void EndUpdate(OperationEngine& engine, OperationResult result) {
-  engine.firmwareFile().CloseFile();
+void EndUpdate(EngineOperations& engine, OperationResult result) {
+  engine.front().firmwareFile().CloseFile();
   engine.ClearPendingFlag(FlashCancelPending);
   engine.SetState(EngineState::Idle);
   engine.NotifyResult(Notification::FirmwareResult, result);
 }
 
-void SendFlashBlock(OperationEngine& engine, bool repeat) {
-  FirmwareFile& file = engine.firmwareFile();
+void SendFlashBlock(EngineOperations& engine, bool repeat) {
+  FirmwareFile& file = engine.front().firmwareFile();
   std::array<std::uint8_t, kFlashBlockMaxBytes> buffer{};
   std::uint32_t address = 0;
   const int read = file.ReadBlock(buffer, address);
@@ -88,8 +88,8 @@ void SendFlashBlock(OperationEngine& engine, bool repeat) {
 }
 
 // What a refusal or a time-out in Flashing tries once more.
-void RepeatStepInProgress(OperationEngine& engine) {
-  const FirmwareFile& file = engine.firmwareFile();
+void RepeatStepInProgress(EngineOperations& engine) {
+  const FirmwareFile& file = engine.front().firmwareFile();
   if (engine.HasPending(FlashCancelPending)) {
     SendFlashCancel(engine, true);
   } else if (file.BytesDone() < file.BytesTotal()) {
@@ -100,15 +100,15 @@ void RepeatStepInProgress(OperationEngine& engine) {
 }
 
 // After the last try: the generic failure, with the file closed.
-bool CloseFileAndFail(OperationEngine& engine) {
-  engine.firmwareFile().CloseFile();
+bool CloseFileAndFail(EngineOperations& engine) {
+  engine.front().firmwareFile().CloseFile();
   engine.ReportNoAnswer();
   return false;
 }
 
 class FlashStarting final : public OperationHandler {
  public:
-  void OnMessage(OperationEngine& engine, const DeviceMessage& message) override {
+  void OnMessage(EngineOperations& engine, const DeviceMessage& message) override {
     if (IsReplyWith(message, ie::Reset)) {
       // The firmware restarts into its loader, which does the writing.
       engine.AwaitRestart(EngineState::FlashWaitLoader, &EngineSettings::communicationTimeoutSwitchToLoader);
@@ -117,22 +117,22 @@ class FlashStarting final : public OperationHandler {
       OnLoaderReady(engine);
     } else if (IsOfType(message, MessageType::Reject)) {
       engine.ApplyNegativeReply(message, {Notification::FirmwareResult, Notification::FirmwareResult},
-                                [&engine] { engine.StartFirmwareUpdate(); });
-      if (engine.state() == EngineState::Idle) engine.firmwareFile().CloseFile();
+                                [&engine] { engine.front().StartFirmwareUpdate(); });
+      if (engine.state() == EngineState::Idle) engine.front().firmwareFile().CloseFile();
     }
   }
-  void OnTimeout(OperationEngine& engine) override { engine.StartFirmwareUpdate(); }
-  bool OnTriesExhausted(OperationEngine& engine) override { return CloseFileAndFail(engine); }
+  void OnTimeout(EngineOperations& engine) override { engine.front().StartFirmwareUpdate(); }
+  bool OnTriesExhausted(EngineOperations& engine) override { return CloseFileAndFail(engine); }
   // The loader came up while its start was awaited: it gets the start request anew.
-  bool OnLoaderStarted(OperationEngine& engine, const DeviceMessage&) override {
+  bool OnLoaderStarted(EngineOperations& engine, const DeviceMessage&) override {
     engine.SetState(EngineState::InLoader);
-    engine.StartFirmwareUpdate();
+    engine.front().StartFirmwareUpdate();
     return true;
   }
 
  private:
-  static void OnLoaderReady(OperationEngine& engine) {
-    FirmwareFile& file = engine.firmwareFile();
+  static void OnLoaderReady(EngineOperations& engine) {
+    FirmwareFile& file = engine.front().firmwareFile();
     if (!HasFileToSend(file)) {
       // The file went away before a block was sent: leave the loader with the old firmware.
       SendFlashCancel(engine, false);
@@ -149,21 +149,21 @@ class FlashStarting final : public OperationHandler {
 // wait is over and the link is back.
 class FlashWaitLoader final : public RestartWait {
  public:
-  bool OnTriesExhausted(OperationEngine& engine) override { return CloseFileAndFail(engine); }
+  bool OnTriesExhausted(EngineOperations& engine) override { return CloseFileAndFail(engine); }
   // The loader came up for the update: asking it to start the old firmware
   // would end the update without a result.
-  bool OnLoaderStarted(OperationEngine& engine, const DeviceMessage&) override {
-    engine.StartFirmwareUpdate();
+  bool OnLoaderStarted(EngineOperations& engine, const DeviceMessage&) override {
+    engine.front().StartFirmwareUpdate();
     return true;
   }
 
  private:
-  void OnLinkBack(OperationEngine& engine) override { engine.StartFirmwareUpdate(); }
+  void OnLinkBack(EngineOperations& engine) override { engine.front().StartFirmwareUpdate(); }
 };
 
 class Flashing final : public OperationHandler {
  public:
-  void OnMessage(OperationEngine& engine, const DeviceMessage& message) override {
+  void OnMessage(EngineOperations& engine, const DeviceMessage& message) override {
     if (IsOfType(message, MessageType::Reject)) {
       OnReject(engine, message);
       return;
@@ -178,11 +178,11 @@ class Flashing final : public OperationHandler {
       EndUpdate(engine, OperationResult::Cancelled);
     }
   }
-  void OnTimeout(OperationEngine& engine) override { RepeatStepInProgress(engine); }
-  bool OnTriesExhausted(OperationEngine& engine) override { return CloseFileAndFail(engine); }
+  void OnTimeout(EngineOperations& engine) override { RepeatStepInProgress(engine); }
+  bool OnTriesExhausted(EngineOperations& engine) override { return CloseFileAndFail(engine); }
 
  private:
-  static void OnReject(OperationEngine& engine, const DeviceMessage& reject) {
+  static void OnReject(EngineOperations& engine, const DeviceMessage& reject) {
     engine.StopTimer();
     if (engine.RepeatsLeft()) {
       RepeatStepInProgress(engine);
@@ -192,9 +192,9 @@ class Flashing final : public OperationHandler {
     EndUpdate(engine, OperationResult::Rejected);
   }
 
-  static void OnBlockAcknowledged(OperationEngine& engine, const ElementView& element) {
+  static void OnBlockAcknowledged(EngineOperations& engine, const ElementView& element) {
     static constexpr std::uint32_t kUnreadable = 0xFFFFFFFF;
-    FirmwareFile& file = engine.firmwareFile();
+    FirmwareFile& file = engine.front().firmwareFile();
     const auto address = ReadNumber32(element);
     if (!address || !file.CurrentSection() || *address != file.CurrentAddress()) {
       // Not the block in flight: its time-out sends it again.
@@ -212,9 +212,9 @@ class Flashing final : public OperationHandler {
     }
   }
 
-  static void OnStopAcknowledged(OperationEngine& engine) {
+  static void OnStopAcknowledged(EngineOperations& engine) {
     engine.StopTimer();
-    engine.firmwareFile().CloseFile();
+    engine.front().firmwareFile().CloseFile();
     engine.NotifyResult(Notification::FirmwareResult, OperationResult::Done);
     // The loader starts the new firmware; the restart follow-up waits for it.
     engine.AwaitRestart(EngineState::WaitFirmware, &EngineSettings::communicationTimeoutSwitchToFirmware);
@@ -262,7 +262,7 @@ void RegisterFirmwareUpdate(OperationRegistry& registry) {
   registry.Add({EngineState::FlashStarting}, std::make_unique<FlashStarting>());
   registry.Add({EngineState::FlashWaitLoader}, std::make_unique<FlashWaitLoader>());
   registry.Add({EngineState::Flashing}, std::make_unique<Flashing>());
-  registry.SetNoFirmwareRecovery([](OperationEngine& engine) { engine.StartFirmwareUpdate(); });
+  registry.SetNoFirmwareRecovery([](EngineOperations& engine) { engine.front().StartFirmwareUpdate(); });
 }
 
 }  // namespace tusko

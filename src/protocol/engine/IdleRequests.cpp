@@ -25,7 +25,7 @@ constexpr std::array<PendingRequest, 12> kRequestOrder{
 
 }  // namespace
 
-bool SendIdleRequest(OperationEngine& engine, const IdleRequestStart& start, DeviceMessage request, bool repeat) {
+bool SendIdleRequest(EngineOperations& engine, const IdleRequestStart& start, DeviceMessage request, bool repeat) {
   if (start.withPassword) engine.AddPassword(request);
   SealMessage(request);
   const bool sent = engine.SendRequest(std::move(request));
@@ -46,7 +46,7 @@ void IdleRequests::AddReply(std::uint8_t element, IdleReplyHandler handler) {
   replies_.insert_or_assign(element, std::move(handler));
 }
 
-void IdleRequests::OnMessage(OperationEngine& engine, const DeviceMessage& message) {
+void IdleRequests::OnMessage(EngineOperations& engine, const DeviceMessage& message) {
   switch (static_cast<MessageType>(message.type())) {
     case MessageType::Reply:
       OnReply(engine, message);
@@ -59,7 +59,7 @@ void IdleRequests::OnMessage(OperationEngine& engine, const DeviceMessage& messa
   }
 }
 
-void IdleRequests::OnReply(OperationEngine& engine, const DeviceMessage& reply) {
+void IdleRequests::OnReply(EngineOperations& engine, const DeviceMessage& reply) {
   for (std::uint8_t id : kReplyOrder) {
     const auto element = FindElement(reply, id);
     if (!element) continue;
@@ -68,7 +68,7 @@ void IdleRequests::OnReply(OperationEngine& engine, const DeviceMessage& reply) 
   }
 }
 
-void IdleRequests::OnRefusal(OperationEngine& engine, const DeviceMessage& reject) {
+void IdleRequests::OnRefusal(EngineOperations& engine, const DeviceMessage& reject) {
   engine.SetCauseText(reject);
   const auto flag = Current(engine);
   if (!flag) return;
@@ -100,7 +100,7 @@ void IdleRequests::OnRefusal(OperationEngine& engine, const DeviceMessage& rejec
   }
 }
 
-void IdleRequests::OnTimeout(OperationEngine& engine) {
+void IdleRequests::OnTimeout(EngineOperations& engine) {
   const auto flag = Current(engine);
   if (!flag) return;
   const IdleRequestRules& rules = requests_.at(*flag);
@@ -111,14 +111,14 @@ void IdleRequests::OnTimeout(OperationEngine& engine) {
   }
 }
 
-std::optional<PendingRequest> IdleRequests::Current(const OperationEngine& engine) const {
+std::optional<PendingRequest> IdleRequests::Current(const EngineOperations& engine) const {
   for (PendingRequest flag : kRequestOrder) {
     if (engine.HasPending(flag) && requests_.contains(flag)) return flag;
   }
   return std::nullopt;
 }
 
-void IdleRequests::End(OperationEngine& engine, PendingRequest flag, OperationResult result) {
+void IdleRequests::End(EngineOperations& engine, PendingRequest flag, OperationResult result) {
   engine.ClearPendingFlag(flag);
   engine.NotifyResult(requests_.at(flag).result, result);
 }

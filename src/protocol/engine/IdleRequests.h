@@ -22,16 +22,16 @@ enum class PasswordRule {
 // One idle-state request as the Idle handler repeats and ends it.
 struct IdleRequestRules {
   Notification result;                           // its result notification
-  std::function<void(OperationEngine&)> repeat{};  // sends the request again as a repeat
+  std::function<void(EngineOperations&)> repeat{};  // sends the request again as a repeat
   PasswordRule onPasswordRequired = PasswordRule::AsOtherwise;
   // Whether a refusal is sent again while repeats are left; empty: every refusal.
-  std::function<bool(OperationEngine&, std::optional<std::uint8_t> cause)> repeatsRefusal{};
+  std::function<bool(EngineOperations&, std::optional<std::uint8_t> cause)> repeatsRefusal{};
   // Time-outs that send the request again; the next one ends it with NoAnswer.
   int timeoutRepeats = kMaxRepeats;
 };
 
 // A positive reply in Idle, given the element that selected it.
-using IdleReplyHandler = std::function<void(OperationEngine&, const DeviceMessage&, const ElementView&)>;
+using IdleReplyHandler = std::function<void(EngineOperations&, const DeviceMessage&, const ElementView&)>;
 
 // How an idle-state starter sends its request.
 struct IdleRequestStart {
@@ -46,7 +46,7 @@ struct IdleRequestStart {
 // the password when asked, seals and sends it, logs, notifies the start, arms
 // the time-out, counts the repeat and sets the request's flag in state Idle.
 // Returns whether the request went out.
-bool SendIdleRequest(OperationEngine& engine, const IdleRequestStart& start, DeviceMessage request, bool repeat);
+bool SendIdleRequest(EngineOperations& engine, const IdleRequestStart& start, DeviceMessage request, bool repeat);
 
 // The Idle state: requests tracked by pending flags. Replies are dispatched by
 // the first known element in a fixed order, refusals and time-outs by the first
@@ -56,15 +56,15 @@ class IdleRequests final : public OperationHandler {
   void AddRequest(PendingRequest flag, IdleRequestRules rules);
   void AddReply(std::uint8_t element, IdleReplyHandler handler);
 
-  void OnMessage(OperationEngine& engine, const DeviceMessage& message) override;
-  void OnTimeout(OperationEngine& engine) override;
+  void OnMessage(EngineOperations& engine, const DeviceMessage& message) override;
+  void OnTimeout(EngineOperations& engine) override;
 
  private:
-  void OnReply(OperationEngine& engine, const DeviceMessage& reply);
-  void OnRefusal(OperationEngine& engine, const DeviceMessage& reject);
+  void OnReply(EngineOperations& engine, const DeviceMessage& reply);
+  void OnRefusal(EngineOperations& engine, const DeviceMessage& reject);
   // The request that refusals and time-outs concern: the first pending one.
-  std::optional<PendingRequest> Current(const OperationEngine& engine) const;
-  void End(OperationEngine& engine, PendingRequest flag, OperationResult result);
+  std::optional<PendingRequest> Current(const EngineOperations& engine) const;
+  void End(EngineOperations& engine, PendingRequest flag, OperationResult result);
 
   std::map<PendingRequest, IdleRequestRules> requests_;
   std::map<std::uint8_t, IdleReplyHandler> replies_;

@@ -29,7 +29,7 @@ struct ModuleRequest {
 // The request for `module` (or the one asked last) with `element`, once the
 // link is ready; nothing for a module the gateway does not have, whose index
 // would otherwise be cut to a byte and name some other module.
-std::optional<ModuleRequest> PrepareModuleRequest(OperationEngine& engine, PendingRequest flag, std::uint8_t element,
+std::optional<ModuleRequest> PrepareModuleRequest(EngineOperations& engine, PendingRequest flag, std::uint8_t element,
                                                   int module) {
   ModuleInformation& info = engine.deviceInformation().module;
   if (module == kLastModule) module = info.index;
@@ -49,7 +49,7 @@ std::string TextOf(const DeviceMessage& reply, std::uint8_t element, std::size_t
 
 // The notifications are kept for the request that is pending: the answer to
 // an earlier try that arrives late reports nothing twice.
-void OnModuleType(OperationEngine& engine, const DeviceMessage& reply, const ElementView& element) {
+void OnModuleType(EngineOperations& engine, const DeviceMessage& reply, const ElementView& element) {
   const bool asked = engine.HasPending(ModuleInfoPending);
   if (asked) engine.StopTimer();
   ModuleInformation& module = engine.deviceInformation().module;
@@ -61,14 +61,14 @@ void OnModuleType(OperationEngine& engine, const DeviceMessage& reply, const Ele
   engine.ClearPendingFlag(ModuleInfoPending);
 }
 
-void OnModuleReset(OperationEngine& engine, const DeviceMessage&, const ElementView&) {
+void OnModuleReset(EngineOperations& engine, const DeviceMessage&, const ElementView&) {
   if (!engine.HasPending(ModuleResetPending)) return;
   engine.StopTimer();
   engine.NotifyResult(Notification::ModuleResetResult, OperationResult::Done);
   engine.ClearPendingFlag(ModuleResetPending);
 }
 
-void OnModuleCells(OperationEngine& engine, const DeviceMessage&, const ElementView& element) {
+void OnModuleCells(EngineOperations& engine, const DeviceMessage&, const ElementView& element) {
   if (!engine.HasPending(CellsPending)) return;
   engine.StopTimer();
   engine.deviceInformation().module.cells = ReadModuleCells(element);
@@ -107,12 +107,12 @@ bool OperationEngine::GetCells(int module) {
 void RegisterModuleRequests(OperationRegistry& registry) {
   IdleRequests& idle = registry.Idle();
   idle.AddRequest(ModuleInfoPending, {.result = Notification::ModuleInfoResult,
-                                      .repeat = [](OperationEngine& e) { e.GetModuleInfo(kLastModule); }});
+                                      .repeat = [](EngineOperations& e) { e.front().GetModuleInfo(kLastModule); }});
   idle.AddRequest(ModuleResetPending, {.result = Notification::ModuleResetResult,
-                                       .repeat = [](OperationEngine& e) { e.ResetModule(kLastModule); },
+                                       .repeat = [](EngineOperations& e) { e.front().ResetModule(kLastModule); },
                                        .onPasswordRequired = PasswordRule::AskPassword});
   idle.AddRequest(CellsPending, {.result = Notification::CellsResult,
-                                 .repeat = [](OperationEngine& e) { e.GetCells(kLastModule); }});
+                                 .repeat = [](EngineOperations& e) { e.front().GetCells(kLastModule); }});
   idle.AddReply(ie::ModuleType, OnModuleType);
   idle.AddReply(ie::ModuleReset, OnModuleReset);
   idle.AddReply(ie::ModuleCells, OnModuleCells);

@@ -26,7 +26,7 @@ DeviceMessage RequestWith(std::uint8_t element) {
 }
 
 // A pending monitoring request that the gateway answered: stop waiting and report.
-bool EndIfPending(OperationEngine& engine, PendingRequest flag) {
+bool EndIfPending(EngineOperations& engine, PendingRequest flag) {
   if (!engine.HasPending(flag)) return false;
   engine.StopTimer();
   engine.NotifyResult(Notification::MonitorResult, OperationResult::Done);
@@ -34,25 +34,25 @@ bool EndIfPending(OperationEngine& engine, PendingRequest flag) {
   return true;
 }
 
-void OnMonitorStart(OperationEngine& engine, const DeviceMessage&, const ElementView& element) {
+void OnMonitorStart(EngineOperations& engine, const DeviceMessage&, const ElementView& element) {
   MonitorSink* view = engine.monitor();
   if (EndIfPending(engine, MonitorStartPending) && view != nullptr) view->monitoringStarted();
   // The gateway's monitoring output comes in this element, asked for or not.
   if (!element.data.empty() && view != nullptr) view->monitorOutput(ElementText(element, kMaxIeAreaLength));
 }
 
-void OnMonitorStop(OperationEngine& engine, const DeviceMessage&, const ElementView&) {
+void OnMonitorStop(EngineOperations& engine, const DeviceMessage&, const ElementView&) {
   EndIfPending(engine, MonitorStopPending);
   MonitorSink* view = engine.monitor();
   if (view != nullptr && !view->isPaused()) view->monitoringStopped();
 }
 
-void OnMonitorCommand(OperationEngine& engine, const DeviceMessage&, const ElementView&) {
+void OnMonitorCommand(EngineOperations& engine, const DeviceMessage&, const ElementView&) {
   EndIfPending(engine, MonitorCommandPending);
   if (MonitorSink* view = engine.monitor()) view->gatewayAnswered();
 }
 
-void OnMonitorPoll(OperationEngine& engine, const DeviceMessage&, const ElementView&) {
+void OnMonitorPoll(EngineOperations& engine, const DeviceMessage&, const ElementView&) {
   if (MonitorSink* view = engine.monitor()) view->gatewayAnswered();
 }
 
@@ -95,13 +95,14 @@ bool OperationEngine::PollMonitoring() {
 
 void RegisterMonitoringRequests(OperationRegistry& registry) {
   IdleRequests& idle = registry.Idle();
-  idle.AddRequest(MonitorStartPending,
-                  {.result = Notification::MonitorResult, .repeat = [](OperationEngine& e) { e.StartMonitoring(); }});
-  idle.AddRequest(MonitorStopPending,
-                  {.result = Notification::MonitorResult, .repeat = [](OperationEngine& e) { e.StopMonitoring(); }});
+  idle.AddRequest(MonitorStartPending, {.result = Notification::MonitorResult,
+                                        .repeat = [](EngineOperations& e) { e.front().StartMonitoring(); }});
+  idle.AddRequest(MonitorStopPending, {.result = Notification::MonitorResult,
+                                       .repeat = [](EngineOperations& e) { e.front().StopMonitoring(); }});
   idle.AddRequest(MonitorCommandPending,
                   {.result = Notification::MonitorResult,
-                   .repeat = [](OperationEngine& e) { e.SendMonitorCommand(e.repeatRecords().monitorCommand); },
+                   .repeat =
+                       [](EngineOperations& e) { e.front().SendMonitorCommand(e.repeatRecords().monitorCommand); },
                    .onPasswordRequired = PasswordRule::AskPassword});
   idle.AddReply(ie::MonitorStart, OnMonitorStart);
   idle.AddReply(ie::MonitorStop, OnMonitorStop);

@@ -33,9 +33,11 @@ bool IsAlwaysSynchronous(Notification code) {
 }  // namespace
 
 OperationEngine::OperationEngine(EngineHost& host, const EngineSettings& settings)
-    : host_(host), settings_(settings) {
+    : EngineOperations(host, settings) {
   RegisterOperations(registry_);
 }
+
+OperationEngine& EngineOperations::front() { return static_cast<OperationEngine&>(*this); }
 
 void OperationEngine::SetLoginPassword(std::string_view password) {
   loginPassword_ = std::string(password.substr(0, kLoginPasswordCapacity));
@@ -146,7 +148,7 @@ void OperationEngine::OnTimer() {
   if (OperationHandler* handler = registry_.For(state_)) handler->OnTimeout(*this);
 }
 
-void OperationEngine::GiveUp() {
+void EngineOperations::GiveUp() {
   OperationHandler* handler = registry_.For(state_);
   const bool goesOn = handler != nullptr ? handler->OnTriesExhausted(*this) : (ReportNoAnswer(), false);
   if (!goesOn) {
@@ -155,7 +157,7 @@ void OperationEngine::GiveUp() {
   }
 }
 
-void OperationEngine::ReportNoAnswer() {
+void EngineOperations::ReportNoAnswer() {
   LogLine("Operation failed!");
   if (HasPending(ModuleInfoPending)) {
     NotifyResult(Notification::ModuleInfoResult, OperationResult::NoAnswer);
@@ -166,13 +168,13 @@ void OperationEngine::ReportNoAnswer() {
 
 // ---- Sending ----
 
-bool OperationEngine::BeginRequest(bool repeat) {
+bool EngineOperations::BeginRequest(bool repeat) {
   if (repeat) return true;
   causeText_.clear();
   return host_.queryLink();
 }
 
-bool OperationEngine::SendRequest(DeviceMessage message) {
+bool EngineOperations::SendRequest(DeviceMessage message) {
   if (host_.linkState() != LinkState::Open) return false;
   const std::size_t length = message.wireSize();
   host_.dumpMessage(message.wireBytes(), false);
@@ -180,34 +182,34 @@ bool OperationEngine::SendRequest(DeviceMessage message) {
   return true;
 }
 
-bool OperationEngine::SendEmptyElement(MessageType type, std::uint8_t element) {
+bool EngineOperations::SendEmptyElement(MessageType type, std::uint8_t element) {
   DeviceMessage message = CreateMessage(type);
   AddElement(message, element, {});
   SealMessage(message);
   return SendRequest(std::move(message));
 }
 
-void OperationEngine::AddPassword(DeviceMessage& request) const {
+void EngineOperations::AddPassword(DeviceMessage& request) const {
   AddTextElement(request, ie::Password, loginPassword_, true);
 }
 
-void OperationEngine::RequestSwitchToFirmware() {
+void EngineOperations::RequestSwitchToFirmware() {
   SendEmptyElement(MessageType::Request, ie::SwitchToFirmware);
   SetPending(SwitchToFirmwareSent);
   ArmTimeout(&EngineSettings::communicationTimeout);
 }
 
-void OperationEngine::ArmTimer(std::chrono::milliseconds delay) { host_.armTimer(delay); }
+void EngineOperations::ArmTimer(std::chrono::milliseconds delay) { host_.armTimer(delay); }
 
-void OperationEngine::ArmTimeout(std::uint32_t EngineSettings::*setting) {
+void EngineOperations::ArmTimeout(std::uint32_t EngineSettings::*setting) {
   ArmTimer(std::chrono::milliseconds(settings_.*setting));
 }
 
-void OperationEngine::StopTimer() { host_.stopTimer(); }
+void EngineOperations::StopTimer() { host_.stopTimer(); }
 
 // ---- Reporting ----
 
-void OperationEngine::LogLine(const char* format, ...) {
+void EngineOperations::LogLine(const char* format, ...) {
   std::array<char, kLogLineCapacity> line{};
   va_list arguments;
   va_start(arguments, format);
@@ -216,24 +218,24 @@ void OperationEngine::LogLine(const char* format, ...) {
   host_.log(line.data(), LogColour::Engine);
 }
 
-void OperationEngine::Notify(Notification code, int value) { host_.notify(code, value, IsAlwaysSynchronous(code)); }
+void EngineOperations::Notify(Notification code, int value) { host_.notify(code, value, IsAlwaysSynchronous(code)); }
 
-void OperationEngine::NotifyNow(Notification code, int value) { host_.notify(code, value, true); }
+void EngineOperations::NotifyNow(Notification code, int value) { host_.notify(code, value, true); }
 
 // ---- Refusals ----
 
-void OperationEngine::SetCauseText(const DeviceMessage& reject) {
+void EngineOperations::SetCauseText(const DeviceMessage& reject) {
   const auto cause = FindElement(reject, ie::Cause);
   causeText_ = cause && !cause->data.empty() ? FormatCauseBytes(cause->data) : host_.languageText("strErrorCauseNone");
   if (causeText_.size() > kCauseTextCapacity) causeText_.resize(kCauseTextCapacity);
 }
 
-bool OperationEngine::AskPasswordForRepeat() {
+bool EngineOperations::AskPasswordForRepeat() {
   if (retries_ >= kMaxRepeats) retries_ = kMaxRepeats - 1;
   return host_.queryPassword();
 }
 
-void OperationEngine::ApplyNegativeReply(const DeviceMessage& reject, RefusalResults results,
+void EngineOperations::ApplyNegativeReply(const DeviceMessage& reject, RefusalResults results,
                                          const std::function<void()>& repeat) {
   StopTimer();
   const auto cause = CauseCode(reject);
@@ -262,7 +264,7 @@ void OperationEngine::ApplyNegativeReply(const DeviceMessage& reject, RefusalRes
 
 // ---- What the gateway tells about itself ----
 
-void OperationEngine::StoreVersions(const DeviceMessage& message) {
+void EngineOperations::StoreVersions(const DeviceMessage& message) {
   struct Text {
     std::uint8_t id;
     std::size_t capacity;
@@ -282,7 +284,7 @@ void OperationEngine::StoreVersions(const DeviceMessage& message) {
   }
 }
 
-void OperationEngine::StoreRunMode(const ElementView& runMode) {
+void EngineOperations::StoreRunMode(const ElementView& runMode) {
   const RunModeInfo read = ReadRunMode(runMode);
   if (read.mode == kRunModeLoader || read.mode == kRunModeFirmware) info_.system.runMode = RunMode{read.mode};
   info_.system.dataVersion = read.dataVersion;
@@ -290,7 +292,7 @@ void OperationEngine::StoreRunMode(const ElementView& runMode) {
           static_cast<unsigned>(info_.system.dataVersion));
 }
 
-void OperationEngine::EnterProgram(RunMode mode, const DeviceMessage& announcement) {
+void EngineOperations::EnterProgram(RunMode mode, const DeviceMessage& announcement) {
   retries_ = 0;
   ClearAllPending();
   ClearDiagnostics();
@@ -299,7 +301,7 @@ void OperationEngine::EnterProgram(RunMode mode, const DeviceMessage& announceme
   StoreVersions(announcement);
 }
 
-void OperationEngine::ClearDiagnostics() {
+void EngineOperations::ClearDiagnostics() {
   diagnostics_.Clear();
   info_.module.cells = {};
 }

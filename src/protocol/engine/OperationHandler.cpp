@@ -4,11 +4,11 @@
 
 namespace tusko {
 
-bool OperationHandler::OnTriesExhausted(OperationEngine& engine) {
+bool OperationHandler::OnTriesExhausted(EngineOperations& engine) {
   engine.ReportNoAnswer();
   return false;
 }
 
-bool OperationHandler::OnLoaderStarted(OperationEngine&, const DeviceMessage&) { return false; }
+bool OperationHandler::OnLoaderStarted(EngineOperations&, const DeviceMessage&) { return false; }
 
 }  // namespace tusko

@@ -54,7 +54,7 @@ class OperationRegistry {
   // What the engine starts when the loader reports that it holds no valid
   // firmware; the firmware update registers its starter here. Without one the
   // engine only reports the fact.
-  using NoFirmwareRecovery = std::function<void(OperationEngine&)>;
+  using NoFirmwareRecovery = std::function<void(EngineOperations&)>;
   void SetNoFirmwareRecovery(NoFirmwareRecovery start) { noFirmwareRecovery_ = std::move(start); }
   const NoFirmwareRecovery& noFirmwareRecovery() const { return noFirmwareRecovery_; }
 

@@ -19,7 +19,7 @@ namespace {
 constexpr IdleRequestStart kPasswordChangeStart{PasswordChangePending, nullptr, Notification::PasswordChangeRequested,
                                                 false};
 
-void OnNewPassword(OperationEngine& engine, const DeviceMessage&, const ElementView&) {
+void OnNewPassword(EngineOperations& engine, const DeviceMessage&, const ElementView&) {
   // The login password stays as it is: the window decides whether to use the new one.
   if (!engine.HasPending(PasswordChangePending)) return;
   engine.StopTimer();
@@ -46,9 +46,9 @@ void RegisterPasswordChange(OperationRegistry& registry) {
   registry.Idle().AddRequest(PasswordChangePending,
                              {.result = Notification::PasswordChangeResult,
                               .repeat =
-                                  [](OperationEngine& e) {
+                                  [](EngineOperations& e) {
                                     const RepeatRecords& kept = e.repeatRecords();
-                                    e.ChangePassword(kept.newPassword, kept.oldPassword);
+                                    e.front().ChangePassword(kept.newPassword, kept.oldPassword);
                                   },
                               .onPasswordRequired = PasswordRule::OldPasswordWrong});
   registry.Idle().AddReply(ie::NewPassword, OnNewPassword);

@@ -18,14 +18,14 @@ constexpr std::chrono::milliseconds kReconnectPollMs{1000};
 constexpr std::chrono::milliseconds kConnectingPollMs{100};
 
 // A request with one empty element, answered within CommunicationTimeout.
-void SendProbe(OperationEngine& engine, std::uint8_t element) {
+void SendProbe(EngineOperations& engine, std::uint8_t element) {
   engine.SendEmptyElement(MessageType::Request, element);
   engine.ArmTimeout(&EngineSettings::communicationTimeout);
 }
 
 // A probe that the link cannot carry would use up a try the gateway never
 // saw: while the link is away the probe waits for it instead.
-void ProbeOnceLinked(OperationEngine& engine, std::uint8_t element) {
+void ProbeOnceLinked(EngineOperations& engine, std::uint8_t element) {
   if (!engine.ReconnectAfterRestart()) return;
   SendProbe(engine, element);
   engine.CountAttempt(true);
@@ -33,15 +33,15 @@ void ProbeOnceLinked(OperationEngine& engine, std::uint8_t element) {
 
 class ResetSent final : public OperationHandler {
  public:
-  void OnMessage(OperationEngine& engine, const DeviceMessage& message) override {
+  void OnMessage(EngineOperations& engine, const DeviceMessage& message) override {
     if (IsReplyWith(message, ie::Reset)) {
       engine.AwaitRestart(EngineState::WaitLoader, &EngineSettings::communicationTimeoutSwitchToLoader);
     } else if (IsOfType(message, MessageType::Reject)) {
       engine.ApplyNegativeReply(message, {Notification::Reset, Notification::ResetRejected},
-                                [&engine] { engine.ResetDevice(); });
+                                [&engine] { engine.front().ResetDevice(); });
     }
   }
-  void OnTimeout(OperationEngine& engine) override { engine.ResetDevice(); }
+  void OnTimeout(EngineOperations& engine) override { engine.front().ResetDevice(); }
 };
 
 // The gateway is restarting. Once the link is back, the program it restarts
@@ -50,13 +50,13 @@ class AwaitReconnect final : public RestartWait {
  public:
   explicit AwaitReconnect(EngineState probing) : probing_(probing) {}
   // The link never came back: the gateway did not either.
-  bool OnTriesExhausted(OperationEngine& engine) override {
+  bool OnTriesExhausted(EngineOperations& engine) override {
     engine.Notify(Notification::RestartFailed);
     return false;
   }
 
  private:
-  void OnLinkBack(OperationEngine& engine) override {
+  void OnLinkBack(EngineOperations& engine) override {
     engine.SetState(probing_);
     SendProbe(engine, ie::LoaderVersion);
     engine.CountAttempt(false);
@@ -68,7 +68,7 @@ class AwaitReconnect final : public RestartWait {
 // Connected to the freshly started loader: ask who it is, then have it start the firmware.
 class InLoader final : public OperationHandler {
  public:
-  void OnMessage(OperationEngine& engine, const DeviceMessage& message) override {
+  void OnMessage(EngineOperations& engine, const DeviceMessage& message) override {
     if (IsReplyWith(message, ie::SwitchToFirmware)) {
       engine.AwaitRestart(EngineState::WaitFirmware, &EngineSettings::communicationTimeoutSwitchToFirmware);
     } else if (IsReplyWith(message, ie::LoaderVersion)) {
@@ -79,11 +79,11 @@ class InLoader final : public OperationHandler {
       engine.SendEmptyElement(MessageType::Reply, ie::RestartAck);
     }
   }
-  void OnTimeout(OperationEngine& engine) override {
+  void OnTimeout(EngineOperations& engine) override {
     ProbeOnceLinked(engine, engine.HasPending(SwitchToFirmwareSent) ? ie::SwitchToFirmware : ie::LoaderVersion);
   }
   // The loader stopped answering: give the firmware one more chance to answer instead.
-  bool OnTriesExhausted(OperationEngine& engine) override {
+  bool OnTriesExhausted(EngineOperations& engine) override {
     SendProbe(engine, ie::LoaderVersion);
     engine.SetState(EngineState::WaitFirmwareInfo);
     return true;
@@ -93,7 +93,7 @@ class InLoader final : public OperationHandler {
 // Waiting for the started firmware to tell who it is; its answer ends the restart.
 class WaitFirmwareInfo final : public OperationHandler {
  public:
-  void OnMessage(OperationEngine& engine, const DeviceMessage& message) override {
+  void OnMessage(EngineOperations& engine, const DeviceMessage& message) override {
     if (!FindElement(message, ie::LoaderVersion)) return;
     engine.StopTimer();
     engine.Notify(Notification::FirmwareRunning);
@@ -103,8 +103,8 @@ class WaitFirmwareInfo final : public OperationHandler {
     // answering, this probe may still reach the loader.
     if (const auto runMode = FindElement(message, ie::RunMode)) engine.StoreRunMode(*runMode);
   }
-  void OnTimeout(OperationEngine& engine) override { ProbeOnceLinked(engine, ie::LoaderVersion); }
-  bool OnTriesExhausted(OperationEngine& engine) override {
+  void OnTimeout(EngineOperations& engine) override { ProbeOnceLinked(engine, ie::LoaderVersion); }
+  bool OnTriesExhausted(EngineOperations& engine) override {
     engine.Notify(Notification::RestartFailed);
     return false;
   }
@@ -130,7 +130,7 @@ bool OperationEngine::ResetDevice() {
   return sent;
 }
 
-void OperationEngine::AwaitRestart(EngineState waiting, std::uint32_t EngineSettings::*timeout) {
+void EngineOperations::AwaitRestart(EngineState waiting, std::uint32_t EngineSettings::*timeout) {
   StopTimer();
   host().closeLink();
   Notify(Notification::LinkClosed);
@@ -140,7 +140,7 @@ void OperationEngine::AwaitRestart(EngineState waiting, std::uint32_t EngineSett
   reconnectWaitLeft_.reset();
 }
 
-bool OperationEngine::ReconnectAfterRestart() {
+bool EngineOperations::ReconnectAfterRestart() {
   // A TCP connection comes back only when asked for.
   if (host().linkType() == LinkType::Tcp && host().linkState() == LinkState::Closed) host().reopenLink();
   if (host().linkState() == LinkState::Open) {
@@ -161,7 +161,7 @@ bool OperationEngine::ReconnectAfterRestart() {
   return false;
 }
 
-void RestartWait::OnTimeout(OperationEngine& engine) {
+void RestartWait::OnTimeout(EngineOperations& engine) {
   if (!engine.ReconnectAfterRestart()) return;
   engine.Notify(Notification::LinkClosed);
   OnLinkBack(engine);

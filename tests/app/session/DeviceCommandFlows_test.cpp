@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/session/ConfigTransferFlow.h"
-#include "app/session/FirmwareCommandFlow.h"
+#include "app/session/UpdateFileFlows.h"
 #include "protocol/TransferConstants.h"
 #include "support/FirmwareFiles.h"
 #include "support/TempFolder.h"

@@ -86,9 +86,7 @@ TEST_P(LinkEngineOverSimulator, ARestartIsFollowedThroughTheReconnectAndInformat
   engineSettings.communicationTimeoutReset = kShortTimeoutMs;
   engineSettings.communicationTimeoutSwitchToLoader = kSwitchToLoaderMs;
   engineSettings.communicationTimeoutSwitchToFirmware = kSwitchToFirmwareMs;
-  simulator->Run([](sim::GatewayModel& model) {
-    model.Identity().restartToLoader = model.Identity().restartToFirmware = kRestartTime;
-  });
+  simulator->ShortenRestarts(kRestartTime);
   if (GetParam() == Transport::Pty) {
     // A pseudo-terminal has no USB device: announce its return as the device watch would.
     const UsbDevice gatewayPort{settings.virtualComPort, {}, kGatewayUsbVendorId, kGatewayUsbProductId, "simulator"};

@@ -59,6 +59,14 @@ class SimulatorThread {
     return done.get_future().get();
   }
 
+  // Lets every restart keep the gateway's link end away for `time` only.
+  void ShortenRestarts(std::chrono::milliseconds time) {
+    Run([time](sim::GatewayModel& model) {
+      model.Identity().restartToLoader = time;
+      model.Identity().restartToFirmware = time;
+    });
+  }
+
   // Calls `onBack` on the simulator's thread each time the gateway's link end
   // comes back after a restart: the moment its USB device would arrive.
   void WatchLinkReturns(std::function<void()> onBack) {

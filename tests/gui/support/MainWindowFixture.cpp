@@ -1,14 +1,18 @@
 #include "gui/support/MainWindowFixture.h"
 
+#include <chrono>
+
 #include <QTest>
 
 namespace tusko::gui::test {
 
 namespace {
 
-// Short enough that a restart over TCP costs seconds, long enough for the simulator's restart.
-constexpr std::uint32_t kSwitchToLoaderMs = 2000;
-constexpr std::uint32_t kSwitchToFirmwareMs = 3000;
+// The simulator restarts quickly; the switch time-outs stay above its restart
+// time, since a TCP link is asked back only when they expire.
+constexpr std::chrono::milliseconds kRestartTime{100};
+constexpr std::uint32_t kSwitchToLoaderMs = 500;
+constexpr std::uint32_t kSwitchToFirmwareMs = 500;
 
 }  // namespace
 
@@ -18,6 +22,7 @@ MainWindowFixture::MainWindowFixture() {
   settings_.tcpPort = simulator_.Port();
   settings_.communicationTimeoutSwitchToLoader = kSwitchToLoaderMs;
   settings_.communicationTimeoutSwitchToFirmware = kSwitchToFirmwareMs;
+  simulator_.ShortenRestarts(kRestartTime);
 }
 
 MainWindowFixture::~MainWindowFixture() = default;

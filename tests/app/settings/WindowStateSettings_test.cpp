@@ -2,33 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <optional>
 
-#include "app/settings/SettingsRecordChecks.h"
+#include "app/settings/MemorySettingsStore.h"
 
 namespace tusko {
 namespace {
 
-using W = WindowStateSettings;
-
 constexpr std::uint32_t kMinusOne = 0xFFFFFFFF;
-
-const std::array<NumberRow<W>, 9> kNumberRows{{
-    {"x", &W::x, kMinusOne, true},
-    {"y", &W::y, kMinusOne, true},
-    {"cx", &W::cx, kMinusOne, true},
-    {"cy", &W::cy, kMinusOne, true},
-    {"Maximized", &W::maximized, 0, true},
-    {"Toolbar", &W::toolbar, 1, true},
-    {"CmdbarFirst", &W::cmdbarFirst, 1, true},
-    {"OneLineRebar", &W::oneLineRebar, 0, true},
-    {"Statusbar", &W::statusbar, 1, true},
-}};
-
-TEST(WindowStateSettings, RowsMatchTheValueTable) {
-  ExpectRecordRows<W>({LoadWindowState, SaveWindowState}, kNumberRows, {}, kSettingsSection);
-}
 
 // Not the table's defaults: the record's initial values, and a save that fails.
 TEST(WindowStateSettings, UnopenableSectionKeepsTheInitialValues) {

@@ -44,7 +44,7 @@
 #include "protocol/InformationElements.h"
 #include "protocol/engine/ConfigTransfer.h"
 #include "protocol/engine/OperationEngine.h"
-#include "sim/OutputPacer.h"
+#include "sim/LinePacer.h"
 #include "support/SimulatorThread.h"
 #include "support/WireTally.h"
 

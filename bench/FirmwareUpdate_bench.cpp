@@ -36,7 +36,7 @@
 #include "protocol/TransferConstants.h"
 #include "protocol/engine/OperationEngine.h"
 #include "sim/GatewayTiming.h"
-#include "sim/OutputPacer.h"
+#include "sim/LinePacer.h"
 #include "support/SimulatorThread.h"
 #include "support/WireTally.h"
 

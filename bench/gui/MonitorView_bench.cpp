@@ -39,7 +39,7 @@
 #include "EventLoopLatency.h"
 #include "gui/support/DesktopTestContext.h"
 #include "monitor/MonitorCategories.h"
-#include "sim/OutputPacer.h"
+#include "sim/LinePacer.h"
 #include "support/SimulatorThread.h"
 
 namespace {

@@ -178,7 +178,7 @@ const char* SimulatorUsage() {
          "\n"
          "  --tcp [ADDRESS:]PORT   serve TCP (default 127.0.0.1:1002; the default when --pty is not given)\n"
          "  --pty                  serve a pseudo-terminal and print its path\n"
-         "  --baud N               pace output like a serial line of N bit/s (11 bits per byte)\n"
+         "  --baud N               pace both directions like a serial line of N bit/s (11 bits per byte)\n"
          "  --password TEXT        the gateway password (default: none)\n"
          "  --no-firmware          start in the loader without valid firmware\n"
          "  --config FILE          start with the configuration image in FILE (raw, 29332 bytes;\n"

@@ -12,6 +12,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
+#include <vector>
 
 namespace tusko::sim {
 
@@ -34,8 +36,9 @@ SimulatorServer::SimulatorServer(EventLoop& loop, GatewayModel& model, WireFault
     : loop_(loop),
       model_(model),
       log_(std::move(log)),
-      pacer_(baud),
-      session_(model, faults, [this](std::span<const std::uint8_t> bytes) { pacer_.Push(bytes); }, log_),
+      inbound_(baud),
+      outbound_(baud),
+      session_(model, faults, [this](std::span<const std::uint8_t> bytes) { outbound_.Push(bytes, Elapsed()); }, log_),
       started_(EventLoop::Clock::now()),
       lastTick_(started_) {
   tickTimer_ = loop_.StartTimer(kTickPeriod, [this] { Tick(); }, true);
@@ -43,6 +46,7 @@ SimulatorServer::SimulatorServer(EventLoop& loop, GatewayModel& model, WireFault
 
 SimulatorServer::~SimulatorServer() {
   loop_.CancelTimer(tickTimer_);
+  loop_.CancelTimer(wakeTimer_);
   if (streamFd_ >= 0) {
     loop_.Unwatch(streamFd_);
     close(streamFd_);
@@ -125,7 +129,7 @@ void SimulatorServer::Accept() {
   setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
   streamFd_ = fd;
   session_.Restart();
-  pacer_.Clear();
+  ClearLine();
   // One client at a time: the next waits in the backlog until this one leaves.
   loop_.Unwatch(listenFd_);
   loop_.WatchReadable(streamFd_, [this] { ReadStream(); });
@@ -136,9 +140,8 @@ void SimulatorServer::ReadStream() {
   std::array<std::uint8_t, kReadChunk> buffer;
   const ssize_t count = read(streamFd_, buffer.data(), buffer.size());
   if (count > 0) {
-    // A restarting gateway hears nothing; the model drops it as well.
-    session_.OnBytes({buffer.data(), static_cast<std::size_t>(count)});
-    Flush();
+    inbound_.Push({buffer.data(), static_cast<std::size_t>(count)}, Elapsed());
+    Pump();
     return;
   }
   if (count < 0 && (errno == EAGAIN || errno == EINTR)) return;
@@ -152,7 +155,7 @@ void SimulatorServer::DropClient(std::string_view why) {
   close(streamFd_);
   streamFd_ = -1;
   session_.Restart();
-  pacer_.Clear();
+  ClearLine();
   if (listenFd_ >= 0) loop_.WatchReadable(listenFd_, [this] { Accept(); });
 }
 
@@ -165,7 +168,7 @@ void SimulatorServer::Tick() {
   const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(now - lastTick_);
   lastTick_ += elapsed;
   session_.Advance(elapsed);
-  Flush();
+  Pump();
   if (session_.CloseRequested()) DropClient("connection dropped by fault injection");
   if (isPty_) return;
   if (!model_.LinkAvailable()) {
@@ -178,16 +181,41 @@ void SimulatorServer::Tick() {
   }
 }
 
+void SimulatorServer::Pump() {
+  if (const std::size_t arrived = inbound_.Allowed(Elapsed()); arrived > 0) {
+    const std::vector<std::uint8_t> bytes(inbound_.Held().begin(), inbound_.Held().begin() + arrived);
+    inbound_.Consume(arrived);
+    // A restarting gateway hears nothing; the model drops it as well.
+    session_.OnBytes(bytes);
+  }
+  Flush();
+  // Wake when the next held bytes have crossed rather than at the next tick,
+  // so a message waits no longer than its bytes take on the line.
+  loop_.CancelTimer(wakeTimer_);
+  wakeTimer_ = 0;
+  const auto now = Elapsed();
+  std::optional<std::chrono::microseconds> due;
+  for (const LinePacer* pacer : {&inbound_, &outbound_}) {
+    if (!pacer->Empty() && pacer->DueAt() > now) due = std::min(due.value_or(pacer->DueAt()), pacer->DueAt());
+  }
+  if (due) wakeTimer_ = loop_.StartTimer(std::chrono::ceil<std::chrono::milliseconds>(*due - now), [this] { Pump(); });
+}
+
 void SimulatorServer::Flush() {
   if (streamFd_ < 0) {
-    pacer_.Clear();
+    ClearLine();
     return;
   }
-  const std::size_t allowed = pacer_.Allowed(Elapsed());
+  const std::size_t allowed = outbound_.Allowed(Elapsed());
   if (allowed == 0) return;
-  const ssize_t written = isPty_ ? write(streamFd_, pacer_.Held().data(), allowed)
-                                 : send(streamFd_, pacer_.Held().data(), allowed, MSG_NOSIGNAL);
-  if (written > 0) pacer_.Consume(static_cast<std::size_t>(written));
+  const ssize_t written = isPty_ ? write(streamFd_, outbound_.Held().data(), allowed)
+                                 : send(streamFd_, outbound_.Held().data(), allowed, MSG_NOSIGNAL);
+  if (written > 0) outbound_.Consume(static_cast<std::size_t>(written));
+}
+
+void SimulatorServer::ClearLine() {
+  inbound_.Clear();
+  outbound_.Clear();
 }
 
 }  // namespace tusko::sim

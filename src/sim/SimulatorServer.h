@@ -9,7 +9,7 @@
 
 #include "base/EventLoop.h"
 #include "sim/GatewayModel.h"
-#include "sim/OutputPacer.h"
+#include "sim/LinePacer.h"
 #include "sim/WireSession.h"
 
 namespace tusko::sim {
@@ -18,6 +18,9 @@ namespace tusko::sim {
 // either a TCP listener that serves one client after another, or the master
 // side of a pseudo-terminal. While the model restarts its link end is gone:
 // the listener is closed (connections are refused) and the line is deaf.
+// With a bit rate, both directions cross as on a serial line of that rate:
+// a request is taken once its last byte would have arrived, and an answer
+// leaves no faster than the line would carry it.
 class SimulatorServer {
  public:
   using LogLine = std::function<void(std::string_view)>;
@@ -43,15 +46,21 @@ class SimulatorServer {
   void Accept();
   void ReadStream();
   void DropClient(std::string_view why);
+  // Hands the request bytes that have arrived to the session, writes the
+  // answer bytes that have crossed, and wakes for the next ones due.
+  void Pump();
   void Flush();
+  void ClearLine();
   std::chrono::microseconds Elapsed() const;
 
   EventLoop& loop_;
   GatewayModel& model_;
   LogLine log_;
-  OutputPacer pacer_;
+  LinePacer inbound_;
+  LinePacer outbound_;
   WireSession session_;
   EventLoop::TimerId tickTimer_ = 0;
+  EventLoop::TimerId wakeTimer_ = 0;
   EventLoop::Clock::time_point started_;
   EventLoop::Clock::time_point lastTick_;
 

@@ -4,7 +4,8 @@
 
 #include "link/FrameDecoder.h"
 #include "link/FrameEncoder.h"
-#include "sim/OutputPacer.h"
+#include "sim/LinePacer.h"
+#include "support/RowName.h"
 #include "support/TestMessages.h"
 
 namespace tusko::sim {
@@ -78,24 +79,40 @@ TEST_F(WireSessionTest, CloseAfterAnswersAsksForTheConnectionToDrop) {
   EXPECT_FALSE(session_->CloseRequested());
 }
 
-TEST(OutputPacer, ReleasesBytesAtElevenBitsPerByte) {
-  OutputPacer pacer(115200);
-  const std::vector<std::uint8_t> bytes(1000, 0x55);
-  pacer.Push(bytes);
-  EXPECT_EQ(pacer.Allowed(0us), 0u);
-  // 115200 / 11 = 10472.7 bytes per second: 10 ms carry 104 bytes.
-  EXPECT_EQ(pacer.Allowed(10000us), 104u);
-  pacer.Consume(104);
-  EXPECT_EQ(pacer.Allowed(10000us), 0u);
-  EXPECT_EQ(pacer.Allowed(1000000us), 896u);
+// At 115200 baud a byte takes 11 bits: 95.486 us; 10 bytes 954.86 us.
+struct PacerRow {
+  const char* name;
+  unsigned baud;
+  // At each step the bytes that have crossed are taken, then `push` more start.
+  std::vector<std::pair<std::chrono::microseconds, std::size_t>> steps;
+  std::chrono::microseconds at;
+  std::size_t allowed;  // at `at`
+  std::chrono::microseconds dueAt;
+};
+
+class LinePacerTest : public testing::TestWithParam<PacerRow> {};
+
+TEST_P(LinePacerTest, ReleasesEachByteOnceItHasCrossedTheLine) {
+  const PacerRow& row = GetParam();
+  LinePacer pacer(row.baud);
+  for (const auto& [at, push] : row.steps) {
+    pacer.Consume(pacer.Allowed(at));
+    pacer.Push(std::vector<std::uint8_t>(push, 0x55), at);
+  }
+  EXPECT_EQ(pacer.Allowed(row.at), row.allowed);
+  EXPECT_EQ(pacer.DueAt(), row.dueAt);
 }
 
-TEST(OutputPacer, ZeroBaudReleasesEverythingAtOnce) {
-  OutputPacer pacer(0);
-  const std::vector<std::uint8_t> bytes(5000, 0x7E);
-  pacer.Push(bytes);
-  EXPECT_EQ(pacer.Allowed(0us), 5000u);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Rows, LinePacerTest,
+    testing::Values(PacerRow{"ElevenBitsPerByte", 115200, {{0us, 1000}}, 10000us, 104, 95487us},
+                    PacerRow{"NoByteBeforeItsLastBit", 115200, {{0us, 10}}, 954us, 9, 955us},
+                    // The first burst crossed long ago: the second starts at its own arrival.
+                    PacerRow{"IdleLineSavesNothing", 115200, {{0us, 10}, {2s, 10}}, 2s + 954us, 9, 2s + 955us},
+                    // Five bytes of the first burst have crossed; the second queues behind the other five.
+                    PacerRow{"BusyLineQueues", 115200, {{0us, 10}, {500us, 10}}, 955us, 5, 1910us},
+                    PacerRow{"Unpaced", 0, {{0us, 5000}}, 0us, 5000, 0us}),
+    test::RowName<PacerRow>);
 
 }  // namespace
 }  // namespace tusko::sim

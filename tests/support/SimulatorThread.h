@@ -24,7 +24,7 @@ enum class Transport { Tcp, Pty };
 // Free of any test framework, so the benchmarks run on it too.
 class SimulatorThread {
  public:
-  // `baud` paces what the simulator sends as a serial line of that rate would; 0 does not pace.
+  // `baud` paces both directions as a serial line of that rate would; 0 does not pace.
   explicit SimulatorThread(Transport transport, sim::WireFaults faults = {}, unsigned baud = 0)
       : server_(loop_, model_, faults, baud, [](std::string_view) {}) {
     const bool ready = transport == Transport::Tcp ? server_.ListenTcp("127.0.0.1", 0, error_) : server_.OpenPty(error_);

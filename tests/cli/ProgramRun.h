@@ -26,7 +26,7 @@ extern char** environ;
 namespace tusko::test {
 
 // No run here takes more than a few seconds; the limit only ends one that hangs.
-inline constexpr std::chrono::milliseconds kRunLimit{30000};
+inline constexpr std::chrono::milliseconds kRunLimit{60000};
 // How often an ended program's exit is looked for once its streams are closed.
 inline constexpr int kReapPollMs = 5;
 

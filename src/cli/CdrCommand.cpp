@@ -51,10 +51,7 @@ void ResolveTarget(CdrTarget& target) {
   if (fs::is_directory(target.file, error)) {
     const auto filter = static_cast<std::uint32_t>(target.format.value_or(CdrFormat::Csv));
     const std::string_view extension = CdrExtension(filter);
-    const std::string base = ProposeCdrFileName(Today(), target.file.string(), extension, [](const std::string& path) {
-      std::error_code ignored;
-      return fs::exists(path, ignored);
-    });
+    const std::string base = ProposeCdrFileName(Today(), target.file.string(), extension, CdrNameTaken);
     target.file /= base + "." + std::string(extension);
   }
   if (!target.format) {

@@ -4,6 +4,8 @@
 #include <array>
 #include <cctype>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 namespace tusko {
 
@@ -15,6 +17,12 @@ constexpr std::uint32_t kTxtFilter = 2;
 constexpr std::uint32_t kBinFilter = 3;
 constexpr char kFolderSeparator = '/';
 constexpr std::size_t kNameCapacity = 64;  // characters; room for any date numbers
+
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
+  });
+}
 
 }  // namespace
 
@@ -37,10 +45,7 @@ CdrFormat CdrFormatOfFilter(std::uint32_t filterIndex) {
 std::optional<CdrFormat> CdrFormatNamed(std::string_view name) {
   for (const CdrFormat format : {CdrFormat::Csv, CdrFormat::Txt, CdrFormat::Bin}) {
     const std::string_view extension = CdrExtension(static_cast<std::uint32_t>(format));
-    const bool same = std::equal(name.begin(), name.end(), extension.begin(), extension.end(), [](char a, char b) {
-      return std::toupper(static_cast<unsigned char>(a)) == static_cast<unsigned char>(b);
-    });
-    if (same) return format;
+    if (SameIgnoringCase(name, extension)) return format;
   }
   return std::nullopt;
 }
@@ -62,6 +67,19 @@ std::string ProposeCdrFileName(const CdrFileDate& date, std::string_view folder,
     std::snprintf(base.data(), base.size(), "CDR%02d%02d%02d_%02d", year, date.month, date.day, tried);
   }
   return base.data();
+}
+
+bool CdrNameTaken(const std::string& path) {
+  namespace fs = std::filesystem;
+  const fs::path wanted(path);
+  std::error_code error;
+  if (fs::exists(wanted, error)) return true;
+  const fs::path folder = wanted.has_parent_path() ? wanted.parent_path() : fs::path(".");
+  const std::string name = wanted.filename().string();
+  for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error)) {
+    if (SameIgnoringCase(entry->path().filename().string(), name)) return true;
+  }
+  return false;
 }
 
 }  // namespace tusko

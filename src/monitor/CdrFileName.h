@@ -36,4 +36,9 @@ std::string CdrFolder(std::string_view folder);
 std::string ProposeCdrFileName(const CdrFileDate& date, std::string_view folder, std::string_view extension,
                                const std::function<bool(const std::string& path)>& exists);
 
+// Whether a file of that name is on disk with its extension in any case: the
+// proposal says "CSV", a save dialog writes "csv", and on a case-sensitive file
+// system both name the day's download.
+bool CdrNameTaken(const std::string& path);
+
 }  // namespace tusko

@@ -79,10 +79,7 @@ std::optional<FileAnswer> DeviceCommands::AskCdrFile() {
   const QDate today = QDate::currentDate();
   const std::string folder = CdrFolder(files.browsePathCdr);
   const std::string base = ProposeCdrFileName({today.year(), today.month(), today.day()}, folder,
-                                              CdrExtension(files.openSaveFilterCdr), [](const std::string& path) {
-                                                std::error_code error;
-                                                return std::filesystem::exists(path, error);
-                                              });
+                                              CdrExtension(files.openSaveFilterCdr), CdrNameTaken);
   FileQuestion question{FileQuestion::Kind::Save, "strCdrSave", "strCdrSaveFilter", kCdrDefaultSuffix,
                         files.browsePathCdr, base, files.openSaveFilterCdr};
   return context_.fileDialogs.Ask(&window_.window(), question);

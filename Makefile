@@ -3,13 +3,14 @@ BUILD_DIR ?= build
 ASAN_DIR  ?= build-asan
 FUZZ_DIR  ?= build-fuzz
 TSAN_DIR  ?= build-tsan
+COVERAGE_DIR ?= build-coverage
 JOBS      ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 ARGS      ?= info
 
 CMAKE_FLAGS = -G Ninja -DTUSKO_WERROR=ON
 
-.PHONY: deps build run run-cli run-sim screenshots test unit sanitize tsan fuzz bench clean
+.PHONY: deps build run run-cli run-sim screenshots test unit sanitize tsan fuzz bench coverage clean
 
 deps:
 	@scripts/install-deps.sh
@@ -63,9 +64,22 @@ fuzz: deps
 	cmake --build $(FUZZ_DIR) -j $(JOBS)
 	scripts/run-fuzzers.sh $(FUZZ_DIR)/fuzz $(FUZZ_SECONDS)
 
+# Line and branch coverage per folder of src/ after every test ran, in a folder
+# of its own; the counters of an earlier run are cleared first. Its own lock,
+# low priority and two jobs, so it can run beside the normal build.
+coverage: deps
+	flock /tmp/tusko-coverage.lock sh -c '\
+	  cmake -S . -B $(COVERAGE_DIR) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Debug -DTUSKO_COVERAGE=ON -DTUSKO_BENCH=OFF >/dev/null && \
+	  { nice -n 10 cmake --build $(COVERAGE_DIR) -j 2 >$(COVERAGE_DIR)/build.log 2>&1 || \
+	    { tail -n 30 $(COVERAGE_DIR)/build.log; exit 1; }; } && \
+	  find $(COVERAGE_DIR) -name "*.gcda" -delete && \
+	  { nice -n 10 ctest --test-dir $(COVERAGE_DIR) --output-on-failure -j 2 >$(COVERAGE_DIR)/ctest.log; status=$$?; \
+	    sed -n "/tests passed/,\$$p" $(COVERAGE_DIR)/ctest.log; \
+	    scripts/coverage-report.sh $(COVERAGE_DIR); exit $$status; }'
+
 bench: build
 	$(BUILD_DIR)/bench/tusko_benchmarks
 	$(BUILD_DIR)/bench/tusko_gui_benchmarks
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(TSAN_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(TSAN_DIR) $(COVERAGE_DIR)

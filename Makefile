@@ -10,7 +10,7 @@ ARGS      ?= info
 
 CMAKE_FLAGS = -G Ninja -DTUSKO_WERROR=ON
 
-.PHONY: deps build run run-cli run-sim screenshots test unit sanitize tsan fuzz bench coverage clean
+.PHONY: deps build run run-cli run-sim screenshots test unit sanitize tsan fuzz bench coverage budget clean
 
 deps:
 	@scripts/install-deps.sh
@@ -76,6 +76,10 @@ coverage: deps
 	  { nice -n 10 ctest --test-dir $(COVERAGE_DIR) --output-on-failure -j 2 >$(COVERAGE_DIR)/ctest.log; status=$$?; \
 	    sed -n "/tests passed/,\$$p" $(COVERAGE_DIR)/ctest.log; \
 	    scripts/coverage-report.sh $(COVERAGE_DIR); exit $$status; }'
+
+# Lines of tests against lines of source per folder; fails above 40 % of src.
+budget:
+	@scripts/test-budget.sh
 
 bench: build
 	$(BUILD_DIR)/bench/tusko_benchmarks

@@ -1,0 +1,447 @@
+// The two link ends, TCP and serial, against a far end the test plays: what
+// both must do runs over each transport, then what is each one's own.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <future>
+#include <memory>
+#include <mutex>
+#include <numeric>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "link/RecordingLog.h"
+#include "link/SerialPortLink.h"
+#include "link/TcpLink.h"
+#include "support/LinkPeer.h"
+#include "support/RefusingPort.h"
+#include "support/RowName.h"
+#include "support/SimulatorLink.h"
+
+namespace tusko {
+namespace {
+
+using namespace std::chrono_literals;
+using Bytes = std::vector<std::uint8_t>;
+using test::Transport;
+
+// Bounds that only end a test that has failed.
+constexpr auto kWaitLimit = 10s;
+constexpr int kStepLimit = 200;
+// A reader wait that only a wake can end within a test's lifetime.
+constexpr std::chrono::milliseconds kWaitForever = std::chrono::hours(1);
+
+// One link end as its reader and writer threads drive it, with the peer it talks to.
+class LinkEnd {
+ public:
+  virtual ~LinkEnd() = default;
+  virtual test::LinkPeer& peer() = 0;
+  virtual bool Open() = 0;
+  virtual std::size_t Send(const Bytes& bytes) = 0;
+  // One pass of the reader thread: waits up to `wait` and takes what came.
+  virtual void ReaderStep(std::chrono::milliseconds wait) = 0;
+  virtual void Close() = 0;
+  // Ends the reader's waits for good, as the link control's stop does.
+  virtual void StopWaits() = 0;
+  virtual bool IsOpen() const = 0;
+  // What the log says when the link end closes.
+  virtual std::string CloseLine() const = 0;
+
+  Bytes Received() const {
+    std::lock_guard lock(mutex_);
+    return received_;
+  }
+  std::size_t LargestChunk() const {
+    std::lock_guard lock(mutex_);
+    return largestChunk_;
+  }
+  // For bytes that another thread reads.
+  bool WaitForBytes(std::size_t count) {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, kWaitLimit, [&] { return received_.size() >= count; });
+  }
+  // Runs reader passes on this thread until `count` bytes came.
+  bool ReadUntil(std::size_t count) {
+    for (int i = 0; i < kStepLimit && Received().size() < count; ++i) ReaderStep(kSerialReaderWaitMs);
+    return Received().size() >= count;
+  }
+
+ protected:
+  void Take(std::span<const std::uint8_t> bytes) {
+    std::lock_guard lock(mutex_);
+    received_.insert(received_.end(), bytes.begin(), bytes.end());
+    largestChunk_ = std::max(largestChunk_, bytes.size());
+    changed_.notify_all();
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  std::condition_variable changed_;
+  Bytes received_;
+  std::size_t largestChunk_ = 0;
+};
+
+class TcpEnd final : public LinkEnd, public LinkClosedListener {
+ public:
+  explicit TcpEnd(const LinkLog& log) : link(log) {}
+
+  test::LinkPeer& peer() override { return far; }
+  bool Open() override { return Connect() && far.Accept(); }
+  // Connects to the peer's port plus `portAbove`, driving the reader's wait until done.
+  bool Connect(std::uint32_t portAbove = 0) {
+    link.TcpConnect("127.0.0.1", far.port() + portAbove, this);
+    return WaitUntilOpen();
+  }
+  bool WaitUntilOpen() {
+    for (int i = 0; i < kStepLimit && link.GetTcpState() == LinkState::Connecting; ++i) link.TcpWaitReady(200ms);
+    return link.GetTcpState() == LinkState::Open;
+  }
+  std::size_t Send(const Bytes& bytes) override { return link.TcpSend(bytes); }
+  void ReaderStep(std::chrono::milliseconds wait) override {
+    if (!link.TcpWaitReady(wait)) return;
+    Bytes buffer(512);
+    Take(std::span(buffer).first(link.TcpReceive(buffer)));
+  }
+  void Close() override { link.TcpDisconnect(); }
+  void StopWaits() override { link.StopWaits(); }
+  bool IsOpen() const override { return link.GetTcpState() == LinkState::Open; }
+  std::string CloseLine() const override { return "Disconnect"; }
+  void OnLinkClosed() override { ++closes; }
+
+  test::TcpPeer far;
+  std::atomic<int> closes{0};
+  TcpLink link;
+};
+
+class SerialEnd final : public LinkEnd, public SerialLinkClient {
+ public:
+  explicit SerialEnd(const LinkLog& log) : link(log, *this) { link.SetPort(far.slavePath(), kDefaultBaudRate); }
+
+  test::LinkPeer& peer() override { return far; }
+  bool Open() override { return link.OpenPort() == PortOpenResult::Opened; }
+  std::size_t Send(const Bytes& bytes) override { return link.WritePort(bytes); }
+  void ReaderStep(std::chrono::milliseconds wait) override { link.WaitAndReadStep(wait); }
+  void Close() override { link.ClosePort(); }
+  void StopWaits() override {
+    stop = true;
+    link.StopWaits();
+  }
+  bool IsOpen() const override { return link.IsPortOpen(); }
+  std::string CloseLine() const override { return "Close port " + far.slavePath(); }
+
+  void OnPortOpened() override { ++opened; }
+  void OnBytesReceived(std::span<const std::uint8_t> bytes) override { Take(bytes); }
+  bool StopRequested() const override { return stop.load(); }
+  bool RawInputLogged() const override { return rawInput.load(); }
+
+  test::PtyPeer far;
+  std::atomic<int> opened{0};
+  std::atomic<bool> stop{false};
+  std::atomic<bool> rawInput{false};
+  SerialPortLink link;
+};
+
+template <typename End>
+class LinkEndTest : public testing::Test {
+ protected:
+  LinkEndTest() { log.Attach(&sink); }
+  void SetUp() override { ASSERT_TRUE(end.far.Ready()) << "no loopback port or pseudo-terminal"; }
+
+  RecordingLog sink;
+  LinkLog log;
+  End end{log};
+};
+
+// ---- What both link ends do ----
+
+class LinkEnds : public testing::TestWithParam<Transport> {
+ protected:
+  LinkEnds() {
+    log.Attach(&sink);
+    if (GetParam() == Transport::Tcp) {
+      end = std::make_unique<TcpEnd>(log);
+    } else {
+      end = std::make_unique<SerialEnd>(log);
+    }
+  }
+  void SetUp() override {
+    ASSERT_TRUE(end->peer().Ready()) << "no loopback port or pseudo-terminal";
+    ASSERT_TRUE(end->Open());
+  }
+
+  RecordingLog sink;
+  LinkLog log;
+  std::unique_ptr<LinkEnd> end;
+};
+
+// Bytes that a terminal would translate or swallow pass unchanged in raw mode.
+TEST_P(LinkEnds, MoveEveryByteValueBothWaysUnchanged) {
+  Bytes out(256);
+  std::iota(out.begin(), out.end(), 0);
+  EXPECT_EQ(end->Send(out), out.size());
+  EXPECT_EQ(end->peer().Read(out.size()), out);
+
+  Bytes in(700);
+  for (std::size_t i = 0; i < in.size(); ++i) in[i] = static_cast<std::uint8_t>(i * 7);
+  end->peer().Write(in);
+  ASSERT_TRUE(end->ReadUntil(in.size()));
+  EXPECT_EQ(end->Received(), in);
+}
+
+TEST_P(LinkEnds, CloseWakesTheWaitingReaderAndAClosedLinkMovesNothing) {
+  std::atomic<bool> stop{false};
+  std::thread reader([&] {
+    while (!stop.load()) end->ReaderStep(kWaitForever);
+  });
+  // Once a byte has come through, the reader is back in its wait (or about to be).
+  end->peer().Write(Bytes{0x42});
+  EXPECT_TRUE(end->WaitForBytes(1));
+
+  auto closing = std::async(std::launch::async, [&] { end->Close(); });
+  ASSERT_EQ(closing.wait_for(kWaitLimit), std::future_status::ready);
+  EXPECT_FALSE(end->IsOpen());
+  stop = true;
+  end->StopWaits();
+  reader.join();
+  EXPECT_EQ(end->Received(), Bytes{0x42});
+
+  end->Close();
+  EXPECT_EQ(sink.Count(end->CloseLine()), 1u) << "closing a closed link does nothing";
+  EXPECT_EQ(end->Send(Bytes{1}), 0u);
+}
+
+// Reader, writer and main thread at once: the link end is closed exactly once
+// and nobody touches it afterwards (the sanitizer build watches the rest).
+TEST_P(LinkEnds, CloseWhileReaderAndWriterRunIsSafe) {
+  std::atomic<bool> stop{false};
+  std::thread writer([&] {
+    const Bytes chunk(61, 0x55);
+    while (!stop.load()) end->Send(chunk);
+  });
+  std::thread reader([&] {
+    while (!stop.load()) end->ReaderStep(kSerialReaderWaitMs);
+  });
+  end->peer().Write(Bytes(2000, 0x33));
+  end->peer().Read(610);  // the writer is sending
+  end->Close();
+  stop = true;
+  end->StopWaits();
+  writer.join();
+  reader.join();
+  EXPECT_FALSE(end->IsOpen());
+  EXPECT_EQ(sink.Count(end->CloseLine()), 1u);
+  if (auto* tcp = dynamic_cast<TcpEnd*>(end.get())) {
+    EXPECT_EQ(tcp->closes.load(), 1) << "the close is told once";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Transports, LinkEnds, testing::Values(Transport::Tcp, Transport::Pty), test::TransportName);
+
+// ---- TCP ----
+
+using TcpLinkTest = LinkEndTest<TcpEnd>;
+
+// A port above 65535 connects to its low 16 bits.
+TEST_F(TcpLinkTest, ConnectsAndLogsEachStep) {
+  ASSERT_TRUE(end.Connect(0x10000));
+  ASSERT_TRUE(end.far.Accept());
+  const std::string port = std::to_string(end.far.port() + 0x10000);
+  EXPECT_TRUE(sink.Contains("TCP Connect - 127.0.0.1:" + port));
+  EXPECT_TRUE(sink.Contains("Socket OK"));
+  EXPECT_TRUE(sink.Contains("Connecting to 127.0.0.1:" + port));
+  EXPECT_EQ(sink.Count("Connected"), 1u);
+  EXPECT_EQ(end.link.LastError(), TcpError::None);
+  for (const auto& entry : sink.Entries()) EXPECT_EQ(entry.colour, LogColour::Link) << entry.text;
+}
+
+struct ConnectFailureRow {
+  const char* name;
+  const char* address;
+  TcpError error;
+  const char* detailKey;
+  std::string logged;
+};
+
+class TcpConnectFailures : public TcpLinkTest, public testing::WithParamInterface<ConnectFailureRow> {};
+
+// A multicast address is refused by the system itself, before anything is sent.
+TEST_P(TcpConnectFailures, AreRefusedAtOnceWithoutAClose) {
+  EXPECT_FALSE(end.link.TcpConnect(GetParam().address, 1002, &end));
+  EXPECT_EQ(end.link.GetTcpState(), LinkState::Closed);
+  EXPECT_EQ(end.link.LastError(), GetParam().error);
+  EXPECT_EQ(TcpErrorDetailKey(end.link.LastError()), GetParam().detailKey);
+  EXPECT_EQ(sink.Texts().back(), GetParam().logged);
+  EXPECT_EQ(end.closes.load(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, TcpConnectFailures,
+    testing::Values(ConnectFailureRow{"Unresolvable", "gateway.invalid", TcpError::AddressNotResolved, "strTcpError3",
+                                      "Invalid address!"},
+                    ConnectFailureRow{"Multicast", "224.0.0.1", TcpError::ConnectFailed, "strTcpError4",
+                                      "connect() error - " + std::to_string(ENETUNREACH)}),
+    test::RowName<ConnectFailureRow>);
+
+// A refusing peer answers only after the connect has gone out.
+TEST_F(TcpLinkTest, ConnectRefusedByThePeerIsError4AfterTheWait) {
+  const test::RefusingPort refusing;
+  EXPECT_FALSE(end.link.TcpConnect("127.0.0.1", refusing.port(), &end));
+  if (end.link.GetTcpState() == LinkState::Closed) GTEST_SKIP() << "the system refused the loopback connect at once";
+  EXPECT_FALSE(end.WaitUntilOpen());
+  EXPECT_EQ(end.link.GetTcpState(), LinkState::Closed);
+  EXPECT_EQ(end.link.LastError(), TcpError::ConnectException) << "set after the close that clears it";
+  EXPECT_EQ(TcpErrorDetailKey(end.link.LastError()), "strTcpError4");
+  EXPECT_TRUE(sink.Contains("Connect exception"));
+  EXPECT_EQ(end.closes.load(), 1);
+}
+
+// A listener whose accept queue is full drops further connection requests,
+// which keeps the next connect under way.
+TEST_F(TcpLinkTest, ConnectUnderWayIsCompletedByTheReadersWait) {
+  test::TcpPeer listener(0);
+  TcpLink filler(log);
+  ASSERT_TRUE(filler.TcpConnect("127.0.0.1", listener.port(), nullptr) ||
+              (filler.TcpWaitReady(kWaitLimit), filler.GetTcpState() == LinkState::Open));
+
+  end.link.TcpConnect("127.0.0.1", listener.port(), &end);
+  if (end.link.GetTcpState() != LinkState::Connecting) GTEST_SKIP() << "the system completed the connect at once";
+  EXPECT_FALSE(end.link.TcpWaitReady(10ms));
+  EXPECT_EQ(end.link.GetTcpState(), LinkState::Connecting);
+  const auto linesBefore = sink.Texts().size();
+  EXPECT_FALSE(end.link.TcpConnect("127.0.0.1", listener.port(), &end)) << "a second connect starts nothing";
+  EXPECT_EQ(sink.Texts().size(), linesBefore);
+
+  // Room in the queue: the retried connection request gets through.
+  ASSERT_TRUE(listener.Accept());
+  sink.Clear();
+  EXPECT_TRUE(end.WaitUntilOpen());
+  EXPECT_EQ(sink.Texts(), std::vector<std::string>{"Connected"});
+  EXPECT_EQ(end.closes.load(), 0);
+}
+
+// ---- Serial ----
+
+using SerialPortLinkTest = LinkEndTest<SerialEnd>;
+
+std::string ErrorLine(const char* what, int error) {
+  return std::string(what) + "Error " + std::to_string(error) + " - " + SystemErrorText(error);
+}
+
+TEST_F(SerialPortLinkTest, OpenLogsTheLineResetsTheDecoderAndReadsInChunksLoggingRawInputWhenAsked) {
+  ASSERT_TRUE(end.Open());
+  EXPECT_EQ(end.opened.load(), 1) << "the frame decoder is reset on open";
+  EXPECT_EQ(sink.Texts(), (std::vector<std::string>{"Open port " + end.far.slavePath() + " (115200 b/s)", "O.K."}));
+
+  end.far.Write(Bytes(700, 0x21));
+  ASSERT_TRUE(end.ReadUntil(700));
+  EXPECT_LE(end.LargestChunk(), kSerialReadChunkBytes);
+  EXPECT_TRUE(sink.RawInput().empty()) << "raw input is logged only when asked";
+
+  end.rawInput = true;
+  const Bytes more = {1, 2, 3, 0x7E};
+  end.far.Write(more);
+  ASSERT_TRUE(end.ReadUntil(700 + more.size()));
+  EXPECT_EQ(sink.RawInput(), more);
+}
+
+struct OpenFailureRow {
+  const char* name;
+  const char* path;  // empty: the test's pseudo-terminal
+  std::uint32_t baudRate;
+  PortOpenResult result;
+  const char* what;  // prefix of the logged error line
+  int error;
+};
+
+class SerialPortLinkOpenFailures : public SerialPortLinkTest, public testing::WithParamInterface<OpenFailureRow> {};
+
+TEST_P(SerialPortLinkOpenFailures, GiveTheirResultAndLogTheSystemError) {
+  const OpenFailureRow& row = GetParam();
+  end.link.SetPort(*row.path != '\0' ? row.path : end.far.slavePath(), row.baudRate);
+  EXPECT_EQ(end.link.OpenPort(), row.result);
+  EXPECT_FALSE(end.IsOpen());
+  EXPECT_EQ(end.opened.load(), 0);
+  EXPECT_EQ(sink.Texts().back(), ErrorLine(row.what, row.error));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, SerialPortLinkOpenFailures,
+    testing::Values(
+        OpenFailureRow{"MissingDevice", "/dev/tusko-no-such-port", 115200, PortOpenResult::NotFound, "", ENOENT},
+        OpenFailureRow{"UnsupportedBaudRate", "", 12345, PortOpenResult::LineSettingsRefused, "SetCommState ", EINVAL},
+        OpenFailureRow{"NotATerminal", "/dev/null", 115200, PortOpenResult::LineSettingsRefused, "SetCommState ", ENOTTY},
+        OpenFailureRow{"Directory", "/tmp", 115200, PortOpenResult::OtherError, "", EISDIR}),
+    test::RowName<OpenFailureRow>);
+
+TEST_F(SerialPortLinkTest, PortHeldByAnotherIsAccessDenied) {
+  ASSERT_TRUE(end.Open());
+  SerialEnd otherEnd(log);
+  SerialPortLink& other = otherEnd.link;
+  other.SetPort(end.far.slavePath(), kDefaultBaudRate);
+  EXPECT_EQ(other.OpenPort(), PortOpenResult::AccessDenied);
+  EXPECT_EQ(sink.Texts().back(), ErrorLine("", EBUSY));
+
+  end.Close();
+  EXPECT_EQ(other.OpenPort(), PortOpenResult::Opened) << "free again once closed";
+}
+
+TEST_F(SerialPortLinkTest, ClosePortHoldsThePortClosedUntilClearedAndAFullCloseDoesNot) {
+  SerialPortLink& link = end.link;
+  ASSERT_TRUE(end.Open());
+  link.CloseForShutdown();
+  EXPECT_FALSE(link.IsPortOpen());
+  EXPECT_FALSE(link.IsHeldClosed());
+  EXPECT_EQ(sink.Texts().back(), end.CloseLine());
+
+  ASSERT_TRUE(end.Open());
+  link.ClosePort();
+  EXPECT_FALSE(link.IsPortOpen());
+  EXPECT_TRUE(link.IsHeldClosed());
+  EXPECT_EQ(sink.Texts().back(), end.CloseLine());
+
+  // Waits return at once while stopped, so the reader's reopen pass runs without its pause.
+  link.StopWaits();
+  sink.Clear();
+  link.WaitAndReadStep(kSerialReaderWaitMs);
+  EXPECT_FALSE(link.IsPortOpen());
+  EXPECT_TRUE(sink.Texts().empty()) << "no reopen attempt while held closed";
+
+  link.ClearHoldClosed();
+  link.WaitAndReadStep(kSerialReaderWaitMs);
+  EXPECT_TRUE(link.IsPortOpen());
+  EXPECT_EQ(end.opened.load(), 3);
+
+  end.stop = true;
+  link.ClosePort();
+  link.ClearHoldClosed();
+  link.WaitAndReadStep(kSerialReaderWaitMs);
+  EXPECT_FALSE(link.IsPortOpen()) << "a stop request ends the pass before reopening";
+}
+
+TEST_F(SerialPortLinkTest, WriterCutShortByACloseReturnsWhatItWrote) {
+  ASSERT_TRUE(end.Open());
+  // Nobody reads the master: the writer fills the queues and waits for room.
+  auto writing = std::async(std::launch::async, [&] { return end.Send(Bytes(1 << 20, 0x55)); });
+  ASSERT_EQ(writing.wait_for(50ms), std::future_status::timeout) << "the queues took a whole megabyte";
+  end.Close();
+  ASSERT_EQ(writing.wait_for(kWaitLimit), std::future_status::ready);
+  EXPECT_LT(writing.get(), std::size_t{1} << 20);
+  EXPECT_EQ(sink.CountStartingWith("Write Error"), 0u) << "a write cut short by a close is no error";
+}
+
+TEST_F(SerialPortLinkTest, DeviceGoneIsClosedAndReopenedOnce) {
+  ASSERT_TRUE(end.Open());
+  end.far.Hangup();  // as an unplugged adapter does
+  for (int i = 0; i < kStepLimit && end.IsOpen(); ++i) end.ReaderStep(kSerialReaderWaitMs);
+  EXPECT_FALSE(end.IsOpen());
+  EXPECT_FALSE(end.link.IsHeldClosed()) << "the reader goes on trying to reopen it";
+  EXPECT_EQ(sink.Count("Open port " + end.far.slavePath() + " (115200 b/s)"), 2u);
+}
+
+}  // namespace
+}  // namespace tusko

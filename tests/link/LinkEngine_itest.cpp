@@ -47,7 +47,7 @@ class LinkEngineOverSimulator : public testing::TestWithParam<Transport> {
     host.emplace(loop, settings, LinkEngineHostHooks{
         .text = [](std::string_view key) { return std::string(key); },
         .notified = [this](Notification code, int value) { notified.push_back({code, value}); },
-        .password = [this] { return passwordAnswer; },
+        .password = [] { return std::optional<std::string>(); },
         .message = [this](const std::string&, const std::string& text) { messages.push_back(text); }});
     host->AttachLog(&log);
     engine.emplace(*host, engineSettings);
@@ -72,8 +72,6 @@ class LinkEngineOverSimulator : public testing::TestWithParam<Transport> {
   RecordingLog log;
   std::vector<Notified> notified;
   std::vector<std::string> messages;
-  // What the user answers when the gateway asks for a password; nothing declines.
-  std::optional<std::string> passwordAnswer;
   EventLoop loop;
   // Ends before the loop it posts to, after the link that talks to it.
   std::optional<SimulatorThread> simulator;
@@ -124,29 +122,6 @@ TEST_P(LinkEngineOverSimulator, ARestartIsFollowedThroughTheReconnectAndInformat
   EXPECT_EQ(info.lan.ipAddress, "192.168.1.100");
   EXPECT_TRUE(messages.empty());
   EXPECT_GE(log.CountStartingWith("<dump"), 4u) << "both requests and both replies are dumped";
-}
-
-TEST_P(LinkEngineOverSimulator, ADeclinedPasswordEndsTheRequestAndAGivenOneIsStoredAndUsed) {
-  simulator->Run([](sim::GatewayModel& model) { model.Identity().password = "secret"; });
-  ASSERT_TRUE(engine->ResetDevice());
-  const int refused = static_cast<int>(OperationResult::PasswordRefused);
-  ASSERT_TRUE(loop.RunUntil([&] { return Seen(Notification::Reset, refused) || Seen(Notification::OperationFailed); },
-                            kInfoLimit));
-  EXPECT_TRUE(Seen(Notification::Reset, refused));
-  EXPECT_EQ(messages, std::vector<std::string>{"strLoginStop"});
-  EXPECT_EQ(simulator->Run([](sim::GatewayModel& model) { return model.RestartCount(); }), 0);
-
-  messages.clear();
-  notified.clear();
-  passwordAnswer = "secret";
-  ASSERT_TRUE(engine->ResetDevice());
-  // The gateway acknowledges the reset and goes away: the engine lets go of the link.
-  ASSERT_TRUE(RunUntilSeen({Notification::LinkClosed, Notification::ResetRejected, Notification::OperationFailed},
-                           kInfoLimit));
-  EXPECT_TRUE(Seen(Notification::LinkClosed));
-  EXPECT_EQ(engine->loginPassword(), "secret");
-  EXPECT_EQ(engine->state(), EngineState::WaitLoader);
-  EXPECT_TRUE(messages.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Transports, LinkEngineOverSimulator, testing::Values(Transport::Tcp, Transport::Pty),

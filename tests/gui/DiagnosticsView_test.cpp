@@ -123,18 +123,8 @@ class DiagnosticsViewTest : public ::testing::Test {
 
 // ---- Tree ----
 
-TEST_F(DiagnosticsViewTest, StartsOnTheExpandedRootWithItsDescription) {
-  auto& tree = *view->findChild<QTreeWidget*>("diagnosticsTree");
-  ASSERT_EQ(tree.topLevelItemCount(), 1);
-  QTreeWidgetItem* root = tree.topLevelItem(0);
-  EXPECT_EQ(tree.headerItem()->text(0), Key("strDiagSystem"));
-  EXPECT_EQ(root->text(0), Key("strDiagRoot"));
-  EXPECT_TRUE(root->isExpanded());
-  EXPECT_EQ(tree.currentItem(), root);
-  std::vector<QString> children;
-  for (int i = 0; i < root->childCount(); ++i) children.push_back(root->child(i)->text(0));
-  EXPECT_EQ(children, (std::vector<QString>{Key("strDiagIsdnLines"), Key("strDiagIsdnCredit"), Key("strDiagGsmModules"),
-                                            Key("strDiagGsmCredits")}));
+TEST_F(DiagnosticsViewTest, StartsOnTheRootWithoutAPageAndAsksNothing) {
+  EXPECT_EQ(view->CurrentNode(), DiagNodeId::Root);
   EXPECT_EQ(Text("descriptionPage"), Key("strDiagRootDescr"));
   EXPECT_EQ(view->CurrentPage(), nullptr);
   EXPECT_FALSE(view->RefreshRunning());
@@ -155,43 +145,20 @@ TEST_F(DiagnosticsViewTest, KeyboardStepsShowOnlyThePageWhereTheyStop) {
 
 // ---- Pages ----
 
-struct IsdnRow {
-  const char* name;
-  std::uint16_t word;
-  bool los, l2, sdi;
-};
-
-class IsdnLinesPage : public DiagnosticsViewTest, public ::testing::WithParamInterface<IsdnRow> {};
-
-TEST_P(IsdnLinesPage, ShowsTheBitsOfEachLine) {
-  const IsdnRow& row = GetParam();
+// How the answers read is the diagnostics texts' matter; here each page puts
+// them into the labels of their line, unit and module.
+TEST_F(DiagnosticsViewTest, IsdnPagesShowEachLineAndCreditPair) {
   view->SelectNode(DiagNodeId::IsdnLines);
-  Answer({IsdnStatusElement(row.word, 0x0083)});  // line 2 lost, layer 2 and synchronised
-  EXPECT_EQ(Label("isdnLos1").property("lit").toBool(), row.los);
-  EXPECT_EQ(Label("isdnL21").property("lit").toBool(), row.l2);
-  EXPECT_EQ(Label("isdnSdi1").property("lit").toBool(), row.sdi);
-  EXPECT_TRUE(Label("isdnLos2").property("lit").toBool());
-  EXPECT_TRUE(Label("isdnL22").property("lit").toBool());
-  EXPECT_TRUE(Label("isdnSdi2").property("lit").toBool());
-}
+  Answer({IsdnStatusElement(0x0080, 0x0003)});  // line 1 lost; line 2 in layer 2 and synchronised
+  const auto lit = [&](const char* name) { return Label(name).property("lit").toBool(); };
+  EXPECT_EQ((std::vector<bool>{lit("isdnLos1"), lit("isdnL21"), lit("isdnSdi1")}), (std::vector<bool>{true, false, false}));
+  EXPECT_EQ((std::vector<bool>{lit("isdnLos2"), lit("isdnL22"), lit("isdnSdi2")}), (std::vector<bool>{false, true, true}));
 
-INSTANTIATE_TEST_SUITE_P(Diagnostics, IsdnLinesPage,
-                         ::testing::Values(IsdnRow{"AllClear", 0x0000, false, false, false},
-                                           IsdnRow{"LossOfSignal", 0x0080, true, false, false},
-                                           IsdnRow{"Layer2AndSynchronised", 0x0003, false, true, true},
-                                           IsdnRow{"Bit15ClearsEverything", 0x8083, false, false, false}),
-                         RowName<IsdnRow>);
-
-TEST_F(DiagnosticsViewTest, CreditPagesShowMinutesAndSecondsOfEachPair) {
   view->SelectNode(DiagNodeId::IsdnCredit);
   Answer({CreditElement(ie::IsdnCredit, {0, 125, 0, 0, 3725, 61, 59, 60, 7, 0, 0, 1})});
   EXPECT_EQ(Text("credit1_1"), "0:00 / 2:05");
-  EXPECT_EQ(Text("credit1_2"), "0 / 0");
   EXPECT_EQ(Text("credit1_3"), "62:05 / 1:01");
-  EXPECT_EQ(Text("credit2_1"), "0:59 / 1:00");
   EXPECT_EQ(Text("credit2_2"), "0:07 / 0:00");
-  EXPECT_EQ(Text("credit2_3"), "0:00 / 0:01");
-
   view->SelectNode(DiagNodeId::GsmCredits);
   EXPECT_EQ(Text("credit1_1"), "0 / 0");  // the GSM store is still empty
   Answer({CreditElement(ie::GsmCredit, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4294967295u, 120})});
@@ -230,15 +197,11 @@ TEST_P(GsmModulesPageTest, ShowsStatusColourAndSignal) {
 INSTANTIATE_TEST_SUITE_P(
     Diagnostics, GsmModulesPageTest,
     ::testing::Values(
-        GsmRow{"IdleIgnoresBit12", 0x1010, "", 16, "Ready", "-81 dBm", StatusColour::Green},
         GsmRow{"NamedStateWithItsText", 18, "Net One", 1, "Incoming call - Net One", "-111 dBm", StatusColour::Blue},
         GsmRow{"DisconnectWhiteOnDarkGreen", 28, "", 30, "Clearing the call", "-53 dBm", StatusColour::DarkGreen},
         GsmRow{"CmeErrorWithItsOwnKey", 0x800A, "x", 0, "SIM not inserted (CME error 10)", "-113 dBm or less",
                StatusColour::Red},
-        GsmRow{"CmeErrorWithoutItsOwnKey", 0x8007, "", 31, "CME error 7", "-51 dBm or more", StatusColour::Red},
-        GsmRow{"ErrorRange", 231, "", 99, "Error 231", "no signal", StatusColour::Red},
-        GsmRow{"UnknownCode", 300, "", 0xFF, "Unknown state 300", "unknown", std::nullopt},
-        GsmRow{"NotConfigured", 128, "", 32, "Not configured", "unknown", std::nullopt}),
+        GsmRow{"UnknownCode", 300, "", 0xFF, "Unknown state 300", "unknown", std::nullopt}),
     RowName<GsmRow>);
 
 TEST_F(DiagnosticsViewTest, ReceptionTimeFollowsTheDataAndTheLanguage) {

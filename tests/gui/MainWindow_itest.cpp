@@ -7,9 +7,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QProgressBar>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolBar>
@@ -22,7 +20,6 @@
 #include "app/gui/MainMenu.h"
 #include "app/gui/NotifyDialog.h"
 #include "app/gui/PasswordDialog.h"
-#include "app/gui/ProgressDialog.h"
 #include "app/gui/UiText.h"
 #include "app/settings/SettingsStore.h"
 #include "app/settings/WindowStateSettings.h"
@@ -149,19 +146,6 @@ TEST_F(MainWindowTest, CommunicationItemFollowsTheSettingAlsoAfterALanguageChang
   }
 }
 
-TEST_F(MainWindowTest, LoginPromptAnsweredLetsTheRequestThrough) {
-  simulator().Run([](sim::GatewayModel& gateway) { gateway.Identity().password = "tusk"; });
-  MainWindow& window = OpenWindow();
-  ModalDriver<LoginDialog> login([](LoginDialog& dialog) { TypePassword(dialog, "tusk"); });
-  ModalDriver<DateTimeDialog> clock([](DateTimeDialog& dialog) { dialog.reject(); });
-
-  window.Execute(static_cast<int>(Command::DateTime));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return clock.seen(); }, kLinkLimitMs));
-  EXPECT_TRUE(login.seen());
-  EXPECT_EQ(window.engine().loginPassword(), "tusk");
-  EXPECT_TRUE(boxes_.shown().empty());
-}
-
 TEST_F(MainWindowTest, LoginPromptCancelledSaysSoAndEndsTheRequest) {
   simulator().Run([](sim::GatewayModel& gateway) { gateway.Identity().password = "tusk"; });
   MainWindow& window = OpenWindow();
@@ -190,30 +174,6 @@ void EnterPasswords(PasswordDialog& dialog, const QString& oldPassword, const QS
   QTest::mouseClick(ok, Qt::LeftButton);
 }
 
-TEST_F(MainWindowTest, PasswordDialogRefusesMismatchAndWrongOldPasswordThenChangesIt) {
-  simulator().Run([](sim::GatewayModel& gateway) { gateway.Identity().password = "old1"; });
-  MainWindow& window = OpenWindow();
-  ModalDriver<PasswordDialog> change([&](PasswordDialog& dialog) {
-    EnterPasswords(dialog, "old1", "new1", "new2");
-    ASSERT_EQ(boxes_.ShownKeys(), std::vector<std::string>{"strPasswordConfirmFailed"});
-    EXPECT_FALSE(dialog.busy()) << "nothing is sent after a mismatch";
-
-    EnterPasswords(dialog, "wrong", "new1", "new1");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return boxes_.shown().size() == 2; }, kLinkLimitMs));
-    EXPECT_EQ(boxes_.ShownKeys().back(), "strPasswordOldFailed");
-    EXPECT_TRUE(dialog.findChildren<QLineEdit*>()[0]->text().isEmpty());
-    EXPECT_TRUE(dialog.isVisible()) << "the dialog stays open for another try";
-
-    EnterPasswords(dialog, "old1", "new1", "new1");
-  });
-
-  window.Execute(static_cast<int>(Command::ChangePassword));
-  ASSERT_TRUE(change.seen());
-  EXPECT_EQ(window.engine().loginPassword(), "new1");
-  EXPECT_EQ(simulator().Run([](sim::GatewayModel& gateway) { return gateway.Identity().password; }), "new1");
-  EXPECT_EQ(boxes_.shown().size(), 2u);
-}
-
 TEST_F(MainWindowTest, CommunicationLogShowsNoPasswordOfALoginOrAChange) {
   settings_.communicationLog = 1;
   simulator().Run([](sim::GatewayModel& gateway) { gateway.Identity().password = "Secr3tPw"; });
@@ -222,9 +182,13 @@ TEST_F(MainWindowTest, CommunicationLogShowsNoPasswordOfALoginOrAChange) {
   ModalDriver<DateTimeDialog> clock([](DateTimeDialog& dialog) { dialog.reject(); });
   window.Execute(static_cast<int>(Command::DateTime));
   ASSERT_TRUE(QTest::qWaitFor([&] { return clock.seen(); }, kLinkLimitMs));
+  EXPECT_TRUE(login.seen());
+  EXPECT_EQ(window.engine().loginPassword(), "Secr3tPw");
   ModalDriver<PasswordDialog> change([](PasswordDialog& dialog) { EnterPasswords(dialog, "Secr3tPw", "N3wPassw", "N3wPassw"); });
   window.Execute(static_cast<int>(Command::ChangePassword));
   ASSERT_EQ(window.engine().loginPassword(), "N3wPassw");
+  EXPECT_EQ(simulator().Run([](sim::GatewayModel& gateway) { return gateway.Identity().password; }), "N3wPassw");
+  EXPECT_TRUE(boxes_.shown().empty());
 
   ASSERT_NE(window.communicationLog(), nullptr);
   // A dump wrapped over two lines still shows a password's bytes in a row.
@@ -252,26 +216,6 @@ TEST_F(MainWindowTest, RestartShowsTheNoticeUntilTheGatewayIsBack) {
   EXPECT_EQ(window.host().link().GetLinkState(), LinkState::Open) << "the notice ends when the firmware runs again";
   EXPECT_FALSE(window.busy());
   EXPECT_TRUE(boxes_.shown().empty());
-}
-
-TEST_F(MainWindowTest, CancelAnsweredNoKeepsTheTransferRunning) {
-  MainWindow& window = OpenWindow();
-  QSignalSpy received(&window.deviceCommands(), &DeviceCommands::configurationReceived);
-  int positionAfterNo = -1;
-  ModalDriver<ProgressDialog> progress([&](ProgressDialog& dialog) {
-    boxes_.Answer(kResultNo);
-    QTest::mouseClick(dialog.findChild<QPushButton*>("cancelButton"), Qt::LeftButton);
-    ASSERT_EQ(boxes_.ShownKeys(), std::vector<std::string>{"strDataDownloadAbort"});
-    EXPECT_TRUE(dialog.isVisible());
-    positionAfterNo = dialog.findChild<QProgressBar*>("progressBar")->value();
-  });
-
-  window.Execute(static_cast<int>(Command::ReadConfiguration));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return received.count() == 1; }, kTransferLimitMs));
-  EXPECT_TRUE(progress.seen());
-  EXPECT_LT(positionAfterNo, 100);
-  EXPECT_EQ(boxes_.shown().size(), 1u);
-  EXPECT_FALSE(window.busy());
 }
 
 TEST_F(MainWindowTest, ConnectWithoutACompleteLinkAsksForTheSettings) {

@@ -104,6 +104,7 @@ TEST_F(MonitorPageTest, AFirmwareUpdatePausesTheMonitorAndTheMarkersStayOutOfThe
   window().Execute(static_cast<int>(Command::WriteFirmware));
   ASSERT_TRUE(QTest::qWaitFor([&] { return boxes_.ShownKeys().size() >= 2; }, 90000));
   EXPECT_EQ(boxes_.ShownKeys().back(), "strFlashWriteOK");
+  EXPECT_EQ(files_.lastFlashWriteFile, firmware.path()) << "the next update proposes the same file";
   ASSERT_TRUE(WaitForText("SYSTEM MONITORING RESUMED", 60000));
   EXPECT_NE(ViewText().find("SYSTEM MONITORING TEMPORARY STOPPED"), std::string::npos);
   const std::string saved = Saved();

@@ -108,36 +108,6 @@ INSTANTIATE_TEST_SUITE_P(
                     PortRow{"NoPortsKeepsTheStoredName", {}, "/dev/ttyS0", -1, "/dev/ttyS0"}),
     RowName<PortRow>);
 
-TEST_F(PromptDialogTest, PortListKeepsTheGivenOrderAndNamesTheUsbDevices) {
-  CommunicationDialog dialog(english_, LinkChoice{}, {kUsb3, kGatewayAcm0, kTtyS0}, nullptr);
-  const auto& list = Child<QComboBox>(dialog, "portList");
-  ASSERT_EQ(list.count(), 3);
-  EXPECT_TRUE(list.itemText(0).startsWith("/dev/ttyUSB3"));
-  EXPECT_TRUE(list.itemText(1).startsWith("/dev/ttyACM0"));
-  EXPECT_TRUE(list.itemText(1).contains("Stellaris USB serial port"));
-  EXPECT_EQ(list.itemText(2), "/dev/ttyS0");
-}
-
-TEST_F(PromptDialogTest, RadioButtonsEnableTheirOwnControlsOnly) {
-  for (const std::uint32_t storedMode : {0U, 1U}) {
-    CommunicationDialog dialog(english_, LinkChoice{storedMode, "/dev/ttyS0", "gw", 1002}, {kTtyS0}, nullptr);
-    dialog.show();
-    const auto expectSerial = [&](bool serial) {
-      for (const char* control : {"portLabel", "portList"}) {
-        EXPECT_EQ(Child<QWidget>(dialog, control).isEnabled(), serial) << control;
-      }
-      for (const char* control : {"tcpAddressLabel", "tcpAddress", "tcpPortLabel", "tcpPort"}) {
-        EXPECT_EQ(Child<QWidget>(dialog, control).isEnabled(), !serial) << control;
-      }
-    };
-    expectSerial(storedMode == 0);
-    Click(dialog, storedMode == 0 ? "tcpMode" : "serialMode");
-    expectSerial(storedMode != 0);
-    Click(dialog, "okButton");
-    EXPECT_EQ(dialog.choice().comMode, storedMode == 0 ? 1U : 0U);
-  }
-}
-
 TEST_F(PromptDialogTest, CommunicationOkReturnsTheEditedChoiceAndCancelChangesNothing) {
   const LinkChoice stored{0, "/dev/ttyS0", "old.example", 1002};
   for (const bool ok : {true, false}) {
@@ -149,9 +119,13 @@ TEST_F(PromptDialogTest, CommunicationOkReturnsTheEditedChoiceAndCancelChangesNo
     Click(dialog, ok ? "okButton" : "cancelButton");
     EXPECT_EQ(dialog.choice(), (ok ? LinkChoice{1, "/dev/ttyS0", "192.168.1.20", 4001} : stored));
   }
-  CommunicationDialog dialog(english_, LinkChoice{1, "", "", 0}, {}, nullptr);
+  CommunicationDialog dialog(english_, LinkChoice{1, "", "", 0}, {kTtyS0}, nullptr);
+  dialog.show();
   Retype(dialog, "tcpAddress", QString(70, 'a'));
   EXPECT_EQ(Child<QLineEdit>(dialog, "tcpAddress").text().size(), 63);
+  Click(dialog, "serialMode");
+  Click(dialog, "okButton");
+  EXPECT_EQ(dialog.choice().comMode, 0U);
 }
 
 struct TcpPortRow {
@@ -248,6 +222,16 @@ TEST_F(PasswordDialogTest, MatchingPasswordsStartTheChangeAndHoldTheDialogUntilT
   ASSERT_TRUE(Ends());
   EXPECT_EQ(dialog_.result(), QDialog::Accepted);
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(PasswordDialogTest, MismatchedNewPasswordsSendNothingAndAreTypedAgain) {
+  Submit("old1", "new1", "new2");
+  EXPECT_EQ(boxes_.ShownKeys(), std::vector<std::string>{"strPasswordConfirmFailed"});
+  EXPECT_TRUE(started_.empty());
+  EXPECT_EQ(Field("oldPassword"), "old1");
+  EXPECT_TRUE(Field("newPassword").isEmpty() && Field("confirmPassword").isEmpty());
+  ExpectReady(true);
+  EXPECT_TRUE(StillOpen());
 }
 
 TEST_F(PasswordDialogTest, NothingSentLeavesTheDialogReadyAndTheOwnersCancelEndsIt) {

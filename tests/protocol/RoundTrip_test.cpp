@@ -1,0 +1,351 @@
+// Every transfer and the restart against the gateway model, in-process on
+// virtual time, over both links and under the model's faults: the receiving
+// side ends up holding exactly what was sent, or the operation reports a
+// clear failure and the gateway keeps what it had; never a different copy
+// reported as done, never silence over one.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "config/ImageLayout.h"
+#include "config/TextFields.h"
+#include "monitor/CdrFile.h"
+#include "protocol/FirmwareFile.h"
+#include "protocol/TransferConstants.h"
+#include "protocol/engine/CdrTransfer.h"
+#include "protocol/engine/ConfigTransfer.h"
+#include "protocol/engine/ConfigTransferRules.h"
+#include "protocol/engine/OperationEngine.h"
+#include "sim/GatewayFaults.h"
+#include "sim/GatewayFlashLoader.h"
+#include "support/FirmwareFiles.h"
+#include "support/GatewayHarness.h"
+#include "support/RowName.h"
+#include "support/TempFolder.h"
+#include "support/TestWavFile.h"
+
+namespace tusko {
+namespace {
+
+using std::chrono::seconds;
+using sim::Fault;
+using sim::FaultKind;
+using test::GatewayHarness;
+
+// Long enough for three tries of every request and two restarts of the gateway.
+constexpr seconds kSettleTime{120};
+constexpr int kEvery = 100000;  // a fault that hits every request
+constexpr int kDone = static_cast<int>(OperationResult::Done);
+
+// The sample configuration with changes in the general block and in every
+// counted table: a new name, a routing rule fewer, more CLIP entries, no
+// mobility extensions, and a changed last byte of the image.
+ConfigurationImage ChangedImage(const ConfigurationImage& original) {
+  namespace L = layout;
+  ConfigurationImage image = original;
+  WriteCountedText(image, L::general::kDeviceName, "Branch 7");
+  const auto& routing = L::lcr::kRoutingTable;
+  image.Fill(routing.RecordOffset(3), routing.recordSize, L::kUnset);
+  for (std::size_t i = 2; i < 40; ++i) {
+    WriteCountedString(image, L::CountedString24(L::lcr::kClipTable.RecordOffset(i)), std::to_string(4000 + i));
+    image.SetByte(L::lcr::kClipTable.RecordOffset(i) + L::lcr::kClipProfile, 2);
+  }
+  image.Fill(L::mobility::kTable.section, L::kUnset);
+  image.SetByte(kConfigImageSize - 1, 0x42);
+  return image;
+}
+
+// What the gateway stores after an upload of `image`.
+ConfigurationImage AsSent(ConfigurationImage image) {
+  StoreSignature(image);
+  image.Fill(layout::general::kReservedHead, layout::kUnset);
+  return image;
+}
+
+// Sections in three flash sectors, one ending on a page boundary, one with a
+// tail that needs padding.
+constexpr const char* kNewVersion = "1.3.0";
+const std::vector<test::TestSection> kSections{
+    {kSectionTypeApplication, 0x10000, test::FirmwareData(0x2400, kNewVersion)},
+    {kSectionTypeOther, 0x203F0, test::FirmwareData(0x1013)},
+    {kSectionTypeOther, 0x77F00, test::FirmwareData(0x100)},
+};
+
+// What an operation works on: how it starts, which notification (with which
+// value) says it is done, and what the two sides hold afterwards.
+struct Trip {
+  Notification result;
+  std::function<bool()> start;
+  std::function<bool()> arrived;    // the receiving side holds exactly what was sent
+  std::function<bool()> unchanged;  // the gateway holds what it held before
+  int done = kDone;
+};
+
+enum class Outcome {
+  Done,                  // the result says done and the copy arrived
+  Failed,                // a failure is reported and the gateway keeps what it had
+  WrittenWithoutResult,  // the gateway took the image, the answer to the stop got lost
+};
+
+class RoundTrip;
+
+struct TripRow {
+  const char* name;
+  Trip (*trip)(RoundTrip&);
+  LinkType link;
+  std::vector<Fault> faults;
+  Outcome outcome = Outcome::Done;
+  sim::GatewayIdentity identity = {};
+  void (*before)(GatewayHarness&) = nullptr;  // runs before the start
+  // Once `when` holds, `then` runs: a cancel, a restart of the record store, a late fault.
+  bool (*when)(GatewayHarness&) = nullptr;
+  void (*then)(GatewayHarness&) = nullptr;
+};
+
+class RoundTrip : public ::testing::TestWithParam<TripRow> {
+ public:
+  RoundTrip() : harness(GetParam().link, GetParam().identity) { OperationsOf(harness.engine).SetState(EngineState::Idle); }
+
+  GatewayHarness harness;
+  test::TempFolder folder;
+  std::optional<test::TempFile> file;
+  std::optional<CdrFile> records;
+};
+
+bool ReportsFailure(const test::EngineTestHost& host, const Trip& trip) {
+  return host.CountOf(Notification::OperationFailed) > 0 || host.CountOf(Notification::NotAllowed) > 0 ||
+         host.CountOf(Notification::RestartFailed) > 0 || host.CountOf(trip.result) > host.CountOf(trip.result, trip.done);
+}
+
+TEST_P(RoundTrip, EndsWithTheCopyArrivedOrAClearFailure) {
+  const TripRow& row = GetParam();
+  if (row.before) row.before(harness);
+  const Trip trip = row.trip(*this);
+  for (const Fault& fault : row.faults) harness.gateway.InjectFault(fault);
+  ASSERT_TRUE(trip.start());
+  if (row.when) {
+    ASSERT_TRUE(harness.RunUntil([&] { return row.when(harness); }, kSettleTime));
+    row.then(harness);
+  }
+  ASSERT_TRUE(harness.RunUntilEnded(kSettleTime));
+
+  const bool done = harness.host.CountOf(trip.result, trip.done) > 0;
+  const bool failed = ReportsFailure(harness.host, trip);
+  const bool arrived = trip.arrived();
+  if (done) {
+    EXPECT_TRUE(arrived) << "a different copy reported as done";
+  }
+  if (!arrived) {
+    EXPECT_TRUE(failed) << "silence over a different copy";
+  }
+  switch (row.outcome) {
+    case Outcome::Done:
+      EXPECT_TRUE(done);
+      EXPECT_FALSE(failed);
+      EXPECT_EQ(harness.engine.state(), EngineState::Idle);
+      EXPECT_EQ(harness.gateway.Phase(), sim::GatewayPhase::Firmware);
+      break;
+    case Outcome::Failed:
+      EXPECT_FALSE(done);
+      EXPECT_TRUE(failed);
+      EXPECT_TRUE(trip.unchanged());
+      break;
+    case Outcome::WrittenWithoutResult:
+      EXPECT_TRUE(arrived);
+      EXPECT_FALSE(done);
+      break;
+  }
+  // An ended operation leaves no file open.
+  EXPECT_FALSE(harness.engine.firmwareFile().IsOpen());
+  EXPECT_FALSE(harness.engine.announcementFile().IsOpen());
+  if (records) {
+    EXPECT_FALSE(records->IsOpen());
+  }
+}
+
+// ---- The operations ----
+
+Trip Download(RoundTrip& t) {
+  GatewayHarness& h = t.harness;
+  h.gateway.Configuration().Replace(AsSent(ChangedImage(h.gateway.Configuration().Stored())));
+  const ConfigurationImage before = h.gateway.Configuration().Stored();
+  return {Notification::DownloadResult, [&h] { return h.engine.StartDownload(); },
+          [&h] { return h.engine.configTransfer().image() == h.gateway.Configuration().Stored(); },
+          [&h, before] { return h.gateway.Configuration().Stored() == before; }};
+}
+
+Trip Upload(RoundTrip& t) {
+  GatewayHarness& h = t.harness;
+  const ConfigurationImage before = h.gateway.Configuration().Stored();
+  const ConfigurationImage changed = ChangedImage(before);
+  h.engine.SetLoginPassword(h.gateway.Identity().password);
+  return {Notification::UploadResult, [&h, changed] { return h.engine.StartUpload(changed); },
+          [&h, changed] { return h.gateway.Configuration().Stored() == AsSent(changed); },
+          [&h, before] { return h.gateway.Configuration().Stored() == before; }};
+}
+
+Trip Firmware(RoundTrip& t) {
+  GatewayHarness& h = t.harness;
+  t.file.emplace(test::FirmwareFileBytes(kSections));
+  EXPECT_TRUE(h.engine.firmwareFile().OpenFile(t.file->path()));
+  EXPECT_EQ(h.engine.firmwareFile().Parse(), FirmwareParseResult::Ok);
+  const std::string oldVersion = h.gateway.Identity().firmwareVersion;
+  return {Notification::FirmwareResult, [&h] { return h.engine.StartFirmwareUpdate(); },
+          [&h] {
+            return h.gateway.FlashLoader().flash() ==
+                       test::FlashImageOf(kSections, kFirmwareFlashWindow.start, kFirmwareFlashWindow.length) &&
+                   h.engine.deviceInformation().system.firmwareVersion == kNewVersion;
+          },
+          [&h, oldVersion] {
+            return h.gateway.FlashLoader().flash() ==
+                       std::vector<std::uint8_t>(kFirmwareFlashWindow.length, kFlashPadByte) &&
+                   h.gateway.Identity().firmwareVersion == oldVersion && h.gateway.Identity().hasValidFirmware;
+          }};
+}
+
+// A restart that finds no firmware: the engine's own recovery starts the update.
+Trip FirmwareAfterRestart(RoundTrip& t) {
+  Trip trip = Firmware(t);
+  trip.start = [&h = t.harness] { return h.engine.ResetDevice(); };
+  return trip;
+}
+
+Trip Announcement(RoundTrip& t, bool withFact) {
+  GatewayHarness& h = t.harness;
+  const std::vector<std::uint8_t> original = test::AlawWav(9000, withFact);  // 71 blocks, three sectors
+  t.file.emplace(original);
+  EXPECT_TRUE(h.engine.announcementFile().OpenFile(t.file->path()));
+  EXPECT_EQ(h.engine.announcementFile().CheckWav(), WavCheck::Ok);
+  const auto stored = [&h](AnnouncementKind kind) { return h.gateway.Announcements().Stored(kind); };
+  return {Notification::AnnouncementResult,
+          [&h] { return h.engine.StartAnnouncementUpdate(AnnouncementKind::Outgoing); },
+          [stored, original] {
+            return stored(AnnouncementKind::Outgoing) == original && stored(AnnouncementKind::Incoming).empty();
+          },
+          [stored] { return stored(AnnouncementKind::Outgoing).empty(); }};
+}
+Trip AnnouncementWithFact(RoundTrip& t) { return Announcement(t, true); }
+Trip AnnouncementWithoutFact(RoundTrip& t) { return Announcement(t, false); }
+
+// Into a real record file: every record the gateway made lands once, in store order.
+Trip Cdr(RoundTrip& t) {
+  GatewayHarness& h = t.harness;
+  h.settings.communicationTimeoutDataWrite = 3000;
+  CdrTextLayout noHeader;
+  noHeader.header = false;
+  t.records.emplace(noHeader);
+  const std::filesystem::path path = t.folder / "records.csv";
+  EXPECT_TRUE(t.records->Open(path));
+  EXPECT_TRUE(t.records->Start());
+  return {Notification::CdrResult, [&h, &t] { return h.engine.StartCdrDownload(*t.records); },
+          [&h, path] {
+            std::string expected;
+            for (const CdrRecord& record : h.gateway.CdrStore().Generated()) expected += CdrRecordLine(record, {}, ';');
+            std::ostringstream content;
+            content << std::ifstream(path, std::ios::binary).rdbuf();
+            return content.str() == expected && h.gateway.CdrStore().Remaining() == 0;
+          },
+          [&h] { return h.gateway.CdrStore().Remaining() == h.gateway.CdrStore().Generated().size(); }};
+}
+
+Trip Restart(RoundTrip& t) {
+  GatewayHarness& h = t.harness;
+  return {Notification::FirmwareRunning, [&h] { return h.engine.ResetDevice(); },
+          [&h] {
+            const SystemInformation& system = h.engine.deviceInformation().system;
+            const sim::GatewayIdentity& gateway = h.gateway.Identity();
+            return h.gateway.RestartCount() == 2 && system.runMode == RunMode::Firmware &&
+                   system.loaderVersion == gateway.loaderVersion &&
+                   system.firmwareVersion == gateway.firmwareVersion && system.deviceName == gateway.deviceName;
+          },
+          [&h] { return h.gateway.RestartCount() == 0; }, 0};
+}
+
+sim::GatewayIdentity WithoutFirmware() {
+  sim::GatewayIdentity identity;
+  identity.hasValidFirmware = false;
+  return identity;
+}
+
+// The firmware has its loader write the configuration, and asks for a password.
+sim::GatewayIdentity WritingInTheLoader() {
+  sim::GatewayIdentity identity;
+  identity.restartForWrite = true;
+  identity.password = "tusk";
+  return identity;
+}
+
+template <int count, std::uint32_t start>
+void FillRecords(GatewayHarness& h) {
+  h.gateway.CdrStore().Fill(count, start);
+}
+
+constexpr auto kSerial = LinkType::Serial;
+constexpr auto kTcp = LinkType::Tcp;
+using enum Outcome;
+
+INSTANTIATE_TEST_SUITE_P(
+    Transfer, RoundTrip,
+    ::testing::Values(
+        TripRow{"DownloadSerial", Download, kSerial, {}},
+        TripRow{"DownloadTcp", Download, kTcp, {}},
+        TripRow{"DownloadReadReplyDropped", Download, kSerial, {{FaultKind::DropReply, ie::ConfigReadData, 0, 1}}},
+        TripRow{"DownloadReadRepliesCorrupted", Download, kSerial, {{FaultKind::CorruptChecksum, ie::ConfigReadData, 0, 4}}},
+        TripRow{"DownloadReadReplyOfUnknownType", Download, kTcp, {{FaultKind::BadType, ie::ConfigReadData, 0, 2}}},
+        TripRow{"DownloadReadRepliesAlwaysCorrupted", Download, kSerial, {{FaultKind::CorruptChecksum, ie::ConfigReadData, 0, kEvery}}, Failed},
+        TripRow{"DownloadReadAlwaysRefused", Download, kSerial, {{FaultKind::Reject, ie::ConfigReadData, 0x01, kEvery}}, Failed},
+        TripRow{"UploadSerial", Upload, kSerial, {}},
+        TripRow{"UploadTcp", Upload, kTcp, {}},
+        TripRow{"UploadThroughTheLoaderSerial", Upload, kSerial, {}, Done, WritingInTheLoader()},
+        TripRow{"UploadThroughTheLoaderTcp", Upload, kTcp, {}, Done, WritingInTheLoader()},
+        TripRow{"UploadStartReplyDropped", Upload, kSerial, {{FaultKind::DropReply, ie::ConfigWriteStart, 0, 2}}},
+        TripRow{"UploadBlockReplyDropped", Upload, kTcp, {{FaultKind::DropReply, ie::ConfigWriteData, 0, 1}}},
+        TripRow{"UploadBlockRepliesCorrupted", Upload, kSerial, {{FaultKind::CorruptChecksum, ie::ConfigWriteData, 0, 6}}},
+        TripRow{"UploadBlocksAlwaysDropped", Upload, kSerial, {{FaultKind::DropReply, ie::ConfigWriteData, 0, kEvery}}, Failed},
+        TripRow{"UploadBlocksAlwaysRefused", Upload, kTcp, {{FaultKind::Reject, ie::ConfigWriteData, 0x01, kEvery}}, Failed},
+        TripRow{"UploadStopDropped", Upload, kSerial, {{FaultKind::DropReply, ie::ConfigWriteStop, 0, 1}}},
+        TripRow{"UploadStopAnswerCorruptedSerial", Upload, kSerial, {{FaultKind::CorruptChecksum, ie::ConfigWriteStop, 0, 1}}, WrittenWithoutResult},
+        TripRow{"UploadStopAnswerCorruptedTcp", Upload, kTcp, {{FaultKind::CorruptChecksum, ie::ConfigWriteStop, 0, 1}}, WrittenWithoutResult},
+        TripRow{"FirmwareSerial", Firmware, kSerial, {}},
+        TripRow{"FirmwareTcp", Firmware, kTcp, {}},
+        TripRow{"FirmwareDroppedBlockReply", Firmware, kSerial, {{FaultKind::DropReply, ie::FlashData, 0, 1}}},
+        TripRow{"FirmwareRefusedBlock", Firmware, kTcp, {{FaultKind::Reject, ie::FlashData, 0x81, 2}}},
+        TripRow{"FirmwareIntoALoaderWithoutFirmware", Firmware, kSerial, {}, Done, WithoutFirmware()},
+        TripRow{"FirmwareAfterARestartFindsNone", FirmwareAfterRestart, kSerial, {}, Done, WithoutFirmware()},
+        TripRow{"FirmwareCancelKeepsTheOld", Firmware, kSerial, {}, Failed, {}, nullptr,
+                [](GatewayHarness& h) { return h.gateway.RequestCount(ie::FlashData) >= 5; },
+                [](GatewayHarness& h) { h.engine.CancelFirmwareUpdate(); }},
+        TripRow{"AnnouncementSerial", AnnouncementWithFact, kSerial, {}},
+        TripRow{"AnnouncementTcpWithoutFactChunk", AnnouncementWithoutFact, kTcp, {}},
+        TripRow{"AnnouncementLongErasing", AnnouncementWithFact, kSerial, {}, Done, {},
+                [](GatewayHarness& h) { h.gateway.Announcements().SetErasingAnswers(3); }},
+        TripRow{"AnnouncementLostBlockAnswer", AnnouncementWithFact, kTcp, {{FaultKind::DropReply, ie::AnnouncementData, 0, 2}}},
+        TripRow{"AnnouncementLostStartAndStopAnswers", AnnouncementWithFact, kSerial,
+                {{FaultKind::DropReply, ie::AnnouncementStart, 0, 1}, {FaultKind::CorruptChecksum, ie::AnnouncementStop, 0, 1}}},
+        TripRow{"AnnouncementNeverAnswered", AnnouncementWithFact, kSerial, {{FaultKind::DropReply, ie::AnnouncementData, 0, kEvery}}, Failed},
+        TripRow{"CdrDefault", Cdr, kSerial, {}, Done, {}, FillRecords<25, 0>},
+        TripRow{"CdrNone", Cdr, kTcp, {}, Done, {}, FillRecords<0, 0>},
+        // Chunks end right at the wrap, then a short one follows at 0.
+        TripRow{"CdrShortChunkAfterTheWrap", Cdr, kSerial, {}, Done, {}, FillRecords<7, 0x7FFE80>},
+        TripRow{"CdrRecordsAcrossTheWrap", Cdr, kSerial, {}, Done, {}, FillRecords<10, 0x7FFFF0>},
+        TripRow{"CdrLostRequest", Cdr, kSerial, {{FaultKind::DropReply, ie::CdrData, 0, 1}}, Done, {}, FillRecords<10, 0x7FFF00>},
+        TripRow{"CdrLostReplyAfterTheGatewayActed", Cdr, kSerial, {{FaultKind::CorruptChecksum, ie::CdrData, 0, 2}}, Done, {}, FillRecords<10, 0>},
+        TripRow{"CdrRestartInTheMiddle", Cdr, kSerial, {}, Done, {}, FillRecords<12, 0>,
+                [](GatewayHarness& h) { return h.engine.cdrTransfer().chunks() > 0; },
+                [](GatewayHarness& h) { h.gateway.CdrStore().RestartOnNextRequest(); }},
+        TripRow{"RestartSerial", Restart, kSerial, {}},
+        // Over TCP the firmware's answer comes only to a probe: its start event finds no link.
+        TripRow{"RestartTcpOnlyTheThirdFirmwareProbeAnswered", Restart, kTcp, {}, Done, {}, nullptr,
+                [](GatewayHarness& h) { return h.engine.state() == EngineState::WaitFirmware; },
+                [](GatewayHarness& h) { h.gateway.InjectFault({FaultKind::DropReply, ie::LoaderVersion, 0, 2}); }}),
+    test::RowName<TripRow>);
+
+}  // namespace
+}  // namespace tusko

@@ -32,7 +32,7 @@ for entry in json.load(open(summary))["files"]:
 
 def row(name, t):
     pct = lambda a, b: f"{100.0 * a / b:5.1f} %" if b else "    - "
-    print(f"{name:<16}{pct(t[0], t[1])} {t[0]:>6}/{t[1]:<6}  {pct(t[2], t[3])} {t[2]:>6}/{t[3]:<6}")
+    print(f"{name:<16}{pct(t[0], t[1])} {t[0]:>6}/{t[1]:<6}  {pct(t[2], t[3])} {t[2]:>6}/{t[3]}")
 
 print(f"{'src/':<16}{'lines':<23}{'branches'}")
 for name in order + (["other"] if "other" in totals else []):

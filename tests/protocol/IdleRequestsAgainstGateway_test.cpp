@@ -88,41 +88,6 @@ TEST_F(AgainstGateway, CheckSystemInfoReportsWithoutFollowUp) {
   EXPECT_EQ(engine.deviceInformation().system.firmwareVersion, harness.gateway.Identity().firmwareVersion);
 }
 
-// The LAN information and the cell list are asked twice; then each ends its own way.
-struct TwoTriesRow {
-  const char* name;
-  std::uint8_t element;
-  bool (*start)(OperationEngine&);
-  PendingRequest flag;
-  Notification result;
-  int results;  // how many results of that kind, all NoAnswer
-  int failed;   // OperationFailed notifications
-  EngineState end;
-};
-
-class TwoTries : public AgainstGateway, public ::testing::WithParamInterface<TwoTriesRow> {};
-
-TEST_P(TwoTries, GiveUpAfterTheSecondTimeout) {
-  const TwoTriesRow& row = GetParam();
-  harness.gateway.InjectFault({sim::FaultKind::DropReply, row.element, 0, 10});
-  ASSERT_TRUE(row.start(engine));
-  harness.RunFor(std::chrono::seconds(60));
-
-  EXPECT_EQ(harness.gateway.RequestCount(row.element), 2);
-  EXPECT_EQ(host.CountOf(row.result), row.results);
-  EXPECT_EQ(host.CountOf(row.result, kNoAnswer), row.results);
-  EXPECT_EQ(host.CountOf(Notification::OperationFailed, 0), row.failed);
-  EXPECT_EQ(engine.state(), row.end);
-  EXPECT_FALSE(engine.HasPending(row.flag));
-  EXPECT_FALSE(host.TimerRunning());
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    SystemInfo, TwoTries,
-    ::testing::Values(TwoTriesRow{"LanInfoEndsWithNoAnswer", ie::LanInfo, [](OperationEngine& e) { return e.GetLanInfo(); }, LanInfoPending, Notification::LanInfoResult, 1, 0, EngineState::Idle},
-                      TwoTriesRow{"CellsFail", ie::ModuleCells, [](OperationEngine& e) { return e.GetCells(1); }, CellsPending, Notification::CellsResult, 0, 1, EngineState::Failed}),
-    test::RowName<TwoTriesRow>);
-
 TEST_F(AgainstGateway, ModuleInfoBringsTheFourTexts) {
   Run(engine.GetModuleInfo(1));
 

@@ -164,6 +164,10 @@ INSTANTIATE_TEST_SUITE_P(
         TimeoutRow{"LastTryInWaitFirmwareInfoEndsTheRestart", EngineState::WaitFirmwareInfo, 0, kMaxRepeats, {}, EngineState::Failed, std::nullopt, {{Notification::RestartFailed, 0, false}}, kMaxRepeats},
         TimeoutRow{"LastTryOfResetFails", EngineState::ResetSent, 0, kMaxRepeats, {}, EngineState::Failed, std::nullopt, {kNoAnswer}, kMaxRepeats},
         TimeoutRow{"IdleRepeatsThePendingRequest", EngineState::Idle, SystemInfoPending, 0, {ie::LoaderVersion}, EngineState::Idle, kTimeout, {{Notification::SystemInfoRequested, 0, false}}, 1},
+        // The LAN information is asked twice and ends without failing; the cell list fails.
+        TimeoutRow{"LanInfoRepeatsOnce", EngineState::Idle, LanInfoPending, 0, {ie::LanInfo}, EngineState::Idle, kTimeout, {{Notification::LanInfoRequested, 0, false}}, 1},
+        TimeoutRow{"LanInfoSecondTimeoutEndsWithNoAnswer", EngineState::Idle, LanInfoPending, 1, {}, EngineState::Idle, std::nullopt, {{Notification::LanInfoResult, static_cast<int>(OperationResult::NoAnswer), false}}, 1},
+        TimeoutRow{"LastTryWithCellsPendingFails", EngineState::Idle, CellsPending, kMaxRepeats, {}, EngineState::Failed, std::nullopt, {kNoAnswer}, kMaxRepeats},
         TimeoutRow{"LastTryWithModuleInfoPendingReportsItsOwnNoAnswer", EngineState::Idle, ModuleInfoPending, kMaxRepeats, {}, EngineState::Failed, std::nullopt, {{Notification::ModuleInfoResult, static_cast<int>(OperationResult::NoAnswer), false}}, kMaxRepeats}),
     test::RowName<TimeoutRow>);
 

@@ -1,11 +1,10 @@
 // ResetDevice and the way back: reconnecting after the restart, the loader,
-// the switch to the firmware, against a scripted host and against the gateway model.
+// the switch to the firmware, against a scripted host.
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "protocol/engine/OperationEngine.h"
-#include "support/GatewayHarness.h"
 #include "support/RowName.h"
 #include "support/ScriptedEngine.h"
 #include "support/TestMessages.h"
@@ -15,17 +14,10 @@ namespace {
 
 using std::chrono::milliseconds;
 using std::chrono::seconds;
-using test::GatewayHarness;
 using test::RecordedNotification;
 using test::ReplyWith;
 
 constexpr milliseconds kSerialPoll{1000};
-
-std::vector<Notification> Codes(const std::vector<RecordedNotification>& notifications) {
-  std::vector<Notification> codes;
-  for (const auto& n : notifications) codes.push_back(n.code);
-  return codes;
-}
 
 struct ReconnectRow {
   const char* name;
@@ -180,52 +172,6 @@ TEST_F(ScriptedRestart, FirmwareAnswerEndsTheRestartWithItsVersions) {
   EXPECT_EQ(system.runMode, RunMode::Firmware);
   EXPECT_EQ(system.dataVersion, 0x01020304u);
   EXPECT_TRUE(host.Logged("Firmware version: 1.2.3"));
-}
-
-TEST(RestartAgainstGateway, SerialRestartFollowsTheGatewayBackToIdle) {
-  GatewayHarness harness(LinkType::Serial);
-  ASSERT_TRUE(harness.engine.ResetDevice());
-  ASSERT_TRUE(harness.RunUntilEnded(seconds(10)));
-
-  EXPECT_EQ(Codes(harness.host.notifications),
-            (std::vector<Notification>{Notification::Reset, Notification::LinkClosed, Notification::LoaderRestarted,
-                                       Notification::LinkClosed, Notification::FirmwareRunning}));
-  EXPECT_EQ(harness.host.notifications.front().value, 0);
-  EXPECT_EQ(harness.engine.state(), EngineState::Idle);
-  EXPECT_EQ(harness.gateway.RestartCount(), 2);
-  const SystemInformation& system = harness.engine.deviceInformation().system;
-  EXPECT_EQ(system.loaderVersion, harness.gateway.Identity().loaderVersion);
-  EXPECT_EQ(system.firmwareVersion, harness.gateway.Identity().firmwareVersion);
-  EXPECT_EQ(system.deviceName, harness.gateway.Identity().deviceName);
-  EXPECT_EQ(system.runMode, RunMode::Firmware);
-  EXPECT_FALSE(harness.host.TimerRunning());
-}
-
-// Over TCP the firmware's answer comes only to a probe: its start event finds no link.
-TEST(RestartAgainstGateway, TcpRestartSucceedsWhenOnlyTheThirdFirmwareProbeIsAnswered) {
-  GatewayHarness harness(LinkType::Tcp);
-  ASSERT_TRUE(harness.engine.ResetDevice());
-  ASSERT_TRUE(harness.RunUntil([&] { return harness.engine.state() == EngineState::WaitFirmware; }, seconds(20)));
-  const int probesBefore = harness.gateway.RequestCount(ie::LoaderVersion);
-  harness.gateway.InjectFault({sim::FaultKind::DropReply, ie::LoaderVersion, 0, 2});
-  ASSERT_TRUE(harness.RunUntilEnded(seconds(30)));
-
-  EXPECT_EQ(harness.gateway.RequestCount(ie::LoaderVersion) - probesBefore, 3);
-  EXPECT_EQ(harness.host.notifications.back(), (RecordedNotification{Notification::FirmwareRunning, 0, false}));
-  EXPECT_EQ(harness.host.CountOf(Notification::RestartFailed), 0);
-  EXPECT_EQ(harness.engine.state(), EngineState::Idle);
-}
-
-TEST(RestartAgainstGateway, RefusedPasswordPromptKeepsTheGatewayRunning) {
-  sim::GatewayIdentity identity;
-  identity.password = "tusk";
-  GatewayHarness harness(LinkType::Serial, identity);
-  ASSERT_TRUE(harness.engine.ResetDevice());
-  ASSERT_TRUE(harness.RunUntilEnded(seconds(10)));
-
-  EXPECT_EQ(harness.host.notifications.back(), (RecordedNotification{Notification::Reset, 5, false}));
-  EXPECT_EQ(harness.gateway.RestartCount(), 0);
-  EXPECT_EQ(harness.engine.state(), EngineState::Idle);
 }
 
 }  // namespace

@@ -303,6 +303,8 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalRow{"AnnouncementPasswordGiven", &kAnnouncementStart, {kPassword}, Prompt::Given, 1, 1, std::nullopt},
         RefusalRow{"AnnouncementPasswordRefused", &kAnnouncementStart, {kPassword}, Prompt::Refused, 1, 0, Ends(kAnnouncementStart, kRefused)},
         RefusalRow{"AnnouncementNotAllowed", &kAnnouncementStart, {cause::NotAllowed}, Prompt::None, 1, 0, kNotAllowed},
+        // A refused login prompt ends the restart before the gateway goes away.
+        RefusalRow{"ResetPasswordRefused", &kReset, {kPassword}, Prompt::Refused, 1, 0, RecordedNotification{Notification::Reset, static_cast<int>(kRefused), false}},
         RefusalRow{"ResetNotAllowed", &kReset, {cause::NotAllowed}, Prompt::None, 1, 0, kNotAllowed},
         RefusalRow{"ResetRefusedThreeTimes", &kReset, {0x81, 0x02}, Prompt::None, kMaxTries, kMaxRepeats, Ends(kReset, kRejected)},
         RefusalRow{"CdrPasswordGiven", &kCdr, {kPassword}, Prompt::Given, 1, 1, std::nullopt},

@@ -323,12 +323,14 @@ inline constexpr std::size_t kLine = 0;  // 'A' link 1, 'B' link 2
 inline constexpr std::size_t kExtension = 4;  // CountedString24, the key byte
 inline constexpr std::size_t kRingNumberCount = 3;
 inline constexpr std::size_t kRingNumberMaxChars = 22;
-// Ring number i: a CountedString24 whose last byte holds its time condition.
+inline constexpr std::size_t kRingSlotWidth = 24;  // the number, then its condition byte
+// Ring number i: a counted string of at most 22 characters; the slot's last
+// byte, outside the string, holds its time condition.
 constexpr CountedStringAt RingNumber(std::size_t recordOffset, std::size_t index) {
-  return CountedString24(recordOffset + 28 + kCountedString24Width * index);
+  return {recordOffset + 28 + kRingSlotWidth * index, kRingNumberMaxChars + 1};
 }
 constexpr std::size_t RingCondition(std::size_t recordOffset, std::size_t index) {
-  return RingNumber(recordOffset, index).offset + kCountedString24Width - 1;
+  return RingNumber(recordOffset, index).offset + kRingSlotWidth - 1;
 }
 inline constexpr std::uint8_t kAlways = 0xFF;
 inline constexpr std::uint8_t kDuringWorkingHours = 1;

@@ -71,6 +71,15 @@ TEST(CountedStringWriteTest, FillsTheFieldThenStoresLengthAndCharactersCutAtTheM
   EXPECT_EQ(ReadCountedString(image, layout::CountedString12(kAt)), "+4912345678");
 }
 
+TEST(CountedStringWriteTest, AMobilityRingNumberKeepsItsConditionByte) {
+  ConfigurationImage image;
+  const std::size_t record = layout::mobility::kTable.RecordOffset(0);
+  image.SetByte(layout::mobility::RingCondition(record, 1), layout::mobility::kDuringWorkingHours);
+  WriteCountedString(image, layout::mobility::RingNumber(record, 1), "01234567890123456789012345");
+  EXPECT_EQ(image.Byte(layout::mobility::RingCondition(record, 1)), layout::mobility::kDuringWorkingHours);
+  EXPECT_EQ(ReadCountedString(image, layout::mobility::RingNumber(record, 1)), "0123456789012345678901");
+}
+
 constexpr layout::CountedTextAt kName = layout::general::kDeviceName;
 
 TEST(CountedTextTest, UnsetLengthIsWrittenBackAsZeroButOneAboveCapacityIsKept) {

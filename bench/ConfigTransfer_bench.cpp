@@ -4,8 +4,7 @@
 // its time against the floors that bound it:
 //
 //   x_wire    (pseudo-terminal only) against the wire time of every frame byte
-//             in both directions at 11 bits per byte. The simulator paces only
-//             what it sends, so the requests cost less here than on a real line.
+//             in both directions at 11 bits per byte, both paced as on a line.
 //   x_pacing  against the protocol's own pacing: the engine sends one data
 //             request per request delay while its window of pending requests
 //             has room, and the next one at once only when an answer frees a

@@ -68,7 +68,7 @@ fuzz: deps
 # of its own; the counters of an earlier run are cleared first. Its own lock,
 # low priority and two jobs, so it can run beside the normal build.
 coverage: deps
-	flock /tmp/tusko-coverage.lock sh -c '\
+	@flock /tmp/tusko-coverage.lock sh -c '\
 	  cmake -S . -B $(COVERAGE_DIR) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Debug -DTUSKO_COVERAGE=ON -DTUSKO_BENCH=OFF >/dev/null && \
 	  { nice -n 10 cmake --build $(COVERAGE_DIR) -j 2 >$(COVERAGE_DIR)/build.log 2>&1 || \
 	    { tail -n 30 $(COVERAGE_DIR)/build.log; exit 1; }; } && \

@@ -142,55 +142,5 @@ TEST_F(ConfigUpload, VersionReplyToTheStopEndsTheUpload) {
   EXPECT_FALSE(host.TimerRunning());
 }
 
-// ---- Restart into the loader for the write ----
-
-class ConfigUploadViaLoader : public ConfigUpload {
- protected:
-  void ReceiveResetAnswer() {
-    ASSERT_TRUE(engine.StartUpload(DenseImage()));
-    Receive(ReplyWith({{ie::Reset, {}}}));
-    host.ClearRecords();
-  }
-  DeviceMessage LoaderStarted() {
-    return test::EventWith({{ie::LoaderStarted, {}}, test::TextElement(ie::LoaderVersion, "0.9")});
-  }
-};
-
-TEST_F(ConfigUploadViaLoader, ResetAnswerClosesTheLinkAndWaits) {
-  ASSERT_TRUE(engine.StartUpload(DenseImage()));
-  OperationsOf(engine).SetRetries(1);
-  Receive(ReplyWith({{ie::Reset, {}}}));
-
-  EXPECT_EQ(engine.state(), EngineState::WriteWaitLoader);
-  EXPECT_EQ(engine.retries(), 0);
-  EXPECT_EQ(host.link, LinkState::Closed);
-  EXPECT_EQ(host.CountOf(Notification::LinkClosed, 0), 1);
-  EXPECT_EQ(host.TimerDelay(), milliseconds(settings.communicationTimeoutSwitchToLoader));
-}
-
-TEST_F(ConfigUploadViaLoader, LoaderStartEventLeadsToTheStartAgain) {
-  ReceiveResetAnswer();
-  host.link = LinkState::Open;  // the serial port is back
-  Receive(LoaderStarted());
-
-  EXPECT_EQ(engine.state(), EngineState::WriteStarting);
-  EXPECT_EQ(host.SentElements(), std::vector<std::uint8_t>{ie::ConfigWriteStart});
-  EXPECT_EQ(engine.retries(), 0);
-  EXPECT_FALSE(engine.HasPending(SwitchToFirmwareSent));
-  EXPECT_EQ(engine.deviceInformation().system.loaderVersion, "0.9");
-  EXPECT_EQ(host.TimerDelay(), milliseconds(settings.communicationTimeoutDataWriteStart));
-}
-
-TEST_F(ConfigUploadViaLoader, WaitOverReconnectsAndStartsAgain) {
-  ReceiveResetAnswer();
-  host.type = LinkType::Tcp;
-  clock.Advance(milliseconds(settings.communicationTimeoutSwitchToLoader));
-
-  EXPECT_EQ(host.reopens, 1);
-  EXPECT_EQ(engine.state(), EngineState::WriteStarting);
-  EXPECT_EQ(host.CountOf(Notification::LinkClosed, 0), 1);
-  EXPECT_EQ(host.SentElements(), std::vector<std::uint8_t>{ie::ConfigWriteStart});
-}
-
 }  // namespace
 }  // namespace tusko

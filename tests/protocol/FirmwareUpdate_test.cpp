@@ -167,52 +167,6 @@ TEST_F(FirmwareUpdate, StopAcknowledgedFollowsTheNewFirmware) {
   EXPECT_TRUE(FileClosed());
 }
 
-struct RestartRow {
-  const char* name;
-  LinkType link;
-  bool loaderAnnouncesItself;
-};
-
-class FirmwareRestartIntoLoader : public FirmwareUpdate, public testing::WithParamInterface<RestartRow> {};
-
-TEST_P(FirmwareRestartIntoLoader, FlashStartGoesAgainToTheLoader) {
-  host.type = GetParam().link;
-  Load({{kSectionTypeApplication, kBase, FirmwareData(64)}});
-  ASSERT_TRUE(engine.StartFirmwareUpdate());
-  Receive(ReplyOf(ie::Reset));
-  EXPECT_EQ(engine.state(), EngineState::FlashWaitLoader);
-  EXPECT_EQ(host.linkCloses, 1);
-  EXPECT_EQ(host.TimerDelay(), Timeout(&EngineSettings::communicationTimeoutSwitchToLoader));
-  host.link = LinkState::Closed;
-  host.ClearRecords();
-
-  if (GetParam().loaderAnnouncesItself) {
-    host.link = LinkState::Open;
-    Receive(test::EventWith({{ie::LoaderStarted, {}}, test::TextElement(ie::LoaderVersion, "1.0.3")}));
-  } else {
-    TimeOut(&EngineSettings::communicationTimeoutSwitchToLoader);
-    if (GetParam().link == LinkType::Serial) {
-      EXPECT_TRUE(host.sent.empty());  // the port is not back yet
-      host.link = LinkState::Open;
-      clock.Advance(milliseconds(1000));
-    }
-    EXPECT_EQ(host.CountOf(Notification::LinkClosed), 1);
-  }
-  ASSERT_FALSE(host.sent.empty());
-  EXPECT_EQ(host.SentElements(), std::vector<std::uint8_t>{ie::FlashStart});  // never SwitchToFirmware
-  EXPECT_EQ(engine.state(), EngineState::FlashStarting);
-  EXPECT_EQ(engine.retries(), 0);
-
-  Receive(ReplyOf(ie::FlashStart));
-  EXPECT_EQ(LastSent(), ie::FlashData);
-}
-
-INSTANTIATE_TEST_SUITE_P(Rows, FirmwareRestartIntoLoader,
-                         testing::Values(RestartRow{"SerialTimeOut", LinkType::Serial, false},
-                                         RestartRow{"TcpTimeOut", LinkType::Tcp, false},
-                                         RestartRow{"LoaderStartedEvent", LinkType::Serial, true}),
-                         test::RowName<RestartRow>);
-
 TEST_F(FirmwareUpdate, LoaderWithoutFirmwareStartsTheUpdate) {
   Load({{kSectionTypeApplication, kBase, FirmwareData(64)}});
   OperationsOf(engine).SetState(EngineState::Idle);

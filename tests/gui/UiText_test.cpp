@@ -15,39 +15,32 @@ class UiTextTest : public testing::Test {
   LanguageManager german_ = test::LoadedLanguage(2);
 };
 
-TEST_F(UiTextTest, ControlsGetTheLineBreakAndCaptionsKeepTheTwoCharacters) {
+// Controls get a text's line breaks, captions keep the two characters; a
+// lower-case key is a control's key but no caption's; a retranslation uses the
+// keys the first translation kept.
+TEST_F(UiTextTest, WindowsTakeTheirTextsByKeyAndKeepTheKeys) {
   QDialog window;
   window.setWindowTitle("strAboutDescription");
   auto* label = new QLabel("strAboutDescription", &window);
   auto* plain = new QLabel("Baud", &window);
+  auto* lower = new QPushButton("strlower", &window);
+  auto* cancel = new QPushButton("strCancel", &window);
   TranslateWindow(window, english_);
-
   const QString withBreak = ToQString(english_.GetString("strAboutDescription"));
   ASSERT_TRUE(withBreak.contains(" \n"));
   EXPECT_EQ(label->text(), withBreak);
   EXPECT_TRUE(window.windowTitle().contains("\\n"));
   EXPECT_EQ(plain->text(), "Baud");
-}
+  EXPECT_EQ(lower->text(), "") << "an unknown key shows an empty text, never the key";
 
-TEST_F(UiTextTest, LowerCaseKeysAreControlKeysButNotCaptions) {
-  QDialog window;
-  window.setWindowTitle("strlower");
-  auto* button = new QPushButton("strlower", &window);
-  TranslateWindow(window, english_);
-  EXPECT_EQ(window.windowTitle(), "strlower");
-  EXPECT_EQ(button->text(), "") << "an unknown key shows an empty text, never the key";
-}
-
-TEST_F(UiTextTest, RetranslateUsesTheKeptKeys) {
-  QDialog window;
-  window.setWindowTitle("strCommunication");
-  auto* button = new QPushButton("strCancel", &window);
-  TranslateWindow(window, english_);
-  const QString englishCancel = button->text();
   RetranslateWindow(window, german_);
-  EXPECT_EQ(button->text(), ToQString(german_.GetString("strCancel")));
-  EXPECT_NE(button->text(), englishCancel);
-  EXPECT_EQ(window.windowTitle(), ToQString(german_.GetCaptionString("strCommunication")));
+  EXPECT_EQ(cancel->text(), ToQString(german_.GetString("strCancel")));
+  EXPECT_NE(cancel->text(), ToQString(english_.GetString("strCancel")));
+  EXPECT_EQ(window.windowTitle(), ToQString(german_.GetCaptionString("strAboutDescription")));
+  QDialog lowerCaption;
+  lowerCaption.setWindowTitle("strlower");
+  TranslateWindow(lowerCaption, english_);
+  EXPECT_EQ(lowerCaption.windowTitle(), "strlower");
 }
 
 }  // namespace

@@ -13,15 +13,8 @@ namespace {
 ProgramSettings DistinctSettings() {
   ProgramSettings s;
   std::uint32_t next = 100;
-  for (std::uint32_t* value :
-       {&s.baudrate, &s.tcpPort, &s.monitorLogMaxLines, &s.communicationTimeout, &s.communicationTimeoutReset,
-        &s.communicationTimeoutFlashLoad, &s.communicationTimeoutFlashLoadStart, &s.communicationTimeoutDataRead,
-        &s.communicationTimeoutDataWrite, &s.communicationTimeoutDataWriteStart, &s.communicationTimeoutReadCells,
-        &s.communicationTimeoutSwitchToLoader, &s.communicationTimeoutSwitchToFirmware, &s.cdrFieldDate,
-        &s.cdrFieldTime, &s.cdrFieldType, &s.cdrFieldCallerId, &s.cdrFieldCalledNumber, &s.cdrFieldLength,
-        &s.cdrFieldInPort, &s.cdrFieldOutPort, &s.cdrFieldCause, &s.dataReadWriteRequestDelay,
-        &s.dataReadWriteMaxPendingRequests}) {
-    *value = next++;
+  for (const auto& value : ProgramSettingValues()) {
+    if (value.number != nullptr) s.*value.number = next++;
   }
   s.comMode = 1;
   s.virtualComPort = "/dev/ttyACM3";

@@ -77,70 +77,32 @@ TEST(ConfigurationImageTest, SignatureIsTheWordAt108) {
 
 // Every default, written out byte by byte; whatever no row names stays 0xFF.
 struct DefaultRow {
-  const char* name;
   std::size_t offset;
   Bytes bytes;
 };
 
-Bytes CreditDefaults() { return Join({Repeat(48, 0), Repeat(12, 1), Repeat(6, FF), {1}}); }
-
-Bytes IsdnLinkDefaults() { return {0, 0, FF, FF, 0, 0, FF, FF, 0, 0, 0, 0}; }
-
-Bytes IncomingGroupDefaults() {
-  const Bytes emptyString = Join({{0}, Repeat(23, FF)});
-  Bytes group{0, 0, 3, 3, 0, 0, 'A', FF};
-  for (int i = 0; i < 7; ++i) group.insert(group.end(), emptyString.begin(), emptyString.end());
-  return group;
-}
-
-Bytes WorkingDayDefaults() { return {8, 0, FF, FF, 18, 0}; }
-
 std::vector<DefaultRow> DefaultRows() {
-  return {
-      {"deviceNameLength", 6, {0}},
-      {"lanIp", 39, TextBytes("000000000000")},
-      {"subnetMask", 51, TextBytes("255255255000")},
-      {"port", 63, TextBytes("01002")},
-      {"defaultGateway", 68, TextBytes("000000000000")},
-      {"dns1", 80, TextBytes("000000000000")},
-      {"dns2", 92, TextBytes("000000000000")},
-      {"signature", 108, {0x1A, 0x0A, 0x01, 0x18}},
-      {"isdnLink1", 256, IsdnLinkDefaults()},
-      {"isdnLink2", 288, IsdnLinkDefaults()},
-      {"isdnCommon", 320, {6, 0, 0, 0, 0, 30, 1, 0, 0, 1, 3, 0, 0, 0, 0}},
-      {"countryPrefix", 340, {0}},
-      {"generalFlags", 352, {0, 1, 0, 0, FF, 0}},
-      {"creditAlarmLimit", 360, {0, 0, 0, 0}},
-      {"module1Groups", 448, {0, 0, FF}},
-      {"module2Groups", 452, {0, 0, FF}},
-      {"outGroup1", 456, {0, 0}},
-      {"outGroup2", 472, {0, 0}},
-      {"inGroup1", 488, IncomingGroupDefaults()},
-      {"inGroup2", 696, IncomingGroupDefaults()},
-      {"module1", 904, {1, 8, 128, 128}},
-      {"module1Credit", 916, CreditDefaults()},
-      {"module2", 1032, {1, 8, 128, 128}},
-      {"module2Credit", 1044, CreditDefaults()},
-      {"alarmIpServer", 21352, {0}},
-      {"cdrAlwaysZero", 21972, {0}},
-      {"cdrTimeout", 21976, {1, 0}},
-      {"smsAlwaysZero", 22100, {0}},
-      {"secondModule1Credit", 22616, CreditDefaults()},
-      {"secondModule2Credit", 22744, CreditDefaults()},
-      {"httpOutLength", 22860, {0}},
-      {"smsTextLength", 23116, {0}},
-      {"httpInLength", 28372, {0}},
-      {"monday", 28628, WorkingDayDefaults()},
-      {"tuesday", 28660, WorkingDayDefaults()},
-      {"wednesday", 28692, WorkingDayDefaults()},
-      {"thursday", 28724, WorkingDayDefaults()},
-      {"friday", 28756, WorkingDayDefaults()},
-      {"isdnLink1Credit", 29012, CreditDefaults()},
-      {"isdnLink2Credit", 29108, CreditDefaults()},
-      {"creditIpServer", 29204, {0}},
-      {"creditSending", 29244, {FF, FF, 0}},
-      {"timeSync", 29268, {FF, 0}},
-  };
+  const Bytes credit = Join({Repeat(48, 0), Repeat(12, 1), Repeat(6, FF), {1}});
+  const Bytes emptyString = Join({{0}, Repeat(23, FF)});
+  Bytes incomingGroup{0, 0, 3, 3, 0, 0, 'A', FF};
+  for (int i = 0; i < 7; ++i) incomingGroup.insert(incomingGroup.end(), emptyString.begin(), emptyString.end());
+  const Bytes noAddress = TextBytes("000000000000");
+  std::vector<DefaultRow> rows{
+      {6, {0}},  // the device name's length
+      {39, noAddress}, {51, TextBytes("255255255000")}, {63, TextBytes("01002")}, {68, noAddress}, {80, noAddress},
+      {92, noAddress}, {108, {0x1A, 0x0A, 0x01, 0x18}},
+      {320, {6, 0, 0, 0, 0, 30, 1, 0, 0, 1, 3, 0, 0, 0, 0}}, {340, {0}}, {352, {0, 1, 0, 0, FF, 0}}, {360, {0, 0, 0, 0}},
+      {21352, {0}}, {21972, {0}}, {21976, {1, 0}}, {22100, {0}}, {22860, {0}}, {23116, {0}}, {28372, {0}},
+      {29204, {0}}, {29244, {FF, FF, 0}}, {29268, {FF, 0}}};
+  // The records that come more than once.
+  for (std::size_t at : {256, 288}) rows.push_back({at, {0, 0, FF, FF, 0, 0, FF, FF, 0, 0, 0, 0}});
+  for (std::size_t at : {448, 452}) rows.push_back({at, {0, 0, FF}});
+  for (std::size_t at : {456, 472}) rows.push_back({at, {0, 0}});
+  for (std::size_t at : {488, 696}) rows.push_back({at, incomingGroup});
+  for (std::size_t at : {904, 1032}) rows.push_back({at, {1, 8, 128, 128}});
+  for (std::size_t at : {916, 1044, 22616, 22744, 29012, 29108}) rows.push_back({at, credit});
+  for (std::size_t day = 0; day < 5; ++day) rows.push_back({28628 + 32 * day, {8, 0, FF, FF, 18, 0}});
+  return rows;
 }
 
 TEST(DefaultImageTest, EveryOtherByteIsUnset) {

@@ -1,8 +1,8 @@
-// Every transfer and the restart against the gateway model, in-process on
-// virtual time, over both links and under the model's faults: the receiving
-// side ends up holding exactly what was sent, or the operation reports a
-// clear failure and the gateway keeps what it had; never a different copy
-// reported as done, never silence over one.
+// Every transfer, the restart and the idle requests against the gateway
+// model, in-process on virtual time, over both links and under the model's
+// faults: the receiving side ends up holding exactly what was sent, or the
+// operation reports a clear failure and the gateway keeps what it had; never
+// a different copy reported as done, never silence over one.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -18,6 +18,7 @@
 #include "config/TextFields.h"
 #include "monitor/CdrFile.h"
 #include "protocol/FirmwareFile.h"
+#include "protocol/RecordingMonitor.h"
 #include "protocol/TransferConstants.h"
 #include "protocol/engine/CdrTransfer.h"
 #include "protocol/engine/ConfigTransfer.h"
@@ -134,7 +135,13 @@ TEST_P(RoundTrip, EndsWithTheCopyArrivedOrAClearFailure) {
     ASSERT_TRUE(harness.RunUntil([&] { return row.when(harness); }, kSettleTime));
     row.then(harness);
   }
-  ASSERT_TRUE(harness.RunUntilEnded(kSettleTime));
+  // Idle requests run in Idle: an operation has ended once nothing waits for an answer.
+  ASSERT_TRUE(harness.RunUntil(
+      [this] {
+        return (harness.engine.state() == EngineState::Idle || harness.engine.state() == EngineState::Failed) &&
+               !harness.host.TimerRunning();
+      },
+      kSettleTime));
 
   const bool done = harness.host.CountOf(trip.result, trip.done) > 0;
   const bool failed = ReportsFailure(harness.host, trip);
@@ -268,6 +275,73 @@ Trip Restart(RoundTrip& t) {
           [&h] { return h.gateway.RestartCount() == 0; }, 0};
 }
 
+// The system information chains into the LAN information; both are shown as the gateway has them.
+Trip SystemInfo(RoundTrip& t) {
+  GatewayHarness& h = t.harness;
+  return {Notification::LanInfoResult, [&h] { return h.engine.GetSystemInfo(); }, [&h] {
+            const DeviceInformation& info = h.engine.deviceInformation();
+            const sim::GatewayIdentity& gateway = h.gateway.Identity();
+            bool shown = true;
+            for (const char* line : {"Get system info", "Get LAN info", "IP Address: 192.168.1.100",
+                                     "Subnet Mask: 255.255.255.0", "Default Gateway: 192.168.1.1", "Port: 1002"}) {
+              shown = shown && h.host.Logged(line);
+            }
+            return shown && h.host.Logged("Firmware version: " + gateway.firmwareVersion) &&
+                   info.system.firmwareVersion == gateway.firmwareVersion &&
+                   info.system.loaderVersion == gateway.loaderVersion && info.system.deviceName == gateway.deviceName &&
+                   info.system.runMode == RunMode::Firmware && info.system.dataVersion == gateway.dataVersion &&
+                   info.lan.ipAddress == "192.168.1.100" && info.lan.subnetMask == "255.255.255.0" &&
+                   info.lan.defaultGateway == "192.168.1.1" && info.lan.tcpPort == 1002 && info.lan.dhcp == kDhcpOff;
+          },
+          [] { return true; }};
+}
+
+// The check before a transfer asks for no LAN information.
+Trip SystemInfoCheck(RoundTrip& t) {
+  GatewayHarness& h = t.harness;
+  return {Notification::SystemInfoResult, [&h] { return h.engine.CheckSystemInfo(); },
+          [&h] {
+            return h.engine.deviceInformation().system.firmwareVersion == h.gateway.Identity().firmwareVersion &&
+                   h.gateway.RequestCount(ie::LanInfo) == 0;
+          },
+          [] { return true; }};
+}
+
+Trip ModuleInfo(RoundTrip& t) {
+  GatewayHarness& h = t.harness;
+  return {Notification::ModuleInfoResult, [&h] { return h.engine.GetModuleInfo(1); }, [&h] {
+            const sim::GsmModuleIdentity& expected = h.gateway.Identity().modules[1];
+            const ModuleInformation& module = h.engine.deviceInformation().module;
+            return module.type == expected.type && module.imei == expected.imei && module.imsi == expected.imsi &&
+                   module.network == expected.network && module.index == 1 && h.host.Logged("Get module info - 1");
+          },
+          [] { return true; }};
+}
+
+// The clock set, then read back with its synchronisation; the gateway knows no weekday and no milliseconds.
+Trip SetTime(RoundTrip& t) {
+  GatewayHarness& h = t.harness;
+  return {Notification::GetTimeResult, [&h] { return h.engine.SetDateTime({2025, 3, 5, 14, 15, 9, 26, 500}); },
+          [&h] {
+            const DeviceClock& clock = h.engine.deviceInformation().clock;
+            return h.host.CountOf(Notification::SetTimeResult, kDone) == 1 &&
+                   clock.time == DateTimeRecord{2025, 3, 0, 14, 15, 9, 26, 0} &&
+                   clock.lastSync == LastSyncRecord{1, 14, 3, 2025};
+          },
+          [] { return true; }};
+}
+
+template <const char* oldPassword>
+Trip PasswordChange(RoundTrip& t) {
+  GatewayHarness& h = t.harness;
+  h.engine.SetLoginPassword("first");
+  return {Notification::PasswordChangeResult, [&h] { return h.engine.ChangePassword("second", oldPassword); },
+          [&h] { return h.gateway.Identity().password == "second"; },
+          [&h] { return h.gateway.Identity().password == "first" && h.host.passwordQueries == 0; }};
+}
+constexpr char kRightPassword[] = "first";
+constexpr char kWrongPassword[] = "third";
+
 sim::GatewayIdentity WithoutFirmware() {
   sim::GatewayIdentity identity;
   identity.hasValidFirmware = false;
@@ -281,6 +355,8 @@ sim::GatewayIdentity WritingInTheLoader() {
   identity.password = "tusk";
   return identity;
 }
+
+sim::GatewayIdentity Protected() { return sim::GatewayIdentity{.password = "first"}; }
 
 template <int count, std::uint32_t start>
 void FillRecords(GatewayHarness& h) {
@@ -340,12 +416,58 @@ INSTANTIATE_TEST_SUITE_P(
         TripRow{"CdrRestartInTheMiddle", Cdr, kSerial, {}, Done, {}, FillRecords<12, 0>,
                 [](GatewayHarness& h) { return h.engine.cdrTransfer().chunks() > 0; },
                 [](GatewayHarness& h) { h.gateway.CdrStore().RestartOnNextRequest(); }},
+        TripRow{"SystemInfoWithTheLanInfo", SystemInfo, kSerial, {}},
+        TripRow{"SystemInfoCheck", SystemInfoCheck, kSerial, {}},
+        TripRow{"ModuleInfo", ModuleInfo, kSerial, {}},
+        TripRow{"SetTimeReadBack", SetTime, kSerial, {}, Done, {}, nullptr,
+                [](GatewayHarness& h) { return h.host.CountOf(Notification::SetTimeResult) > 0; },
+                [](GatewayHarness& h) { h.engine.GetDateTime(); }},
+        TripRow{"PasswordChange", PasswordChange<kRightPassword>, kSerial, {}, Done, Protected()},
+        // A wrong old password ends the change at once, without a login prompt.
+        TripRow{"PasswordChangeWithAWrongOldOne", PasswordChange<kWrongPassword>, kSerial, {}, Failed, Protected()},
         TripRow{"RestartSerial", Restart, kSerial, {}},
         // Over TCP the firmware's answer comes only to a probe: its start event finds no link.
         TripRow{"RestartTcpOnlyTheThirdFirmwareProbeAnswered", Restart, kTcp, {}, Done, {}, nullptr,
                 [](GatewayHarness& h) { return h.engine.state() == EngineState::WaitFirmware; },
                 [](GatewayHarness& h) { h.gateway.InjectFault({FaultKind::DropReply, ie::LoaderVersion, 0, 2}); }}),
     test::RowName<TripRow>);
+
+// The window's handler of the system information may stop the LAN request that would follow.
+TEST(AgainstGateway, WindowCanStopTheFollowUpWhileHandlingTheResult) {
+  GatewayHarness harness;
+  harness.host.onNotify = [&harness](const test::RecordedNotification& n) {
+    if (n.code == Notification::SystemInfoResult && n.sync) harness.engine.ClearPendingFlag(SystemInfoPending);
+  };
+  ASSERT_TRUE(harness.engine.GetSystemInfo());
+  harness.RunFor(std::chrono::milliseconds(100));
+  EXPECT_EQ(harness.host.CountOf(Notification::SystemInfoResult, kDone), 1);
+  EXPECT_EQ(harness.gateway.RequestCount(ie::LanInfo), 0);
+  EXPECT_EQ(harness.host.CountOf(Notification::LanInfoRequested), 0);
+  EXPECT_EQ(harness.engine.pending(), 0u);
+  EXPECT_FALSE(harness.host.TimerRunning());
+}
+
+// Monitoring asks who answers, then the output; command, poll and stop each reach the view.
+TEST(AgainstGateway, MonitoringStartCommandPollAndStop) {
+  GatewayHarness harness;
+  test::RecordingMonitor view;
+  harness.engine.SetMonitorSink(&view);
+  for (const auto& start : std::vector<std::function<bool()>>{
+           [&] { return harness.engine.StartMonitoring(); }, [&] { return harness.engine.SendMonitorCommand("isdn status"); },
+           [&] { return harness.engine.PollMonitoring(); }, [&] { return harness.engine.StopMonitoring(); }}) {
+    ASSERT_TRUE(start());
+    harness.RunFor(std::chrono::milliseconds(100));
+  }
+  EXPECT_EQ(view.calls, (std::vector<std::string>{"started", "output Monitor on - Sentarix 1.2.5", "answered",
+                                                  "answered", "stopped"}));
+  EXPECT_EQ(harness.host.SentElements(), (std::vector<std::uint8_t>{ie::LoaderVersion, ie::MonitorStart,
+                                                                    ie::MonitorCommand, ie::MonitorPoll, ie::MonitorStop}));
+  EXPECT_EQ(harness.host.CountOf(Notification::MonitorRequestSent), 4);  // the poll is not announced
+  EXPECT_EQ(harness.host.CountOf(Notification::MonitorResult, kDone), 3);
+  EXPECT_EQ(harness.host.notifications.size(), 7u);
+  EXPECT_EQ(harness.engine.pending(), 0u);
+  EXPECT_FALSE(harness.host.TimerRunning());
+}
 
 }  // namespace
 }  // namespace tusko

@@ -92,6 +92,20 @@ class Reading final : public OperationHandler {
   }
 
  private:
+  // A block shorter than its place in the image would leave a hole in it: the
+  // block is asked for again as one more try, and after the last try the
+  // download fails like an unanswered one.
+  void AskAgain(EngineOperations& engine) {
+    engine.StopTimer();
+    if (engine.RepeatsLeft()) {
+      RepeatFromAcknowledged(engine, transfer_);
+      return;
+    }
+    engine.ReportNoAnswer();
+    engine.ClearAllPending();
+    engine.SetState(EngineState::Failed);
+  }
+
   void OnBlock(EngineOperations& engine, const DeviceMessage& reply, const ElementView& addressElement) {
     ConfigTransfer::Counters& counters = transfer_.counters();
     const std::uint32_t expected = ConfigDeviceAddress(counters.acknowledgedOffset);
@@ -106,13 +120,16 @@ class Reading final : public OperationHandler {
       engine.LogLine("Missing data IE");
       return;
     }
-    if (data->data.size() < counters.blockLength)
+    const std::size_t room = ConfigurationImage::kSize - counters.acknowledgedOffset;
+    if (data->data.size() < std::min<std::size_t>(counters.blockLength, room)) {
       engine.LogLine("Data IE too short (%d)", static_cast<int>(data->data.size()));
+      AskAgain(engine);
+      return;
+    }
 
     const bool full = transfer_.WindowFull();
     if (full) engine.StopTimer();
     transfer_.CountAnswer();
-    const std::size_t room = ConfigurationImage::kSize - counters.acknowledgedOffset;
     transfer_.image().Store(counters.acknowledgedOffset, data->data.first(std::min(data->data.size(), room)));
     transfer_.Acknowledge(counters.blockLength);
 

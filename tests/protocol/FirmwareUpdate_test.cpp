@@ -167,6 +167,17 @@ TEST_F(FirmwareUpdate, StopAcknowledgedFollowsTheNewFirmware) {
   EXPECT_TRUE(FileClosed());
 }
 
+TEST_F(FirmwareUpdate, StopAcknowledgedBeforeTheLastBlockIsNoSuccess) {
+  StartInLoader({{kSectionTypeApplication, kBase, FirmwareData(400)}});
+  Receive(ReplyOf(ie::FlashStop));
+  EXPECT_TRUE(host.Logged("Stop acknowledge before the last block"));
+  EXPECT_EQ(host.CountOf(Notification::FirmwareResult), 0);
+  EXPECT_EQ(engine.state(), EngineState::Flashing);
+  AcknowledgeBlocks();
+  Receive(ReplyOf(ie::FlashStop));
+  EXPECT_EQ(host.CountOf(Notification::FirmwareResult, 1), 1);
+}
+
 TEST_F(FirmwareUpdate, LoaderWithoutFirmwareStartsTheUpdate) {
   Load({{kSectionTypeApplication, kBase, FirmwareData(64)}});
   OperationsOf(engine).SetState(EngineState::Idle);
@@ -175,14 +186,6 @@ TEST_F(FirmwareUpdate, LoaderWithoutFirmwareStartsTheUpdate) {
   EXPECT_EQ(LastSent(), ie::FlashStart);
   EXPECT_EQ(engine.state(), EngineState::FlashStarting);
   EXPECT_EQ(engine.retries(), 0);
-}
-
-TEST_F(FirmwareUpdate, LoaderWithoutFirmwareAndNoFileIsOnlyReported) {
-  OperationsOf(engine).SetState(EngineState::Idle);
-  Receive(test::EventWith({{ie::LoaderStarted, {}}, {ie::Cause, {cause::NoFirmware}}}));
-  EXPECT_EQ(host.CountOf(Notification::NoFirmware, 0), 1);
-  EXPECT_EQ(host.SentElements(), (std::vector<std::uint8_t>{ie::RestartAck, ie::SwitchToFirmware}));
-  EXPECT_EQ(engine.state(), EngineState::InLoader);
 }
 
 }  // namespace

@@ -172,7 +172,12 @@ class Flashing final : public OperationHandler {
     if (const auto address = FindElement(message, ie::FlashAddress)) {
       if (!engine.HasPending(FlashCancelPending)) OnBlockAcknowledged(engine, *address);
     } else if (FindElement(message, ie::FlashStop)) {
-      OnStopAcknowledged(engine);
+      // Only the stop that follows the last acknowledged block ends the update well.
+      if (AllBlocksAcknowledged(engine)) {
+        OnStopAcknowledged(engine);
+      } else {
+        engine.LogLine("Stop acknowledge before the last block");
+      }
     } else if (FindElement(message, ie::FlashCancel)) {
       engine.StopTimer();
       EndUpdate(engine, OperationResult::Cancelled);
@@ -182,6 +187,11 @@ class Flashing final : public OperationHandler {
   bool OnTriesExhausted(EngineOperations& engine) override { return CloseFileAndFail(engine); }
 
  private:
+  static bool AllBlocksAcknowledged(EngineOperations& engine) {
+    const FirmwareFile& file = engine.front().firmwareFile();
+    return !engine.HasPending(FlashCancelPending) && file.IsOpen() && file.BytesDone() >= file.BytesTotal();
+  }
+
   static void OnReject(EngineOperations& engine, const DeviceMessage& reject) {
     engine.StopTimer();
     if (engine.RepeatsLeft()) {

@@ -79,7 +79,11 @@ using IdleRequests = IdleTable<RequestRow>;
 TEST_P(IdleRequests, SendTheirElementAndRepeatItUnchangedOnTimeout) {
   const RequestRow& row = GetParam();
   engine.SetLoginPassword("pw");
+  Receive(RejectWith({cause::InvalidData}));
   ASSERT_TRUE(row.start(engine));
+  // A cancel or a refused login ends an operation without a cause of its own:
+  // the cause text the window finds then must not be an older refusal's.
+  EXPECT_EQ(engine.causeText(), "");
   ASSERT_EQ(host.sent.size(), 1u);
   EXPECT_EQ(Raw(host.sent[0].message, row.element), row.data);
   EXPECT_EQ(Raw(host.sent[0].message, ie::Password), row.password);
@@ -107,7 +111,11 @@ INSTANTIATE_TEST_SUITE_P(
         RequestRow{"ModuleResetWithPassword", ResetModule, ie::ModuleReset, "\x01", kPw, kCommTimeout},
         RequestRow{"CellsWaitTheirOwnTimeout", GetCells, ie::ModuleCells, "\x01", "<absent>", &EngineSettings::communicationTimeoutReadCells},
         RequestRow{"SystemInfoWithoutPassword", GetSystemInfo, ie::LoaderVersion, "", "<absent>", kCommTimeout},
-        RequestRow{"LanInfoWithoutPassword", GetLanInfo, ie::LanInfo, "", "<absent>", kCommTimeout}),
+        RequestRow{"LanInfoWithoutPassword", GetLanInfo, ie::LanInfo, "", "<absent>", kCommTimeout},
+        RequestRow{"SystemInfoCheckWithoutPassword", CheckSystemInfo, ie::LoaderVersion, "", "<absent>", kCommTimeout},
+        RequestRow{"MonitorStartAsksWhoAnswersFirst", StartMonitoring, ie::LoaderVersion, "", "<absent>", kCommTimeout},
+        RequestRow{"MonitorStop", StopMonitoring, ie::MonitorStop, "", "<absent>", kCommTimeout},
+        RequestRow{"ResetWithPassword", [](OperationEngine& e) { return e.ResetDevice(); }, ie::Reset, "", kPw, &EngineSettings::communicationTimeoutReset}),
     test::RowName<RequestRow>);
 
 // ---- Starts refused before anything is sent ----

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -99,20 +98,6 @@ TEST_F(EngineTest, GarbledRepliesAreDroppedAndTheTimerRepeatsTheRequest) {
   clock.Advance(Ms(&EngineSettings::communicationTimeout) - milliseconds(1000));
   EXPECT_EQ(host.SentElements(), (std::vector<std::uint8_t>{ie::LoaderVersion, ie::LoaderVersion}));
   EXPECT_EQ(engine.retries(), 1);
-}
-
-TEST_F(EngineTest, RequestIsTriedThreeTimesThenTheOperationFails) {
-  ASSERT_TRUE(engine.GetSystemInfo());
-  for (int i = 0; i < 3; ++i) ElapseTimeout();
-
-  EXPECT_EQ(host.SentElements(), (std::vector<std::uint8_t>{ie::LoaderVersion, ie::LoaderVersion, ie::LoaderVersion}));
-  EXPECT_EQ(host.armedDelays, std::vector<milliseconds>(3, Ms(&EngineSettings::communicationTimeout)));
-  EXPECT_EQ(host.CountOf(Notification::OperationFailed, 0), 1);
-  EXPECT_TRUE(host.Logged("Timer timeout! (status: 10)"));
-  EXPECT_TRUE(host.Logged("Operation failed!"));
-  EXPECT_EQ(engine.state(), EngineState::Failed);
-  EXPECT_FALSE(engine.HasPending(SystemInfoPending));
-  EXPECT_FALSE(host.TimerRunning());
 }
 
 struct TimeoutRow {
@@ -247,60 +232,6 @@ INSTANTIATE_TEST_SUITE_P(
                       CauseRow{"OverlongTextForNoCauseIsCut", RejectWith({}), std::string(kCauseTextCapacity, 'x'), std::string(200, 'x')}),
     test::RowName<CauseRow>);
 
-// ---- Every operation begins without an earlier refusal's reason ----
-
-struct StarterRow {
-  const char* name;
-  std::function<bool(OperationEngine&)> start;
-};
-
-class StarterTable : public EngineTest, public ::testing::WithParamInterface<StarterRow> {};
-
-// A cancel or a refused login ends an operation without a cause of its own:
-// the cause text the window finds then must not be an older refusal's.
-TEST_P(StarterTable, ForgetsTheLastRefusal) {
-  Receive(RejectWith({cause::InvalidData}));
-  ASSERT_EQ(engine.causeText(), "83");
-  ASSERT_TRUE(GetParam().start(engine));
-  EXPECT_EQ(engine.causeText(), "");
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Engine, StarterTable,
-    ::testing::Values(
-        StarterRow{"Reset", [](OperationEngine& e) { return e.ResetDevice(); }},
-        StarterRow{"SystemInfo", [](OperationEngine& e) { return e.GetSystemInfo(); }},
-        StarterRow{"SystemInfoCheck", [](OperationEngine& e) { return e.CheckSystemInfo(); }},
-        StarterRow{"LanInfo", [](OperationEngine& e) { return e.GetLanInfo(); }},
-        StarterRow{"GetTime", [](OperationEngine& e) { return e.GetDateTime(); }},
-        StarterRow{"SetTime", [](OperationEngine& e) { return e.SetDateTime({2025, 3, 0, 14, 15, 9, 26, 0}); }},
-        StarterRow{"ModuleInfo", [](OperationEngine& e) { return e.GetModuleInfo(0); }},
-        StarterRow{"ModuleReset", [](OperationEngine& e) { return e.ResetModule(0); }},
-        StarterRow{"Cells", [](OperationEngine& e) { return e.GetCells(0); }},
-        StarterRow{"PasswordChange", [](OperationEngine& e) { return e.ChangePassword("new", "old"); }},
-        StarterRow{"MonitorStart", [](OperationEngine& e) { return e.StartMonitoring(); }},
-        StarterRow{"MonitorStop", [](OperationEngine& e) { return e.StopMonitoring(); }},
-        StarterRow{"MonitorCommand", [](OperationEngine& e) { return e.SendMonitorCommand("gsm"); }},
-        StarterRow{"Download", [](OperationEngine& e) { return e.StartDownload(); }},
-        StarterRow{"Upload", [](OperationEngine& e) { return e.StartUpload(ConfigurationImage{}); }},
-        StarterRow{"Firmware",
-                   [](OperationEngine& e) {
-                     const auto file = test::LoadFirmware(
-                         e, {{kSectionTypeApplication, test::kFirmwareBase, test::FirmwareData(300)}});
-                     return e.StartFirmwareUpdate();
-                   }},
-        StarterRow{"Announcement",
-                   [](OperationEngine& e) {
-                     const auto file = test::LoadAnnouncement(e, 1000);
-                     return e.StartAnnouncementUpdate(AnnouncementKind::Incoming);
-                   }},
-        StarterRow{"Cdr",
-                   [](OperationEngine& e) {
-                     static test::MemoryCdrStore store;
-                     return e.StartCdrDownload(store);
-                   }}),
-    test::RowName<StarterRow>);
-
 DeviceMessage LoaderStartedEvent(std::initializer_list<std::uint8_t> cause = {}) {
   DeviceMessage event = EventWith({{ie::LoaderStarted, {}},
                                    TextElement(ie::LoaderVersion, "0.9.1"),
@@ -349,6 +280,9 @@ TEST_F(EngineTest, LoaderWithoutFirmwareIsReported) {
   Receive(LoaderStartedEvent({cause::NoFirmware}));
   EXPECT_TRUE(engine.HasPending(NoFirmwareSeen));
   EXPECT_EQ(host.CountOf(Notification::NoFirmware, 0), 1);
+  // With no firmware file at hand the loader is only asked to start the firmware.
+  EXPECT_EQ(host.SentElements(), (std::vector<std::uint8_t>{ie::RestartAck, ie::SwitchToFirmware}));
+  EXPECT_EQ(engine.state(), EngineState::InLoader);
 
   // The next loader start that carries no such cause clears the mark.
   Receive(LoaderStartedEvent());
@@ -400,9 +334,23 @@ INSTANTIATE_TEST_SUITE_P(Engine, LinkEventTable,
 
 TEST_F(EngineTest, DiagnosticsDataIsStoredInAnyStateAndNotifiedAtOnce) {
   OperationsOf(engine).SetState(EngineState::ResetSent);
-  Receive(ReplyWith({{ie::IsdnStatus, {0x81, 0x00, 0x02, 0x80, 0xEE}}}));
+  const std::vector<std::uint8_t> data{0x81, 0x00, 0x02, 0x80, 0xEE};
+  Receive(ReplyWith({{ie::IsdnStatus, data}}));
   EXPECT_EQ(engine.diagnostics().isdnStatus, (std::array<std::uint8_t, 4>{0x81, 0x00, 0x02, 0x80}));
-  EXPECT_EQ(host.notifications, (std::vector<RecordedNotification>{{Notification::IsdnStatusData, 0, true}}));
+  std::vector<std::uint8_t> credit(2 + 24, 0);  // line or module 1, the first counter 5
+  credit[0] = 1;
+  credit[1] = 24;
+  credit[2] = 5;
+  Receive(ReplyWith({{ie::IsdnCredit, credit}}));
+  Receive(ReplyWith({{ie::GsmStatus, {0, 0x34, 0x12, 17, 2, 'o', 'k'}}}));
+  Receive(ReplyWith({{ie::GsmCredit, credit}}));
+  EXPECT_EQ(engine.diagnostics().isdnCredit[kCreditRecordSize], 5);
+  EXPECT_EQ(engine.diagnostics().gsmStatus[kGsmStatusSignalOffset], 17);
+  EXPECT_EQ(engine.diagnostics().gsmCredit[kCreditRecordSize], 5);
+  EXPECT_EQ(host.notifications, (std::vector<RecordedNotification>{{Notification::IsdnStatusData, 0, true},
+                                                                   {Notification::IsdnCreditData, 0, true},
+                                                                   {Notification::GsmStatusData, 0, true},
+                                                                   {Notification::GsmCreditData, 0, true}}));
   EXPECT_EQ(engine.state(), EngineState::ResetSent);
 }
 

@@ -148,8 +148,11 @@ class TransferStart : public ::testing::TestWithParam<StartRow>, protected Trans
 TEST_P(TransferStart, SendsTheFirstRequestWithThePassword) {
   const StartRow& row = GetParam();
   engine.SetLoginPassword("tusk");
+  Receive(test::RejectWith({cause::InvalidData}));
+  host.ClearRecords();
   row.operation->start(*this);
 
+  EXPECT_EQ(engine.causeText(), "");  // not the older refusal's
   ASSERT_EQ(host.sent.size(), 1u);
   const DeviceMessage& request = host.sent[0].message;
   EXPECT_EQ(request.type(), static_cast<std::uint8_t>(MessageType::Request));

@@ -47,7 +47,7 @@ DeviceMessage WriteStop() { return Ask(ie::ConfigWriteStop, {kConfigWriteStopVal
 TEST(SampleConfiguration, IsARealisticValidImage) {
   ConfigurationImage image = MakeSampleConfiguration();
   EXPECT_TRUE(HasSignature(image));
-  EXPECT_EQ(ReadCountedText(image, L::general::kDeviceName), "Sentarix Office");
+  EXPECT_FALSE(ReadCountedText(image, L::general::kDeviceName).empty());
 
   struct Table {
     const L::CountedTable& table;
@@ -62,9 +62,6 @@ TEST(SampleConfiguration, IsARealisticValidImage) {
       ASSERT_EQ(byte, L::kUnset) << t.table.section.offset;
     }
   }
-  EXPECT_EQ(ReadCountedString(image, L::mobility::RingNumber(L::mobility::kTable.RecordOffset(0), 1)), "01605550002");
-  EXPECT_EQ(image.Byte(L::mobility::RingCondition(L::mobility::kTable.RecordOffset(0), 1)),
-            L::mobility::kDuringWorkingHours);
 }
 
 // ---- Reading ----
@@ -221,21 +218,16 @@ class RawImageFileTest : public testing::Test {
   const std::string path_ = (folder_ / "image.bin").string();
 };
 
-TEST_F(RawImageFileTest, ReadsAnImageOfExactlyItsSize) {
+TEST_F(RawImageFileTest, ReadsAnImageOfExactlyItsSizeAndRefusesOthersAndMissingFiles) {
   std::string error;
   const auto image = ReadRawImageFile(WriteFile(kConfigImageSize, 0x5A), error);
   ASSERT_TRUE(image) << error;
   EXPECT_EQ(image->Byte(0), 0x5A);
   EXPECT_EQ(image->Byte(kConfigImageSize - 1), 0x5A);
-}
-
-TEST_F(RawImageFileTest, RefusesOtherSizesAndMissingFiles) {
   for (std::size_t size : {std::size_t{0}, kConfigImageSize - 1, kConfigImageSize + 1}) {
-    std::string error;
     EXPECT_FALSE(ReadRawImageFile(WriteFile(size, 0), error)) << size;
     EXPECT_NE(error.find("29332"), std::string::npos) << error;
   }
-  std::string error;
   EXPECT_FALSE(ReadRawImageFile(path_ + ".missing", error));
   EXPECT_NE(error.find("cannot open"), std::string::npos) << error;
 }

@@ -67,12 +67,6 @@ class FirmwareUpdate : public test::ScriptedEngine, public testing::Test {
   std::unique_ptr<test::TempFile> stored_;
 };
 
-TEST_F(FirmwareUpdate, NothingStartsWithoutACheckedFile) {
-  EXPECT_FALSE(engine.StartFirmwareUpdate());
-  EXPECT_TRUE(host.sent.empty());
-  EXPECT_EQ(host.linkQueries, 0);
-}
-
 // Each section's tail is padded to whole groups; the stop follows the last block.
 TEST_F(FirmwareUpdate, BlocksArePaddedPerSectionAndFollowedByTheStop) {
   const std::vector<TestSection> sections{{kSectionTypeOther, kBase, FirmwareData(20)},
@@ -153,18 +147,6 @@ TEST_F(FirmwareUpdate, CancelWithoutAnUpdateSendsNothing) {
   OperationsOf(engine).SetState(EngineState::Idle);
   engine.CancelFirmwareUpdate();
   EXPECT_TRUE(host.sent.empty());
-}
-
-TEST_F(FirmwareUpdate, StopAcknowledgedFollowsTheNewFirmware) {
-  StartInLoader({{kSectionTypeApplication, kBase, FirmwareData(16)}});
-  AcknowledgeBlocks();
-  Receive(ReplyOf(ie::FlashStop));
-  EXPECT_EQ(host.CountOf(Notification::FirmwareResult, 1), 1);
-  EXPECT_EQ(host.notifications.back(), (RecordedNotification{Notification::LinkClosed, 0, false}));
-  EXPECT_EQ(host.linkCloses, 1);
-  EXPECT_EQ(engine.state(), EngineState::WaitFirmware);
-  EXPECT_EQ(host.TimerDelay(), Timeout(&EngineSettings::communicationTimeoutSwitchToFirmware));
-  EXPECT_TRUE(FileClosed());
 }
 
 TEST_F(FirmwareUpdate, StopAcknowledgedBeforeTheLastBlockIsNoSuccess) {

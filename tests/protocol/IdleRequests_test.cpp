@@ -160,6 +160,7 @@ INSTANTIATE_TEST_SUITE_P(
                           e.SetLoginPassword(std::string(kLoginPasswordCapacity, 'p'));
                           return e.SendMonitorCommand(std::string(kMonitorCommandCapacity + 1, 'c'));
                         }},
+        RefusedStartRow{"FirmwareUpdateWithoutACheckedFile", [](OperationEngine& e) { return e.StartFirmwareUpdate(); }},
         RefusedStartRow{"ResetWithoutLink", [](OperationEngine& e) { return e.ResetDevice(); }, true},
         RefusedStartRow{"SystemInfoWithoutLink", GetSystemInfo, true},
         RefusedStartRow{"SystemInfoCheckWithoutLink", CheckSystemInfo, true},

@@ -1,5 +1,3 @@
-#include <fstream>
-
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -15,6 +13,7 @@
 #include "protocol/InformationElements.h"
 #include "protocol/engine/OperationEngine.h"
 #include "support/FirmwareFiles.h"
+#include "support/FileText.h"
 #include "support/TempFolder.h"
 
 namespace tusko::gui::test {
@@ -127,12 +126,9 @@ TEST_F(DeviceCommandsTest, EmptyCdrDownloadLeavesAHeaderOnlyFile) {
   Run(Command::DownloadCdr);
   ASSERT_TRUE(WaitForIdle(kTransferLimitMs));
   EXPECT_TRUE(boxes_.shown().empty());
-  std::ifstream file(path);
-  std::string header;
-  std::string more;
-  ASSERT_TRUE(std::getline(file, header));
-  EXPECT_FALSE(header.empty());
-  EXPECT_FALSE(std::getline(file, more)) << "nothing but the header line";
+  const std::string text = tusko::test::ReadFileText(path);
+  EXPECT_GT(text.size(), 2u);
+  EXPECT_EQ(text.find('\n'), text.size() - 1) << "nothing but the header line: " << text;
   ASSERT_EQ(fileDialogs_.asked().size(), 1u);
   EXPECT_EQ(fileDialogs_.asked()[0].proposedName.substr(0, 3), "CDR");
 }
@@ -158,7 +154,7 @@ TEST_F(DeviceCommandsTest, ARefusedPageKeepsTheUserThereAndAFailedOpenKeepsTheDo
   boxes_.Clear();
   const tusko::test::TempFolder folder;
   const auto bad = folder / "not-a-configuration.cfg";
-  std::ofstream(bad) << "not a configuration";
+  tusko::test::WriteFileText(bad, "not a configuration");
   boxes_.Answer(kResultNo);  // the save question: discard the edit
   fileDialogs_.Answer(FileAnswer{bad, 1});
   Run(Command::FileOpen);
@@ -216,8 +212,8 @@ TEST_F(DeviceCommandsTest, OnlyARefusalShowsTheGatewaysReason) {
     }
     ASSERT_EQ(boxes_.ShownKeys(), row.keys);
     if (!row.keys.empty()) {
-      const bool refused = row.result == OperationResult::Rejected;
-      EXPECT_EQ(boxes_.shown()[0].message.text.find("81") != std::string::npos, refused) << boxes_.shown()[0].message.text;
+      const std::string& text = boxes_.shown()[0].message.text;
+      EXPECT_EQ(text.find("81") != std::string::npos, row.result == OperationResult::Rejected) << text;
     }
   }
 }

@@ -150,9 +150,12 @@ TEST_F(DiagnosticsViewTest, KeyboardStepsShowOnlyThePageWhereTheyStop) {
 TEST_F(DiagnosticsViewTest, IsdnPagesShowEachLineAndCreditPair) {
   view->SelectNode(DiagNodeId::IsdnLines);
   Answer({IsdnStatusElement(0x0080, 0x0003)});  // line 1 lost; line 2 in layer 2 and synchronised
-  const auto lit = [&](const char* name) { return Label(name).property("lit").toBool(); };
-  EXPECT_EQ((std::vector<bool>{lit("isdnLos1"), lit("isdnL21"), lit("isdnSdi1")}), (std::vector<bool>{true, false, false}));
-  EXPECT_EQ((std::vector<bool>{lit("isdnLos2"), lit("isdnL22"), lit("isdnSdi2")}), (std::vector<bool>{false, true, true}));
+  const auto lit = [&](int line) {
+    const auto on = [&](const char* name) { return Label((name + std::to_string(line)).c_str()).property("lit").toBool(); };
+    return std::vector<bool>{on("isdnLos"), on("isdnL2"), on("isdnSdi")};
+  };
+  EXPECT_EQ(lit(1), (std::vector<bool>{true, false, false}));
+  EXPECT_EQ(lit(2), (std::vector<bool>{false, true, true}));
 
   view->SelectNode(DiagNodeId::IsdnCredit);
   Answer({CreditElement(ie::IsdnCredit, {0, 125, 0, 0, 3725, 61, 59, 60, 7, 0, 0, 1})});

@@ -1,5 +1,3 @@
-#include <fstream>
-
 #include <QAction>
 #include <QMainWindow>
 #include <QMenuBar>
@@ -10,6 +8,7 @@
 #include "app/gui/MainMenu.h"
 #include "app/gui/UiText.h"
 #include "gui/support/GuiLanguage.h"
+#include "support/FileText.h"
 #include "support/TempFolder.h"
 
 namespace tusko::gui {
@@ -18,9 +17,9 @@ namespace {
 // A language folder of one language whose [menus] the test writes.
 LanguageManager LanguageWithMenus(const std::string& menus) {
   const tusko::test::TempFolder folder;
-  std::ofstream(folder / "LANG.INI") << "[general]\nnum_languages=1\n[language names]\n1=Test\n"
-                                        "[language files]\n1=test.ini\n";
-  std::ofstream(folder / "test.ini") << "[general]\nversion=1.2.0.0\n[strings]\nstrAppName=T\n" << menus;
+  tusko::test::WriteFileText(folder / "LANG.INI",
+                             "[general]\nnum_languages=1\n[language names]\n1=Test\n[language files]\n1=test.ini\n");
+  tusko::test::WriteFileText(folder / "test.ini", "[general]\nversion=1.2.0.0\n[strings]\nstrAppName=T\n" + menus);
   LanguageManager language(folder.path());
   EXPECT_EQ(language.LoadLanguage(1), LanguageLoadResult::Loaded);
   return language;

@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <fstream>
 
 #include <QAction>
 #include <QComboBox>
@@ -25,6 +24,7 @@
 #include "app/settings/WindowStateSettings.h"
 #include "gui/support/MainWindowFixture.h"
 #include "gui/support/ModalDriver.h"
+#include "support/FileText.h"
 #include "support/TempFolder.h"
 
 namespace tusko::gui::test {
@@ -280,10 +280,7 @@ TEST_F(MainWindowTest, LogSaveAsWritesTheLogAndRemembersTheFolder) {
   ASSERT_EQ(fileDialogs_.asked().size(), 1u);
   EXPECT_EQ(fileDialogs_.asked()[0].titleKey, "strLogSave");
   EXPECT_EQ(fileDialogs_.asked()[0].filterKey, "strLogSaveFilter");
-  std::ifstream saved(folder / "comm.txt");
-  std::string first;
-  std::getline(saved, first);
-  EXPECT_EQ(first, "Socket OK\r");
+  EXPECT_TRUE(tusko::test::ReadFileText(folder / "comm.txt").starts_with("Socket OK\r\n"));
   EXPECT_EQ(files_.browsePathLog, folder.path().string());
   EXPECT_EQ(files_.openSaveFilterLog, 2u);
 

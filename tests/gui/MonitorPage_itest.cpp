@@ -1,6 +1,4 @@
-#include <fstream>
 #include <regex>
-#include <sstream>
 
 #include <QCheckBox>
 #include <QPushButton>
@@ -14,6 +12,7 @@
 #include "gui/support/ModalDriver.h"
 #include "protocol/InformationElements.h"
 #include "protocol/FirmwareFile.h"
+#include "support/FileText.h"
 #include "support/FirmwareFiles.h"
 #include "support/RowName.h"
 #include "support/TempFolder.h"
@@ -36,10 +35,7 @@ class MonitorPageTest : public MainWindowFixture {
   std::string Saved() {
     const tusko::test::TempFolder folder;
     EXPECT_FALSE(Log().Save(folder / "monitor-saved.txt"));
-    std::ifstream file(folder / "monitor-saved.txt");
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
+    return tusko::test::ReadFileText(folder / "monitor-saved.txt");
   }
   void StartMonitoring() {
     window().Execute(static_cast<int>(Command::ToggleMonitor));

@@ -15,6 +15,7 @@
 #include "app/language/LanguageManager.h"
 #include "app/language/TextKeys.h"
 #include "base/SafeFormat.h"
+#include "support/FileText.h"
 
 namespace tusko {
 namespace {
@@ -179,8 +180,7 @@ TEST_F(LanguageFiles, EveryKeyTheSourcesNameIsListed) {
     const auto extension = entry.path().extension();
     if (!entry.is_regular_file() || (extension != ".cpp" && extension != ".h")) continue;
     ++files;
-    std::ifstream in(entry.path());
-    const std::string source{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::string source = test::ReadFileText(entry.path());
     for (std::sregex_iterator it(source.begin(), source.end(), keyLiteral), end; it != end; ++it) {
       const std::string key = (*it)[1];
       if (!(*it)[2].matched) {

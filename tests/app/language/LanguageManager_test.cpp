@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 
+#include "support/FileText.h"
 #include "support/TempFolder.h"
 
 namespace tusko {
@@ -27,10 +27,7 @@ class LanguageManagerTest : public testing::Test {
     Write("en.ini", kEnglish);
     Write("de.ini", "[general]\nversion=1.2.0.0\n[strings]\nstrAppName=Tusko DE\n");
   }
-  void Write(const fs::path& name, const std::string& text) {
-    fs::create_directories((folder_ / name).parent_path());
-    std::ofstream(folder_ / name, std::ios::binary) << text;
-  }
+  void Write(const fs::path& name, const std::string& text) { test::WriteFileText(folder_ / name, text); }
 
   const test::TempFolder temp_;
   const fs::path& folder_ = temp_.path();

@@ -9,7 +9,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <iterator>
 #include <optional>
@@ -19,6 +18,7 @@
 #include "app/settings/ProgramSettings.h"
 #include "app/settings/RecentFiles.h"
 #include "app/settings/WindowStateSettings.h"
+#include "support/FileText.h"
 #include "support/TempFolder.h"
 
 namespace tusko {
@@ -42,15 +42,8 @@ class ScopedEnvironment {
   std::optional<std::string> old_;
 };
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteFile(const fs::path& path, const std::string& text) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << text;
-}
+using test::ReadFileText;
+using test::WriteFileText;
 
 // Runs `action` in a child (limits it sets stay there) that gives up root's right
 // to write everywhere when asked; empty when the child could not run as asked.
@@ -85,7 +78,7 @@ class FileSettingsStoreTest : public ::testing::Test {
   void ExpectFailedSaveKeptTheFile(const std::optional<bool>& saved, const std::string& text) {
     ASSERT_TRUE(saved.has_value());
     EXPECT_FALSE(*saved);
-    EXPECT_EQ(ReadFile(file_), text);
+    EXPECT_EQ(ReadFileText(file_), text);
     EXPECT_EQ(std::distance(fs::directory_iterator(file_.parent_path()), {}), 1) << "a temporary file was left";
   }
 
@@ -151,7 +144,7 @@ constexpr const char* kHandEdited =
     "[Somebody Else]\nBaudrate=1\n";
 
 TEST_F(FileSettingsStoreTest, LinesTheProgramNeverWritesSurviveEverySave) {
-  WriteFile(file_, kHandEdited);
+  WriteFileText(file_, kHandEdited);
   FileSettingsStore store(file_);
   auto program = LoadProgramSettings(store);
   EXPECT_EQ(program.communicationTimeoutSwitchToLoader, 7777u);
@@ -163,7 +156,7 @@ TEST_F(FileSettingsStoreTest, LinesTheProgramNeverWritesSurviveEverySave) {
     ASSERT_TRUE(SaveProgramSettings(store, program) && SaveFileSettings(store, LoadFileSettings(store)) &&
                 SaveWindowState(store, LoadWindowState(store)) && SaveRecentFiles(store, LoadRecentFiles(store)));
   }
-  const auto text = ReadFile(file_);
+  const auto text = ReadFileText(file_);
   for (const char* line : {"; kept by hand\n", "CommunicationLog=1\n", "CommunicationTimeoutSwitchToLoader = 7777\n",
                            "CheckFirmwareVersion=0\n", "FutureOption=\"from a later version\"\n", "just some words\n",
                            "[Somebody Else]\nBaudrate=1\n", "Baudrate=19200\n"}) {
@@ -176,12 +169,12 @@ TEST_F(FileSettingsStoreTest, LinesTheProgramNeverWritesSurviveEverySave) {
 TEST_F(FileSettingsStoreTest, HandEditMadeWhileRunningSurvivesTheNextSaveAndBareCommit) {
   FileSettingsStore store(file_);
   ASSERT_TRUE(SaveProgramSettings(store, LoadProgramSettings(store)));
-  WriteFile(file_, ReadFile(file_) + "CommunicationLog=1\n");
+  WriteFileText(file_, ReadFileText(file_) + "CommunicationLog=1\n");
   ASSERT_TRUE(SaveProgramSettings(store, ProgramSettings()));
   EXPECT_EQ(LoadProgramSettings(store).communicationLog, 1u);
   FileSettingsStore fresh(file_);  // writes without opening a section first
   ASSERT_TRUE(fresh.writeNumber(kSettingsSection, "TcpPort", 2002) && fresh.commit());
-  const auto text = ReadFile(file_);
+  const auto text = ReadFileText(file_);
   EXPECT_NE(text.find("CommunicationLog=1\n"), std::string::npos);
   EXPECT_NE(text.find("TcpPort=2002\n"), std::string::npos);
 }
@@ -189,7 +182,7 @@ TEST_F(FileSettingsStoreTest, HandEditMadeWhileRunningSurvivesTheNextSaveAndBare
 TEST_F(FileSettingsStoreTest, FileReplacedThroughSymbolicLinkKeepsLinkAndPermissions) {
   const auto real = root_ / "dotfiles" / "tusko.conf";
   const auto perms = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
-  WriteFile(real, "[DravenixIsdnTusko]\nBaudrate=9600\n");
+  WriteFileText(real, "[DravenixIsdnTusko]\nBaudrate=9600\n");
   fs::permissions(real, perms);
   fs::create_directories(file_.parent_path());
   fs::create_symlink(real, file_);
@@ -198,21 +191,21 @@ TEST_F(FileSettingsStoreTest, FileReplacedThroughSymbolicLinkKeepsLinkAndPermiss
   program.baudrate = 38400;
   ASSERT_TRUE(SaveProgramSettings(store, program));
   EXPECT_TRUE(fs::is_symlink(file_));
-  EXPECT_NE(ReadFile(real).find("Baudrate=38400\n"), std::string::npos);
+  EXPECT_NE(ReadFileText(real).find("Baudrate=38400\n"), std::string::npos);
   EXPECT_EQ(fs::status(real).permissions(), perms);
 }
 
 TEST_F(FileSettingsStoreTest, OversizedFileIsNotTakenForSettingsNorOverwritten) {
   const std::string text = "[DravenixIsdnTusko]\nBaudrate=9600\n" + std::string(kMaxSettingsFileBytes, '#');
-  WriteFile(file_, text);
+  WriteFileText(file_, text);
   FileSettingsStore store(file_);
   EXPECT_EQ(LoadProgramSettings(store).baudrate, 115200u);
   EXPECT_FALSE(SaveProgramSettings(store, ProgramSettings()));
-  EXPECT_EQ(ReadFile(file_), text);
+  EXPECT_EQ(ReadFileText(file_), text);
 }
 
 TEST_F(FileSettingsStoreTest, UnwritableFolderReportsFailureAndKeepsTheFile) {
-  WriteFile(file_, kHandEdited);
+  WriteFileText(file_, kHandEdited);
   fs::permissions(file_.parent_path(), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                   fs::perm_options::remove);
   ExpectFailedSaveKeptTheFile(RunInChild(true, [&] {
@@ -224,7 +217,7 @@ TEST_F(FileSettingsStoreTest, UnwritableFolderReportsFailureAndKeepsTheFile) {
 }
 
 TEST_F(FileSettingsStoreTest, FileThatCannotBeReadIsNeverOverwritten) {
-  WriteFile(file_, kHandEdited);
+  WriteFileText(file_, kHandEdited);
   fs::permissions(file_, fs::perms::owner_read | fs::perms::owner_write);
   fs::permissions(file_.parent_path(), fs::perms::all);  // only the unreadable file stands in the way
   ExpectFailedSaveKeptTheFile(RunInChild(true, [&] {
@@ -234,7 +227,7 @@ TEST_F(FileSettingsStoreTest, FileThatCannotBeReadIsNeverOverwritten) {
 }
 
 TEST_F(FileSettingsStoreTest, WriteCutShortLeavesTheOldFileAndNoTemporary) {
-  WriteFile(file_, kHandEdited);
+  WriteFileText(file_, kHandEdited);
   ExpectFailedSaveKeptTheFile(RunInChild(false, [&] {
     ::signal(SIGXFSZ, SIG_IGN);
     const rlimit limit{16, 16};  // bytes: far less than the settings need

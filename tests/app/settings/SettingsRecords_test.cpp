@@ -3,8 +3,6 @@
 // defaults make, which pins the names, defaults and what is saved.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <span>
 #include <string>
@@ -15,6 +13,7 @@
 #include "app/settings/ProgramSettings.h"
 #include "app/settings/RecentFiles.h"
 #include "app/settings/WindowStateSettings.h"
+#include "support/FileText.h"
 #include "support/TempFolder.h"
 
 namespace tusko {
@@ -148,8 +147,8 @@ Statusbar=1
 DocumentCount=4
 )";
 constexpr const char* kUnsavedDefaults =
-    "CommunicationLog=0 CommunicationLogRawInput=0 CommunicationLogMaxLines=200 CommunicationTimeoutSwitchToLoader=5000 "
-    "CommunicationTimeoutSwitchToFirmware=10000 DataReadWriteRequestDelay=25 DataReadWriteMaxPendingRequests=5 "
+    "CommunicationLog=0 CommunicationLogRawInput=0 CommunicationLogMaxLines=200 "
+    "CommunicationTimeoutSwitchToLoader=5000 CommunicationTimeoutSwitchToFirmware=10000 DataReadWriteRequestDelay=25 DataReadWriteMaxPendingRequests=5 "
     "CheckFirmwareVersion=1 CheckFirmwareAddrSpace=1 ";
 
 TEST(SettingsRecords, DefaultsSaveAsTheKnownFile) {
@@ -160,14 +159,15 @@ TEST(SettingsRecords, DefaultsSaveAsTheKnownFile) {
     ASSERT_TRUE(SaveProgramSettings(store, LoadProgramSettings(store)) && SaveFileSettings(store, LoadFiles(store)) &&
                 SaveWindowState(store, LoadWindowState(store)) && SaveRecentFiles(store, LoadRecentFiles(store)));
   }
-  std::ifstream in(path, std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), kSavedDefaults);
+  EXPECT_EQ(test::ReadFileText(path), kSavedDefaults);
 
   std::string unsaved;
   MemorySettingsStore empty;
   const ProgramSettings defaults = LoadProgramSettings(empty);
   for (const auto& value : ProgramSettingValues()) {
-    if (value.saved == Saved::No) unsaved += std::string(value.name) + "=" + std::to_string(defaults.*value.number) + " ";
+    if (value.saved == Saved::No) {
+      unsaved += std::string(value.name) + "=" + std::to_string(defaults.*value.number) + " ";
+    }
   }
   EXPECT_EQ(unsaved, kUnsavedDefaults);
 }

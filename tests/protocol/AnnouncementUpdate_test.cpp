@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <vector>
 
 #include "protocol/TransferScript.h"
@@ -49,6 +50,8 @@ class AnnouncementUpdate : public ::testing::Test, protected test::ScriptedEngin
       Receive(test::AnnouncementBlockAck(AddressOf(LastSent()).value_or(0)));
     }
   }
+  // The file on disk loses its tail after the check, as if another program cut it.
+  void CutFileTo(std::uintmax_t size) { std::filesystem::resize_file(wav_->path(), size); }
   void ExpectEndedWith(OperationResult result) {
     EXPECT_EQ(engine.state(), EngineState::Idle);
     EXPECT_EQ(host.notifications.back(),
@@ -60,6 +63,18 @@ class AnnouncementUpdate : public ::testing::Test, protected test::ScriptedEngin
  private:
   std::unique_ptr<test::TempFile> wav_;
 };
+
+TEST_F(AnnouncementUpdate, FileCutAfterItsCheckEndsTheUpdateAsFailed) {
+  StartAccepted();
+  CutFileTo(300);
+  AcknowledgeBlocks();
+  EXPECT_TRUE(host.Logged("Announcement file read error"));
+  ExpectEndedWith(OperationResult::Rejected);
+  EXPECT_FALSE(engine.causeText().empty());
+  for (const auto& sent : host.sent) {
+    EXPECT_NE(ElementData(sent.message, ie::AnnouncementData).size(), 48u) << "no padded part-block went out";
+  }
+}
 
 TEST_F(AnnouncementUpdate, UncheckedFileDoesNotStart) {
   EXPECT_FALSE(engine.StartAnnouncementUpdate(AnnouncementKind::Outgoing));

@@ -53,10 +53,21 @@ bool SendStart(EngineOperations& engine, AnnouncementUpdate& update, Announcemen
   return sent;
 }
 
+void EndUpdate(EngineOperations& engine, AnnouncementUpdate& update, OperationResult result);
+
 void SendBlock(EngineOperations& engine, AnnouncementUpdate& update, bool repeat) {
   AnnouncementFile& file = update.file;
   std::array<std::uint8_t, kBlockBytes> block{};
+  const std::size_t expected = std::min<std::size_t>(kBlockBytes, file.FileSize() - file.Position());
   const std::size_t got = file.ReadBlock(block);
+  if (got < expected) {
+    // The file changed under the update: what the gateway would get is not the checked file.
+    engine.StopTimer();
+    engine.LogLine("Announcement file read error");
+    engine.SetOwnCause("strAnnouncementFileErrorFormat");
+    EndUpdate(engine, update, OperationResult::Rejected);
+    return;
+  }
   const std::size_t padded = (got + kBlockGranuleBytes - 1) / kBlockGranuleBytes * kBlockGranuleBytes;
   const std::size_t length = std::min(kBlockBytes, padded);
   std::fill(block.begin() + static_cast<std::ptrdiff_t>(got), block.begin() + static_cast<std::ptrdiff_t>(length),

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "protocol/DeviceMessage.h"
 #include "protocol/engine/DeviceInformation.h"
@@ -100,6 +101,9 @@ class EngineOperations {
   // The cause text from the refusal's Cause element, or the language's text
   // for "no cause".
   void SetCauseText(const DeviceMessage& reject);
+  // A failure on this side, told in the language's words where the gateway's
+  // cause would stand.
+  void SetOwnCause(std::string_view languageKey) { causeText_ = host_.languageText(languageKey); }
   // The password part of the negative-reply rule: the try that asks for the
   // password is never the last one. True when the user gave a password.
   bool AskPasswordForRepeat();

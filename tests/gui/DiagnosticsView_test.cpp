@@ -21,6 +21,7 @@
 #include "app/gui/SignalChart.h"
 #include "app/gui/UiText.h"
 #include "gui/support/GuiLanguage.h"
+#include "gui/support/WidgetHands.h"
 #include "protocol/InformationElements.h"
 #include "support/RowName.h"
 #include "support/ScriptedEngine.h"
@@ -100,14 +101,7 @@ class DiagnosticsViewTest : public ::testing::Test {
   // The gateway's answer, as the link delivers it.
   void Answer(std::initializer_list<TestElement> elements) { gateway.Receive(tusko::test::ReplyWith(elements)); }
 
-  QLabel& Label(const char* name) const {
-    auto* label = view->findChild<QLabel*>(name);
-    if (label == nullptr) {
-      ADD_FAILURE() << "no label named " << name;
-      std::abort();
-    }
-    return *label;
-  }
+  QLabel& Label(const char* name) const { return test::Child<QLabel>(*view, name); }
   QString Text(const char* name) const { return Label(name).text(); }
   QString Key(std::string_view key) const { return Q(language.GetString(key)); }
   // The elements the engine sent, oldest first.

@@ -24,6 +24,7 @@
 #include "app/settings/WindowStateSettings.h"
 #include "gui/support/MainWindowFixture.h"
 #include "gui/support/ModalDriver.h"
+#include "gui/support/WidgetHands.h"
 #include "support/FileText.h"
 #include "support/TempFolder.h"
 
@@ -160,20 +161,6 @@ TEST_F(MainWindowTest, LoginPromptCancelledSaysSoAndEndsTheRequest) {
   EXPECT_FALSE(window.busy());
 }
 
-// Fills the three fields and presses OK.
-void EnterPasswords(PasswordDialog& dialog, const QString& oldPassword, const QString& newPassword,
-                    const QString& confirmation) {
-  const auto edits = dialog.findChildren<QLineEdit*>();
-  ASSERT_EQ(edits.size(), 3);
-  for (QLineEdit* edit : edits) edit->clear();
-  QTest::keyClicks(edits[0], oldPassword);
-  QTest::keyClicks(edits[1], newPassword);
-  QTest::keyClicks(edits[2], confirmation);
-  auto* ok = dialog.findChild<QPushButton*>("okButton");
-  ASSERT_NE(ok, nullptr);
-  QTest::mouseClick(ok, Qt::LeftButton);
-}
-
 TEST_F(MainWindowTest, CommunicationLogShowsNoPasswordOfALoginOrAChange) {
   settings_.communicationLog = 1;
   simulator().Run([](sim::GatewayModel& gateway) { gateway.Identity().password = "Secr3tPw"; });
@@ -184,7 +171,12 @@ TEST_F(MainWindowTest, CommunicationLogShowsNoPasswordOfALoginOrAChange) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return clock.seen(); }, kLinkLimitMs));
   EXPECT_TRUE(login.seen());
   EXPECT_EQ(window.engine().loginPassword(), "Secr3tPw");
-  ModalDriver<PasswordDialog> change([](PasswordDialog& dialog) { EnterPasswords(dialog, "Secr3tPw", "N3wPassw", "N3wPassw"); });
+  ModalDriver<PasswordDialog> change([](PasswordDialog& dialog) {
+    Retype(dialog, "oldPassword", "Secr3tPw");
+    Retype(dialog, "newPassword", "N3wPassw");
+    Retype(dialog, "confirmPassword", "N3wPassw");
+    Click(dialog, "okButton");
+  });
   window.Execute(static_cast<int>(Command::ChangePassword));
   ASSERT_EQ(window.engine().loginPassword(), "N3wPassw");
   EXPECT_EQ(simulator().Run([](sim::GatewayModel& gateway) { return gateway.Identity().password; }), "N3wPassw");

@@ -1,4 +1,5 @@
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <utility>
@@ -7,11 +8,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimeEdit>
 #include <gtest/gtest.h>
@@ -26,11 +25,17 @@
 #include "app/gui/UiText.h"
 #include "gui/support/GuiLanguage.h"
 #include "gui/support/ScriptedMessages.h"
+#include "gui/support/WidgetHands.h"
+#include "support/FileText.h"
 #include "support/RowName.h"
+#include "support/TempFolder.h"
 
 namespace tusko::gui {
 namespace {
 
+using test::Child;
+using test::Click;
+using test::Retype;
 using tusko::test::RowName;
 using Passwords = std::pair<std::string, std::string>;  // new, old: as the change is started
 
@@ -38,29 +43,6 @@ using Passwords = std::pair<std::string, std::string>;  // new, old: as the chan
 constexpr int kEndWaitMs = 5000;
 constexpr qint64 kClockToleranceSeconds = 60;
 constexpr unsigned kIconMask = 0xF0;
-
-template <typename Widget>
-Widget& Child(const QWidget& parent, const char* name) {
-  auto* widget = parent.findChild<Widget*>(name);
-  if (widget == nullptr) {
-    ADD_FAILURE() << "no child named " << name;
-    std::abort();
-  }
-  return *widget;
-}
-
-// Near the left edge: a radio button stretched over a form row takes clicks
-// only on its indicator and text.
-void Click(const QWidget& dialog, const char* name) {
-  auto& button = Child<QAbstractButton>(dialog, name);
-  const int middle = button.height() / 2;
-  QTest::mouseClick(&button, Qt::LeftButton, {}, QPoint(middle, middle));
-}
-
-void Retype(const QWidget& dialog, const char* edit, const QString& text) {
-  Child<QLineEdit>(dialog, edit).clear();
-  QTest::keyClicks(&Child<QLineEdit>(dialog, edit), text);
-}
 
 class PromptDialogTest : public testing::Test {
  protected:
@@ -294,16 +276,13 @@ constexpr const char* kIndex =
     "[language files]\n1=zulu.ini\n2=missing.ini\n3=alpha.ini\n";
 
 TEST_F(PromptDialogTest, LanguageListHoldsTheLanguagesWhoseFileExistsByName) {
-  QTemporaryDir folder;
-  QFile index(folder.filePath("LANG.INI"));
-  ASSERT_TRUE(index.open(QIODevice::WriteOnly));
-  index.write(kIndex);
-  index.close();
-  LanguageManager language(ToStdString(folder.path()));
+  const tusko::test::TempFolder folder;
+  tusko::test::WriteFileText(folder / "LANG.INI", kIndex);
+  LanguageManager language(folder.path());
   EXPECT_EQ(LanguageDialog(language, 1, nullptr).language(), 1) << "no file at all: the current language stays";
 
   for (const char* file : {"zulu.ini", "alpha.ini"}) {
-    ASSERT_TRUE(QFile::copy(TUSKO_RESOURCES_DIR "/lang/english.ini", folder.filePath(file)));
+    std::filesystem::copy_file(TUSKO_RESOURCES_DIR "/lang/english.ini", folder / file);
   }
   ASSERT_EQ(language.LoadLanguage(1), LanguageLoadResult::Loaded);
   LanguageDialog dialog(language, 1, nullptr);

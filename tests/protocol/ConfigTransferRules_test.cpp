@@ -85,44 +85,35 @@ TEST(DownloadSkipRule, EntriesAfterTheFirstEmptyOneBecomeUnset) {
 struct BlockRow {
   const char* name;
   std::size_t offset;
-  std::size_t length;
+  std::size_t length;  // UploadBlockLength: up to the flash page's end
+  std::size_t sent;    // UploadBlock's size: the image's bytes padded to whole groups
 };
 
-class UploadBlockLengthRule : public ::testing::TestWithParam<BlockRow> {};
+class UploadBlocks : public ::testing::TestWithParam<BlockRow> {};
 
-TEST_P(UploadBlockLengthRule, EndsAtTheFlashPageBoundary) {
+TEST_P(UploadBlocks, EndAtTheFlashPageAndCarryTheImagePaddedToWholeGroups) {
   const BlockRow& row = GetParam();
   const std::size_t length = UploadBlockLength(row.offset);
   EXPECT_EQ(length, row.length);
   EXPECT_FALSE(CrossesFlashPage(ConfigDeviceAddress(row.offset), length));
-}
 
-INSTANTIATE_TEST_SUITE_P(Transfer, UploadBlockLengthRule,
-                         ::testing::Values(BlockRow{"First", 0, 208}, BlockRow{"FourthEndsBeforeBoundary", 624, 208},
-                                           BlockRow{"At832Shortened", 832, 192}, BlockRow{"PageStart", 1024, 208},
-                                           BlockRow{"LastGroupOfAPage", 1016, 8},
-                                           BlockRow{"LastBlockOfTheImage", kConfigImageSize - 36, 208}),
-                         test::RowName<BlockRow>);
-
-class UploadBlockBytes : public ::testing::TestWithParam<BlockRow> {};
-
-TEST_P(UploadBlockBytes, CarryTheImageAndPadTheEndToWholeGroups) {
-  const BlockRow& row = GetParam();
   const ConfigurationImage image = test::DenseImage();
   const std::vector<std::uint8_t> block = UploadBlock(image, row.offset);
-  ASSERT_EQ(block.size(), row.length);
-  const std::size_t carried = std::min(row.length, kConfigImageSize - std::min(row.offset, kConfigImageSize));
+  ASSERT_EQ(block.size(), row.sent);
+  const std::size_t carried = std::min(row.sent, kConfigImageSize - std::min(row.offset, kConfigImageSize));
   const auto expected = image.Range(row.offset, carried);
   EXPECT_TRUE(std::equal(expected.begin(), expected.end(), block.begin()));
   EXPECT_TRUE(std::all_of(block.begin() + static_cast<std::ptrdiff_t>(carried), block.end(),
                           [](std::uint8_t b) { return b == L::kUnset; }));
 }
 
-INSTANTIATE_TEST_SUITE_P(Transfer, UploadBlockBytes,
-                         ::testing::Values(BlockRow{"Full", 208, 208}, BlockRow{"At832", 832, 192},
-                                           BlockRow{"Last36BytesPaddedTo40", kConfigImageSize - 36, 40},
-                                           BlockRow{"Last4BytesPaddedTo8", kConfigImageSize - 4, 8},
-                                           BlockRow{"AtTheEnd", kConfigImageSize, 0}),
+INSTANTIATE_TEST_SUITE_P(Transfer, UploadBlocks,
+                         ::testing::Values(BlockRow{"First", 0, 208, 208}, BlockRow{"FourthEndsBeforeBoundary", 624, 208, 208},
+                                           BlockRow{"At832Shortened", 832, 192, 192}, BlockRow{"PageStart", 1024, 208, 208},
+                                           BlockRow{"LastGroupOfAPage", 1016, 8, 8},
+                                           BlockRow{"Last36BytesPaddedTo40", kConfigImageSize - 36, 208, 40},
+                                           BlockRow{"Last4BytesPaddedTo8", kConfigImageSize - 4, 208, 8},
+                                           BlockRow{"AtTheEnd", kConfigImageSize, 208, 0}),
                          test::RowName<BlockRow>);
 
 // ---- Upload skip rule ----

@@ -13,9 +13,11 @@
 //   restart_s    seconds of the two restarts: from the start request until
 //                the first block goes out (the firmware restarts into its
 //                loader, the link comes back, the start is repeated), and
-//                from the stop's answer until the new firmware runs. The
-//                gateway's restart times and the utility's switch
-//                time-outs set them, not the line.
+//                from the stop's answer until the new firmware runs. The line
+//                does not set them: the port opens again only after the
+//                gateway's start event has gone out, so the engine moves on
+//                when each of its switch time-outs ends (5 s and 10 s by
+//                default), past the gateway's own restart times.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>

@@ -326,6 +326,16 @@ TEST(CdrFileNameRule, FolderGetsOneSeparatorAndTheYearTwoDigits) {
   EXPECT_EQ(tested, std::vector<std::string>{"/data/CDR991231.TXT"});
 }
 
+// The day's file is found whatever case its extension was saved in.
+TEST(CdrFileNameRule, ASavedLowerCaseExtensionAdvancesTheProposal) {
+  const test::TempFolder folder;
+  std::ofstream(folder / "CDR110305.csv") << "saved by the dialog\n";
+  std::ofstream(folder / "CDR110305_01.Csv") << "second download\n";
+  EXPECT_TRUE(CdrNameTaken((folder / "CDR110305.CSV").string()));
+  EXPECT_FALSE(CdrNameTaken((folder / "CDR110305.TXT").string()));
+  EXPECT_EQ(ProposeCdrFileName({2011, 3, 5}, folder.path().string(), "CSV", CdrNameTaken), "CDR110305_02");
+}
+
 TEST(CdrFileNameRule, ExtensionAndFormatFollowTheFilterIndex) {
   struct Row {
     std::uint32_t filter;

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "link/PosixPoll.h"
+#include "link/SerialCustomRate.h"
 
 namespace tusko {
 
@@ -85,8 +86,9 @@ LineOpenResult SerialLine::Open(const std::string& path) {
 }
 
 int SerialLine::Configure(std::uint32_t baudRate) {
-  const auto speed = SpeedOf(baudRate);
-  if (!speed) return EINVAL;
+  // 0 would hang the line up rather than set a rate.
+  if (baudRate == 0) return EINVAL;
+  const std::optional<speed_t> speed = SpeedOf(baudRate);
   termios settings{};
   if (::tcgetattr(fd_, &settings) != 0) return errno;
   ::cfmakeraw(&settings);
@@ -96,9 +98,11 @@ int SerialLine::Configure(std::uint32_t baudRate) {
   // A read returns at once with what is queued.
   settings.c_cc[VMIN] = 0;
   settings.c_cc[VTIME] = 0;
-  if (::cfsetispeed(&settings, *speed) != 0 || ::cfsetospeed(&settings, *speed) != 0) return errno;
+  // A rate outside the table is set on its own once the rest of the line is.
+  const speed_t tableSpeed = speed.value_or(B38400);
+  if (::cfsetispeed(&settings, tableSpeed) != 0 || ::cfsetospeed(&settings, tableSpeed) != 0) return errno;
   if (::tcsetattr(fd_, TCSANOW, &settings) != 0) return errno;
-  return 0;
+  return speed ? 0 : SetCustomBitRate(fd_, baudRate);
 }
 
 void SerialLine::Purge() { ::tcflush(fd_, TCIOFLUSH); }

@@ -373,10 +373,19 @@ INSTANTIATE_TEST_SUITE_P(
     Rows, SerialPortLinkOpenFailures,
     testing::Values(
         OpenFailureRow{"MissingDevice", "/dev/tusko-no-such-port", 115200, PortOpenResult::NotFound, "", ENOENT},
-        OpenFailureRow{"UnsupportedBaudRate", "", 12345, PortOpenResult::LineSettingsRefused, "SetCommState ", EINVAL},
+        OpenFailureRow{"ZeroBaudRate", "", 0, PortOpenResult::LineSettingsRefused, "SetCommState ", EINVAL},
         OpenFailureRow{"NotATerminal", "/dev/null", 115200, PortOpenResult::LineSettingsRefused, "SetCommState ", ENOTTY},
         OpenFailureRow{"Directory", "/tmp", 115200, PortOpenResult::OtherError, "", EISDIR}),
     test::RowName<OpenFailureRow>);
+
+// The setting allows rates that the termios table does not name.
+TEST_F(SerialPortLinkTest, RatesOutsideTheTableOpen) {
+  for (const std::uint32_t rate : {14400u, 128000u, 256000u}) {
+    end.link.SetPort(end.far.slavePath(), rate);
+    EXPECT_EQ(end.link.OpenPort(), PortOpenResult::Opened) << rate;
+    end.Close();
+  }
+}
 
 TEST_F(SerialPortLinkTest, PortHeldByAnotherIsAccessDenied) {
   ASSERT_TRUE(end.Open());

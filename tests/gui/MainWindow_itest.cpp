@@ -97,7 +97,9 @@ TEST_F(MainWindowTest, ConnectAndDisconnectShowTheLinkStateInTheStatusBar) {
   EXPECT_TRUE(boxes_.shown().empty());
 }
 
+// The communication item follows its setting also after the switch.
 TEST_F(MainWindowTest, LanguageSwitchTranslatesMenusAndTabsAtOnce) {
+  settings_.communicationLog = 1;
   MainWindow& window = OpenWindow();
   auto* tabs = window.findChild<QTabWidget*>();
   ASSERT_EQ(tabs->tabText(0), Q(Text("strTabConfiguration")));
@@ -111,6 +113,9 @@ TEST_F(MainWindowTest, LanguageSwitchTranslatesMenusAndTabsAtOnce) {
   EXPECT_EQ(window.menuBar()->actions().first()->text(), Q(german.GetMenuString("menuFile")));
   EXPECT_EQ(window.windowTitle(), Q(german.GetString("strAppName")));
   EXPECT_EQ(window.StatusText(), Q("TCP: 127.0.0.1 - " + german.GetString("strStatDisconnected")));
+  const QString communication = Q(german.GetMenuString("menuServiceCommunication")).section('\\', 0, 0);
+  EXPECT_TRUE(MenuTexts(*window.menuBar()).contains(communication));
+  EXPECT_NE(window.communicationLog(), nullptr);
 }
 
 TEST_F(MainWindowTest, NextAndPreviousTabWrapAround) {
@@ -129,22 +134,6 @@ TEST_F(MainWindowTest, NextAndPreviousTabWrapAround) {
   window.Execute(static_cast<int>(Command::ToggleMonitor));
   EXPECT_FALSE(window.tabs().IsShown(TabPageId::Monitor));
   EXPECT_FALSE(window.menu().action(Command::ToggleMonitor)->isChecked());
-}
-
-TEST_F(MainWindowTest, CommunicationItemFollowsTheSettingAlsoAfterALanguageChange) {
-  for (const std::uint32_t communicationLog : {0u, 1u}) {
-    SCOPED_TRACE(communicationLog);
-    settings_.communicationLog = communicationLog;
-    settings_.language = 1;
-    language_.LoadLanguage(1);
-    MainWindow& window = OpenWindow();
-    ChooseLanguage(window, 2);
-    const QString item = Q(LoadedLanguage(2).GetMenuString("menuServiceCommunication")).section('\\', 0, 0);
-    const bool listed = MenuTexts(*window.menuBar()).contains(item);
-    EXPECT_EQ(listed, communicationLog == 1);
-    EXPECT_EQ(window.menu().action(Command::ToggleCommunication) != nullptr, communicationLog == 1);
-    EXPECT_EQ(window.communicationLog() != nullptr, communicationLog == 1);
-  }
 }
 
 TEST_F(MainWindowTest, LoginPromptCancelledSaysSoAndEndsTheRequest) {
@@ -287,6 +276,8 @@ TEST_F(MainWindowTest, HelpOpensTheLanguagesHelpPage) {
   window.Execute(static_cast<int>(Command::HelpContents));
   ChooseLanguage(window, 2);
   window.Execute(static_cast<int>(Command::HelpContents));
+  EXPECT_EQ(window.menu().action(Command::ToggleCommunication), nullptr) << "no communication item without its setting";
+  EXPECT_EQ(window.communicationLog(), nullptr);
   ASSERT_EQ(browser.urls.size(), 2);
   EXPECT_TRUE(browser.urls[0].toLocalFile().endsWith("help/en/index.html")) << browser.urls[0].toString().toStdString();
   EXPECT_TRUE(browser.urls[1].toLocalFile().endsWith("help/de/index.html"));

@@ -102,8 +102,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         RequestRow{"GetTimeAsksWithAnEmptyElement", GetDateTime, ie::DateTime, "", kPw, kCommTimeout},
         RequestRow{"SetTimeSendsSecondsFirst", [](OperationEngine& e) { return e.SetDateTime(kPiDay); }, ie::DateTime, "\x1A\x09\x0F\x0E\x03\x19", kPw, kCommTimeout},
-        RequestRow{"SetTimeYear2000", [](OperationEngine& e) { return e.SetDateTime({2000, 1, 0, 1, 0, 0, 0, 0}); }, ie::DateTime, std::string("\0\0\0\x01\x01\0", 6), kPw, kCommTimeout},
-        RequestRow{"SetTimeYear2255", [](OperationEngine& e) { return e.SetDateTime({2255, 12, 0, 31, 23, 59, 59, 999}); }, ie::DateTime, "\x3B\x3B\x17\x1F\x0C\xFF", kPw, kCommTimeout},
         RequestRow{"PasswordChangeSendsTheOldPasswordInsteadOfTheLogin", ChangePassword, ie::NewPassword, std::string("new\0", 4), std::string("old\0", 4), kCommTimeout},
         RequestRow{"NewPasswordOfFullLength", [](OperationEngine& e) { return e.ChangePassword(std::string(kLoginPasswordCapacity, 'x'), "old"); }, ie::NewPassword, std::string(kLoginPasswordCapacity, 'x') + '\0', std::string("old\0", 4), kCommTimeout},
         RequestRow{"MonitorCommandWithoutNul", [](OperationEngine& e) { return e.SendMonitorCommand("gsm 1"); }, ie::MonitorCommand, "gsm 1", kPw, kCommTimeout},
@@ -159,6 +157,10 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedStartRow{"MonitorCommandTooLongBesideTheLongestPassword", [](OperationEngine& e) {
                           e.SetLoginPassword(std::string(kLoginPasswordCapacity, 'p'));
                           return e.SendMonitorCommand(std::string(kMonitorCommandCapacity + 1, 'c'));
+                        }},
+        RefusedStartRow{"AnnouncementUpdateWithoutACheckedFile", [](OperationEngine& e) {
+                          const auto unchecked = test::LoadAnnouncement(e, 100, false);
+                          return e.StartAnnouncementUpdate(AnnouncementKind::Outgoing);
                         }},
         RefusedStartRow{"FirmwareUpdateWithoutACheckedFile", [](OperationEngine& e) { return e.StartFirmwareUpdate(); }},
         RefusedStartRow{"ResetWithoutLink", [](OperationEngine& e) { return e.ResetDevice(); }, true},

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "protocol/RecordingMonitor.h"
-#include "protocol/TransferScript.h"
 #include "protocol/engine/CauseText.h"
 #include "support/EngineTestHost.h"
 #include "support/RowName.h"
@@ -131,7 +130,6 @@ TEST_P(TimeoutTable, FiringTimerActsByState) {
 
 const milliseconds kTimeout{5000};
 const milliseconds kResetTimeout{7000};
-const RecordedNotification kLinkClosed{Notification::LinkClosed, 0, false};
 const RecordedNotification kResetStarted{Notification::Reset, 0, false};
 const RecordedNotification kNoAnswer{Notification::OperationFailed, 0, false};
 
@@ -139,10 +137,8 @@ INSTANTIATE_TEST_SUITE_P(
     Engine, TimeoutTable,
     ::testing::Values(
         TimeoutRow{"ResetSentSendsResetAgain", EngineState::ResetSent, 0, 0, {ie::Reset}, EngineState::ResetSent, kResetTimeout, {kResetStarted}, 1},
-        TimeoutRow{"WaitLoaderProbesTheLoader", EngineState::WaitLoader, 0, 0, {ie::LoaderVersion}, EngineState::InLoader, kTimeout, {kLinkClosed}, 0},
         TimeoutRow{"InLoaderAsksAgainWhoItIs", EngineState::InLoader, 0, 1, {ie::LoaderVersion}, EngineState::InLoader, kTimeout, {}, 2},
         TimeoutRow{"InLoaderRepeatsSwitchToFirmware", EngineState::InLoader, SwitchToFirmwareSent, 0, {ie::SwitchToFirmware}, EngineState::InLoader, kTimeout, {}, 1},
-        TimeoutRow{"WaitFirmwareProbesTheFirmware", EngineState::WaitFirmware, 0, 0, {ie::LoaderVersion}, EngineState::WaitFirmwareInfo, kTimeout, {kLinkClosed}, 0},
         TimeoutRow{"WaitFirmwareInfoProbesAgain", EngineState::WaitFirmwareInfo, 0, 1, {ie::LoaderVersion}, EngineState::WaitFirmwareInfo, kTimeout, {}, 2},
         TimeoutRow{"InitialIgnoresTheTimer", EngineState::Initial, 0, 0, {}, EngineState::Initial, std::nullopt, {}, 0},
         TimeoutRow{"LastTryInLoaderGivesTheFirmwareOneMoreChance", EngineState::InLoader, SystemInfoPending | SwitchToFirmwareSent, kMaxRepeats, {ie::LoaderVersion}, EngineState::WaitFirmwareInfo, kTimeout, {}, kMaxRepeats},

@@ -198,11 +198,6 @@ TEST_F(ConfigDownload, AnswerAfterAStallIsAcceptedAndResetsTheTries) {
 
 constexpr std::uint8_t kGarbage = 0x3C;
 
-struct Block {
-  std::uint32_t address;
-  std::vector<std::uint8_t> data;
-};
-
 class ConfigUpload : public test::TransferTest {
  protected:
   milliseconds WriteTimeout() const { return milliseconds(settings.communicationTimeoutDataWrite); }
@@ -224,14 +219,7 @@ class ConfigUpload : public test::TransferTest {
     return std::any_of(host.sent.begin(), host.sent.end(),
                        [](const auto& s) { return test::MainElement(s.message) == ie::ConfigWriteStop; });
   }
-  std::vector<Block> Blocks() const {
-    std::vector<Block> blocks;
-    for (const auto& sent : host.sent) {
-      if (test::MainElement(sent.message) != ie::ConfigWriteData) continue;
-      blocks.push_back({AddressOf(sent.message).value_or(0), ElementData(sent.message, ie::ConfigWriteData)});
-    }
-    return blocks;
-  }
+  std::vector<test::SentBlock> Blocks() const { return test::SentBlocks(host, ie::ConfigWriteData); }
 };
 
 TEST_F(ConfigUpload, StartPreparesTheImage) {

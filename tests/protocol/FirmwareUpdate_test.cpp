@@ -22,16 +22,6 @@ using test::TestSection;
 constexpr std::uint32_t kBase = test::kFirmwareBase;
 constexpr std::uint32_t kStrayAddress = 0x12345678;
 
-struct SentBlock {
-  std::uint32_t address;
-  std::vector<std::uint8_t> data;
-};
-
-std::optional<std::uint32_t> FlashAddressOf(const DeviceMessage& message) {
-  const auto element = FindElement(message, ie::FlashAddress);
-  return element ? ReadNumber32(*element) : std::nullopt;
-}
-
 DeviceMessage Acknowledge(std::uint32_t address) { return ReplyWith({{ie::FlashAddress, test::Number32(address)}}); }
 
 DeviceMessage ReplyOf(std::uint8_t element) { return ReplyWith({{element, {}}}); }
@@ -47,17 +37,10 @@ class FirmwareUpdate : public test::ScriptedEngine, public testing::Test {
     ASSERT_EQ(engine.state(), EngineState::Flashing);
   }
   std::uint8_t LastSent() const { return test::MainElement(host.sent.back().message); }
-  std::vector<SentBlock> Blocks() const {
-    std::vector<SentBlock> blocks;
-    for (const auto& sent : host.sent) {
-      if (test::MainElement(sent.message) != ie::FlashData) continue;
-      blocks.push_back({FlashAddressOf(sent.message).value_or(0), test::ElementData(sent.message, ie::FlashData)});
-    }
-    return blocks;
-  }
+  std::vector<test::SentBlock> Blocks() const { return test::SentBlocks(host, ie::FlashData, ie::FlashAddress); }
   // Acknowledges every block as it goes out, until something else is sent.
   void AcknowledgeBlocks() {
-    while (LastSent() == ie::FlashData) Receive(Acknowledge(*FlashAddressOf(host.sent.back().message)));
+    while (LastSent() == ie::FlashData) Receive(Acknowledge(Blocks().back().address));
   }
   milliseconds Timeout(std::uint32_t EngineSettings::*setting) const { return milliseconds(settings.*setting); }
   void TimeOut(std::uint32_t EngineSettings::*setting) { clock.Advance(Timeout(setting)); }
@@ -74,7 +57,7 @@ TEST_F(FirmwareUpdate, BlocksArePaddedPerSectionAndFollowedByTheStop) {
   StartInLoader(sections);
   AcknowledgeBlocks();
 
-  const std::vector<SentBlock> blocks = Blocks();
+  const std::vector<test::SentBlock> blocks = Blocks();
   ASSERT_EQ(blocks.size(), 2u);
   EXPECT_EQ(blocks[0].address, kBase);
   std::vector<std::uint8_t> padded = sections[0].data;

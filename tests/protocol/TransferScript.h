@@ -73,6 +73,24 @@ inline std::vector<std::uint8_t> ElementData(const DeviceMessage& message, std::
   return element ? std::vector<std::uint8_t>(element->data.begin(), element->data.end()) : std::vector<std::uint8_t>{};
 }
 
+// A block the engine sent: the address it names and the data it carries.
+struct SentBlock {
+  std::uint32_t address;
+  std::vector<std::uint8_t> data;
+};
+
+// The sent messages whose main element is `element`, with the address in `addressElement`.
+inline std::vector<SentBlock> SentBlocks(const EngineTestHost& host, std::uint8_t element,
+                                         std::uint8_t addressElement = ie::Address) {
+  std::vector<SentBlock> blocks;
+  for (const auto& sent : host.sent) {
+    if (MainElement(sent.message) != element) continue;
+    const auto address = FindElement(sent.message, addressElement);
+    blocks.push_back({address ? ReadNumber32(*address).value_or(0) : 0, ElementData(sent.message, element)});
+  }
+  return blocks;
+}
+
 inline constexpr std::chrono::milliseconds kAnswerLimit{60000};
 
 // Answers what the engine sends, in order, and lets virtual time pass while

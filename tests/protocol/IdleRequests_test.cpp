@@ -419,86 +419,74 @@ INSTANTIATE_TEST_SUITE_P(Monitoring, MonitorStopTable,
                                            StopRow{"Unasked", false, false, {"stopped"}, 0}),
                          test::RowName<StopRow>);
 
-// ---- Diagnostics and the monitoring poll: beside Idle, no flag, no timer ----
+// ---- Diagnostics and the monitoring poll: beside Idle, no flag, no timer, no password ----
 
-struct KindRow {
-  const char* name;
-  DiagnosticsKind kind;
-  int module;
-  std::uint8_t element;
-  std::vector<std::uint8_t> data;
-};
-
-using DiagnosticsKinds = IdleTable<KindRow>;
-
-TEST_P(DiagnosticsKinds, AskForTheirElementWithoutFlagTimerOrPassword) {
-  engine.SetLoginPassword("pw");
-  ASSERT_TRUE(engine.RequestDiagnostics(GetParam().kind, GetParam().module));
-  ASSERT_EQ(host.sent.size(), 1u);
-  const DeviceMessage& request = host.sent[0].message;
-  EXPECT_EQ(request.type(), static_cast<std::uint8_t>(MessageType::Request));
-  EXPECT_EQ(Raw(request, GetParam().element), std::string(GetParam().data.begin(), GetParam().data.end()));
-  EXPECT_EQ(Raw(request, ie::Password), "<absent>");
-  EXPECT_EQ(engine.pending(), 0u);
-  EXPECT_FALSE(host.TimerRunning());
-  EXPECT_TRUE(host.notifications.empty());
-  EXPECT_EQ(host.linkQueries, 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Diagnostics, DiagnosticsKinds,
-    ::testing::Values(KindRow{"IsdnStatus", DiagnosticsKind::IsdnStatus, 0, ie::IsdnStatus, {}},
-                      KindRow{"IsdnCreditAsksAllFour", DiagnosticsKind::IsdnCredit, 1, ie::IsdnCredit, {0, 1, 2, 3}},
-                      KindRow{"GsmStatusOfModule2", DiagnosticsKind::GsmStatus, 1, ie::GsmStatus, {1}},
-                      KindRow{"GsmStatusOfUnknownModuleAsksTheFirst", DiagnosticsKind::GsmStatus, 7, ie::GsmStatus, {0}},
-                      KindRow{"GsmCreditFromTheFirstModule", DiagnosticsKind::GsmCredit, 0, ie::GsmCredit, {0, 1}},
-                      KindRow{"GsmCreditFromTheSecondModule", DiagnosticsKind::GsmCredit, 1, ie::GsmCredit, {1}},
-                      KindRow{"GsmCreditOfNegativeModuleAsksBoth", DiagnosticsKind::GsmCredit, -1, ie::GsmCredit, {0, 1}}),
-    test::RowName<KindRow>);
-
-struct StateRow {
+struct SideRow {
   const char* name;
   bool (*start)(OperationEngine&);
   std::uint8_t element;
-  EngineState state;
-  bool sent;
-  EngineState after;
+  std::vector<std::uint8_t> data;
+  EngineState state = EngineState::Idle;
+  bool sent = true;
+  EngineState after = EngineState::Idle;
 };
 
-using IdleOnlyStates = IdleTable<StateRow>;
+using SideRequests = IdleTable<SideRow>;
 
-TEST_P(IdleOnlyStates, SendOnlyWhenNoOperationRuns) {
-  const StateRow& row = GetParam();
+TEST_P(SideRequests, GoOutOnlyWhenNoOperationRunsAndLeaveNothingPending) {
+  const SideRow& row = GetParam();
+  engine.SetLoginPassword("pw");
   OperationsOf(engine).SetState(row.state);
   EXPECT_EQ(row.start(engine), row.sent);
-  EXPECT_EQ(host.SentElements(), row.sent ? std::vector<std::uint8_t>{row.element} : std::vector<std::uint8_t>{});
+  ASSERT_EQ(host.sent.size(), row.sent ? 1u : 0u);
+  if (row.sent) {
+    const DeviceMessage& request = host.sent[0].message;
+    EXPECT_EQ(request.type(), static_cast<std::uint8_t>(MessageType::Request));
+    EXPECT_EQ(test::MainElement(request), row.element);
+    EXPECT_EQ(Raw(request, row.element), std::string(row.data.begin(), row.data.end()));
+    EXPECT_EQ(Raw(request, ie::Password), "<absent>");
+  }
   EXPECT_EQ(engine.state(), row.after);
+  EXPECT_EQ(engine.pending(), 0u);
   EXPECT_FALSE(host.TimerRunning());
   EXPECT_TRUE(host.notifications.empty());
-  EXPECT_EQ(engine.pending(), 0u);
+  if (row.element != ie::MonitorPoll) {
+    EXPECT_EQ(host.linkQueries, 0);  // diagnostics never ask for the link: the window connects
+  }
 }
 
-bool IsdnStatus(OperationEngine& e) { return e.RequestDiagnostics(DiagnosticsKind::IsdnStatus); }
+template <DiagnosticsKind kind, int module>
+bool Diagnose(OperationEngine& e) {
+  return e.RequestDiagnostics(kind, module);
+}
+constexpr auto IsdnStatus = Diagnose<DiagnosticsKind::IsdnStatus, 0>;
 bool UnknownKind(OperationEngine& e) { return e.RequestDiagnostics(static_cast<DiagnosticsKind>(3)); }
 bool Poll(OperationEngine& e) { return e.PollMonitoring(); }
 constexpr std::uint8_t kIsdn = ie::IsdnStatus;
 constexpr std::uint8_t kPoll = ie::MonitorPoll;
+using enum EngineState;
 
 INSTANTIATE_TEST_SUITE_P(
-    Diagnostics, IdleOnlyStates,
-    ::testing::Values(StateRow{"DiagnosticsIdle", IsdnStatus, kIsdn, EngineState::Idle, true, EngineState::Idle},
-                      StateRow{"DiagnosticsInitialBecomesIdle", IsdnStatus, kIsdn, EngineState::Initial, true, EngineState::Idle},
-                      StateRow{"DiagnosticsFailedBecomesIdle", IsdnStatus, kIsdn, EngineState::Failed, true, EngineState::Idle},
-                      StateRow{"DiagnosticsRefusedDuringReset", IsdnStatus, kIsdn, EngineState::ResetSent, false, EngineState::ResetSent},
-                      StateRow{"DiagnosticsRefusedWhileWaitingForTheLoader", IsdnStatus, kIsdn, EngineState::WaitLoader, false, EngineState::WaitLoader},
-                      StateRow{"DiagnosticsRefusedDuringDownload", IsdnStatus, kIsdn, EngineState::Reading, false, EngineState::Reading},
-                      StateRow{"UnknownDiagnosticsKindRefused", UnknownKind, kIsdn, EngineState::Failed, false, EngineState::Failed},
-                      StateRow{"PollIdle", Poll, kPoll, EngineState::Idle, true, EngineState::Idle},
-                      StateRow{"PollFailedCountsAsIdle", Poll, kPoll, EngineState::Failed, true, EngineState::Idle},
-                      StateRow{"PollRefusedInInitial", Poll, kPoll, EngineState::Initial, false, EngineState::Initial},
-                      StateRow{"PollRefusedDuringReset", Poll, kPoll, EngineState::ResetSent, false, EngineState::ResetSent},
-                      StateRow{"PollRefusedDuringDownload", Poll, kPoll, EngineState::Reading, false, EngineState::Reading}),
-    test::RowName<StateRow>);
+    Diagnostics, SideRequests,
+    ::testing::Values(SideRow{"IsdnStatus", IsdnStatus, kIsdn, {}},
+                      SideRow{"IsdnCreditAsksAllFour", Diagnose<DiagnosticsKind::IsdnCredit, 1>, ie::IsdnCredit, {0, 1, 2, 3}},
+                      SideRow{"GsmStatusOfModule2", Diagnose<DiagnosticsKind::GsmStatus, 1>, ie::GsmStatus, {1}},
+                      SideRow{"GsmStatusOfUnknownModuleAsksTheFirst", Diagnose<DiagnosticsKind::GsmStatus, 7>, ie::GsmStatus, {0}},
+                      SideRow{"GsmCreditFromTheFirstModule", Diagnose<DiagnosticsKind::GsmCredit, 0>, ie::GsmCredit, {0, 1}},
+                      SideRow{"GsmCreditFromTheSecondModule", Diagnose<DiagnosticsKind::GsmCredit, 1>, ie::GsmCredit, {1}},
+                      SideRow{"GsmCreditOfNegativeModuleAsksBoth", Diagnose<DiagnosticsKind::GsmCredit, -1>, ie::GsmCredit, {0, 1}},
+                      SideRow{"DiagnosticsInitialBecomesIdle", IsdnStatus, kIsdn, {}, Initial},
+                      SideRow{"DiagnosticsFailedBecomesIdle", IsdnStatus, kIsdn, {}, Failed},
+                      SideRow{"DiagnosticsRefusedDuringReset", IsdnStatus, kIsdn, {}, ResetSent, false, ResetSent},
+                      SideRow{"DiagnosticsRefusedWhileWaitingForTheLoader", IsdnStatus, kIsdn, {}, WaitLoader, false, WaitLoader},
+                      SideRow{"DiagnosticsRefusedDuringDownload", IsdnStatus, kIsdn, {}, Reading, false, Reading},
+                      SideRow{"UnknownDiagnosticsKindRefused", UnknownKind, kIsdn, {}, Failed, false, Failed},
+                      SideRow{"PollIdle", Poll, kPoll, {}},
+                      SideRow{"PollFailedCountsAsIdle", Poll, kPoll, {}, Failed},
+                      SideRow{"PollRefusedInInitial", Poll, kPoll, {}, Initial, false, Initial},
+                      SideRow{"PollRefusedDuringReset", Poll, kPoll, {}, ResetSent, false, ResetSent},
+                      SideRow{"PollRefusedDuringDownload", Poll, kPoll, {}, Reading, false, Reading}),
+    test::RowName<SideRow>);
 
 // The window's connect command may open the link at once or leave it closed.
 class ConnectingHost : public test::EngineTestHost {

@@ -179,6 +179,17 @@ TEST_F(ConfigDownload, RequestDelayOnTheLastTryIsNoFailure) {
   EXPECT_EQ(host.TimerDelay(), DataTimeout());
 }
 
+// A version reply (a probe's late answer after a restart) answers no read: it
+// is kept and the download goes on.
+TEST_F(ConfigDownload, VersionReplyIsKeptAndTheDownloadGoesOn) {
+  ASSERT_TRUE(engine.StartDownload());
+  Receive(ReplyWith({test::TextElement(ie::FirmwareVersion, "1.2.9")}));
+  EXPECT_EQ(engine.deviceInformation().system.firmwareVersion, "1.2.9");
+  EXPECT_EQ(engine.state(), EngineState::Reading);
+  EXPECT_EQ(Counters().acknowledgedOffset, 0u);
+  EXPECT_EQ(host.CountOf(Notification::DownloadResult), 0);
+}
+
 TEST_F(ConfigDownload, AnswerAfterAStallIsAcceptedAndResetsTheTries) {
   settings.dataReadWriteMaxPendingRequests = 1;
   ASSERT_TRUE(engine.StartDownload());

@@ -16,10 +16,15 @@ class ModalDriver {
  public:
   explicit ModalDriver(std::function<void(Dialog&)> act) : act_(std::move(act)) {
     QObject::connect(&look_, &QTimer::timeout, [this] {
-      if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
+      // Looked for among all windows: a box or notice opened after it may be
+      // the active modal widget while the dialog's exec() still runs below.
+      for (QWidget* window : QApplication::topLevelWidgets()) {
+        auto* dialog = qobject_cast<Dialog*>(window);
+        if (dialog == nullptr || !dialog->isVisible()) continue;
         look_.stop();
         seen_ = true;
         act_(*dialog);
+        return;
       }
     });
     look_.start(kLookPeriodMs);

@@ -224,6 +224,39 @@ INSTANTIATE_TEST_SUITE_P(
         CancelRow{"Cdr", &kCdr, [](OperationEngine& e) { e.CancelCdr(); }, "Cancel CDR download", test::CdrChunkReply(0, 64)}),
     test::RowName<CancelRow>);
 
+// ---- A restart in the middle ----
+
+struct CutRow {
+  const char* name;
+  const Operation* operation;
+};
+
+class TransferCutByRestart : public ::testing::TestWithParam<CutRow>, protected Transfer {};
+
+// The loader starting in the middle of a transfer ends it with a failure that
+// says why, instead of leaving its window and its command waiting.
+TEST_P(TransferCutByRestart, EndsWithItsReasonAndTheLoaderIsAskedForTheFirmware) {
+  const CutRow& row = GetParam();
+  row.operation->start(*this);
+  host.ClearRecords();
+  Receive(test::EventWith({{ie::LoaderStarted, {}}}));
+
+  EXPECT_EQ(host.CountOf(row.operation->result, static_cast<int>(OperationResult::Rejected)), 1);
+  EXPECT_EQ(engine.causeText(), host.languageText("strErrorTransferRestart"));
+  EXPECT_TRUE(host.Logged("Transfer cut off by a restart"));
+  EXPECT_EQ(engine.state(), EngineState::InLoader);
+  EXPECT_EQ(host.SentElements(), (std::vector<std::uint8_t>{ie::RestartAck, ie::SwitchToFirmware}));
+  EXPECT_FALSE(engine.firmwareFile().IsOpen());
+  EXPECT_FALSE(engine.announcementFile().IsOpen());
+}
+
+INSTANTIATE_TEST_SUITE_P(Transfer, TransferCutByRestart,
+                         ::testing::Values(CutRow{"Download", &kDownload}, CutRow{"Upload", &kUploadBlock},
+                                           CutRow{"Firmware", &kFirmwareBlock},
+                                           CutRow{"AnnouncementStart", &kAnnouncementStart},
+                                           CutRow{"Announcement", &kAnnouncementBlock}, CutRow{"Cdr", &kCdrAfterAChunk}),
+                         test::RowName<CutRow>);
+
 // ---- Negative replies ----
 
 enum class Prompt { None, Given, Refused };

@@ -105,6 +105,13 @@ void EndUpdate(EngineOperations& engine, AnnouncementUpdate& update, OperationRe
   engine.NotifyResult(Notification::AnnouncementResult, result);
 }
 
+// The loader started in the middle of the update.
+bool EndCutByRestart(EngineOperations& engine, AnnouncementUpdate& update) {
+  engine.ReportCutByRestart();
+  EndUpdate(engine, update, OperationResult::Rejected);
+  return false;
+}
+
 void EndRejected(EngineOperations& engine, AnnouncementUpdate& update, const DeviceMessage& reject) {
   engine.StopTimer();
   engine.SetCauseText(reject);
@@ -135,6 +142,9 @@ class AnnouncementStarting final : public OperationHandler {
   bool OnTriesExhausted(EngineOperations& engine) override {
     update_.file.CloseFile();
     return OperationHandler::OnTriesExhausted(engine);
+  }
+  bool OnLoaderStarted(EngineOperations& engine, const DeviceMessage&) override {
+    return EndCutByRestart(engine, update_);
   }
 
  private:
@@ -182,6 +192,10 @@ class AnnouncementSending final : public OperationHandler {
     }
     SendBlock(engine, update_, true);
     if (ErasingForgiven(update_)) engine.SetRetries(0);
+  }
+
+  bool OnLoaderStarted(EngineOperations& engine, const DeviceMessage&) override {
+    return EndCutByRestart(engine, update_);
   }
 
   // Time spent erasing never uses up tries, not even the last one.

@@ -84,6 +84,12 @@ class CdrReading final : public OperationHandler {
     return OperationHandler::OnTriesExhausted(engine);
   }
 
+  bool OnLoaderStarted(EngineOperations& engine, const DeviceMessage&) override {
+    engine.ReportCutByRestart();
+    Finish(engine, cdr_, OperationResult::Rejected);
+    return false;
+  }
+
  private:
   void OnChunk(EngineOperations& engine, const DeviceMessage& reply, std::span<const std::uint8_t> chunk) {
     const auto addressElement = FindElement(reply, ie::CdrAddress);

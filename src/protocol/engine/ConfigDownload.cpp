@@ -83,6 +83,12 @@ class Reading final : public OperationHandler {
     }
   }
 
+  bool OnLoaderStarted(EngineOperations& engine, const DeviceMessage&) override {
+    engine.ReportCutByRestart();
+    engine.NotifyResult(Notification::DownloadResult, OperationResult::Rejected);
+    return false;
+  }
+
   // Only a stalled window means a missing answer; the request delay passing
   // on the last try lets the next request go out as usual.
   bool OnTriesExhausted(EngineOperations& engine) override {

@@ -152,6 +152,12 @@ class Writing final : public OperationHandler {
     }
   }
 
+  bool OnLoaderStarted(EngineOperations& engine, const DeviceMessage&) override {
+    engine.ReportCutByRestart();
+    engine.NotifyResult(Notification::UploadResult, OperationResult::Rejected);
+    return false;
+  }
+
   // Only a stalled window or an unanswered stop means a missing answer; the
   // request delay passing on the last try lets the next block go out as usual.
   bool OnTriesExhausted(EngineOperations& engine) override {

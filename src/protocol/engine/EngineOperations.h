@@ -112,6 +112,10 @@ class EngineOperations {
   void ApplyNegativeReply(const DeviceMessage& reject, RefusalResults results, const std::function<void()>& repeat);
   // The gateway did not answer the last try: "Operation failed!" and its notification.
   void ReportNoAnswer();
+  // The loader started in the middle of a transfer, which has ended without
+  // its result: the timer stops and the reason is told as the cause, before
+  // the transfer ends with Rejected and the restart follow-up goes on.
+  void ReportCutByRestart();
 
   // The gateway is about to restart: the link is let go and `waiting` holds
   // until the time-out in `timeout`, whose step waits for the link to come

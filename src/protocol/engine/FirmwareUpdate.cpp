@@ -185,6 +185,11 @@ class Flashing final : public OperationHandler {
   }
   void OnTimeout(EngineOperations& engine) override { RepeatStepInProgress(engine); }
   bool OnTriesExhausted(EngineOperations& engine) override { return CloseFileAndFail(engine); }
+  bool OnLoaderStarted(EngineOperations& engine, const DeviceMessage&) override {
+    engine.ReportCutByRestart();
+    EndUpdate(engine, OperationResult::Rejected);
+    return false;
+  }
 
  private:
   static bool AllBlocksAcknowledged(EngineOperations& engine) {

@@ -166,6 +166,12 @@ void EngineOperations::ReportNoAnswer() {
   }
 }
 
+void EngineOperations::ReportCutByRestart() {
+  StopTimer();
+  LogLine("Transfer cut off by a restart");
+  SetOwnCause("strErrorTransferRestart");
+}
+
 // ---- Sending ----
 
 bool EngineOperations::BeginRequest(bool repeat) {

@@ -2,6 +2,7 @@
 // and time-outs: Transfers_test).
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -141,6 +142,36 @@ TEST_F(FirmwareUpdate, StopAcknowledgedBeforeTheLastBlockIsNoSuccess) {
   AcknowledgeBlocks();
   Receive(ReplyOf(ie::FlashStop));
   EXPECT_EQ(host.CountOf(Notification::FirmwareResult, 1), 1);
+}
+
+// The file closed under the update (the window's dialog went with an error):
+// every way the update would start again ends it instead of leaving it waiting.
+TEST_F(FirmwareUpdate, ClosedFileEndsTheUpdateWhereItWouldStartAgain) {
+  struct Row {
+    const char* name;
+    std::function<void()> step;
+  };
+  const DeviceMessage loaderUp = test::EventWith({{ie::LoaderStarted, {}}});
+  const Row rows[] = {
+      {"start_timed_out", [this] { TimeOut(&EngineSettings::communicationTimeoutFlashLoadStart); }},
+      {"loader_up_while_starting", [&] { Receive(loaderUp); }},
+      {"loader_up_after_the_restart",
+       [&] {
+         Receive(ReplyOf(ie::Reset));
+         Receive(loaderUp);
+       }},
+  };
+  for (const Row& row : rows) {
+    host.ClearRecords();
+    Load({{kSectionTypeApplication, kBase, FirmwareData(300)}});
+    ASSERT_TRUE(engine.StartFirmwareUpdate()) << row.name;
+    engine.firmwareFile().CloseFile();
+    row.step();
+    EXPECT_EQ(host.CountOf(Notification::FirmwareResult, static_cast<int>(OperationResult::Rejected)), 1) << row.name;
+    EXPECT_EQ(engine.causeText(), host.languageText("strFlashLeftInLoader")) << row.name;
+    EXPECT_EQ(engine.state(), EngineState::Idle) << row.name;
+    EXPECT_FALSE(host.TimerRunning()) << row.name;
+  }
 }
 
 TEST_F(FirmwareUpdate, LoaderWithoutFirmwareStartsTheUpdate) {

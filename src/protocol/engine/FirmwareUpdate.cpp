@@ -106,6 +106,21 @@ bool CloseFileAndFail(EngineOperations& engine) {
   return false;
 }
 
+// The update starts again from its start request. When the starter cannot
+// even begin (the file was closed under the update, or the link is gone),
+// the update ends here with a failure that says where the gateway may be,
+// rather than leaving its loader waiting with nobody to answer it.
+void StartAgainOrEnd(EngineOperations& engine) {
+  if (HasFileToSend(engine.front().firmwareFile())) {
+    engine.front().StartFirmwareUpdate();
+    if (engine.state() == EngineState::FlashStarting) return;
+  }
+  engine.StopTimer();
+  engine.LogLine("Firmware update cannot go on");
+  engine.SetOwnCause("strFlashLeftInLoader");
+  EndUpdate(engine, OperationResult::Rejected);
+}
+
 class FlashStarting final : public OperationHandler {
  public:
   void OnMessage(EngineOperations& engine, const DeviceMessage& message) override {
@@ -117,16 +132,16 @@ class FlashStarting final : public OperationHandler {
       OnLoaderReady(engine);
     } else if (IsOfType(message, MessageType::Reject)) {
       engine.ApplyNegativeReply(message, {Notification::FirmwareResult, Notification::FirmwareResult},
-                                [&engine] { engine.front().StartFirmwareUpdate(); });
+                                [&engine] { StartAgainOrEnd(engine); });
       if (engine.state() == EngineState::Idle) engine.front().firmwareFile().CloseFile();
     }
   }
-  void OnTimeout(EngineOperations& engine) override { engine.front().StartFirmwareUpdate(); }
+  void OnTimeout(EngineOperations& engine) override { StartAgainOrEnd(engine); }
   bool OnTriesExhausted(EngineOperations& engine) override { return CloseFileAndFail(engine); }
   // The loader came up while its start was awaited: it gets the start request anew.
   bool OnLoaderStarted(EngineOperations& engine, const DeviceMessage&) override {
     engine.SetState(EngineState::InLoader);
-    engine.front().StartFirmwareUpdate();
+    StartAgainOrEnd(engine);
     return true;
   }
 
@@ -153,12 +168,12 @@ class FlashWaitLoader final : public RestartWait {
   // The loader came up for the update: asking it to start the old firmware
   // would end the update without a result.
   bool OnLoaderStarted(EngineOperations& engine, const DeviceMessage&) override {
-    engine.front().StartFirmwareUpdate();
+    StartAgainOrEnd(engine);
     return true;
   }
 
  private:
-  void OnLinkBack(EngineOperations& engine) override { engine.front().StartFirmwareUpdate(); }
+  void OnLinkBack(EngineOperations& engine) override { StartAgainOrEnd(engine); }
 };
 
 class Flashing final : public OperationHandler {

@@ -65,13 +65,16 @@ fuzz: deps
 	scripts/run-fuzzers.sh $(FUZZ_DIR)/fuzz $(FUZZ_SECONDS)
 
 # Line and branch coverage per folder of src/ after every test ran, in a folder
-# of its own; the counters of an earlier run are cleared first. Its own lock,
-# low priority and two jobs, so it can run beside the normal build.
+# of its own; the counters of an earlier run are cleared first, and so are the
+# objects and counter notes of files that are gone. Its own lock, low priority
+# and two jobs, so it can run beside the normal build.
 coverage: deps
 	@flock /tmp/tusko-coverage.lock sh -c '\
 	  cmake -S . -B $(COVERAGE_DIR) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Debug -DTUSKO_COVERAGE=ON -DTUSKO_BENCH=OFF >/dev/null && \
 	  { nice -n 10 cmake --build $(COVERAGE_DIR) -j 2 >$(COVERAGE_DIR)/build.log 2>&1 || \
 	    { tail -n 30 $(COVERAGE_DIR)/build.log; exit 1; }; } && \
+	  ninja -C $(COVERAGE_DIR) -t cleandead >/dev/null && \
+	  for g in $$(find $(COVERAGE_DIR) -name "*.gcno"); do [ -e "$${g%.gcno}.o" ] || rm "$$g"; done && \
 	  find $(COVERAGE_DIR) -name "*.gcda" -delete && \
 	  { nice -n 10 ctest --test-dir $(COVERAGE_DIR) --output-on-failure -j 2 >$(COVERAGE_DIR)/ctest.log; status=$$?; \
 	    sed -n "/tests passed/,\$$p" $(COVERAGE_DIR)/ctest.log; \

@@ -203,6 +203,8 @@ TEST_F(DeviceCommandsTest, OnlyARefusalShowsTheGatewaysReason) {
       {"FirmwareRefused", Notification::FirmwareResult, OperationResult::Rejected, {"strErrorResponse"}},
       {"FirmwareCancelled", Notification::FirmwareResult, OperationResult::Cancelled, {"strFlashWriteError"}},
       {"CdrCancelled", Notification::CdrResult, OperationResult::Cancelled, {}},
+      {"ModuleInfoUnanswered", Notification::ModuleInfoResult, OperationResult::NoAnswer, {"strErrorNoResponse"}},
+      {"ModuleInfoShownInItsDialog", Notification::ModuleInfoResult, OperationResult::Done, {}},
   };
   for (const EndingRow& row : rows) {
     SCOPED_TRACE(row.name);

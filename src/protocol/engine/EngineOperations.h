@@ -102,8 +102,8 @@ class EngineOperations {
   // for "no cause".
   void SetCauseText(const DeviceMessage& reject);
   // A failure on this side, told in the language's words where the gateway's
-  // cause would stand.
-  void SetOwnCause(std::string_view languageKey) { causeText_ = host_.languageText(languageKey); }
+  // cause would stand; cut to the cause text's capacity like the gateway's.
+  void SetOwnCause(std::string_view languageKey);
   // The password part of the negative-reply rule: the try that asks for the
   // password is never the last one. True when the user gave a password.
   bool AskPasswordForRepeat();

@@ -236,6 +236,11 @@ void EngineOperations::SetCauseText(const DeviceMessage& reject) {
   if (causeText_.size() > kCauseTextCapacity) causeText_.resize(kCauseTextCapacity);
 }
 
+void EngineOperations::SetOwnCause(std::string_view languageKey) {
+  causeText_ = host_.languageText(languageKey);
+  if (causeText_.size() > kCauseTextCapacity) causeText_.resize(kCauseTextCapacity);
+}
+
 bool EngineOperations::AskPasswordForRepeat() {
   if (retries_ >= kMaxRepeats) retries_ = kMaxRepeats - 1;
   return host_.queryPassword();

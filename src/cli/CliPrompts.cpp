@@ -9,14 +9,14 @@ namespace tusko::cli {
 Answer CliPrompts::Ask(const CommandMessage& question) {
   const bool answered = question.question == QuestionKind::VersionConflict ? options_.force : options_.yes;
   if (answered) return Answer::Assumed;
-  return AskYesNo(Text(question), language_) ? Answer::Yes : Answer::No;
+  return AskYesNo(MessageText(question, language_), language_) ? Answer::Yes : Answer::No;
 }
 
-void CliPrompts::Tell(const CommandMessage& message) { err_ << Text(message) << "\n"; }
+void CliPrompts::Tell(const CommandMessage& message) { err_ << MessageText(message, language_) << "\n"; }
 
-std::string CliPrompts::Text(const CommandMessage& message) const {
+std::string MessageText(const CommandMessage& message, const CliLanguage& language) {
   const std::vector<FormatArg> args(message.args.begin(), message.args.end());
-  return language_.Format(message.textKey, args);
+  return language.Format(message.textKey, args);
 }
 
 }  // namespace tusko::cli

@@ -1,12 +1,16 @@
 #pragma once
 
 #include <ostream>
+#include <string>
 
 #include "app/session/CommandPrompts.h"
 #include "cli/CliLanguage.h"
 #include "cli/CliOptions.h"
 
 namespace tusko::cli {
+
+// A device command's message in the language, its arguments filled in.
+std::string MessageText(const CommandMessage& message, const CliLanguage& language);
 
 // The device commands' questions at the terminal: --yes answers the
 // confirmations and --force the version question beforehand; everything told
@@ -20,8 +24,6 @@ class CliPrompts final : public CommandPrompts {
   void Tell(const CommandMessage& message) override;
 
  private:
-  std::string Text(const CommandMessage& message) const;
-
   const CliOptions& options_;
   const CliLanguage& language_;
   std::ostream& err_;

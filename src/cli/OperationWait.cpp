@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include "cli/CliPrompts.h"
 #include "cli/ExitCodes.h"
 #include "cli/Interrupt.h"
 #include "cli/ProgressBar.h"
@@ -90,8 +91,7 @@ WaitOutcome RunWithProgress(CliSession& session, std::ostream& err, std::functio
 namespace {
 
 void Print(const CommandMessage& message, const CliLanguage& language, std::ostream& out) {
-  const std::vector<FormatArg> args(message.args.begin(), message.args.end());
-  out << language.Format(message.textKey, args) << "\n";
+  out << MessageText(message, language) << "\n";
 }
 
 int ExitCodeOf(OperationResult result) {

@@ -33,7 +33,9 @@ class ConfigurationPage {
   virtual ~ConfigurationPage() = default;
 
   virtual PageId id() const = 0;
-  virtual void Load(const ConfigurationImage& working) = 0;
+  // Where a field's rule mends what it shows (an unset byte shown as its
+  // default), the mended value is written back into the working image.
+  virtual void Load(ConfigurationImage& working) = 0;
   // On failure the fields of the steps before the failing one may already be
   // written; the document commits nothing of a failed apply.
   virtual PageApply Apply(ConfigurationImage& working) = 0;

@@ -1,14 +1,31 @@
 #include "config/ConfigurationPages.h"
 
-#include "config/NetworkPage.h"
+#include "config/CatalogPage.h"
 
 namespace tusko {
+namespace {
 
-std::unique_ptr<ConfigurationPage> MakeConfigurationPage(PageId id) {
+// The pages whose fields are all in place; the others show their description.
+bool IsBuilt(PageId id) {
   switch (id) {
-    case PageId::SystemNetwork: return std::make_unique<NetworkPage>();
-    default: return nullptr;
+    case PageId::SystemGeneral:
+    case PageId::SystemNetwork:
+    case PageId::SystemAlarmIndication:
+    case PageId::SystemCdr:
+    case PageId::SystemSms:
+    case PageId::SystemHttp:
+    case PageId::SystemCredit:
+    case PageId::IsdnCommon:
+    case PageId::IsdnLines: return true;
+    default: return false;
   }
+}
+
+}  // namespace
+
+std::unique_ptr<ConfigurationPage> MakeConfigurationPage(PageId id, const TextLookup& text) {
+  if (!IsBuilt(id)) return nullptr;
+  return std::make_unique<CatalogPage>(id, text);
 }
 
 }  // namespace tusko

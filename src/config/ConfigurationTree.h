@@ -45,7 +45,8 @@ std::string RootText(const ConfigurationImage& committed, const TextLookup& text
 // A part of the image that a page owns, for modification tracking.
 using ImageArea = layout::Section;
 
-// The areas a page owns; empty for the root, the sections and any other number.
-std::span<const ImageArea> OwnedAreas(PageId id);
+// The areas of the image a page edits, from the field catalog; empty for the
+// root, the sections and any other number.
+std::vector<ImageArea> OwnedAreas(PageId id);
 
 }  // namespace tusko

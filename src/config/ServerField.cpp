@@ -96,10 +96,10 @@ ServerAddress ReadServerField(const ConfigurationImage& image, layout::ServerFie
 }
 
 ServerWriteResult WriteServerField(ConfigurationImage& image, layout::ServerFieldAt field, std::string_view address,
-                                   std::uint16_t port) {
+                                   std::uint16_t port, PortRule portRule) {
   image.SetByte(field.offset, 0);
   if (address.empty()) return ServerWriteResult::NoServer;
-  if (port == 0) return ServerWriteResult::PortMissing;
+  if (port == 0 && portRule == PortRule::Required) return ServerWriteResult::PortMissing;
   const std::optional<Groups> groups = NumericGroups(address);
   const std::string text = groups ? NumericText(*groups, port) : HostNameText(address, port);
   // A 0 byte inside would cut the entry short; it could not be read back.

@@ -35,7 +35,10 @@ enum class ServerWriteResult {
 // numeric when it splits at '.' and ' ' into exactly four pieces of 0..255
 // (a piece is read by its leading digits, so "12a" counts as 12, but a piece
 // reading 0 must be all '0'); any other text is stored as a host name, as typed.
+// Whether an address without a port is refused (PortMissing) or stored with port 0,
+// which reads back as an empty port box.
+enum class PortRule { Required, Optional };
 ServerWriteResult WriteServerField(ConfigurationImage& image, layout::ServerFieldAt field, std::string_view address,
-                                   std::uint16_t port);
+                                   std::uint16_t port, PortRule portRule = PortRule::Required);
 
 }  // namespace tusko

@@ -9,7 +9,7 @@
 
 #include "ImageBytes.h"
 #include "config/ConfigurationTree.h"
-#include "config/NetworkPage.h"
+#include "config/CatalogPage.h"
 #include "config/TextFields.h"
 #include "support/TempFolder.h"
 
@@ -35,7 +35,7 @@ class ScriptedPage final : public ConfigurationPage {
  public:
   ScriptedPage(PageId id, Script& script) : id_(id), script_(script) {}
   PageId id() const override { return id_; }
-  void Load(const ConfigurationImage& working) override { script_.loadedCallbackTime = working.Byte(kCallbackTime); }
+  void Load(ConfigurationImage& working) override { script_.loadedCallbackTime = working.Byte(kCallbackTime); }
   PageApply Apply(ConfigurationImage& working) override {
     ++script_.applies;
     for (const auto& [offset, value] : script_.writes) working.SetByte(offset, value);
@@ -54,7 +54,7 @@ struct Harness {
   Updates updates;
   std::vector<std::string> rootTexts;
   ConfigurationDocument doc{[this](PageId id) -> std::unique_ptr<ConfigurationPage> {
-                              if (id == PageId::SystemNetwork) return std::make_unique<NetworkPage>();
+                              if (id == PageId::SystemNetwork) return std::make_unique<CatalogPage>(id, TextLookup{});
                               const TreeNodeEntry* node = FindTreeNode(id);
                               if (node == nullptr || node->kind != NodeKind::Page) return nullptr;
                               return std::make_unique<ScriptedPage>(id, script);
@@ -163,9 +163,9 @@ TEST(ConfigurationDocument, PagesRefreshTheRootTextOnlyAfterTheGeneralPage) {
   Harness h;
   h.doc.New();
   ASSERT_TRUE(h.doc.SelectPage(PageId::SystemNetwork).ok);
-  auto* network = dynamic_cast<NetworkPage*>(h.doc.CurrentPage());
+  auto* network = dynamic_cast<CatalogPage*>(h.doc.CurrentPage());
   ASSERT_NE(network, nullptr);
-  network->SetPortText("2000");
+  network->SetValue(network->IndexOf("network.port").value(), {.number = 2000});
   ASSERT_TRUE(h.doc.SelectPage(PageId::Root).ok);
   EXPECT_EQ(test::Slice(h.doc.CommittedImage(), 63, 5), test::TextBytes("02000"));
   EXPECT_EQ(h.updates, Updates{TreeUpdate::Rebuild});

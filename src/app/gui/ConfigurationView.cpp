@@ -31,7 +31,11 @@ ConfigurationView::ConfigurationView(const LanguageManager& language, MessageSer
       pages_(new QStackedWidget(this)),
       description_(NewDescriptionLabel(pages_)),
       pacer_(*tree_, [this] { SwitchToPending(); }),
-      document_(MakeConfigurationPage, [this](TreeUpdate update) { OnTreeUpdate(update); }) {
+      document_(
+          [&language](PageId id) {
+            return MakeConfigurationPage(id, [&language](std::string_view key) { return language.GetString(key); });
+          },
+                [this](TreeUpdate update) { OnTreeUpdate(update); }) {
   tree_->setObjectName("configurationTree");
   tree_->setHeaderHidden(true);
   pages_->addWidget(description_);

@@ -1,0 +1,79 @@
+#include "config/CatalogPage.h"
+
+#include <algorithm>
+
+#include "config/FieldChecks.h"
+
+namespace tusko {
+namespace {
+
+using catalog::Editor;
+using catalog::FieldRef;
+
+constexpr std::string_view kRestoreField = "restore";
+
+// A record whose restore code is unset is shown, and kept, as a fresh one.
+void ResetUnsetCreditRecords(ConfigurationImage& working, PageId page) {
+  for (const catalog::Group& group : catalog::Groups()) {
+    if (group.page != page || !group.resetCreditWhenUnset) continue;
+    for (std::size_t instance = 0; instance < group.count; ++instance) {
+      const auto restore = std::ranges::find(group.fields, kRestoreField, &catalog::Field::name);
+      if (restore == group.fields.end()) continue;
+      if (working.Byte(FieldRef{&group, &*restore, instance}.Offset()) != layout::kUnset) continue;
+      for (const catalog::Field& field : group.fields) catalog::WriteDefault(working, {&group, &field, instance});
+    }
+  }
+}
+
+}  // namespace
+
+std::string PortBoxFocus(const FieldRef& ref) { return ref.Id() + "/port"; }
+
+CatalogPage::CatalogPage(PageId id, const TextLookup& text) : id_(id) {
+  for (const catalog::Group& group : catalog::Groups()) {
+    if (group.page != id) continue;
+    for (std::size_t instance = 0; instance < group.count; ++instance) {
+      for (const catalog::Field& field : group.fields) {
+        if (field.name.empty()) continue;
+        fields_.push_back({&group, &field, instance});
+        hidden_.push_back(field.hiddenWithoutLabel && (!text || text(field.labelKey).empty()));
+      }
+    }
+  }
+  shown_.resize(fields_.size());
+  values_.resize(fields_.size());
+}
+
+void CatalogPage::Load(ConfigurationImage& working) {
+  ResetUnsetCreditRecords(working, id_);
+  for (std::size_t i = 0; i < fields_.size(); ++i) {
+    if (hidden_[i]) continue;
+    shown_[i] = catalog::ShowField(working, fields_[i]);
+    if (shown_[i].text.empty()) shown_[i].text = fields_[i].field->emptyTextShows;
+    values_[i] = shown_[i];
+  }
+}
+
+PageApply CatalogPage::Apply(ConfigurationImage& working) {
+  for (std::size_t i = 0; i < fields_.size(); ++i) {
+    const FieldRef& ref = fields_[i];
+    if (ref.field->alwaysDefault) {
+      catalog::WriteDefault(working, ref);
+      continue;
+    }
+    if (hidden_[i] || ref.field->editor == Editor::None) continue;
+    const bool changed = values_[i] != shown_[i];
+    if (PageApply check = catalog::CheckField(ref, values_[i], changed); !check.ok) return check;
+    if (changed) catalog::WriteField(working, ref, values_[i]);
+  }
+  return PageApply::Success();
+}
+
+std::optional<std::size_t> CatalogPage::IndexOf(std::string_view id) const {
+  for (std::size_t i = 0; i < fields_.size(); ++i) {
+    if (fields_[i].Id() == id) return i;
+  }
+  return std::nullopt;
+}
+
+}  // namespace tusko

@@ -46,9 +46,12 @@ CatalogPage::CatalogPage(PageId id, const TextLookup& text) : id_(id) {
 
 void CatalogPage::Load(ConfigurationImage& working) {
   ResetUnsetCreditRecords(working, id_);
+  // Looking at a page changes nothing: what the codecs mend as they read is
+  // written only with a field the user edits.
+  ConfigurationImage shown = working;
   for (std::size_t i = 0; i < fields_.size(); ++i) {
     if (hidden_[i]) continue;
-    shown_[i] = catalog::ShowField(working, fields_[i]);
+    shown_[i] = catalog::ShowField(shown, fields_[i]);
     if (shown_[i].text.empty()) shown_[i].text = fields_[i].field->emptyTextShows;
     values_[i] = shown_[i];
   }

@@ -65,12 +65,12 @@ enum class Checked {
   WhenInUse,    // 1..254
 };
 
-// What a page does with a field whose bytes are unset (all 0xFF, or from
-// `unsetFrom` on; 0 as well with `zeroIsUnset`).
+// What a page shows for a field whose bytes are unset (all 0xFF, or from
+// `unsetFrom` on; 0 as well with `zeroIsUnset`). The bytes stay as they are
+// until the user edits the field.
 enum class Unset {
   Plain,    // the stored value as it is
-  ShowsAs,  // shown as `unsetShows`, the bytes stay until applied
-  SetTo,    // shown as `unsetShows`, which is written back at once
+  ShowsAs,  // shown as `unsetShows`
 };
 
 // What the other bits of a bit field's byte become when the field is written.

@@ -4,10 +4,10 @@
 #include <limits>
 
 #include "config/AddressFields.h"
-#include "config/ByteFields.h"
 #include "config/DecimalText.h"
 #include "config/ServerField.h"
 #include "config/TextFields.h"
+#include "config/VolumeCode.h"
 
 namespace tusko::catalog {
 namespace {
@@ -224,11 +224,6 @@ void WriteList(ConfigurationImage& image, const FieldRef& ref, const std::vector
 
 }  // namespace
 
-bool IsUnset(const ConfigurationImage& image, const FieldRef& ref) {
-  const Width width = NumberWidth(ref.field->encoding);
-  return width != Width::None && RawIsUnset(*ref.field, ReadRaw(image, ref.Offset(), width), width);
-}
-
 FieldValue ShowField(ConfigurationImage& image, const FieldRef& ref) {
   const Field& field = *ref.field;
   const std::size_t at = ref.Offset();
@@ -249,8 +244,6 @@ FieldValue ShowField(ConfigurationImage& image, const FieldRef& ref) {
     }
     default: break;
   }
-  const Width width = NumberWidth(field.encoding);
-  if (field.unset == Unset::SetTo && IsUnset(image, ref)) WriteRaw(image, at, width, field.unsetShows);
   return NumberValue(ref, ShownRaw(image, ref));
 }
 

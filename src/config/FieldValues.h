@@ -19,9 +19,8 @@ struct FieldValue {
   bool operator==(const FieldValue&) const = default;
 };
 
-// The value a page shows. A field whose unset rule is SetTo stores the shown
-// value at once; a counted string or text whose length byte is out of range
-// is mended the same way.
+// The value a page shows. The text codecs mend a length byte out of range as
+// they read, so the image is taken mutable: pass a copy to leave it as it is.
 FieldValue ShowField(ConfigurationImage& image, const FieldRef& ref);
 
 // Stores a value by the field's encoding. Values are not checked here: a
@@ -31,8 +30,5 @@ void WriteField(ConfigurationImage& image, const FieldRef& ref, const FieldValue
 // The value a fresh image holds; nothing is written for unsetByDefault.
 FieldValue DefaultValue(const Field& field);
 void WriteDefault(ConfigurationImage& image, const FieldRef& ref);
-
-// True when the field's stored bytes count as unset (see Unset).
-bool IsUnset(const ConfigurationImage& image, const FieldRef& ref);
 
 }  // namespace tusko::catalog

@@ -60,9 +60,9 @@ inline constexpr std::array<Field, 12> kCommonFields{{
      .editor = Editor::Number, .min = 0, .max = 255, .defaultNumber = 30},
     {.name = "delayAlerting", .labelKey = "strIsdnCommonDelayAlerting", .encoding = Encoding::DelayAlerting,
      .offset = 328, .editor = Editor::Text, .charset = "0123456789R", .maxChars = 2, .defaultText = "0",
-     .unset = Unset::SetTo},
+     .unset = Unset::ShowsAs},
     {.name = "connectWithAlerting", .labelKey = "strIsdnCommonConnectWithAlerting", .offset = 355,
-     .editor = Editor::Check, .unset = Unset::SetTo, .checked = Checked::WhenNotZero},
+     .editor = Editor::Check, .unset = Unset::ShowsAs, .checked = Checked::WhenNotZero},
     {.name = "causeGsmBusy", .labelKey = "strIsdnCommonCauseGsmBusy", .offset = 330, .editor = Editor::Number,
      .min = 1, .max = 127, .defaultNumber = 3, .unset = Unset::ShowsAs, .unsetShows = 3},
 }};

@@ -1,0 +1,242 @@
+#include "config/CatalogPage.h"
+
+#include <gtest/gtest.h>
+
+#include "ImageBytes.h"
+#include "config/ConfigurationDocument.h"
+#include "config/ConfigurationPages.h"
+#include "config/ConfigurationTree.h"
+#include "config/FieldChecks.h"
+#include "config/ListEditing.h"
+#include "sim/SampleConfiguration.h"
+#include "support/RowName.h"
+#include "support/TempFolder.h"
+
+namespace tusko {
+namespace {
+
+using catalog::FieldValue;
+using test::Bytes;
+using test::Slice;
+using test::TextBytes;
+
+const TextLookup kEveryLabel = [](std::string_view key) { return std::string(key); };
+
+// One page over an image: its edits, then its apply.
+struct PageRun {
+  explicit PageRun(PageId id, ConfigurationImage start = MakeDefaultImage(), const TextLookup& text = kEveryLabel)
+      : page(id, text), image(std::move(start)) {
+    page.Load(image);
+  }
+  const FieldValue& Value(std::string_view id) const { return page.value(page.IndexOf(id).value()); }
+  void Set(std::string_view id, FieldValue value) { page.SetValue(page.IndexOf(id).value(), std::move(value)); }
+
+  CatalogPage page;
+  ConfigurationImage image;
+};
+
+struct Edit {
+  std::string_view field;
+  FieldValue value;
+};
+
+struct ApplyRow {
+  const char* name;
+  PageId page;
+  std::vector<Edit> edits;
+  std::size_t offset;  // where the expected bytes lie
+  Bytes bytes;
+};
+
+class StoredEditTest : public testing::TestWithParam<ApplyRow> {};
+
+TEST_P(StoredEditTest, LeavesTheBytes) {
+  const ApplyRow& row = GetParam();
+  PageRun run(row.page);
+  for (const Edit& edit : row.edits) run.Set(edit.field, edit.value);
+  ASSERT_TRUE(run.page.Apply(run.image).ok);
+  EXPECT_EQ(Slice(run.image, row.offset, row.bytes.size()), row.bytes);
+}
+
+Bytes Terminated(std::string_view text) {
+  Bytes bytes = TextBytes(text);
+  bytes.push_back(0);
+  return bytes;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, StoredEditTest,
+    testing::Values(
+        ApplyRow{"alarmServerNumeric", PageId::SystemAlarmIndication,
+                 {{"alarm.ipServer", {.number = 4000, .text = "192.168.0.5"}}}, 21352,
+                 Terminated("N192168000005P4000")},
+        ApplyRow{"alarmServerCleared", PageId::SystemAlarmIndication, {{"alarm.ipServer", {.number = 80}}}, 21352, {0}},
+        ApplyRow{"smtpServerWithoutPortKept", PageId::SystemAlarmIndication,
+                 {{"alarm.smtpServer", {.number = 0, .text = "mail"}}}, 21472, Terminated("Smail:0")},
+        ApplyRow{"timeZoneWest", PageId::SystemGeneral, {{"general.timeZone", {.number = 133}}}, 29269, {133}},
+        ApplyRow{"timeZoneEast", PageId::SystemGeneral, {{"general.timeZone", {.number = 5}}}, 29269, {5}},
+        ApplyRow{"summerTime", PageId::SystemGeneral,
+                 {{"general.timeSync", {.number = 1}}, {"general.summerTime", {.number = 1}}}, 29268, {1}},
+        ApplyRow{"announcementsRebuilt", PageId::SystemGeneral,
+                 {{"general.incomingAnnouncement", {.number = 1}}, {"general.pbxUserHears", {.number = 1}}}, 354,
+                 {0x06}},
+        ApplyRow{"everyDay", PageId::SystemCredit, {{"credit.sendingDay", {.number = 128}}}, 29245, {128}},
+        ApplyRow{"dontSend", PageId::SystemCredit,
+                 {{"credit.sendingDay", {.number = 128}}, {"credit.sendingDay", {.number = 255}}}, 29245, {255}},
+        ApplyRow{"sendGsmCredits", PageId::SystemCredit, {{"credit.sendGsm", {.number = 1}}}, 29244, {0xFE}},
+        ApplyRow{"alarmLimitInSeconds", PageId::SystemCredit, {{"credit.alarmLimit", {.number = 90}}}, 360,
+                 {0x18, 0x15, 0, 0}},
+        ApplyRow{"unansweredOnly", PageId::SystemCdr,
+                 {{"cdr.storeAnswered", {.number = 0}}, {"cdr.storeUnanswered", {.number = 1}}}, 353, {0x02}},
+        ApplyRow{"delayAlerting99", PageId::IsdnCommon,
+                 {{"isdnCommon.delayAlerting", {.text = catalog::NormalisedDelayAlerting("99")}}}, 328, {15}},
+        ApplyRow{"delayAlerting1R", PageId::IsdnCommon,
+                 {{"isdnCommon.delayAlerting", {.text = catalog::NormalisedDelayAlerting("1R")}}}, 328, {'R'}},
+        ApplyRow{"linkCreditInSeconds", PageId::IsdnLines, {{"isdnCredit1.credit1", {.number = 120}}}, 29012,
+                 {0x20, 0x1C, 0, 0}},
+        ApplyRow{"blockB2Only", PageId::IsdnLines, {{"isdnLink2.blockB2", {.number = 1}}}, 288 + 10, {0, 244}},
+        ApplyRow{"smsNumbersInOrder", PageId::SystemAlarmIndication,
+                 {{"alarm.smsNumbers", {.items = {"12", "3"}}}}, 21160,
+                 test::Join({{2, '1', '2'}, test::Repeat(21, 0xFF), {1, '3'}, test::Repeat(22, 0xFF), {0xFF}})}),
+    test::RowName<ApplyRow>);
+
+struct RefusalRow {
+  const char* name;
+  PageId page;
+  std::vector<Edit> edits;
+  const char* messageKey;
+  const char* focus;
+};
+
+class RefusedEditTest : public testing::TestWithParam<RefusalRow> {};
+
+TEST_P(RefusedEditTest, NamesTheFieldAndCommitsNothing) {
+  const RefusalRow& row = GetParam();
+  PageRun run(row.page);
+  for (const Edit& edit : row.edits) run.Set(edit.field, edit.value);
+  const PageApply result = run.page.Apply(run.image);
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(result.messageKey, row.messageKey);
+  EXPECT_EQ(result.focusField, row.focus);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, RefusedEditTest,
+    testing::Values(
+        RefusalRow{"addressWithoutPort", PageId::SystemAlarmIndication, {{"alarm.ipServer", {.text = "10.0.0.1"}}},
+                   "strSystemAlarmIpPortMissing", "alarm.ipServer/port"},
+        RefusalRow{"cdrWithoutPort", PageId::SystemCdr, {{"cdr.ipServer", {.text = "cdr"}}},
+                   "strSystemCdrIpPortMissing", "cdr.ipServer/port"},
+        RefusalRow{"addressOutOfRange", PageId::SystemNetwork, {{"network.lanIp", {.text = "300.1.2.4"}}},
+                   "strDataIpAddressInvalid", "network.lanIp"},
+        RefusalRow{"addressIncomplete", PageId::SystemNetwork, {{"network.dns2", {.text = "30.1.2."}}},
+                   "strDataIpAddressInvalid", "network.dns2"},
+        RefusalRow{"noPort", PageId::SystemNetwork, {{"network.port", {.number = 0}}}, "strSystemNetworkPortInvalid",
+                   "network.port"},
+        RefusalRow{"numberAboveRange", PageId::IsdnCommon, {{"isdnCommon.waitDialing", {.number = 61}}},
+                   "strDataValueOutOfRange", "isdnCommon.waitDialing"},
+        RefusalRow{"prefixCharacters", PageId::IsdnCommon, {{"isdnCommon.countryPrefix", {.text = "+49a"}}},
+                   "strDataTextCharacters", "isdnCommon.countryPrefix"},
+        RefusalRow{"requestWithoutSlash", PageId::SystemHttp, {{"http.requestOut", {.text = "http://gw?nr=NUMBER"}}},
+                   "strSystemHttpRequestErr", "http.requestOut"},
+        RefusalRow{"requestWithoutQuestion", PageId::SystemHttp,
+                   {{"http.requestIn", {.text = "http://gw/path=NUMBER"}}}, "strSystemHttpRequestErr",
+                   "http.requestIn"}),
+    test::RowName<RefusalRow>);
+
+TEST(CatalogPageTest, ServerAndRequestsShowAgainWhatWasStored) {
+  PageRun alarm(PageId::SystemAlarmIndication);
+  alarm.Set("alarm.ipServer", {.number = 4000, .text = "192.168.0.5"});
+  ASSERT_TRUE(alarm.page.Apply(alarm.image).ok);
+  PageRun again(PageId::SystemAlarmIndication, alarm.image);
+  EXPECT_EQ(again.Value("alarm.ipServer"), (FieldValue{.number = 4000, .text = "192.168.0.5"}));
+  EXPECT_EQ(again.Value("alarm.smtpServer").number, 25) << "no SMTP server: the port box starts at 25";
+
+  PageRun http(PageId::SystemHttp);
+  EXPECT_EQ(http.Value("http.requestOut").text, "http://");
+  http.Set("http.requestOut", {.text = "http://gw/path?nr=NUMBER"});
+  http.Set("http.requestIn", {.text = "http://in/x?n=NUMBER"});
+  ASSERT_TRUE(http.page.Apply(http.image).ok);
+  PageRun cleared(PageId::SystemHttp, http.image);
+  cleared.Set("http.requestIn", {.text = ""});
+  ASSERT_TRUE(cleared.page.Apply(cleared.image).ok);
+  EXPECT_EQ(Slice(cleared.image, 22860, 25), test::Join({{24}, TextBytes("http://gw/path?nr=NUMBER")}));
+  EXPECT_EQ(cleared.image.Byte(28372), 0);
+}
+
+// What the gateway stored outside the page's ranges stays until the user edits it.
+TEST(CatalogPageTest, UneditedValuesKeepTheirBytes) {
+  ConfigurationImage stored = MakeDefaultImage();
+  stored.SetByte(356, 250);     // beep time above 240
+  stored.SetByte(29269, 200);   // no time zone
+  stored.SetByte(357, 7);       // no ISDN mode
+  stored.SetByte(355, 5);       // connect with alerting, not 0 or 1
+  stored.SetWord32(29012, 90);  // a credit of 1.5 minutes
+  for (PageId id : {PageId::SystemGeneral, PageId::IsdnCommon, PageId::IsdnLines}) {
+    PageRun run(id, stored);
+    ASSERT_TRUE(run.page.Apply(run.image).ok);
+    EXPECT_EQ(run.image, stored) << static_cast<int>(id);
+  }
+  EXPECT_EQ(PageRun(PageId::SystemGeneral, stored).Value("general.timeZone").number, 200) << "selects no entry";
+}
+
+TEST(CatalogPageTest, UnsetRestoreCodeResetsTheLinksCreditRecord) {
+  ConfigurationImage stored = MakeDefaultImage();
+  stored.Fill(29012 + 96, 67, 0x33);
+  stored.SetByte(29012 + 96 + 66, 0xFF);
+  const PageRun run(PageId::IsdnLines, stored);
+  EXPECT_EQ(Slice(run.image, 29012 + 96, 67), Slice(MakeDefaultImage(), 29012 + 96, 67));
+  EXPECT_EQ(run.Value("isdnCredit2.blocks3").number, 1);
+}
+
+TEST(CatalogPageTest, FieldWithoutLabelTextIsNeitherShownNorWritten) {
+  ConfigurationImage stored = MakeDefaultImage();
+  stored.SetByte(331, 7);
+  const TextLookup noPortabilityLabel = [](std::string_view key) {
+    return key == "strSystemGeneralNumberPortabilityTone" ? std::string() : std::string(key);
+  };
+  PageRun run(PageId::SystemGeneral, stored, noPortabilityLabel);
+  const std::size_t tone = run.page.IndexOf("general.numberPortabilityTone").value();
+  EXPECT_TRUE(run.page.hidden(tone));
+  run.page.SetValue(tone, {.number = 0});
+  ASSERT_TRUE(run.page.Apply(run.image).ok);
+  EXPECT_EQ(run.image.Byte(331), 7);
+}
+
+TEST(ListEditingTest, RefusesEmptyAndDuplicateEntriesAndIgnoresASixth) {
+  const catalog::Field& field = *catalog::FindField("alarm.smsNumbers").field;
+  std::vector<std::string> entries;
+  EXPECT_EQ(catalog::AddListEntry(field, entries, "").messageKey, "strSystemAlarmSmsNumberMissing");
+  for (const char* number : {"1", "2", "3", "4", "5"}) ASSERT_TRUE(catalog::AddListEntry(field, entries, number).ok);
+  const PageApply sixth = catalog::AddListEntry(field, entries, "6");
+  EXPECT_TRUE(sixth.ok && sixth.messageKey.empty());
+  EXPECT_EQ(entries.size(), 5u);
+
+  const PageApply duplicate = catalog::ChangeListEntry(field, entries, 0, "5");
+  EXPECT_EQ(duplicate.messageKey, "strSystemAlarmSmsNumberDuplicate");
+  EXPECT_EQ(duplicate.args, std::vector<std::string>{"5"});
+  EXPECT_TRUE(catalog::ChangeListEntry(field, entries, 0, "9").ok);
+  EXPECT_TRUE(catalog::MoveListEntry(entries, 0, false));
+  EXPECT_EQ(entries, (std::vector<std::string>{"2", "9", "3", "4", "5"}));
+}
+
+// Opening every page on a realistic configuration and leaving it unchanged
+// leaves the image as it was and the document unmodified.
+TEST(CatalogPageTest, VisitingEveryPageChangesNothing) {
+  ConfigurationDocument document([](PageId id) { return MakeConfigurationPage(id, kEveryLabel); });
+  document.ShowReceived(sim::MakeSampleConfiguration());
+  const test::TempFolder folder;
+  ASSERT_TRUE(document.Save(folder / "visited.cfg").ok());
+  const ConfigurationImage before = document.CommittedImage();
+  for (const TreeNodeEntry& node : TreeNodeTable()) {
+    ASSERT_TRUE(document.SelectPage(node.id).ok) << static_cast<int>(node.id);
+  }
+  ASSERT_TRUE(document.SelectPage(PageId::Root).ok);
+  for (std::size_t b = 0; b < ConfigurationImage::kSize; ++b) {
+    EXPECT_EQ(document.CommittedImage().Byte(b), before.Byte(b)) << "byte " << b;
+  }
+  EXPECT_FALSE(document.Modified());
+}
+
+}  // namespace
+}  // namespace tusko

@@ -58,16 +58,18 @@ void CatalogPage::Load(ConfigurationImage& working) {
 }
 
 PageApply CatalogPage::Apply(ConfigurationImage& working) {
+  bool anyChanged = false;
   for (std::size_t i = 0; i < fields_.size(); ++i) {
     const FieldRef& ref = fields_[i];
-    if (ref.field->alwaysDefault) {
-      catalog::WriteDefault(working, ref);
-      continue;
-    }
     if (hidden_[i] || ref.field->editor == Editor::None) continue;
     const bool changed = values_[i] != shown_[i];
     if (PageApply check = catalog::CheckField(ref, values_[i], changed); !check.ok) return check;
     if (changed) catalog::WriteField(working, ref, values_[i]);
+    anyChanged = anyChanged || changed;
+  }
+  // The bytes the page sets whenever it writes its fields.
+  for (const FieldRef& ref : fields_) {
+    if (anyChanged && ref.field->alwaysDefault) catalog::WriteDefault(working, ref);
   }
   return PageApply::Success();
 }

@@ -113,7 +113,7 @@ struct Field {
   std::int64_t on = 1;
   std::int64_t off = 0;
   OtherBits otherBits = OtherBits::Keep;
-  bool alwaysDefault = false;  // every apply writes the default again
+  bool alwaysDefault = false;  // written with its default whenever the page writes a field
   // Failure keys: a server's missing port, a request's form, a list's empty and duplicate entry.
   std::string_view messageKey = {};
   std::string_view secondMessageKey = {};

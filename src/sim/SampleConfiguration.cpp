@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "config/FieldCatalog.h"
 #include "config/ImageLayout.h"
 #include "config/TextFields.h"
 
@@ -117,7 +118,7 @@ void WriteMobilityExtension(ConfigurationImage& image, std::size_t index, const 
 ConfigurationImage MakeSampleConfiguration() {
   ConfigurationImage image = MakeDefaultImage();
   WriteCountedText(image, L::general::kDeviceName, kDeviceName);
-  image.SetByte(L::isdnCommon::kMobilityMode, kMobilityForUsers);
+  image.SetByte(catalog::FindField("general.mobilityExtension").Offset(), kMobilityForUsers);
   for (std::size_t i = 0; i < kRoutingRules.size(); ++i) WriteRoutingRule(image, i, kRoutingRules[i]);
   for (std::size_t i = 0; i < kLcrClipEntries.size(); ++i) {
     const std::size_t record = L::lcr::kClipTable.RecordOffset(i);

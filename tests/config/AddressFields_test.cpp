@@ -10,8 +10,8 @@ namespace {
 using test::Put;
 using test::TextBytes;
 
-constexpr layout::IpDigitsAt kIp = layout::network::kLanIp;
-constexpr layout::PortDigitsAt kPort = layout::network::kPort;
+constexpr layout::IpDigitsAt kIp{39};     // the LAN address
+constexpr layout::PortDigitsAt kPort{63};  // the gateway's TCP port
 
 // Writing is checked byte by byte through the network page.
 TEST(IpDigitsTest, ReadsEachGroupOfThreeDigits) {

@@ -20,8 +20,8 @@ namespace fs = std::filesystem;
 using Write = std::pair<std::size_t, std::uint8_t>;
 using Updates = std::vector<TreeUpdate>;
 
-constexpr std::size_t kCallbackTime = layout::isdnCommon::kTimeSaveCallback;  // owned by page 21
-constexpr std::size_t kCellAction = layout::cellSelection::kAction;           // owned by page 34
+constexpr std::size_t kCallbackTime = 323;  // owned by page 21
+constexpr std::size_t kCellAction = 21672;  // owned by page 34
 
 // What the scripted pages write when applied, and what they saw when loaded.
 struct Script {

@@ -15,7 +15,7 @@ using test::Put;
 using test::Slice;
 using test::TextBytes;
 
-constexpr layout::ServerFieldAt kField = layout::alarm::kIpServer;
+constexpr layout::ServerFieldAt kField{21352};  // the alarm server
 
 // The field's text up to its terminator.
 std::string Stored(const ConfigurationImage& image) {

@@ -100,7 +100,7 @@ TEST(CountedTextTest, WriteFillsTheAreaAndCutsAtCapacity) {
   EXPECT_EQ(Slice(image, 6, 34), Join({{5}, TextBytes("Tusko"), Repeat(27, FF), {0}}));
 }
 
-constexpr layout::TerminatedTextAt kUser = layout::alarm::kSmtpUser;
+constexpr layout::TerminatedTextAt kUser{21512};  // the SMTP user
 
 TEST(TerminatedTextTest, ReadsUpToTheTerminatorOrAtMost39Characters) {
   ConfigurationImage image;
@@ -124,13 +124,13 @@ TEST(TerminatedTextTest, WriteKeepsTheBytesAfterTheTerminator) {
 
 TEST(DigitsTest, ReadStopsAtTheFirstNonDigitAndWriteFillsWithUnset) {
   ConfigurationImage image;
-  const layout::DigitsAt pin = layout::gsmModule::Pin(1);
+  const layout::DigitsAt pin{904 + 128 + 4, 8};  // the second module's SIM PIN
   EXPECT_EQ(ReadDigits(image, pin), "");
   Put(image, pin.offset, Join({TextBytes("1234"), Repeat(4, FF), TextBytes("99")}));
   EXPECT_EQ(ReadDigits(image, pin), "1234");
   Put(image, pin.offset, TextBytes("12345678"));
   EXPECT_EQ(ReadDigits(image, pin), "12345678");  // the next byte is the credit part
-  const layout::DigitsAt first = layout::gsmModule::Pin(0);
+  const layout::DigitsAt first{904 + 4, 8};
   image.Fill(first.offset, 9, 0);
   WriteDigits(image, first, "0000");
   EXPECT_EQ(Slice(image, first.offset, 9), Join({TextBytes("0000"), Repeat(4, FF), {0}}));

@@ -1,4 +1,6 @@
-#include <QLineEdit>
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QSpinBox>
 #include <gtest/gtest.h>
 
 #include "app/gui/ConfigurationView.h"
@@ -15,17 +17,34 @@ class ConfigurationViewTest : public testing::Test, protected DesktopTestContext
 TEST_F(ConfigurationViewTest, ALanguageChangeKeepsWhatTheUserTyped) {
   view_.document().New();
   view_.SelectNode(PageId::SystemNetwork);
-  auto* port = view_.findChild<QLineEdit*>("port");
+  auto* port = view_.findChild<QSpinBox*>("network.port");
   ASSERT_NE(port, nullptr);
-  port->setText("2345");
+  port->setValue(2345);
 
   ASSERT_EQ(language_.LoadLanguage(2), LanguageLoadResult::Loaded);
   view_.Retranslate();
 
-  port = view_.findChild<QLineEdit*>("port");
+  port = view_.findChild<QSpinBox*>("network.port");
   ASSERT_NE(port, nullptr);
-  EXPECT_EQ(port->text(), "2345");
+  EXPECT_EQ(port->value(), 2345);
   EXPECT_TRUE(boxes_.shown().empty());
+}
+
+TEST_F(ConfigurationViewTest, ALanguageChangeRelabelsTheIsdnLinks) {
+  view_.document().New();
+  view_.SelectNode(PageId::IsdnLines);
+  view_.findChild<QComboBox*>("isdnLink1.signalling")->setCurrentIndex(1);
+
+  ASSERT_EQ(language_.LoadLanguage(2), LanguageLoadResult::Loaded);
+  view_.Retranslate();
+
+  const auto* signalling = view_.findChild<QComboBox*>("isdnLink1.signalling");
+  ASSERT_EQ(signalling->count(), 3);
+  EXPECT_EQ(signalling->currentIndex(), 1) << "what the user chose stays";
+  EXPECT_EQ(signalling->itemText(2).toStdString(), language_.GetString("strIsdnLinkDisabled"));
+  const auto text = [this](const char* name) { return view_.findChild<QAbstractButton*>(name)->text().toStdString(); };
+  EXPECT_EQ(text("isdnLink1.pointToPoint/0"), language_.GetString("strIsdnLinkMaster"));
+  EXPECT_EQ(text("isdnLink2.pointToPoint/1"), language_.GetString("strIsdnLinkTE"));
 }
 
 }  // namespace

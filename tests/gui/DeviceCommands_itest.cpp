@@ -1,6 +1,6 @@
-#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 
 #include "app/gui/ConfigurationView.h"
@@ -66,9 +66,9 @@ TEST_F(DeviceCommandsTest, WriteConfigurationSendsTheEditedNetworkPage) {
   OpenWindow();
   Run(Command::FileNew);
   window().configuration().SelectNode(PageId::SystemNetwork);
-  auto* port = window().findChild<QLineEdit*>("port");
+  auto* port = window().findChild<QSpinBox*>("network.port");
   ASSERT_NE(port, nullptr);
-  port->setText("2345");
+  port->setValue(2345);
 
   Run(Command::WriteConfiguration);
   ASSERT_TRUE(QTest::qWaitFor([&] { return boxes_.ShownKeys() == std::vector<std::string>{"strDataUploadConfirm"}; },
@@ -138,13 +138,13 @@ TEST_F(DeviceCommandsTest, ARefusedPageKeepsTheUserThereAndAFailedOpenKeepsTheDo
   Run(Command::FileNew);
   ConfigurationView& view = window().configuration();
   view.SelectNode(PageId::SystemNetwork);
-  window().findChild<QLineEdit*>("port")->setText("0");
+  window().findChild<QSpinBox*>("network.port")->setValue(0);
   view.SelectNode(PageId::SystemGeneral);
   EXPECT_EQ(boxes_.ShownKeys(), std::vector<std::string>{"strSystemNetworkPortInvalid"});
   EXPECT_EQ(Document().CurrentPageId(), PageId::SystemNetwork);
   EXPECT_FALSE(Document().Modified()) << "nothing of a refused page is committed";
 
-  window().findChild<QLineEdit*>("port")->setText("1003");
+  window().findChild<QSpinBox*>("network.port")->setValue(1003);
   view.SelectNode(PageId::SystemGeneral);
   EXPECT_EQ(Document().CurrentPageId(), PageId::SystemGeneral);
   EXPECT_TRUE(Document().Modified());

@@ -21,13 +21,29 @@ constexpr int kIdRole = Qt::UserRole + 1;
 constexpr int kDefaultTreeWidth = 260;
 constexpr int kDefaultPageWidth = 740;
 
+// The tree's selection stays on its current node. A click moves the current
+// node first and selects the clicked one after: where the open page refuses
+// to be left, the current node has gone back, and so must the selection.
+class PageTree final : public QTreeWidget {
+ public:
+  using QTreeWidget::QTreeWidget;
+
+ protected:
+  void setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command) override {
+    QTreeWidget::setSelection(rect, command);
+    if (currentItem() != nullptr && !currentItem()->isSelected()) {
+      selectionModel()->select(currentIndex(), QItemSelectionModel::ClearAndSelect);
+    }
+  }
+};
+
 }  // namespace
 
 ConfigurationView::ConfigurationView(const LanguageManager& language, MessageService& messages, QWidget* parent)
     : QSplitter(Qt::Horizontal, parent),
       language_(language),
       messages_(messages),
-      tree_(new QTreeWidget(this)),
+      tree_(new PageTree(this)),
       pages_(new QStackedWidget(this)),
       description_(NewDescriptionLabel(pages_)),
       pacer_(*tree_, [this] { SwitchToPending(); }),
@@ -182,7 +198,7 @@ void ConfigurationView::ShowCurrentPage() {
   }
   if (widgetId_ != id || !widget_) {
     if (widget_) pages_->removeWidget(widget_.get());
-    widget_ = MakePageWidget(id, language_);
+    widget_ = MakePageWidget(id, {language_, messages_, document_});
     widgetId_ = id;
     if (widget_) pages_->addWidget(widget_.get());
   }
@@ -199,7 +215,10 @@ void ConfigurationView::Retranslate() {
   // The page is shown again from its model: what the user typed goes there first.
   StoreShownPage();
   RefreshNodeTexts();
-  if (widget_) RetranslateWindow(*widget_, language_);
+  if (widget_) {
+    RetranslateWindow(*widget_, language_);
+    widget_->Relabel();
+  }
   ShowCurrentPage();
 }
 

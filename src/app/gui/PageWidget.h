@@ -8,10 +8,13 @@
 #include "config/ConfigurationPage.h"
 
 namespace tusko {
+class ConfigurationDocument;
 class LanguageManager;
 }
 
 namespace tusko::gui {
+
+class MessageService;
 
 // The window side of one configuration page: it shows the page model's fields
 // and copies what the user typed back into them. The model checks and writes
@@ -26,9 +29,18 @@ class PageWidget : public QWidget {
   virtual void Store(ConfigurationPage& page) const = 0;
   // Puts the focus on the field a failed apply names.
   virtual void FocusField(std::string_view field) = 0;
+  // After a language change, the texts a page makes from the language itself.
+  virtual void Relabel() {}
+};
+
+// What page widgets are made with; the document keeps a tabbed page's last tab.
+struct PageContext {
+  const LanguageManager& language;
+  MessageService& messages;
+  ConfigurationDocument& document;
 };
 
 // The widget of a page, or null for a node without one.
-std::unique_ptr<PageWidget> MakePageWidget(PageId id, const LanguageManager& language);
+std::unique_ptr<PageWidget> MakePageWidget(PageId id, const PageContext& context);
 
 }  // namespace tusko::gui

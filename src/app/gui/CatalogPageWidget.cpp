@@ -1,0 +1,134 @@
+#include "app/gui/CatalogPageWidget.h"
+
+#include <QAbstractButton>
+#include <QFormLayout>
+#include <QLabel>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+#include "app/gui/ExpertButton.h"
+#include "app/gui/UiText.h"
+
+namespace tusko::gui {
+
+CatalogPageWidget::CatalogPageWidget(const PageContext& context, QWidget* parent)
+    : PageWidget(parent), context_(context) {
+  auto* outer = new QVBoxLayout(this);
+  outer->setContentsMargins(0, 0, 0, 0);
+  auto* scroll = new QScrollArea(this);
+  scroll->setWidgetResizable(true);
+  scroll->setFrameShape(QFrame::NoFrame);
+  auto* inner = new QWidget(scroll);
+  body_ = new QVBoxLayout(inner);
+  scroll->setWidget(inner);
+  outer->addWidget(scroll);
+}
+
+CatalogPageWidget::~CatalogPageWidget() = default;
+
+FieldEditor* CatalogPageWidget::Bind(std::size_t index, std::unique_ptr<FieldEditor> editor) {
+  if (!editor) return nullptr;
+  bound_.push_back({.index = index, .editor = std::move(editor), .shown = {}, .label = nullptr});
+  return bound_.back().editor.get();
+}
+
+FieldEditor* CatalogPageWidget::AddEditor(const CatalogPage& page, std::size_t index, QWidget* parent) {
+  return Bind(index, MakeFieldEditor(page.fields()[index], {context_.language, context_.messages}, parent));
+}
+
+void CatalogPageWidget::AddRows(QFormLayout& form, const CatalogPage& page,
+                                const std::function<bool(const catalog::FieldRef&)>& take) {
+  QWidget* parent = form.parentWidget();
+  for (std::size_t i = 0; i < page.fields().size(); ++i) {
+    const catalog::FieldRef& ref = page.fields()[i];
+    if (page.hidden(i) || !take(ref)) continue;
+    FieldEditor* editor = ref.field->expert
+                              ? Bind(i, std::make_unique<ExpertButton>(ref, EditorContext{context_.language,
+                                                                                          context_.messages},
+                                                                       parent))
+                              : AddEditor(page, i, parent);
+    if (editor == nullptr) continue;
+    if (editor->labelsItself() || ref.field->expert || ref.field->labelKey.empty()) {
+      form.addRow(editor->widget());
+      continue;
+    }
+    auto* label = new QLabel(ToQString(ref.field->labelKey), parent);
+    label->setBuddy(editor->widget());
+    form.addRow(label, editor->widget());
+    bound_.back().label = label;
+  }
+}
+
+void CatalogPageWidget::Build(const CatalogPage& page) {
+  auto* form = new QFormLayout;
+  body_->addLayout(form);
+  form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
+  AddRows(*form, page, [](const catalog::FieldRef&) { return true; });
+  body_->addStretch();
+}
+
+FieldEditor* CatalogPageWidget::EditorOf(std::string_view id) const {
+  for (const Bound& bound : bound_) {
+    if (bound.editor->ref().Id() == id) return bound.editor.get();
+  }
+  return nullptr;
+}
+
+void CatalogPageWidget::LinkEnabled() {
+  for (std::size_t i = 0; i < bound_.size(); ++i) {
+    const catalog::FieldRef& ref = bound_[i].editor->ref();
+    if (ref.field->enabledBy.empty()) continue;
+    const std::string id = ref.Id();
+    const std::string controller = id.substr(0, id.rfind('.') + 1) + std::string(ref.field->enabledBy);
+    auto* check = findChild<QAbstractButton*>(ToQString(controller));
+    if (check == nullptr) continue;
+    enabling_.push_back({check, i});
+    connect(check, &QAbstractButton::toggled, this, &CatalogPageWidget::UpdateEnabled);
+  }
+}
+
+void CatalogPageWidget::UpdateEnabled() {
+  for (const Enabling& link : enabling_) {
+    const Bound& bound = bound_[link.bound];
+    bound.editor->widget()->setEnabled(link.check->isChecked());
+    if (bound.label != nullptr) bound.label->setEnabled(link.check->isChecked());
+  }
+}
+
+void CatalogPageWidget::Show(const ConfigurationPage& model) {
+  const auto* page = dynamic_cast<const CatalogPage*>(&model);
+  if (page == nullptr) return;
+  if (!built_) {
+    built_ = true;
+    Build(*page);
+    LinkEnabled();
+    TranslateWindow(*this, context_.language);
+  }
+  for (Bound& bound : bound_) {
+    bound.editor->Show(page->value(bound.index));
+    // What the editor holds now, which may differ from the model where the
+    // editor cannot show the value: only a change from this is stored.
+    bound.shown = page->value(bound.index);
+    bound.editor->Read(bound.shown);
+  }
+  UpdateEnabled();
+  AfterShow();
+}
+
+void CatalogPageWidget::Store(ConfigurationPage& model) const {
+  auto* page = dynamic_cast<CatalogPage*>(&model);
+  if (page == nullptr) return;
+  for (const Bound& bound : bound_) {
+    catalog::FieldValue value = bound.shown;
+    bound.editor->Read(value);
+    if (value != bound.shown) page->SetValue(bound.index, std::move(value));
+  }
+}
+
+void CatalogPageWidget::FocusField(std::string_view field) { FocusNamed(*this, field); }
+
+void CatalogPageWidget::Relabel() {
+  for (Bound& bound : bound_) bound.editor->Relabel(context_.language);
+}
+
+}  // namespace tusko::gui

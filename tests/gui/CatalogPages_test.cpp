@@ -1,0 +1,165 @@
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QComboBox>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+#include <gtest/gtest.h>
+
+#include "app/gui/ConfigurationView.h"
+#include "gui/support/DesktopTestContext.h"
+#include "gui/support/ModalDriver.h"
+#include "gui/support/WidgetHands.h"
+
+namespace tusko::gui::test {
+namespace {
+
+void TypeNumber(QWidget& view, const char* name, int value) {
+  auto& box = Child<QAbstractSpinBox>(view, name);
+  box.selectAll();
+  QTest::keyClicks(&box, QString::number(value));
+}
+
+class CatalogPagesTest : public testing::Test, protected DesktopTestContext {
+ protected:
+  CatalogPagesTest() {
+    view_.show();
+    view_.document().New();
+  }
+
+  QTreeWidgetItem* Node(PageId id) {
+    for (QTreeWidgetItemIterator it(&Child<QTreeWidget>(view_, "configurationTree")); *it != nullptr; ++it) {
+      if ((*it)->data(0, Qt::UserRole + 1).toInt() == static_cast<int>(id)) return *it;
+    }
+    return nullptr;
+  }
+  // A click on the node in the tree, as the user leaves a page.
+  void ClickNode(PageId id) {
+    auto& tree = Child<QTreeWidget>(view_, "configurationTree");
+    QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, tree.visualItemRect(Node(id)).center());
+  }
+  std::vector<std::uint8_t> Committed(std::size_t offset, std::size_t count) const {
+    const auto& bytes = view_.document().CommittedImage().AllBytes();
+    return {bytes.begin() + static_cast<std::ptrdiff_t>(offset),
+            bytes.begin() + static_cast<std::ptrdiff_t>(offset + count)};
+  }
+  static std::vector<std::uint8_t> Text(std::string_view text) { return {text.begin(), text.end()}; }
+
+  ConfigurationView view_{language_, messages_};
+};
+
+struct Typing {
+  const char* name;
+  PageId page;
+  std::function<void(QWidget&)> type;
+  std::size_t offset;
+  std::vector<std::uint8_t> bytes;
+};
+
+// What the user types reaches the committed image once the page is left.
+TEST_F(CatalogPagesTest, TypedFieldsAreCommittedWhenThePageIsLeft) {
+  const std::vector<Typing> rows = {
+      {"SmsAlarmNumbersInOrder", PageId::SystemAlarmIndication,
+       [](QWidget& view) {
+         for (const char* number : {"0171", "0289"}) {
+           Retype(view, "alarm.smsNumbers/edit", number);
+           Click(view, "alarm.smsNumbers/add");
+         }
+       },
+       21160 + 24, {4, '0', '2', '8', '9'}},
+      {"AlarmServerWithPort", PageId::SystemAlarmIndication,
+       [](QWidget& view) {
+         Retype(view, "alarm.ipServer", "192.168.0.5");
+         TypeNumber(view, "alarm.ipServer/port", 4000);
+       },
+       21352, Text("N192168000005P4000")},
+      {"NetworkPort", PageId::SystemNetwork,
+       [](QWidget& view) { TypeNumber(view, "network.port", 2345); }, 63, Text("02345")},
+      {"DelayOfAlertingNormalisedWhenDone", PageId::IsdnCommon,
+       [](QWidget& view) {
+         Retype(view, "isdnCommon.delayAlerting", "1R");
+         QTest::keyClick(&Child<QLineEdit>(view, "isdnCommon.delayAlerting"), Qt::Key_Return);
+         EXPECT_EQ(Child<QLineEdit>(view, "isdnCommon.delayAlerting").text(), "R");
+       },
+       328, {'R'}},
+      {"SecondLinkRestoresOnTheThirdFriday", PageId::IsdnLines,
+       [](QWidget& view) {
+         Child<QTabWidget>(view, "isdnLinesTabs").setCurrentIndex(2);
+         Click(view, "isdnCredit2.restore/1");
+         Child<QSpinBox>(view, "isdnCredit2.restore/week").setValue(3);
+         Child<QComboBox>(view, "isdnCredit2.restore/weekday").setCurrentIndex(4);
+       },
+       29012 + 96 + 66, {0x9D}},
+      {"SecondLinkSecondCreditInSeconds", PageId::IsdnLines,
+       [](QWidget& view) { TypeNumber(view, "isdnCredit2.credit2", 90); }, 29012 + 96 + 4,
+       {0x18, 0x15, 0, 0}},
+  };
+  for (const Typing& row : rows) {
+    SCOPED_TRACE(row.name);
+    view_.document().New();
+    ClickNode(row.page);
+    row.type(view_);
+    ClickNode(PageId::SystemGeneral);
+    EXPECT_EQ(view_.document().CurrentPageId(), PageId::SystemGeneral);
+    EXPECT_EQ(Committed(row.offset, row.bytes.size()), row.bytes);
+    EXPECT_TRUE(boxes_.shown().empty());
+  }
+}
+
+struct Refusal {
+  const char* name;
+  PageId page;
+  const char* field;
+  const char* text;
+  const char* messageKey;
+  const char* focus;
+};
+
+// A refused page keeps the user, the tree's selection and the focus on it.
+TEST_F(CatalogPagesTest, ARefusedPageKeepsTheUserOnTheNamedField) {
+  const std::vector<Refusal> rows = {
+      {"IpAddressNotCompleted", PageId::SystemNetwork, "network.lanIp", "300.1.2.x", "strDataIpAddressInvalid",
+       "network.lanIp"},
+      {"ServerWithoutPort", PageId::SystemAlarmIndication, "alarm.ipServer", "10.0.0.1", "strSystemAlarmIpPortMissing",
+       "alarm.ipServer/port"},
+  };
+  for (const Refusal& row : rows) {
+    SCOPED_TRACE(row.name);
+    view_.document().New();
+    boxes_.Clear();
+    ClickNode(row.page);
+    Retype(view_, row.field, row.text);
+    ClickNode(PageId::SystemGeneral);
+    EXPECT_EQ(boxes_.ShownKeys(), std::vector<std::string>{row.messageKey});
+    EXPECT_EQ(view_.document().CurrentPageId(), row.page);
+    auto& tree = Child<QTreeWidget>(view_, "configurationTree");
+    EXPECT_EQ(tree.currentItem(), Node(row.page));
+    EXPECT_EQ(tree.selectedItems(), QList<QTreeWidgetItem*>{Node(row.page)});
+    ASSERT_NE(view_.focusWidget(), nullptr);
+    EXPECT_EQ(view_.focusWidget()->objectName(), row.focus);
+  }
+}
+
+// The tab last shown comes back with the page; OK in the Expert dialog takes its TEI.
+TEST_F(CatalogPagesTest, IsdnLinesKeepTheirTabAndTheExpertTei) {
+  ClickNode(PageId::IsdnLines);
+  Child<QTabWidget>(view_, "isdnLinesTabs").setCurrentIndex(1);
+  ModalDriver<QDialog> expert([](QDialog& dialog) {
+    Child<QSpinBox>(dialog, "isdnLink1.tei").setValue(64);
+    Click(dialog, "okButton");
+  });
+  Click(view_, "isdnLink1.tei");
+  ClickNode(PageId::SystemGeneral);
+  ClickNode(PageId::IsdnLines);
+  EXPECT_TRUE(expert.seen());
+  EXPECT_EQ(Child<QTabWidget>(view_, "isdnLinesTabs").currentIndex(), 1);
+  EXPECT_EQ(Committed(256 + 5, 1), std::vector<std::uint8_t>{64});
+}
+
+}  // namespace
+}  // namespace tusko::gui::test

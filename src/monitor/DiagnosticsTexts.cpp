@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "base/Latin1Text.h"
 #include "base/SafeFormat.h"
 
 namespace tusko {
@@ -121,7 +122,7 @@ GsmModuleStatus ReadGsmModuleStatus(const DiagnosticsData& data, std::size_t mod
       std::span(data.gsmStatus).subspan(module * kGsmStatusRecordSize, kGsmStatusRecordSize);
   const auto text = record.subspan(kGsmStatusTextOffset);
   const auto end = std::find(text.begin(), text.end(), std::uint8_t{0});
-  return {StoredWord(record, 0), record[kGsmStatusSignalOffset], std::string(text.begin(), end)};
+  return {StoredWord(record, 0), record[kGsmStatusSignalOffset], Latin1ToUtf8(std::string(text.begin(), end))};
 }
 
 }  // namespace tusko

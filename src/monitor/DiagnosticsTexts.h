@@ -51,7 +51,7 @@ std::optional<int> GsmSignalDbm(std::uint8_t quality);
 struct GsmModuleStatus {
   std::uint16_t code = 0;
   std::uint8_t signal = kGsmSignalUnknown;
-  std::string information;
+  std::string information;  // UTF-8, from the gateway's Latin-1
 };
 GsmModuleStatus ReadGsmModuleStatus(const DiagnosticsData& data, std::size_t module);
 

@@ -1,5 +1,7 @@
 #include "monitor/MonitorLog.h"
 
+#include "base/Latin1Text.h"
+
 namespace tusko {
 
 namespace {
@@ -31,7 +33,9 @@ void MonitorLog::monitoringStarted() {
 }
 
 void MonitorLog::monitoringStopped() {
-  if (active_) SetActive(false);
+  // A restart of the gateway in the middle of the operation that paused the
+  // log (a firmware update) ends no monitoring: Resume starts it again.
+  if (active_ && pause_ != PauseState::Paused) SetActive(false);
 }
 
 void MonitorLog::gatewayAnswered() {
@@ -44,7 +48,7 @@ void MonitorLog::monitorOutput(std::string_view text) {
   if (!active_) SetActive(true);
   host_.StopTimer(MonitorTimer::Answer);
   RecoverIfLost();
-  view_.AppendText(text.substr(0, text.find('\0')), LogColour::Text);
+  view_.AppendText(Latin1ToUtf8(text.substr(0, text.find('\0'))), LogColour::Text);
   tempFile_.Write(text);
 }
 
@@ -153,7 +157,7 @@ void MonitorLog::SetActive(bool on) {
 void MonitorLog::AddMarker(MonitorMarker marker) {
   std::string text = MarkerText(marker, host_.LocalTime(), engine_.GatewayVersions());
   if (MarkerGoesToFile(marker)) tempFile_.Write(text + std::string(kLineEnd));
-  view_.AddLine(text, kMarkerColour);
+  view_.AddLine(Latin1ToUtf8(text), kMarkerColour);
 }
 
 void MonitorLog::SendCategoryMask() { engine_.SendMonitorCommand(MonitorMaskCommand(categories_.Mask())); }

@@ -75,7 +75,7 @@ TEST(DiagnosticsValues, CreditPairsAndIsdnIndicators) {
 
 TEST(DiagnosticsValues, GsmModuleRecordsAreReadFromTheStore) {
   DiagnosticsData data;
-  const std::uint8_t second[] = {0x10, 0x10, 16, 'N', 'e', 't'};
+  const std::uint8_t second[] = {0x10, 0x10, 16, 'N', 0xE9, 't'};
   std::copy(std::begin(second), std::end(second), data.gsmStatus.begin() + kGsmStatusRecordSize);
   const GsmModuleStatus first = ReadGsmModuleStatus(data, 0);
   EXPECT_EQ(first.signal, kGsmSignalUnknown);
@@ -83,7 +83,7 @@ TEST(DiagnosticsValues, GsmModuleRecordsAreReadFromTheStore) {
   const GsmModuleStatus module2 = ReadGsmModuleStatus(data, 1);
   EXPECT_EQ(module2.code, 0x1010);
   EXPECT_EQ(module2.signal, 16);
-  EXPECT_EQ(module2.information, "Net");
+  EXPECT_EQ(module2.information, "N\u00E9t") << "the gateway's Latin-1, shown as UTF-8";
 }
 
 }  // namespace

@@ -238,6 +238,15 @@ TEST_F(MonitorLogTest, TextGoesToTheFileAndTheViewAsReceived) {
   EXPECT_EQ(after[after.size() - 2].runs.at(0).colour, kMarkerColour);
 }
 
+TEST_F(MonitorLogTest, TheGatewaysSingleByteTextIsShownAsLatin1AndFiledAsReceived) {
+  engine.versions.firmwareVersion = "1.2.5 M\xFCnchen";
+  log->monitoringStarted();
+  log->monitorOutput("Gr\xFC\xDF an \xC4rzte\r\n");
+  EXPECT_NE(ViewText().find("Gr\u00FC\u00DF an \u00C4rzte\r\n"), std::string::npos);
+  EXPECT_NE(ViewText().find("Firmware version: 1.2.5 M\u00FCnchen"), std::string::npos);
+  EXPECT_EQ(FileText(), StartedMarker() + "\r\nGr\xFC\xDF an \xC4rzte\r\n");
+}
+
 TEST_F(MonitorLogTest, TheViewKeepsItsLineLimitWhileTextFlows) {
   MonitorLogSettings settings;
   settings.maxLines = 50;
@@ -326,6 +335,20 @@ TEST_F(MonitorLogTest, ResumeWithTheLinkDownRestartsOnceTheLinkIsBack) {
   EXPECT_EQ(engine.starts, 1);
   EXPECT_EQ(log->CurrentPauseState(), PauseState::Running);
   EXPECT_EQ(CountInView("COMMUNICATION LOST"), 0);
+}
+
+TEST_F(MonitorLogTest, AGatewayRestartWhilePausedIsNoStopAndResumeStartsMonitoringAgain) {
+  log->monitoringStarted();
+  const std::string head = FileText();
+  log->Pause();
+  log->monitoringStopped();  // the firmware update restarts the gateway
+  EXPECT_TRUE(log->IsActive());
+  log->Resume();
+  EXPECT_EQ(engine.starts, 1);
+  EXPECT_EQ(CountInView("SYSTEM MONITORING TEMPORARY STOPPED"), 1);
+  EXPECT_EQ(CountInView("SYSTEM MONITORING RESUMED"), 1);
+  EXPECT_EQ(CountInView("SYSTEM MONITORING STOPPED"), 0);
+  EXPECT_EQ(FileText(), head) << "neither pause marker is part of the file";
 }
 
 // ---- Start, stop and the save question ----

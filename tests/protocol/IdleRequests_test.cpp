@@ -392,6 +392,12 @@ TEST_F(IdleMonitoring, StartRepeatAsksForTheVersionsUntilTheFirmwareIsKnown) {
   EXPECT_EQ(std::count(host.logLines.begin(), host.logLines.end(), "Get system info"), 2);
 }
 
+TEST_F(IdleMonitoring, TraceTextReachesTheViewWholePastANul) {
+  const std::string trace("ab\0cd\xE4\r\n", 8);
+  Receive(ReplyWith({{ie::MonitorStart, std::vector<std::uint8_t>(trace.begin(), trace.end())}}));
+  EXPECT_EQ(view.calls, (std::vector<std::string>{"output " + trace}));
+}
+
 struct StopRow {
   const char* name;
   bool pending;

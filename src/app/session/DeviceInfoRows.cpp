@@ -1,5 +1,6 @@
 #include "app/session/DeviceInfoRows.h"
 
+#include "base/Latin1Text.h"
 #include "base/SafeFormat.h"
 
 namespace tusko {
@@ -14,9 +15,10 @@ std::vector<InfoRow> SystemRows(const SystemInformation& system, const TextLooku
   // A value of 0 counts as not known, like an empty text.
   const std::string dataVersion =
       system.dataVersion == 0 ? std::string() : SafeFormat("%#08x", {system.dataVersion}, kMaxValueChars);
-  return {{text("strSysInfoVersionFirmware"), system.firmwareVersion},
-          {text("strSysInfoVersionLoader"), system.loaderVersion},
-          {text("strSysInfoName"), system.deviceName},
+  // The gateway's own texts are Latin-1.
+  return {{text("strSysInfoVersionFirmware"), Latin1ToUtf8(system.firmwareVersion)},
+          {text("strSysInfoVersionLoader"), Latin1ToUtf8(system.loaderVersion)},
+          {text("strSysInfoName"), Latin1ToUtf8(system.deviceName)},
           {text("strSysInfoVersionData"), dataVersion}};
 }
 
@@ -32,10 +34,10 @@ std::vector<InfoRow> LanRows(const LanInformation& lan, const TextLookup& text) 
 }
 
 std::vector<InfoRow> ModuleRows(const ModuleInformation& module, const TextLookup& text) {
-  return {{text("strModuleInfoType"), module.type},
-          {text("strModuleInfoImei"), module.imei},
-          {text("strModuleInfoImsi"), module.imsi},
-          {text("strModuleInfoNetwork"), module.network}};
+  return {{text("strModuleInfoType"), Latin1ToUtf8(module.type)},
+          {text("strModuleInfoImei"), Latin1ToUtf8(module.imei)},
+          {text("strModuleInfoImsi"), Latin1ToUtf8(module.imsi)},
+          {text("strModuleInfoNetwork"), Latin1ToUtf8(module.network)}};
 }
 
 }  // namespace tusko

@@ -37,8 +37,11 @@ bool EndIfPending(EngineOperations& engine, PendingRequest flag) {
 void OnMonitorStart(EngineOperations& engine, const DeviceMessage&, const ElementView& element) {
   MonitorSink* view = engine.monitor();
   if (EndIfPending(engine, MonitorStartPending) && view != nullptr) view->monitoringStarted();
-  // The gateway's monitoring output comes in this element, asked for or not.
-  if (!element.data.empty() && view != nullptr) view->monitorOutput(ElementText(element, kMaxIeAreaLength));
+  // The gateway's monitoring output comes in this element, asked for or not:
+  // every byte, NULs included, since the log's file keeps what was received.
+  if (!element.data.empty() && view != nullptr) {
+    view->monitorOutput({reinterpret_cast<const char*>(element.data.data()), element.data.size()});
+  }
 }
 
 void OnMonitorStop(EngineOperations& engine, const DeviceMessage&, const ElementView&) {

@@ -79,6 +79,7 @@ TEST(FileDialogFilter, PairsBecomeQtFilters) {
   const FilterRow rows[] = {
       {"Text files (*.txt)|*.txt|All files (*.*)|*.*|", {"Text files (*.txt)", "All files (*.*)"}},
       {"Configuration|*.cfg;*.bak|", {"Configuration (*.cfg *.bak)"}},
+      {"Firmware files (*.bin;*.hex)|*.bin;*.hex|", {"Firmware files (*.bin *.hex)"}},
       {"Cut short|", {}},
       {"", {}},
   };

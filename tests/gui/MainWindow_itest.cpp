@@ -12,6 +12,7 @@
 #include <QToolBar>
 
 #include "app/gui/CommunicationDialog.h"
+#include "app/gui/ConfigurationView.h"
 #include "app/gui/DateTimeDialog.h"
 #include "app/gui/FindDialog.h"
 #include "app/gui/LanguageDialog.h"
@@ -22,6 +23,7 @@
 #include "app/gui/UiText.h"
 #include "app/settings/SettingsStore.h"
 #include "app/settings/WindowStateSettings.h"
+#include "config/TextFields.h"
 #include "gui/support/MainWindowFixture.h"
 #include "gui/support/ModalDriver.h"
 #include "gui/support/WidgetHands.h"
@@ -282,6 +284,42 @@ TEST_F(MainWindowTest, HelpOpensTheLanguagesHelpPage) {
   EXPECT_TRUE(browser.urls[0].toLocalFile().endsWith("help/en/index.html")) << browser.urls[0].toString().toStdString();
   EXPECT_TRUE(browser.urls[1].toLocalFile().endsWith("help/de/index.html"));
   EXPECT_TRUE(QFileInfo(browser.urls[1].toLocalFile()).isFile());
+}
+
+// Read configuration over a document with unsaved edits: the save question
+// comes first; Cancel keeps the edits, No lets the gateway's replace them,
+// Yes saves them first.
+TEST_F(MainWindowTest, ReadConfigurationAsksBeforeUnsavedEditsAreReplaced) {
+  const struct {
+    const char* name;
+    int answer;
+    std::string_view nameAfter;
+    bool saved;
+  } rows[] = {{"cancel", kResultCancel, "Edited", false},
+              {"no", kResultNo, "Sentarix Office", false},
+              {"yes", kResultYes, "Sentarix Office", true}};
+  MainWindow& window = OpenWindow();
+  const tusko::test::TempFolder folder;
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    ConfigurationImage edited = MakeDefaultImage();
+    WriteCountedText(edited, layout::general::kDeviceName, "Edited");
+    ConfigurationDocument& document = window.configuration().document();
+    document.ShowReceived(edited);
+    boxes_.Answer(row.answer);
+    if (row.saved) fileDialogs_.Answer(FileAnswer{folder / row.name, 1});
+    window.Execute(static_cast<int>(Command::ReadConfiguration));
+    const auto committedName = [&document] {
+      ConfigurationImage committed = document.CommittedImage();
+      return ReadCountedText(committed, layout::general::kDeviceName);
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return committedName() == row.nameAfter; }, kTransferLimitMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window.busy() && QApplication::activeModalWidget() == nullptr; },
+                                kTransferLimitMs));
+    EXPECT_EQ(std::filesystem::exists(folder / row.name), row.saved);
+    EXPECT_EQ(boxes_.ShownKeys().front(), "strDataSaveQuestion");
+    boxes_.Clear();
+  }
 }
 
 }  // namespace

@@ -357,7 +357,10 @@ void MainWindow::Execute(int command) {
     case Command::DateTime: commands_->DateTime(); break;
     case Command::Restart: commands_->Restart(); break;
     case Command::ModuleRestart: commands_->RestartModule(); break;
-    case Command::ReadConfiguration: commands_->ReadConfiguration(); break;
+    case Command::ReadConfiguration:
+      // The gateway's configuration replaces the document: unsaved edits are asked about first.
+      if (documents_->MayDiscard()) commands_->ReadConfiguration();
+      break;
     case Command::SystemInformation: commands_->SystemInformation(); break;
     case Command::WriteFirmware: commands_->WriteFirmware(); break;
     case Command::UpdateAnnouncement: commands_->UpdateAnnouncement(); break;

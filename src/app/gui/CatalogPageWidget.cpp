@@ -48,6 +48,10 @@ void CatalogPageWidget::AddRows(QFormLayout& form, const CatalogPage& page,
                                                                        parent))
                               : AddEditor(page, i, parent);
     if (editor == nullptr) continue;
+    // A row is as high as its editor: the page's spare height stays below the form.
+    QSizePolicy policy = editor->widget()->sizePolicy();
+    policy.setVerticalPolicy(QSizePolicy::Fixed);
+    editor->widget()->setSizePolicy(policy);
     if (editor->labelsItself() || ref.field->expert || ref.field->labelKey.empty()) {
       form.addRow(editor->widget());
       continue;

@@ -42,14 +42,12 @@ class RestoreEditor final : public FieldEditor {
     const QString id = ToQString(ref.Id());
     box_->setObjectName(id);
     auto* row = new QHBoxLayout(box_);
-    auto* column = new QVBoxLayout;
     for (std::size_t kind = 0; kind < kKindKeys.size(); ++kind) {
       auto* button = new QRadioButton(kKindKeys[kind], box_);
       button->setObjectName(id + "/" + QString::number(kind));
       kinds_.addButton(button, static_cast<int>(kind));
-      column->addWidget(button);
+      row->addWidget(button);
     }
-    row->addLayout(column);
     day_ = NewNumber(id + "/day", 1, kMonthDays);
     weekLabel_ = new QLabel("strIsdnLinkRestoreWeek", box_);
     week_ = NewNumber(id + "/week", 1, kWeeks);
@@ -57,7 +55,7 @@ class RestoreEditor final : public FieldEditor {
     weekday_->setObjectName(id + "/weekday");
     Relabel(language);
     for (QWidget* control : std::initializer_list<QWidget*>{day_, weekLabel_, week_, weekday_}) {
-      row->addWidget(control, 0, Qt::AlignTop);
+      row->addWidget(control);
     }
     row->addStretch();
     QObject::connect(&kinds_, &QButtonGroup::idToggled, box_, [this] { ShowControls(); });
@@ -125,7 +123,7 @@ QWidget* NewCreditBlock(CatalogPageWidget& host, const CatalogPage& page, std::s
   const std::string prefix = std::string(record) + ".";
   if (const auto restore = page.IndexOf(prefix + "restore")) {
     auto editor = std::make_unique<RestoreEditor>(page.fields()[*restore], host.context().language, block);
-    column->addWidget(host.Bind(*restore, std::move(editor))->widget());
+    column->addWidget(host.Bind(*restore, std::move(editor))->widget(), 0, Qt::AlignLeft);
   }
   auto* grid = new QGridLayout;
   for (std::size_t credit = 0; credit < kCredits; ++credit) {

@@ -6,7 +6,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,7 +14,6 @@
 #include <QRegularExpressionValidator>
 #include <QStackedWidget>
 #include <QTabWidget>
-#include <QVBoxLayout>
 
 #include "app/gui/ListEditor.h"
 #include "app/gui/PortBox.h"
@@ -129,25 +127,23 @@ class CheckEditor final : public FieldEditor {
   QCheckBox* box_;
 };
 
-// A group of buttons; a value that is no choice selects the first.
+// A row of buttons; a value that is no choice selects the first.
 class RadioEditor final : public FieldEditor {
  public:
-  RadioEditor(const FieldRef& ref, QWidget* parent)
-      : FieldEditor(ref), box_(new QGroupBox(ToQString(ref.field->labelKey), parent)), buttons_(box_) {
+  RadioEditor(const FieldRef& ref, QWidget* parent) : FieldEditor(ref), box_(new QWidget(parent)), buttons_(box_) {
     box_->setObjectName(IdOf(ref));
+    auto* row = new QHBoxLayout(box_);
+    row->setContentsMargins(0, 0, 0, 0);
     const auto& choices = ref.field->choices;
-    // Two choices side by side, more in a column.
-    auto* column = new QBoxLayout(choices.size() > 2 ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight, box_);
     for (std::size_t i = 0; i < choices.size(); ++i) {
       auto* button = new QRadioButton(ToQString(choices[i].labelKey), box_);
       button->setObjectName(IdOf(ref) + "/" + QString::number(i));
       buttons_.addButton(button, static_cast<int>(i));
-      column->addWidget(button);
+      row->addWidget(button);
     }
-    column->addStretch();
+    row->addStretch();
   }
   QWidget* widget() const override { return box_; }
-  bool labelsItself() const override { return true; }
   void Show(const FieldValue& value) override {
     const auto& choices = ref().field->choices;
     const auto found = std::ranges::find(choices, value.number, &catalog::Choice::stored);
@@ -160,7 +156,7 @@ class RadioEditor final : public FieldEditor {
   }
 
  private:
-  QGroupBox* box_;
+  QWidget* box_;
   QButtonGroup buttons_;
 };
 
@@ -288,10 +284,8 @@ bool FocusNamed(QWidget& parent, std::string_view name) {
       tabs->setCurrentWidget(page);
     }
   }
-  if (auto* group = qobject_cast<QGroupBox*>(target)) {
-    for (auto* button : group->findChildren<QRadioButton*>()) {
-      if (button->isChecked()) target = button;
-    }
+  for (auto* button : target->findChildren<QRadioButton*>()) {
+    if (button->isChecked()) target = button;
   }
   target->setFocus(Qt::OtherFocusReason);
   if (auto* edit = qobject_cast<QLineEdit*>(target)) edit->selectAll();

@@ -6,6 +6,8 @@
 #include <functional>
 #include <iostream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -115,10 +117,21 @@ int main(int argc, char** argv) {
   }
   bool ok = Save(window, folder, "main-window");
 
-  // A configuration with its tree, the network page open.
+  // A new configuration with each page of the system and ISDN sections open,
+  // the ISDN lines on the first link's tab.
   window.Execute(static_cast<int>(Command::FileNew));
-  window.configuration().SelectNode(PageId::SystemNetwork);
-  ok = Save(window, folder, "configuration-network") && ok;
+  window.configuration().document().RememberTab(TabbedPage::IsdnLines, 1);
+  const std::vector<std::pair<PageId, const char*>> pages = {
+      {PageId::SystemGeneral, "configuration-general"},  {PageId::SystemNetwork, "configuration-network"},
+      {PageId::SystemAlarmIndication, "configuration-alarm"}, {PageId::SystemCdr, "configuration-cdr"},
+      {PageId::SystemSms, "configuration-sms"},          {PageId::SystemHttp, "configuration-http"},
+      {PageId::SystemCredit, "configuration-credit"},    {PageId::IsdnCommon, "configuration-isdn-common"},
+      {PageId::IsdnLines, "configuration-isdn-lines"},
+  };
+  for (const auto& [page, name] : pages) {
+    window.configuration().SelectNode(page);
+    ok = Save(window, folder, name) && ok;
+  }
 
   // The System information command, its report taken when it comes up.
   bool reported = false;

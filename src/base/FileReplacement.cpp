@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <atomic>
 #include <cerrno>
+#include <functional>
 #include <string>
 #include <system_error>
 
@@ -17,6 +19,7 @@ namespace fs = std::filesystem;
 constexpr mode_t kNewFileMode = 0666;  // narrowed by the umask, as for any new file
 constexpr mode_t kPermissionBits = 07777;
 constexpr int kNameAttempts = 100;
+constexpr std::size_t kCopyPieceBytes = 64 * 1024;
 
 FileReplacementResult Failure(int error) { return {false, error}; }
 
@@ -55,9 +58,20 @@ void FlushFolder(const fs::path& folder) {
   ::close(fd);
 }
 
-}  // namespace
+// Writes `source` to `fd` in pieces.
+bool CopyAll(int fd, int source) {
+  std::array<std::uint8_t, kCopyPieceBytes> piece{};
+  for (;;) {
+    const ssize_t got = ::read(source, piece.data(), piece.size());
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return false;
+    if (got == 0) return true;
+    if (!WriteAll(fd, std::span(piece).first(static_cast<std::size_t>(got)))) return false;
+  }
+}
 
-FileReplacementResult ReplaceFileContents(const fs::path& path, std::span<const std::uint8_t> bytes) {
+// Fills a new file beside the target through `write` and renames it over the target.
+FileReplacementResult Replace(const fs::path& path, const std::function<bool(int fd)>& write) {
   std::error_code error;
   const fs::path absolute = fs::absolute(path, error);
   if (error) return Failure(error.value());
@@ -74,7 +88,7 @@ FileReplacementResult ReplaceFileContents(const fs::path& path, std::span<const 
   }
   if (fd < 0) return Failure(EEXIST);
 
-  const bool written = WriteAll(fd, bytes) && KeepPermissions(fd, target) && ::fsync(fd) == 0;
+  const bool written = write(fd) && KeepPermissions(fd, target) && ::fsync(fd) == 0;
   int failure = written ? 0 : errno;
   const bool closed = ::close(fd) == 0;  // some file systems report write errors only here
   if (written && !closed) failure = errno;
@@ -89,6 +103,20 @@ FileReplacementResult ReplaceFileContents(const fs::path& path, std::span<const 
   }
   FlushFolder(target.parent_path());
   return {true, 0};
+}
+
+}  // namespace
+
+FileReplacementResult ReplaceFileContents(const fs::path& path, std::span<const std::uint8_t> bytes) {
+  return Replace(path, [bytes](int fd) { return WriteAll(fd, bytes); });
+}
+
+FileReplacementResult ReplaceFileWithCopy(const fs::path& path, const fs::path& source) {
+  const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return Failure(errno);
+  const FileReplacementResult result = Replace(path, [in](int fd) { return CopyAll(fd, in); });
+  ::close(in);
+  return result;
 }
 
 }  // namespace tusko

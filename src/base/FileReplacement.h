@@ -19,4 +19,8 @@ struct FileReplacementResult {
 // it points to is replaced, not the link.
 FileReplacementResult ReplaceFileContents(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
 
+// The same with the bytes of the file `source`, copied in pieces so that a
+// large file never has to fit in memory.
+FileReplacementResult ReplaceFileWithCopy(const std::filesystem::path& path, const std::filesystem::path& source);
+
 }  // namespace tusko

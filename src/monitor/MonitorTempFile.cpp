@@ -6,13 +6,13 @@
 
 #include <atomic>
 #include <cerrno>
-#include <cstdint>
-#include <fstream>
-#include <iterator>
+#include <charconv>
+#include <optional>
 #include <string>
-#include <vector>
+#include <string_view>
 
 #include "base/FileReplacement.h"
+#include "base/ProcessStatus.h"
 
 namespace tusko {
 
@@ -22,13 +22,45 @@ namespace fs = std::filesystem;
 
 constexpr mode_t kPrivateFileMode = 0600;
 
+constexpr std::string_view kNamePrefix = "~monlog-";
+constexpr std::string_view kNameSuffix = ".tmp";
+
 std::atomic<unsigned> gLogsOfThisProcess{0};
 
 std::string TempFileName() {
   const unsigned count = ++gLogsOfThisProcess;
-  std::string name = "~monlog-" + std::to_string(::getpid());
+  std::string name = std::string(kNamePrefix) + std::to_string(CurrentProcessId());
   if (count > 1) name += "-" + std::to_string(count);
-  return name + ".tmp";
+  return name + std::string(kNameSuffix);
+}
+
+bool AllDigits(std::string_view text) {
+  return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// The process id in a name TempFileName makes ("~monlog-<pid>[-<count>].tmp").
+std::optional<long> ProcessOfName(std::string_view name) {
+  if (!name.starts_with(kNamePrefix) || !name.ends_with(kNameSuffix)) return std::nullopt;
+  name.remove_prefix(kNamePrefix.size());
+  name.remove_suffix(kNameSuffix.size());
+  const std::size_t dash = name.find('-');
+  const std::string_view id = name.substr(0, dash);
+  if (!AllDigits(id) || (dash != std::string_view::npos && !AllDigits(name.substr(dash + 1)))) return std::nullopt;
+  long process = 0;
+  if (std::from_chars(id.data(), id.data() + id.size(), process).ec != std::errc()) return std::nullopt;
+  return process;
+}
+
+// The files of logs whose program ended without deleting them.
+void RemoveLeftFiles(const fs::path& folder) {
+  std::error_code error;
+  const fs::path searched = folder.empty() ? fs::path(".") : folder;
+  for (fs::directory_iterator entry(searched, error), end; !error && entry != end; entry.increment(error)) {
+    const std::optional<long> owner = ProcessOfName(entry->path().filename().string());
+    if (!owner || *owner == CurrentProcessId() || IsProcessRunning(*owner)) continue;
+    std::error_code ignored;
+    if (entry->symlink_status(ignored).type() == fs::file_type::regular) fs::remove(entry->path(), ignored);
+  }
 }
 
 std::error_code SystemError(int number) { return {number, std::generic_category()}; }
@@ -38,7 +70,9 @@ std::error_code SystemError(int number) { return {number, std::generic_category(
 MonitorTempFile::MonitorTempFile(const fs::path& folder) : path_(folder / TempFileName()) {
   // An empty folder is the working directory, which exists.
   if (!folder.empty()) fs::create_directories(folder, error_);
-  if (!error_) Restart();
+  if (error_) return;
+  RemoveLeftFiles(folder);
+  Restart();
 }
 
 MonitorTempFile::~MonitorTempFile() {
@@ -83,11 +117,7 @@ std::error_code MonitorTempFile::CopyTo(const fs::path& target) {
   if (file_ == nullptr) return error_ ? error_ : SystemError(EBADF);
   std::error_code same;
   if (fs::equivalent(target, path_, same)) return SystemError(EINVAL);
-  std::ifstream in(path_, std::ios::binary);
-  if (!in) return SystemError(errno != 0 ? errno : EIO);
-  const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (in.bad()) return SystemError(EIO);
-  const FileReplacementResult result = ReplaceFileContents(target, bytes);
+  const FileReplacementResult result = ReplaceFileWithCopy(target, path_);
   return result.replaced ? std::error_code() : SystemError(result.systemError);
 }
 

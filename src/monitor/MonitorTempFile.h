@@ -14,11 +14,14 @@ namespace tusko {
 // carries the process id, "~monlog-<pid>.tmp", and a further log of the same
 // process adds a count, "~monlog-<pid>-2.tmp", so that two running programs, or
 // two logs of one program, never write into one file. A file of that name left
-// by an ended process of the same id is replaced. The file is private to the
-// user (mode 0600): the trace may carry telephone numbers.
+// by an ended process of the same id is replaced, and every other such file
+// whose process no longer runs (left by a program that crashed or was killed)
+// is removed when a log starts. The file is private to the user (mode 0600):
+// the trace may carry telephone numbers.
 class MonitorTempFile {
  public:
-  // Creates the folder if needed and the file anew; see Error().
+  // Creates the folder if needed, removes the files of ended processes there
+  // and creates the file anew; see Error().
   explicit MonitorTempFile(const std::filesystem::path& folder);
   // Closes and deletes the file it created.
   ~MonitorTempFile();
@@ -33,7 +36,7 @@ class MonitorTempFile {
   void Write(std::string_view bytes);
   // Empties the file by creating it anew.
   std::error_code Restart();
-  // Copies the file to `target`. An existing file there is replaced whole and
+  // Copies the file to `target` in pieces. An existing file there is replaced whole and
   // stays as it was when the copy fails; a new one gets the user's usual permissions.
   // Refused with EINVAL when `target` is the running file itself.
   std::error_code CopyTo(const std::filesystem::path& target);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -455,6 +456,38 @@ TEST_F(MonitorLogTest, TwoLogsDoNotShareATempFile) {
   host.Attach(nullptr);
   log.reset();
   EXPECT_FALSE(fs::exists(firstPath));
+}
+
+// The id of a process that has ended and been waited for.
+long EndedProcessId() {
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return child;
+}
+
+TEST_F(MonitorLogTest, StartRemovesOnlyTheFilesOfEndedPrograms) {
+  const std::string ended = std::to_string(EndedProcessId());
+  const std::string running = std::to_string(::getppid());
+  const std::string own = std::to_string(::getpid());
+  const std::map<std::string, bool> files{
+      {"~monlog-" + ended + ".tmp", false},       {"~monlog-" + ended + "-3.tmp", false},
+      {"~monlog-" + running + ".tmp", true},      {"~monlog-" + own + "-99.tmp", true},
+      {"~monlog-" + ended + "-x.tmp", true},      {"~monlog-" + ended + ".txt", true},
+      {"saved-" + ended + ".tmp", true},
+  };
+  for (const auto& [name, kept] : files) std::ofstream(temp.path() / name) << "trace";
+  Make(MonitorLogSettings{});
+  for (const auto& [name, kept] : files) EXPECT_EQ(fs::exists(temp.path() / name), kept) << name;
+}
+
+TEST_F(MonitorLogTest, SaveCopiesALogLargerThanOneCopyPiece) {
+  const std::string line = "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcde\r\n";
+  for (int i = 0; i < 4096; ++i) log->monitorOutput(line);  // 256 KiB
+  const fs::path saved = temp.path() / "saved.txt";
+  ASSERT_FALSE(log->Save(saved));
+  EXPECT_EQ(ReadFile(saved), FileText());
 }
 
 TEST_F(MonitorLogTest, UnwritableFolderIsReportedAndTheViewWorksWithoutTheFile) {

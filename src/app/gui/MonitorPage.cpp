@@ -67,6 +67,7 @@ MonitorPage::MonitorPage(const LanguageManager& language, MessageService& messag
   connect(start_, &QPushButton::clicked, this, [this] { log_->Start(); UpdateControls(); });
   connect(stop_, &QPushButton::clicked, this, [this] { log_->Stop(); UpdateControls(); });
   connect(execute_, &QPushButton::clicked, this, [this] { log_->Execute(); });
+  connect(command_, &QLineEdit::returnPressed, this, [this] { log_->Execute(); });
   connect(command_, &QLineEdit::textEdited, this, [this](const QString& text) {
     log_->SetCommandLine(ToStdString(text));
     UpdateControls();

@@ -67,11 +67,35 @@ PageApply CatalogPage::Apply(ConfigurationImage& working) {
     if (changed) catalog::WriteField(working, ref, values_[i]);
     anyChanged = anyChanged || changed;
   }
-  // The bytes the page sets whenever it writes its fields.
-  for (const FieldRef& ref : fields_) {
-    if (anyChanged && ref.field->alwaysDefault) catalog::WriteDefault(working, ref);
-  }
+  if (anyChanged) WriteWithFields(working);
   return PageApply::Success();
+}
+
+// The bytes a page sets whenever it writes its fields: its constant bytes, the
+// defaults of fields hidden for want of a label, and the lists of a mode that
+// does not use them.
+void CatalogPage::WriteWithFields(ConfigurationImage& working) const {
+  for (std::size_t i = 0; i < fields_.size(); ++i) {
+    const FieldRef& ref = fields_[i];
+    if (ref.field->alwaysDefault) {
+      catalog::WriteDefault(working, ref);
+    } else if (hidden_[i] && ref.field->writtenWhenHidden) {
+      catalog::WriteField(working, ref, catalog::DefaultValue(*ref.field));
+    } else if (ref.field->clearedWhenDisabled && !Enabled(i)) {
+      catalog::WriteField(working, ref, {});
+    }
+  }
+}
+
+bool CatalogPage::Enabled(std::size_t index) const {
+  const FieldRef& ref = fields_[index];
+  if (ref.field->enabledBy.empty()) return true;
+  for (std::size_t i = 0; i < fields_.size(); ++i) {
+    if (fields_[i].instance == ref.instance && fields_[i].field->name == ref.field->enabledBy) {
+      return values_[i].number == ref.field->enabledValue;
+    }
+  }
+  return true;
 }
 
 std::optional<std::size_t> CatalogPage::IndexOf(std::string_view id) const {

@@ -34,8 +34,12 @@ class CatalogPage final : public ConfigurationPage {
   const catalog::FieldValue& value(std::size_t index) const { return values_.at(index); }
   void SetValue(std::size_t index, catalog::FieldValue value) { values_.at(index) = std::move(value); }
   std::optional<std::size_t> IndexOf(std::string_view id) const;
+  // False while the field that enables field `index` does not hold its value.
+  bool Enabled(std::size_t index) const;
 
  private:
+  void WriteWithFields(ConfigurationImage& working) const;
+
   PageId id_;
   std::vector<catalog::FieldRef> fields_;
   std::vector<bool> hidden_;

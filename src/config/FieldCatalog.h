@@ -119,10 +119,20 @@ struct Field {
   std::string_view secondMessageKey = {};
   std::int64_t emptyPortShows = 0;     // the port box of a server field that holds no server
   std::string_view emptyTextShows = {};  // what an empty text field shows
-  std::string_view enabledBy = {};  // the name of a check box in the same group
+  // The field that enables this one: of the same record number on the page (a check box, or a
+  // field whose value must be `enabledValue`).
+  std::string_view enabledBy = {};
   bool hiddenWithoutLabel = false;  // absent when the language file gives the label no text
   bool expert = false;              // edited in the page's Expert dialog
   bool httpRequest = false;         // checked as http://host/path?name=NUMBER
+  std::int64_t enabledValue = 1;    // the value of `enabledBy` that enables the field
+  bool clearedWhenDisabled = false;  // written empty by a page that writes while the field is disabled
+  bool writtenWhenHidden = false;    // a hidden field gets its default when the page writes
+  std::string_view excludes = {};    // a check box of the same group that checking this one unchecks
+  bool choicesNeedText = false;      // a choice whose label has no text is not offered
+  bool quietList = false;            // empty, duplicate and surplus entries are ignored without a message
+  bool movableEntries = false;       // a list with Up and Down
+  bool emptySlotsCleared = false;    // a list's free slots hold an empty string, not 0xFF
 };
 
 // Bytes no page edits: kept as the image brought them, 0xFF in a fresh image.

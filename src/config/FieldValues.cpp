@@ -217,8 +217,12 @@ std::vector<std::string> ReadList(ConfigurationImage& image, const FieldRef& ref
 
 void WriteList(ConfigurationImage& image, const FieldRef& ref, const std::vector<std::string>& items) {
   image.Fill(ref.Offset(), ref.Width(), layout::kUnset);
-  for (std::size_t slot = 0; slot < std::min(items.size(), ref.field->count); ++slot) {
-    WriteCountedString(image, CountedAt(ref, slot), items[slot]);
+  for (std::size_t slot = 0; slot < ref.field->count; ++slot) {
+    if (slot < items.size()) {
+      WriteCountedString(image, CountedAt(ref, slot), items[slot]);
+    } else if (ref.field->emptySlotsCleared) {
+      WriteCountedString(image, CountedAt(ref, slot), {});
+    }
   }
 }
 

@@ -1,38 +1,40 @@
 #include "config/ListEditing.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace tusko::catalog {
 namespace {
 
-// Empty or already in the list (other than at `except`).
-PageApply Refusal(const Field& field, const std::vector<std::string>& entries, std::string_view text,
-                  std::size_t except) {
-  if (text.empty()) return PageApply::Failure(field.messageKey, field.name);
+// Empty or already in the list (other than at `except`). A quiet list refuses
+// without a message: the refusal is then a success that changes nothing.
+std::optional<PageApply> Refusal(const Field& field, const std::vector<std::string>& entries, std::string_view text,
+                                 std::size_t except) {
+  const auto refuse = [&field](std::string_view key, std::vector<std::string> args) {
+    return field.quietList ? PageApply::Success() : PageApply::Failure(key, field.name, std::move(args));
+  };
+  if (text.empty()) return refuse(field.messageKey, {});
   for (std::size_t i = 0; i < entries.size(); ++i) {
-    if (i != except && entries[i] == text) {
-      return PageApply::Failure(field.secondMessageKey, field.name, {std::string(text)});
-    }
+    if (i != except && entries[i] == text) return refuse(field.secondMessageKey, {std::string(text)});
   }
-  return PageApply::Success();
+  return std::nullopt;
 }
 
 }  // namespace
 
 PageApply AddListEntry(const Field& field, std::vector<std::string>& entries, std::string_view text) {
-  if (text.empty()) return Refusal(field, entries, text, entries.size());
-  if (entries.size() >= field.count) return PageApply::Success();
-  PageApply refusal = Refusal(field, entries, text, entries.size());
-  if (refusal.ok) entries.emplace_back(text);
-  return refusal;
+  if (!text.empty() && entries.size() >= field.count) return PageApply::Success();
+  if (std::optional<PageApply> refusal = Refusal(field, entries, text, entries.size())) return *refusal;
+  entries.emplace_back(text);
+  return PageApply::Success();
 }
 
 PageApply ChangeListEntry(const Field& field, std::vector<std::string>& entries, std::size_t index,
                           std::string_view text) {
   if (index >= entries.size() || (!text.empty() && entries[index] == text)) return PageApply::Success();
-  PageApply refusal = Refusal(field, entries, text, index);
-  if (refusal.ok) entries[index] = text;
-  return refusal;
+  if (std::optional<PageApply> refusal = Refusal(field, entries, text, index)) return *refusal;
+  entries[index] = text;
+  return PageApply::Success();
 }
 
 void DeleteListEntry(std::vector<std::string>& entries, std::size_t index) {

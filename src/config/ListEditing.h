@@ -12,7 +12,8 @@ namespace tusko::catalog {
 
 // The list editor's commands on a list field's entries. A refusal carries the
 // field's message (its empty-entry key, or its duplicate key with the entry);
-// a command that has nothing to do succeeds and changes nothing.
+// a command that has nothing to do succeeds and changes nothing, and so does a
+// refusal of a quiet list.
 
 // Appends `text`; with the list full nothing happens.
 PageApply AddListEntry(const Field& field, std::vector<std::string>& entries, std::string_view text);

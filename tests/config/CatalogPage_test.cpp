@@ -95,6 +95,16 @@ INSTANTIATE_TEST_SUITE_P(
         ApplyRow{"linkCreditInSeconds", PageId::IsdnLines, {{"isdnCredit1.credit1", {.number = 120}}}, 29012,
                  {0x20, 0x1C, 0, 0}},
         ApplyRow{"blockB2Only", PageId::IsdnLines, {{"isdnLink2.blockB2", {.number = 1}}}, 288 + 10, {0, 244}},
+        ApplyRow{"volumeLowest", PageId::GsmModules, {{"gsmModule2.volumeIsdn", {.number = -6}}}, 904 + 128 + 2,
+                 {122}},
+        ApplyRow{"optionBitsRebuilt", PageId::GsmModules,
+                 {{"gsmModule1.dtmfRetransmission", {.number = 1}}, {"gsmModule1.amr", {.number = 0}}}, 905, {0x10}},
+        ApplyRow{"secondExtensionsOnlyInMode8", PageId::GsmIncomingGroup,
+                 {{"gsmInGroup1.mode", {.number = 3}}, {"gsmInGroupSecond1.extensionsSecond", {.items = {"12"}}}},
+                 22188 + 56, test::Join({{0}, test::Repeat(23, 0xFF), {0}})},
+        ApplyRow{"secondExtensionsInMode8", PageId::GsmIncomingGroup,
+                 {{"gsmInGroup2.mode", {.number = 8}}, {"gsmInGroupSecond2.extensionsSecond", {.items = {"12"}}}},
+                 22188 + 208 + 56, test::Join({{2, '1', '2'}, test::Repeat(21, 0xFF), {0}})},
         ApplyRow{"smsNumbersInOrder", PageId::SystemAlarmIndication,
                  {{"alarm.smsNumbers", {.items = {"12", "3"}}}}, 21160,
                  test::Join({{2, '1', '2'}, test::Repeat(21, 0xFF), {1, '3'}, test::Repeat(22, 0xFF), {0xFF}})}),
@@ -189,6 +199,26 @@ TEST(CatalogPageTest, UnsetRestoreCodeResetsTheLinksCreditRecord) {
   EXPECT_EQ(run.Value("isdnCredit2.blocks3").number, 1);
 }
 
+TEST(CatalogPageTest, HiddenGroupFieldsAreWrittenWithTheirDefaultWhenThePageWrites) {
+  ConfigurationImage stored = MakeDefaultImage();
+  stored.SetByte(488 + 5, 7);   // DDI digits of incoming group 1
+  stored.SetByte(456 + 1, 9);   // DDI digits of outgoing group 1
+  const TextLookup noDdiLabels = [](std::string_view key) {
+    return key == "strGsmInGroupDdiDigits" || key == "strGsmOutGroupDdiDigits" ? std::string() : std::string(key);
+  };
+  PageRun untouched(PageId::GsmIncomingGroup, stored, noDdiLabels);
+  ASSERT_TRUE(untouched.page.Apply(untouched.image).ok);
+  EXPECT_EQ(untouched.image.Byte(488 + 5), 7) << "nothing written, nothing changed";
+  PageRun incoming(PageId::GsmIncomingGroup, stored, noDdiLabels);
+  incoming.Set("gsmInGroup2.waitDisa", {.number = 10});
+  ASSERT_TRUE(incoming.page.Apply(incoming.image).ok);
+  EXPECT_EQ(incoming.image.Byte(488 + 5), 0);
+  PageRun outgoing(PageId::GsmOutgoingGroup, stored, noDdiLabels);
+  outgoing.Set("gsmOutGroup1.selection", {.number = 1});
+  ASSERT_TRUE(outgoing.page.Apply(outgoing.image).ok);
+  EXPECT_EQ(outgoing.image.Byte(456 + 1), 0);
+}
+
 TEST(CatalogPageTest, FieldWithoutLabelTextIsNeitherShownNorWritten) {
   ConfigurationImage stored = MakeDefaultImage();
   stored.SetByte(331, 7);
@@ -211,6 +241,12 @@ TEST(ListEditingTest, RefusesEmptyAndDuplicateEntriesAndIgnoresASixth) {
   const PageApply sixth = catalog::AddListEntry(field, entries, "6");
   EXPECT_TRUE(sixth.ok && sixth.messageKey.empty());
   EXPECT_EQ(entries.size(), 5u);
+
+  const catalog::Field& quiet = *catalog::FindField("gsmInGroup1.extensions").field;
+  std::vector<std::string> extensions{"1"};
+  EXPECT_TRUE(catalog::AddListEntry(quiet, extensions, "").ok);
+  EXPECT_TRUE(catalog::AddListEntry(quiet, extensions, "1").ok);
+  EXPECT_EQ(extensions, std::vector<std::string>{"1"});
 
   const PageApply duplicate = catalog::ChangeListEntry(field, entries, 0, "5");
   EXPECT_EQ(duplicate.messageKey, "strSystemAlarmSmsNumberDuplicate");

@@ -1,5 +1,6 @@
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <QAbstractSpinBox>
@@ -15,6 +16,7 @@
 #include "gui/support/DesktopTestContext.h"
 #include "gui/support/ModalDriver.h"
 #include "gui/support/WidgetHands.h"
+#include "sim/SampleConfiguration.h"
 
 namespace tusko::gui::test {
 namespace {
@@ -28,6 +30,7 @@ void TypeNumber(QWidget& view, const char* name, int value) {
 class CatalogPagesTest : public testing::Test, protected DesktopTestContext {
  protected:
   CatalogPagesTest() {
+    view_.resize(1000, 700);
     view_.show();
     view_.document().New();
   }
@@ -78,6 +81,13 @@ TEST_F(CatalogPagesTest, TypedFieldsAreCommittedWhenThePageIsLeft) {
          TypeNumber(view, "alarm.ipServer/port", 4000);
        },
        21352, Text("N192168000005P4000")},
+      {"SummerTimeOnlyWithSynchronisation", PageId::SystemGeneral,
+       [](QWidget& view) {
+         Click(view, "general.summerTime");
+         Click(view, "general.timeSync");
+         Click(view, "general.summerTime");
+       },
+       29268, {1}},
       {"NetworkPort", PageId::SystemNetwork,
        [](QWidget& view) { TypeNumber(view, "network.port", 2345); }, 63, Text("02345")},
       {"DelayOfAlertingNormalisedWhenDone", PageId::IsdnCommon,
@@ -104,11 +114,32 @@ TEST_F(CatalogPagesTest, TypedFieldsAreCommittedWhenThePageIsLeft) {
     view_.document().New();
     ClickNode(row.page);
     row.type(view_);
-    ClickNode(PageId::SystemGeneral);
-    EXPECT_EQ(view_.document().CurrentPageId(), PageId::SystemGeneral);
+    ClickNode(PageId::Root);
+    EXPECT_EQ(view_.document().CurrentPageId(), PageId::Root);
     EXPECT_EQ(Committed(row.offset, row.bytes.size()), row.bytes);
     EXPECT_TRUE(boxes_.shown().empty());
   }
+}
+
+// Every page shown and left untouched leaves the image as it came, even where
+// an editor cannot show what the gateway stored.
+TEST_F(CatalogPagesTest, VisitingEveryPageLeavesTheImageAsItCame) {
+  ConfigurationImage received = sim::MakeSampleConfiguration();
+  for (const auto& [offset, value] : {std::pair<std::size_t, std::uint8_t>{356, 250},  // beep time above 240
+                                      {29269, 200},                                    // no time zone
+                                      {256 + 8, 7},                                    // no signalling
+                                      {29012 + 66, 0}}) {                               // restore on day 0
+    received.SetByte(offset, value);
+  }
+  view_.document().ShowReceived(received);
+  for (QTreeWidgetItemIterator it(&Child<QTreeWidget>(view_, "configurationTree")); *it != nullptr; ++it) {
+    const auto id = static_cast<PageId>((*it)->data(0, Qt::UserRole + 1).toInt());
+    view_.SelectNode(id);
+    ASSERT_EQ(view_.document().CurrentPageId(), id);
+  }
+  view_.SelectNode(PageId::Root);
+  EXPECT_TRUE(view_.document().CommittedImage() == received);
+  EXPECT_TRUE(boxes_.shown().empty());
 }
 
 struct Refusal {

@@ -7,6 +7,7 @@
 #include "config/ConfigurationPages.h"
 #include "config/ConfigurationTree.h"
 #include "config/FieldChecks.h"
+#include "config/GroupModules.h"
 #include "config/ListEditing.h"
 #include "sim/SampleConfiguration.h"
 #include "support/RowName.h"
@@ -231,6 +232,16 @@ TEST(CatalogPageTest, FieldWithoutLabelTextIsNeitherShownNorWritten) {
   run.page.SetValue(tone, {.number = 0});
   ASSERT_TRUE(run.page.Apply(run.image).ok);
   EXPECT_EQ(run.image.Byte(331), 7);
+}
+
+TEST(GroupModulesTest, NameTheModulesOfAGroup) {
+  ConfigurationImage image = MakeDefaultImage();  // both modules in groups 1, no second group
+  image.SetByte(452 + 1, 1);                      // module 2 answers for incoming group 2
+  image.SetByte(452 + 2, 1);                      // and is second in outgoing group 2
+  EXPECT_EQ(ModulesOfIncomingGroup(image, 0), std::vector<std::size_t>{0});
+  EXPECT_EQ(ModulesOfIncomingGroup(image, 1), std::vector<std::size_t>{1});
+  EXPECT_EQ(ModulesOfOutgoingGroup(image, 0), (std::vector<std::size_t>{0, 1}));
+  EXPECT_EQ(ModulesOfOutgoingGroup(image, 1), std::vector<std::size_t>{1});
 }
 
 TEST(ListEditingTest, RefusesEmptyAndDuplicateEntriesAndIgnoresASixth) {

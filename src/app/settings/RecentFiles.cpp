@@ -21,7 +21,8 @@ void RecentFiles::setCapacity(std::size_t capacity) {
 }
 
 void RecentFiles::add(std::string_view path) {
-  if (path.empty()) return;
+  // A path that would not read back at the next start is not listed at all.
+  if (path.empty() || !TextFits(path, kPathTextChars)) return;
   remove(path);
   entries_.insert(entries_.begin(), std::string(path));
   if (entries_.size() > capacity_) entries_.pop_back();
@@ -38,7 +39,7 @@ RecentFiles LoadRecentFiles(SettingsStore& store) {
   // Read oldest first so that adding each in turn leaves Document1 first.
   for (std::size_t number = files.capacity(); number >= 1; --number) {
     const auto path = store.readText(kRecentDocumentSection, DocumentName(number));
-    if (path && path->size() <= kPathTextChars) files.add(*path);
+    if (path) files.add(*path);
   }
   return files;
 }

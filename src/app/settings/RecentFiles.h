@@ -26,7 +26,8 @@ class RecentFiles {
   const std::vector<std::string>& entries() const { return entries_; }
 
   // Puts `path` first, moving it there when it is already listed; the oldest
-  // entry beyond the capacity drops out. An empty path is ignored.
+  // entry beyond the capacity drops out. An empty path, or one over
+  // kPathTextChars bytes that would not read back, is ignored.
   void add(std::string_view path);
   // False when `path` is not listed.
   bool remove(std::string_view path);

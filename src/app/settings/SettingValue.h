@@ -18,6 +18,11 @@ inline constexpr std::size_t kShortTextChars = 31;
 inline constexpr std::size_t kHostTextChars = 63;
 inline constexpr std::size_t kPathTextChars = 259;
 
+// Whether a text fits its buffer: counted in bytes, as the buffers hold them,
+// so a path of 130 two-byte characters does not fit kPathTextChars. Loading
+// and saving both ask this, so that what is saved reads back.
+inline bool TextFits(std::string_view text, std::size_t capacity) { return text.size() <= capacity; }
+
 enum class Saved : bool { No = false, Yes = true };
 enum class TextDefault { Empty, CurrentDirectory };
 
@@ -75,7 +80,7 @@ void LoadValues(SettingsStore& store, std::string_view section, Record& record,
         record.*value.number = *stored;
         continue;
       }
-    } else if (auto stored = store.readText(section, value.name); stored && stored->size() <= value.textCapacity) {
+    } else if (auto stored = store.readText(section, value.name); stored && TextFits(*stored, value.textCapacity)) {
       record.*value.text = std::move(*stored);
       continue;
     }
@@ -83,11 +88,14 @@ void LoadValues(SettingsStore& store, std::string_view section, Record& record,
   }
 }
 
+// A text that would not read back is not written: the stored value stays, as
+// after a failed write, rather than the default coming back at the next start.
 template <class Record>
 bool WriteValue(SettingsStore& store, std::string_view section, const Record& record,
                 const SettingValue<Record>& value) {
-  return value.number != nullptr ? store.writeNumber(section, value.name, record.*value.number)
-                                 : store.writeText(section, value.name, record.*value.text);
+  if (value.number != nullptr) return store.writeNumber(section, value.name, record.*value.number);
+  const std::string& text = record.*value.text;
+  return !TextFits(text, value.textCapacity) || store.writeText(section, value.name, text);
 }
 
 // Writes the values marked saved and commits them. False when the section

@@ -61,6 +61,21 @@ TEST(RecentFiles, LoadReadsDocumentsFromOneUpToTheCapacitySkippingOverlongPaths)
   EXPECT_EQ(LoadRecentFiles(store).entries(), (Paths{"/newest.cfg", longest, "/oldest.cfg"}));
 }
 
+TEST(RecentFiles, OnlyAPathThatReadsBackIsListed) {
+  const std::string longest(259, 'p');
+  const std::string wideLetters = [] {
+    std::string path;
+    for (int i = 0; i < 130; ++i) path += "\u00E4";  // 130 characters, 260 bytes
+    return path;
+  }();
+  RecentFiles files;
+  for (const std::string& path : {longest, std::string(260, 'q'), wideLetters}) files.add(path);
+  EXPECT_EQ(files.entries(), Paths{longest});
+  MemorySettingsStore store;
+  ASSERT_TRUE(SaveRecentFiles(store, files));
+  EXPECT_EQ(LoadRecentFiles(store).entries(), files.entries());
+}
+
 TEST(RecentFiles, SaveWritesEntriesInOrderAndDeletesStaleOnes) {
   MemorySettingsStore store;
   store.writeNumber(kRecentDocumentSection, "DocumentCount", 16);

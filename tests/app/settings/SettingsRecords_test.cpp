@@ -80,6 +80,46 @@ TEST(SettingsRecords, EveryValueRoundTripsAndOverlongOrMistypedValuesTakeTheDefa
   }
 }
 
+// A text over its buffer in bytes (plain or in two-byte letters) is not
+// saved: the value stored before reads back, not the default.
+template <class Record, class Load, class Save>
+void ExpectOnlyTextsThatReadBackAreSaved(std::span<const SettingValue<Record>> table, Load load, Save save) {
+  for (const bool wide : {false, true}) {
+    MemorySettingsStore store;
+    for (std::size_t i = 0; i < table.size(); ++i) {
+      if (table[i].text != nullptr) store.writeText(kSettingsSection, table[i].name, DistinctText(i, 3));
+    }
+    Record record = load(store);
+    for (std::size_t i = 0; i < table.size(); ++i) {
+      const auto& value = table[i];
+      if (value.text == nullptr) continue;
+      std::string text = DistinctText(i, value.textCapacity + 1);
+      if (wide) {
+        text.clear();
+        while (text.size() <= value.textCapacity) text += "\u00E4";
+      }
+      record.*value.text = text;
+    }
+    ASSERT_TRUE(save(store, record));
+    const Record loaded = load(store);
+    for (std::size_t i = 0; i < table.size(); ++i) {
+      if (table[i].text == nullptr || table[i].saved == Saved::No) continue;
+      EXPECT_EQ(loaded.*table[i].text, DistinctText(i, 3)) << table[i].name << (wide ? " in two-byte letters" : "");
+    }
+  }
+}
+
+TEST(SettingsRecords, OverlongTextsAreNotSavedSoTheStoredValueStays) {
+  {
+    SCOPED_TRACE("program");
+    ExpectOnlyTextsThatReadBackAreSaved(ProgramSettingValues(), LoadProgramSettings, SaveProgramSettings);
+  }
+  {
+    SCOPED_TRACE("files");
+    ExpectOnlyTextsThatReadBackAreSaved(FileSettingValues(), LoadFiles, SaveFileSettings);
+  }
+}
+
 // The three records share one section, whose names compare without regard to case.
 TEST(SettingsRecords, NamesAreUniqueInTheirSection) {
   std::set<std::string_view, SettingsNameLess> names;

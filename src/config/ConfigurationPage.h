@@ -18,10 +18,14 @@ struct PageApply {
   std::string messageKey;
   std::vector<std::string> args;
   std::string focusField;
+  bool warning = false;  // shown under "strWarning" rather than "strError"
 
   static PageApply Success() { return {}; }
   static PageApply Failure(std::string_view key, std::string_view field, std::vector<std::string> arguments = {}) {
     return {false, std::string(key), std::move(arguments), std::string(field)};
+  }
+  static PageApply Warning(std::string_view key, std::string_view field) {
+    return {false, std::string(key), {}, std::string(field), true};
   }
 };
 

@@ -267,7 +267,10 @@ std::unique_ptr<FieldEditor> MakeFieldEditor(const FieldRef& ref, const EditorCo
     case Editor::Choice: return std::make_unique<ChoiceEditor>(ref, context.language, parent);
     case Editor::Radio: return std::make_unique<RadioEditor>(ref, parent);
     case Editor::Server: return std::make_unique<ServerEditor>(ref, context.language, parent);
-    case Editor::List: return std::make_unique<ListEditor>(ref, context, ListButtons{}, parent);
+    case Editor::List: {
+      const bool moves = ref.field->movableEntries;
+      return std::make_unique<ListEditor>(ref, context, ListButtons{.change = !moves, .moves = moves}, parent);
+    }
     case Editor::None:
     case Editor::Restore: return nullptr;
   }

@@ -12,7 +12,8 @@ class QPushButton;
 
 namespace tusko::gui {
 
-// The buttons a list offers besides Add and Delete.
+// The buttons a list offers besides Add and Delete: Change, or Up and Down
+// for a list whose order counts.
 struct ListButtons {
   bool change = true;
   bool moves = false;  // Up and Down

@@ -1,5 +1,7 @@
 #include "sim/GatewayRestarts.h"
 
+#include "config/AddressFields.h"
+#include "config/FieldCatalog.h"
 #include "sim/GatewayReplies.h"
 
 namespace tusko::sim {
@@ -14,6 +16,23 @@ DeviceMessage StartEvent(const GatewayState& state) {
   AddSystemInfo(event, state.identity, firmwareRuns);
   if (!firmwareRuns && !state.identity.hasValidFirmware) AddElementBytes(event, ie::Cause, {cause::NoFirmware});
   return event;
+}
+
+Ipv4Address StoredAddress(const ConfigurationImage& image, std::string_view id) {
+  const tusko::Ipv4Address address = ReadIpDigits(image, {catalog::FindField(id).Offset()});
+  return {static_cast<std::uint8_t>(address >> 24), static_cast<std::uint8_t>(address >> 16),
+          static_cast<std::uint8_t>(address >> 8), static_cast<std::uint8_t>(address)};
+}
+
+// A firmware that starts takes its LAN settings from the stored configuration,
+// as the gateway does; a stored port of 0 leaves the port it had.
+void TakeLanSettings(GatewayState& state) {
+  const ConfigurationImage& stored = state.config.Stored();
+  state.identity.ipAddress = StoredAddress(stored, "network.lanIp");
+  state.identity.subnetMask = StoredAddress(stored, "network.subnetMask");
+  state.identity.defaultGateway = StoredAddress(stored, "network.defaultGateway");
+  const std::uint32_t port = ReadPortDigits(stored, {catalog::FindField("network.port").Offset()});
+  if (port > 0 && port <= 0xFFFF) state.identity.tcpPort = static_cast<std::uint16_t>(port);
 }
 
 }  // namespace
@@ -45,6 +64,7 @@ std::optional<DeviceMessage> AdvanceBoot(GatewayState& state, std::chrono::milli
   state.phase = state.boot->target;
   state.boot.reset();
   ++state.restartsDone;
+  if (state.phase == GatewayPhase::Firmware) TakeLanSettings(state);
   return StartEvent(state);
 }
 

@@ -119,6 +119,10 @@ TEST(GatewayModel, ResetThenSwitchToFirmwareRunsTheWholeRestartInItsIdentitysTim
   identity.restartToFirmware = milliseconds{900};
   GatewayModel gateway(identity);
   ASSERT_EQ(gateway.Phase(), GatewayPhase::Firmware);
+  ConfigurationImage written = gateway.Configuration().Stored();
+  written.StoreText(39, "010001002003");  // the LAN address
+  written.StoreText(63, "01003");         // the TCP port
+  gateway.Configuration().Replace(written);
 
   EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::Reset))), "reply 81");
   EXPECT_FALSE(gateway.LinkAvailable());
@@ -148,6 +152,10 @@ TEST(GatewayModel, ResetThenSwitchToFirmwareRunsTheWholeRestartInItsIdentitysTim
   EXPECT_EQ(RunModeOf(firmwareStarted).mode, kRunModeFirmware);
   EXPECT_EQ(gateway.Phase(), GatewayPhase::Firmware);
   EXPECT_TRUE(gateway.LinkAvailable());
+  // The started firmware answers with the LAN settings of its configuration.
+  const LanInfoData lan = ReadLanInfo(*FindElement(Single(gateway.Receive(Ask(ie::LanInfo))), ie::LanInfo));
+  EXPECT_EQ(lan.ipAddress, "10.1.2.3");
+  EXPECT_EQ(lan.tcpPort, 1003);
   EXPECT_EQ(gateway.RestartCount(), 2);
   EXPECT_TRUE(gateway.Advance(hours{1}).empty());
 }

@@ -237,12 +237,16 @@ TEST(FindDialog, AsksForwardWithTextAndOptionsAndSaysWhenItCloses) {
   ASSERT_NE(next, nullptr);
   EXPECT_EQ(text->text(), QString(128, 'x')) << "the find text holds at most 128 characters";
 
+  EXPECT_EQ(dialog.focusWidget(), text) << "the text is typed at once";
+
   text->clear();
   EXPECT_FALSE(next->isEnabled()) << "nothing to find without a text";
+  QTest::keyClick(text, Qt::Key_Return);
+  EXPECT_TRUE(dialog.isVisible()) << "Enter without a text does not cancel";
   QTest::keyClicks(text, "OUT:");
   dialog.findChild<QCheckBox*>("matchCase")->setChecked(false);
   dialog.findChild<QCheckBox*>("wholeWord")->setChecked(true);
-  QTest::mouseClick(next, Qt::LeftButton);
+  QTest::keyClick(text, Qt::Key_Return);
   ASSERT_EQ(findNext.count(), 1);
   EXPECT_EQ(findNext.at(0), (QList<QVariant>{QString("OUT:"), false, true}));
   EXPECT_TRUE(dialog.isVisible()) << "it stays open for the next search";

@@ -232,6 +232,10 @@ TEST_F(MainWindowTest, FindNextBeforeAnySearchOpensTheFindDialog) {
   MainWindow& window = OpenWindow();
   window.Execute(static_cast<int>(Command::ToggleCommunication));
   window.tabs().Select(TabPageId::Communication);
+  window.tabs().Select(TabPageId::Configuration);
+  window.Execute(static_cast<int>(Command::Find));
+  EXPECT_EQ(window.findChild<FindDialog*>(), nullptr) << "the configuration tab has no log to search";
+  window.tabs().Select(TabPageId::Communication);
   window.Execute(static_cast<int>(Command::FindNext));
   EXPECT_NE(window.findChild<FindDialog*>(), nullptr);
 }

@@ -37,6 +37,8 @@ FindDialog::FindDialog(const LanguageManager& language, const QString& text, boo
   next->setDefault(true);
   auto* cancel = new QPushButton("strCancel", this);
   cancel->setObjectName("cancelButton");
+  // Enter finds, whatever has the focus; only Escape or a click cancels.
+  cancel->setAutoDefault(false);
 
   auto* layout = new QVBoxLayout(this);
   auto* form = new QFormLayout;
@@ -56,6 +58,10 @@ FindDialog::FindDialog(const LanguageManager& language, const QString& text, boo
           [this] { emit findNext(text_->text(), matchCase_->isChecked(), wholeWord_->isChecked()); });
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
   TranslateWindow(*this, language);
+  // The user types the text at once.
+  text_->selectAll();
+  setFocusProxy(text_);
+  text_->setFocus();
 }
 
 void FindDialog::done(int result) {

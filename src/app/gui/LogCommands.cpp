@@ -23,6 +23,8 @@ LogCommands::LogCommands(DesktopContext& context, QWidget& window, std::function
       monitorLog_(monitorLog) {}
 
 void LogCommands::Find() {
+  // Find searches the log of the tab in view; the other tabs have none.
+  if (currentLog_() == nullptr) return;
   if (findDialog_) {
     findDialog_->raise();
     findDialog_->activateWindow();

@@ -68,6 +68,9 @@ PageApply CatalogPage::Apply(ConfigurationImage& working) {
     anyChanged = anyChanged || changed;
   }
   if (anyChanged) WriteWithFields(working);
+  // What is written now is what a later apply compares with: an edit the
+  // user takes back after this apply is a change again.
+  shown_ = values_;
   return PageApply::Success();
 }
 

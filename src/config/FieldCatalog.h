@@ -58,7 +58,8 @@ enum class Editor {
   Restore,    // a credit restore schedule (kind, week, day)
 };
 
-// When a check box is checked; it writes `on` or `off`.
+// When a check box is checked; it writes `on` or `off`. A group of two
+// buttons with WhenNotZero shows its second choice for any byte but 0.
 enum class Checked {
   WhenOn,       // the byte equals `on`
   WhenNotZero,  // any byte but 0

@@ -157,6 +157,8 @@ FieldValue NumberValue(const FieldRef& ref, std::int64_t raw) {
     default: break;
   }
   if (field.editor == Editor::Check) return {.number = IsChecked(field, raw) ? 1 : 0};
+  // Two choices of which the second stands for any byte but 0.
+  if (field.editor == Editor::Radio && field.checked == Checked::WhenNotZero) return {.number = raw != 0 ? 1 : 0};
   return {.number = raw};
 }
 

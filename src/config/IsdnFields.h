@@ -77,8 +77,10 @@ inline constexpr std::uint8_t kChannelBlocked = 244;
 inline constexpr std::array<Field, 11> kLinkFields{{
     {.name = "signalling", .labelKey = "strIsdnLinkSignalization", .offset = 8, .editor = Editor::Choice,
      .choices = kSignalling},
-    {.name = "pointToPoint", .offset = 4, .editor = Editor::Radio, .choices = kPointToPoint},
-    {.name = "layer1", .labelKey = "strIsdnLinkL1", .offset = 0, .editor = Editor::Radio, .choices = kLayer1},
+    {.name = "pointToPoint", .offset = 4, .editor = Editor::Radio, .choices = kPointToPoint,
+     .checked = Checked::WhenNotZero},
+    {.name = "layer1", .labelKey = "strIsdnLinkL1", .offset = 0, .editor = Editor::Radio, .choices = kLayer1,
+     .checked = Checked::WhenNotZero},
     {.name = "restartLayer3", .labelKey = "strIsdnLinkRestartL3", .offset = 9, .editor = Editor::Check,
      .checked = Checked::WhenNotZero},
     {.name = "blockB1", .labelKey = "strIsdnLinkBlockB1", .offset = 10, .editor = Editor::Check,

@@ -189,6 +189,18 @@ TEST(CatalogPageTest, UneditedValuesKeepTheirBytes) {
     EXPECT_EQ(run.image, stored) << static_cast<int>(id);
   }
   EXPECT_EQ(PageRun(PageId::SystemGeneral, stored).Value("general.timeZone").number, 200) << "selects no entry";
+  stored.SetByte(256 + 4, 2);  // point-to-point for any byte above 0
+  EXPECT_EQ(PageRun(PageId::IsdnLines, stored).Value("isdnLink1.pointToPoint").number, 1);
+}
+
+// An edit taken back after an apply that kept the page open is written too.
+TEST(CatalogPageTest, AnEditTakenBackAfterAnApplyIsWritten) {
+  PageRun run(PageId::SystemAlarmIndication);
+  run.Set("alarm.smtpTimeout", {.number = 50});
+  ASSERT_TRUE(run.page.Apply(run.image).ok);
+  run.Set("alarm.smtpTimeout", {.number = 30});
+  ASSERT_TRUE(run.page.Apply(run.image).ok);
+  EXPECT_EQ(run.image.Byte(21592), 30);
 }
 
 TEST(CatalogPageTest, UnsetRestoreCodeResetsTheLinksCreditRecord) {

@@ -32,6 +32,7 @@
 #include "app/gui/MonitorPage.h"
 #include "app/gui/UiText.h"
 #include "app/language/LanguageManager.h"
+#include "app/session/LanguageChange.h"
 #include "app/session/LinkStatusText.h"
 #include "link/SerialPortList.h"
 #include "protocol/engine/ConfigTransfer.h"
@@ -403,12 +404,10 @@ void MainWindow::ChooseLanguage() {
   const int previous = static_cast<int>(settings.language);
   LanguageDialog dialog(context_.language, previous, this);
   if (dialog.exec() != QDialog::Accepted || dialog.language() == previous) return;
-  settings.language = static_cast<std::uint32_t>(dialog.language());
-  SaveProgramSettings(context_.store, settings);
-  if (context_.language.LoadLanguage(dialog.language()) != LanguageLoadResult::Loaded) {
+  const LanguageChange change = ChangeLanguage(context_.language, settings, context_.store, dialog.language());
+  if (!change.changed) {
     // The window keeps the texts it has: the previous language is loaded again.
-    context_.messages.ShowFixed(std::string(kLoadErrorCaption), context_.language.LoadErrorMessage(), kStyleError);
-    context_.language.LoadLanguage(previous);
+    context_.messages.ShowFixed(std::string(kLoadErrorCaption), change.loadError, kStyleError);
     return;
   }
   Translate();

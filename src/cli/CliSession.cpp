@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include "app/session/PasswordRule.h"
 #include "app/settings/FileSettingsStore.h"
 #include "cli/ExitCodes.h"
 #include "cli/PasswordPrompt.h"
@@ -37,7 +38,7 @@ CliSession::CliSession(const CliOptions& options, const CliLanguage& language, s
                     [this](Notification code, int value) {
                       if (onNotification_) onNotification_(code, value);
                     },
-                .password = [this] { return PromptPassword(language_.Text("strLoginPassword")); },
+                .password = [this] { return AskLoginPassword(); },
                 .message = [this](const std::string& caption, const std::string& text) { PrintMessage(caption, text); },
             }),
       engine_(host_, host_.engineSettings()) {
@@ -47,22 +48,35 @@ CliSession::CliSession(const CliOptions& options, const CliLanguage& language, s
 CliSession::~CliSession() = default;
 
 int CliSession::Prepare() {
+  // Given up front, the password travels with every request that needs it;
+  // the gateway asking for one then means that it was wrong.
+  const char* fromEnvironment = std::getenv(kPasswordVariable);
+  const std::optional<std::string> given = options_.password ? options_.password
+                                           : fromEnvironment != nullptr ? std::optional<std::string>(fromEnvironment)
+                                                                        : std::nullopt;
+  if (given && !PasswordTaken(*given)) return kExitUsage;
   ApplyLinkOptions();
   if (const int opened = OpenCommLog(); opened != kExitDone) return opened;
   if (const int started = StartSimulator(); started != kExitDone) return started;
   // A gateway on USB that restarts comes back as a new device; without a
   // device watch (none in a container) the port is only opened on request.
   if (settings_.comMode == static_cast<std::uint32_t>(LinkType::Serial)) host_.FollowUsbDevices();
-  // Given up front, the password travels with every request that needs it;
-  // the gateway asking for one then means that it was wrong.
-  const char* fromEnvironment = std::getenv(kPasswordVariable);
-  if (options_.password) {
-    engine_.SetLoginPassword(*options_.password);
-  } else if (fromEnvironment != nullptr) {
-    engine_.SetLoginPassword(fromEnvironment);
-  }
-  passwordGiven_ = options_.password || fromEnvironment != nullptr;
+  if (given) engine_.SetLoginPassword(*given);
+  passwordGiven_ = given.has_value();
   return kExitDone;
+}
+
+bool CliSession::PasswordTaken(std::string_view password) const {
+  const std::string key = PasswordRefusalKey(password);
+  if (!key.empty()) err_ << language_.Text(key) << "\n";
+  return key.empty();
+}
+
+std::optional<std::string> CliSession::AskLoginPassword() const {
+  // A password the gateway cannot take ends the login like a cancelled prompt.
+  std::optional<std::string> password = PromptPassword(language_.Text("strLoginPassword"));
+  if (password && !PasswordTaken(*password)) return std::nullopt;
+  return password;
 }
 
 void CliSession::ApplyLinkOptions() {

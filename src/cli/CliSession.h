@@ -4,8 +4,9 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <string>
 #include <ostream>
+#include <string>
+#include <string_view>
 
 #include "app/session/LinkEngineHost.h"
 #include "app/settings/ProgramSettings.h"
@@ -49,6 +50,9 @@ class CliSession {
   int StartSimulator();
   int OpenCommLog();
   void PrintMessage(const std::string& caption, const std::string& text) const;
+  // False, after saying why, for a password the gateway cannot take.
+  bool PasswordTaken(std::string_view password) const;
+  std::optional<std::string> AskLoginPassword() const;
 
   const CliOptions& options_;
   const CliLanguage& language_;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/session/PasswordRule.h"
 #include "cli/DateTimeArgument.h"
 #include "cli/ExitCodes.h"
 #include "cli/PrintRows.h"
@@ -159,9 +160,12 @@ int RunCells(const CommandContext& c) {
 int RunPassword(const CommandContext& c) {
   const std::optional<std::string> newPassword = NewPassword(c);
   if (!newPassword) return kExitPasswordRefused;
-  if (newPassword->size() > kLoginPasswordCapacity) {
-    c.err << c.language.Format("strCliPasswordTooLong", {kLoginPasswordCapacity}) << "\n";
-    return kExitUsage;
+  switch (CheckGatewayPassword(*newPassword)) {
+    case PasswordFit::Fits: break;
+    case PasswordFit::NotAscii: c.err << c.language.Text("strPasswordNotAscii") << "\n"; return kExitUsage;
+    case PasswordFit::TooLong:
+      c.err << c.language.Format("strCliPasswordTooLong", {kLoginPasswordCapacity}) << "\n";
+      return kExitUsage;
   }
   OperationEngine& engine = c.session->engine();
   std::string oldPassword = engine.loginPassword();

@@ -72,8 +72,21 @@ TEST_F(DeviceCommands, PasswordChangeTakesEffectOnTheGateway) {
   EXPECT_EQ(wrongOld.exitCode, kExitPasswordRefused);
   EXPECT_NE(wrongOld.err.find("The current password is wrong."), std::string::npos) << wrongOld.err;
 
-  const ProcessResult tooLong = Run({"password"}, kPassword, {"TUSKO_NEW_PASSWORD=123456789"});
-  EXPECT_EQ(tooLong.exitCode, kExitUsage) << tooLong.err;
+  const struct {
+    const char* name;
+    std::string login, newPassword;
+    const char* says;
+  } refused[] = {
+      {"new_too_long", kPassword, "123456789", "too long"},
+      {"new_not_ascii", kPassword, "n\u00E4u", "(ASCII)"},
+      {"login_not_ascii", "4\u00E41", "abc", "(ASCII)"},
+      {"login_too_long", "471147114", "abc", "too long"},
+  };
+  for (const auto& row : refused) {
+    const ProcessResult result = Run({"password"}, row.login, {"TUSKO_NEW_PASSWORD=" + row.newPassword});
+    EXPECT_EQ(result.exitCode, kExitUsage) << row.name << "\n" << result.err;
+    EXPECT_NE(result.err.find(row.says), std::string::npos) << row.name << "\n" << result.err;
+  }
 
   const ProcessResult changed = Run({"password"}, kPassword, {"TUSKO_NEW_PASSWORD=abc"});
   ASSERT_EQ(changed.exitCode, 0) << changed.err;

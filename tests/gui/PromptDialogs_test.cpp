@@ -156,6 +156,23 @@ TEST_F(PromptDialogTest, PasswordFieldsHideTheirCharactersAndRefuseTheNinth) {
   EXPECT_EQ(login.password(), "12345678");
 }
 
+TEST_F(PromptDialogTest, LoginRefusesAPasswordTheGatewayCannotTakeAndSaysWhy) {
+  LoginDialog login(english_, nullptr);
+  login.show();
+  Retype(login, "password", "p\u00E4ss");
+  Click(login, "okButton");
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(login.isVisible() && login.result() == 0) << "OK did not end the dialog";
+  const QLabel& refusal = Child<QLabel>(login, "passwordRefused");
+  EXPECT_TRUE(refusal.isVisible());
+  EXPECT_EQ(refusal.text(), Text("strPasswordNotAscii"));
+
+  Retype(login, "password", "pass");
+  Click(login, "okButton");
+  EXPECT_EQ(login.result(), QDialog::Accepted);
+  EXPECT_EQ(login.password(), "pass");
+}
+
 class PasswordDialogTest : public PromptDialogTest {
  protected:
   PasswordDialogTest() { dialog_.show(); }
@@ -214,6 +231,24 @@ TEST_F(PasswordDialogTest, MismatchedNewPasswordsSendNothingAndAreTypedAgain) {
   EXPECT_TRUE(Field("newPassword").isEmpty() && Field("confirmPassword").isEmpty());
   ExpectReady(true);
   EXPECT_TRUE(StillOpen());
+}
+
+TEST_F(PasswordDialogTest, APasswordTheGatewayCannotTakeSendsNothingAndIsTypedAgain) {
+  const struct {
+    const char* name;
+    QString oldPassword, newPassword;
+    const char* emptied;
+  } rows[] = {{"new_with_umlaut", "old1", "n\u00E4u", "newPassword"}, {"old_with_umlaut", "\u00E4lt", "new1", "oldPassword"}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    boxes_.Clear();
+    Submit(row.oldPassword, row.newPassword, row.newPassword);
+    EXPECT_EQ(boxes_.ShownKeys(), std::vector<std::string>{"strPasswordNotAscii"});
+    EXPECT_TRUE(started_.empty());
+    EXPECT_TRUE(Field(row.emptied).isEmpty());
+    ExpectReady(true);
+    EXPECT_TRUE(StillOpen());
+  }
 }
 
 TEST_F(PasswordDialogTest, NothingSentLeavesTheDialogReadyAndTheOwnersCancelEndsIt) {

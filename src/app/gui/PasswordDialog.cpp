@@ -14,6 +14,7 @@
 #include "app/gui/PasswordEdit.h"
 #include "app/gui/UiText.h"
 #include "app/session/CommandEnding.h"
+#include "app/session/PasswordRule.h"
 #include "protocol/engine/EngineTypes.h"
 
 namespace tusko::gui {
@@ -55,6 +56,16 @@ void PasswordDialog::accept() {
     new_->clear();
     new_->setFocus();
     return;
+  }
+  // Either password cut or changed on the way would lock the user out.
+  for (QLineEdit* field : {old_, new_}) {
+    if (const std::string key = PasswordRefusalKey(ToStdString(field->text())); !key.empty()) {
+      messages_.Show(key, kErrorCaption, kStyleWarning);
+      if (field == new_) confirm_->clear();
+      field->clear();
+      field->setFocus();
+      return;
+    }
   }
   newPassword_ = ToStdString(new_->text());
   if (startChange_(newPassword_, ToStdString(old_->text()))) SetBusy(true);

@@ -29,9 +29,17 @@ inline void Click(const QWidget& parent, const char* name) {
   QTest::mouseClick(&button, Qt::LeftButton, {}, QPoint(middle, middle));
 }
 
+// Types each character as a key; one without a key of its own (an umlaut) as its text alone.
 inline void Retype(const QWidget& parent, const char* edit, const QString& text) {
-  Child<QLineEdit>(parent, edit).clear();
-  QTest::keyClicks(&Child<QLineEdit>(parent, edit), text);
+  auto& field = Child<QLineEdit>(parent, edit);
+  field.clear();
+  for (const QChar c : text) {
+    if (c.unicode() < 0x80) {
+      QTest::keyClick(&field, c.toLatin1());
+    } else {
+      QTest::sendKeyEvent(QTest::Click, &field, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+  }
 }
 
 }  // namespace tusko::gui::test

@@ -219,6 +219,34 @@ TEST_F(DiagnosticsViewTest, ReceptionTimeFollowsTheDataAndTheLanguage) {
   EXPECT_EQ(tree.headerItem()->text(0), Key("strDiagSystem"));
 }
 
+TEST_F(DiagnosticsViewTest, AfterAGatewayRestartTheLastDataStaysMarkedAsOldUntilNewDataComes) {
+  view->SelectNode(DiagNodeId::GsmModules);
+  Answer({GsmStatusElement(0, 16, 10, "")});
+  gateway.Receive(tusko::test::EventWith({{ie::FirmwareStarted, {}}}));  // the engine's stores are emptied
+  view->OnGatewayRestart();
+  EXPECT_EQ(Label("gsmStatus1").text(), Key("strDiagGsmStatusIdle").prepend(' ').append(' '));
+  EXPECT_EQ(Text("receivedAt"), "Received at 14:03:07, before the gateway restarted");
+  view->SelectNode(DiagNodeId::IsdnLines);
+  EXPECT_EQ(Text("receivedAt"), "") << "a kind that never came has nothing from before";
+
+  view->SelectNode(DiagNodeId::GsmModules);
+  now += std::chrono::seconds(5);
+  Answer({GsmStatusElement(0, 2, 10, "")});
+  EXPECT_EQ(Label("gsmStatus1").text(), Key("strDiagGsmStatusLogout").prepend(' ').append(' '));
+  EXPECT_EQ(Text("receivedAt"), "Received at 14:03:12");
+}
+
+TEST_F(DiagnosticsViewTest, ASplitterNeverShownKeepsTheStoredPosition) {
+  for (const int stored : {0, 237}) {
+    view->SetSplitterPosition(stored);
+    EXPECT_EQ(view->SplitterPosition(), stored);
+  }
+  view->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+  view->setSizes({300, 500});
+  EXPECT_EQ(view->SplitterPosition(), 300) << "a shown splitter reports where the user left it";
+}
+
 TEST_F(DiagnosticsViewTest, SignalReadingsMakeOneChartPointPerRoundAndModule) {
   view->SelectNode(DiagNodeId::GsmModules);
   Answer({GsmStatusElement(0, 16, 16, "")});

@@ -28,6 +28,10 @@ constexpr int kReissuedCommandCode = 100;
 }  // namespace
 
 void DeviceCommands::OnNotification(Notification code, int value) {
+  // Either start of the gateway's programs has emptied the engine's diagnostics stores.
+  if (code == Notification::LoaderRestarted || code == Notification::FirmwareRunning) {
+    window_.Diagnostics().OnGatewayRestart();
+  }
   switch (code) {
     case Notification::Reset:
     case Notification::ResetRejected:

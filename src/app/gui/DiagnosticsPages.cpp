@@ -154,8 +154,8 @@ DiagnosticsPage::DiagnosticsPage(DiagnosticsKind kind, const LanguageManager& la
 void DiagnosticsPage::Draw(const DiagnosticsSnapshot& snapshot) {
   DrawData(snapshot);
   const std::string clock = snapshot.receivedAt ? ToStdString(ClockText(*snapshot.receivedAt)) : std::string();
-  receivedAt_->setText(
-      snapshot.receivedAt ? ToQString(language_.FormatString("strDiagReceivedAt", {clock}, kTextCapacity)) : QString());
+  const char* key = snapshot.beforeRestart ? "strDiagReceivedBeforeRestart" : "strDiagReceivedAt";
+  receivedAt_->setText(snapshot.receivedAt ? ToQString(language_.FormatString(key, {clock}, kTextCapacity)) : QString());
 }
 
 std::unique_ptr<DiagnosticsPage> MakeDiagnosticsPage(DiagNodeId id, const LanguageManager& language,

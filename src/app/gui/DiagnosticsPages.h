@@ -30,6 +30,8 @@ struct DiagnosticsSnapshot {
   // When the data of the page's kind last came; nothing before the first.
   std::optional<std::chrono::system_clock::time_point> receivedAt;
   const SignalHistory& history;
+  // The data came before the gateway last restarted.
+  bool beforeRestart = false;
 };
 
 // One data page of the diagnostics view: the state of one of the gateway's

@@ -59,6 +59,16 @@ std::optional<std::size_t> KindIndex(Field DataKind::*field, Field value) {
   return static_cast<std::size_t>(found - kDataKinds.begin());
 }
 
+// Copies the store of one kind: the others keep what came before.
+void KeepData(DiagnosticsKind kind, const DiagnosticsData& from, DiagnosticsData& to) {
+  switch (kind) {
+    case DiagnosticsKind::IsdnStatus: to.isdnStatus = from.isdnStatus; break;
+    case DiagnosticsKind::IsdnCredit: to.isdnCredit = from.isdnCredit; break;
+    case DiagnosticsKind::GsmStatus: to.gsmStatus = from.gsmStatus; break;
+    case DiagnosticsKind::GsmCredit: to.gsmCredit = from.gsmCredit; break;
+  }
+}
+
 DiagNodeId IdOf(const QTreeWidgetItem* item) { return static_cast<DiagNodeId>(item->data(0, kIdRole).toInt()); }
 
 }  // namespace
@@ -185,7 +195,7 @@ bool DiagnosticsView::SendRequests(DiagnosticsKind kind) {
 void DiagnosticsView::Redraw() {
   if (!page_) return;
   const std::size_t kind = KindIndex(&DataKind::kind, page_->kind()).value_or(0);
-  page_->Draw({engine_.diagnostics(), receivedAt_[kind], history_});
+  page_->Draw({shown_, receivedAt_[kind], history_, beforeRestart_[kind]});
 }
 
 void DiagnosticsView::RefreshTick() {
@@ -202,6 +212,8 @@ void DiagnosticsView::OnData(Notification code) {
   if (!kind) return;
   const auto now = clock_();
   receivedAt_[*kind] = now;
+  beforeRestart_[*kind] = false;
+  KeepData(kDataKinds[*kind].kind, engine_.diagnostics(), shown_);
   if (code == Notification::GsmStatusData) {
     for (std::size_t module = 0; module < kGsmModuleCount; ++module) {
       history_.Record(module, now, ReadGsmModuleStatus(engine_.diagnostics(), module).signal, !newSignalRound_);
@@ -210,6 +222,11 @@ void DiagnosticsView::OnData(Notification code) {
   }
   dataReceived_ = true;
   noResponse_->Close();
+  Redraw();
+}
+
+void DiagnosticsView::OnGatewayRestart() {
+  for (std::size_t kind = 0; kind < kDataKindCount; ++kind) beforeRestart_[kind] = receivedAt_[kind].has_value();
   Redraw();
 }
 
@@ -245,11 +262,17 @@ void DiagnosticsView::Retranslate() {
 }
 
 void DiagnosticsView::SetSplitterPosition(int position) {
+  givenSplitterPosition_ = std::max(position, 0);
   if (position <= 0) position = std::max(kMinimumTreeWidth, window()->width() / kDefaultTreeShareDivisor);
   setSizes({position, std::max(1, width() - position)});
 }
 
-int DiagnosticsView::SplitterPosition() const { return sizes().value(0); }
+int DiagnosticsView::SplitterPosition() const { return everShown_ ? sizes().value(0) : givenSplitterPosition_; }
+
+void DiagnosticsView::showEvent(QShowEvent* event) {
+  everShown_ = true;
+  QSplitter::showEvent(event);
+}
 
 void DiagnosticsView::SetNoResponseNotice(NoResponseNotice& notice) {
   noResponse_->Close();

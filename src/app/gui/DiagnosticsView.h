@@ -65,8 +65,13 @@ class DiagnosticsView final : public QSplitter {
   void StopModulePageRefresh();
   void RestartModulePageRefresh();
   void Retranslate();
+  // The gateway restarted, which empties the engine's stores: the pages go on
+  // showing the last data, marked as from before the restart, until new data comes.
+  void OnGatewayRestart();
   // The tree's width; 0 gives a default derived from the window's width.
   void SetSplitterPosition(int position);
+  // The position to keep: the tree's width once the view has been shown, else
+  // the position it was given (a splitter never laid out has no width of its own).
   int SplitterPosition() const;
 
   // ---- Navigation and state, for the window and its tests ----
@@ -100,6 +105,7 @@ class DiagnosticsView final : public QSplitter {
   void Ask();
   bool SendRequests(DiagnosticsKind kind);
   void Redraw();
+  void showEvent(QShowEvent* event) override;
   static constexpr std::size_t kDataKindCount = 4;
 
   const LanguageManager& language_;
@@ -123,6 +129,11 @@ class DiagnosticsView final : public QSplitter {
   NoResponseNotice* noResponse_;
   Clock clock_;
   std::array<std::optional<std::chrono::system_clock::time_point>, kDataKindCount> receivedAt_{};
+  // The last data of each kind, kept over a restart of the gateway.
+  DiagnosticsData shown_;
+  std::array<bool, kDataKindCount> beforeRestart_{};
+  int givenSplitterPosition_ = 0;
+  bool everShown_ = false;
   SignalHistory history_;
   // The GSM status of both modules comes in one answer each; a round of
   // requests makes one reading per module.

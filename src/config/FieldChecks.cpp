@@ -77,6 +77,11 @@ bool IsHttpRequest(std::string_view text) {
   return rest.find(kHttpNumber, question + 2) != std::string_view::npos;
 }
 
+bool WildcardMisplaced(std::string_view number) {
+  const std::size_t x = number.find('x');
+  return x != std::string_view::npos && x + 1 != number.size();
+}
+
 std::string NormalisedDelayAlerting(std::string_view text) {
   if (text.find('R') != std::string_view::npos) return "R";
   return std::to_string(ReadLeadingNumber(text, kDelayAlertingMax).value);

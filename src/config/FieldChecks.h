@@ -21,6 +21,9 @@ bool IsIpAddressText(std::string_view text);
 // '?' after something behind that, and "=NUMBER" after something behind that.
 bool IsHttpRequest(std::string_view text);
 
+// A wildcard 'x' that is not the number's last character.
+bool WildcardMisplaced(std::string_view number);
+
 // The delay of alerting as its box shows it once it loses the focus.
 std::string NormalisedDelayAlerting(std::string_view text);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "config/FieldChecks.h"
 #include "config/ImageLayout.h"
 #include "config/TextFields.h"
 
@@ -16,12 +17,6 @@ constexpr int kMaxProfile = 254;
 
 bool Before(const ClipEntry& a, const ClipEntry& b) {
   return a.profile != b.profile ? a.profile < b.profile : a.number < b.number;
-}
-
-// A wildcard 'x' may only end the number.
-bool WildcardMisplaced(std::string_view number) {
-  const std::size_t x = number.find('x');
-  return x != std::string_view::npos && x + 1 != number.size();
 }
 
 // The routing records up to the first whose profile byte is above 254.
@@ -72,7 +67,7 @@ PageApply LcrClipPage::Refusal(const ClipEntry& entry, std::optional<std::size_t
       return PageApply::Failure("strLcrClipTabErrNumberDuplicate", kNumberField, {entry.number});
     }
   }
-  if (WildcardMisplaced(entry.number)) {
+  if (catalog::WildcardMisplaced(entry.number)) {
     return PageApply::Warning("strLcrClipTabErrNumberWildcard", kNumberField);
   }
   if (entry.number.size() > kNumberMaxChars ||

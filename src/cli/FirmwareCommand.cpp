@@ -1,6 +1,5 @@
 #include "cli/FirmwareCommand.h"
 
-#include <chrono>
 #include <filesystem>
 #include <string>
 
@@ -15,11 +14,6 @@
 namespace tusko::cli {
 
 namespace {
-
-// Time the loader has to confirm a cancel: every try of the cancel request.
-std::chrono::milliseconds CancelLimit(const ProgramSettings& settings) {
-  return std::chrono::milliseconds(settings.communicationTimeoutFlashLoad) * (kMaxTries + 1);
-}
 
 // The file checks and the version question; kExitDone to go on with the file open.
 int CheckFile(const CommandContext& c, FirmwareFile& file) {
@@ -36,17 +30,13 @@ int CheckFile(const CommandContext& c, FirmwareFile& file) {
 }
 
 // Runs the update with its progress bar. Ctrl-C asks the loader to cancel,
-// and the wait goes on until it did, so that the gateway is left in a known state.
+// and the wait goes on until the gateway is back in its firmware or known to
+// be elsewhere.
 WaitOutcome RunUpdate(const CommandContext& c) {
   OperationEngine& engine = c.session->engine();
-  const WaitOutcome outcome = RunWithProgress(
+  return RunWithProgress(
       *c.session, c.err, [&engine] { return engine.StartFirmwareUpdate(); }, Notification::FirmwareResult,
       Notification::FirmwareProgress, [&engine] { engine.CancelFirmwareUpdate(); });
-  if (outcome.end != WaitEnd::Interrupted) return outcome;
-  c.session->loop().RunUntil(
-      [&engine] { return engine.state() == EngineState::Idle || engine.state() == EngineState::Failed; },
-      CancelLimit(c.session->settings()));
-  return outcome;
 }
 
 }  // namespace

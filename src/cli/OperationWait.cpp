@@ -59,12 +59,19 @@ WaitOutcome RunOperation(CliSession& session, const OperationCall& operation) {
     return {WaitEnd::NotStarted, 0};
   }
   const auto stallLimit = StallLimit(session.settings());
+  bool cancelled = false;
+  const auto interrupted = [&cancelled] { return !cancelled && InterruptRequested(); };
   while (!ended) {
-    session.loop().RunUntil([&ended] { return ended || InterruptRequested(); }, kInterruptPollMs);
+    session.loop().RunUntil([&] { return ended || interrupted(); }, kInterruptPollMs);
     if (ended) break;
-    if (InterruptRequested()) {
-      outcome.end = WaitEnd::Interrupted;
-      break;
+    if (interrupted()) {
+      if (!operation.cancel) {
+        outcome.end = WaitEnd::Interrupted;
+        break;
+      }
+      cancelled = true;
+      operation.cancel();
+      continue;
     }
     if (std::chrono::steady_clock::now() - lastHeard > stallLimit) {
       outcome.end = WaitEnd::Stalled;
@@ -82,9 +89,9 @@ WaitOutcome RunWithProgress(CliSession& session, std::ostream& err, std::functio
                                                      .results = {result},
                                                      .onOther = [&bar, progress](Notification code, int value) {
                                                        if (code == progress) bar.Show(value);
-                                                     }});
+                                                     },
+                                                     .cancel = cancel});
   bar.Finish();
-  if (outcome.end == WaitEnd::Interrupted) cancel();
   return outcome;
 }
 
@@ -144,10 +151,13 @@ int ReportOutcome(DeviceCommand command, const WaitOutcome& outcome, const Comma
     case WaitEnd::Result: break;
   }
   const OperationResult result{outcome.result};
-  const auto message = ResultMessage(command, outcome.result, c.session->engine().causeText());
+  const OperationEngine& engine = c.session->engine();
+  const auto message = ResultMessage(command, outcome.result, engine.causeText(), engine.gatewayAfterCancel());
   if (message) Print(*message, c.language, result == OperationResult::Done ? c.out : c.err);
-  // The reason follows a failure's text unless that text already carries it.
-  if (result != OperationResult::Done && (!message || message->args.empty())) TellReason(result, c);
+  // The reason follows a failure's text unless that text already carries it:
+  // a cause as its argument, or a cancel that says so and where it left the gateway.
+  const bool reasonTold = message && (!message->args.empty() || result == OperationResult::Cancelled);
+  if (result != OperationResult::Done && !reasonTold) TellReason(result, c);
   return ExitCodeOf(result);
 }
 

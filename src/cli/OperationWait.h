@@ -37,6 +37,10 @@ struct OperationCall {
   std::function<std::optional<int>(Notification, int)> endsWith = nullptr;
   // Called for every other notification, e.g. progress.
   std::function<void(Notification, int)> onOther = nullptr;
+  // Asks the engine to end the operation on Ctrl-C; the wait then goes on for
+  // the operation's own result, which says where the cancel left the gateway.
+  // Without it Ctrl-C ends the wait at once (Interrupted).
+  std::function<void()> cancel = nullptr;
 };
 
 // Runs `operation.start` and the session's loop until one of the result
@@ -46,7 +50,8 @@ struct OperationCall {
 WaitOutcome RunOperation(CliSession& session, const OperationCall& operation);
 
 // RunOperation with a progress bar on `err` (drawn only on a terminal) fed by
-// the `progress` notifications; on Ctrl-C `cancel` tells the engine.
+// the `progress` notifications; on Ctrl-C `cancel` tells the engine, and the
+// wait goes on for the result of the cancel.
 WaitOutcome RunWithProgress(CliSession& session, std::ostream& err, std::function<bool()> start, Notification result,
                             Notification progress, const std::function<void()>& cancel);
 

@@ -112,7 +112,9 @@ TEST_F(DeviceCommandsTest, CancelledFirmwareUpdateSaysSo) {
   Run(Command::WriteFirmware);
   ASSERT_TRUE(QTest::qWaitFor([&] { return boxes_.ShownKeys().size() >= 3; }, kFirmwareLimitMs));
   EXPECT_EQ(boxes_.ShownKeys(),
-            (std::vector<std::string>{"strFlashWriteFileVersion", "strFlashWriteAbort", "strFlashWriteError"}));
+            (std::vector<std::string>{"strFlashWriteFileVersion", "strFlashWriteAbort", "strCancelledFirmwareRuns"}));
+  EXPECT_EQ(simulator().Run([](sim::GatewayModel& gateway) { return gateway.Phase(); }), sim::GatewayPhase::Firmware)
+      << "the loader was asked to start the firmware";
 
 }
 
@@ -201,7 +203,7 @@ TEST_F(DeviceCommandsTest, OnlyARefusalShowsTheGatewaysReason) {
   const std::vector<EndingRow> rows{
       {"ClockReadRefused", Notification::GetTimeResult, OperationResult::Rejected, {"strErrorResponse"}},
       {"FirmwareRefused", Notification::FirmwareResult, OperationResult::Rejected, {"strErrorResponse"}},
-      {"FirmwareCancelled", Notification::FirmwareResult, OperationResult::Cancelled, {"strFlashWriteError"}},
+      {"FirmwareCancelled", Notification::FirmwareResult, OperationResult::Cancelled, {"strCancelledFirmwareRuns"}},
       {"CdrCancelled", Notification::CdrResult, OperationResult::Cancelled, {}},
       {"ModuleInfoUnanswered", Notification::ModuleInfoResult, OperationResult::NoAnswer, {"strErrorNoResponse"}},
       {"ModuleInfoShownInItsDialog", Notification::ModuleInfoResult, OperationResult::Done, {}},

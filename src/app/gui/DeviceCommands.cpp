@@ -153,7 +153,9 @@ void DeviceCommands::Tell(CommandMessage message) {
 }
 
 void DeviceCommands::TellResult(DeviceCommand command, int value) {
-  if (auto message = ResultMessage(command, value, engine_.causeText())) Tell(std::move(*message));
+  if (auto message = ResultMessage(command, value, engine_.causeText(), engine_.gatewayAfterCancel())) {
+    Tell(std::move(*message));
+  }
 }
 
 }  // namespace tusko::gui

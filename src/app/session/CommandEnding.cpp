@@ -15,21 +15,39 @@ struct Ending {
   // A login the user cancelled needs no further word; elsewhere the command's
   // failure text follows the login's own box.
   bool quietAfterCancelledLogin = false;
+  // A cancel that may leave the gateway elsewhere than in its firmware says
+  // where it is, under this caption; null: the cancel needs no word.
+  const char* cancelCaptionKey = nullptr;
 };
+
+CommandMessage CancelMessage(const char* captionKey, GatewayAfterCancel where) {
+  struct Text {
+    const char* key;
+    MessageStyle style;
+  };
+  Text text{"strCancelledFirmwareRuns", MessageStyle::Information};
+  if (where == GatewayAfterCancel::Loader) text = {"strCancelledInLoader", MessageStyle::Warning};
+  if (where == GatewayAfterCancel::Unknown) text = {"strCancelledNoAnswer", MessageStyle::Warning};
+  return {.textKey = text.key, .captionKey = captionKey, .style = text.style, .args = {}, .question = {}};
+}
 
 Ending EndingOf(DeviceCommand command) {
   switch (command) {
-    case DeviceCommand::ReadConfiguration:
     case DeviceCommand::WriteConfiguration:
+      return {.refusedKey = "strErrorResponse", .cancelCaptionKey = "strDataUpload"};
+    case DeviceCommand::ReadConfiguration:
     case DeviceCommand::DownloadCdr:
     case DeviceCommand::MonitorCommand: return {.refusedKey = "strErrorResponse"};
     case DeviceCommand::WriteFirmware:
       return {.doneKey = "strFlashWriteOK",
               .refusedKey = "strErrorResponse",
               .failedKey = "strFlashWriteError",
-              .quietAfterCancelledLogin = true};
+              .quietAfterCancelledLogin = true,
+              .cancelCaptionKey = "strFlashWrite"};
     case DeviceCommand::UpdateAnnouncement:
-      return {.doneKey = "strAnnouncementUpdateOK", .refusedKey = "strAnnouncementUpdateError"};
+      return {.doneKey = "strAnnouncementUpdateOK",
+              .refusedKey = "strAnnouncementUpdateError",
+              .cancelCaptionKey = "strAnnouncementUpdate"};
     case DeviceCommand::Restart:
       return {.refusedKey = "strErrorResponse",
               .failedKey = "strErrorRestart",
@@ -50,7 +68,8 @@ Ending EndingOf(DeviceCommand command) {
 
 }  // namespace
 
-std::optional<CommandMessage> ResultMessage(DeviceCommand command, int result, std::string_view cause) {
+std::optional<CommandMessage> ResultMessage(DeviceCommand command, int result, std::string_view cause,
+                                            GatewayAfterCancel afterCancel) {
   const Ending ending = EndingOf(command);
   switch (OperationResult{result}) {
     case OperationResult::Done:
@@ -64,6 +83,9 @@ std::optional<CommandMessage> ResultMessage(DeviceCommand command, int result, s
       if (ending.quietAfterCancelledLogin) return std::nullopt;
       break;
     case OperationResult::OldPasswordWrong: return ProblemMessage("strPasswordOldFailed");
+    case OperationResult::Cancelled:
+      if (ending.cancelCaptionKey) return CancelMessage(ending.cancelCaptionKey, afterCancel);
+      break;
     case OperationResult::Rejected:
       // A refusal without a cause was this program's own (a store that could
       // not take a chunk): the gateway has nothing to say about it.

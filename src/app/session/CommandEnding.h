@@ -31,8 +31,10 @@ enum class DeviceCommand {
 // being the gateway's reason for a refusal. Nothing when the ending needs no
 // word: a success without a text of its own, a login the user cancelled before
 // a firmware update or a restart, or a failure that the command's own window
-// or file explains.
-std::optional<CommandMessage> ResultMessage(DeviceCommand command, int result, std::string_view cause);
+// or file explains. A cancelled write of the configuration, the firmware or
+// an announcement says in one message where it left the gateway (`afterCancel`).
+std::optional<CommandMessage> ResultMessage(DeviceCommand command, int result, std::string_view cause,
+                                            GatewayAfterCancel afterCancel = GatewayAfterCancel::Firmware);
 
 // What the user is told when a request ended without its result: no try was
 // answered (OperationFailed) or the gateway does not allow it (NotAllowed).

@@ -248,12 +248,13 @@ bool OperationEngine::StartAnnouncementUpdate(AnnouncementKind kind) {
 void OperationEngine::CancelAnnouncementUpdate() {
   AnnouncementUpdate& update = registry_.Announcement();
   SetRetries(0);
-  state_ = EngineState::Idle;
   update.eraseCount = 0;
   update.file.CloseFile();
   StopTimer();
   LogLine("Cancel announcements update");
-  NotifyResult(Notification::AnnouncementResult, OperationResult::Cancelled);
+  // Only the firmware takes announcements, so it runs on. Nothing is sent:
+  // the stop would store the blocks sent so far.
+  EndCancelled(Notification::AnnouncementResult, GatewayAfterCancel::Firmware);
 }
 
 void RegisterAnnouncementUpdate(OperationRegistry& registry) {

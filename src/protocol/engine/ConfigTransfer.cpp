@@ -39,11 +39,14 @@ void ConfigTransfer::ArmAfterRequest(EngineOperations& engine, std::uint32_t Eng
 void CancelTransfer(EngineOperations& engine, ConfigTransfer& transfer, const char* logLine, Notification result) {
   transfer.counters().requestOffset = 0;
   transfer.counters().blockLength = 0;
-  engine.SetRetries(0);
-  engine.SetState(EngineState::Idle);
-  engine.StopTimer();
   engine.LogLine("%s", logLine);
-  engine.NotifyResult(result, OperationResult::Cancelled);
+  if (engine.LoaderHolds()) {
+    engine.ReturnToFirmwareAfterCancel(result);
+    return;
+  }
+  engine.SetRetries(0);
+  engine.StopTimer();
+  engine.EndCancelled(result, GatewayAfterCancel::Firmware);
 }
 
 void LogInvalidAddress(EngineOperations& engine, std::optional<std::uint32_t> address) {

@@ -64,8 +64,10 @@ class ConfigTransfer {
   Counters counters_;
 };
 
-// Ends the transfer at the user's request: nothing goes to the gateway, and
-// answers still on their way find the engine in Idle.
+// Ends the transfer at the user's request: nothing of it goes to the
+// gateway, and answers still on their way find the engine in Idle. A loader
+// that holds the transfer (a write it restarted for) is asked to start the
+// firmware first, and the result waits for that.
 void CancelTransfer(EngineOperations& engine, ConfigTransfer& transfer, const char* logLine, Notification result);
 
 // An answer for another place than the one awaited; an Address element that

@@ -51,6 +51,8 @@ class EngineOperations {
   const std::string& loginPassword() const { return loginPassword_; }
   const DeviceInformation& deviceInformation() const { return info_; }
   const DiagnosticsData& diagnostics() const { return diagnostics_; }
+  // Where the last cancelled transfer left the gateway.
+  GatewayAfterCancel gatewayAfterCancel() const { return afterCancel_; }
 
   // ---- The operations' side ----
 
@@ -132,6 +134,22 @@ class EngineOperations {
   // Sends the loader the request to start the firmware, once per restart.
   void RequestSwitchToFirmware();
 
+  // The gateway runs its loader, or restarts into it, as far as the engine
+  // has seen: where a cancel has to ask it for the firmware.
+  bool LoaderHolds() const { return loaderHolds_; }
+  void SetLoaderHolds(bool holds) { loaderHolds_ = holds; }
+  // A cancelled transfer ends: state Idle and its `result` Cancelled, the
+  // gateway being `where`.
+  void EndCancelled(Notification result, GatewayAfterCancel where);
+  // A cancelled transfer left the gateway in its loader, or on its way there
+  // (a *WaitLoader state, whose timer waits for the link): the restart
+  // follow-up asks the loader to start the firmware, and `result` Cancelled
+  // waits until the firmware answers or the gateway stops answering.
+  void ReturnToFirmwareAfterCancel(Notification result);
+  // The restart follow-up has ended with the gateway `where`: a cancel that
+  // waited for it is told now. False when no cancel waited.
+  bool EndCancelFollowUp(GatewayAfterCancel where);
+
   // Stores and logs the versions and name a message carries (absent ones are emptied).
   void StoreVersions(const DeviceMessage& message);
   // Run mode and data version from a RunMode element.
@@ -163,6 +181,10 @@ class EngineOperations {
   // How much longer the link may stay away after a restart; none until a
   // reconnect first finds it away.
   std::optional<std::chrono::milliseconds> reconnectWaitLeft_;
+  bool loaderHolds_ = false;
+  // The result of a cancel that waits for the gateway's way back to its firmware.
+  std::optional<Notification> cancelReport_;
+  GatewayAfterCancel afterCancel_ = GatewayAfterCancel::Firmware;
 };
 
 }  // namespace tusko

@@ -64,6 +64,14 @@ enum class OperationResult : int {
   OldPasswordWrong = 6,
 };
 
+// Where a cancelled transfer left the gateway; read with the transfer's
+// Cancelled result.
+enum class GatewayAfterCancel : int {
+  Firmware,  // its firmware runs
+  Loader,    // its loader runs and did not start the firmware
+  Unknown,   // it stopped answering on the way back to its firmware
+};
+
 // Notification codes sent to the main window.
 enum class Notification : int {
   Reset = 1,

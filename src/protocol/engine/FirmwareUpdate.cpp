@@ -60,6 +60,18 @@ void EndUpdate(EngineOperations& engine, OperationResult result) {
   engine.NotifyResult(Notification::FirmwareResult, result);
 }
 
+// The cancel is through: the file is closed, and a loader that holds the
+// update is asked to start the firmware before the result is told.
+void EndCancel(EngineOperations& engine) {
+  engine.front().firmwareFile().CloseFile();
+  engine.ClearPendingFlag(FlashCancelPending);
+  if (engine.LoaderHolds()) {
+    engine.ReturnToFirmwareAfterCancel(Notification::FirmwareResult);
+  } else {
+    engine.EndCancelled(Notification::FirmwareResult, GatewayAfterCancel::Firmware);
+  }
+}
+
 void SendFlashBlock(EngineOperations& engine, bool repeat) {
   FirmwareFile& file = engine.front().firmwareFile();
   std::array<std::uint8_t, kFlashBlockMaxBytes> buffer{};
@@ -129,6 +141,8 @@ class FlashStarting final : public OperationHandler {
       engine.AwaitRestart(EngineState::FlashWaitLoader, &EngineSettings::communicationTimeoutSwitchToLoader);
     } else if (IsReplyWith(message, ie::FlashStart)) {
       engine.StopTimer();
+      // Only the loader takes the start: the firmware answers it with Reset.
+      engine.SetLoaderHolds(true);
       OnLoaderReady(engine);
     } else if (IsOfType(message, MessageType::Reject)) {
       engine.ApplyNegativeReply(message, {Notification::FirmwareResult, Notification::FirmwareResult},
@@ -195,11 +209,24 @@ class Flashing final : public OperationHandler {
       }
     } else if (FindElement(message, ie::FlashCancel)) {
       engine.StopTimer();
-      EndUpdate(engine, OperationResult::Cancelled);
+      EndCancel(engine);
+    } else if (FindElement(message, ie::Reset) && engine.HasPending(FlashCancelPending)) {
+      // The firmware took the start before the cancel and restarts into its
+      // loader: the cancel is met there, as after a cancel while waiting for it.
+      engine.AwaitRestart(EngineState::FlashWaitLoader, &EngineSettings::communicationTimeoutSwitchToLoader);
+      EndCancel(engine);
     }
   }
   void OnTimeout(EngineOperations& engine) override { RepeatStepInProgress(engine); }
-  bool OnTriesExhausted(EngineOperations& engine) override { return CloseFileAndFail(engine); }
+  bool OnTriesExhausted(EngineOperations& engine) override {
+    if (!engine.HasPending(FlashCancelPending)) return CloseFileAndFail(engine);
+    // Nobody confirmed the cancel: where the gateway is, is not known.
+    engine.front().firmwareFile().CloseFile();
+    engine.ClearPendingFlag(FlashCancelPending);
+    engine.LogLine("Operation failed!");
+    engine.EndCancelled(Notification::FirmwareResult, GatewayAfterCancel::Unknown);
+    return false;
+  }
   bool OnLoaderStarted(EngineOperations& engine, const DeviceMessage&) override {
     engine.ReportCutByRestart();
     EndUpdate(engine, OperationResult::Rejected);
@@ -274,9 +301,14 @@ bool OperationEngine::StartFirmwareUpdate() {
 void OperationEngine::CancelFirmwareUpdate() {
   switch (state()) {
     case EngineState::FlashStarting:
-    case EngineState::FlashWaitLoader:
     case EngineState::Flashing:
       SendFlashCancel(*this, false);
+      break;
+    case EngineState::FlashWaitLoader:
+      // The link is down while the loader comes up: a cancel sent now would be
+      // lost. The loader, once there, is asked to start the firmware instead.
+      LogLine("Cancel firmware update");
+      EndCancel(*this);
       break;
     default:
       break;  // no update runs: nothing to cancel

@@ -116,6 +116,7 @@ void OperationEngine::OnFirmwareStarted(const DeviceMessage& event) {
   EnterProgram(RunMode::Firmware, event);
   if (monitor_ != nullptr) monitor_->monitoringStopped();
   state_ = EngineState::Idle;
+  EndCancelFollowUp(GatewayAfterCancel::Firmware);
 }
 
 void OperationEngine::OnLinkGoingDown(const char* line) {
@@ -176,6 +177,8 @@ void EngineOperations::ReportCutByRestart() {
 
 bool EngineOperations::BeginRequest(bool repeat) {
   if (repeat) return true;
+  // A cancel still on its way back to the firmware is told before anything else begins.
+  EndCancelFollowUp(loaderHolds_ ? GatewayAfterCancel::Loader : GatewayAfterCancel::Unknown);
   causeText_.clear();
   return host_.queryLink();
 }
@@ -298,6 +301,7 @@ void EngineOperations::StoreVersions(const DeviceMessage& message) {
 void EngineOperations::StoreRunMode(const ElementView& runMode) {
   const RunModeInfo read = ReadRunMode(runMode);
   if (read.mode == kRunModeLoader || read.mode == kRunModeFirmware) info_.system.runMode = RunMode{read.mode};
+  loaderHolds_ = info_.system.runMode == RunMode::Loader;
   info_.system.dataVersion = read.dataVersion;
   LogLine("Run mode: %d, data version: %#08x", static_cast<int>(info_.system.runMode),
           static_cast<unsigned>(info_.system.dataVersion));
@@ -308,6 +312,7 @@ void EngineOperations::EnterProgram(RunMode mode, const DeviceMessage& announcem
   ClearAllPending();
   ClearDiagnostics();
   info_.system.runMode = mode;
+  loaderHolds_ = mode == RunMode::Loader;
   info_.system.dataVersion = 0;
   StoreVersions(announcement);
 }

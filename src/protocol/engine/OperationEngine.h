@@ -96,6 +96,7 @@ class OperationEngine : private EngineOperations {
   using EngineOperations::causeText;
   using EngineOperations::ClearPendingFlag;
   using EngineOperations::diagnostics;
+  using EngineOperations::gatewayAfterCancel;
   using EngineOperations::HasPending;
   using EngineOperations::loginPassword;
   using EngineOperations::pending;

@@ -31,6 +31,12 @@ void ProbeOnceLinked(EngineOperations& engine, std::uint8_t element) {
   engine.CountAttempt(true);
 }
 
+// The gateway did not come back: a cancel that waited for it says so, else the restart failed.
+bool ReportNotBack(EngineOperations& engine) {
+  if (!engine.EndCancelFollowUp(GatewayAfterCancel::Unknown)) engine.Notify(Notification::RestartFailed);
+  return false;
+}
+
 class ResetSent final : public OperationHandler {
  public:
   void OnMessage(EngineOperations& engine, const DeviceMessage& message) override {
@@ -50,10 +56,7 @@ class AwaitReconnect final : public RestartWait {
  public:
   explicit AwaitReconnect(EngineState probing) : probing_(probing) {}
   // The link never came back: the gateway did not either.
-  bool OnTriesExhausted(EngineOperations& engine) override {
-    engine.Notify(Notification::RestartFailed);
-    return false;
-  }
+  bool OnTriesExhausted(EngineOperations& engine) override { return ReportNotBack(engine); }
 
  private:
   void OnLinkBack(EngineOperations& engine) override {
@@ -102,12 +105,10 @@ class WaitFirmwareInfo final : public OperationHandler {
     // The answer says which program really runs: after the loader stopped
     // answering, this probe may still reach the loader.
     if (const auto runMode = FindElement(message, ie::RunMode)) engine.StoreRunMode(*runMode);
+    engine.EndCancelFollowUp(engine.LoaderHolds() ? GatewayAfterCancel::Loader : GatewayAfterCancel::Firmware);
   }
   void OnTimeout(EngineOperations& engine) override { ProbeOnceLinked(engine, ie::LoaderVersion); }
-  bool OnTriesExhausted(EngineOperations& engine) override {
-    engine.Notify(Notification::RestartFailed);
-    return false;
-  }
+  bool OnTriesExhausted(EngineOperations& engine) override { return ReportNotBack(engine); }
 };
 
 }  // namespace
@@ -132,6 +133,8 @@ bool OperationEngine::ResetDevice() {
 
 void EngineOperations::AwaitRestart(EngineState waiting, std::uint32_t EngineSettings::*timeout) {
   StopTimer();
+  loaderHolds_ = waiting == EngineState::WaitLoader || waiting == EngineState::FlashWaitLoader ||
+                 waiting == EngineState::WriteWaitLoader;
   host().closeLink();
   Notify(Notification::LinkClosed);
   SetState(waiting);
@@ -159,6 +162,34 @@ bool EngineOperations::ReconnectAfterRestart() {
   *reconnectWaitLeft_ -= poll;
   ArmTimer(poll);
   return false;
+}
+
+void EngineOperations::EndCancelled(Notification result, GatewayAfterCancel where) {
+  cancelReport_.reset();
+  afterCancel_ = where;
+  state_ = EngineState::Idle;
+  NotifyResult(result, OperationResult::Cancelled);
+}
+
+void EngineOperations::ReturnToFirmwareAfterCancel(Notification result) {
+  cancelReport_ = result;
+  // This loader has not been asked for the firmware yet, whatever an earlier restart asked.
+  ClearPendingFlag(SwitchToFirmwareSent);
+  retries_ = 0;
+  if (state_ == EngineState::FlashWaitLoader || state_ == EngineState::WriteWaitLoader) {
+    // Its timer already waits for the link; the loader is met as after a restart.
+    state_ = EngineState::WaitLoader;
+    return;
+  }
+  StopTimer();
+  state_ = EngineState::InLoader;
+  RequestSwitchToFirmware();
+}
+
+bool EngineOperations::EndCancelFollowUp(GatewayAfterCancel where) {
+  if (!cancelReport_) return false;
+  EndCancelled(*cancelReport_, where);
+  return true;
 }
 
 void RestartWait::OnTimeout(EngineOperations& engine) {

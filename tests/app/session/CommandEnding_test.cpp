@@ -25,19 +25,27 @@ TEST(ResultMessage, EachEndingHasItsText) {
     const char* cause;
     const char* key;  // null: nothing is told
     MessageStyle style;
+    GatewayAfterCancel afterCancel = GatewayAfterCancel::Firmware;
+    const char* caption = nullptr;  // checked when given
   };
   const Row rows[] = {
       {"firmware_done", DeviceCommand::WriteFirmware, kDone, "", "strFlashWriteOK", MessageStyle::Information},
       {"firmware_refused_with_cause", DeviceCommand::WriteFirmware, kRejected, "21", "strErrorResponse",
        MessageStyle::Warning},
-      {"firmware_cancelled", DeviceCommand::WriteFirmware, kCancelled, "", "strFlashWriteError", MessageStyle::Warning},
       {"login_cancelled_needs_no_word", DeviceCommand::WriteFirmware, kPasswordRefused, "", nullptr, {}},
       {"login_cancelled_before_a_restart", DeviceCommand::Restart, kPasswordRefused, "", nullptr, {}},
       {"login_cancelled_clock_still_fails", DeviceCommand::ReadClock, kPasswordRefused, "", "strDateTimeGetError",
        MessageStyle::Warning},
       {"announcement_refused", DeviceCommand::UpdateAnnouncement, kRejected, "7", "strAnnouncementUpdateError",
        MessageStyle::Warning},
-      {"announcement_cancelled", DeviceCommand::UpdateAnnouncement, kCancelled, "", nullptr, {}},
+      // A cancelled write says under the command's title where it left the gateway; a cancelled read needs no word.
+      {"firmware_cancelled_back_in_its_firmware", DeviceCommand::WriteFirmware, kCancelled, "",
+       "strCancelledFirmwareRuns", MessageStyle::Information, GatewayAfterCancel::Firmware, "strFlashWrite"},
+      {"config_write_cancelled_in_the_loader", DeviceCommand::WriteConfiguration, kCancelled, "",
+       "strCancelledInLoader", MessageStyle::Warning, GatewayAfterCancel::Loader, "strDataUpload"},
+      {"announcement_cancelled_no_answer", DeviceCommand::UpdateAnnouncement, kCancelled, "", "strCancelledNoAnswer",
+       MessageStyle::Warning, GatewayAfterCancel::Unknown, "strAnnouncementUpdate"},
+      {"config_read_cancelled_needs_no_word", DeviceCommand::ReadConfiguration, kCancelled, "", nullptr, {}},
       {"cdr_chunk_refused_by_the_store", DeviceCommand::DownloadCdr, kRejected, "", nullptr, {}},
       {"read_config_done_is_silent", DeviceCommand::ReadConfiguration, kDone, "", nullptr, {}},
       {"restart_not_back", DeviceCommand::Restart, kNoAnswer, "", "strErrorRestart", MessageStyle::Error},
@@ -51,7 +59,7 @@ TEST(ResultMessage, EachEndingHasItsText) {
        MessageStyle::Warning},
   };
   for (const Row& row : rows) {
-    const std::optional<CommandMessage> message = ResultMessage(row.command, row.result, row.cause);
+    const std::optional<CommandMessage> message = ResultMessage(row.command, row.result, row.cause, row.afterCancel);
     if (!row.key) {
       EXPECT_FALSE(message) << row.name << ": " << message->textKey;
       continue;
@@ -59,6 +67,9 @@ TEST(ResultMessage, EachEndingHasItsText) {
     ASSERT_TRUE(message) << row.name;
     EXPECT_EQ(message->textKey, row.key) << row.name;
     EXPECT_EQ(message->style, row.style) << row.name;
+    if (row.caption) {
+      EXPECT_EQ(message->captionKey, row.caption) << row.name;
+    }
     if (row.result == kRejected && message->textKey != "strSysInfoError") {
       EXPECT_EQ(message->args, std::vector<std::string>{row.cause}) << row.name;
     }

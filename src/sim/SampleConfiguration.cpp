@@ -5,9 +5,11 @@
 #include <cstdint>
 #include <string_view>
 
+#include "config/AddressFields.h"
 #include "config/FieldCatalog.h"
 #include "config/ImageLayout.h"
 #include "config/TextFields.h"
+#include "sim/GatewayIdentity.h"
 
 namespace tusko::sim {
 
@@ -113,11 +115,24 @@ void WriteMobilityExtension(ConfigurationImage& image, std::size_t index, const 
   }
 }
 
+// The LAN settings the simulated gateway reports, so that a restart, which
+// takes them from the stored configuration, keeps them.
+void WriteLanSettings(ConfigurationImage& image, const GatewayIdentity& identity) {
+  const auto write = [&image](std::string_view id, const Ipv4Address& a) {
+    WriteIpDigits(image, {catalog::FindField(id).Offset()}, MakeIpv4Address(a[0], a[1], a[2], a[3]));
+  };
+  write("network.lanIp", identity.ipAddress);
+  write("network.subnetMask", identity.subnetMask);
+  write("network.defaultGateway", identity.defaultGateway);
+  WritePortDigits(image, {catalog::FindField("network.port").Offset()}, identity.tcpPort);
+}
+
 }  // namespace
 
 ConfigurationImage MakeSampleConfiguration() {
   ConfigurationImage image = MakeDefaultImage();
   WriteCountedText(image, L::general::kDeviceName, kDeviceName);
+  WriteLanSettings(image, GatewayIdentity{});
   image.SetByte(catalog::FindField("general.mobilityExtension").Offset(), kMobilityForUsers);
   for (std::size_t i = 0; i < kRoutingRules.size(); ++i) WriteRoutingRule(image, i, kRoutingRules[i]);
   for (std::size_t i = 0; i < kLcrClipEntries.size(); ++i) {

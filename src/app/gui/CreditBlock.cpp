@@ -23,7 +23,8 @@
 namespace tusko::gui {
 namespace {
 
-constexpr int kDays = 7;
+constexpr std::array kDayKeys{"strDay1", "strDay2", "strDay3", "strDay4", "strDay5", "strDay6", "strDay7"};
+constexpr int kDays = static_cast<int>(kDayKeys.size());
 constexpr int kWeeks = 4;
 constexpr int kMonthDays = 31;
 constexpr std::size_t kCredits = 3;
@@ -85,7 +86,7 @@ class RestoreEditor final : public FieldEditor {
   void Relabel(const LanguageManager& language) override {
     const int selected = weekday_->currentIndex();
     weekday_->clear();
-    for (int day = 1; day <= kDays; ++day) weekday_->addItem(ToQString(language.GetString("strDay" + std::to_string(day))));
+    for (const char* key : kDayKeys) weekday_->addItem(ToQString(language.GetString(key)));
     weekday_->setCurrentIndex(selected);
   }
 

@@ -1,5 +1,7 @@
 #include "app/gui/MainWindow.h"
 
+#include <vector>
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -189,7 +191,19 @@ void MainWindow::BuildAccelerators() {
 
 void MainWindow::RestoreWindowState() {
   const WindowStateSettings& state = context_.windowState;
-  if (const auto rect = state.normalRect()) {
+  if (auto rect = state.normalRect()) {
+    // The screen it was closed on may be gone. The primary screen comes first.
+    std::vector<WindowRect> screens;
+    const QScreen* primary = QApplication::primaryScreen();
+    const auto add = [&screens](const QScreen* screen) {
+      const QRect area = screen->availableGeometry();
+      screens.push_back({area.left(), area.top(), area.left() + area.width(), area.top() + area.height()});
+    };
+    if (primary != nullptr) add(primary);
+    for (const QScreen* screen : QApplication::screens()) {
+      if (screen != primary) add(screen);
+    }
+    rect = PlaceOnScreens(*rect, screens);
     setGeometry(rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top);
   } else if (const QScreen* screen = QApplication::primaryScreen()) {
     resize(screen->availableSize() * 3 / 4);

@@ -1,5 +1,6 @@
 #include "app/settings/WindowStateSettings.h"
 
+#include <algorithm>
 #include <array>
 
 namespace tusko {
@@ -25,12 +26,40 @@ constexpr std::uint32_t kUnopenedOneLineRebar = 1;
 
 std::uint32_t Flag(bool on) { return on ? 1 : 0; }
 
+// How much of the window's top strip must lie on one screen for the user to reach it, in pixels.
+constexpr std::int32_t kTitleStripHeight = 30;
+constexpr std::int32_t kReachableTitleWidth = 100;
+
+std::int32_t Overlap(std::int32_t low1, std::int32_t high1, std::int32_t low2, std::int32_t high2) {
+  return std::max(0, std::min(high1, high2) - std::max(low1, low2));
+}
+
+bool TitleReachable(const WindowRect& window, const WindowRect& screen) {
+  const std::int32_t width = window.right - window.left;
+  const std::int32_t stripBottom = window.top + std::min(kTitleStripHeight, window.bottom - window.top);
+  return Overlap(window.left, window.right, screen.left, screen.right) >= std::min(kReachableTitleWidth, width) &&
+         Overlap(window.top, stripBottom, screen.top, screen.bottom) > 0;
+}
+
 }  // namespace
 
 WindowStateSettings::WindowStateSettings() {
   AssignDefaults<W>(*this, kValues);
   cmdbarFirst = kUnopenedCmdbarFirst;
   oneLineRebar = kUnopenedOneLineRebar;
+}
+
+WindowRect PlaceOnScreens(const WindowRect& window, std::span<const WindowRect> screens) {
+  if (screens.empty() ||
+      std::any_of(screens.begin(), screens.end(), [&](const WindowRect& s) { return TitleReachable(window, s); })) {
+    return window;
+  }
+  const WindowRect& primary = screens.front();
+  const std::int32_t width = std::min(window.right - window.left, primary.right - primary.left);
+  const std::int32_t height = std::min(window.bottom - window.top, primary.bottom - primary.top);
+  const std::int32_t left = primary.left + (primary.right - primary.left - width) / 2;
+  const std::int32_t top = primary.top + (primary.bottom - primary.top - height) / 2;
+  return {left, top, left + width, top + height};
 }
 
 std::optional<WindowRect> WindowStateSettings::normalRect() const {

@@ -64,6 +64,12 @@ struct WindowStateSettings {
   void capture(const WindowSnapshot& snapshot);
 };
 
+// The stored rectangle placed on the screens present now (their available
+// areas, the primary first): kept when enough of its title strip lies on one
+// of them to take it with the mouse; otherwise, as when its screen is gone,
+// centred on the primary screen and made to fit it. Without screens it is kept.
+WindowRect PlaceOnScreens(const WindowRect& window, std::span<const WindowRect> screens);
+
 std::span<const SettingValue<WindowStateSettings>> WindowStateSettingValues();
 
 // Always yields a record: what cannot be read takes its default.

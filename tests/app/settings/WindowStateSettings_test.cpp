@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <vector>
 
 #include "app/settings/MemorySettingsStore.h"
 
@@ -71,6 +72,26 @@ const CaptureRow kCaptureRows[] = {
     {"toolbar-hidden-keeps-row-count", {{}, false, RebarState{false, true, true}, true}, 0, 1, kLoadedOneLineRebar},
     {"no-rebar", {{}, false, std::nullopt, true}, 0, kLoadedCmdbarFirst, kLoadedOneLineRebar},
 };
+
+TEST(WindowStateSettings, AWindowOffEveryPresentScreenIsCentredOnThePrimary) {
+  const WindowRect primary{0, 0, 1920, 1040};
+  const WindowRect leftScreen{-1280, 0, 0, 1024};
+  const std::vector<WindowRect> screens{primary, leftScreen};
+  const struct {
+    const char* name;
+    WindowRect stored;
+    WindowRect placed;
+  } rows[] = {
+      {"on_the_primary", {100, 50, 900, 650}, {100, 50, 900, 650}},
+      {"on_the_second_screen", {-1200, 10, -400, 610}, {-1200, 10, -400, 610}},
+      {"title_just_reachable", {1820, 1030, 2620, 1630}, {1820, 1030, 2620, 1630}},
+      {"screen_gone_to_the_right", {2000, 100, 2800, 700}, {560, 220, 1360, 820}},
+      {"title_above_every_screen", {100, -700, 900, -100}, {560, 220, 1360, 820}},
+      {"too_large_for_the_primary", {3000, 0, 6000, 2000}, {0, 0, 1920, 1040}},
+  };
+  for (const auto& row : rows) EXPECT_EQ(PlaceOnScreens(row.stored, screens), row.placed) << row.name;
+  EXPECT_EQ(PlaceOnScreens(rows[3].stored, {}), rows[3].stored) << "no screens known: as stored";
+}
 
 TEST(WindowStateSettings, CaptureFollowsTheBars) {
   for (const auto& row : kCaptureRows) {

@@ -80,6 +80,9 @@ class ConfigurationDocument {
 
   const ConfigurationImage& CommittedImage() const { return committed_; }
   const ConfigurationImage& WorkingImage() const { return working_; }
+  // For the open page's own edits that change the image at once rather than
+  // at apply (the CLIP table removing a profile's routing rules).
+  ConfigurationImage& EditWorkingImage() { return working_; }
   const std::filesystem::path& Path() const { return path_; }
   bool Modified() const { return modified_; }
   bool HasDocument() const { return !noDocument_; }

@@ -1,6 +1,8 @@
 #include "config/ConfigurationPages.h"
 
 #include "config/CatalogPage.h"
+#include "config/CellSelectionPage.h"
+#include "config/LcrClipPage.h"
 
 namespace tusko {
 namespace {
@@ -16,7 +18,10 @@ bool IsBuilt(PageId id) {
     case PageId::SystemHttp:
     case PageId::SystemCredit:
     case PageId::IsdnCommon:
-    case PageId::IsdnLines: return true;
+    case PageId::IsdnLines:
+    case PageId::GsmModules:
+    case PageId::GsmOutgoingGroup:
+    case PageId::GsmIncomingGroup: return true;
     default: return false;
   }
 }
@@ -24,6 +29,8 @@ bool IsBuilt(PageId id) {
 }  // namespace
 
 std::unique_ptr<ConfigurationPage> MakeConfigurationPage(PageId id, const TextLookup& text) {
+  if (id == PageId::GsmCellSelect) return std::make_unique<CellSelectionPage>();
+  if (id == PageId::LcrClipTab) return std::make_unique<LcrClipPage>();
   if (!IsBuilt(id)) return nullptr;
   return std::make_unique<CatalogPage>(id, text);
 }

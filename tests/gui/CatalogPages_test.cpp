@@ -1,4 +1,6 @@
 #include <functional>
+#include <initializer_list>
+#include <tuple>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "app/gui/ConfigurationView.h"
+#include "app/language/LanguageMessage.h"
 #include "gui/support/DesktopTestContext.h"
 #include "gui/support/ModalDriver.h"
 #include "gui/support/WidgetHands.h"
@@ -52,6 +55,16 @@ class CatalogPagesTest : public testing::Test, protected DesktopTestContext {
             bytes.begin() + static_cast<std::ptrdiff_t>(offset + count)};
   }
   static std::vector<std::uint8_t> Text(std::string_view text) { return {text.begin(), text.end()}; }
+  void ChooseText(QWidget& view, const char* list, const char* key) const {
+    auto& box = Child<QComboBox>(view, list);
+    box.setCurrentIndex(box.findText(QString::fromStdString(language_.GetString(key))));
+  }
+  static void AddEntries(QWidget& view, const std::string& list, std::initializer_list<const char*> entries) {
+    for (const char* entry : entries) {
+      Retype(view, (list + "/edit").c_str(), entry);
+      Click(view, (list + "/add").c_str());
+    }
+  }
 
   ConfigurationView view_{language_, messages_};
 };
@@ -60,8 +73,7 @@ struct Typing {
   const char* name;
   PageId page;
   std::function<void(QWidget&)> type;
-  std::size_t offset;
-  std::vector<std::uint8_t> bytes;
+  std::vector<std::pair<std::size_t, std::vector<std::uint8_t>>> committed;  // offset, bytes
 };
 
 // What the user types reaches the committed image once the page is left.
@@ -74,29 +86,29 @@ TEST_F(CatalogPagesTest, TypedFieldsAreCommittedWhenThePageIsLeft) {
            Click(view, "alarm.smsNumbers/add");
          }
        },
-       21160 + 24, {4, '0', '2', '8', '9'}},
+       {{21160 + 24, {4, '0', '2', '8', '9'}}}},
       {"AlarmServerWithPort", PageId::SystemAlarmIndication,
        [](QWidget& view) {
          Retype(view, "alarm.ipServer", "192.168.0.5");
          TypeNumber(view, "alarm.ipServer/port", 4000);
        },
-       21352, Text("N192168000005P4000")},
+       {{21352, Text("N192168000005P4000")}}},
       {"SummerTimeOnlyWithSynchronisation", PageId::SystemGeneral,
        [](QWidget& view) {
          Click(view, "general.summerTime");
          Click(view, "general.timeSync");
          Click(view, "general.summerTime");
        },
-       29268, {1}},
+       {{29268, {1}}}},
       {"NetworkPort", PageId::SystemNetwork,
-       [](QWidget& view) { TypeNumber(view, "network.port", 2345); }, 63, Text("02345")},
+       [](QWidget& view) { TypeNumber(view, "network.port", 2345); }, {{63, Text("02345")}}},
       {"DelayOfAlertingNormalisedWhenDone", PageId::IsdnCommon,
        [](QWidget& view) {
          Retype(view, "isdnCommon.delayAlerting", "1R");
          QTest::keyClick(&Child<QLineEdit>(view, "isdnCommon.delayAlerting"), Qt::Key_Return);
          EXPECT_EQ(Child<QLineEdit>(view, "isdnCommon.delayAlerting").text(), "R");
        },
-       328, {'R'}},
+       {{328, {'R'}}}},
       {"SecondLinkRestoresOnTheThirdFriday", PageId::IsdnLines,
        [](QWidget& view) {
          Child<QTabWidget>(view, "isdnLinesTabs").setCurrentIndex(2);
@@ -104,10 +116,48 @@ TEST_F(CatalogPagesTest, TypedFieldsAreCommittedWhenThePageIsLeft) {
          Child<QSpinBox>(view, "isdnCredit2.restore/week").setValue(3);
          Child<QComboBox>(view, "isdnCredit2.restore/weekday").setCurrentIndex(4);
        },
-       29012 + 96 + 66, {0x9D}},
+       {{29012 + 96 + 66, {0x9D}}}},
       {"SecondLinkSecondCreditInSeconds", PageId::IsdnLines,
-       [](QWidget& view) { TypeNumber(view, "isdnCredit2.credit2", 90); }, 29012 + 96 + 4,
-       {0x18, 0x15, 0, 0}},
+       [](QWidget& view) { TypeNumber(view, "isdnCredit2.credit2", 90); },
+       {{29012 + 96 + 4, {0x18, 0x15, 0, 0}}}},
+      // Echo cancellation unchecked by DTMF retransmission, AMR kept; -6 dB is 122.
+      {"SecondModuleOptionsVolumeAndCredit", PageId::GsmModules,
+       [](QWidget& view) {
+         Child<QTabWidget>(view, "gsmModuleTabs").setCurrentIndex(1);
+         Click(view, "gsmModule2.echoCancel");
+         Click(view, "gsmModule2.dtmfRetransmission");
+         EXPECT_FALSE(Child<QAbstractButton>(view, "gsmModule2.echoCancel").isChecked());
+         TypeNumber(view, "gsmModule2.volumeIsdn", -6);
+         TypeNumber(view, "gsmCredit2.credit2", 90);
+       },
+       {{904 + 128 + 1, {0x18, 122, 128}}, {904 + 128 + 12 + 4, {0x18, 0x15, 0, 0}}}},
+      {"IncomingGroupRingingBothExtensionLists", PageId::GsmIncomingGroup,
+       [this](QWidget& view) {
+         EXPECT_EQ(Child<QComboBox>(view, "gsmInGroup1.mode").findText({}), -1);  // unnamed modes are not offered
+         ChooseText(view, "gsmInGroup1.mode", "strGsmInGroupMode8");
+         AddEntries(view, "gsmInGroup1.extensions", {"21", "22"});
+         AddEntries(view, "gsmInGroupSecond1.extensionsSecond", {"31"});
+       },
+       {{488, {8}}, {488 + 56, {2, '2', '1'}}, {488 + 80, {2, '2', '2'}}, {22188 + 56, {2, '3', '1'}}}},
+      // A list the mode does not use is written empty, whatever it showed.
+      {"IncomingGroupCallbackLeavesTheSecondListEmpty", PageId::GsmIncomingGroup,
+       [this](QWidget& view) {
+         ChooseText(view, "gsmInGroup1.mode", "strGsmInGroupMode8");
+         AddEntries(view, "gsmInGroupSecond1.extensionsSecond", {"31"});
+         ChooseText(view, "gsmInGroup1.mode", "strGsmInGroupMode3");
+         EXPECT_FALSE(Child<QWidget>(view, "gsmInGroupSecond1.extensionsSecond").isEnabled());
+       },
+       {{488, {3}}, {22188 + 56, {0, 0xFF}}}},
+      {"CellPaddedToItsWidths", PageId::GsmCellSelect,
+       [](QWidget& view) {
+         for (const auto& [box, text] : {std::pair{"cell.mcc", "1"}, {"cell.mnc", "2"}, {"cell.lac", "a"},
+                                         {"cell.cellId", "1F"}}) {
+           Retype(view, box, text);
+         }
+         Click(view, "cell/add");
+         EXPECT_EQ(Child<QLineEdit>(view, "cell.lac").text(), "000A");
+       },
+       {{21672, {0xFF, 1}}, {21676, {'0', '0', '1', 0xFF, '0', '2', '0', '0', '0', 'A', '0', '0', '1', 'F'}}}},
   };
   for (const Typing& row : rows) {
     SCOPED_TRACE(row.name);
@@ -116,7 +166,7 @@ TEST_F(CatalogPagesTest, TypedFieldsAreCommittedWhenThePageIsLeft) {
     row.type(view_);
     ClickNode(PageId::Root);
     EXPECT_EQ(view_.document().CurrentPageId(), PageId::Root);
-    EXPECT_EQ(Committed(row.offset, row.bytes.size()), row.bytes);
+    for (const auto& [offset, bytes] : row.committed) EXPECT_EQ(Committed(offset, bytes.size()), bytes) << offset;
     EXPECT_TRUE(boxes_.shown().empty());
   }
 }
@@ -190,6 +240,32 @@ TEST_F(CatalogPagesTest, IsdnLinesKeepTheirTabAndTheExpertTei) {
   EXPECT_TRUE(expert.seen());
   EXPECT_EQ(Child<QTabWidget>(view_, "isdnLinesTabs").currentIndex(), 1);
   EXPECT_EQ(Committed(256 + 5, 1), std::vector<std::uint8_t>{64});
+}
+
+// Deleting a profile's last CLIP entry asks first; Yes takes the profile's
+// routing rule with it at once, No keeps both.
+TEST_F(CatalogPagesTest, DeletingAProfilesLastClipEntryAsksForItsRoutingRules) {
+  constexpr std::size_t kOfficeRule = 1160 + 3 * 128;  // the sample's only rule of profile 1
+  for (const auto& [name, answer, clipByte, ruleByte] :
+       {std::tuple{"Yes", kResultYes, std::uint8_t{0xFF}, std::uint8_t{0xFF}},
+        std::tuple{"No", kResultNo, std::uint8_t{8}, std::uint8_t{1}}}) {
+    SCOPED_TRACE(name);
+    view_.document().ShowReceived(sim::MakeSampleConfiguration());
+    boxes_.Clear();
+    ClickNode(PageId::LcrClipTab);
+    auto& list = Child<QTreeWidget>(view_, "lcrClip");
+    ASSERT_EQ(list.topLevelItemCount(), 2);
+    for (int entry = 0; entry < 2; ++entry) {
+      list.setCurrentItem(list.topLevelItem(0));
+      if (entry == 1) boxes_.Answer(answer);
+      Click(view_, "lcrClip/delete");
+    }
+    EXPECT_EQ(boxes_.ShownKeys(), std::vector<std::string>{"strLcrClipTabDeleteProfile"});
+    ClickNode(PageId::Root);
+    EXPECT_EQ(Committed(13960, 1), std::vector<std::uint8_t>{clipByte});
+    EXPECT_EQ(Committed(kOfficeRule, 1), std::vector<std::uint8_t>{ruleByte});
+    EXPECT_EQ(Committed(kOfficeRule - 128, 1), std::vector<std::uint8_t>{0});  // the default profile's rules stay
+  }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "app/gui/CatalogPageWidget.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QFormLayout>
 #include <QLabel>
 #include <QScrollArea>
@@ -8,6 +9,7 @@
 
 #include "app/gui/ExpertButton.h"
 #include "app/gui/UiText.h"
+#include "config/ConfigurationDocument.h"
 
 namespace tusko::gui {
 
@@ -78,25 +80,71 @@ FieldEditor* CatalogPageWidget::EditorOf(std::string_view id) const {
   return nullptr;
 }
 
-void CatalogPageWidget::LinkEnabled() {
+std::optional<std::size_t> CatalogPageWidget::BoundOf(std::size_t instance, std::string_view name,
+                                                     const catalog::Group* group) const {
+  std::optional<std::size_t> found;
   for (std::size_t i = 0; i < bound_.size(); ++i) {
     const catalog::FieldRef& ref = bound_[i].editor->ref();
-    if (ref.field->enabledBy.empty()) continue;
-    const std::string id = ref.Id();
-    const std::string controller = id.substr(0, id.rfind('.') + 1) + std::string(ref.field->enabledBy);
-    auto* check = findChild<QAbstractButton*>(ToQString(controller));
-    if (check == nullptr) continue;
-    enabling_.push_back({check, i});
-    connect(check, &QAbstractButton::toggled, this, &CatalogPageWidget::UpdateEnabled);
+    if (ref.instance != instance || ref.field->name != name) continue;
+    if (ref.group == group) return i;
+    if (!found) found = i;
+  }
+  return found;
+}
+
+// The enabling and excluding fields of the editors bound from `firstBound`
+// on; a field of the same group comes first, else one of the same record
+// number in another group (the incoming group's second record).
+void CatalogPageWidget::Link(std::size_t firstBound) {
+  for (std::size_t i = firstBound; i < bound_.size(); ++i) {
+    const catalog::FieldRef& ref = bound_[i].editor->ref();
+    if (!ref.field->enabledBy.empty()) {
+      if (const auto controller = BoundOf(ref.instance, ref.field->enabledBy, ref.group)) {
+        enabling_.push_back({*controller, i});
+        QWidget* widget = bound_[*controller].editor->widget();
+        if (auto* check = qobject_cast<QAbstractButton*>(widget)) {
+          connect(check, &QAbstractButton::toggled, this, &CatalogPageWidget::UpdateEnabled);
+        } else if (auto* list = qobject_cast<QComboBox*>(widget)) {
+          connect(list, &QComboBox::currentIndexChanged, this, &CatalogPageWidget::UpdateEnabled);
+        }
+      }
+    }
+    if (!ref.field->excludes.empty()) {
+      const auto other = BoundOf(ref.instance, ref.field->excludes, ref.group);
+      auto* check = qobject_cast<QAbstractButton*>(bound_[i].editor->widget());
+      auto* excluded = other ? qobject_cast<QAbstractButton*>(bound_[*other].editor->widget()) : nullptr;
+      if (check != nullptr && excluded != nullptr) {
+        connect(check, &QAbstractButton::toggled, excluded, [excluded](bool on) {
+          if (on) excluded->setChecked(false);
+        });
+      }
+    }
   }
 }
 
 void CatalogPageWidget::UpdateEnabled() {
   for (const Enabling& link : enabling_) {
+    const Bound& controller = bound_[link.controller];
+    catalog::FieldValue value = controller.shown;
+    controller.editor->Read(value);
+    const bool enabled = value.number == bound_[link.bound].editor->ref().field->enabledValue;
     const Bound& bound = bound_[link.bound];
-    bound.editor->widget()->setEnabled(link.check->isChecked());
-    if (bound.label != nullptr) bound.label->setEnabled(link.check->isChecked());
+    bound.editor->widget()->setEnabled(enabled);
+    if (bound.label != nullptr) bound.label->setEnabled(enabled);
   }
+}
+
+void CatalogPageWidget::ShowBound(Bound& bound, const CatalogPage& page) {
+  {
+    // Showing two excluding bits both set keeps them: only the user's click unchecks the other.
+    auto* check = qobject_cast<QAbstractButton*>(bound.editor->widget());
+    const QSignalBlocker quiet(check != nullptr && !bound.editor->ref().field->excludes.empty() ? check : nullptr);
+    bound.editor->Show(page.value(bound.index));
+  }
+  // What the editor holds now, which may differ from the model where the
+  // editor cannot show the value: only a change from this is stored.
+  bound.shown = page.value(bound.index);
+  bound.editor->Read(bound.shown);
 }
 
 void CatalogPageWidget::Show(const ConfigurationPage& model) {
@@ -105,18 +153,21 @@ void CatalogPageWidget::Show(const ConfigurationPage& model) {
   if (!built_) {
     built_ = true;
     Build(*page);
-    LinkEnabled();
+    Link(0);
     TranslateWindow(*this, context_.language);
   }
-  for (Bound& bound : bound_) {
-    bound.editor->Show(page->value(bound.index));
-    // What the editor holds now, which may differ from the model where the
-    // editor cannot show the value: only a change from this is stored.
-    bound.shown = page->value(bound.index);
-    bound.editor->Read(bound.shown);
-  }
+  for (Bound& bound : bound_) ShowBound(bound, *page);
   UpdateEnabled();
   AfterShow();
+}
+
+void CatalogPageWidget::ShowAdded(QWidget& built, std::size_t firstBound) {
+  TranslateWindow(built, context_.language);
+  Link(firstBound);
+  if (const auto* page = dynamic_cast<const CatalogPage*>(context_.document.CurrentPage())) {
+    for (std::size_t i = firstBound; i < bound_.size(); ++i) ShowBound(bound_[i], *page);
+  }
+  UpdateEnabled();
 }
 
 void CatalogPageWidget::Store(ConfigurationPage& model) const {

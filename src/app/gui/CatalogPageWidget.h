@@ -2,6 +2,8 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 #include "app/gui/FieldEditor.h"
@@ -43,6 +45,11 @@ class CatalogPageWidget : public PageWidget {
   virtual void Build(const CatalogPage& page);
   virtual void AfterShow() {}
   QVBoxLayout& body() { return *body_; }
+  // After editors were bound into `built` once the page was shown (a tab
+  // built when first shown): translates them, links them and shows the open
+  // page's values in them.
+  void ShowAdded(QWidget& built, std::size_t firstBound);
+  std::size_t boundCount() const { return bound_.size(); }
 
  private:
   struct Bound {
@@ -51,12 +58,15 @@ class CatalogPageWidget : public PageWidget {
     catalog::FieldValue shown;
     QWidget* label = nullptr;
   };
-  // An editor enabled only while a check box of its record is checked.
+  // An editor enabled only while a field of its record (a check box, a list)
+  // holds the field's enabling value.
   struct Enabling {
-    QAbstractButton* check = nullptr;
+    std::size_t controller = 0;
     std::size_t bound = 0;
   };
-  void LinkEnabled();
+  void ShowBound(Bound& bound, const CatalogPage& page);
+  void Link(std::size_t firstBound);
+  std::optional<std::size_t> BoundOf(std::size_t instance, std::string_view name, const catalog::Group* group) const;
   void UpdateEnabled();
 
   PageContext context_;

@@ -57,7 +57,8 @@ class FieldEditor {
 std::unique_ptr<FieldEditor> MakeFieldEditor(const catalog::FieldRef& ref, const EditorContext& context,
                                              QWidget* parent);
 
-// A drop-down list of choices; a value that is no choice selects nothing.
+// A drop-down list of choices; a value that is no choice selects nothing. A
+// field whose choices need their text offers only those the language names.
 class ChoiceEditor final : public FieldEditor {
  public:
   ChoiceEditor(const catalog::FieldRef& ref, const LanguageManager& language, QWidget* parent);
@@ -69,7 +70,8 @@ class ChoiceEditor final : public FieldEditor {
   void SetChoices(std::span<const catalog::Choice> choices, const LanguageManager& language);
 
  private:
-  std::span<const catalog::Choice> choices_;
+  std::span<const catalog::Choice> all_;
+  std::vector<catalog::Choice> choices_;
   QComboBox* list_;
 };
 

@@ -246,13 +246,19 @@ void ChoiceEditor::Read(FieldValue& value) const {
   if (const int index = list_->currentIndex(); index >= 0) value.number = choices_[static_cast<std::size_t>(index)].stored;
 }
 
-void ChoiceEditor::Relabel(const LanguageManager& language) { SetChoices(choices_, language); }
+void ChoiceEditor::Relabel(const LanguageManager& language) { SetChoices(all_, language); }
 
 void ChoiceEditor::SetChoices(std::span<const catalog::Choice> choices, const LanguageManager& language) {
   const int selected = list_->currentIndex();
-  choices_ = choices;
+  all_ = choices;
+  choices_.clear();
   list_->clear();
-  for (const catalog::Choice& choice : choices_) list_->addItem(ChoiceText(choice, language));
+  for (const catalog::Choice& choice : all_) {
+    const QString text = ChoiceText(choice, language);
+    if (ref().field->choicesNeedText && text.isEmpty()) continue;
+    choices_.push_back(choice);
+    list_->addItem(text);
+  }
   list_->setCurrentIndex(selected < list_->count() ? selected : -1);
 }
 

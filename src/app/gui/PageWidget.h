@@ -40,6 +40,10 @@ struct PageContext {
   ConfigurationDocument& document;
 };
 
+// Shows a page's refusal of an edit under "strError" (or "strWarning") and
+// puts the focus on the field it names below `page`, its text selected.
+void ShowRefusal(QWidget& page, MessageService& messages, const PageApply& refusal);
+
 // The widget of a page, or null for a node without one.
 std::unique_ptr<PageWidget> MakePageWidget(PageId id, const PageContext& context);
 

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <map>
+#include <optional>
+#include <vector>
+
+#include "config/ConfigurationPage.h"
+#include "config/RoutingRule.h"
+
+namespace tusko {
+
+// The LCR routing table page: one tab per profile (the default profile 0,
+// then every profile the CLIP table uses), each listing its rules ordered by
+// input line, then number. Apply moves the other profiles' blocks so that
+// each profile's rules stand together in profile order.
+class LcrRoutingPage final : public ConfigurationPage {
+ public:
+  static constexpr std::size_t kCapacity = 100;
+
+  PageId id() const override { return PageId::LcrRoutingTab; }
+  void Load(ConfigurationImage& working) override;
+  PageApply Apply(ConfigurationImage& working) override;
+
+  // The tabs' profiles in order.
+  std::vector<int> Profiles() const;
+  const std::vector<RoutingRecord>& Rules(int profile) const;
+  // Puts a rule the item dialog stored into its tab (replacing entry
+  // `replaced` when given); refused when the table is full.
+  PageApply Put(const RoutingRecord& record, std::optional<std::size_t> replaced = std::nullopt);
+  void Delete(int profile, std::size_t index);
+  // The other rules of the tab, for the item dialog's duplicate check.
+  std::vector<RoutingRecord> Others(int profile, std::optional<std::size_t> edited) const;
+
+ private:
+  std::size_t RuleCount() const;
+
+  std::map<int, std::vector<RoutingRecord>> rules_;
+  std::map<int, std::vector<RoutingRecord>> loaded_;
+};
+
+}  // namespace tusko

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/session/OnlineCells.h"
 #include "app/session/PasswordRule.h"
 #include "cli/DateTimeArgument.h"
 #include "cli/ExitCodes.h"
@@ -146,14 +147,13 @@ int RunCells(const CommandContext& c) {
     if (outcome.end != WaitEnd::Interrupted) c.err << c.language.Format("strGsmCellSelReadError", {name}) << "\n";
     return ReportOutcome(DeviceCommand::ReadCells, outcome, c);
   }
-  bool any = false;
-  for (const auto& cell : engine.deviceInformation().module.cells) {
-    const std::string text(cell.data(), std::find(cell.begin(), cell.end(), '\0'));
-    if (text.empty()) continue;
-    c.out << "  " << text << "\n";
-    any = true;
+  const std::vector<Cell> cells = ListedCells(engine.deviceInformation().module.cells);
+  for (const Cell& cell : cells) {
+    c.out << " ";
+    for (const std::string& field : cell.fields) c.out << " " << field;
+    c.out << "\n";
   }
-  if (!any) c.out << c.language.Format("strGsmCellSelReadEmpty", {name}) << "\n";
+  if (cells.empty()) c.out << c.language.Format("strGsmCellSelReadEmpty", {name}) << "\n";
   return kExitDone;
 }
 

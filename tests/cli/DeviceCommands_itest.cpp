@@ -55,7 +55,7 @@ TEST_F(DeviceCommands, AnswerWithTheSimulatorsData) {
       {"time_read_back", {"time"}, 0, "Gateway clock: 2031-07-04 05:0"},
       {"module_info", {"module-info", "2"}, 0, "GSM module 2\n[^]*IMEI: +\\d{15}[^]*Network: +\\S"},
       {"module_restart", {"module-restart", "1"}, 0, "GSM module 1 restarts"},
-      {"cells", {"cells", "1"}, 0, "^  \\w{13}\n"},
+      {"cells", {"cells", "1"}, 0, "^  \\d{3} \\d{2} [0-9A-F]{4} [0-9A-F]{4}\n"},
       {"diag", {"diag"}, 0, "ISDN lines\n  raw:( [0-9A-F]{2}){4}\n[^]*GSM module 1: Status: \\S[^]* dBm"},
       {"bad_module", {"cells", "0"}, kExitUsage, ""},
       {"bad_time", {"time", "set", "2031-02-29T00:00:00"}, kExitUsage, ""},

@@ -10,6 +10,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QToolBar>
+#include <QTreeWidget>
 
 #include "app/gui/CommunicationDialog.h"
 #include "app/gui/ConfigurationView.h"
@@ -324,6 +325,30 @@ TEST_F(MainWindowTest, ReadConfigurationAsksBeforeUnsavedEditsAreReplaced) {
     EXPECT_EQ(boxes_.ShownKeys().front(), "strDataSaveQuestion");
     boxes_.Clear();
   }
+}
+
+// The cells module 1 sees, read from the gateway: one of them added to the
+// allowed cells reaches the committed image.
+TEST_F(MainWindowTest, AnOnlineCellReadFromTheGatewayJoinsTheAllowedCells) {
+  constexpr std::size_t kCellSelection = 21672;  // action, count, two reserved, then the cells
+  MainWindow& window = OpenWindow();
+  ConfigurationView& view = window.configuration();
+  view.document().ShowReceived(MakeDefaultImage());
+  view.SelectNode(PageId::GsmCellSelect);
+  Click(view, "onlineCells/read");
+  auto& online = Child<QTreeWidget>(view, "onlineCells");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return online.topLevelItemCount() > 0; }, kTransferLimitMs));
+  EXPECT_EQ(online.topLevelItemCount(), 3);
+  online.setCurrentItem(online.topLevelItem(1));
+  Click(view, "onlineCells/add");
+  view.SelectNode(PageId::Root);
+  const auto committed = [&view](std::size_t offset, std::size_t count) {
+    const auto bytes = view.document().CommittedImage().Range(offset, count);
+    return std::string(bytes.begin(), bytes.end());
+  };
+  EXPECT_EQ(committed(kCellSelection, 2), "\xFF\x01");
+  EXPECT_EQ(committed(kCellSelection + 4, 14), "001\xFF" "011A2B0C32");
+  EXPECT_TRUE(boxes_.ShownKeys().empty());
 }
 
 }  // namespace

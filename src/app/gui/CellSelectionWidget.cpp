@@ -11,14 +11,18 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "app/gui/FieldEditor.h"
+#include "app/gui/MessageService.h"
+#include "app/gui/OnlineCellSource.h"
 #include "app/gui/UiText.h"
 #include "app/language/LanguageManager.h"
+#include "app/session/DeviceInfoRows.h"
 #include "config/ConfigurationDocument.h"
 
 namespace tusko::gui {
@@ -30,6 +34,7 @@ constexpr std::array<const char*, 4> kColumnKeys{"strGsmCellSelMcc", "strGsmCell
 constexpr std::array<const char*, 4> kBoxPatterns{"[0-9]{0,3}", "[0-9]{0,2}", "[0-9A-Fa-f]{0,4}",
                                                   "[0-9A-Fa-f]{0,4}"};
 constexpr int kCellRows = 8;
+constexpr int kGsmModules = 2;
 
 QTreeWidget* NewCellList(const char* name, QWidget* parent) {
   auto* list = new QTreeWidget(parent);
@@ -96,6 +101,8 @@ CellSelectionWidget::CellSelectionWidget(const PageContext& context, QWidget* pa
     if (page != nullptr && row >= 0) ShowInBoxes(page->cells()[static_cast<std::size_t>(row)]);
   });
 
+  column->addWidget(NewOnlineBox());
+
   auto* form = new QFormLayout;
   form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
   action_ = new QComboBox(this);
@@ -106,6 +113,60 @@ CellSelectionWidget::CellSelectionWidget(const PageContext& context, QWidget* pa
   column->addStretch();
   TranslateWindow(*this, context_.language);
   Relabel();
+}
+
+QGroupBox* CellSelectionWidget::NewOnlineBox() {
+  auto* online = new QGroupBox("strGsmCellSelOnline", this);
+  auto* grid = new QGridLayout(online);
+  module_ = new QComboBox(online);
+  module_->setObjectName("onlineCells.module");
+  module_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  grid->addWidget(module_, 0, 0);
+  onlineCells_ = NewCellList("onlineCells", online);
+  grid->addWidget(onlineCells_, 1, 0);
+  auto* buttons = new QVBoxLayout;
+  QPushButton* read = NewButton("strGsmCellSelRead", "onlineCells/read", online);
+  // Without a gateway to ask there is nothing to read.
+  read->setEnabled(context_.cells != nullptr);
+  connect(read, &QPushButton::clicked, this, &CellSelectionWidget::ReadOnline);
+  QPushButton* add = NewButton("strGsmCellSelAdd", "onlineCells/add", online);
+  connect(add, &QPushButton::clicked, this, &CellSelectionWidget::AddOnline);
+  buttons->addWidget(read);
+  buttons->addWidget(add);
+  buttons->addStretch();
+  grid->addLayout(buttons, 1, 1);
+  grid->setColumnStretch(2, 1);
+  return online;
+}
+
+void CellSelectionWidget::ReadOnline() {
+  onlineCells_->clear();
+  online_.clear();
+  const int module = std::max(module_->currentIndex(), 0);
+  const std::string name = context_.language.GetString(ModuleNameKey(module));
+  context_.cells->ReadCells(module, [self = QPointer(this), name](std::optional<std::vector<Cell>> cells) {
+    if (self) self->ShowOnline(name, std::move(cells));
+  });
+}
+
+void CellSelectionWidget::ShowOnline(const std::string& moduleName, std::optional<std::vector<Cell>> cells) {
+  if (!cells) {
+    context_.messages.Show("strGsmCellSelReadError", "strError", kStyleWarning, {moduleName});
+    return;
+  }
+  if (cells->empty()) {
+    context_.messages.Show("strGsmCellSelReadEmpty", std::nullopt, kStyleInformation, {moduleName});
+    return;
+  }
+  online_ = std::move(*cells);
+  for (const Cell& cell : online_) SetCellRow(*new QTreeWidgetItem(onlineCells_), cell);
+}
+
+void CellSelectionWidget::AddOnline() {
+  const int selected = onlineCells_->indexOfTopLevelItem(onlineCells_->currentItem());
+  if (selected < 0) return;
+  ShowInBoxes(online_[static_cast<std::size_t>(selected)]);
+  Add();
 }
 
 CellSelectionPage* CellSelectionWidget::Page() const {
@@ -133,6 +194,11 @@ void CellSelectionWidget::Relabel() {
   for (std::string_view key : CellSelectionPage::kActionKeys) action_->addItem(ToQString(context_.language.GetString(key)));
   action_->setCurrentIndex(selected);
   NameColumns(*cells_, context_.language);
+  NameColumns(*onlineCells_, context_.language);
+  const int module = module_->currentIndex();
+  module_->clear();
+  for (int m = 0; m < kGsmModules; ++m) module_->addItem(ToQString(context_.language.GetString(ModuleNameKey(m))));
+  module_->setCurrentIndex(std::max(module, 0));
 }
 
 Cell CellSelectionWidget::Typed() const {

@@ -1,12 +1,15 @@
 #pragma once
 
 #include <array>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "app/gui/PageWidget.h"
 #include "config/CellSelectionPage.h"
 
 class QComboBox;
+class QGroupBox;
 class QLineEdit;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -15,7 +18,8 @@ namespace tusko::gui {
 
 // The cell selection page: the allowed cells with their four boxes and Add,
 // Change and Delete, which the page model checks as the user edits, and the
-// action when the module is in none of them.
+// action when the module is in none of them; below them the cells a module
+// sees now, read from the gateway, any of which Add copies into the list.
 class CellSelectionWidget final : public PageWidget {
   Q_OBJECT
 
@@ -36,11 +40,18 @@ class CellSelectionWidget final : public PageWidget {
   // Lists the model's cells and selects `selected` (-1 for none).
   void FillCells(int selected);
   void ShowInBoxes(const Cell& cell);
+  QGroupBox* NewOnlineBox();
+  void ReadOnline();
+  void ShowOnline(const std::string& moduleName, std::optional<std::vector<Cell>> cells);
+  void AddOnline();
 
   PageContext context_;
   std::array<QLineEdit*, 4> boxes_{};
   QTreeWidget* cells_;
   QComboBox* action_;
+  QComboBox* module_ = nullptr;
+  QTreeWidget* onlineCells_ = nullptr;
+  std::vector<Cell> online_;
 };
 
 // The four fields of a cell as the columns of a list row.

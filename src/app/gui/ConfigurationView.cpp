@@ -198,7 +198,7 @@ void ConfigurationView::ShowCurrentPage() {
   }
   if (widgetId_ != id || !widget_) {
     if (widget_) pages_->removeWidget(widget_.get());
-    widget_ = MakePageWidget(id, {language_, messages_, document_});
+    widget_ = MakePageWidget(id, {language_, messages_, document_, cellSource_});
     widgetId_ = id;
     if (widget_) pages_->addWidget(widget_.get());
   }

@@ -45,6 +45,8 @@ class ConfigurationView final : public QSplitter {
   void Retranslate();
   // Selects a node as a mouse click does.
   void SelectNode(PageId id);
+  // Where the cell selection page reads the cells a module sees.
+  void SetCellSource(OnlineCellSource* source) { cellSource_ = source; }
 
  signals:
   // The document's name or flags may have changed: the title follows.
@@ -70,6 +72,7 @@ class ConfigurationView final : public QSplitter {
   TreeStepPacer pacer_;
   PageId pendingId_ = PageId::None;
   bool quiet_ = false;  // selection changes made by the view itself
+  OnlineCellSource* cellSource_ = nullptr;
   ConfigurationDocument document_;
 };
 

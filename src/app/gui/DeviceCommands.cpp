@@ -111,6 +111,13 @@ void DeviceCommands::RestartModule() {
 
 void DeviceCommands::DateTime() { engine_.GetDateTime(); }
 
+bool DeviceCommands::ReadCells(int module, OnlineCellsDone done) {
+  cellsDone_ = std::move(done);
+  if (engine_.GetCells(module)) return true;
+  cellsDone_ = nullptr;
+  return false;
+}
+
 void DeviceCommands::ChangePassword() {
   PasswordDialog dialog(
       context_.language, context_.messages,

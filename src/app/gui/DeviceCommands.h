@@ -5,6 +5,7 @@
 
 #include "app/gui/DesktopContext.h"
 #include "app/gui/FileDialogs.h"
+#include "app/gui/OnlineCellSource.h"
 #include "app/gui/NotifyDialog.h"
 #include "app/gui/PasswordDialog.h"
 #include "app/gui/ProgressDialog.h"
@@ -48,7 +49,7 @@ class CommandWindow {
 // engine notification: they check files, ask their questions, start
 // operations, run the progress and notice dialogs, and report each outcome
 // by its language key.
-class DeviceCommands final : public QObject {
+class DeviceCommands final : public QObject, public OnlineCellSource {
   Q_OBJECT
 
  public:
@@ -69,6 +70,7 @@ class DeviceCommands final : public QObject {
   void WriteFirmware();
   void UpdateAnnouncement();
   void DownloadCdr();
+  bool ReadCells(int module, OnlineCellsDone done) override;
 
   void OnNotification(Notification code, int value);
 
@@ -122,6 +124,7 @@ class DeviceCommands final : public QObject {
   void OnAnnouncementResult(int value);
   void OnPasswordResult(int value);
   void OnClockRead(int value);
+  void OnCellsResult(int value);
 
   CommandWindow& window_;
   OperationEngine& engine_;
@@ -133,6 +136,8 @@ class DeviceCommands final : public QObject {
   bool monitorPaused_ = false;
   bool noFirmwareBoxOpen_ = false;
   int lastModule_ = 0;
+  // The cell selection page waiting for its read of the online cells.
+  OnlineCellsDone cellsDone_;
   CdrFile cdrFile_;
   QPointer<ProgressDialog> progress_;
   QPointer<NotifyDialog> notice_;

@@ -14,6 +14,7 @@
 #include "app/language/LanguageManager.h"
 #include "app/session/ConfigTransferFlow.h"
 #include "app/session/DeviceInfoRows.h"
+#include "app/session/OnlineCells.h"
 #include "app/session/VersionRule.h"
 #include "protocol/engine/OperationEngine.h"
 
@@ -87,7 +88,7 @@ void DeviceCommands::OnNotification(Notification code, int value) {
     case Notification::IsdnCreditData:
     case Notification::GsmStatusData:
     case Notification::GsmCreditData: window_.Diagnostics().OnData(code); break;
-    case Notification::CellsResult: Busy(false); break;
+    case Notification::CellsResult: OnCellsResult(value); break;
     case Notification::InvalidData: OnInvalidData(); break;
     case Notification::MonitorResult:
       Busy(false);
@@ -165,6 +166,11 @@ void DeviceCommands::RequestFailed(Notification code) {
     return;
   }
   downloadPending_ = uploadPending_ = false;
+  if (auto done = std::exchange(cellsDone_, nullptr)) {
+    // The cell selection page names the module in its own message.
+    Later([done] { done(std::nullopt); });
+    return;
+  }
   Tell(UnansweredMessage(code));
 }
 
@@ -312,6 +318,15 @@ void DeviceCommands::OnClockRead(int value) {
   auto* dialog = new DateTimeDialog(context_.language, clock.time, lastSync, &window_.window());
   connect(dialog, &QDialog::accepted, this, [this, dialog] { engine_.SetDateTime(dialog->time()); });
   OpenDialog(dialog);
+}
+
+void DeviceCommands::OnCellsResult(int value) {
+  Busy(false);
+  auto done = std::exchange(cellsDone_, nullptr);
+  if (!done) return;
+  std::optional<std::vector<Cell>> cells;
+  if (Succeeded(value)) cells = ListedCells(engine_.deviceInformation().module.cells);
+  Later([done, cells] { done(cells); });
 }
 
 }  // namespace tusko::gui

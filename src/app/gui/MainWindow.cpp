@@ -145,6 +145,7 @@ LinkEngineHostHooks MainWindow::Hooks() {
 
 void MainWindow::BuildPages() {
   configuration_ = new ConfigurationView(context_.language, context_.messages, tabWidget_);
+  configuration_->SetCellSource(commands_.get());
   configuration_->setObjectName("configurationView");
   if (context_.files.splitterPos1 != 0) {
     configuration_->setSizes({static_cast<int>(context_.files.splitterPos1), width()});

@@ -15,6 +15,7 @@ class LanguageManager;
 namespace tusko::gui {
 
 class MessageService;
+class OnlineCellSource;
 
 // The window side of one configuration page: it shows the page model's fields
 // and copies what the user typed back into them. The model checks and writes
@@ -38,6 +39,8 @@ struct PageContext {
   const LanguageManager& language;
   MessageService& messages;
   ConfigurationDocument& document;
+  // The gateway's online cells; null where no gateway can be asked.
+  OnlineCellSource* cells = nullptr;
 };
 
 // Shows a page's refusal of an edit under "strError" (or "strWarning") and

@@ -57,6 +57,11 @@ TEST_F(ConfigDownload, WindowFillsAtTheRequestDelayThenWaitsForData) {
   for (std::size_t i = 0; i < limit; ++i) EXPECT_EQ(SentAddresses()[i], ConfigDeviceAddress(i * kReadBlockBytes));
   EXPECT_EQ(host.TimerDelay(), DataTimeout());
   EXPECT_EQ(Counters().pendingCount, limit);
+  // The request delay is no time-out: only the missing data is logged as one.
+  const std::string timeoutLine = "Timer timeout! (status: " + std::to_string(static_cast<int>(EngineState::Reading)) + ")";
+  EXPECT_FALSE(host.Logged(timeoutLine));
+  clock.Advance(DataTimeout());
+  EXPECT_TRUE(host.Logged(timeoutLine));
 }
 
 // A block shorter than its place would leave a hole that a later write sends

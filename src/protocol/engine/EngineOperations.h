@@ -182,6 +182,9 @@ class EngineOperations {
   // reconnect first finds it away.
   std::optional<std::chrono::milliseconds> reconnectWaitLeft_;
   bool loaderHolds_ = false;
+  // The armed timer is the request delay that paces a transfer's blocks: its
+  // end is no missing reply and is not logged as a time-out.
+  bool pacing_ = false;
   // The result of a cancel that waits for the gateway's way back to its firmware.
   std::optional<Notification> cancelReport_;
   GatewayAfterCancel afterCancel_ = GatewayAfterCancel::Firmware;

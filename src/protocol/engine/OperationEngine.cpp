@@ -141,7 +141,7 @@ void OperationEngine::OnRefusalCause(const DeviceMessage& message) {
 
 void OperationEngine::OnTimer() {
   StopTimer();
-  LogLine("Timer timeout! (status: %d)", static_cast<int>(state_));
+  if (!std::exchange(pacing_, false)) LogLine("Timer timeout! (status: %d)", static_cast<int>(state_));
   if (!RepeatsLeft()) {
     GiveUp();
     return;
@@ -208,10 +208,14 @@ void EngineOperations::RequestSwitchToFirmware() {
   ArmTimeout(&EngineSettings::communicationTimeout);
 }
 
-void EngineOperations::ArmTimer(std::chrono::milliseconds delay) { host_.armTimer(delay); }
+void EngineOperations::ArmTimer(std::chrono::milliseconds delay) {
+  pacing_ = false;
+  host_.armTimer(delay);
+}
 
 void EngineOperations::ArmTimeout(std::uint32_t EngineSettings::*setting) {
   ArmTimer(std::chrono::milliseconds(settings_.*setting));
+  pacing_ = setting == &EngineSettings::dataReadWriteRequestDelay;
 }
 
 void EngineOperations::StopTimer() { host_.stopTimer(); }

@@ -6,11 +6,12 @@ TSAN_DIR  ?= build-tsan
 COVERAGE_DIR ?= build-coverage
 JOBS      ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
+FUZZ_RUNS ?= 10000000
 ARGS      ?= info
 
 CMAKE_FLAGS = -G Ninja -DTUSKO_WERROR=ON
 
-.PHONY: deps build run run-cli run-sim screenshots test unit sanitize tsan fuzz bench coverage budget clean
+.PHONY: deps build run run-cli run-sim screenshots test unit sanitize tsan fuzz fuzz-long bench coverage budget clean
 
 deps:
 	@scripts/install-deps.sh
@@ -61,8 +62,15 @@ tsan: deps
 # libFuzzer targets under ASan/UBSan, FUZZ_SECONDS each.
 fuzz: deps
 	CXX=clang++ cmake -S . -B $(FUZZ_DIR) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTUSKO_FUZZ=ON -DBUILD_TESTING=OFF
-	cmake --build $(FUZZ_DIR) -j $(JOBS)
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target tusko_fuzzers
 	scripts/run-fuzzers.sh $(FUZZ_DIR)/fuzz $(FUZZ_SECONDS)
+
+# Every fuzz target for FUZZ_RUNS executions with its dictionary; the inputs
+# that reach new code are minimised into fuzz/corpus, which the tests replay.
+fuzz-long: deps
+	CXX=clang++ cmake -S . -B $(FUZZ_DIR) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTUSKO_FUZZ=ON -DBUILD_TESTING=OFF
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target tusko_fuzzers
+	scripts/run-fuzzers.sh $(FUZZ_DIR)/fuzz --runs $(FUZZ_RUNS) --merge
 
 # Line and branch coverage per folder of src/ after every test ran, in a folder
 # of its own; the counters of an earlier run are cleared first, and so are the

@@ -14,9 +14,6 @@ namespace lcr = layout::lcr;
 constexpr std::uint8_t kNoTarget = 0xFF;
 constexpr std::uint8_t kIsdnAoc = 0xFF;
 constexpr char kFirstLine = 'A';
-constexpr std::string_view kNumberCharacters = "0123456789*#,?x";
-constexpr std::string_view kInsertCharacters = "0123456789*#";
-constexpr std::size_t kMaxDigits = 23;
 
 bool IsIsdnTarget(std::uint8_t code) { return code == kIsdnLink1Target || code == kIsdnLink2Target || code == 'C' || code == 'D'; }
 
@@ -35,7 +32,7 @@ ConfigurationImage AsImage(const RoutingRecord& record) {
 }
 
 PageApply CheckText(std::string_view text, std::string_view characters, std::string_view field) {
-  if (text.size() > kMaxDigits || text.find_first_not_of(characters) != std::string_view::npos) {
+  if (text.size() > kRoutingMaxDigits || text.find_first_not_of(characters) != std::string_view::npos) {
     return PageApply::Failure("strDataTextCharacters", field, {std::string(characters)});
   }
   return PageApply::Success();
@@ -86,12 +83,12 @@ PageApply StoreItem(const RoutingItem& item, const std::vector<RoutingRecord>& o
     }
   }
   if (catalog::WildcardMisplaced(item.number)) return PageApply::Warning("strLcrRoutingErrNumberWildcard", "routing.number");
-  if (PageApply check = CheckText(item.number, kNumberCharacters, "routing.number"); !check.ok) return check;
-  if (PageApply check = CheckText(item.insertDigits, kInsertCharacters, "routing.insert"); !check.ok) return check;
+  if (PageApply check = CheckText(item.number, kRoutingNumberCharacters, "routing.number"); !check.ok) return check;
+  if (PageApply check = CheckText(item.insertDigits, kRoutingInsertCharacters, "routing.insert"); !check.ok) return check;
   ConfigurationImage image = AsImage(record);
   WriteCountedString(image, layout::CountedString24(lcr::kNumber), item.number);
   WriteCountedString(image, layout::CountedString24(lcr::kInsertDigits), item.insertDigits);
-  image.SetByte(lcr::kCutDigits, static_cast<std::uint8_t>(std::clamp(item.cutDigits, 0, int{kMaxDigits})));
+  image.SetByte(lcr::kCutDigits, static_cast<std::uint8_t>(std::clamp(item.cutDigits, 0, int{kRoutingMaxDigits})));
   image.Fill(lcr::kTargets, lcr::kTargetCount, kNoTarget);
   const auto bytes = image.Range(0, record.size());
   std::copy(bytes.begin(), bytes.end(), record.begin());
@@ -102,7 +99,7 @@ PageApply StoreItem(const RoutingItem& item, const std::vector<RoutingRecord>& o
     record[lcr::kAocItems + i] = IsIsdnTarget(target.code) ? kIsdnAoc : target.aoc;
     record[lcr::kCreditCounters + i] = target.credit;
   }
-  record[lcr::kDialDigits] = static_cast<std::uint8_t>(std::clamp(item.dialDigits, 0, int{kMaxDigits}));
+  record[lcr::kDialDigits] = static_cast<std::uint8_t>(std::clamp(item.dialDigits, 0, int{kRoutingMaxDigits}));
   return PageApply::Success();
 }
 

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/TextLookup.h"
@@ -37,6 +38,10 @@ inline constexpr std::size_t kMaxRoutingTargets = 5;
 inline constexpr std::uint8_t kIsdnLink1Target = 'P';
 inline constexpr std::uint8_t kIsdnLink2Target = 'T';
 inline constexpr std::uint8_t kNoCreditCounter = 'n';
+// What the item dialog's number and inserted digits may hold.
+inline constexpr std::string_view kRoutingNumberCharacters = "0123456789*#,?x";
+inline constexpr std::string_view kRoutingInsertCharacters = "0123456789*#";
+inline constexpr std::size_t kRoutingMaxDigits = 23;
 
 // A new rule of `profile`: all 0 but the profile and no targets.
 RoutingRecord NewRoutingRecord(int profile);

@@ -67,5 +67,23 @@ TEST(LcrRoutingPageTest, AGrownProfileMovesTheProfilesBehindIt) {
   EXPECT_EQ(image.Byte(kRouting + 128 * 4), 0xFF);
 }
 
+// The table holds 100 rules over all profiles: the 101st is refused, while an
+// edit of a full table replaces its rule.
+TEST(LcrRoutingPageTest, AFullTableRefusesANewRuleButTakesAnEdit) {
+  ConfigurationImage image = MakeDefaultImage();
+  for (std::size_t i = 0; i < LcrRoutingPage::kCapacity; ++i) {
+    PutRecord(image, i, Rule(0, 0, std::to_string(100 + i), {{0, 0, 0}}));
+  }
+  LcrRoutingPage page;
+  page.Load(image);
+  const PageApply refused = page.Put(Rule(0, 1, "1", {{0, 0, 0}}));
+  EXPECT_EQ(refused.messageKey, "strLcrRoutingErrTableFull");
+  EXPECT_EQ(refused.args, std::vector<std::string>{"100"});
+  ASSERT_TRUE(page.Put(Rule(0, 1, "1", {{1, 0, 0}}), 0).ok);
+  ASSERT_TRUE(page.Apply(image).ok);
+  EXPECT_EQ(image.Byte(kRouting + 128 * 99 + 3), 'B') << "the edited rule is ordered last";
+  EXPECT_EQ(image.Byte(kRouting + 128 * 100), 0xFF) << "nothing written past the table";
+}
+
 }  // namespace
 }  // namespace tusko

@@ -3,7 +3,7 @@
 set -eu
 
 PACKAGES="build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev \
-  libgtest-dev libgmock-dev libbenchmark-dev libudev-dev \
+  libgtest-dev libgmock-dev libbenchmark-dev libudev-dev nlohmann-json3-dev \
   qt6-base-dev qt6-charts-dev qt6-qpa-plugins libgl-dev desktop-file-utils gcovr \
   xvfb xauth fonts-dejavu-core"
 

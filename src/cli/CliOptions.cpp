@@ -72,6 +72,8 @@ class Parser {
       if (i_ < args_.size() && !args_[i_].starts_with("-") && !IsCommand(args_[i_])) o.comlogFile = args_[i_++];
     } else if (arg == "--format") {
       if (const auto value = Value(arg)) o.format = *value;
+    } else if (arg == "--output" || arg == "-o") {
+      if (const auto value = Value(arg)) o.output = *value;
     } else if (arg == "--yes" || arg == "-y") {
       o.yes = true;
     } else if (arg == "--force") {

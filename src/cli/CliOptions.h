@@ -11,6 +11,8 @@ namespace tusko::cli {
 
 inline constexpr std::string_view kInfoCommand = "info";
 
+inline constexpr std::size_t kManyArguments = 1000;
+
 // A command and how many arguments it takes after its name.
 struct CommandArity {
   std::string_view name;
@@ -24,7 +26,8 @@ inline constexpr CommandArity kCommandArities[] = {
     {"check-config", 1, 1}, {"lan", 0, 0},         {"time", 0, 2},           {"restart", 0, 0},
     {"module-info", 1, 1}, {"module-restart", 1, 1}, {"cells", 1, 1},        {"password", 0, 0},
     {"diag", 0, 0},        {"ports", 0, 0},        {"write-firmware", 1, 1}, {"announcement", 2, 2},
-    {"cdr", 1, 1},
+    {"cdr", 1, 1},         {"export", 1, 1},       {"import", 2, 2},         {"get", 2, kManyArguments},
+    {"set", 2, kManyArguments}, {"diff", 2, 2},
 };
 
 // The command line of tuskoctl after the language options are taken out.
@@ -40,7 +43,8 @@ struct CliOptions {
   std::optional<std::string> password;       // --password PW
   bool yes = false;                          // --yes: no confirmation questions
   bool force = false;                        // --force: a differing firmware version is no question
-  std::optional<std::string> format;         // --format NAME: of a call detail record file
+  std::optional<std::string> format;         // --format NAME: of a call detail record file or an export
+  std::optional<std::filesystem::path> output;  // -o FILE: where export writes
   std::string command;                       // empty: none given
   std::vector<std::string> commandArguments; // what follows the command's name
 };

@@ -43,9 +43,10 @@ int PrepareTransfer(const CommandContext& c, Direction direction) {
                                                                                                   : Cancelled(c);
 }
 
-// The file of a command, read whole; nothing after the reason was told.
-std::optional<ConfigurationImage> ReadFile(const CommandContext& c) {
-  ConfigurationReadResult read = ReadConfigurationFile(FileArgument(c));
+}  // namespace
+
+std::optional<ConfigurationImage> ReadConfigurationArgument(const CommandContext& c, const std::filesystem::path& path) {
+  ConfigurationReadResult read = ReadConfigurationFile(path);
   if (read.outcome != ConfigurationReadOutcome::Read || !read.image) {
     c.err << c.language.Format("strDataOpenError", {c.language.Text(ConfigurationReadErrorKey(read.outcome))})
           << "\n";
@@ -58,8 +59,8 @@ std::optional<ConfigurationImage> ReadFile(const CommandContext& c) {
   return std::move(read.image);
 }
 
-int SaveFile(const CommandContext& c, const ConfigurationImage& image, std::string_view doneKey) {
-  const std::filesystem::path path = FileArgument(c);
+int SaveConfiguration(const CommandContext& c, const std::filesystem::path& path, const ConfigurationImage& image,
+                      std::string_view doneKey) {
   if (!WriteConfigurationFile(path, image).saved) {
     c.err << c.language.Text("strDataSaveError") << "\n";
     return kExitBadFile;
@@ -68,9 +69,7 @@ int SaveFile(const CommandContext& c, const ConfigurationImage& image, std::stri
   return kExitDone;
 }
 
-}  // namespace
-
-int RunReadConfig(const CommandContext& c) {
+std::variant<ConfigurationImage, int> ReadGatewayConfiguration(const CommandContext& c) {
   if (const int prepared = PrepareTransfer(c, Direction::Download); prepared != kExitDone) return prepared;
   OperationEngine& engine = c.session->engine();
   const WaitOutcome outcome = RunWithProgress(
@@ -83,12 +82,18 @@ int RunReadConfig(const CommandContext& c) {
     c.err << c.language.Text("strCliDataInvalid") << "\n";
     return kExitInvalidData;
   }
-  return SaveFile(c, image, "strCliConfigSaved");
+  return image;
+}
+
+int RunReadConfig(const CommandContext& c) {
+  std::variant<ConfigurationImage, int> read = ReadGatewayConfiguration(c);
+  if (const int* failed = std::get_if<int>(&read)) return *failed;
+  return SaveConfiguration(c, FileArgument(c), std::get<ConfigurationImage>(read), "strCliConfigSaved");
 }
 
 int RunWriteConfig(const CommandContext& c) {
   // The file is read before the gateway is asked anything.
-  const std::optional<ConfigurationImage> image = ReadFile(c);
+  const std::optional<ConfigurationImage> image = ReadConfigurationArgument(c, FileArgument(c));
   if (!image) return kExitBadFile;
   if (const int prepared = PrepareTransfer(c, Direction::Upload); prepared != kExitDone) return prepared;
   OperationEngine& engine = c.session->engine();
@@ -108,11 +113,11 @@ int RunNewConfig(const CommandContext& c) {
     c.err << c.language.Format("strCliFileExists", {path.string()}) << "\n";
     return kExitBadFile;
   }
-  return SaveFile(c, MakeDefaultImage(), "strCliConfigSaved");
+  return SaveConfiguration(c, path, MakeDefaultImage(), "strCliConfigSaved");
 }
 
 int RunCheckConfig(const CommandContext& c) {
-  if (!ReadFile(c)) return kExitBadFile;
+  if (!ReadConfigurationArgument(c, FileArgument(c))) return kExitBadFile;
   c.out << c.language.Format("strCliConfigValid", {FileArgument(c).string()}) << "\n";
   return kExitDone;
 }

@@ -1,8 +1,25 @@
 #pragma once
 
+#include <filesystem>
+#include <optional>
+#include <string_view>
+#include <variant>
+
 #include "cli/CliCommand.h"
+#include "config/ConfigurationImage.h"
 
 namespace tusko::cli {
+
+// The gateway's configuration as read-config reads it: system information,
+// the version rule, the download; the image, which carries its signature, or
+// the exit code after the reason was told.
+std::variant<ConfigurationImage, int> ReadGatewayConfiguration(const CommandContext& context);
+// A configuration file read whole and carrying its signature; nothing after the reason was told.
+std::optional<ConfigurationImage> ReadConfigurationArgument(const CommandContext& context,
+                                                            const std::filesystem::path& path);
+// Saves `image` in `path` and tells it with `doneKey`; kExitDone or kExitBadFile.
+int SaveConfiguration(const CommandContext& context, const std::filesystem::path& path,
+                      const ConfigurationImage& image, std::string_view doneKey);
 
 // `read-config FILE`: reads the gateway's configuration into a file.
 int RunReadConfig(const CommandContext& context);

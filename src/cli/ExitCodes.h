@@ -14,6 +14,12 @@ enum ExitCode : int {
   kExitCancelled = 7,      // the user said no, or pressed Ctrl-C
   kExitBadFile = 8,        // a configuration file that cannot be read or written
   kExitInvalidData = 9,    // the gateway sent a configuration without its signature
+  kExitBadText = 10,       // a configuration text, field or value refused
+};
+
+// diff's answer when the two configurations differ.
+enum DiffExitCode : int {
+  kExitDiffers = 1,
 };
 
 }  // namespace tusko::cli

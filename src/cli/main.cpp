@@ -19,6 +19,7 @@
 #include "cli/InfoCommand.h"
 #include "cli/Interrupt.h"
 #include "cli/PortsCommand.h"
+#include "cli/TextCommands.h"
 
 namespace {
 
@@ -48,6 +49,12 @@ constexpr CommandEntry kCommands[] = {
     {"diag", true, tusko::cli::RunDiag},
     {"ports", false, tusko::cli::RunPorts},
     {"cdr", true, tusko::cli::RunCdr},
+    {"export", false, tusko::cli::RunExport},
+    {"import", false, tusko::cli::RunImport},
+    {"get", false, tusko::cli::RunGet},
+    {"set", false, tusko::cli::RunSet},
+    // Reaches the gateway only when one side is "gateway".
+    {"diff", false, tusko::cli::RunDiff},
 };
 
 const CommandEntry* FindCommand(std::string_view name) {

@@ -1,0 +1,228 @@
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <random>
+#include <string>
+
+#include "ImageBytes.h"
+#include "config/ConfigurationDiff.h"
+#include "config/ConfigurationText.h"
+#include "config/JsonFormat.h"
+#include "config/TextFormat.h"
+#include "sim/SampleConfiguration.h"
+#include "support/RowName.h"
+
+namespace tusko {
+namespace {
+
+using namespace catalog;
+using test::Bytes;
+
+const TextLookup kKeys = [](std::string_view key) { return std::string(key); };
+
+std::string Export(const ConfigurationImage& image) { return WriteConfigurationText(DescribeImage(image), kKeys); }
+
+TextBuild Import(std::string_view text) {
+  const TextParse parse = ParseConfigurationText(text);
+  EXPECT_FALSE(parse.problem) << "line " << parse.line << ": " << parse.problem->key;
+  return BuildImage(parse.text);
+}
+
+ConfigurationImage Edited(ConfigurationImage image, std::size_t offset, const Bytes& bytes) {
+  test::Put(image, offset, bytes);
+  return image;
+}
+
+// Random bytes everywhere, or a few random bytes in the sample: both must come back whole.
+ConfigurationImage RandomImage(unsigned seed, std::size_t changes) {
+  std::mt19937 random(seed);
+  std::uniform_int_distribution<int> byte(0, 255);
+  std::uniform_int_distribution<std::size_t> offset(0, ConfigurationImage::kSize - 1);
+  ConfigurationImage image = sim::MakeSampleConfiguration();
+  for (std::size_t i = 0; i < changes; ++i) image.SetByte(offset(random), static_cast<std::uint8_t>(byte(random)));
+  return image;
+}
+
+struct RoundTripRow {
+  std::string name;
+  ConfigurationImage image;
+};
+
+void PrintTo(const RoundTripRow& row, std::ostream* os) { *os << row.name; }
+
+class ExportImportRoundTrip : public testing::TestWithParam<RoundTripRow> {};
+
+TEST_P(ExportImportRoundTrip, GivesBackTheImageByteForByte) {
+  const TextBuild built = Import(Export(GetParam().image));
+  ASSERT_TRUE(built.image) << built.id << ": " << built.refusal.messageKey;
+  const ConfigurationDifferences differences = CompareImages(GetParam().image, *built.image);
+  EXPECT_TRUE(differences.Empty()) << (differences.fields.empty() ? "bytes from " + std::to_string(differences.bytes[0].offset)
+                                                                  : differences.fields[0].ref.Id());
+}
+
+INSTANTIATE_TEST_SUITE_P(Images, ExportImportRoundTrip,
+                         testing::Values(RoundTripRow{"Default", MakeDefaultImage()},
+                                         RoundTripRow{"Sample", sim::MakeSampleConfiguration()},
+                                         RoundTripRow{"FewChanges1", RandomImage(1, 40)},
+                                         RoundTripRow{"FewChanges2", RandomImage(2, 400)},
+                                         RoundTripRow{"AllRandom3", RandomImage(3, 200000)},
+                                         RoundTripRow{"AllRandom4", RandomImage(4, 200000)},
+                                         RoundTripRow{"AllRandom5", RandomImage(5, 200000)},
+                                         RoundTripRow{"AllRandom6", RandomImage(6, 200000)},
+                                         RoundTripRow{"AllRandom7", RandomImage(7, 200000)},
+                                         RoundTripRow{"AllZero", *ConfigurationImage::FromBytes(
+                                                                     Bytes(ConfigurationImage::kSize, 0))}),
+                         test::RowName<RoundTripRow>);
+
+struct LineRow {
+  std::string name;
+  std::size_t offset;
+  Bytes bytes;
+  std::string line;
+};
+
+class ExportedLine : public testing::TestWithParam<LineRow> {};
+
+TEST_P(ExportedLine, ShowsTheValueAsAnInstallerReadsIt) {
+  const std::string text = Export(Edited(MakeDefaultImage(), GetParam().offset, GetParam().bytes));
+  EXPECT_NE(text.find("\n" + GetParam().line + "\n"), std::string::npos) << text.substr(0, 2000);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Forms, ExportedLine,
+    testing::Values(
+        LineRow{"Address", 39, test::TextBytes("192168000010"), "network.lanIp = 192.168.0.10"},
+        LineRow{"Text", 6, Bytes{4, 'T', 'e', 's', 't'}, "general.name = \"Test\""},
+        LineRow{"TextEscapes", 6, Bytes{4, 'a', '"', '\n', 0xE4}, "general.name = \"a\\\"\\n\\xe4\""},
+        LineRow{"CheckBox", 326, Bytes{0}, "isdnCommon.progressTone = false"},
+        LineRow{"Choice", 357, Bytes{2}, "isdn.mode = strIsdnModeTe (2)"},
+        LineRow{"StoredValueNoChoiceNames", 357, Bytes{9}, "isdn.mode = 9"},
+        LineRow{"LiteralChoice", 29269, Bytes{1}, "general.timeZone = UTC+01:00 (1)"},
+        LineRow{"Server", 21352, test::TextBytes(std::string("Smail:25") + '\0'), "alarm.ipServer = mail:25"},
+        LineRow{"Restore", 29012 + 66, Bytes{0x93}, "isdnCredit1.restore = week 2 weekday 3"},
+        LineRow{"ListEntry", 21160, Bytes{3, '1', '2', '3'}, "alarm.smsNumbers[1] = \"123\""},
+        LineRow{"Volume", 904 + 2, Bytes{128 + 5}, "gsmModule1.volumeIsdn = 5"},
+        LineRow{"TableColumn", 1160 + 52, Bytes{0, 'P', 255, 255, 255}, "lcrRouting1.targets = 0, 80, 255, 255, 255"},
+        LineRow{"CellText", 21676, test::TextBytes("262"), "cell1.mcc = \"262\""}),
+    test::RowName<LineRow>);
+
+TEST(ConfigurationTextTest, GroupsFieldsUnderTheirPageTitleAndLeavesOutEmptyTableRecords) {
+  const std::string text = Export(MakeDefaultImage());
+  EXPECT_NE(text.find("\n# strDataSystemNetwork\nnetwork.lanIp = 0.0.0.0\n"), std::string::npos);
+  EXPECT_EQ(text.find("lcrRouting1."), std::string::npos);
+  EXPECT_NE(text.find("workingDay1.begin1Hour = 8"), std::string::npos) << "a plain record is always there";
+}
+
+struct RefusalRow {
+  std::string name;
+  std::string text;
+  std::string key;
+  std::string id;  // the field named by the message
+  std::size_t line = 2;
+};
+
+void PrintTo(const RefusalRow& row, std::ostream* os) { *os << row.name; }
+
+class ImportRefusal : public testing::TestWithParam<RefusalRow> {};
+
+TEST_P(ImportRefusal, NamesTheFieldAndThePageMessage) {
+  const RefusalRow& row = GetParam();
+  const TextParse parse = ParseConfigurationText("# a comment\n" + row.text + "\n");
+  if (parse.problem) {
+    EXPECT_EQ(parse.problem->key, row.key);
+    EXPECT_EQ(parse.line, row.line);
+    ASSERT_FALSE(parse.problem->args.empty());
+    EXPECT_NE(parse.problem->args.front().find(row.id), std::string::npos) << parse.problem->args.front();
+    return;
+  }
+  const TextBuild built = BuildImage(parse.text);
+  EXPECT_FALSE(built.image);
+  EXPECT_EQ(built.refusal.messageKey, row.key);
+  EXPECT_EQ(built.id, row.id);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ImportRefusal,
+    testing::Values(
+        RefusalRow{"NumberOutOfRange", "isdnLink1.tei = 128", "strDataValueOutOfRange", "isdnLink1.tei"},
+        RefusalRow{"BadAddress", "network.lanIp = 10.0.0.256", "strDataIpAddressInvalid", "network.lanIp"},
+        RefusalRow{"UnknownId", "network.lanAddress = 10.0.0.1", "strCliTextUnknownField", "network.lanAddress"},
+        RefusalRow{"MalformedLine", "network.lanIp 10.0.0.1", "strCliTextMalformed", "network.lanIp"},
+        RefusalRow{"UnquotedText", "general.name = Office", "strCliTextBadValue", "general.name"},
+        RefusalRow{"NoSuchChoice", "isdn.mode = 3", "strDataChoiceUnknown", "isdn.mode"},
+        RefusalRow{"TextTooLong", "general.name = \"" + std::string(32, 'n') + "\"", "strDataTextTooLong",
+                   "general.name"},
+        RefusalRow{"CharacterNotAllowed", "alarm.smsNumbers[1] = \"12a\"", "strDataTextCharacters",
+                   "alarm.smsNumbers"},
+        RefusalRow{"ServerWithoutPort", "alarm.ipServer = alarmhost", "strSystemAlarmIpPortMissing",
+                   "alarm.ipServer"},
+        RefusalRow{"RestoreDayOutOfRange", "isdnCredit2.restore = day 32", "strDataValueOutOfRange",
+                   "isdnCredit2.restore"},
+        RefusalRow{"ListGap", "alarm.smsNumbers[2] = \"1\"", "strCliTextEntryGap", "alarm.smsNumbers[2]"},
+        RefusalRow{"GivenTwice", "isdnLink1.tei = 1\nisdnLink1.tei = 2", "strCliTextTwice", "isdnLink1.tei", 3},
+        RefusalRow{"RawOutside", "raw 29330 = 000000", "strDataRawOutside", "29330"},
+        RefusalRow{"RawNotHex", "raw 100 = 0g", "strCliTextBadRaw", "raw 100"}),
+    test::RowName<RefusalRow>);
+
+TEST(ConfigurationTextTest, AStoredValueAPageRefusesStaysUntilItIsChanged) {
+  const ConfigurationImage stored = Edited(MakeDefaultImage(), 256 + 5, Bytes{200});  // TEI out of range
+  const std::string text = Export(stored);
+  ASSERT_NE(text.find("isdnLink1.tei = 200\n"), std::string::npos);
+
+  std::string changed = text;
+  changed.replace(changed.find("tei = 200"), 9, "tei = 99");
+  const TextBuild built = Import(changed);
+  ASSERT_TRUE(built.image);
+  EXPECT_EQ(built.image->Byte(256 + 5), 99);
+
+  changed.replace(changed.find("tei = 99"), 8, "tei = 201");
+  EXPECT_EQ(Import(changed).id, "isdnLink1.tei");
+}
+
+TEST(ConfigurationTextTest, SettingsReplaceValuesAndListEntriesOfADescribedImage) {
+  ConfigurationText text = DescribeImage(sim::MakeSampleConfiguration());
+  for (const char* line : {"general.name = \"Branch\"", "alarm.smsNumbers[1] = \"0171\"",
+                           "alarm.smsNumbers[2] = \"0172\"", "alarm.smsNumbers[1] = \"\"", "lcrClip50.profile = 7"}) {
+    const auto problem = ApplyTextLine(text, line, GivenTwice::Replaces);
+    EXPECT_FALSE(problem) << line << ": " << problem->key;
+  }
+  const TextBuild built = BuildImage(text);
+  ASSERT_TRUE(built.image);
+  const ConfigurationDifferences differences = CompareImages(sim::MakeSampleConfiguration(), *built.image);
+  std::vector<std::string> ids;
+  for (const FieldDifference& field : differences.fields) ids.push_back(field.ref.Id());
+  EXPECT_EQ(ids, (std::vector<std::string>{"general.name", "alarm.smsNumbers", "lcrClip50.profile"}));
+  EXPECT_EQ(differences.fields[1].second.items, (std::vector<std::string>{"0172"}));
+}
+
+TEST(ConfigurationDiffTest, NamesDifferingFieldsAndTheBytesNoFieldExplains) {
+  const ConfigurationImage first = sim::MakeSampleConfiguration();
+  EXPECT_TRUE(CompareImages(first, first).Empty());
+  // A reserved byte, and a check box whose byte changes without changing what it shows.
+  const ConfigurationImage second = Edited(Edited(first, 21290, Bytes{0x12}), 329, Bytes{7});
+  const ConfigurationDifferences differences = CompareImages(first, Edited(second, 357, Bytes{1}));
+  ASSERT_EQ(differences.fields.size(), 1u);
+  EXPECT_EQ(differences.fields[0].ref.Id(), "isdn.mode");
+  ASSERT_EQ(differences.bytes.size(), 2u);
+  EXPECT_EQ(differences.bytes[0].offset, 329u);
+  EXPECT_EQ(differences.bytes[1].offset, 21290u);
+  EXPECT_EQ(differences.bytes[1].second, Bytes{0x12});
+}
+
+TEST(ConfigurationJsonTest, GivesEachFieldItsIdLabelKeyAndValue) {
+  const ConfigurationImage image = Edited(Edited(MakeDefaultImage(), 6, Bytes{2, 0xC4, 'x'}), 21290, Bytes{0x12, 0});
+  const nlohmann::json json = nlohmann::json::parse(WriteConfigurationJson(DescribeImage(image)));
+  std::map<std::string, nlohmann::json> fields;
+  for (const nlohmann::json& field : json["fields"]) fields[field["id"]] = field;
+  EXPECT_EQ(fields["general.name"]["label"], "strSystemGeneralName");
+  EXPECT_EQ(fields["general.name"]["value"], "\xC3\x84x") << "Latin-1 text as UTF-8";
+  EXPECT_EQ(fields["isdnCommon.progressTone"]["value"], true);
+  EXPECT_EQ(fields["isdn.mode"]["value"], (nlohmann::json{{"key", "strIsdnModeSynchro"}, {"stored", 0}}));
+  EXPECT_EQ(fields["network.port"]["value"], 1002);
+  EXPECT_EQ(json.at("raw"), (nlohmann::json::array({{{"offset", 21290}, {"hex", "1200"}}})))
+      << "the reserved bytes that differ from a new image";
+}
+
+}  // namespace
+}  // namespace tusko

@@ -232,6 +232,8 @@ TEST_F(MainWindowTest, FindNextBeforeAnySearchOpensTheFindDialog) {
   settings_.communicationLog = 1;
   MainWindow& window = OpenWindow();
   window.Execute(static_cast<int>(Command::ToggleCommunication));
+  window.communicationLog()->AddLine("Socket OK", LogColour::Link);
+  QApplication::processEvents();  // the view shows the line
   window.tabs().Select(TabPageId::Communication);
   window.tabs().Select(TabPageId::Configuration);
   window.Execute(static_cast<int>(Command::Find));
@@ -261,6 +263,7 @@ TEST_F(MainWindowTest, LogSaveAsWritesTheLogAndRemembersTheFolder) {
   window.Execute(static_cast<int>(Command::ToggleCommunication));
   window.tabs().Select(TabPageId::Communication);
   window.communicationLog()->AddLine("Socket OK", LogColour::Link);
+  QApplication::processEvents();  // the view shows the line
   const tusko::test::TempFolder folder;
   fileDialogs_.Answer(FileAnswer{folder / "comm.txt", 2});
 

@@ -45,6 +45,8 @@ class MonitorPageTest : public MainWindowFixture {
     window().findChild<QCheckBox*>("category2")->setChecked(true);
     QTest::mouseClick(window().findChild<QPushButton*>("startButton"), Qt::LeftButton);
     ASSERT_TRUE(WaitForText("SYSTEM MONITORING STARTED"));
+    // Commands wait until the gateway has answered the start.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window().busy(); }, kLimitMs));
   }
 };
 

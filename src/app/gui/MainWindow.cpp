@@ -349,7 +349,17 @@ void MainWindow::CommunicationSettings() {
 
 // ---- Commands ----
 
+// Every way to a command passes here, the accelerators and the title bar's
+// close as well: while busy none runs, otherwise what the menus offer.
+bool MainWindow::CommandEnabled(Command command) {
+  if (busy_) return false;
+  UpdateCommandStates();
+  const QAction* item = menu_->action(command);
+  return item == nullptr || item->isEnabled();
+}
+
 void MainWindow::Execute(int command) {
+  if (!CommandEnabled(static_cast<Command>(command))) return;
   const int recent = command - static_cast<int>(Command::FileRecentFirst);
   if (recent >= 0 && recent < kRecentFileEntries) {
     documents_->OpenRecent(recent);
@@ -483,6 +493,10 @@ void MainWindow::dropEvent(QDropEvent* event) {
 // ---- Closing ----
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+  if (!CommandEnabled(Command::FileQuit)) {
+    event->ignore();
+    return;
+  }
   if (monitorPage_->log().IsActive()) engine_.StopMonitoring();
   if (!documents_->MayDiscard()) {
     event->ignore();

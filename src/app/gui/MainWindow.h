@@ -87,6 +87,7 @@ class MainWindow final : public QMainWindow, private CommandWindow, private Docu
   void RestoreWindowState();
   void SaveWindowState();
   void UpdateCommandStates();
+  bool CommandEnabled(Command command);
   void Translate();
 
   std::optional<std::string> AskLoginPassword();

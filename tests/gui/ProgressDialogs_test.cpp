@@ -203,26 +203,40 @@ TEST_F(NotifyDialogTest, ASecondNoticeReplacesTheTextAndOnlyTheOwnersCloseEndsIt
   EXPECT_EQ(finished.count(), 1);
 }
 
-TEST(ConnectWaitDialog, RunsUnseenAndModalUntilSettled) {
-  constexpr std::chrono::milliseconds kFastPoll{5};
-  constexpr int kLooksUntilSettled = 3;
-  int looks = 0;
-  QWidget owner;
-  owner.show();
-  ConnectWaitDialog dialog([&] { return ++looks == kLooksUntilSettled; }, &owner, kFastPoll);
+// A wait whose connect settles at its third look, five milliseconds apart.
+class ConnectWaitTest : public testing::Test {
+ protected:
+  static constexpr std::chrono::milliseconds kFastPoll{5};
+  static constexpr int kLooksUntilSettled = 3;
+
+  ConnectWaitTest() { owner_.show(); }
+
+  int looks_ = 0;
+  QWidget owner_;
+  ConnectWaitDialog dialog_{[this] { return ++looks_ == kLooksUntilSettled; }, &owner_, kFastPoll};
+};
+
+TEST_F(ConnectWaitTest, RunsUnseenAndModalUntilSettled) {
   bool modalWhileWaiting = false;
   Qt::CursorShape cursorWhileWaiting = Qt::ArrowCursor;
   QTimer::singleShot(0, [&] {
-    modalWhileWaiting = QApplication::activeModalWidget() == &dialog;
+    modalWhileWaiting = QApplication::activeModalWidget() == &dialog_;
     if (const QCursor* cursor = QApplication::overrideCursor()) cursorWhileWaiting = cursor->shape();
   });
 
-  EXPECT_EQ(dialog.exec(), 1);
-  EXPECT_EQ(looks, kLooksUntilSettled) << "it waits for the connect to settle and then stops looking";
+  EXPECT_EQ(dialog_.exec(), ConnectWaitDialog::kSettled);
+  EXPECT_EQ(looks_, kLooksUntilSettled) << "it waits for the connect to settle and then stops looking";
   EXPECT_TRUE(modalWhileWaiting) << "the window behind takes no input";
   EXPECT_EQ(cursorWhileWaiting, Qt::WaitCursor);
-  EXPECT_EQ(dialog.windowOpacity(), 0.0);
-  EXPECT_LE(dialog.width() * dialog.height(), 1);
+  EXPECT_EQ(dialog_.windowOpacity(), 0.0);
+  EXPECT_LE(dialog_.width() * dialog_.height(), 1);
+}
+
+// A wait that ignored Esc would end only when settled.
+TEST_F(ConnectWaitTest, EscEndsTheWait) {
+  QTimer::singleShot(0, [&] { QTest::keyClick(&dialog_, Qt::Key_Escape); });
+  EXPECT_NE(dialog_.exec(), ConnectWaitDialog::kSettled);
+  EXPECT_LT(looks_, kLooksUntilSettled);
 }
 
 }  // namespace

@@ -13,7 +13,7 @@ ConnectWaitDialog::ConnectWaitDialog(std::function<bool()> settled, QWidget* par
   connect(&look_, &QTimer::timeout, this, [this] {
     if (!settled_()) return;
     look_.stop();
-    done(1);
+    done(kSettled);
   });
   QApplication::setOverrideCursor(Qt::WaitCursor);
 }

@@ -138,7 +138,7 @@ LinkEngineHostHooks MainWindow::Hooks() {
       .waitWhileConnecting =
           [this](const std::function<bool()>& settled) {
             ConnectWaitDialog wait(settled, this);
-            wait.exec();
+            return wait.exec() == ConnectWaitDialog::kSettled;
           },
   };
 }
@@ -323,9 +323,10 @@ bool MainWindow::EditLinkSettings() {
 }
 
 void MainWindow::Connect() {
-  QApplication::setOverrideCursor(Qt::WaitCursor);
+  // Busy while the wait runs the event loop, so that no command starts meanwhile.
+  SetBusy(true);
   host_.EnsureLinkOpen(false);
-  QApplication::restoreOverrideCursor();
+  SetBusy(false);
   connectingCursor_ = host_.link().GetLinkState() == LinkState::Connecting;
   if (connectingCursor_) setCursor(Qt::BusyCursor);
   diagnostics_->AllowRefresh();

@@ -1,6 +1,5 @@
 #include "app/session/LinkEngineHost.h"
 
-#include <algorithm>
 #include <utility>
 
 #include "app/language/LanguageManager.h"
@@ -32,6 +31,7 @@ LinkEngineHost::~LinkEngineHost() {
   usbWatch_.Stop();
   link_.CloseCommunication();
   stopTimer();
+  if (connectTimer_) loop_.CancelTimer(*connectTimer_);
 }
 
 void LinkEngineHost::AttachLog(CommLogSink* sink) {
@@ -39,23 +39,46 @@ void LinkEngineHost::AttachLog(CommLogSink* sink) {
   link_.AttachLog(sink);
 }
 
-bool LinkEngineHost::OpenQuietlyIfConfigured() {
-  return LinkSettingsComplete(settings_) && link_.InitCommunication(LinkSettingsFrom(settings_), true);
+bool LinkEngineHost::OpenQuietlyIfConfigured() { return LinkSettingsComplete(settings_) && OpenLink(true); }
+
+bool LinkEngineHost::OpenLink(bool quiet) {
+  if (connectTimer_) loop_.CancelTimer(*connectTimer_);
+  connectTimer_.reset();
+  connectTimedOut_ = false;
+  if (!link_.InitCommunication(LinkSettingsFrom(settings_), quiet)) return false;
+  // The system's own limit for an unanswered connect is minutes.
+  if (link_.GetLinkState() == LinkState::Connecting) {
+    connectTimer_ = loop_.StartTimer(ConnectTimeLimit(), [this] {
+      connectTimer_.reset();
+      OnConnectTimeLimit();
+    });
+  }
+  return true;
+}
+
+void LinkEngineHost::OnConnectTimeLimit() {
+  if (link_.GetLinkState() != LinkState::Connecting) return;
+  log("Connect timeout", LogColour::Link);
+  link_.CloseTransport();
+  connectTimedOut_ = true;
 }
 
 bool LinkEngineHost::EnsureLinkOpen(bool waitWhileConnecting) {
   if (hooks_.linkWanted) hooks_.linkWanted();
-  if (link_.GetLinkState() == LinkState::Open) return true;
-  if (link_.InitCommunication(LinkSettingsFrom(settings_), false)) {
+  const LinkState state = link_.GetLinkState();
+  if (state == LinkState::Open) return true;
+  // A connect under way is joined: a second one would drop it and start its time anew.
+  if (state == LinkState::Connecting || OpenLink(false)) {
     // A connect that has failed meanwhile ends the wait as well as one that succeeded.
     const auto settled = [this] { return link_.GetLinkState() != LinkState::Connecting; };
     if (waitWhileConnecting) SetBusy(true);
     const bool settledInTime = WaitForLink(settled, kLinkOpenWaitSteps * kLinkOpenWaitStepMs);
     if (!settledInTime && waitWhileConnecting) {
-      if (hooks_.waitWhileConnecting) {
-        hooks_.waitWhileConnecting(settled);
-      } else {
-        WaitForLink(settled, kConnectWaitLimitMs);
+      const bool waited = hooks_.waitWhileConnecting ? hooks_.waitWhileConnecting(settled)
+                                                     : WaitForLink(settled, ConnectTimeLimit());
+      if (!waited && !settled()) {
+        log("Connect cancelled", LogColour::Link);
+        link_.CloseTransport();
       }
     }
     if (waitWhileConnecting) SetBusy(false);
@@ -68,15 +91,19 @@ bool LinkEngineHost::EnsureLinkOpen(bool waitWhileConnecting) {
 }
 
 bool LinkEngineHost::WaitForLink(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+  bool expired = false;
+  const MainLoop::TimerId deadline = loop_.StartTimer(limit, [&expired] { expired = true; });
   // The reader thread completes a connect without telling the loop: look again every few milliseconds.
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (!done()) {
+  while (!done() && !expired) {
     if (hooks_.linkWaitStep) hooks_.linkWaitStep();
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    if (left <= std::chrono::milliseconds::zero()) return false;
-    loop_.RunUntil(done, std::min(left, kLinkStatePollMs));
+    loop_.RunUntil([&] { return done() || expired; }, kLinkStatePollMs);
   }
-  return true;
+  if (!expired) loop_.CancelTimer(deadline);
+  return done();
+}
+
+std::chrono::milliseconds LinkEngineHost::ConnectTimeLimit() const {
+  return std::chrono::milliseconds(settings_.communicationTimeoutConnect);
 }
 
 void LinkEngineHost::SetBusy(bool busy) {
@@ -84,7 +111,9 @@ void LinkEngineHost::SetBusy(bool busy) {
 }
 
 void LinkEngineHost::ShowTcpError() {
-  const TcpError error = link_.LastTcpError();
+  TcpError error = link_.LastTcpError();
+  // The close at the time limit leaves the link no error of its own: the gateway was not reached.
+  if (error == TcpError::None && connectTimedOut_) error = TcpError::ConnectException;
   if (error == TcpError::None || tcpErrorBoxOpen_) return;
   const std::string peer = SafeFormat("%s:%d", {settings_.tcpAddress, settings_.tcpPort}, kMaxTcpPeerChars);
   tcpErrorBoxOpen_ = true;

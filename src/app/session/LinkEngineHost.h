@@ -26,8 +26,6 @@ class OperationEngine;
 // queryLink waits this many steps of this length for the link to open.
 inline constexpr int kLinkOpenWaitSteps = 20;
 inline constexpr std::chrono::milliseconds kLinkOpenWaitStepMs{100};
-// A TCP connect still under way after that is waited for at most this long more.
-inline constexpr std::chrono::milliseconds kConnectWaitLimitMs{15000};
 // How often the wait looks at the link's state meanwhile.
 inline constexpr std::chrono::milliseconds kLinkStatePollMs{10};
 
@@ -53,9 +51,9 @@ struct LinkEngineHostHooks {
   // that asked for the wait cursor.
   std::function<void(bool busy)> busy = nullptr;
   // Optional: waits for a TCP connect still under way until `settled` holds
-  // (the desktop's invisible modal wait). Without it the loop runs for at most
-  // kConnectWaitLimitMs.
-  std::function<void(const std::function<bool()>& settled)> waitWhileConnecting = nullptr;
+  // (the desktop's invisible modal wait); false when the user gave up the
+  // wait. Without it the loop runs until the connect has settled.
+  std::function<bool(const std::function<bool()>& settled)> waitWhileConnecting = nullptr;
 };
 
 // The operation engine's host on the link control and the core's event loop:
@@ -83,8 +81,9 @@ class LinkEngineHost final : public EngineHost, public LinkHost {
   bool OpenQuietlyIfConfigured();
   // queryLink and the Connect command: opens the link with its message boxes
   // and waits, running the loop, until it is open; with `waitWhileConnecting`
-  // a TCP connect still under way is waited for as well. On failure a TCP
-  // link shows its error.
+  // a TCP connect still under way is waited for as well, and a wait the user
+  // gives up ends the connect. A connect already under way is waited for, not
+  // started again. On failure a TCP link shows its error.
   bool EnsureLinkOpen(bool waitWhileConnecting);
   // The box for the TCP link's last error; nothing when there is none.
   void ShowTcpError();
@@ -103,7 +102,7 @@ class LinkEngineHost final : public EngineHost, public LinkHost {
   // A serial port stays closed until its device comes back either way: that
   // is all the engine ever asks for.
   void closeLink() override;
-  bool reopenLink() override { return link_.InitCommunication(LinkSettingsFrom(settings_), true); }
+  bool reopenLink() override { return OpenLink(true); }
   void requestConnect() override { EnsureLinkOpen(false); }
   void notify(Notification code, int value, bool sync) override;
   bool queryLink() override { return EnsureLinkOpen(true); }
@@ -126,6 +125,11 @@ class LinkEngineHost final : public EngineHost, public LinkHost {
   // Runs `task` on the loop unless this host is gone by then.
   void PostIfAlive(std::function<void()> task);
   void ShowMessage(std::string_view textKey, std::initializer_list<FormatArg> args);
+  // Every open goes through here: a TCP connect gets its time limit.
+  bool OpenLink(bool quiet);
+  void OnConnectTimeLimit();
+  std::chrono::milliseconds ConnectTimeLimit() const;
+  // Runs the loop until `done` holds or `limit` has passed on the loop's clock.
   bool WaitForLink(const std::function<bool()>& done, std::chrono::milliseconds limit);
   void SetBusy(bool busy);
 
@@ -137,6 +141,9 @@ class LinkEngineHost final : public EngineHost, public LinkHost {
   CommLogSink* log_ = nullptr;
   OperationEngine* engine_ = nullptr;
   std::optional<MainLoop::TimerId> engineTimer_;
+  std::optional<MainLoop::TimerId> connectTimer_;
+  // The last connect ended at its time limit; the TCP error box says so.
+  bool connectTimedOut_ = false;
   bool tcpErrorBoxOpen_ = false;
   // Declared after everything the link's threads reach through this host.
   LinkControl link_;

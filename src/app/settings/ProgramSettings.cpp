@@ -31,6 +31,7 @@ constexpr std::array kValues{
     NumberValue("CommunicationTimeoutReadCells", &P::communicationTimeoutReadCells, 10000),
     NumberValue("CommunicationTimeoutSwitchToLoader", &P::communicationTimeoutSwitchToLoader, 5000, Saved::No),
     NumberValue("CommunicationTimeoutSwitchToFirmware", &P::communicationTimeoutSwitchToFirmware, 10000, Saved::No),
+    NumberValue("CommunicationTimeoutConnect", &P::communicationTimeoutConnect, 5000, Saved::No),
     NumberValue("DiagnosticsRefresh", &P::diagnosticsRefresh, 5000),
     NumberValue("CDRHeader", &P::cdrHeader, 1),
     NumberValue("CDRFieldDate", &P::cdrFieldDate, 0),

@@ -38,6 +38,7 @@ struct ProgramSettings {
   std::uint32_t communicationTimeoutReadCells{};
   std::uint32_t communicationTimeoutSwitchToLoader{};
   std::uint32_t communicationTimeoutSwitchToFirmware{};
+  std::uint32_t communicationTimeoutConnect{};  // a TCP connect that has not completed by then fails
   std::uint32_t diagnosticsRefresh{};
   std::uint32_t cdrHeader{};          // 1: CDR text files start with a header line
   std::uint32_t cdrFieldDate{};       // column positions in CDR text files

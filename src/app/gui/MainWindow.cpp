@@ -32,6 +32,7 @@
 #include "app/gui/MainMenu.h"
 #include "app/gui/MessageService.h"
 #include "app/gui/MonitorPage.h"
+#include "app/gui/PaneFocus.h"
 #include "app/gui/UiText.h"
 #include "app/language/LanguageManager.h"
 #include "app/session/LanguageChange.h"
@@ -64,6 +65,8 @@ const Accelerator kAccelerators[] = {
     {QKeySequence(Qt::CTRL | Qt::Key_Tab), Command::NextTab},
     {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), Command::PreviousTab},
     {QKeySequence(Qt::CTRL | Qt::Key_Backtab), Command::PreviousTab},
+    {QKeySequence(Qt::Key_F6), Command::NextPane},
+    {QKeySequence(Qt::SHIFT | Qt::Key_F6), Command::PreviousPane},
 };
 
 // The monitor's temporary file lives where the user may write: the cache folder.
@@ -396,6 +399,8 @@ void MainWindow::Execute(int command) {
     case Command::ToggleCommunication: ToggleTab(TabPageId::Communication, Command::ToggleCommunication); break;
     case Command::NextTab: tabs_.Next(); break;
     case Command::PreviousTab: tabs_.Previous(); break;
+    case Command::NextPane: MoveFocusToPane(*tabWidget_, 1); break;
+    case Command::PreviousPane: MoveFocusToPane(*tabWidget_, -1); break;
     case Command::HelpContents: ShowHelp(); break;
     case Command::About: ShowAbout(); break;
     case Command::Copy:

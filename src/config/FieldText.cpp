@@ -233,6 +233,12 @@ std::optional<std::string> ParseQuoted(std::string_view text) {
   return plain;
 }
 
+std::optional<std::string> ParseText(std::string_view text) {
+  text = TrimmedText(text);
+  if (text.starts_with('"')) return ParseQuoted(text);
+  return std::string(text);
+}
+
 std::string FormatValue(const FieldRef& ref, const FieldValue& value) {
   switch (FormOf(ref)) {
     case ValueForm::Flag: return std::string(value.number != 0 ? kTrue : kFalse);
@@ -271,7 +277,7 @@ std::optional<FieldValue> ParseValue(const FieldRef& ref, std::string_view text)
       return std::nullopt;
     case ValueForm::Choice: number = ParseChoice(*ref.field, text); break;
     case ValueForm::Text:
-      if (std::optional<std::string> quoted = ParseQuoted(text)) return FieldValue{.text = std::move(*quoted)};
+      if (std::optional<std::string> plain = ParseText(text)) return FieldValue{.text = std::move(*plain)};
       return std::nullopt;
     case ValueForm::Word:
       if (IsWord(text)) return FieldValue{.text = std::string(text)};

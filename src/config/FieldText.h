@@ -17,7 +17,7 @@ enum class ValueForm {
   Number,
   Flag,      // true or false
   Choice,    // "strKey (stored)"; a stored value no choice names as its number
-  Text,      // "quoted", with \" \\ \n \r \t and \xHH escapes
+  Text,      // "quoted", with \" \\ \n \r \t and \xHH escapes; read also bare
   Word,      // a bare token: the delay of alerting, 0..15 or R
   Address,   // a.b.c.d
   Server,    // host:port, "host":port when the host needs quoting, "" for none
@@ -39,6 +39,8 @@ std::optional<FieldValue> ParseValue(const FieldRef& ref, std::string_view text)
 std::string QuotedText(std::string_view text);
 // A whole quoted text; nothing when it is not one.
 std::optional<std::string> ParseQuoted(std::string_view text);
+// A quoted text, or a bare one as it stands (so that "set" takes name=Office).
+std::optional<std::string> ParseText(std::string_view text);
 
 // Without the blanks, tabs and carriage returns around it.
 std::string_view TrimmedText(std::string_view text);

@@ -51,7 +51,7 @@ TextEntry& EntryOf(ConfigurationText& text, std::size_t order, bool& existed) {
 std::optional<TextProblem> ApplyItem(TextEntry& entry, std::string_view name, std::size_t number,
                                      std::string_view valueText, GivenTwice twice) {
   std::vector<std::string>& items = entry.value.items;
-  const std::optional<std::string> item = ParseQuoted(valueText);
+  const std::optional<std::string> item = ParseText(valueText);
   if (!item) return Problem("strCliTextBadValue", {std::string(name), std::string(valueText)});
   if (number == 0 || number > items.size() + 1) return Problem("strCliTextEntryGap", {std::string(name)});
   if (number <= items.size() && twice == GivenTwice::Refused) return Problem("strCliTextTwice", {std::string(name)});

@@ -58,7 +58,7 @@ TEST_F(TextCommands, ImportRefusesAValueWithTheFieldAndThePageMessage) {
 }
 
 TEST_F(TextCommands, SetChangesFieldsThroughTheChecksAndGetPrintsThem) {
-  const auto set = Tuskoctl({"set", Sample().string(), "general.name=\"Branch\"", "isdnLink2.tei = 12"});
+  const auto set = Tuskoctl({"set", Sample().string(), "general.name=Branch", "isdnLink2.tei = 12"});
   ASSERT_EQ(set.exitCode, kExitDone) << set.err;
   const auto get = Tuskoctl({"get", Sample().string(), "general.name", "isdnLink2.tei"});
   EXPECT_EQ(get.out, "general.name = \"Branch\"\nisdnLink2.tei = 12\n");

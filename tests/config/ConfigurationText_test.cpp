@@ -149,7 +149,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalRow{"BadAddress", "network.lanIp = 10.0.0.256", "strDataIpAddressInvalid", "network.lanIp"},
         RefusalRow{"UnknownId", "network.lanAddress = 10.0.0.1", "strCliTextUnknownField", "network.lanAddress"},
         RefusalRow{"MalformedLine", "network.lanIp 10.0.0.1", "strCliTextMalformed", "network.lanIp"},
-        RefusalRow{"UnquotedText", "general.name = Office", "strCliTextBadValue", "general.name"},
+        RefusalRow{"UnclosedQuote", "general.name = \"Office", "strCliTextBadValue", "general.name"},
         RefusalRow{"NoSuchChoice", "isdn.mode = 3", "strDataChoiceUnknown", "isdn.mode"},
         RefusalRow{"TextTooLong", "general.name = \"" + std::string(32, 'n') + "\"", "strDataTextTooLong",
                    "general.name"},
@@ -182,8 +182,8 @@ TEST(ConfigurationTextTest, AStoredValueAPageRefusesStaysUntilItIsChanged) {
 
 TEST(ConfigurationTextTest, SettingsReplaceValuesAndListEntriesOfADescribedImage) {
   ConfigurationText text = DescribeImage(sim::MakeSampleConfiguration());
-  for (const char* line : {"general.name = \"Branch\"", "alarm.smsNumbers[1] = \"0171\"",
-                           "alarm.smsNumbers[2] = \"0172\"", "alarm.smsNumbers[1] = \"\"", "lcrClip50.profile = 7"}) {
+  for (const char* line : {"general.name = Branch", "alarm.smsNumbers[1] = \"0171\"", "alarm.smsNumbers[2] = 0172",
+                           "alarm.smsNumbers[1] =", "lcrClip50.profile = 7"}) {
     const auto problem = ApplyTextLine(text, line, GivenTwice::Replaces);
     EXPECT_FALSE(problem) << line << ": " << problem->key;
   }

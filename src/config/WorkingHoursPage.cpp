@@ -25,7 +25,10 @@ std::string TwoDigits(int value) { return (value < 10 ? "0" : "") + std::to_stri
 
 }  // namespace
 
-std::string WorkingHoursPage::DayField(std::size_t day) { return "workingDay" + std::to_string(day + 1) + ".begin1"; }
+std::string WorkingHoursPage::SlotField(std::size_t day, std::size_t slot) {
+  constexpr std::array<const char*, kSlots> kSlotNames{"begin1", "end1", "begin2", "end2"};
+  return "workingDay" + std::to_string(day + 1) + "." + kSlotNames.at(slot);
+}
 
 void WorkingHoursPage::Load(ConfigurationImage& working) {
   for (std::size_t d = 0; d < kDays; ++d) {

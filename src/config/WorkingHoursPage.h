@@ -48,7 +48,9 @@ class WorkingHoursPage final : public ConfigurationPage {
   // A holiday in the language's date format ("strWorkingHoursDateFormat": dd, d, MM, M).
   std::string HolidayText(const Holiday& holiday) const;
   // The focus name of a day's first time field.
-  static std::string DayField(std::size_t day);
+  static std::string DayField(std::size_t day) { return SlotField(day, 0); }
+  // The name of a day's time field: "workingDay1.begin1" .. "workingDay7.end2".
+  static std::string SlotField(std::size_t day, std::size_t slot);
 
  private:
   std::variant<std::size_t, PageApply> InsertHoliday(const Holiday& holiday, std::size_t except);

@@ -4,10 +4,13 @@
 
 #include "app/gui/CatalogPageWidget.h"
 #include "app/gui/CellSelectionWidget.h"
+#include "app/gui/ClipFromGsmWidget.h"
 #include "app/gui/GsmTabsWidget.h"
 #include "app/gui/IsdnLinesWidget.h"
 #include "app/gui/LcrClipWidget.h"
 #include "app/gui/MessageService.h"
+#include "app/gui/MobilityWidget.h"
+#include "app/gui/WorkingHoursWidget.h"
 
 namespace tusko::gui {
 
@@ -20,6 +23,9 @@ std::unique_ptr<PageWidget> MakePageWidget(PageId id, const PageContext& context
     case PageId::GsmOutgoingGroup: return std::make_unique<GsmTabsWidget>(id, context);
     case PageId::GsmCellSelect: return std::make_unique<CellSelectionWidget>(context);
     case PageId::LcrClipTab: return std::make_unique<LcrClipWidget>(context);
+    case PageId::ClipGsmNumbers: return std::make_unique<ClipFromGsmWidget>(context);
+    case PageId::MobilityExtensionNumbers: return std::make_unique<MobilityWidget>(context);
+    case PageId::MobilityExtensionWorkingHours: return std::make_unique<WorkingHoursWidget>(context);
     default: return std::make_unique<CatalogPageWidget>(context);
   }
 }

@@ -1,10 +1,11 @@
 // The main window's keys and close button: what they run while an operation
-// is under way, and where F6 takes the focus.
+// is under way, where F6 takes the focus, and Help without a browser.
 #include <optional>
 #include <ostream>
 #include <vector>
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
@@ -87,6 +88,7 @@ TEST_F(MainWindowKeysTest, BusyKeysRunNothing) {
       {"CtrlN", {Qt::Key_N, Qt::ControlModifier}, TabPageId::Configuration},
       {"CtrlO", {Qt::Key_O, Qt::ControlModifier}, TabPageId::Configuration},
       {"CtrlS", {Qt::Key_S, Qt::ControlModifier}, TabPageId::Configuration},
+      {"F1", {Qt::Key_F1}, TabPageId::Configuration},
       {"CtrlTab", {Qt::Key_Tab, Qt::ControlModifier}, TabPageId::Configuration},
       {"F6", {Qt::Key_F6}, TabPageId::Configuration},
       {"CtrlF", {Qt::Key_F, Qt::ControlModifier}, TabPageId::Communication},
@@ -191,6 +193,17 @@ TEST_F(MainWindowKeysTest, F6MovesTheFocusFromPaneToPane) {
     for (const Keys& keys : row.keys) Press(keys);
     EXPECT_EQ(QApplication::focusWidget(), places[static_cast<int>(row.end)]);
   }
+}
+
+// The offscreen platform offers no browser, as a desktop without one.
+TEST_F(MainWindowKeysTest, HelpWithoutABrowserSaysWhereTheHelpFileIs) {
+  ASSERT_EQ(QGuiApplication::platformName(), "offscreen");
+  MainWindow& window = OpenWindow();
+  window.Execute(static_cast<int>(Command::HelpContents));
+  ASSERT_EQ(boxes_.ShownKeys(), std::vector<std::string>{"strHelpNoBrowser"});
+  EXPECT_EQ(boxes_.shown()[0].captionKey, "strError");
+  EXPECT_NE(boxes_.shown()[0].message.text.find(language_.HelpFile().string()), std::string::npos)
+      << boxes_.shown()[0].message.text;
 }
 
 }  // namespace

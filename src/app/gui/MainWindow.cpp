@@ -446,7 +446,11 @@ void MainWindow::ChooseLanguage() {
 
 void MainWindow::ShowHelp() {
   if (context_.language.HelpFileViewer() != HelpViewer::HtmlPage) return;
-  QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(context_.language.HelpFile().string())));
+  const std::string path = context_.language.HelpFile().string();
+  // Without a browser the desktop says so only on the terminal, which the user does not see.
+  if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)))) {
+    context_.messages.Show("strHelpNoBrowser", "strError", kStyleWarning, {path});
+  }
 }
 
 void MainWindow::ShowAbout() {

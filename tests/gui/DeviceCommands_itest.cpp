@@ -4,11 +4,13 @@
 #include <QTest>
 
 #include "app/gui/ConfigurationView.h"
+#include "app/gui/DateTimeDialog.h"
 #include "app/gui/PasswordDialog.h"
 #include "app/gui/ProgressDialog.h"
 #include "config/ImageLayout.h"
 #include "gui/support/MainWindowFixture.h"
 #include "gui/support/ModalDriver.h"
+#include "gui/support/WidgetHands.h"
 #include "protocol/FirmwareFile.h"
 #include "protocol/InformationElements.h"
 #include "protocol/engine/OperationEngine.h"
@@ -220,6 +222,16 @@ TEST_F(DeviceCommandsTest, OnlyARefusalShowsTheGatewaysReason) {
       EXPECT_EQ(text.find("81") != std::string::npos, row.result == OperationResult::Rejected) << text;
     }
   }
+}
+
+TEST_F(DeviceCommandsTest, TheComputersTimeSetOnTheGatewaySaysSo) {
+  OpenWindow();
+  ModalDriver<DateTimeDialog> clock([](DateTimeDialog& dialog) { Click(dialog, "synchronizeButton"); });
+  Run(Command::DateTime);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes_.shown().empty(); }, kTransferLimitMs));
+  EXPECT_TRUE(clock.seen());
+  EXPECT_EQ(boxes_.ShownKeys(), std::vector<std::string>{"strDateTimeSynchronized"});
+  EXPECT_EQ(boxes_.shown()[0].captionKey, "strFinish");
 }
 
 TEST_F(DeviceCommandsTest, APasswordChangeTheGatewayDoesNotAllowSaysSo) {

@@ -1,5 +1,8 @@
 #include "app/gui/DateTimeDialog.h"
 
+#include <chrono>
+#include <utility>
+
 #include <QDateEdit>
 #include <QDateTime>
 #include <QFormLayout>
@@ -7,6 +10,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTimeEdit>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "app/gui/UiText.h"
@@ -19,8 +23,11 @@ namespace {
 // The gateway keeps two-digit years: its clock runs from 2000 to 2099.
 const QDate kFirstDate(2000, 1, 1);
 const QDate kLastDate(2099, 12, 31);
-constexpr std::size_t kMaxSyncTextChars = 259;
+constexpr std::size_t kMaxLabelTextChars = 259;
 constexpr int kDaysPerWeek = 7;
+constexpr const char* kTimeFormat = "HH:mm:ss";
+// The computer's time is shown anew this often.
+constexpr std::chrono::milliseconds kComputerTimeTickMs{1000};
 
 // The record counts the days of the week from Sunday = 0; Qt from Monday = 1 to Sunday = 7.
 std::uint16_t DayOfWeek(const QDate& date) { return static_cast<std::uint16_t>(date.dayOfWeek() % kDaysPerWeek); }
@@ -31,17 +38,22 @@ QDateTime ToQDateTime(const DateTimeRecord& time) {
 
 QString LastSyncText(const LanguageManager& language, const LastSyncRecord& sync) {
   if (sync.Failed()) return ToQString(language.GetString("strDateTimeLastSyncError"));
-  return ToQString(language.FormatString("strDateTimeLastSync", {sync.first, sync.second, sync.year}, kMaxSyncTextChars));
+  return ToQString(language.FormatString("strDateTimeLastSync", {sync.first, sync.second, sync.year}, kMaxLabelTextChars));
 }
 
 }  // namespace
 
 DateTimeDialog::DateTimeDialog(const LanguageManager& language, DateTimeRecord time,
-                               std::optional<LastSyncRecord> lastSync, QWidget* parent)
-    : QDialog(parent), time_(time), timeEdit_(new QTimeEdit), dateEdit_(new QDateEdit) {
+                               std::optional<LastSyncRecord> lastSync, QWidget* parent, Clock computerTime)
+    : QDialog(parent),
+      language_(language),
+      computerTime_(std::move(computerTime)),
+      time_(time),
+      timeEdit_(new QTimeEdit),
+      dateEdit_(new QDateEdit) {
   setWindowTitle("strDateTime");
   timeEdit_->setObjectName("timePicker");
-  timeEdit_->setDisplayFormat("HH:mm:ss");
+  timeEdit_->setDisplayFormat(kTimeFormat);
   dateEdit_->setObjectName("datePicker");
   dateEdit_->setDateRange(kFirstDate, kLastDate);
   dateEdit_->setCalendarPopup(true);
@@ -58,6 +70,14 @@ DateTimeDialog::DateTimeDialog(const LanguageManager& language, DateTimeRecord t
   syncText->setObjectName("lastSyncText");
   if (lastSync) syncText->setText(LastSyncText(language, *lastSync));
   layout->addWidget(syncText);
+  computerText_ = new QLabel(this);
+  computerText_->setObjectName("computerTimeText");
+  layout->addWidget(computerText_);
+  ShowComputerTime();
+  auto* tick = new QTimer(this);
+  tick->setObjectName("computerTimeTick");
+  connect(tick, &QTimer::timeout, this, &DateTimeDialog::ShowComputerTime);
+  tick->start(kComputerTimeTickMs);
 
   auto* buttons = new QHBoxLayout;
   auto* synchronize = new QPushButton("strDateTimeSynchronize", this);
@@ -82,11 +102,20 @@ DateTimeDialog::DateTimeDialog(const LanguageManager& language, DateTimeRecord t
   TranslateWindow(*this, language);
 }
 
+void DateTimeDialog::ShowComputerTime() {
+  const QDateTime now = computerTime_();
+  // As the pickers would show it.
+  const QString shown = now.date().toString(dateEdit_->displayFormat()) + " " + now.time().toString(kTimeFormat);
+  computerText_->setText(
+      ToQString(language_.FormatString("strDateTimeComputer", {shown.toStdString()}, kMaxLabelTextChars)));
+}
+
 void DateTimeDialog::Synchronize() {
-  const QDateTime now = QDateTime::currentDateTime();
+  const QDateTime now = computerTime_();
   timeEdit_->setTime(now.time());
   dateEdit_->setDate(now.date());
   time_.milliseconds = static_cast<std::uint16_t>(now.time().msec());
+  synchronized_ = true;
   accept();
 }
 

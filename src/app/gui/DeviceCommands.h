@@ -136,6 +136,8 @@ class DeviceCommands final : public QObject, public OnlineCellSource {
   bool monitorPaused_ = false;
   bool noFirmwareBoxOpen_ = false;
   int lastModule_ = 0;
+  // The clock being set is the computer's time, which its ending says.
+  bool clockSynchronized_ = false;
   // The cell selection page waiting for its read of the online cells.
   OnlineCellsDone cellsDone_;
   CdrFile cdrFile_;

@@ -99,7 +99,8 @@ void DeviceCommands::OnNotification(Notification code, int value) {
     case Notification::GetTimeResult: OnClockRead(value); break;
     case Notification::SetTimeResult:
       Busy(false);
-      TellResult(DeviceCommand::SetClock, value);
+      TellResult(std::exchange(clockSynchronized_, false) ? DeviceCommand::SynchronizeClock : DeviceCommand::SetClock,
+                 value);
       break;
     case Notification::ModuleResetResult:
       Busy(false);
@@ -316,7 +317,10 @@ void DeviceCommands::OnClockRead(int value) {
   std::optional<LastSyncRecord> lastSync;
   if (clock.lastSync.reported != 0) lastSync = clock.lastSync;
   auto* dialog = new DateTimeDialog(context_.language, clock.time, lastSync, &window_.window());
-  connect(dialog, &QDialog::accepted, this, [this, dialog] { engine_.SetDateTime(dialog->time()); });
+  connect(dialog, &QDialog::accepted, this, [this, dialog] {
+    clockSynchronized_ = dialog->synchronized();
+    engine_.SetDateTime(dialog->time());
+  });
   OpenDialog(dialog);
 }
 

@@ -60,6 +60,8 @@ Ending EndingOf(DeviceCommand command) {
     case DeviceCommand::ChangePassword: return {.refusedKey = "strErrorResponse", .failedKey = "strErrorNoResponse"};
     case DeviceCommand::ReadClock: return {.refusedKey = "strErrorResponse", .failedKey = "strDateTimeGetError"};
     case DeviceCommand::SetClock: return {.refusedKey = "strErrorResponse", .failedKey = "strDateTimeSetError"};
+    case DeviceCommand::SynchronizeClock:
+      return {.doneKey = "strDateTimeSynchronized", .refusedKey = "strErrorResponse", .failedKey = "strDateTimeSetError"};
     case DeviceCommand::SystemInfo: return {.failedKey = "strSysInfoError"};
     case DeviceCommand::LanInfo: return {.failedKey = "strSysInfoErrorLan"};
   }

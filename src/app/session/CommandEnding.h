@@ -22,6 +22,7 @@ enum class DeviceCommand {
   ChangePassword,
   ReadClock,
   SetClock,
+  SynchronizeClock,  // set to the computer's time
   SystemInfo,
   LanInfo,
   MonitorCommand,

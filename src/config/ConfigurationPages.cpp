@@ -3,6 +3,7 @@
 #include "config/CatalogPage.h"
 #include "config/CellSelectionPage.h"
 #include "config/LcrClipPage.h"
+#include "config/LcrRoutingPage.h"
 
 namespace tusko {
 namespace {
@@ -31,6 +32,7 @@ bool IsBuilt(PageId id) {
 std::unique_ptr<ConfigurationPage> MakeConfigurationPage(PageId id, const TextLookup& text) {
   if (id == PageId::GsmCellSelect) return std::make_unique<CellSelectionPage>();
   if (id == PageId::LcrClipTab) return std::make_unique<LcrClipPage>();
+  if (id == PageId::LcrRoutingTab) return std::make_unique<LcrRoutingPage>();
   if (!IsBuilt(id)) return nullptr;
   return std::make_unique<CatalogPage>(id, text);
 }

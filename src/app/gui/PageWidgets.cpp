@@ -8,6 +8,7 @@
 #include "app/gui/GsmTabsWidget.h"
 #include "app/gui/IsdnLinesWidget.h"
 #include "app/gui/LcrClipWidget.h"
+#include "app/gui/LcrRoutingWidget.h"
 #include "app/gui/MessageService.h"
 #include "app/gui/MobilityWidget.h"
 #include "app/gui/WorkingHoursWidget.h"
@@ -23,6 +24,7 @@ std::unique_ptr<PageWidget> MakePageWidget(PageId id, const PageContext& context
     case PageId::GsmOutgoingGroup: return std::make_unique<GsmTabsWidget>(id, context);
     case PageId::GsmCellSelect: return std::make_unique<CellSelectionWidget>(context);
     case PageId::LcrClipTab: return std::make_unique<LcrClipWidget>(context);
+    case PageId::LcrRoutingTab: return std::make_unique<LcrRoutingWidget>(context);
     case PageId::ClipGsmNumbers: return std::make_unique<ClipFromGsmWidget>(context);
     case PageId::MobilityExtensionNumbers: return std::make_unique<MobilityWidget>(context);
     case PageId::MobilityExtensionWorkingHours: return std::make_unique<WorkingHoursWidget>(context);

@@ -36,12 +36,15 @@
 #include "app/gui/NotifyDialog.h"
 #include "app/gui/PasswordDialog.h"
 #include "app/gui/ProgressDialog.h"
+#include "app/gui/RoutingItemDialog.h"
 #include "app/gui/TabPages.h"
 #include "app/language/LanguageManager.h"
 #include "app/settings/FileSettings.h"
 #include "app/settings/MemorySettingsStore.h"
 #include "app/settings/RecentFiles.h"
 #include "app/settings/WindowStateSettings.h"
+#include "config/LcrRoutingPage.h"
+#include "sim/SampleConfiguration.h"
 #include "support/SimulatorThread.h"
 
 namespace {
@@ -131,6 +134,28 @@ int main(int argc, char** argv) {
   for (const auto& [page, name] : pages) {
     window.configuration().SelectNode(page);
     ok = Save(window, folder, name) && ok;
+  }
+
+  // The GSM and LCR pages on the simulator's sample configuration, and the
+  // routing item dialog on the default profile's first rule.
+  ConfigurationDocument& document = window.configuration().document();
+  document.ShowReceived(sim::MakeSampleConfiguration());
+  const std::vector<std::pair<PageId, const char*>> samplePages = {
+      {PageId::GsmModules, "configuration-gsm-modules"},
+      {PageId::GsmIncomingGroup, "configuration-gsm-incoming-group"},
+      {PageId::GsmOutgoingGroup, "configuration-gsm-outgoing-group"},
+      {PageId::GsmCellSelect, "configuration-cell-selection"},
+      {PageId::LcrClipTab, "configuration-lcr-clip"},
+      {PageId::LcrRoutingTab, "configuration-lcr-routing"},
+  };
+  for (const auto& [page, name] : samplePages) {
+    window.configuration().SelectNode(page);
+    ok = Save(window, folder, name) && ok;
+  }
+  if (const auto* routing = dynamic_cast<const LcrRoutingPage*>(document.CurrentPage())) {
+    RoutingItemDialog item({language, messages, document}, routing->Rules(0).front(), {},
+                           [](const RoutingRecord&) { return PageApply::Success(); }, &window);
+    ok = Save(item, folder, "routing-item-dialog") && ok;
   }
 
   // The System information command, its report taken when it comes up.

@@ -2,8 +2,11 @@
 
 #include "config/CatalogPage.h"
 #include "config/CellSelectionPage.h"
+#include "config/ClipFromGsmPage.h"
 #include "config/LcrClipPage.h"
 #include "config/LcrRoutingPage.h"
+#include "config/MobilityPage.h"
+#include "config/WorkingHoursPage.h"
 
 namespace tusko {
 namespace {
@@ -33,6 +36,9 @@ std::unique_ptr<ConfigurationPage> MakeConfigurationPage(PageId id, const TextLo
   if (id == PageId::GsmCellSelect) return std::make_unique<CellSelectionPage>();
   if (id == PageId::LcrClipTab) return std::make_unique<LcrClipPage>();
   if (id == PageId::LcrRoutingTab) return std::make_unique<LcrRoutingPage>();
+  if (id == PageId::ClipGsmNumbers) return std::make_unique<ClipFromGsmPage>();
+  if (id == PageId::MobilityExtensionNumbers) return std::make_unique<MobilityPage>(text);
+  if (id == PageId::MobilityExtensionWorkingHours) return std::make_unique<WorkingHoursPage>(text);
   if (!IsBuilt(id)) return nullptr;
   return std::make_unique<CatalogPage>(id, text);
 }

@@ -30,6 +30,15 @@ void TypeNumber(QWidget& view, const char* name, int value) {
   QTest::keyClicks(&box, QString::number(value));
 }
 
+// Types into a time or date box as the user does after tabbing into it, section by section.
+void TypeInto(QWidget& view, const char* name, const char* text) {
+  auto& box = Child<QAbstractSpinBox>(view, name);
+  view.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+  box.setFocus(Qt::TabFocusReason);
+  QTest::keyClicks(&box, text);
+}
+
 class CatalogPagesTest : public testing::Test, protected DesktopTestContext {
  protected:
   CatalogPagesTest() {
@@ -158,6 +167,39 @@ TEST_F(CatalogPagesTest, TypedFieldsAreCommittedWhenThePageIsLeft) {
          EXPECT_EQ(Child<QLineEdit>(view, "cell.lac").text(), "000A");
        },
        {{21672, {0xFF, 1}}, {21676, {'0', '0', '1', 0xFF, '0', '2', '0', '0', '0', 'A', '0', '0', '1', 'F'}}}},
+      // After each Add the number box keeps the focus, its text selected for the next number.
+      {"ClipFromGsmNumbersInTextOrder", PageId::ClipGsmNumbers,
+       [](QWidget& view) {
+         auto& box = Child<QLineEdit>(view, "clipFromGsm.number");
+         for (const char* number : {"123x", "0171"}) {
+           Retype(view, "clipFromGsm.number", number);
+           Click(view, "clipFromGsm/add");
+           EXPECT_EQ(view.focusWidget(), &box);
+           EXPECT_EQ(box.selectedText(), number);
+         }
+       },
+       {{17560, {4, '0', '1', '7', '1'}}, {17560 + 36, {4, '1', '2', '3', 'x'}}}},
+      {"MobilityRingNumbersKeepTheirConditions", PageId::MobilityExtensionNumbers,
+       [this](QWidget& view) {
+         ChooseText(view, "mobility.line", "strIsdnLink2");
+         Retype(view, "mobility.extension", "21");
+         Retype(view, "mobility.ringNumber1", "100");
+         Retype(view, "mobility.ringNumber2", "200");
+         ChooseText(view, "mobility.condition2", "strMobilityExtDuringWH");
+         Click(view, "mobility/add");
+       },
+       {{23372, {'B'}}, {23372 + 4, {2, '2', '1'}}, {23372 + 28, {3, '1', '0', '0'}}, {23372 + 51, {255, 3, '2', '0', '0'}},
+        {23372 + 75, {1}}}},
+      {"MondayInTwoIntervalsAndAHoliday", PageId::MobilityExtensionWorkingHours,
+       [](QWidget& view) {
+         for (const auto& [slot, time] : {std::pair{"workingDay1.end1", "12:00"}, {"workingDay1.begin2", "13:00"},
+                                          {"workingDay1.end2", "17:30"}}) {
+           TypeInto(view, slot, time);
+         }
+         TypeInto(view, "holiday", "24/12");
+         Click(view, "holidays/add");
+       },
+       {{28628, {8, 0}}, {28632, {12, 0}}, {28636, {13, 0}}, {28640, {17, 30}}, {28852, {24, 12, 0xFF}}}},
   };
   for (const Typing& row : rows) {
     SCOPED_TRACE(row.name);
@@ -224,6 +266,18 @@ TEST_F(CatalogPagesTest, ARefusedPageKeepsTheUserOnTheNamedField) {
     ASSERT_NE(view_.focusWidget(), nullptr);
     EXPECT_EQ(view_.focusWidget()->objectName(), row.focus);
   }
+}
+
+// Working hours that do not rise keep the user on the page, at the day's first time.
+TEST_F(CatalogPagesTest, FallingWorkingHoursKeepTheUserOnTheDaysFirstTime) {
+  ClickNode(PageId::MobilityExtensionWorkingHours);
+  TypeInto(view_, "workingDay2.begin2", "11:00");  // before the end of Tuesday's first interval, 18:00
+  TypeInto(view_, "workingDay2.end2", "17:00");
+  ClickNode(PageId::Root);
+  EXPECT_EQ(boxes_.ShownKeys(), std::vector<std::string>{"strWorkingHoursErr"});
+  EXPECT_EQ(view_.document().CurrentPageId(), PageId::MobilityExtensionWorkingHours);
+  ASSERT_NE(view_.focusWidget(), nullptr);
+  EXPECT_EQ(view_.focusWidget()->objectName(), "workingDay2.begin1");
 }
 
 // The tab last shown comes back with the page; OK in the Expert dialog takes its TEI.

@@ -11,8 +11,10 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDateEdit>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QPushButton>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
@@ -157,6 +159,20 @@ int main(int argc, char** argv) {
                            [](const RoutingRecord&) { return PageApply::Success(); }, &window);
     ok = Save(item, folder, "routing-item-dialog") && ok;
   }
+
+  // The CLIP from GSM and mobility extension pages on the sample configuration,
+  // the working hours with two holidays added.
+  for (const auto& [page, name] : {std::pair{PageId::ClipGsmNumbers, "configuration-clip-from-gsm"},
+                                   {PageId::MobilityExtensionNumbers, "configuration-mobility"}}) {
+    window.configuration().SelectNode(page);
+    ok = Save(window, folder, name) && ok;
+  }
+  window.configuration().SelectNode(PageId::MobilityExtensionWorkingHours);
+  for (const QDate& holiday : {QDate(2026, 1, 1), QDate(2026, 12, 24)}) {
+    window.findChild<QDateEdit*>("holiday")->setDate(holiday);
+    window.findChild<QPushButton*>("holidays/add")->click();
+  }
+  ok = Save(window, folder, "configuration-working-hours") && ok;
 
   // The System information command, its report taken when it comes up.
   bool reported = false;

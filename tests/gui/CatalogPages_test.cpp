@@ -8,6 +8,9 @@
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTreeWidget>
@@ -20,6 +23,7 @@
 #include "gui/support/ModalDriver.h"
 #include "gui/support/WidgetHands.h"
 #include "sim/SampleConfiguration.h"
+#include "support/TempFolder.h"
 
 namespace tusko::gui::test {
 namespace {
@@ -215,7 +219,48 @@ TEST_F(CatalogPagesTest, TypedFieldsAreCommittedWhenThePageIsLeft) {
 
 // Every page shown and left untouched leaves the image as it came, even where
 // an editor cannot show what the gateway stored.
-TEST_F(CatalogPagesTest, VisitingEveryPageLeavesTheImageAsItCame) {
+// What a page shows that must carry a text: no raw language key anywhere, and
+// no empty column title, tab title, group title or list entry.
+void ExpectEveryTextShown(QWidget& view, PageId page) {
+  const QRegularExpression rawKey("^(str|menu|ttip)[A-Z][A-Za-z0-9_]*$");
+  const auto expect = [&](const QString& text, bool mayBeEmpty, const QObject& owner) {
+    EXPECT_FALSE(rawKey.match(text).hasMatch()) << static_cast<int>(page) << " " << owner.objectName().toStdString();
+    EXPECT_TRUE(mayBeEmpty || !text.isEmpty()) << static_cast<int>(page) << " " << owner.objectName().toStdString();
+  };
+  const auto shown = [&view](const QWidget* widget) { return widget->isVisibleTo(&view); };
+  for (const QLabel* label : view.findChildren<QLabel*>()) {
+    if (shown(label)) expect(label->text(), true, *label);
+  }
+  for (const QAbstractButton* button : view.findChildren<QAbstractButton*>()) {
+    if (shown(button)) expect(button->text(), true, *button);
+  }
+  for (const QGroupBox* group : view.findChildren<QGroupBox*>()) {
+    if (shown(group)) expect(group->title(), false, *group);
+  }
+  for (const QTabWidget* tabs : view.findChildren<QTabWidget*>()) {
+    if (!shown(tabs)) continue;
+    for (int i = 0; i < tabs->count(); ++i) expect(tabs->tabText(i), false, *tabs);
+  }
+  for (const QComboBox* list : view.findChildren<QComboBox*>()) {
+    if (!shown(list)) continue;
+    for (int i = 0; i < list->count(); ++i) expect(list->itemText(i), false, *list);
+  }
+  for (const QTreeWidget* list : view.findChildren<QTreeWidget*>()) {
+    if (!shown(list)) continue;
+    for (int column = 0; column < list->columnCount(); ++column) {
+      if (!list->isHeaderHidden()) expect(list->headerItem()->text(column), false, *list);
+    }
+    for (QTreeWidgetItemIterator it(const_cast<QTreeWidget*>(list)); *it != nullptr; ++it) {
+      expect((*it)->text(0), false, *list);
+    }
+  }
+}
+
+// The whole tree walked with the keyboard on a realistic configuration, in
+// English and in German: every node opens its page with every text shown, and
+// the image comes out as it came, the document unmodified, values its editors
+// cannot show included.
+TEST_F(CatalogPagesTest, WalkingTheTreeWithTheKeyboardLeavesTheImageAsItCame) {
   ConfigurationImage received = sim::MakeSampleConfiguration();
   for (const auto& [offset, value] : {std::pair<std::size_t, std::uint8_t>{356, 250},  // beep time above 240
                                       {29269, 200},                                    // no time zone
@@ -223,14 +268,30 @@ TEST_F(CatalogPagesTest, VisitingEveryPageLeavesTheImageAsItCame) {
                                       {29012 + 66, 0}}) {                               // restore on day 0
     received.SetByte(offset, value);
   }
-  view_.document().ShowReceived(received);
-  for (QTreeWidgetItemIterator it(&Child<QTreeWidget>(view_, "configurationTree")); *it != nullptr; ++it) {
-    const auto id = static_cast<PageId>((*it)->data(0, Qt::UserRole + 1).toInt());
-    view_.SelectNode(id);
-    ASSERT_EQ(view_.document().CurrentPageId(), id);
+  auto& tree = Child<QTreeWidget>(view_, "configurationTree");
+  const tusko::test::TempFolder folder;
+  for (const int number : {1, 2}) {
+    SCOPED_TRACE(number);
+    ASSERT_EQ(language_.LoadLanguage(number), LanguageLoadResult::Loaded);
+    view_.Retranslate();
+    view_.document().ShowReceived(received);
+    ASSERT_EQ(view_.document().Save(folder / "received.cfg").outcome, SaveOutcome::Saved);
+    tree.expandAll();
+    tree.setFocus();
+    view_.SelectNode(PageId::Root);
+    int visited = 0;
+    for (QTreeWidgetItem* item = tree.currentItem(); item != nullptr; item = tree.itemBelow(item)) {
+      if (item != tree.currentItem()) QTest::keyClick(&tree, Qt::Key_Down);
+      const auto id = static_cast<PageId>(item->data(0, Qt::UserRole + 1).toInt());
+      ASSERT_TRUE(QTest::qWaitFor([&] { return view_.document().CurrentPageId() == id; })) << static_cast<int>(id);
+      ExpectEveryTextShown(view_, id);
+      ++visited;
+    }
+    EXPECT_EQ(visited, 25);
+    view_.SelectNode(PageId::Root);
+    EXPECT_TRUE(view_.document().CommittedImage() == received);
+    EXPECT_FALSE(view_.document().Modified());
   }
-  view_.SelectNode(PageId::Root);
-  EXPECT_TRUE(view_.document().CommittedImage() == received);
   EXPECT_TRUE(boxes_.shown().empty());
 }
 

@@ -90,12 +90,17 @@ std::size_t LcrRoutingPage::RuleCount() const {
   return count;
 }
 
+PageApply LcrRoutingPage::CanAdd() const {
+  if (RuleCount() < kCapacity) return PageApply::Success();
+  return PageApply::Failure("strLcrRoutingErrTableFull", "routing.number", {std::to_string(kCapacity)});
+}
+
 PageApply LcrRoutingPage::Put(const RoutingRecord& record, std::optional<std::size_t> replaced) {
   std::vector<RoutingRecord>& rules = rules_[RecordProfile(record)];
   if (replaced && *replaced < rules.size()) {
     rules.erase(rules.begin() + static_cast<std::ptrdiff_t>(*replaced));
-  } else if (RuleCount() >= kCapacity) {
-    return PageApply::Failure("strLcrRoutingErrTableFull", "routing.number", {std::to_string(kCapacity)});
+  } else if (PageApply room = CanAdd(); !room.ok) {
+    return room;
   }
   InsertOrdered(rules, record);
   return PageApply::Success();

@@ -24,6 +24,9 @@ class LcrRoutingPage final : public ConfigurationPage {
   // The tabs' profiles in order.
   std::vector<int> Profiles() const;
   const std::vector<RoutingRecord>& Rules(int profile) const;
+  // Whether a new rule fits: refused with its message when the table holds
+  // kCapacity rules over all profiles.
+  PageApply CanAdd() const;
   // Puts a rule the item dialog stored into its tab (replacing entry
   // `replaced` when given); refused when the table is full.
   PageApply Put(const RoutingRecord& record, std::optional<std::size_t> replaced = std::nullopt);

@@ -76,6 +76,7 @@ TEST(LcrRoutingPageTest, AFullTableRefusesANewRuleButTakesAnEdit) {
   }
   LcrRoutingPage page;
   page.Load(image);
+  EXPECT_EQ(page.CanAdd().messageKey, "strLcrRoutingErrTableFull") << "Add says so before the dialog opens";
   const PageApply refused = page.Put(Rule(0, 1, "1", {{0, 0, 0}}));
   EXPECT_EQ(refused.messageKey, "strLcrRoutingErrTableFull");
   EXPECT_EQ(refused.args, std::vector<std::string>{"100"});

@@ -138,7 +138,16 @@ void LcrRoutingWidget::Fill(int tab, int selected) {
   if (selected >= 0) list->setCurrentItem(list->topLevelItem(selected));
 }
 
-void LcrRoutingWidget::Add() { OpenItem(NewRoutingRecord(Profile()), std::nullopt); }
+// A full table says so before the dialog opens, not after it was filled in.
+void LcrRoutingWidget::Add() {
+  const LcrRoutingPage* page = Page();
+  if (page == nullptr) return;
+  if (const PageApply room = page->CanAdd(); !room.ok) {
+    ShowRefusal(*this, context_.messages, room);
+    return;
+  }
+  OpenItem(NewRoutingRecord(Profile()), std::nullopt);
+}
 
 void LcrRoutingWidget::Edit() {
   const LcrRoutingPage* page = Page();

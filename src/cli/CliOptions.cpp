@@ -78,6 +78,10 @@ class Parser {
       o.yes = true;
     } else if (arg == "--force") {
       o.force = true;
+    } else if (arg == "--no-backup") {
+      o.noBackup = true;
+    } else if (arg == "--verify") {
+      o.verify = true;
     } else if (IsCommand(arg) && o.command.empty()) {
       o.command = arg;
     } else if (TakesMoreArguments(arg)) {

@@ -43,6 +43,8 @@ struct CliOptions {
   std::optional<std::string> password;       // --password PW
   bool yes = false;                          // --yes: no confirmation questions
   bool force = false;                        // --force: a differing firmware version is no question
+  bool noBackup = false;                     // --no-backup: no backup of the gateway's configuration before a write
+  bool verify = false;                       // --verify: write-config reads the configuration back and compares
   std::optional<std::string> format;         // --format NAME: of a call detail record file or an export
   std::optional<std::filesystem::path> output;  // -o FILE: where export writes
   std::string command;                       // empty: none given

@@ -4,13 +4,17 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/session/ConfigTransferFlow.h"
+#include "app/session/WriteVerification.h"
 #include "cli/CliPrompts.h"
 #include "cli/ExitCodes.h"
+#include "cli/GatewayBackup.h"
 #include "cli/GatewayRestartWait.h"
 #include "cli/Interrupt.h"
 #include "cli/OperationWait.h"
+#include "cli/PrintRows.h"
 #include "cli/UserQuestion.h"
 #include "config/ConfigurationFile.h"
 #include "protocol/engine/ConfigTransfer.h"
@@ -22,6 +26,23 @@ namespace {
 enum class Direction { Download, Upload };
 
 std::filesystem::path FileArgument(const CommandContext& c) { return c.options.commandArguments.front(); }
+
+// --verify: reads the configuration back and names every field in which it
+// differs from `written`, the image as the upload sent it.
+int VerifyWrite(const CommandContext& c, const ConfigurationImage& written) {
+  std::variant<ConfigurationImage, int> read = ReadGatewayConfiguration(c);
+  if (const int* failed = std::get_if<int>(&read)) return *failed;
+  const std::vector<std::string> differing =
+      DifferingFields(written, std::get<ConfigurationImage>(read), CliText(c.language));
+  if (differing.empty()) {
+    c.out << c.language.Text("strCliVerified") << "\n";
+    return kExitDone;
+  }
+  std::string names;
+  for (const std::string& name : differing) names += (names.empty() ? "" : ", ") + name;
+  c.err << c.language.Format("strCliVerifyFailed", {names}) << "\n";
+  return kExitVerifyFailed;
+}
 
 int Cancelled(const CommandContext& c) {
   c.err << c.language.Text("strCliCancelled") << "\n";
@@ -95,15 +116,17 @@ int RunWriteConfig(const CommandContext& c) {
   // The file is read before the gateway is asked anything.
   const std::optional<ConfigurationImage> image = ReadConfigurationArgument(c, FileArgument(c));
   if (!image) return kExitBadFile;
+  if (const int backedUp = BackUpBeforeWrite(c); backedUp != kExitDone) return backedUp;
   if (const int prepared = PrepareTransfer(c, Direction::Upload); prepared != kExitDone) return prepared;
   OperationEngine& engine = c.session->engine();
   const WaitOutcome outcome = RunWithProgress(
       *c.session, c.err, [&engine, &image] { return engine.StartUpload(*image); }, Notification::UploadResult,
       Notification::UploadProgress, [&engine] { engine.CancelUpload(); });
   if (!outcome.Done()) return ReportOutcome(DeviceCommand::WriteConfiguration, outcome, c);
+  const ConfigurationImage written = engine.configTransfer().image();
   AwaitGatewayBack(*c.session);
   c.out << c.language.Text("strCliConfigWritten") << "\n";
-  return kExitDone;
+  return c.options.verify ? VerifyWrite(c, written) : kExitDone;
 }
 
 int RunNewConfig(const CommandContext& c) {

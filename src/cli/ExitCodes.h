@@ -15,6 +15,7 @@ enum ExitCode : int {
   kExitBadFile = 8,        // a configuration file that cannot be read or written
   kExitInvalidData = 9,    // the gateway sent a configuration without its signature
   kExitBadText = 10,       // a configuration text, field or value refused
+  kExitVerifyFailed = 11,  // the configuration read back differs from the one written
 };
 
 // diff's answer when the two configurations differ.

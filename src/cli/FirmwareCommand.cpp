@@ -6,6 +6,7 @@
 #include "app/session/UpdateFileFlows.h"
 #include "cli/CliPrompts.h"
 #include "cli/ExitCodes.h"
+#include "cli/GatewayBackup.h"
 #include "cli/GatewayRestartWait.h"
 #include "cli/OperationWait.h"
 #include "cli/PrintRows.h"
@@ -45,6 +46,10 @@ int RunWriteFirmware(const CommandContext& c) {
   OperationEngine& engine = c.session->engine();
   FirmwareFile& file = engine.firmwareFile();
   if (const int checked = CheckFile(c, file); checked != kExitDone) return checked;
+  if (const int backedUp = BackUpBeforeWrite(c); backedUp != kExitDone) {
+    file.CloseFile();
+    return backedUp;
+  }
   const WaitOutcome outcome = RunUpdate(c);
   file.CloseFile();
   const int exit = ReportOutcome(DeviceCommand::WriteFirmware, outcome, c);

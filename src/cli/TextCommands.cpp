@@ -7,6 +7,7 @@
 #include <variant>
 #include <vector>
 
+#include "app/session/WriteVerification.h"
 #include "cli/ConfigCommands.h"
 #include "cli/ExitCodes.h"
 #include "cli/Interrupt.h"
@@ -66,18 +67,10 @@ int Save(const CommandContext& c, const ConfigurationText& text, const std::stri
   return SaveConfiguration(c, path, *built.image, "strCliConfigSaved");
 }
 
-std::string LabelOf(const CommandContext& c, const FieldRef& ref) {
-  std::string label = ref.field->labelKey.empty() ? std::string() : c.language.Text(ref.field->labelKey);
-  if (label.empty()) label = c.language.Text(catalog::PageTitleKey(*ref.group));
-  // "Gateway name:" stands as "general.name (Gateway name)".
-  if (label.ends_with(':')) label.pop_back();
-  return label;
-}
-
 void PrintDifferences(const CommandContext& c, const catalog::ConfigurationDifferences& differences) {
   for (const catalog::FieldDifference& field : differences.fields) {
     c.out << Message(c, "strCliDiffField",
-                     {field.ref.Id(), LabelOf(c, field.ref), catalog::FormatValue(field.ref, field.first),
+                     {field.ref.Id(), DifferenceLabel(field.ref, Lookup(c)), catalog::FormatValue(field.ref, field.first),
                       catalog::FormatValue(field.ref, field.second)})
           << "\n";
   }

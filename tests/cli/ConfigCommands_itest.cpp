@@ -78,12 +78,30 @@ class ConfigCommands : public test::TuskoctlTest {
     ASSERT_TRUE(trip.changed.has_value());
     ASSERT_EQ(trip.write.exitCode, kExitDone) << trip.write.err;
     ASSERT_EQ(trip.secondRead.exitCode, kExitDone) << trip.secondRead.err;
-    EXPECT_EQ(trip.write.out, "The configuration was written to the gateway.\n");
+    // The backup holds what the gateway held before the write.
+    const std::vector<fs::path> backups = Backups();
+    ASSERT_EQ(backups.size(), 1u);
+    EXPECT_EQ(backups.front().filename().string().rfind("Sentarix-", 0), 0u) << backups.front();
+    EXPECT_EQ(trip.write.out, "Backup of the gateway's configuration saved in " + backups.front().string() +
+                                  ".\nThe configuration was written to the gateway.\n");
+    const auto backup = ImageOf(backups.front());
+    const auto first = ImageOf(File("first.cfg"));
+    ASSERT_TRUE(backup && first);
+    EXPECT_TRUE(*backup == *first);
     EXPECT_EQ(trip.secondRead.out, "Configuration saved in " + File("second.cfg").string() + ".\n");
     const auto second = ImageOf(File("second.cfg"));
     ASSERT_TRUE(second.has_value());
     EXPECT_EQ(second->Byte(kChangedOffset), kChangedValue);
     EXPECT_TRUE(*second == AsWritten(*trip.changed));
+  }
+
+  std::vector<fs::path> Backups() const {
+    std::vector<fs::path> files;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(configHome_ / "Ombrel" / "DravenixIsdnTusko" / "backups", error)) {
+      files.push_back(entry.path());
+    }
+    return files;
   }
 
   static std::vector<std::string> With(std::vector<std::string> link, std::vector<std::string> command) {
@@ -125,6 +143,20 @@ INSTANTIATE_TEST_SUITE_P(
                     TripRow{"one_disconnect", {"--tcp", "127.0.0.1:0", "--close-after", "40"},
                             "The gateway does not answer."}),
     test::RowName<TripRow>);
+
+// The built-in simulator: --verify reads the written configuration back and
+// finds it as written; --no-backup leaves the backups folder alone. The
+// default switch time-outs wait out the built-in simulator's restart.
+TEST_F(ConfigCommands, WriteConfigWithVerifyReadsTheConfigurationBackAndAgrees) {
+  WriteSettings("");
+  ASSERT_TRUE(WriteConfigurationFile(File("new.cfg"), MakeDefaultImage()).saved);
+  const ProcessResult write = Tuskoctl({"--yes", "--no-backup", "--verify", "write-config", File("new.cfg").string()});
+  EXPECT_EQ(write.exitCode, kExitDone) << write.err;
+  EXPECT_EQ(write.out,
+            "The configuration was written to the gateway.\n"
+            "The configuration read back agrees with the one written.\n");
+  EXPECT_TRUE(Backups().empty());
+}
 
 TEST_F(ConfigCommands, NewConfigMakesAValidFileAndKeepsAnExistingOneUnlessToldYes) {
   const ProcessResult made = Tuskoctl({"new-config", File("new.cfg").string()});

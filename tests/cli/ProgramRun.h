@@ -189,7 +189,8 @@ class Simulator {
 };
 
 // tuskoctl in English with no password from outside, in a fresh settings
-// folder whose settings hold only the short switch time-outs.
+// folder whose settings hold only the short switch time-outs; the same folder
+// is its data folder, where backups go.
 class TuskoctlTest : public testing::Test {
  protected:
   void SetUp() override { WriteSettings(kShortSwitchTimeouts); }
@@ -213,9 +214,13 @@ class TuskoctlTest : public testing::Test {
     std::vector<std::string> environment;
     for (char** entry = environ; *entry != nullptr; ++entry) {
       const std::string text = *entry;
-      if (text.rfind("XDG_CONFIG_HOME=", 0) != 0 && text.rfind("TUSKO_PASSWORD=", 0) != 0) environment.push_back(text);
+      if (text.rfind("XDG_CONFIG_HOME=", 0) != 0 && text.rfind("XDG_DATA_HOME=", 0) != 0 &&
+          text.rfind("TUSKO_PASSWORD=", 0) != 0) {
+        environment.push_back(text);
+      }
     }
     environment.push_back("XDG_CONFIG_HOME=" + configHome_.path().string());
+    environment.push_back("XDG_DATA_HOME=" + configHome_.path().string());
     return environment;
   }
 

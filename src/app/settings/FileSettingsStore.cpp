@@ -1,17 +1,16 @@
 #include "app/settings/FileSettingsStore.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <cstdlib>
 #include <system_error>
 
 #include "app/settings/SettingsValueCodec.h"
+#include "app/settings/UserFolders.h"
 #include "base/FileReplacement.h"
 
 namespace tusko {
@@ -23,7 +22,6 @@ constexpr std::string_view kVendorFolder = "Ombrel";
 constexpr std::string_view kSettingsFileName = "DravenixIsdnTusko.conf";
 constexpr std::string_view kDefaultConfigFolder = ".config";
 constexpr std::size_t kReadChunkBytes = 4096;
-constexpr std::size_t kPasswordBufferBytes = 16384;
 
 class FileDescriptor {
  public:
@@ -38,18 +36,6 @@ class FileDescriptor {
  private:
   int fd_;
 };
-
-std::optional<fs::path> HomeFolder() {
-  if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') return fs::path(home);
-  std::array<char, kPasswordBufferBytes> buffer{};
-  passwd entry{};
-  passwd* found = nullptr;
-  if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || found == nullptr ||
-      found->pw_dir == nullptr || found->pw_dir[0] != '/') {
-    return std::nullopt;
-  }
-  return fs::path(found->pw_dir);
-}
 
 // The whole file; empty text when it does not exist; nothing when it exists
 // but cannot be read, is no regular file or is too large to be settings.
@@ -88,16 +74,9 @@ bool ReplaceFile(const fs::path& path, std::string_view text) {
 FileSettingsStore::FileSettingsStore(std::filesystem::path file) : file_(std::move(file)) {}
 
 std::optional<std::filesystem::path> FileSettingsStore::DefaultFilePath() {
-  fs::path base;
-  // A relative XDG_CONFIG_HOME is to be ignored.
-  if (const char* config = std::getenv("XDG_CONFIG_HOME"); config != nullptr && config[0] == '/') {
-    base = config;
-  } else if (const auto home = HomeFolder()) {
-    base = *home / kDefaultConfigFolder;
-  } else {
-    return std::nullopt;
-  }
-  return base / kVendorFolder / kSettingsFileName;
+  const std::optional<fs::path> base = XdgBaseFolder("XDG_CONFIG_HOME", kDefaultConfigFolder);
+  if (!base) return std::nullopt;
+  return *base / kVendorFolder / kSettingsFileName;
 }
 
 bool FileSettingsStore::refresh() {

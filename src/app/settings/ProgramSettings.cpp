@@ -47,6 +47,8 @@ constexpr std::array kValues{
     NumberValue("DataReadWriteMaxPendingRequests", &P::dataReadWriteMaxPendingRequests, 5, Saved::No),
     NumberValue("CheckFirmwareVersion", &P::checkFirmwareVersion, 1, Saved::No),
     NumberValue("CheckFirmwareAddrSpace", &P::checkFirmwareAddrSpace, 1, Saved::No),
+    NumberValue("ConfigBackup", &P::configBackup, 1, Saved::No),
+    NumberValue("ConfigBackupMaxKBytes", &P::configBackupMaxKBytes, 10240, Saved::No),
 };
 
 }  // namespace

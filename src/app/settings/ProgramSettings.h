@@ -54,6 +54,8 @@ struct ProgramSettings {
   std::uint32_t dataReadWriteMaxPendingRequests{};
   std::uint32_t checkFirmwareVersion{};
   std::uint32_t checkFirmwareAddrSpace{};
+  std::uint32_t configBackup{};          // 1: the gateway's configuration is saved before a write
+  std::uint32_t configBackupMaxKBytes{};  // the backups folder's bound; the oldest go first
 };
 
 // Every value of the record in stored order, with its default and whether it is saved.

@@ -189,7 +189,7 @@ DocumentCount=4
 constexpr const char* kUnsavedDefaults =
     "CommunicationLog=0 CommunicationLogRawInput=0 CommunicationLogMaxLines=200 "
     "CommunicationTimeoutSwitchToLoader=5000 CommunicationTimeoutSwitchToFirmware=10000 CommunicationTimeoutConnect=5000 DataReadWriteRequestDelay=25 DataReadWriteMaxPendingRequests=5 "
-    "CheckFirmwareVersion=1 CheckFirmwareAddrSpace=1 ";
+    "CheckFirmwareVersion=1 CheckFirmwareAddrSpace=1 ConfigBackup=1 ConfigBackupMaxKBytes=10240 ";
 
 TEST(SettingsRecords, DefaultsSaveAsTheKnownFile) {
   const test::TempFolder folder;

@@ -28,7 +28,8 @@ constexpr std::array<std::string_view, kTraceCategoryCount> kCategoryTexts{
     "GSM 1 signal 21",            "GSM 2 signal 18",            "GSM 1 registered",
     "GSM 2 registered",           "SMS queue empty",            "credit within limits",
     "CDR store ready",            "LAN link up",                "no alarm",
-    "mobility extensions idle",
+    // The gateway's single-byte character set: "Rufumleitung für Büro" in Latin-1.
+    "Rufumleitung f\xFCr B\xFCro",
 };
 
 bool IsHexDigit(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }

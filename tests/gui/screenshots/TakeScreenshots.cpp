@@ -201,6 +201,7 @@ int main(int argc, char** argv) {
   MonitorLog& monitor = window.monitorPage().log();
   window.findChild<QCheckBox*>("category1")->setChecked(true);
   window.findChild<QCheckBox*>("category2")->setChecked(true);
+  window.findChild<QCheckBox*>("category16")->setChecked(true);  // its text has umlauts
   monitor.Start();
   ok = QTest::qWaitFor([&] { return monitor.View().LineCount() > 12; }, kLinkWaitMs) && ok;
   ok = Save(window, folder, "monitor-tab") && ok;
@@ -216,6 +217,9 @@ int main(int argc, char** argv) {
     QTest::qWait(kSettleMs);
   }
   ok = Save(window, folder, "diagnostics-tab") && ok;
+  // As a gateway restart leaves it until new data comes.
+  diagnostics.OnGatewayRestart();
+  ok = Save(window, folder, "diagnostics-after-restart") && ok;
 
   const std::vector<SerialPortEntry> ports = {{"/dev/ttyACM0", "Stellaris USB serial port", true},
                                               {"/dev/ttyS0", "", false}};

@@ -8,7 +8,9 @@
 
 #include <unistd.h>
 
+#include "app/session/CdrDownloadEnding.h"
 #include "app/session/LayerSettings.h"
+#include "cli/CliPrompts.h"
 #include "cli/DateTimeArgument.h"
 #include "cli/ExitCodes.h"
 #include "cli/OperationWait.h"
@@ -132,7 +134,7 @@ int RunCdr(const CommandContext& c) {
   const CdrError storeError = file.error();
   file.Close();
   if (outcome.Done()) {
-    c.out << c.language.Format("strCliCdrSaved", {records, target.file.string()}) << "\n";
+    c.out << MessageText(FinishCdrDownload(records, target.file), c.language) << "\n";
     return kExitDone;
   }
   // Only a refusal is the gateway's doing; a failed file keeps its own word.

@@ -1,3 +1,4 @@
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
@@ -5,6 +6,7 @@
 
 #include "app/gui/ConfigurationView.h"
 #include "app/gui/DateTimeDialog.h"
+#include "app/gui/NotifyDialog.h"
 #include "app/gui/PasswordDialog.h"
 #include "app/gui/ProgressDialog.h"
 #include "config/ImageLayout.h"
@@ -72,14 +74,19 @@ TEST_F(DeviceCommandsTest, WriteConfigurationSendsTheEditedNetworkPage) {
   ASSERT_NE(port, nullptr);
   port->setValue(2345);
 
+  QString noticeText;
+  ModalDriver<NotifyDialog> notice([&](NotifyDialog& dialog) {
+    noticeText = dialog.findChild<QLabel*>("noticeText")->text();
+  });
   Run(Command::WriteConfiguration);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return boxes_.ShownKeys() == std::vector<std::string>{"strDataUploadConfirm"}; },
-                              kTransferLimitMs));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return boxes_.ShownKeys().size() == 2; }, kTransferLimitMs));
   ASSERT_TRUE(WaitForIdle(kTransferLimitMs));
   const auto stored = simulator().Run([](sim::GatewayModel& gateway) { return gateway.Configuration().Stored(); });
   const std::string portDigits = stored.Text(63, 5);
   EXPECT_EQ(portDigits, "02345");
-  EXPECT_EQ(boxes_.shown().size(), 1u) << "no error after the upload";
+  EXPECT_EQ(noticeText.toStdString(), Text("strDataWrittenRestarting")) << "the restart that takes it over is announced";
+  EXPECT_EQ(boxes_.ShownKeys(), (std::vector<std::string>{"strDataUploadConfirm", "strDataWrittenRunning"}))
+      << "no error after the upload, and word once the gateway runs again";
 }
 
 TEST_F(DeviceCommandsTest, ImageWithoutSignatureAnsweredNoKeepsThePreviousDocument) {
@@ -120,20 +127,38 @@ TEST_F(DeviceCommandsTest, CancelledFirmwareUpdateSaysSo) {
 
 }
 
-TEST_F(DeviceCommandsTest, EmptyCdrDownloadLeavesAHeaderOnlyFile) {
+TEST_F(DeviceCommandsTest, CdrDownloadSaysWhatItSavedAndLeavesNoEmptyFile) {
+  struct Row {
+    const char* name;
+    int records;
+    const char* key;
+    bool fileKept;
+  };
+  const Row rows[] = {
+      {"records_counted", 3, "strCdrSaved", true},
+      {"none_new_leaves_no_header_only_file", 0, "strCdrNoNewRecords", false},
+  };
   settings_.cdrHeader = 1;
-  simulator().Run([](sim::GatewayModel& gateway) { gateway.CdrStore().Fill(0, 0); });
   OpenWindow();
   const tusko::test::TempFolder folder;
-  const auto path = folder / "empty-cdr.csv";
-  fileDialogs_.Answer(FileAnswer{path, 1});
-  Run(Command::DownloadCdr);
-  ASSERT_TRUE(WaitForIdle(kTransferLimitMs));
-  EXPECT_TRUE(boxes_.shown().empty());
-  const std::string text = tusko::test::ReadFileText(path);
-  EXPECT_GT(text.size(), 2u);
-  EXPECT_EQ(text.find('\n'), text.size() - 1) << "nothing but the header line: " << text;
-  ASSERT_EQ(fileDialogs_.asked().size(), 1u);
+  for (const Row& row : rows) {
+    boxes_.Clear();
+    simulator().Run([&row](sim::GatewayModel& gateway) { gateway.CdrStore().Fill(row.records, 0); });
+    const auto path = folder / (std::string(row.name) + ".csv");
+    fileDialogs_.Answer(FileAnswer{path, 1});
+    Run(Command::DownloadCdr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes_.shown().empty(); }, kTransferLimitMs)) << row.name;
+    ASSERT_TRUE(WaitForIdle(kTransferLimitMs)) << row.name;
+    EXPECT_EQ(boxes_.ShownKeys(), std::vector<std::string>{row.key}) << row.name;
+    EXPECT_EQ(std::filesystem::exists(path), row.fileKept) << row.name;
+    if (row.fileKept) {
+      const std::string told = boxes_.shown()[0].message.text;
+      EXPECT_TRUE(told.starts_with(std::to_string(row.records) + " ") && told.find(path.string()) != std::string::npos)
+          << row.name << ": " << told;
+      const std::string text = tusko::test::ReadFileText(path);
+      EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), row.records + 1) << row.name << ": header and records";
+    }
+  }
   EXPECT_EQ(fileDialogs_.asked()[0].proposedName.substr(0, 3), "CDR");
 }
 

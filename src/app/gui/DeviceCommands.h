@@ -109,6 +109,8 @@ class DeviceCommands final : public QObject, public OnlineCellSource {
 
   // DeviceNotifications.cpp: the reactions to the engine's notifications.
   void RestartNotice();
+  // The notice without buttons, busy while it shows `textKey`.
+  void ShowNotice(const std::string& textKey);
   void OnRestartEnded(int result);
   void RequestFailed(Notification code);
   void OnNoFirmware();
@@ -141,6 +143,9 @@ class DeviceCommands final : public QObject, public OnlineCellSource {
   // The cell selection page waiting for its read of the online cells.
   OnlineCellsDone cellsDone_;
   CdrFile cdrFile_;
+  std::filesystem::path cdrPath_;  // the file of the running download
+  // A written configuration's restart is under way; its end says the gateway runs again.
+  bool writtenRestarting_ = false;
   QPointer<ProgressDialog> progress_;
   QPointer<NotifyDialog> notice_;
   QPointer<PasswordDialog> password_;

@@ -9,6 +9,7 @@
 #include "app/gui/MessagePrompts.h"
 #include "app/gui/NotificationResult.h"
 #include "app/language/LanguageManager.h"
+#include "app/session/CdrDownloadEnding.h"
 #include "app/session/UpdateFileFlows.h"
 #include "monitor/CdrFileName.h"
 #include "protocol/engine/OperationEngine.h"
@@ -103,6 +104,7 @@ void DeviceCommands::DownloadCdr() {
   }
   files.openSaveFilterCdr = filter;
   files.browsePathCdr = answer->path.parent_path().string();
+  cdrPath_ = answer->path;
   if (engine_.StartCdrDownload(cdrFile_)) {
     RunTransferDialog(ProgressKind::CdrDownload, [this] { cdrFile_.Close(); });
   } else {
@@ -115,6 +117,7 @@ void DeviceCommands::OnCdrResult(int value) {
   if (Succeeded(value)) {
     if (progress_) progress_->SetPosition(100);
     cdrFile_.Close();
+    Tell(FinishCdrDownload(cdrFile_.RecordCount(), cdrPath_));
     return;
   }
   CloseProgressAsFailed();

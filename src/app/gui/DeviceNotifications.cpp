@@ -124,12 +124,16 @@ void DeviceCommands::RestartNotice() {
   Busy(false);
   if (password_) password_->CancelFromOwner();
   downloadPending_ = uploadPending_ = false;
+  ShowNotice(writtenRestarting_ ? ConfigWrittenMessage().textKey : kRestartNoticeKey);
+}
+
+void DeviceCommands::ShowNotice(const std::string& textKey) {
   Busy(true);
   if (notice_) {
-    notice_->SetTextKey(kRestartNoticeKey);
+    notice_->SetTextKey(textKey);
     return;
   }
-  auto* notice = new NotifyDialog(context_.language, kRestartNoticeKey, &window_.window());
+  auto* notice = new NotifyDialog(context_.language, textKey, &window_.window());
   notice_ = notice;
   connect(notice, &QDialog::finished, this, [this, notice] {
     notice_ = nullptr;
@@ -144,10 +148,15 @@ void DeviceCommands::OnRestartEnded(int result) {
   if (password_) password_->CancelFromOwner();
   downloadPending_ = uploadPending_ = false;
   ResumeMonitor();
+  if (std::exchange(writtenRestarting_, false) && Succeeded(result)) {
+    Tell(ConfigRunningAgainMessage());
+    return;
+  }
   TellResult(DeviceCommand::Restart, result);
 }
 
 void DeviceCommands::RequestFailed(Notification code) {
+  writtenRestarting_ = false;
   Busy(false);
   CloseNotice();
   CloseProgressAsFailed();
@@ -277,6 +286,22 @@ void DeviceCommands::OnUploadResult(int value) {
   if (!Succeeded(value)) {
     CloseProgressAsFailed();
     TellResult(DeviceCommand::WriteConfiguration, value);
+  } else if (std::exchange(writtenRestarting_, false)) {
+    // The link is back after the restart that took the configuration over.
+    CloseNotice();
+    Tell(ConfigRunningAgainMessage());
+  } else {
+    // The gateway restarts to take the configuration over; the notice stays
+    // until it is back. Where the engine waits for no restart, a box says it.
+    writtenRestarting_ = true;
+    ShowNotice(ConfigWrittenMessage().textKey);
+    Later([this] {
+      if (!writtenRestarting_ || engine_.state() != EngineState::Idle) return;
+      writtenRestarting_ = false;
+      Busy(false);
+      CloseNotice();
+      MessagePrompts(context_.messages).Tell(ConfigWrittenMessage());
+    });
   }
   ResumeMonitor();
 }

@@ -1,6 +1,8 @@
 #include "app/session/CommandEnding.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace tusko {
 
@@ -100,6 +102,27 @@ std::optional<CommandMessage> ResultMessage(DeviceCommand command, int result, s
   if (!ending.failedKey) return std::nullopt;
   return ProblemMessage(ending.failedKey, {}, ending.failedStyle);
 }
+
+namespace {
+
+CommandMessage Information(std::string textKey, std::vector<std::string> args = {}) {
+  return {.textKey = std::move(textKey),
+          .captionKey = "strFinish",
+          .style = MessageStyle::Information,
+          .args = std::move(args),
+          .question = {}};
+}
+
+}  // namespace
+
+CommandMessage CdrDownloadedMessage(std::uint32_t records, std::string_view path) {
+  if (records == 0) return Information("strCdrNoNewRecords");
+  return Information("strCdrSaved", {std::to_string(records), std::string(path)});
+}
+
+CommandMessage ConfigWrittenMessage() { return Information("strDataWrittenRestarting"); }
+
+CommandMessage ConfigRunningAgainMessage() { return Information("strDataWrittenRunning"); }
 
 CommandMessage UnansweredMessage(Notification code) {
   return ProblemMessage(code == Notification::NotAllowed ? "strErrorNotAllowed" : "strErrorNoResponse", {},

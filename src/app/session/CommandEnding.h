@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
@@ -40,6 +41,15 @@ std::optional<CommandMessage> ResultMessage(DeviceCommand command, int result, s
 // What the user is told when a request ended without its result: no try was
 // answered (OperationFailed) or the gateway does not allow it (NotAllowed).
 CommandMessage UnansweredMessage(Notification code);
+
+// A finished CDR download says how many records `path` now holds, or that the
+// gateway had no new ones (and then no file is left behind).
+CommandMessage CdrDownloadedMessage(std::uint32_t records, std::string_view path);
+
+// A written configuration is taken over by a restart: the user hears that it
+// was written and the gateway restarts, then that it runs again.
+CommandMessage ConfigWrittenMessage();
+CommandMessage ConfigRunningAgainMessage();
 
 // The result a restart ends with on `code`, or nothing while it goes on. Reset
 // announces the restart with 0 and ends it only for a refused login;

@@ -95,15 +95,6 @@ class ConfigCommands : public test::TuskoctlTest {
     EXPECT_TRUE(*second == AsWritten(*trip.changed));
   }
 
-  std::vector<fs::path> Backups() const {
-    std::vector<fs::path> files;
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(configHome_ / "Ombrel" / "DravenixIsdnTusko" / "backups", error)) {
-      files.push_back(entry.path());
-    }
-    return files;
-  }
-
   static std::vector<std::string> With(std::vector<std::string> link, std::vector<std::string> command) {
     link.insert(link.end(), command.begin(), command.end());
     return link;

@@ -60,10 +60,7 @@ TEST_F(TuskoctlFirmware, SavesABackupFirst) {
       {{kSectionTypeApplication, kFirmwareFlashWindow.start, test::FirmwareData(0x400, "1.3.0")}}));
   const test::ProcessResult result = Tuskoctl({"--yes", "--force", "write-firmware", firmware.path().string()});
   EXPECT_EQ(result.exitCode, kExitDone) << result.err;
-  const fs::path backups = configHome_ / "Ombrel" / "DravenixIsdnTusko" / "backups";
-  std::vector<fs::path> files;
-  std::error_code error;
-  for (const auto& entry : fs::directory_iterator(backups, error)) files.push_back(entry.path());
+  const std::vector<fs::path> files = Backups();
   ASSERT_EQ(files.size(), 1u);
   EXPECT_EQ(files.front().filename().string().rfind("Sentarix-", 0), 0u) << files.front();
   EXPECT_EQ(result.out.rfind("Backup of the gateway's configuration saved in " + files.front().string() + ".\n", 0), 0u)

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include <fcntl.h>
@@ -222,6 +223,17 @@ class TuskoctlTest : public testing::Test {
     environment.push_back("XDG_CONFIG_HOME=" + configHome_.path().string());
     environment.push_back("XDG_DATA_HOME=" + configHome_.path().string());
     return environment;
+  }
+
+  // The files of the backups folder in the data folder.
+  std::vector<std::filesystem::path> Backups() const {
+    std::vector<std::filesystem::path> files;
+    std::error_code error;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(configHome_ / "Ombrel" / "DravenixIsdnTusko" / "backups", error)) {
+      files.push_back(entry.path());
+    }
+    return files;
   }
 
   const TempFolder configHome_;

@@ -40,6 +40,7 @@ class CliSession {
   void OnNotification(NotificationHandler handler) { onNotification_ = std::move(handler); }
 
   EventLoop& loop() { return loop_; }
+  const LinkEngineHost& host() const { return host_; }
   OperationEngine& engine() { return engine_; }
   const ProgramSettings& settings() const { return settings_; }
   // Whether the gateway password came with the command line or the environment.

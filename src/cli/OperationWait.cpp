@@ -143,7 +143,8 @@ int ReportOutcome(DeviceCommand command, const WaitOutcome& outcome, const Comma
       Print(UnansweredMessage(Notification::NotAllowed), c.language, c.err);
       return kExitRejected;
     case WaitEnd::NoAnswer:
-      Print(UnansweredMessage(Notification::OperationFailed), c.language, c.err);
+      Print(UnansweredMessage(Notification::OperationFailed, c.session->host().SilentTcpConnection()), c.language,
+            c.err);
       return kExitNoAnswer;
     case WaitEnd::Interrupted:
       c.err << c.language.Text("strCliCancelled") << "\n";

@@ -43,6 +43,8 @@ class CommandWindow {
   virtual const ConfigurationImage& CommittedImage() const = 0;
   virtual MonitorLog& Monitor() = 0;
   virtual DiagnosticsView& Diagnostics() = 0;
+  // The link is a TCP connection on which the gateway has not answered yet.
+  virtual bool SilentTcpConnection() const = 0;
 };
 
 // The commands that drive the gateway and the window's reaction to every

@@ -181,7 +181,7 @@ void DeviceCommands::RequestFailed(Notification code) {
     Later([done] { done(std::nullopt); });
     return;
   }
-  Tell(UnansweredMessage(code));
+  Tell(UnansweredMessage(code, window_.SilentTcpConnection()));
 }
 
 void DeviceCommands::OnNoFirmware() {

@@ -77,6 +77,7 @@ class MainWindow final : public QMainWindow, private CommandWindow, private Docu
   MonitorLog& Monitor() override;
   DiagnosticsView& Diagnostics() override { return *diagnostics_; }
   const ConfigurationImage& CommittedImage() const override;
+  bool SilentTcpConnection() const override { return host_.SilentTcpConnection(); }
   // ---- DocumentWindow ----
   void ShowConfigurationTab() override;
   void DocumentStateChanged() override;

@@ -124,9 +124,11 @@ CommandMessage ConfigWrittenMessage() { return Information("strDataWrittenRestar
 
 CommandMessage ConfigRunningAgainMessage() { return Information("strDataWrittenRunning"); }
 
-CommandMessage UnansweredMessage(Notification code) {
-  return ProblemMessage(code == Notification::NotAllowed ? "strErrorNotAllowed" : "strErrorNoResponse", {},
-                        MessageStyle::Error);
+CommandMessage UnansweredMessage(Notification code, bool silentTcpConnection) {
+  const char* key = "strErrorNoResponse";
+  if (code == Notification::NotAllowed) key = "strErrorNotAllowed";
+  else if (silentTcpConnection) key = "strErrorNoResponseHeld";
+  return ProblemMessage(key, {}, MessageStyle::Error);
 }
 
 std::optional<int> RestartResult(Notification code, int value) {

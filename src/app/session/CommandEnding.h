@@ -40,7 +40,10 @@ std::optional<CommandMessage> ResultMessage(DeviceCommand command, int result, s
 
 // What the user is told when a request ended without its result: no try was
 // answered (OperationFailed) or the gateway does not allow it (NotAllowed).
-CommandMessage UnansweredMessage(Notification code);
+// Over a TCP connection on which the gateway never answered
+// (`silentTcpConnection`), no answer adds that another program may hold the
+// gateway's one connection.
+CommandMessage UnansweredMessage(Notification code, bool silentTcpConnection = false);
 
 // A finished CDR download says how many records `path` now holds, or that the
 // gateway had no new ones (and then no file is left behind).

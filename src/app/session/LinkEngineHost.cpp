@@ -45,6 +45,7 @@ bool LinkEngineHost::OpenLink(bool quiet) {
   if (connectTimer_) loop_.CancelTimer(*connectTimer_);
   connectTimer_.reset();
   connectTimedOut_ = false;
+  heardOnThisLink_ = false;
   if (!link_.InitCommunication(LinkSettingsFrom(settings_), quiet)) return false;
   // The system's own limit for an unanswered connect is minutes.
   if (link_.GetLinkState() == LinkState::Connecting) {
@@ -183,6 +184,7 @@ std::string LinkEngineHost::languageText(std::string_view key) const {
 
 void LinkEngineHost::PostReceivedMessage(ReceivedFrame frame) {
   PostIfAlive([this, frame = std::move(frame)] {
+    heardOnThisLink_ = true;
     if (engine_ != nullptr) engine_->OnMessage(frame.message, frame.length);
   });
 }

@@ -85,6 +85,10 @@ class LinkEngineHost final : public EngineHost, public LinkHost {
   // gives up ends the connect. A connect already under way is waited for, not
   // started again. On failure a TCP link shows its error.
   bool EnsureLinkOpen(bool waitWhileConnecting);
+  // True when the link is a TCP connection that opened but has carried no
+  // message from the gateway yet: a gateway serves one connection at a time,
+  // and one that accepts and never answers is likely held by another program.
+  bool SilentTcpConnection() const { return linkType() == LinkType::Tcp && !heardOnThisLink_; }
   // The box for the TCP link's last error; nothing when there is none.
   void ShowTcpError();
 
@@ -145,6 +149,8 @@ class LinkEngineHost final : public EngineHost, public LinkHost {
   // The last connect ended at its time limit; the TCP error box says so.
   bool connectTimedOut_ = false;
   bool tcpErrorBoxOpen_ = false;
+  // A message arrived since the link was last opened.
+  bool heardOnThisLink_ = false;
   // Declared after everything the link's threads reach through this host.
   LinkControl link_;
   SerialDeviceFollower follower_;

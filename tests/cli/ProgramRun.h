@@ -227,13 +227,9 @@ class TuskoctlTest : public testing::Test {
 
   // The files of the backups folder in the data folder.
   std::vector<std::filesystem::path> Backups() const {
-    std::vector<std::filesystem::path> files;
     std::error_code error;
-    for (const auto& entry :
-         std::filesystem::directory_iterator(configHome_ / "Ombrel" / "DravenixIsdnTusko" / "backups", error)) {
-      files.push_back(entry.path());
-    }
-    return files;
+    const std::filesystem::directory_iterator folder(configHome_ / "Ombrel/DravenixIsdnTusko/backups", error);
+    return {begin(folder), end(folder)};
   }
 
   const TempFolder configHome_;

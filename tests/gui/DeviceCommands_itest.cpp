@@ -58,7 +58,7 @@ TEST_F(DeviceCommandsTest, ReadConfigurationFillsTheDocumentAndExitAsksToSave) {
   EXPECT_TRUE(Document().Modified()) << "a configuration read from the gateway counts as unsaved";
   const auto stored = simulator().Run([](sim::GatewayModel& gateway) { return gateway.Configuration().Stored(); });
   EXPECT_EQ(Document().CommittedImage(), stored);
-  EXPECT_TRUE(window().windowTitle().startsWith("untitled - "));
+  EXPECT_TRUE(window().windowTitle().startsWith("*untitled - ")) << "marked as unsaved";
 
   boxes_.Answer(kResultCancel);
   window().Execute(static_cast<int>(Command::FileQuit));

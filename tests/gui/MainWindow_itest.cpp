@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <functional>
 
 #include <QAction>
 #include <QComboBox>
@@ -7,6 +8,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolBar>
@@ -327,6 +329,38 @@ TEST_F(MainWindowTest, ReadConfigurationAsksBeforeUnsavedEditsAreReplaced) {
     EXPECT_EQ(std::filesystem::exists(folder / row.name), row.saved);
     EXPECT_EQ(boxes_.ShownKeys().front(), "strDataSaveQuestion");
     boxes_.Clear();
+  }
+}
+
+// The title marks unsaved changes with "*" before the document's name.
+TEST_F(MainWindowTest, TheTitleMarksUnsavedChanges) {
+  MainWindow& window = OpenWindow();
+  const tusko::test::TempFolder folder;
+  const QString app = Q(Text("strAppName"));
+  const struct {
+    const char* name;
+    std::function<void()> step;
+    QString title;
+  } rows[] = {
+      {"new", [&] { window.Execute(static_cast<int>(Command::FileNew)); }, "untitled - " + app},
+      {"page_edited_and_left",
+       [&] {
+         window.configuration().SelectNode(PageId::SystemNetwork);
+         window.findChild<QSpinBox*>("network.port")->setValue(2345);
+         window.configuration().SelectNode(PageId::Root);
+       },
+       "*untitled - " + app},
+      {"saved",
+       [&] {
+         fileDialogs_.Answer(FileAnswer{folder / "office.cfg", 1});
+         window.Execute(static_cast<int>(Command::FileSave));
+       },
+       "office.cfg - " + app},
+      {"closed", [&] { window.Execute(static_cast<int>(Command::FileClose)); }, app},
+  };
+  for (const auto& row : rows) {
+    row.step();
+    EXPECT_EQ(window.windowTitle(), row.title) << row.name;
   }
 }
 

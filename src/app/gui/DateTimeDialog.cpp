@@ -8,6 +8,7 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
 #include <QTimeEdit>
 #include <QTimer>
@@ -55,6 +56,8 @@ DateTimeDialog::DateTimeDialog(const LanguageManager& language, DateTimeRecord t
   timeEdit_->setObjectName("timePicker");
   timeEdit_->setDisplayFormat(kTimeFormat);
   dateEdit_->setObjectName("datePicker");
+  // Dates follow the user's locale, not the language of the texts.
+  dateEdit_->setDisplayFormat(QLocale::system().dateFormat(QLocale::ShortFormat));
   dateEdit_->setDateRange(kFirstDate, kLastDate);
   dateEdit_->setCalendarPopup(true);
   const QDateTime given = ToQDateTime(time);

@@ -484,8 +484,11 @@ void MainWindow::ShowConfigurationTab() { tabs_.Select(TabPageId::Configuration)
 
 void MainWindow::DocumentStateChanged() {
   const std::string application = context_.language.GetString(kAppNameKey);
-  const std::string name = configuration_->document().DocumentName();
-  setWindowTitle(ToQString(name.empty() ? application : name + " - " + application));
+  const ConfigurationDocument& document = configuration_->document();
+  const std::string name = document.DocumentName();
+  // Unsaved changes show as the usual mark before the name.
+  const std::string mark = document.Modified() ? "*" : "";
+  setWindowTitle(ToQString(name.empty() ? application : mark + name + " - " + application));
   menu_->SetRecentFiles(context_.recentFiles.entries());
 }
 

@@ -58,12 +58,5 @@ TEST(ConfigBackups, PruneRemovesTheOldestBackupsOnlyUntilTheFolderFits) {
   EXPECT_TRUE(fs::exists(newest));
 }
 
-TEST(ConfigBackups, TheSettingAndNoBackupSwitchThemOff) {
-  ProgramSettings settings;
-  EXPECT_FALSE(BackupRulesFrom(settings, true));
-  settings.configBackup = 0;
-  EXPECT_FALSE(BackupRulesFrom(settings, false));
-}
-
 }  // namespace
 }  // namespace tusko

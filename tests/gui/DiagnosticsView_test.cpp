@@ -153,13 +153,31 @@ TEST_F(DiagnosticsViewTest, IsdnPagesShowEachLineAndCreditPair) {
 
   view->SelectNode(DiagNodeId::IsdnCredit);
   Answer({CreditElement(ie::IsdnCredit, {0, 125, 0, 0, 3725, 61, 59, 60, 7, 0, 0, 1})});
-  EXPECT_EQ(Text("credit1_1"), "0:00 / 2:05");
-  EXPECT_EQ(Text("credit1_3"), "62:05 / 1:01");
-  EXPECT_EQ(Text("credit2_2"), "0:07 / 0:00");
+  EXPECT_EQ(Text("credit1_1"), "Credit 1: 0:00 / 2:05 (min:s)");
+  EXPECT_EQ(Text("credit1_3"), "Credit 3: 62:05 / 1:01 (min:s)");
+  EXPECT_EQ(Text("credit2_2"), "Credit 2: 0:07 / 0:00 (min:s)");
   view->SelectNode(DiagNodeId::GsmCredits);
-  EXPECT_EQ(Text("credit1_1"), "0 / 0");  // the GSM store is still empty
   Answer({CreditElement(ie::GsmCredit, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4294967295u, 120})});
-  EXPECT_EQ(Text("credit2_3"), "71582788:15 / 2:00");
+  EXPECT_EQ(Text("credit2_3"), "Credit 3: 71582788:15 / 2:00 (min:s)");
+}
+
+// Before the first answer of its kind a page waits; an empty store is no data.
+TEST_F(DiagnosticsViewTest, APageWithoutDataYetSaysItWaits) {
+  const QString waiting = Key("strDiagWaiting");
+  const struct {
+    DiagNodeId node;
+    const char* label;
+    QString text;
+  } rows[] = {
+      {DiagNodeId::GsmModules, "gsmStatus1", " " + waiting + " "},
+      {DiagNodeId::GsmCredits, "credit2_1", "Credit 1: \u2013 (min:s)"},
+      {DiagNodeId::IsdnLines, "receivedAt", waiting},
+  };
+  for (const auto& row : rows) {
+    view->SelectNode(row.node);
+    EXPECT_EQ(Text(row.label), row.text) << row.label;
+    EXPECT_EQ(Text("receivedAt"), waiting) << row.label;
+  }
 }
 
 struct GsmRow {
@@ -203,11 +221,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(DiagnosticsViewTest, ReceptionTimeFollowsTheDataAndTheLanguage) {
   view->SelectNode(DiagNodeId::GsmModules);
-  EXPECT_EQ(Text("receivedAt"), "");
+  EXPECT_EQ(Text("receivedAt"), Key("strDiagWaiting"));
   Answer({GsmStatusElement(0, 16, 10, "")});
   EXPECT_EQ(Text("receivedAt"), "Received at 14:03:07");
   view->SelectNode(DiagNodeId::IsdnLines);
-  EXPECT_EQ(Text("receivedAt"), "");  // nothing of this kind yet
+  EXPECT_EQ(Text("receivedAt"), Key("strDiagWaiting"));  // nothing of this kind yet
 
   language = test::LoadedLanguage(2);
   view->Retranslate();
@@ -227,7 +245,7 @@ TEST_F(DiagnosticsViewTest, AfterAGatewayRestartTheLastDataStaysMarkedAsOldUntil
   EXPECT_EQ(Label("gsmStatus1").text(), Key("strDiagGsmStatusIdle").prepend(' ').append(' '));
   EXPECT_EQ(Text("receivedAt"), "Received at 14:03:07, before the gateway restarted");
   view->SelectNode(DiagNodeId::IsdnLines);
-  EXPECT_EQ(Text("receivedAt"), "") << "a kind that never came has nothing from before";
+  EXPECT_EQ(Text("receivedAt"), Key("strDiagWaiting")) << "a kind that never came has nothing from before";
 
   view->SelectNode(DiagNodeId::GsmModules);
   now += std::chrono::seconds(5);

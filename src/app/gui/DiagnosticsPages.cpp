@@ -23,6 +23,10 @@ namespace {
 constexpr std::size_t kTextCapacity = 255;  // characters of a formatted page text
 constexpr std::size_t kCreditPairsPerUnit = 3;
 constexpr std::size_t kCreditPairSize = 8;  // two 32-bit counters
+constexpr std::array<const char*, kCreditPairsPerUnit> kCreditLabelKeys{"strIsdnLinkCredit1", "strIsdnLinkCredit2",
+                                                                        "strIsdnLinkCredit3"};
+// A value not received yet.
+constexpr std::string_view kNoValue = "\u2013";
 constexpr int kIndicatorSize = 16;          // pixels
 constexpr int kIndicatorBorder = 2;
 const QColor kLampLit(0, 200, 0);
@@ -123,8 +127,12 @@ class CreditPage final : public DiagnosticsPage {
     for (std::size_t unit = 0; unit < texts_.size(); ++unit) {
       for (std::size_t pair = 0; pair < kCreditPairsPerUnit; ++pair) {
         const std::size_t at = unit * kCreditRecordSize + pair * kCreditPairSize;
-        const std::string text = CreditPairText(StoredCounter(block, at), StoredCounter(block, at + 4));
-        texts_[unit][pair]->setText(ToQString(text));
+        // Zero counters before the first answer would read as no credit at all.
+        const std::string value = snapshot.receivedAt
+                                      ? CreditPairText(StoredCounter(block, at), StoredCounter(block, at + 4))
+                                      : std::string(kNoValue);
+        const std::string label = language().GetString(kCreditLabelKeys[pair]);
+        texts_[unit][pair]->setText(ToQString(language().FormatString("strDiagCreditLine", {label, value}, kTextCapacity)));
       }
     }
   }
@@ -155,7 +163,8 @@ void DiagnosticsPage::Draw(const DiagnosticsSnapshot& snapshot) {
   DrawData(snapshot);
   const std::string clock = snapshot.receivedAt ? ToStdString(ClockText(*snapshot.receivedAt)) : std::string();
   const char* key = snapshot.beforeRestart ? "strDiagReceivedBeforeRestart" : "strDiagReceivedAt";
-  receivedAt_->setText(snapshot.receivedAt ? ToQString(language_.FormatString(key, {clock}, kTextCapacity)) : QString());
+  receivedAt_->setText(ToQString(snapshot.receivedAt ? language_.FormatString(key, {clock}, kTextCapacity)
+                                                     : language_.GetString(kWaitingKey)));
 }
 
 std::unique_ptr<DiagnosticsPage> MakeDiagnosticsPage(DiagNodeId id, const LanguageManager& language,

@@ -34,6 +34,9 @@ struct DiagnosticsSnapshot {
   bool beforeRestart = false;
 };
 
+// What a data page says before the first answer of its kind.
+inline constexpr const char* kWaitingKey = "strDiagWaiting";
+
 // One data page of the diagnostics view: the state of one of the gateway's
 // stores, and below it the time that state was received.
 class DiagnosticsPage : public QWidget {

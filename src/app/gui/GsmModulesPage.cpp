@@ -75,7 +75,9 @@ void GsmModulesPage::DrawData(const DiagnosticsSnapshot& snapshot) {
   const TextLookup text = [this](std::string_view key) { return language().GetString(key); };
   for (std::size_t module = 0; module < kGsmModuleCount; ++module) {
     const GsmModuleStatus record = ReadGsmModuleStatus(snapshot.data, module);
-    const GsmStatusText status = DescribeGsmStatus(record.code, record.information, text);
+    // An empty store would read as "no module".
+    const GsmStatusText status = snapshot.receivedAt ? DescribeGsmStatus(record.code, record.information, text)
+                                                     : GsmStatusText{text(kWaitingKey), StatusColour::WindowFace};
     Module& shown = modules_[module];
     shown.status->setText(ToQString(" " + status.text + " "));
     shown.status->Paint(status.colour);

@@ -1,6 +1,8 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QSpinBox>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <gtest/gtest.h>
 
 #include "app/gui/ConfigurationView.h"
@@ -13,6 +15,31 @@ class ConfigurationViewTest : public testing::Test, protected DesktopTestContext
  protected:
   ConfigurationView view_{language_, messages_};
 };
+
+// At its starting width the tree shows every node's text whole, in either
+// language; a narrowed tree still has each full text as its tooltip.
+TEST(ConfigurationTree, StartsWideEnoughForItsTexts) {
+  for (const int number : {1, 2}) {
+    DesktopTestContext context;
+    ASSERT_EQ(context.language_.LoadLanguage(number), LanguageLoadResult::Loaded);
+    ConfigurationView view(context.language_, context.messages_);
+    view.document().New();
+    view.resize(1000, 700);  // the main window's width at its first start
+    view.show();
+    auto& tree = *view.findChild<QTreeWidget*>("configurationTree");
+    const QFontMetrics metrics(tree.font());
+    int nodes = 0;
+    for (QTreeWidgetItemIterator it(&tree); *it != nullptr; ++it, ++nodes) {
+      const QTreeWidgetItem& item = **it;
+      int depth = 0;
+      for (const QTreeWidgetItem* up = item.parent(); up != nullptr; up = up->parent()) ++depth;
+      const int right = metrics.horizontalAdvance(item.text(0)) + tree.indentation() * (depth + 1);
+      EXPECT_LE(right, tree.viewport()->width()) << number << ": " << item.text(0).toStdString();
+      EXPECT_EQ(item.toolTip(0), item.text(0));
+    }
+    EXPECT_GT(nodes, 20) << "the whole tree was measured";
+  }
+}
 
 TEST_F(ConfigurationViewTest, ALanguageChangeKeepsWhatTheUserTyped) {
   view_.document().New();

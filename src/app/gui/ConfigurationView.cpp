@@ -1,5 +1,8 @@
 #include "app/gui/ConfigurationView.h"
 
+#include <algorithm>
+
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
 #include <QStackedWidget>
@@ -20,6 +23,8 @@ constexpr int kIdRole = Qt::UserRole + 1;
 // The split until the user moves it (the setting SplitterPos1 keeps it then).
 constexpr int kDefaultTreeWidth = 260;
 constexpr int kDefaultPageWidth = 740;
+// Room beside a node's text for the item's own margins and the vertical scroll bar.
+constexpr int kTreeTextMargin = 32;
 
 // The tree's selection stays on its current node. A click moves the current
 // node first and selects the clicked one after: where the open page refuses
@@ -56,7 +61,7 @@ ConfigurationView::ConfigurationView(const LanguageManager& language, MessageSer
   tree_->setHeaderHidden(true);
   pages_->addWidget(description_);
   setStretchFactor(1, 1);
-  setSizes({kDefaultTreeWidth, kDefaultPageWidth});
+  setSizes({std::max(kDefaultTreeWidth, TreeWidthForTexts()), kDefaultPageWidth});
   connect(tree_, &QTreeWidget::currentItemChanged, this, &ConfigurationView::OnCurrentItemChanged);
 }
 
@@ -104,12 +109,29 @@ void ConfigurationView::RebuildTree() {
 
 void ConfigurationView::RefreshNodeTexts() {
   const auto text = [this](std::string_view key) { return language_.GetString(key); };
+  // The full text as a tooltip, for a tree narrowed below its texts.
+  const auto show = [](QTreeWidgetItem& item, const std::string& shown) {
+    item.setText(0, ToQString(shown));
+    item.setToolTip(0, ToQString(shown));
+  };
   for (const TreeNode& node : BuildTreeNodes(text)) {
-    if (const auto item = items_.find(node.entry.id); item != items_.end()) item->second->setText(0, ToQString(node.text));
+    if (const auto item = items_.find(node.entry.id); item != items_.end()) show(*item->second, node.text);
   }
   if (const auto root = items_.find(PageId::Root); root != items_.end()) {
-    root->second->setText(0, ToQString(RootText(document_.CommittedImage(), text)));
+    show(*root->second, RootText(document_.CommittedImage(), text));
   }
+}
+
+int ConfigurationView::TreeWidthForTexts() const {
+  const auto text = [this](std::string_view key) { return language_.GetString(key); };
+  const QFontMetrics metrics(tree_->font());
+  int widest = 0;
+  for (const TreeNode& node : BuildTreeNodes(text)) {
+    const int depth = node.entry.kind == NodeKind::Root ? 0 : (node.entry.kind == NodeKind::Section ? 1 : 2);
+    // Each level indents once more; the root's decoration takes one indent as well.
+    widest = std::max(widest, metrics.horizontalAdvance(ToQString(node.text)) + tree_->indentation() * (depth + 1));
+  }
+  return widest + 2 * tree_->frameWidth() + kTreeTextMargin;
 }
 
 // ---- Moving through the tree ----

@@ -56,6 +56,8 @@ class ConfigurationView final : public QSplitter {
   void OnTreeUpdate(TreeUpdate update);
   void RebuildTree();
   void RefreshNodeTexts();
+  // The tree's width that shows every node's text whole in the current language.
+  int TreeWidthForTexts() const;
   void OnCurrentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous);
   void SwitchToPending();
   void Refuse(QTreeWidgetItem* previous, const PageApply& failure);

@@ -1,5 +1,6 @@
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QSpinBox>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
@@ -38,6 +39,30 @@ TEST(ConfigurationTree, StartsWideEnoughForItsTexts) {
       EXPECT_EQ(item.toolTip(0), item.text(0));
     }
     EXPECT_GT(nodes, 20) << "the whole tree was measured";
+  }
+}
+
+// Both cell lists show their four columns whole, titles included, in either language.
+TEST_F(ConfigurationViewTest, TheCellListsAreAsWideAsTheirColumns) {
+  view_.document().New();
+  view_.resize(1000, 700);
+  view_.show();
+  for (const int number : {1, 2}) {
+    ASSERT_EQ(language_.LoadLanguage(number), LanguageLoadResult::Loaded);
+    view_.Retranslate();
+    view_.SelectNode(PageId::GsmCellSelect);
+    for (const char* name : {"cells", "onlineCells"}) {
+      auto* list = view_.findChild<QTreeWidget*>(name);
+      ASSERT_NE(list, nullptr) << name;
+      int columns = 0;
+      for (int column = 0; column < list->columnCount(); ++column) {
+        const QString title = list->headerItem()->text(column);
+        EXPECT_GT(list->columnWidth(column), list->header()->fontMetrics().horizontalAdvance(title))
+            << number << " " << name << ": " << title.toStdString();
+        columns += list->columnWidth(column);
+      }
+      EXPECT_GE(list->viewport()->width(), columns) << number << " " << name << ": LAC and Cell ID fit";
+    }
   }
 }
 

@@ -5,6 +5,7 @@
 #include <variant>
 
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -14,6 +15,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QScrollBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -34,6 +36,8 @@ constexpr std::array<const char*, 4> kColumnKeys{"strGsmCellSelMcc", "strGsmCell
 constexpr std::array<const char*, 4> kBoxPatterns{"[0-9]{0,3}", "[0-9]{0,2}", "[0-9A-Fa-f]{0,4}",
                                                   "[0-9A-Fa-f]{0,4}"};
 constexpr int kCellRows = 8;
+// A column's room beside its text: the header section's and the cell's margins.
+constexpr int kColumnPadding = 24;
 constexpr int kGsmModules = 2;
 
 QTreeWidget* NewCellList(const char* name, QWidget* parent) {
@@ -46,10 +50,23 @@ QTreeWidget* NewCellList(const char* name, QWidget* parent) {
   return list;
 }
 
+// Names the columns and makes each as wide as its title or its widest value,
+// and the list as wide as its columns, so that no column is cut off.
 void NameColumns(QTreeWidget& list, const LanguageManager& language) {
   QStringList titles;
   for (const char* key : kColumnKeys) titles << ToQString(language.GetString(key));
   list.setHeaderLabels(titles);
+  const QFontMetrics titleMetrics(list.header()->font());
+  int total = 0;
+  for (int column = 0; column < list.columnCount(); ++column) {
+    const QString widestValue(static_cast<int>(kCellFieldWidths[static_cast<std::size_t>(column)]), QChar('W'));
+    const int width = std::max(titleMetrics.horizontalAdvance(titles[column]),
+                               list.fontMetrics().horizontalAdvance(widestValue)) +
+                      kColumnPadding;
+    list.setColumnWidth(column, width);
+    total += width;
+  }
+  list.setMinimumWidth(total + 2 * list.frameWidth() + list.verticalScrollBar()->sizeHint().width());
 }
 
 QPushButton* NewButton(const char* key, const char* name, QWidget* parent) {

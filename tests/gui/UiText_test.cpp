@@ -37,6 +37,8 @@ TEST_F(UiTextTest, WindowsTakeTheirTextsByKeyAndKeepTheKeys) {
   EXPECT_EQ(cancel->text(), ToQString(german_.GetString("strCancel")));
   EXPECT_NE(cancel->text(), ToQString(english_.GetString("strCancel")));
   EXPECT_EQ(window.windowTitle(), ToQString(german_.GetCaptionString("strAboutDescription")));
+  EXPECT_GT(window.minimumWidth(), window.fontMetrics().horizontalAdvance(window.windowTitle()))
+      << "a dialog is at least as wide as its title";
   QDialog lowerCaption;
   lowerCaption.setWindowTitle("strlower");
   TranslateWindow(lowerCaption, english_);

@@ -1,6 +1,9 @@
 #include "app/gui/UiText.h"
 
+#include <algorithm>
+
 #include <QAbstractButton>
+#include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QWidget>
@@ -37,8 +40,18 @@ void SetWidgetText(QWidget& widget, const QString& text) {
 QString KeptKey(const QWidget& widget, const char* property) { return widget.property(property).toString(); }
 
 // Window captions keep the two characters "\n"; control texts get the line break.
+// What a title bar takes besides its text: the window icon and the close,
+// minimise and maximise buttons.
+constexpr int kTitleBarButtonsWidth = 120;
+
 void ApplyCaption(QWidget& window, const QString& key, const LanguageManager& language) {
-  window.setWindowTitle(ToQString(language.GetCaptionString(ToStdString(key))));
+  const QString title = ToQString(language.GetCaptionString(ToStdString(key)));
+  window.setWindowTitle(title);
+  // A dialog is at least as wide as its title, beside the title bar's icon and buttons.
+  if (qobject_cast<QDialog*>(&window) != nullptr) {
+    window.setMinimumWidth(
+        std::max(window.minimumWidth(), window.fontMetrics().horizontalAdvance(title) + kTitleBarButtonsWidth));
+  }
 }
 
 void ApplyText(QWidget& widget, const QString& key, const LanguageManager& language) {

@@ -32,7 +32,7 @@ class DiagnosticsViewTest : public MainWindowFixture {
     window().tabs().Select(TabPageId::Diagnostics);
     View().SelectNode(node);
     ASSERT_TRUE(View().RefreshRunning());
-    ASSERT_TRUE(WaitForChange("receivedAt", QString()));
+    ASSERT_TRUE(WaitForChange("receivedAt", Q(Text("strDiagWaiting"))));  // the first data has come
   }
   QString Label(const char* name) {
     const auto* label = View().CurrentPage()->findChild<QLabel*>(name);

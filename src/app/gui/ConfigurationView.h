@@ -48,6 +48,9 @@ class ConfigurationView final : public QSplitter {
   // Where the cell selection page reads the cells a module sees.
   void SetCellSource(OnlineCellSource* source) { cellSource_ = source; }
 
+  // The tree's width that shows every node's text whole in the current language.
+  int TreeWidthForTexts() const;
+
  signals:
   // The document's name or flags may have changed: the title follows.
   void documentChanged();
@@ -56,8 +59,6 @@ class ConfigurationView final : public QSplitter {
   void OnTreeUpdate(TreeUpdate update);
   void RebuildTree();
   void RefreshNodeTexts();
-  // The tree's width that shows every node's text whole in the current language.
-  int TreeWidthForTexts() const;
   void OnCurrentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous);
   void SwitchToPending();
   void Refuse(QTreeWidgetItem* previous, const PageApply& failure);

@@ -1,5 +1,6 @@
 #include "app/gui/MainWindow.h"
 
+#include <algorithm>
 #include <vector>
 
 #include <QAction>
@@ -151,7 +152,9 @@ void MainWindow::BuildPages() {
   configuration_->SetCellSource(commands_.get());
   configuration_->setObjectName("configurationView");
   if (context_.files.splitterPos1 != 0) {
-    configuration_->setSizes({static_cast<int>(context_.files.splitterPos1), width()});
+    // The stored split, but never narrower than the tree's texts at start.
+    const int treeWidth = std::max(static_cast<int>(context_.files.splitterPos1), configuration_->TreeWidthForTexts());
+    configuration_->setSizes({treeWidth, width()});
   }
   documents_ = std::make_unique<DocumentCommands>(static_cast<DocumentWindow&>(*this), *configuration_, context_);
   connect(configuration_, &ConfigurationView::documentChanged, this, &MainWindow::DocumentStateChanged);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/session/CommandEnding.h"
 #include "app/session/ConfigTransferFlow.h"
 #include "app/session/WriteVerification.h"
 #include "cli/CliPrompts.h"
@@ -124,8 +125,9 @@ int RunWriteConfig(const CommandContext& c) {
       Notification::UploadProgress, [&engine] { engine.CancelUpload(); });
   if (!outcome.Done()) return ReportOutcome(DeviceCommand::WriteConfiguration, outcome, c);
   const ConfigurationImage written = engine.configTransfer().image();
+  c.out << MessageText(ConfigWrittenMessage(), c.language) << "\n" << std::flush;
   AwaitGatewayBack(*c.session);
-  c.out << c.language.Text("strCliConfigWritten") << "\n";
+  if (engine.state() == EngineState::Idle) c.out << MessageText(ConfigRunningAgainMessage(), c.language) << "\n";
   return c.options.verify ? VerifyWrite(c, written) : kExitDone;
 }
 

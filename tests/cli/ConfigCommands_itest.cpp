@@ -27,6 +27,10 @@ constexpr int kExitDone = 0;
 constexpr int kExitNoAnswer = 4;
 constexpr int kExitCancelled = 7;
 constexpr int kExitBadFile = 8;
+// What write-config says: written, the gateway restarting, then running again.
+const std::string kWrittenAndRunning =
+    "The configuration was written. The gateway restarts to take it over; please wait.\n"
+    "The gateway runs again with the new configuration.\n";
 
 // A byte of the system pages, outside the counted tables whose empty tails the
 // transfer skips, that the sample configuration holds at another value.
@@ -83,7 +87,7 @@ class ConfigCommands : public test::TuskoctlTest {
     ASSERT_EQ(backups.size(), 1u);
     EXPECT_EQ(backups.front().filename().string().rfind("Sentarix-", 0), 0u) << backups.front();
     EXPECT_EQ(trip.write.out, "Backup of the gateway's configuration saved in " + backups.front().string() +
-                                  ".\nThe configuration was written to the gateway.\n");
+                                  ".\n" + kWrittenAndRunning);
     const auto backup = ImageOf(backups.front());
     const auto first = ImageOf(File("first.cfg"));
     ASSERT_TRUE(backup && first);
@@ -144,8 +148,7 @@ TEST_F(ConfigCommands, WriteConfigWithVerifyReadsTheConfigurationBackAndAgrees) 
   const ProcessResult write = Tuskoctl({"--yes", "--no-backup", "--verify", "write-config", File("new.cfg").string()});
   EXPECT_EQ(write.exitCode, kExitDone) << write.err;
   EXPECT_EQ(write.out,
-            "The configuration was written to the gateway.\n"
-            "The configuration read back agrees with the one written.\n");
+            kWrittenAndRunning + "The configuration read back agrees with the one written.\n");
   EXPECT_TRUE(Backups().empty());
 }
 

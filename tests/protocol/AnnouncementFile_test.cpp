@@ -95,8 +95,9 @@ TEST(AnnouncementFile, MissingFileCannotBeOpened) {
 
 struct WalkRow {
   const char* name;
-  bool withFact;
+  std::vector<std::uint8_t> (*bytes)();
   std::uint32_t audioStart;
+  std::uint32_t audioEnd;
 };
 
 class BlockWalk : public ::testing::TestWithParam<WalkRow> {};
@@ -117,44 +118,39 @@ std::vector<std::vector<std::uint8_t>> ReadAllBlocks(AnnouncementFile& wav) {
 }
 
 TEST_P(BlockWalk, CoversTheWholeFileWithOnlyTheAudioReversed) {
-  const std::vector<std::uint8_t> original = AlawWav(10000, GetParam().withFact);
+  const WalkRow& row = GetParam();
+  const std::vector<std::uint8_t> original = row.bytes();
   const TempFile file(original);
   AnnouncementFile wav;
   ASSERT_TRUE(wav.OpenFile(file.path()));
   ASSERT_EQ(wav.CheckWav(), WavCheck::Ok);
   EXPECT_EQ(wav.Position(), 0u);
   EXPECT_EQ(wav.FileSize(), original.size());
-  EXPECT_EQ(wav.layout().audioStart, GetParam().audioStart);
+  EXPECT_EQ(wav.layout().audioStart, row.audioStart);
 
   std::vector<std::uint8_t> sent;
   for (const auto& block : ReadAllBlocks(wav)) sent.insert(sent.end(), block.begin(), block.end());
 
-  ASSERT_EQ(sent.size(), original.size());  // offsets 0 to 10057 with the fact chunk
-  const std::uint32_t start = GetParam().audioStart;
-  EXPECT_TRUE(std::equal(original.begin(), original.begin() + start, sent.begin()));
-  for (std::size_t at = start; at < original.size(); ++at) {
-    ASSERT_EQ(sent[at], ReverseBits(original[at])) << at;
+  ASSERT_EQ(sent.size(), original.size());
+  for (std::size_t at = 0; at < original.size(); ++at) {
+    const bool audio = at >= row.audioStart && at < row.audioEnd;
+    ASSERT_EQ(sent[at], audio ? ReverseBits(original[at]) : original[at]) << at;
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(AnnouncementFile, BlockWalk,
-                         ::testing::Values(WalkRow{"fact_chunk", true, 58}, WalkRow{"no_fact_chunk", false, 46}),
-                         test::RowName<WalkRow>);
-
-TEST(AnnouncementFile, BytesAfterTheAudioGoAsTheyAre) {
-  std::vector<std::uint8_t> bytes = Resized(AlawWav(100), 200);
-  PatchLittle(bytes, 4, 4, 192);  // the RIFF chunk holds the trailing bytes
+// The RIFF chunk holds bytes after the audio, one of them set.
+std::vector<std::uint8_t> TrailingBytes() {
+  std::vector<std::uint8_t> bytes = Patched(Resized(AlawWav(100), 200), 4, 4, 192);
   bytes[190] = 0x01;
-  const TempFile file(bytes);
-  AnnouncementFile wav;
-  ASSERT_TRUE(wav.OpenFile(file.path()));
-  ASSERT_EQ(wav.CheckWav(), WavCheck::Ok);
-  ASSERT_TRUE(!wav.Advance(kBlock));
-  std::array<std::uint8_t, kBlock> buffer{};
-  ASSERT_EQ(wav.ReadBlock(buffer), 72u);
-  EXPECT_EQ(buffer[157 - kBlock], ReverseBits(bytes[157]));  // the last audio byte
-  EXPECT_EQ(buffer[190 - kBlock], 0x01);
+  return bytes;
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    AnnouncementFile, BlockWalk,
+    ::testing::Values(WalkRow{"fact_chunk", [] { return AlawWav(10000); }, 58, 10058},
+                      WalkRow{"no_fact_chunk", [] { return AlawWav(10000, false); }, 46, 10046},
+                      WalkRow{"bytes_after_the_audio_go_as_they_are", TrailingBytes, 58, 158}),
+    test::RowName<WalkRow>);
 
 TEST(AnnouncementFile, ClosedFileReadsNothingAndIsNoLongerAccepted) {
   const TempFile file(AlawWav(100));
@@ -169,23 +165,14 @@ TEST(AnnouncementFile, ClosedFileReadsNothingAndIsNoLongerAccepted) {
   EXPECT_TRUE(wav.Accepted());
 }
 
-struct BitsRow {
-  const char* name;
-  std::uint8_t byte;
-  std::uint8_t sent;
-};
-
-class BitReversal : public ::testing::TestWithParam<BitsRow> {};
-
-TEST_P(BitReversal, SwapsBitOrder) {
-  EXPECT_EQ(ReverseBits(GetParam().byte), GetParam().sent);
-  EXPECT_EQ(ReverseBits(GetParam().sent), GetParam().byte);
+TEST(AnnouncementFile, BitReversalSwapsBitOrder) {
+  const std::pair<std::uint8_t, std::uint8_t> rows[] = {
+      {0x01, 0x80}, {0xD5, 0xAB} /* A-law silence */, {0x0F, 0xF0}, {0x81, 0x81}};
+  for (const auto& [byte, sent] : rows) {
+    EXPECT_EQ(ReverseBits(byte), sent) << int{byte};
+    EXPECT_EQ(ReverseBits(sent), byte) << int{byte};
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(AnnouncementFile, BitReversal,
-                         ::testing::Values(BitsRow{"lowest_bit", 0x01, 0x80}, BitsRow{"alaw_silence", 0xD5, 0xAB},
-                                           BitsRow{"low_nibble", 0x0F, 0xF0}, BitsRow{"symmetric", 0x81, 0x81}),
-                         test::RowName<BitsRow>);
 
 TEST(AnnouncementKinds, NumbersAndNamesMatchTheGatewaysOrder) {
   const std::array<const char*, kAnnouncementKindCount> names{"moh", "outgoing", "incoming"};

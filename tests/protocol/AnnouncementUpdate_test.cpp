@@ -116,24 +116,6 @@ TEST_F(AnnouncementUpdate, StopAnswerBeforeTheLastBlockIsNotTakenForDone) {
   EXPECT_TRUE(file().IsOpen());
 }
 
-TEST_F(AnnouncementUpdate, ErasingResendsEverySecondWithoutUsingUpTries) {
-  StartAccepted();
-  Receive(test::AnnouncementBlockAck(0));
-  host.ClearRecords();
-  for (int erasing = 0; erasing < 2; ++erasing) {
-    Receive(ReplyWith({{ie::FlashErasing, {}}}));
-    EXPECT_TRUE(host.Logged("Erasing flash sector"));
-    EXPECT_EQ(host.TimerDelay(), kResendDelay);
-    clock.Advance(kResendDelay);
-    EXPECT_EQ(AddressOf(LastSent()), 128u);
-    EXPECT_EQ(engine.retries(), 0);
-  }
-  EXPECT_EQ(host.sent.size(), 2u);
-  EXPECT_EQ(host.CountOf(Notification::AnnouncementProgress), 0);  // re-sends show no progress
-  Receive(test::AnnouncementBlockAck(128));
-  EXPECT_EQ(AddressOf(LastSent()), 256u);
-}
-
 TEST_F(AnnouncementUpdate, ErasingOnTheLastTryStillResends) {
   StartAccepted();
   clock.Advance(BlockTimeout());

@@ -34,9 +34,6 @@ class ConfigDownload : public test::TransferTest {
     for (const auto& sent : host.sent) addresses.push_back(AddressOf(sent.message).value_or(0));
     return addresses;
   }
-  void Serve(const ConfigurationImage& image) {
-    Serve(image, [] { return true; });
-  }
   // Answers only while nothing more can go out, so that the window stays full.
   void ServeSlowly(const ConfigurationImage& image) {
     Serve(image, [this] { return host.TimerDelay() == DataTimeout(); });
@@ -122,42 +119,6 @@ INSTANTIATE_TEST_SUITE_P(
                       WrongAddressRow{"NotFourBytes", {0x07, 0x00, 0x80}, {"Invalid address (FFFFFFFF)"}}),
     test::RowName<WrongAddressRow>);
 
-TEST_F(ConfigDownload, WholeImageArrivesAndEndsTheDownload) {
-  const ConfigurationImage gateway = DenseImage();
-  ASSERT_TRUE(engine.StartDownload());
-  Serve(gateway);
-
-  EXPECT_EQ(engine.state(), EngineState::Idle);
-  EXPECT_EQ(engine.configTransfer().image(), gateway);
-  EXPECT_FALSE(host.Logged("Data IE too short (20)")) << "the image's last block is short by its place";
-  ASSERT_GE(host.notifications.size(), 2u);
-  EXPECT_EQ(host.notifications.end()[-2], (RecordedNotification{Notification::DownloadProgress, 100, false}));
-  EXPECT_EQ(host.notifications.back(), (RecordedNotification{Notification::DownloadResult, 1, false}));
-  EXPECT_FALSE(host.TimerRunning());
-  const std::size_t blocks = (kConfigImageSize + kReadBlockBytes - 1) / kReadBlockBytes;
-  EXPECT_EQ(host.sent.size(), blocks);
-}
-
-TEST_F(ConfigDownload, EmptyFirstRoutingEntryEndsTheTableAt13960) {
-  ConfigurationImage gateway = DenseImage();
-  const auto& routing = layout::lcr::kRoutingTable;
-  gateway.Fill(routing.RecordOffset(0), routing.recordSize, layout::kUnset);
-  settings.dataReadWriteMaxPendingRequests = 1;
-  ASSERT_TRUE(engine.StartDownload());
-  Serve(gateway);
-
-  EXPECT_TRUE(host.Logged("Skip 12552 B"));  // from 1408, the first offset past entry 1's start
-  const auto addresses = SentAddresses();
-  EXPECT_NE(std::find(addresses.begin(), addresses.end(), ConfigDeviceAddress(1280)), addresses.end());
-  EXPECT_EQ(std::find(addresses.begin(), addresses.end(), ConfigDeviceAddress(1408)), addresses.end());
-  EXPECT_NE(std::find(addresses.begin(), addresses.end(), ConfigDeviceAddress(13960)), addresses.end());
-
-  ConfigurationImage expected = gateway;
-  expected.Fill(routing.RecordOffset(1), routing.section.End() - routing.RecordOffset(1), layout::kUnset);
-  EXPECT_EQ(engine.configTransfer().image(), expected);
-  EXPECT_EQ(host.CountOf(Notification::DownloadResult, 1), 1);
-}
-
 TEST_F(ConfigDownload, AnswersInFlightForASkippedPartAreNotAwaited) {
   ConfigurationImage gateway = DenseImage();
   const auto& clip = layout::lcr::kClipTable;
@@ -212,8 +173,6 @@ TEST_F(ConfigDownload, AnswerAfterAStallIsAcceptedAndResetsTheTries) {
 
 // ---- Upload ----
 
-constexpr std::uint8_t kGarbage = 0x3C;
-
 class ConfigUpload : public test::TransferTest {
  protected:
   milliseconds WriteTimeout() const { return milliseconds(settings.communicationTimeoutDataWrite); }
@@ -238,31 +197,6 @@ class ConfigUpload : public test::TransferTest {
   std::vector<test::SentBlock> Blocks() const { return test::SentBlocks(host, ie::ConfigWriteData); }
 };
 
-TEST_F(ConfigUpload, StartPreparesTheImage) {
-  ConfigurationImage image = DenseImage();
-  image.Fill(0, 6, kGarbage);
-  ASSERT_TRUE(engine.StartUpload(image));
-  const ConfigurationImage& sending = engine.configTransfer().image();
-  EXPECT_TRUE(HasSignature(sending));
-  EXPECT_EQ(sending.Range(0, 6).size(), 6u);
-  for (std::uint8_t byte : sending.Range(0, 6)) EXPECT_EQ(byte, layout::kUnset);
-  EXPECT_EQ(sending.Byte(6), image.Byte(6));
-}
-
-TEST_F(ConfigUpload, ImageUnsetAfterOffset200GoesStraightToTheStop) {
-  ConfigurationImage image;      // every byte 0xFF ...
-  image.Fill(6, 194, kGarbage);  // ... but offsets 6 to 199
-  StartAccepted(image);
-
-  ASSERT_EQ(Blocks().size(), 1u);
-  EXPECT_EQ(Blocks()[0].data.size(), 208u);
-  EXPECT_TRUE(host.Logged("Skip 29124 B"));
-  Receive(AddressReply(kConfigBaseAddress));
-
-  EXPECT_TRUE(StopSent());
-  EXPECT_EQ(Blocks().size(), 1u);
-}
-
 TEST_F(ConfigUpload, StalledWindowStartsAgainFromTheFirstUnconfirmedBlock) {
   settings.dataReadWriteMaxPendingRequests = 2;
   StartAccepted(DenseImage());
@@ -275,39 +209,6 @@ TEST_F(ConfigUpload, StalledWindowStartsAgainFromTheFirstUnconfirmedBlock) {
   ASSERT_EQ(Blocks().size(), 1u);
   EXPECT_EQ(Blocks()[0].address, ConfigDeviceAddress(208));
   EXPECT_TRUE(host.notifications.empty());  // a repeat shows no progress
-}
-
-TEST_F(ConfigUpload, ConfirmingTheLastBlockSendsTheStopWhoseAnswerEndsTheUploadAndAwaitsTheRestart) {
-  StartAccepted(DenseImage());
-  ConfirmBlocks();
-
-  ASSERT_TRUE(StopSent());
-  const DeviceMessage& stop = host.sent.back().message;
-  EXPECT_EQ(ElementData(stop, ie::ConfigWriteStop), std::vector<std::uint8_t>{0x00});
-  EXPECT_FALSE(FindElement(stop, ie::Password).has_value());
-  EXPECT_TRUE(host.Logged("Stop data upload"));
-  EXPECT_EQ(host.notifications.back(), (RecordedNotification{Notification::UploadProgress, 100, false}));
-  EXPECT_EQ(host.TimerDelay(), WriteTimeout());
-  EXPECT_EQ(engine.retries(), 0);
-
-  host.ClearRecords();
-  Receive(ReplyWith({{ie::ConfigWriteStop, {}}}));
-  EXPECT_EQ(host.notifications, (std::vector<RecordedNotification>{{Notification::UploadResult, 1, false},
-                                                                   {Notification::LinkClosed, 0, false}}));
-  EXPECT_TRUE(host.Logged("Data upload done"));
-  EXPECT_EQ(host.linkCloses, 1);
-  EXPECT_EQ(engine.state(), EngineState::WriteWaitFirmware);
-  EXPECT_EQ(host.TimerDelay(), milliseconds(settings.communicationTimeoutSwitchToFirmware));
-
-  host.link = LinkState::Open;  // the gateway's port is back
-  clock.Advance(milliseconds(settings.communicationTimeoutSwitchToFirmware));
-  EXPECT_EQ(engine.state(), EngineState::Idle);
-  EXPECT_EQ(host.notifications, (std::vector<RecordedNotification>{{Notification::UploadResult, 1, false},
-                                                                   {Notification::LinkClosed, 0, false},
-                                                                   {Notification::LinkClosed, 0, false},
-                                                                   {Notification::UploadResult, 1, false}}));
-  EXPECT_EQ(host.SentElements(), std::vector<std::uint8_t>{ie::LoaderVersion});
-  EXPECT_EQ(host.TimerDelay(), milliseconds(settings.communicationTimeout));
 }
 
 TEST_F(ConfigUpload, VersionReplyToTheStopEndsTheUpload) {

@@ -51,7 +51,8 @@ class FirmwareUpdate : public test::ScriptedEngine, public testing::Test {
   std::unique_ptr<test::TempFile> stored_;
 };
 
-// Each section's tail is padded to whole groups; the stop follows the last block.
+// Each section's tail is padded to whole groups, the progress follows the
+// file's bytes sent, and the stop follows the last block.
 TEST_F(FirmwareUpdate, BlocksArePaddedPerSectionAndFollowedByTheStop) {
   const std::vector<TestSection> sections{{kSectionTypeOther, kBase, FirmwareData(20)},
                                           {kSectionTypeApplication, 0x20000, FirmwareData(8)}};
@@ -68,6 +69,11 @@ TEST_F(FirmwareUpdate, BlocksArePaddedPerSectionAndFollowedByTheStop) {
   EXPECT_EQ(blocks[1].data, sections[1].data);
   EXPECT_TRUE(host.Logged("Loading FLASH block: 00010000 - 00010013"));
   EXPECT_TRUE(host.Logged("Loading FLASH block: 00020000 - 00020007"));
+  std::vector<int> progress;
+  for (const auto& n : host.notifications) {
+    if (n.code == Notification::FirmwareProgress) progress.push_back(n.value);
+  }
+  EXPECT_EQ(progress, (std::vector<int>{0, 71, 100}));
 
   EXPECT_EQ(LastSent(), ie::FlashStop);
   EXPECT_FALSE(FindElement(host.sent.back().message, ie::Password));
@@ -75,16 +81,6 @@ TEST_F(FirmwareUpdate, BlocksArePaddedPerSectionAndFollowedByTheStop) {
   EXPECT_EQ(host.notifications.back(), (RecordedNotification{Notification::FirmwareProgress, 100, false}));
   EXPECT_EQ(host.TimerDelay(), Timeout(&EngineSettings::communicationTimeoutFlashLoad));
   EXPECT_EQ(host.CountOf(Notification::FirmwareStarted), 2);  // the start, then the first block
-}
-
-TEST_F(FirmwareUpdate, ProgressFollowsTheBytesSent) {
-  StartInLoader({{kSectionTypeApplication, kBase, FirmwareData(400)}});
-  AcknowledgeBlocks();
-  std::vector<int> progress;
-  for (const auto& n : host.notifications) {
-    if (n.code == Notification::FirmwareProgress) progress.push_back(n.value);
-  }
-  EXPECT_EQ(progress, (std::vector<int>{0, 52, 100}));
 }
 
 TEST_F(FirmwareUpdate, WrongAcknowledgementIsLoggedAndTheBlockGoesAgainOnTimeOut) {
@@ -173,16 +169,6 @@ TEST_F(FirmwareUpdate, ClosedFileEndsTheUpdateWhereItWouldStartAgain) {
     EXPECT_EQ(engine.state(), EngineState::Idle) << row.name;
     EXPECT_FALSE(host.TimerRunning()) << row.name;
   }
-}
-
-TEST_F(FirmwareUpdate, LoaderWithoutFirmwareStartsTheUpdate) {
-  Load({{kSectionTypeApplication, kBase, FirmwareData(64)}});
-  OperationsOf(engine).SetState(EngineState::Idle);
-  Receive(test::EventWith({{ie::LoaderStarted, {}}, {ie::Cause, {cause::NoFirmware}}}));
-  EXPECT_EQ(host.CountOf(Notification::NoFirmware, 0), 1);
-  EXPECT_EQ(LastSent(), ie::FlashStart);
-  EXPECT_EQ(engine.state(), EngineState::FlashStarting);
-  EXPECT_EQ(engine.retries(), 0);
 }
 
 }  // namespace

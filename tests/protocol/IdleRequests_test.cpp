@@ -1,6 +1,7 @@
-// The idle-state requests on a scripted host: what each sends, which starts are
-// refused, what a negative reply does (repeat, ask for the password, or end),
-// and what the engine keeps of the replies.
+// The idle-state requests on a scripted host (their first request and the
+// negative-reply rule: Transfers_test): which starts are refused, which
+// request a refusal concerns, what the engine keeps of the replies, monitoring,
+// and the diagnostics beside them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -29,92 +30,17 @@ using test::TextElement;
 constexpr int kDone = static_cast<int>(OperationResult::Done);
 constexpr auto kRejected = OperationResult::Rejected;
 constexpr std::uint8_t kOtherCause = 0x81;
-constexpr std::uint8_t kPassword = cause::PasswordRequired;
-constexpr int kLastTry = kMaxRepeats;
 
-class IdleEngine : public ::testing::Test, protected test::ScriptedEngine {
- protected:
-  IdleEngine() { OperationsOf(engine).SetState(EngineState::Idle); }
-};
+using IdleEngine = test::TransferTest;
 
 template <typename Row>
 class IdleTable : public IdleEngine, public ::testing::WithParamInterface<Row> {};
 
-// The element's data as text, NUL included.
-std::string Raw(const DeviceMessage& message, std::uint8_t element) {
-  const auto found = FindElement(message, element);
-  return found ? std::string(found->data.begin(), found->data.end()) : "<absent>";
-}
-
 RecordedNotification Ends(Notification code, OperationResult result) { return {code, static_cast<int>(result), false}; }
 
-bool StartMonitoring(OperationEngine& e) { return e.StartMonitoring(); }
-bool StopMonitoring(OperationEngine& e) { return e.StopMonitoring(); }
-bool SendCommand(OperationEngine& e) { return e.SendMonitorCommand("stat"); }
 bool GetSystemInfo(OperationEngine& e) { return e.GetSystemInfo(); }
 bool CheckSystemInfo(OperationEngine& e) { return e.CheckSystemInfo(); }
 bool GetLanInfo(OperationEngine& e) { return e.GetLanInfo(); }
-bool ChangePassword(OperationEngine& e) { return e.ChangePassword("new", "old"); }
-bool GetDateTime(OperationEngine& e) { return e.GetDateTime(); }
-bool SetDateTime(OperationEngine& e) { return e.SetDateTime({2025, 6, 0, 30, 23, 59, 58, 0}); }
-bool GetModuleInfo(OperationEngine& e) { return e.GetModuleInfo(1); }
-bool ResetModule(OperationEngine& e) { return e.ResetModule(1); }
-bool GetCells(OperationEngine& e) { return e.GetCells(1); }
-
-// ---- What each request sends (the login password is "pw") ----
-
-constexpr DateTimeRecord kPiDay{2025, 3, 5, 14, 15, 9, 26, 500};
-
-struct RequestRow {
-  const char* name;
-  bool (*start)(OperationEngine&);
-  std::uint8_t element;
-  std::string data;
-  std::string password;  // raw, NUL included; "<absent>" when none travels
-  std::uint32_t EngineSettings::*timeout;
-};
-
-using IdleRequests = IdleTable<RequestRow>;
-
-TEST_P(IdleRequests, SendTheirElementAndRepeatItUnchangedOnTimeout) {
-  const RequestRow& row = GetParam();
-  engine.SetLoginPassword("pw");
-  Receive(RejectWith({cause::InvalidData}));
-  ASSERT_TRUE(row.start(engine));
-  // A cancel or a refused login ends an operation without a cause of its own:
-  // the cause text the window finds then must not be an older refusal's.
-  EXPECT_EQ(engine.causeText(), "");
-  ASSERT_EQ(host.sent.size(), 1u);
-  EXPECT_EQ(Raw(host.sent[0].message, row.element), row.data);
-  EXPECT_EQ(Raw(host.sent[0].message, ie::Password), row.password);
-  EXPECT_EQ(host.TimerDelay(), milliseconds(settings.*row.timeout));
-
-  clock.Advance(milliseconds(settings.*row.timeout));
-  ASSERT_EQ(host.sent.size(), 2u);
-  EXPECT_EQ(host.sent[1].message.buffer(), host.sent[0].message.buffer());
-}
-
-const std::string kPw("pw\0", 3);
-constexpr auto kCommTimeout = &EngineSettings::communicationTimeout;
-
-INSTANTIATE_TEST_SUITE_P(
-    Idle, IdleRequests,
-    ::testing::Values(
-        RequestRow{"GetTimeAsksWithAnEmptyElement", GetDateTime, ie::DateTime, "", kPw, kCommTimeout},
-        RequestRow{"SetTimeSendsSecondsFirst", [](OperationEngine& e) { return e.SetDateTime(kPiDay); }, ie::DateTime, "\x1A\x09\x0F\x0E\x03\x19", kPw, kCommTimeout},
-        RequestRow{"PasswordChangeSendsTheOldPasswordInsteadOfTheLogin", ChangePassword, ie::NewPassword, std::string("new\0", 4), std::string("old\0", 4), kCommTimeout},
-        RequestRow{"NewPasswordOfFullLength", [](OperationEngine& e) { return e.ChangePassword(std::string(kLoginPasswordCapacity, 'x'), "old"); }, ie::NewPassword, std::string(kLoginPasswordCapacity, 'x') + '\0', std::string("old\0", 4), kCommTimeout},
-        RequestRow{"MonitorCommandWithoutNul", [](OperationEngine& e) { return e.SendMonitorCommand("gsm 1"); }, ie::MonitorCommand, "gsm 1", kPw, kCommTimeout},
-        RequestRow{"ModuleInfoWithoutPassword", GetModuleInfo, ie::ModuleType, "\x01", "<absent>", kCommTimeout},
-        RequestRow{"ModuleResetWithPassword", ResetModule, ie::ModuleReset, "\x01", kPw, kCommTimeout},
-        RequestRow{"CellsWaitTheirOwnTimeout", GetCells, ie::ModuleCells, "\x01", "<absent>", &EngineSettings::communicationTimeoutReadCells},
-        RequestRow{"SystemInfoWithoutPassword", GetSystemInfo, ie::LoaderVersion, "", "<absent>", kCommTimeout},
-        RequestRow{"LanInfoWithoutPassword", GetLanInfo, ie::LanInfo, "", "<absent>", kCommTimeout},
-        RequestRow{"SystemInfoCheckWithoutPassword", CheckSystemInfo, ie::LoaderVersion, "", "<absent>", kCommTimeout},
-        RequestRow{"MonitorStartAsksWhoAnswersFirst", StartMonitoring, ie::LoaderVersion, "", "<absent>", kCommTimeout},
-        RequestRow{"MonitorStop", StopMonitoring, ie::MonitorStop, "", "<absent>", kCommTimeout},
-        RequestRow{"ResetWithPassword", [](OperationEngine& e) { return e.ResetDevice(); }, ie::Reset, "", kPw, &EngineSettings::communicationTimeoutReset}),
-    test::RowName<RequestRow>);
 
 // ---- Starts refused before anything is sent ----
 
@@ -175,97 +101,7 @@ INSTANTIATE_TEST_SUITE_P(
                         }, true}),
     test::RowName<RefusedStartRow>);
 
-TEST_F(IdleEngine, LongestMonitorCommandFitsBesideTheLongestPassword) {
-  engine.SetLoginPassword(std::string(kLoginPasswordCapacity, 'p'));
-  ASSERT_TRUE(engine.SendMonitorCommand(std::string(kMonitorCommandCapacity, 'c')));
-  EXPECT_EQ(host.sent[0].message.ieLength(), kMaxIeAreaLength);
-}
-
 // ---- Negative replies ----
-
-enum class Prompt { None, Given, Refused };
-
-struct RefusalRow {
-  const char* name;
-  bool (*start)(OperationEngine&);
-  PendingRequest flag;
-  std::uint8_t cause;
-  std::optional<int> repeatsBefore;  // the repeat count when the refusal comes; none: as the starter left it
-  Prompt prompt;
-  // nullopt: the request is sent again; else it ends with this result.
-  std::optional<RecordedNotification> end;
-};
-
-using IdleRefusals = IdleTable<RefusalRow>;
-
-TEST_P(IdleRefusals, RepeatPromptOrEnd) {
-  const RefusalRow& row = GetParam();
-  ASSERT_TRUE(row.start(engine));
-  const DeviceMessage requested = host.sent.back().message;
-  if (row.repeatsBefore) OperationsOf(engine).SetRetries(*row.repeatsBefore);
-  if (row.prompt == Prompt::Given) host.passwordAnswers = {"letmein"};
-  host.ClearRecords();
-
-  Receive(RejectWith({row.cause, 0x05}));
-
-  char causeText[8];
-  std::snprintf(causeText, sizeof causeText, "%02X 05", row.cause);
-  EXPECT_EQ(engine.causeText(), causeText);  // set whatever follows
-  EXPECT_EQ(host.passwordQueries, row.prompt == Prompt::None ? 0 : 1);
-  EXPECT_EQ(engine.state(), EngineState::Idle);
-  if (!row.end) {
-    ASSERT_EQ(host.sent.size(), 1u);
-    EXPECT_EQ(test::MainElement(host.sent[0].message), test::MainElement(requested));
-    if (row.prompt == Prompt::None) {
-      EXPECT_EQ(host.sent[0].message.buffer(), requested.buffer());  // the same request again
-    }
-    EXPECT_TRUE(engine.HasPending(row.flag));
-    EXPECT_TRUE(host.TimerRunning());
-    EXPECT_LE(engine.retries(), kMaxRepeats);
-    for (const auto& n : host.notifications) EXPECT_EQ(n.value, 0) << "only the start is notified";
-  } else {
-    EXPECT_TRUE(host.sent.empty());
-    EXPECT_EQ(host.notifications, std::vector<RecordedNotification>{*row.end});
-    EXPECT_FALSE(engine.HasPending(row.flag));
-    EXPECT_FALSE(host.TimerRunning());
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Idle, IdleRefusals,
-    ::testing::Values(
-        RefusalRow{"MonitorStartPasswordIsLikeAnyRefusal", StartMonitoring, MonitorStartPending, kPassword, 0, Prompt::None, std::nullopt},
-        RefusalRow{"MonitorStartLastTryEnds", StartMonitoring, MonitorStartPending, kOtherCause, kLastTry, Prompt::None, Ends(Notification::MonitorResult, kRejected)},
-        RefusalRow{"MonitorStopRepeats", StopMonitoring, MonitorStopPending, cause::NotAllowed, 1, Prompt::None, std::nullopt},
-        RefusalRow{"MonitorStopLastTryEnds", StopMonitoring, MonitorStopPending, kPassword, kLastTry, Prompt::None, Ends(Notification::MonitorResult, kRejected)},
-        RefusalRow{"MonitorCommandPasswordGiven", SendCommand, MonitorCommandPending, kPassword, 0, Prompt::Given, std::nullopt},
-        RefusalRow{"MonitorCommandPasswordRefused", SendCommand, MonitorCommandPending, kPassword, 0, Prompt::Refused, Ends(Notification::MonitorResult, OperationResult::PasswordRefused)},
-        RefusalRow{"MonitorCommandLastTryEnds", SendCommand, MonitorCommandPending, kOtherCause, kLastTry, Prompt::None, Ends(Notification::MonitorResult, kRejected)},
-        RefusalRow{"SystemInfoPasswordIsLikeAnyRefusal", GetSystemInfo, SystemInfoPending, kPassword, 1, Prompt::None, std::nullopt},
-        RefusalRow{"SystemInfoLastTryEnds", GetSystemInfo, SystemInfoPending, kOtherCause, kLastTry, Prompt::None, Ends(Notification::SystemInfoResult, kRejected)},
-        RefusalRow{"SystemInfoCheckLastTryEnds", CheckSystemInfo, SystemInfoCheckPending, kPassword, kLastTry, Prompt::None, Ends(Notification::SystemInfoResult, kRejected)},
-        RefusalRow{"LanInfoRetryLaterRepeats", GetLanInfo, LanInfoPending, cause::RetryLater, 1, Prompt::None, std::nullopt},
-        RefusalRow{"LanInfoOtherCauseEndsAtOnce", GetLanInfo, LanInfoPending, kOtherCause, 0, Prompt::None, Ends(Notification::LanInfoResult, kRejected)},
-        RefusalRow{"LanInfoRetryLaterOnTheLastTryEnds", GetLanInfo, LanInfoPending, cause::RetryLater, kLastTry, Prompt::None, Ends(Notification::LanInfoResult, kRejected)},
-        RefusalRow{"PasswordChangeWithWrongOldPassword", ChangePassword, PasswordChangePending, kPassword, 0, Prompt::None, Ends(Notification::PasswordChangeResult, OperationResult::OldPasswordWrong)},
-        RefusalRow{"PasswordChangeOtherCauseRepeats", ChangePassword, PasswordChangePending, cause::NotAllowed, 0, Prompt::None, std::nullopt},
-        RefusalRow{"PasswordChangeLastTryEnds", ChangePassword, PasswordChangePending, kOtherCause, kLastTry, Prompt::None, Ends(Notification::PasswordChangeResult, kRejected)},
-        RefusalRow{"GetTimePasswordGiven", GetDateTime, GetTimePending, kPassword, 0, Prompt::Given, std::nullopt},
-        RefusalRow{"GetTimePasswordGivenOnTheLastTryStillRepeats", GetDateTime, GetTimePending, kPassword, kLastTry, Prompt::Given, std::nullopt},
-        RefusalRow{"GetTimePasswordRefused", GetDateTime, GetTimePending, kPassword, 0, Prompt::Refused, Ends(Notification::GetTimeResult, OperationResult::PasswordRefused)},
-        RefusalRow{"GetTimeLastTryEnds", GetDateTime, GetTimePending, kOtherCause, kLastTry, Prompt::None, Ends(Notification::GetTimeResult, kRejected)},
-        RefusalRow{"SetTimePasswordGiven", SetDateTime, SetTimePending, kPassword, 1, Prompt::Given, std::nullopt},
-        RefusalRow{"SetTimePasswordRefused", SetDateTime, SetTimePending, kPassword, 0, Prompt::Refused, Ends(Notification::SetTimeResult, OperationResult::PasswordRefused)},
-        RefusalRow{"SetTimeLastTryEnds", SetDateTime, SetTimePending, kOtherCause, kLastTry, Prompt::None, Ends(Notification::SetTimeResult, kRejected)},
-        RefusalRow{"ModuleInfoPasswordIsLikeAnyRefusal", GetModuleInfo, ModuleInfoPending, kPassword, 0, Prompt::None, std::nullopt},
-        RefusalRow{"ModuleInfoLastTryEnds", GetModuleInfo, ModuleInfoPending, kOtherCause, kLastTry, Prompt::None, Ends(Notification::ModuleInfoResult, kRejected)},
-        RefusalRow{"ModuleResetPasswordGiven", ResetModule, ModuleResetPending, kPassword, 0, Prompt::Given, std::nullopt},
-        RefusalRow{"ModuleResetPasswordRefused", ResetModule, ModuleResetPending, kPassword, 0, Prompt::Refused, Ends(Notification::ModuleResetResult, OperationResult::PasswordRefused)},
-        RefusalRow{"ModuleResetLastTryEnds", ResetModule, ModuleResetPending, kOtherCause, kLastTry, Prompt::None, Ends(Notification::ModuleResetResult, kRejected)},
-        // The cell list is asked at most twice: the first refusal repeats, the second ends.
-        RefusalRow{"CellsFirstRefusalRepeats", GetCells, CellsPending, kPassword, std::nullopt, Prompt::None, std::nullopt},
-        RefusalRow{"CellsSecondRefusalEnds", GetCells, CellsPending, kOtherCause, kLastTry, Prompt::None, Ends(Notification::CellsResult, kRejected)}),
-    test::RowName<RefusalRow>);
 
 TEST_F(IdleEngine, FirstPendingRequestInTheFixedOrderTakesTheRefusal) {
   ASSERT_TRUE(engine.GetModuleInfo(0));
@@ -363,7 +199,7 @@ TEST_F(IdleEngine, CellsStartOneRepeatInAndClearTheTable) {
 }
 
 TEST_F(IdleEngine, ShortDateTimeLeavesTheClockZeroButSucceeds) {
-  OperationsOf(engine).deviceInformation().clock.time = kPiDay;
+  OperationsOf(engine).deviceInformation().clock.time = {2025, 3, 5, 14, 15, 9, 26, 500};
   ASSERT_TRUE(engine.GetDateTime());
   Receive(ReplyWith({{ie::DateTime, {1, 2, 3, 4, 5}}}));
   EXPECT_EQ(engine.deviceInformation().clock, DeviceClock{});
@@ -449,8 +285,8 @@ TEST_P(SideRequests, GoOutOnlyWhenNoOperationRunsAndLeaveNothingPending) {
     const DeviceMessage& request = host.sent[0].message;
     EXPECT_EQ(request.type(), static_cast<std::uint8_t>(MessageType::Request));
     EXPECT_EQ(test::MainElement(request), row.element);
-    EXPECT_EQ(Raw(request, row.element), std::string(row.data.begin(), row.data.end()));
-    EXPECT_EQ(Raw(request, ie::Password), "<absent>");
+    EXPECT_EQ(test::ElementRaw(request, row.element), std::string(row.data.begin(), row.data.end()));
+    EXPECT_EQ(test::ElementRaw(request, ie::Password), "<absent>");
   }
   EXPECT_EQ(engine.state(), row.after);
   EXPECT_EQ(engine.pending(), 0u);

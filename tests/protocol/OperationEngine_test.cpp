@@ -1,5 +1,6 @@
-// The engine's shared machinery: message checks, the three-try rule, the
-// negative-reply rule, restart events, diagnostics data and the cause text.
+// The engine's shared machinery: what it hands the link and dumps, the timer
+// by state, restart and link events, diagnostics data and the cause text
+// (garbled replies: RoundTrip_test; the negative-reply rule: Transfers_test).
 #include "protocol/engine/OperationEngine.h"
 
 #include <gtest/gtest.h>
@@ -40,7 +41,6 @@ class EngineTest : public ::testing::Test, protected test::ScriptedEngine {
   EngineTest() : ScriptedEngine(DistinctTimeouts()) {}
 
   milliseconds Ms(std::uint32_t EngineSettings::*setting) const { return milliseconds(settings.*setting); }
-  void ElapseTimeout() { clock.Advance(*host.TimerDelay()); }
 
   void TearDown() override { EXPECT_EQ(host.linesNotInEngineColour, 0); }
 };
@@ -74,29 +74,6 @@ TEST_F(EngineTest, ReceivedMessageIsDumpedWithTheDeliveredLength) {
 TEST_F(EngineTest, LoginPasswordIsCutToEightCharacters) {
   engine.SetLoginPassword("0123456789");
   EXPECT_EQ(engine.loginPassword(), "01234567");
-}
-
-TEST_F(EngineTest, GarbledRepliesAreDroppedAndTheTimerRepeatsTheRequest) {
-  ASSERT_TRUE(engine.GetSystemInfo());
-  clock.Advance(milliseconds(1000));
-  DeviceMessage unknownType = ReplyWith({TextElement(ie::FirmwareVersion, "1.2.0")});
-  unknownType.buffer()[0] = 0xA4;
-  SealMessage(unknownType);
-  Receive(unknownType);
-  EXPECT_TRUE(host.Logged("Incorrect message structure!!!"));
-  EXPECT_FALSE(host.Logged("Incorrect message checksum!!!"));
-  DeviceMessage badChecksum = ReplyWith({TextElement(ie::FirmwareVersion, "1.2.0")});
-  ++badChecksum.buffer()[kMessageHeaderSize + badChecksum.ieLength()];
-  Receive(badChecksum);
-  EXPECT_TRUE(host.Logged("Incorrect message checksum!!!"));
-
-  EXPECT_TRUE(host.TimerRunning());
-  EXPECT_TRUE(engine.HasPending(SystemInfoPending));
-  EXPECT_EQ(host.CountOf(Notification::SystemInfoResult), 0);
-  EXPECT_TRUE(engine.deviceInformation().system.firmwareVersion.empty());
-  clock.Advance(Ms(&EngineSettings::communicationTimeout) - milliseconds(1000));
-  EXPECT_EQ(host.SentElements(), (std::vector<std::uint8_t>{ie::LoaderVersion, ie::LoaderVersion}));
-  EXPECT_EQ(engine.retries(), 1);
 }
 
 struct TimeoutRow {
@@ -159,37 +136,6 @@ TEST_F(EngineTest, FailureClearsPendingRequestsButKeepsTheRestartMarks) {
   engine.OnTimer();
   EXPECT_EQ(engine.pending(), kPendingKeptOnClear);
   EXPECT_TRUE(host.Logged("Operation failed!"));
-}
-
-class RefusalTest : public EngineTest {
- protected:
-  void SetUp() override {
-    OperationsOf(engine).SetState(EngineState::Idle);
-    ASSERT_TRUE(engine.ResetDevice());
-    host.ClearRecords();
-  }
-};
-
-TEST_F(RefusalTest, PasswordRequiredOnTheLastTryStillRepeatsOnce) {
-  ElapseTimeout();
-  ElapseTimeout();
-  ASSERT_EQ(engine.retries(), kMaxRepeats);
-  host.passwordAnswers = {"secret"};
-
-  Receive(RejectWith({cause::PasswordRequired}));
-  EXPECT_EQ(host.passwordQueries, 1);
-  EXPECT_EQ(host.SentElements(), (std::vector<std::uint8_t>{ie::Reset, ie::Reset, ie::Reset}));
-  const auto password = FindElement(host.sent.back().message, ie::Password);
-  ASSERT_TRUE(password.has_value());
-  EXPECT_EQ(ElementText(*password, kLoginPasswordCapacity), "secret");
-  EXPECT_EQ(engine.state(), EngineState::ResetSent);
-
-  // That was the last try after all.
-  Receive(RejectWith({0x01}));
-  EXPECT_EQ(host.SentElements().size(), 3u);
-  EXPECT_EQ(host.CountOf(Notification::ResetRejected, static_cast<int>(OperationResult::Rejected)), 1);
-  EXPECT_EQ(engine.causeText(), "01");
-  EXPECT_EQ(engine.state(), EngineState::Idle);
 }
 
 struct CauseRow {

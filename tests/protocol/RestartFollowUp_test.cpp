@@ -206,22 +206,5 @@ TEST_F(ScriptedRestart, LoaderAnswerLeadsToSwitchToFirmwareOnce) {
   EXPECT_EQ(host.TimerDelay(), milliseconds(settings.communicationTimeout));
 }
 
-TEST_F(ScriptedRestart, FirmwareAnswerEndsTheRestartWithItsVersions) {
-  OperationsOf(engine).SetState(EngineState::WaitFirmwareInfo);
-  OperationsOf(engine).SetPending(static_cast<PendingRequest>(LanInfoPending | SwitchToFirmwareSent));
-  OperationsOf(engine).SetRetries(1);
-  Receive(ReplyWith({test::TextElement(ie::LoaderVersion, "0.9"), test::TextElement(ie::FirmwareVersion, "1.2.3"),
-                     {ie::RunMode, {kRunModeFirmware, kDataVersionMarker, 0, 4, 3, 2, 1}}}));
-  EXPECT_EQ(engine.state(), EngineState::Idle);
-  EXPECT_EQ(engine.retries(), 0);
-  EXPECT_EQ(engine.pending(), static_cast<std::uint32_t>(SwitchToFirmwareSent));
-  EXPECT_EQ(host.CountOf(Notification::FirmwareRunning, 0), 1);
-  const SystemInformation& system = engine.deviceInformation().system;
-  EXPECT_EQ(system.firmwareVersion, "1.2.3");
-  EXPECT_EQ(system.runMode, RunMode::Firmware);
-  EXPECT_EQ(system.dataVersion, 0x01020304u);
-  EXPECT_TRUE(host.Logged("Firmware version: 1.2.3"));
-}
-
 }  // namespace
 }  // namespace tusko

@@ -101,13 +101,14 @@ struct TripRow {
   const char* name;
   Trip (*trip)(RoundTrip&);
   LinkType link;
-  std::vector<Fault> faults;
+  std::vector<Fault> faults = {};
   Outcome outcome = Outcome::Done;
   sim::GatewayIdentity identity = {};
   void (*before)(GatewayHarness&) = nullptr;  // runs before the start
   // Once `when` holds, `then` runs: a cancel, a restart of the record store, a late fault.
   bool (*when)(GatewayHarness&) = nullptr;
   void (*then)(GatewayHarness&) = nullptr;
+  const char* logged = nullptr;  // a line the communication log must show
 };
 
 class RoundTrip : public ::testing::TestWithParam<TripRow> {
@@ -168,6 +169,9 @@ TEST_P(RoundTrip, EndsWithTheCopyArrivedOrAClearFailure) {
       EXPECT_TRUE(arrived);
       EXPECT_FALSE(done);
       break;
+  }
+  if (row.logged) {
+    EXPECT_TRUE(harness.host.Logged(row.logged)) << row.logged;
   }
   // An ended operation leaves no file open.
   EXPECT_FALSE(harness.engine.firmwareFile().IsOpen());
@@ -373,11 +377,13 @@ INSTANTIATE_TEST_SUITE_P(
         TripRow{"DownloadSerial", Download, kSerial, {}},
         TripRow{"DownloadTcp", Download, kTcp, {}},
         TripRow{"DownloadReadReplyDropped", Download, kSerial, {{FaultKind::DropReply, ie::ConfigReadData, 0, 1}}},
-        TripRow{"DownloadReadRepliesCorrupted", Download, kSerial, {{FaultKind::CorruptChecksum, ie::ConfigReadData, 0, 4}}},
-        TripRow{"DownloadReadReplyOfUnknownType", Download, kTcp, {{FaultKind::BadType, ie::ConfigReadData, 0, 2}}},
+        TripRow{.name = "DownloadReadRepliesCorrupted", .trip = Download, .link = kSerial,
+                .faults = {{FaultKind::CorruptChecksum, ie::ConfigReadData, 0, 4}}, .logged = "Incorrect message checksum!!!"},
+        TripRow{.name = "DownloadReadReplyOfUnknownType", .trip = Download, .link = kTcp,
+                .faults = {{FaultKind::BadType, ie::ConfigReadData, 0, 2}}, .logged = "Incorrect message structure!!!"},
         TripRow{"DownloadReadRepliesAlwaysCorrupted", Download, kSerial, {{FaultKind::CorruptChecksum, ie::ConfigReadData, 0, kEvery}}, Failed},
         TripRow{"DownloadReadAlwaysRefused", Download, kSerial, {{FaultKind::Reject, ie::ConfigReadData, 0x01, kEvery}}, Failed},
-        TripRow{"UploadSerial", Upload, kSerial, {}},
+        TripRow{.name = "UploadSerial", .trip = Upload, .link = kSerial, .logged = "Data upload done"},
         TripRow{"UploadTcp", Upload, kTcp, {}},
         TripRow{"UploadThroughTheLoaderSerial", Upload, kSerial, {}, Done, WritingInTheLoader()},
         TripRow{"UploadThroughTheLoaderTcp", Upload, kTcp, {}, Done, WritingInTheLoader()},
@@ -401,13 +407,14 @@ INSTANTIATE_TEST_SUITE_P(
         TripRow{"AnnouncementSerial", AnnouncementWithFact, kSerial, {}},
         TripRow{"AnnouncementTcpWithoutFactChunk", AnnouncementWithoutFact, kTcp, {}},
         TripRow{"AnnouncementLongErasing", AnnouncementWithFact, kSerial, {}, Done, {},
-                [](GatewayHarness& h) { h.gateway.Announcements().SetErasingAnswers(3); }},
+                [](GatewayHarness& h) { h.gateway.Announcements().SetErasingAnswers(3); }, nullptr, nullptr,
+                "Erasing flash sector"},
         TripRow{"AnnouncementLostBlockAnswer", AnnouncementWithFact, kTcp, {{FaultKind::DropReply, ie::AnnouncementData, 0, 2}}},
         TripRow{"AnnouncementLostStartAndStopAnswers", AnnouncementWithFact, kSerial,
                 {{FaultKind::DropReply, ie::AnnouncementStart, 0, 1}, {FaultKind::CorruptChecksum, ie::AnnouncementStop, 0, 1}}},
         TripRow{"AnnouncementNeverAnswered", AnnouncementWithFact, kSerial, {{FaultKind::DropReply, ie::AnnouncementData, 0, kEvery}}, Failed},
-        TripRow{"CdrDefault", Cdr, kSerial, {}, Done, {}, FillRecords<25, 0>},
-        TripRow{"CdrNone", Cdr, kTcp, {}, Done, {}, FillRecords<0, 0>},
+        TripRow{"CdrDefault", Cdr, kSerial, {}, Done, {}, FillRecords<25, 0>, nullptr, nullptr, "Got 25 CDR records"},
+        TripRow{"CdrNone", Cdr, kTcp, {}, Done, {}, FillRecords<0, 0>, nullptr, nullptr, "No new CDR records"},
         // Chunks end right at the wrap, then a short one follows at 0.
         TripRow{"CdrShortChunkAfterTheWrap", Cdr, kSerial, {}, Done, {}, FillRecords<7, 0x7FFE80>},
         TripRow{"CdrRecordsAcrossTheWrap", Cdr, kSerial, {}, Done, {}, FillRecords<10, 0x7FFFF0>},

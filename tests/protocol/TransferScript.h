@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "config/ConfigurationImage.h"
@@ -71,6 +72,14 @@ inline std::optional<std::uint32_t> AddressOf(const DeviceMessage& message) {
 inline std::vector<std::uint8_t> ElementData(const DeviceMessage& message, std::uint8_t id) {
   const auto element = FindElement(message, id);
   return element ? std::vector<std::uint8_t>(element->data.begin(), element->data.end()) : std::vector<std::uint8_t>{};
+}
+
+inline constexpr const char* kAbsent = "<absent>";
+
+// The element's data as text, NUL included; kAbsent when the message lacks it.
+inline std::string ElementRaw(const DeviceMessage& message, std::uint8_t id) {
+  const auto element = FindElement(message, id);
+  return element ? std::string(element->data.begin(), element->data.end()) : kAbsent;
 }
 
 // A block the engine sent: the address it names and the data it carries.

@@ -11,13 +11,13 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "Version.h"
+#include "support/FileText.h"
 #include "support/RowName.h"
 #include "support/TempFolder.h"
 #include "support/VirtualClock.h"
@@ -36,11 +36,6 @@ std::string Expand(std::string_view text) {
   const auto at = out.find("%T");
   if (at != std::string::npos) out.replace(at, 2, kStamp);
   return out;
-}
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 std::string AllCategoriesNamed(std::string_view key) { return "label of " + std::string(key); }
@@ -111,7 +106,7 @@ class MonitorLogTest : public testing::Test {
   }
 
   std::string ViewText() const { return log->View().Text(); }
-  std::string FileText() const { return ReadFile(log->TempFilePath()); }
+  std::string FileText() const { return test::ReadFileText(log->TempFilePath()); }
   std::string StartedMarker() const {
     return MarkerText(MonitorMarker::Started, kTime, engine.versions);
   }
@@ -448,7 +443,7 @@ TEST_F(MonitorLogTest, TwoLogsDoNotShareATempFile) {
   log->monitorOutput("first\r\n");
   second->monitorOutput("second\r\n");
   EXPECT_EQ(FileText().find("second"), std::string::npos);
-  EXPECT_EQ(ReadFile(secondPath).find("first"), std::string::npos);
+  EXPECT_EQ(test::ReadFileText(secondPath).find("first"), std::string::npos);
 
   second.reset();
   EXPECT_FALSE(fs::exists(secondPath));  // deleted at the end
@@ -487,7 +482,7 @@ TEST_F(MonitorLogTest, SaveCopiesALogLargerThanOneCopyPiece) {
   for (int i = 0; i < 4096; ++i) log->monitorOutput(line);  // 256 KiB
   const fs::path saved = temp.path() / "saved.txt";
   ASSERT_FALSE(log->Save(saved));
-  EXPECT_EQ(ReadFile(saved), FileText());
+  EXPECT_EQ(test::ReadFileText(saved), FileText());
 }
 
 TEST_F(MonitorLogTest, UnwritableFolderIsReportedAndTheViewWorksWithoutTheFile) {
@@ -513,7 +508,7 @@ TEST_F(MonitorLogTest, ClearStartsTheFileAnewAndSaveReplacesTheTarget) {
   const fs::path saved = temp.path() / "saved.txt";
   std::ofstream(saved) << "an older and much longer log file";
   ASSERT_FALSE(log->Save(saved));
-  EXPECT_EQ(ReadFile(saved), "kept\r\n");
+  EXPECT_EQ(test::ReadFileText(saved), "kept\r\n");
   log->monitorOutput("more\r\n");  // the file goes on after a save
   EXPECT_EQ(FileText(), "kept\r\nmore\r\n");
   EXPECT_TRUE(log->Save(log->TempFilePath()));  // not over itself

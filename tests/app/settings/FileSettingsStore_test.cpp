@@ -143,29 +143,6 @@ constexpr const char* kHandEdited =
     "CheckFirmwareVersion=0\nBaudrate=9600\nFutureOption=\"from a later version\"\njust some words\n\n"
     "[Somebody Else]\nBaudrate=1\n";
 
-TEST_F(FileSettingsStoreTest, LinesTheProgramNeverWritesSurviveEverySave) {
-  WriteFileText(file_, kHandEdited);
-  FileSettingsStore store(file_);
-  auto program = LoadProgramSettings(store);
-  EXPECT_EQ(program.communicationTimeoutSwitchToLoader, 7777u);
-  EXPECT_EQ(program.checkFirmwareVersion, 0u);
-  EXPECT_EQ(program.baudrate, 9600u);
-  program.checkFirmwareVersion = 1;  // not saved: as a command-line option would for one run
-  program.baudrate = 19200;
-  for (int save = 0; save < 2; ++save) {
-    ASSERT_TRUE(SaveProgramSettings(store, program) && SaveFileSettings(store, LoadFileSettings(store)) &&
-                SaveWindowState(store, LoadWindowState(store)) && SaveRecentFiles(store, LoadRecentFiles(store)));
-  }
-  const auto text = ReadFileText(file_);
-  for (const char* line : {"; kept by hand\n", "CommunicationLog=1\n", "CommunicationTimeoutSwitchToLoader = 7777\n",
-                           "CheckFirmwareVersion=0\n", "FutureOption=\"from a later version\"\n", "just some words\n",
-                           "[Somebody Else]\nBaudrate=1\n", "Baudrate=19200\n"}) {
-    EXPECT_NE(text.find(line), std::string::npos) << line;
-  }
-  FileSettingsStore reopened(file_);
-  EXPECT_EQ(LoadProgramSettings(reopened).checkFirmwareVersion, 0u);
-}
-
 TEST_F(FileSettingsStoreTest, HandEditMadeWhileRunningSurvivesTheNextSaveAndBareCommit) {
   FileSettingsStore store(file_);
   ASSERT_TRUE(SaveProgramSettings(store, LoadProgramSettings(store)));

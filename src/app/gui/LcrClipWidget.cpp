@@ -1,18 +1,15 @@
 #include "app/gui/LcrClipWidget.h"
 
 #include <string>
-#include <tuple>
-#include <variant>
+#include <vector>
 
 #include <QFormLayout>
-#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRegularExpressionValidator>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "app/gui/EntryList.h"
 #include "app/gui/FieldEditor.h"
 #include "app/gui/MessageService.h"
 #include "app/gui/UiText.h"
@@ -32,7 +29,7 @@ LcrClipWidget::LcrClipWidget(const PageContext& context, QWidget* parent)
       context_(context),
       number_(new QLineEdit(this)),
       profile_(new QLineEdit(this)),
-      list_(new QTreeWidget(this)) {
+      list_(new EntryList("lcrClip", kListRows, 0, this)) {
   number_->setObjectName("lcrClip.number");
   FitToField(*number_, {.editor = catalog::Editor::Text, .charset = "0123456789?x",
                         .maxChars = LcrClipPage::kNumberMaxChars},
@@ -41,39 +38,22 @@ LcrClipWidget::LcrClipWidget(const PageContext& context, QWidget* parent)
   profile_->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]{0,3}"), profile_));
   profile_->setToolTip(FieldHint({.editor = catalog::Editor::Number, .min = 1, .max = 254}, context_.language));
   FitToChars(*profile_, kProfileChars + 2);
-  list_->setObjectName("lcrClip");
-  list_->setColumnCount(2);
-  list_->setRootIsDecorated(false);
-  list_->setUniformRowHeights(true);
-  list_->setFixedHeight(list_->fontMetrics().lineSpacing() * (kListRows + 2));
 
   auto* column = new QVBoxLayout(this);
-  auto* grid = new QGridLayout;
-  column->addLayout(grid);
   auto* form = new QFormLayout;
   form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
   form->addRow(new QLabel("strLcrClipTabNumber", this), number_);
   form->addRow(new QLabel("strLcrClipTabProfile", this), profile_);
-  grid->addLayout(form, 0, 0);
-  grid->addWidget(list_, 1, 0);
-  auto* buttons = new QVBoxLayout;
-  for (const auto& [key, name, action] : {std::tuple{"strListAdd", "lcrClip/add", &LcrClipWidget::Add},
-                                          std::tuple{"strListChange", "lcrClip/change", &LcrClipWidget::Change},
-                                          std::tuple{"strListDelete", "lcrClip/delete", &LcrClipWidget::Delete}}) {
-    auto* button = new QPushButton(key, this);
-    button->setObjectName(name);
-    connect(button, &QPushButton::clicked, this, action);
-    buttons->addWidget(button);
-  }
-  buttons->addStretch();
-  grid->addLayout(buttons, 0, 1, 2, 1);
-  grid->setColumnStretch(2, 1);
+  column->addLayout(form);
+  column->addWidget(list_);
   column->addStretch();
-  connect(list_, &QTreeWidget::currentItemChanged, this, [this] {
+  connect(list_, &EntryList::addClicked, this, &LcrClipWidget::Add);
+  connect(list_, &EntryList::changeClicked, this, &LcrClipWidget::Change);
+  connect(list_, &EntryList::deleteClicked, this, &LcrClipWidget::Delete);
+  connect(list_, &EntryList::rowSelected, this, [this](std::size_t row) {
     const LcrClipPage* page = Page();
-    const int row = Selected();
-    if (page == nullptr || row < 0) return;
-    const ClipEntry& entry = page->entries()[static_cast<std::size_t>(row)];
+    if (page == nullptr) return;
+    const ClipEntry& entry = page->entries()[row];
     number_->setText(ToQString(entry.number));
     profile_->setText(QString::number(entry.profile));
   });
@@ -82,8 +62,6 @@ LcrClipWidget::LcrClipWidget(const PageContext& context, QWidget* parent)
 }
 
 LcrClipPage* LcrClipWidget::Page() const { return dynamic_cast<LcrClipPage*>(context_.document.CurrentPage()); }
-
-int LcrClipWidget::Selected() const { return list_->indexOfTopLevelItem(list_->currentItem()); }
 
 void LcrClipWidget::Show(const ConfigurationPage&) {
   number_->clear();
@@ -95,8 +73,7 @@ void LcrClipWidget::FocusField(std::string_view field) { FocusNamed(*this, field
 
 void LcrClipWidget::Relabel() {
   // The two column titles are one text, split at '|'.
-  const QStringList titles = ToQString(context_.language.GetString("strLcrClipTabHeader")).split('|');
-  list_->setHeaderLabels(titles.mid(0, 2));
+  list_->SetTitles(ToQString(context_.language.GetString("strLcrClipTabHeader")).split('|').mid(0, 2));
 }
 
 ClipEntry LcrClipWidget::Typed() const {
@@ -104,46 +81,35 @@ ClipEntry LcrClipWidget::Typed() const {
 }
 
 void LcrClipWidget::Fill(int selected) {
-  const LcrClipPage* page = Page();
-  const QSignalBlocker quiet(list_);
-  list_->clear();
-  if (page == nullptr) return;
-  for (const ClipEntry& entry : page->entries()) {
-    new QTreeWidgetItem(list_, {ToQString(entry.number), QString::number(entry.profile)});
+  std::vector<QStringList> rows;
+  if (const LcrClipPage* page = Page()) {
+    for (const ClipEntry& entry : page->entries()) rows.push_back({ToQString(entry.number), QString::number(entry.profile)});
   }
-  if (selected >= 0) list_->setCurrentItem(list_->topLevelItem(selected));
-}
-
-void LcrClipWidget::Took(const std::variant<std::size_t, PageApply>& result) {
-  if (const auto* refusal = std::get_if<PageApply>(&result)) {
-    if (!refusal->ok) ShowRefusal(*this, context_.messages, *refusal);
-    return;
-  }
-  Fill(static_cast<int>(std::get<std::size_t>(result)));
+  list_->Fill(rows, selected);
 }
 
 void LcrClipWidget::Add() {
-  if (LcrClipPage* page = Page()) Took(page->Add(Typed()));
+  LcrClipPage* page = Page();
+  if (page == nullptr) return;
+  if (const auto row = TakenRow(*this, context_.messages, page->Add(Typed()))) Fill(*row);
 }
 
-void LcrClipWidget::Change() {
+void LcrClipWidget::Change(std::size_t row) {
   LcrClipPage* page = Page();
-  const int selected = Selected();
-  if (page != nullptr && selected >= 0) Took(page->Change(static_cast<std::size_t>(selected), Typed()));
+  if (page == nullptr) return;
+  if (const auto taken = TakenRow(*this, context_.messages, page->Change(row, Typed()))) Fill(*taken);
 }
 
-void LcrClipWidget::Delete() {
+void LcrClipWidget::Delete(std::size_t row) {
   LcrClipPage* page = Page();
-  const int selected = Selected();
-  if (page == nullptr || selected < 0) return;
-  const auto index = static_cast<std::size_t>(selected);
+  if (page == nullptr) return;
   ConfigurationImage& working = context_.document.EditWorkingImage();
-  if (const auto profile = page->DeleteNeedsQuestion(index, working)) {
+  if (const auto profile = page->DeleteNeedsQuestion(row, working)) {
     const int answer = context_.messages.Show("strLcrClipTabDeleteProfile", "strWarning",
                                               kStyleWarningQuestion | kStyleDefaultSecondButton, {*profile});
     if (answer != kResultYes) return;
   }
-  page->Delete(index, working);
+  page->Delete(row, working);
   Fill(-1);
 }
 

@@ -4,9 +4,10 @@
 #include "config/LcrClipPage.h"
 
 class QLineEdit;
-class QTreeWidget;
 
 namespace tusko::gui {
+
+class EntryList;
 
 // The LCR CLIP table: caller numbers with the routing profile each selects,
 // ordered by profile and number, with Add, Change and Delete. Deleting a
@@ -26,17 +27,15 @@ class LcrClipWidget final : public PageWidget {
  private:
   LcrClipPage* Page() const;
   ClipEntry Typed() const;
-  int Selected() const;
   void Add();
-  void Change();
-  void Delete();
+  void Change(std::size_t row);
+  void Delete(std::size_t row);
   void Fill(int selected);
-  void Took(const std::variant<std::size_t, PageApply>& result);
 
   PageContext context_;
   QLineEdit* number_;
   QLineEdit* profile_;
-  QTreeWidget* list_;
+  EntryList* list_;
 };
 
 }  // namespace tusko::gui

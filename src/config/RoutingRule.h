@@ -9,6 +9,7 @@
 #include "base/TextLookup.h"
 #include "config/ConfigurationImage.h"
 #include "config/ConfigurationPage.h"
+#include "config/ImageLayout.h"
 
 namespace tusko {
 
@@ -35,9 +36,9 @@ struct RoutingItem {
 };
 
 inline constexpr std::size_t kMaxRoutingTargets = 5;
-inline constexpr std::uint8_t kIsdnLink1Target = 'P';
-inline constexpr std::uint8_t kIsdnLink2Target = 'T';
-inline constexpr std::uint8_t kNoCreditCounter = 'n';
+using layout::lcr::kIsdnLink1Target;
+using layout::lcr::kIsdnLink2Target;
+using layout::lcr::kNoCreditCounter;
 // What the item dialog's number and inserted digits may hold.
 inline constexpr std::string_view kRoutingNumberCharacters = "0123456789*#,?x";
 inline constexpr std::string_view kRoutingInsertCharacters = "0123456789*#";

@@ -20,6 +20,9 @@ bool GatewayConfigStore::CommitWrite() {
   if (!written_) return false;
   stored_ = *written_;
   written_.reset();
+  if (alteredOffset_ && *alteredOffset_ < ConfigurationImage::kSize) {
+    stored_.SetByte(*alteredOffset_, static_cast<std::uint8_t>(stored_.Byte(*alteredOffset_) ^ 0x01));
+  }
   return true;
 }
 

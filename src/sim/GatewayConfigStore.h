@@ -29,11 +29,15 @@ class GatewayConfigStore {
   bool Write(std::size_t offset, std::span<const std::uint8_t> bytes);
   // The written image becomes the stored one. False when no write is under way.
   bool CommitWrite();
+  // Every committed write then stores the byte at `offset` with its lowest bit
+  // flipped, as a failing memory would: what reading back after a write is for.
+  void AlterOnCommit(std::size_t offset) { alteredOffset_ = offset; }
   void AbortWrite() { written_.reset(); }
 
  private:
   ConfigurationImage stored_;
   std::optional<ConfigurationImage> written_;
+  std::optional<std::size_t> alteredOffset_;
 };
 
 }  // namespace tusko::sim

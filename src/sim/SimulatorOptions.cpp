@@ -4,6 +4,7 @@
 #include <optional>
 #include <string_view>
 
+#include "config/ConfigurationImage.h"
 #include "protocol/TransferConstants.h"
 
 namespace tusko::sim {
@@ -132,6 +133,10 @@ ParsedSimulatorOptions ParseSimulatorOptions(const std::vector<std::string>& arg
       const auto ms = ParseNumber(valueFor(), 600000);
       if (!ms) return fail("expected milliseconds after");
       o.restartTime = std::chrono::milliseconds(*ms);
+    } else if (arg == "--alter-stored") {
+      const auto offset = ParseNumber(valueFor(), ConfigurationImage::kSize - 1);
+      if (!offset) return fail("expected a configuration offset below 29332 after");
+      o.alterStored = static_cast<std::size_t>(*offset);
     } else if (arg == "--delay") {
       const auto ms = ParseNumber(valueFor(), 600000);
       if (!ms) return fail("expected milliseconds after");
@@ -184,6 +189,7 @@ const char* SimulatorUsage() {
          "  --config FILE          start with the configuration image in FILE (raw, 29332 bytes;\n"
          "                         default: a built-in sample)\n"
          "  --write-via-loader     restart into the loader to write the configuration\n"
+         "  --alter-stored OFFSET  store each written configuration with that byte altered\n"
          "  --announcement-dir DIR write each updated announcement as DIR/<kind>.wav\n"
          "  --cdr-records N        call detail records waiting for download (default 25)\n"
          "  --cdr-start POS        store position of the first of them, below 0x800000 (default 0)\n"

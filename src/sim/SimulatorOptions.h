@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -32,6 +33,7 @@ struct SimulatorOptions {
   std::uint32_t cdrStart = kDefaultCdrStart;  // position of the first of them
   unsigned monitorRate = kDefaultTraceLinesPerSecond;  // trace lines per second while monitoring runs
   std::optional<std::chrono::milliseconds> restartTime;  // every restart's; none: each kind its own
+  std::optional<std::size_t> alterStored;  // byte of the image each committed write stores altered
   std::vector<Fault> faults;
   WireFaults wire;
 };

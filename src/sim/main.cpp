@@ -48,6 +48,7 @@ int main(int argc, char** argv) {
     }
     model.Configuration().Replace(*image);
   }
+  if (options.alterStored) model.Configuration().AlterOnCommit(*options.alterStored);
   model.Announcements().SetOutputFolder(options.announcementDir);
   model.CdrStore().Fill(options.cdrRecords, options.cdrStart);
   for (const auto& fault : options.faults) model.InjectFault(fault);

@@ -27,6 +27,7 @@ constexpr int kExitDone = 0;
 constexpr int kExitNoAnswer = 4;
 constexpr int kExitCancelled = 7;
 constexpr int kExitBadFile = 8;
+constexpr int kExitVerifyFailed = 11;
 // What write-config says: written, the gateway restarting, then running again.
 const std::string kWrittenAndRunning =
     "The configuration was written. The gateway restarts to take it over; please wait.\n"
@@ -141,18 +142,39 @@ INSTANTIATE_TEST_SUITE_P(
                             "The gateway does not answer."}),
     test::RowName<TripRow>);
 
-// The built-in simulator: --verify reads the written configuration back and
-// finds it as written; --no-backup leaves the backups folder alone. The
-// default switch time-outs wait out the built-in simulator's restart.
-TEST_F(ConfigCommands, WriteConfigWithVerifyReadsTheConfigurationBackAndAgrees) {
-  WriteSettings("");
+// --verify reads the written configuration back: it agrees, or a gateway that
+// stores one byte altered fails the write and names the field; --no-backup
+// leaves the backups folder alone.
+struct VerifyRow {
+  const char* name;
+  std::vector<std::string> simulatorArgs;
+  int exitCode;
+  const char* said;  // the verdict, on standard output when it agrees and on standard error when not
+};
+
+class VerifiedWrites : public ConfigCommands, public testing::WithParamInterface<VerifyRow> {};
+
+TEST_P(VerifiedWrites, ReadTheConfigurationBackAndCompare) {
+  WriteSettings(std::string(test::kShortSwitchTimeouts) + kShortReplyTimeouts);
+  const Simulator simulator(GetParam().simulatorArgs, Environment());
+  ASSERT_FALSE(simulator.endpoint().empty());
   ASSERT_TRUE(WriteConfigurationFile(File("new.cfg"), MakeDefaultImage()).saved);
-  const ProcessResult write = Tuskoctl({"--yes", "--no-backup", "--verify", "write-config", File("new.cfg").string()});
-  EXPECT_EQ(write.exitCode, kExitDone) << write.err;
-  EXPECT_EQ(write.out,
-            kWrittenAndRunning + "The configuration read back agrees with the one written.\n");
+  const ProcessResult write = Tuskoctl(
+      {"--tcp", simulator.endpoint(), "--yes", "--no-backup", "--verify", "write-config", File("new.cfg").string()});
+  EXPECT_EQ(write.exitCode, GetParam().exitCode) << write.err;
+  const std::string& verdict = GetParam().exitCode == kExitDone ? write.out : write.err;
+  EXPECT_NE(verdict.find(GetParam().said), std::string::npos) << write.out << write.err;
   EXPECT_TRUE(Backups().empty());
 }
+
+// Byte 63 is the first digit of the network page's port.
+INSTANTIATE_TEST_SUITE_P(
+    Rows, VerifiedWrites,
+    testing::Values(VerifyRow{"agrees", {"--tcp", "127.0.0.1:0"}, kExitDone,
+                              "The configuration read back agrees with the one written.\n"},
+                    VerifyRow{"altered", {"--tcp", "127.0.0.1:0", "--alter-stored", "63"}, kExitVerifyFailed,
+                              "differs from the one written in: network.port (TCP port)"}),
+    test::RowName<VerifyRow>);
 
 TEST_F(ConfigCommands, NewConfigMakesAValidFileAndKeepsAnExistingOneUnlessToldYes) {
   const ProcessResult made = Tuskoctl({"new-config", File("new.cfg").string()});

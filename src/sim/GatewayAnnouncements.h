@@ -33,6 +33,8 @@ class GatewayAnnouncements {
   // AnnouncementStart: a new file of `kind` begins; one under way is dropped.
   void Begin(AnnouncementKind kind);
   bool Receiving() const { return receiving_.has_value(); }
+  // A file under way is dropped, as a restart drops it.
+  void Abort() { receiving_.reset(); }
   // AnnouncementData: a block at the address expected next is taken; the
   // last block taken may come again (its answer was lost) and replaces
   // itself. Any other address is answered with the one expected.

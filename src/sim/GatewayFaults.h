@@ -15,6 +15,8 @@ enum class FaultKind {
   Reject,           // the gateway does not act and answers Reject with the fault's cause
   BadType,          // the gateway acts and answers, but the answer's type byte is kBadTypeByte
   Silent,           // as DropReply, and the monitoring output stops until the fault is used up
+  WrongAddress,     // the gateway acts and answers, but the address the answer names is one block off
+  WrongLength,      // the gateway acts and answers, but the answer's first element is one byte short
 };
 
 inline constexpr std::uint8_t kAnyRequest = 0;
@@ -40,7 +42,8 @@ class FaultQueue {
   std::vector<Fault> armed_;
 };
 
-// Spoils a sealed answer as a CorruptChecksum or BadType fault does; other kinds leave it alone.
+// Spoils a sealed answer as a CorruptChecksum, BadType, WrongAddress or WrongLength fault
+// does; other kinds leave it alone, and so does WrongAddress an answer that names no address.
 void Damage(DeviceMessage& answer, FaultKind kind);
 
 }  // namespace tusko::sim

@@ -93,6 +93,15 @@ bool GatewayModel::LinkAvailable() const {
   return state_.phase == GatewayPhase::Firmware || state_.phase == GatewayPhase::Loader;
 }
 
+void GatewayModel::Restart() {
+  if (!LinkAvailable()) return;
+  const GatewayPhase running = state_.phase;
+  BeginRestart(state_, running,
+               running == GatewayPhase::Firmware ? state_.identity.restartToFirmware : state_.identity.restartToLoader);
+  state_.flash.Abort();
+  state_.announcements.Abort();
+}
+
 std::vector<DeviceMessage> GatewayModel::PowerDown() {
   std::vector<DeviceMessage> events;
   if (LinkAvailable()) {

@@ -41,6 +41,9 @@ class GatewayModel {
 
   // Arms a named failure mode; it is used up as it hits requests.
   void InjectFault(const Fault& fault) { faults_.Add(fault); }
+  // The running program starts again, as after a watchdog reset: the link end
+  // goes away and comes back with its start event. Nothing while restarting or off.
+  void Restart();
   // Returns the PowerDown event (none when the link end is already gone) and goes Off.
   std::vector<DeviceMessage> PowerDown();
 

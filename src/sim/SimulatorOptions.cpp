@@ -38,7 +38,7 @@ std::vector<std::string_view> SplitColons(std::string_view text) {
   }
 }
 
-// IE[:COUNT] for drop/corrupt/bad-type/silent, IE:CAUSE[:COUNT] for reject; IE may be "any".
+// IE[:COUNT] for drop/corrupt/bad-type/silent/wrong-*, IE:CAUSE[:COUNT] for reject; IE may be "any".
 std::optional<Fault> ParseFault(FaultKind kind, std::string_view text) {
   const auto parts = SplitColons(text);
   const bool withCause = kind == FaultKind::Reject;
@@ -153,6 +153,17 @@ ParsedSimulatorOptions ParseSimulatorOptions(const std::vector<std::string>& arg
       const auto n = ParseNumber(valueFor(), 1000000);
       if (!n || *n == 0) return fail("expected a count from 1 after");
       o.wire.stallAnswer = static_cast<int>(*n);
+    } else if (arg == "--restart-after") {
+      const auto n = ParseNumber(valueFor(), 1000000);
+      if (!n || *n == 0) return fail("expected a count from 1 after");
+      o.wire.restartAfterAnswers = static_cast<int>(*n);
+    } else if (arg == "--slow-answer") {
+      const auto parts = SplitColons(valueFor());
+      const auto n = ParseNumber(parts[0], 1000000);
+      const auto ms = parts.size() == 2 ? ParseNumber(parts[1], 600000) : std::nullopt;
+      if (!n || *n == 0 || !ms) return fail("expected N:MS after");
+      o.wire.slowAnswer = static_cast<int>(*n);
+      o.wire.slowAnswerDelay = std::chrono::milliseconds(*ms);
     } else {
       static constexpr std::pair<std::string_view, FaultKind> kFaultOptions[] = {
           {"--drop", FaultKind::DropReply},
@@ -160,6 +171,8 @@ ParsedSimulatorOptions ParseSimulatorOptions(const std::vector<std::string>& arg
           {"--bad-type", FaultKind::BadType},
           {"--reject", FaultKind::Reject},
           {"--silent", FaultKind::Silent},
+          {"--wrong-address", FaultKind::WrongAddress},
+          {"--wrong-length", FaultKind::WrongLength},
       };
       bool known = false;
       for (const auto& [name, kind] : kFaultOptions) {
@@ -197,6 +210,8 @@ const char* SimulatorUsage() {
          "  --corrupt IE[:N]       answer with a wrong checksum\n"
          "  --bad-type IE[:N]      answer with an unknown message type\n"
          "  --reject IE:CAUSE[:N]  answer with a Reject carrying CAUSE\n"
+         "  --wrong-address IE[:N] answer naming an address one block off\n"
+         "  --wrong-length IE[:N]  answer with its first element one byte short\n"
          "  --silent IE[:N]        lose the next N requests with main element IE and send no\n"
          "                         monitoring output meanwhile (--silent 0x34:2 leaves two keep-alives\n"
          "                         unanswered: the utility marks the contact lost, then regained)\n"
@@ -207,6 +222,8 @@ const char* SimulatorUsage() {
          "  --drop-rate PERCENT    lose about PERCENT % of the replies (the same ones every run)\n"
          "  --close-after N        drop the connection after N answers\n"
          "  --stall-answer N       send only half of the N-th answer's frame\n"
+         "  --slow-answer N:MS     send the N-th answer MS milliseconds late\n"
+         "  --restart-after N      restart the gateway right after its N-th answer\n"
          "  --quiet                do not log the traffic\n"
          "  --help                 show this text\n";
 }

@@ -41,7 +41,11 @@ void WireSession::Restart() {
 }
 
 void WireSession::Queue(std::vector<DeviceMessage> messages) {
-  for (auto& message : messages) pending_.push_back({now_ + faults_.replyDelay, std::move(message)});
+  for (auto& message : messages) {
+    const bool slow = ++answersQueued_ == faults_.slowAnswer;
+    const auto delay = faults_.replyDelay + (slow ? faults_.slowAnswerDelay : std::chrono::milliseconds::zero());
+    pending_.push_back({now_ + delay, std::move(message)});
+  }
 }
 
 void WireSession::SendDue() {
@@ -70,6 +74,10 @@ void WireSession::Transmit(const DeviceMessage& message) {
   if (faults_.closeAfterAnswers >= 0 && answersSent_ >= faults_.closeAfterAnswers) {
     log_("closing the connection as asked");
     closeRequested_ = true;
+  }
+  if (answersSent_ == faults_.restartAfterAnswers) {
+    log_("restarting the gateway as asked");
+    model_.Restart();
   }
 }
 

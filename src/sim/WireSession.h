@@ -22,6 +22,9 @@ struct WireFaults {
   int closeAfterAnswers = -1;               // drop the connection after this many answers (-1: never)
   int stallAnswer = -1;                     // send only the first half of this answer's frame (1-based; -1: none)
   int dropPercent = 0;                      // lose about this share of the replies, in a fixed pseudo-random order
+  int restartAfterAnswers = -1;             // the gateway restarts right after this answer (1-based; -1: never)
+  int slowAnswer = -1;                      // this answer leaves slowAnswerDelay later than the others (1-based)
+  std::chrono::milliseconds slowAnswerDelay{0};
 };
 
 // The gateway model on a byte stream: cuts the incoming stream into frames,
@@ -63,6 +66,7 @@ class WireSession {
   std::deque<Pending> pending_;
   std::chrono::milliseconds now_{0};
   int answersSent_ = 0;
+  int answersQueued_ = 0;
   bool closeRequested_ = false;
   // Fixed seed: a run with dropped replies loses the same ones every time.
   static constexpr std::uint32_t kDropSeed = 20240611;

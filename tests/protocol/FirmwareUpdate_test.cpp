@@ -1,5 +1,4 @@
-// The firmware update against a scripted gateway on virtual time (refusals
-// and time-outs: Transfers_test).
+// The firmware update's faults the gateway model does not make (the whole update: RoundTrip_test).
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -50,38 +49,6 @@ class FirmwareUpdate : public test::ScriptedEngine, public testing::Test {
  private:
   std::unique_ptr<test::TempFile> stored_;
 };
-
-// Each section's tail is padded to whole groups, the progress follows the
-// file's bytes sent, and the stop follows the last block.
-TEST_F(FirmwareUpdate, BlocksArePaddedPerSectionAndFollowedByTheStop) {
-  const std::vector<TestSection> sections{{kSectionTypeOther, kBase, FirmwareData(20)},
-                                          {kSectionTypeApplication, 0x20000, FirmwareData(8)}};
-  StartInLoader(sections);
-  AcknowledgeBlocks();
-
-  const std::vector<test::SentBlock> blocks = Blocks();
-  ASSERT_EQ(blocks.size(), 2u);
-  EXPECT_EQ(blocks[0].address, kBase);
-  std::vector<std::uint8_t> padded = sections[0].data;
-  padded.resize(24, kFlashPadByte);
-  EXPECT_EQ(blocks[0].data, padded);
-  EXPECT_EQ(blocks[1].address, 0x20000u);
-  EXPECT_EQ(blocks[1].data, sections[1].data);
-  EXPECT_TRUE(host.Logged("Loading FLASH block: 00010000 - 00010013"));
-  EXPECT_TRUE(host.Logged("Loading FLASH block: 00020000 - 00020007"));
-  std::vector<int> progress;
-  for (const auto& n : host.notifications) {
-    if (n.code == Notification::FirmwareProgress) progress.push_back(n.value);
-  }
-  EXPECT_EQ(progress, (std::vector<int>{0, 71, 100}));
-
-  EXPECT_EQ(LastSent(), ie::FlashStop);
-  EXPECT_FALSE(FindElement(host.sent.back().message, ie::Password));
-  EXPECT_TRUE(host.Logged("Stop firmware update"));
-  EXPECT_EQ(host.notifications.back(), (RecordedNotification{Notification::FirmwareProgress, 100, false}));
-  EXPECT_EQ(host.TimerDelay(), Timeout(&EngineSettings::communicationTimeoutFlashLoad));
-  EXPECT_EQ(host.CountOf(Notification::FirmwareStarted), 2);  // the start, then the first block
-}
 
 TEST_F(FirmwareUpdate, WrongAcknowledgementIsLoggedAndTheBlockGoesAgainOnTimeOut) {
   StartInLoader({{kSectionTypeApplication, kBase, FirmwareData(300)}});

@@ -104,7 +104,7 @@ struct TripRow {
   std::vector<Fault> faults = {};
   Outcome outcome = Outcome::Done;
   sim::GatewayIdentity identity = {};
-  void (*before)(GatewayHarness&) = nullptr;  // runs before the start
+  void (*before)(GatewayHarness&) = nullptr;  // runs after the operation's set-up, before the start
   // Once `when` holds, `then` runs: a cancel, a restart of the record store, a late fault.
   bool (*when)(GatewayHarness&) = nullptr;
   void (*then)(GatewayHarness&) = nullptr;
@@ -123,13 +123,15 @@ class RoundTrip : public ::testing::TestWithParam<TripRow> {
 
 bool ReportsFailure(const test::EngineTestHost& host, const Trip& trip) {
   return host.CountOf(Notification::OperationFailed) > 0 || host.CountOf(Notification::NotAllowed) > 0 ||
-         host.CountOf(Notification::RestartFailed) > 0 || host.CountOf(trip.result) > host.CountOf(trip.result, trip.done);
+         host.CountOf(Notification::RestartFailed) > 0 || host.CountOf(Notification::ResetRejected) > 0 ||
+         host.CountOf(Notification::Reset) > host.CountOf(Notification::Reset, 0) ||
+         host.CountOf(trip.result) > host.CountOf(trip.result, trip.done);
 }
 
 TEST_P(RoundTrip, EndsWithTheCopyArrivedOrAClearFailure) {
   const TripRow& row = GetParam();
-  if (row.before) row.before(harness);
   const Trip trip = row.trip(*this);
+  if (row.before) row.before(harness);
   for (const Fault& fault : row.faults) harness.gateway.InjectFault(fault);
   ASSERT_TRUE(trip.start());
   if (row.when) {
@@ -367,6 +369,15 @@ void FillRecords(GatewayHarness& h) {
   h.gateway.CdrStore().Fill(count, start);
 }
 
+void GivesThePassword(GatewayHarness& h) { h.host.passwordAnswers = {"first"}; }
+// A wrong login password, then the right one only at the third prompt: on the last try.
+void GivesThePasswordLate(GatewayHarness& h) {
+  h.engine.SetLoginPassword("wrong");
+  h.host.passwordAnswers = {"wrong", "wrong", "first"};
+}
+void WrongLogin(GatewayHarness& h) { h.engine.SetLoginPassword("wrong"); }
+bool Blocks(GatewayHarness& h, std::uint8_t element) { return h.gateway.RequestCount(element) >= 3; }
+
 constexpr auto kSerial = LinkType::Serial;
 constexpr auto kTcp = LinkType::Tcp;
 using enum Outcome;
@@ -383,10 +394,23 @@ INSTANTIATE_TEST_SUITE_P(
                 .faults = {{FaultKind::BadType, ie::ConfigReadData, 0, 2}}, .logged = "Incorrect message structure!!!"},
         TripRow{"DownloadReadRepliesAlwaysCorrupted", Download, kSerial, {{FaultKind::CorruptChecksum, ie::ConfigReadData, 0, kEvery}}, Failed},
         TripRow{"DownloadReadAlwaysRefused", Download, kSerial, {{FaultKind::Reject, ie::ConfigReadData, 0x01, kEvery}}, Failed},
+        TripRow{"DownloadNotAllowed", Download, kSerial, {{FaultKind::Reject, ie::ConfigReadData, cause::NotAllowed, 1}}, Failed},
+        TripRow{"DownloadPasswordGiven", Download, kSerial, {}, Done, Protected(), GivesThePassword},
+        TripRow{"DownloadPasswordRefused", Download, kSerial, {}, Failed, Protected()},
+        TripRow{"DownloadCancel", Download, kSerial, {}, Failed, {}, nullptr,
+                [](GatewayHarness& h) { return Blocks(h, ie::ConfigReadData); },
+                [](GatewayHarness& h) { h.engine.CancelDownload(); }},
         TripRow{.name = "UploadSerial", .trip = Upload, .link = kSerial, .logged = "Data upload done"},
         TripRow{"UploadTcp", Upload, kTcp, {}},
         TripRow{"UploadThroughTheLoaderSerial", Upload, kSerial, {}, Done, WritingInTheLoader()},
         TripRow{"UploadThroughTheLoaderTcp", Upload, kTcp, {}, Done, WritingInTheLoader()},
+        TripRow{"UploadStartNeverAnswered", Upload, kSerial, {{FaultKind::DropReply, ie::ConfigWriteStart, 0, kEvery}}, Failed},
+        TripRow{"UploadStartNotAllowed", Upload, kTcp, {{FaultKind::Reject, ie::ConfigWriteStart, cause::NotAllowed, 1}}, Failed},
+        TripRow{"UploadStartPasswordRefused", Upload, kSerial, {}, Failed, Protected(), WrongLogin},
+        TripRow{"UploadBlockPasswordGiven", Upload, kSerial, {{FaultKind::Reject, ie::ConfigWriteData, cause::PasswordRequired, 1}}, Done, Protected(), GivesThePassword},
+        TripRow{"UploadCancel", Upload, kSerial, {}, Failed, {}, nullptr,
+                [](GatewayHarness& h) { return Blocks(h, ie::ConfigWriteData); },
+                [](GatewayHarness& h) { h.engine.CancelUpload(); }},
         TripRow{"UploadStartReplyDropped", Upload, kSerial, {{FaultKind::DropReply, ie::ConfigWriteStart, 0, 2}}},
         TripRow{"UploadBlockReplyDropped", Upload, kTcp, {{FaultKind::DropReply, ie::ConfigWriteData, 0, 1}}},
         TripRow{"UploadBlockRepliesCorrupted", Upload, kSerial, {{FaultKind::CorruptChecksum, ie::ConfigWriteData, 0, 6}}},
@@ -399,6 +423,12 @@ INSTANTIATE_TEST_SUITE_P(
         TripRow{"FirmwareTcp", Firmware, kTcp, {}},
         TripRow{"FirmwareDroppedBlockReply", Firmware, kSerial, {{FaultKind::DropReply, ie::FlashData, 0, 1}}},
         TripRow{"FirmwareRefusedBlock", Firmware, kTcp, {{FaultKind::Reject, ie::FlashData, 0x81, 2}}},
+        TripRow{"FirmwareStartNeverAnswered", Firmware, kSerial, {{FaultKind::DropReply, ie::FlashStart, 0, kEvery}}, Failed},
+        TripRow{"FirmwareBlocksNeverAnswered", Firmware, kTcp, {{FaultKind::DropReply, ie::FlashData, 0, kEvery}}, Failed},
+        TripRow{"FirmwareStartAlwaysRefused", Firmware, kSerial, {{FaultKind::Reject, ie::FlashStart, 0x81, kEvery}}, Failed},
+        TripRow{"FirmwareBlocksAlwaysRefused", Firmware, kSerial, {{FaultKind::Reject, ie::FlashData, 0x81, kEvery}}, Failed},
+        TripRow{"FirmwareStartNotAllowed", Firmware, kSerial, {{FaultKind::Reject, ie::FlashStart, cause::NotAllowed, 1}}, Failed},
+        TripRow{"FirmwarePasswordRefused", Firmware, kSerial, {}, Failed, Protected()},
         TripRow{"FirmwareIntoALoaderWithoutFirmware", Firmware, kSerial, {}, Done, WithoutFirmware()},
         TripRow{"FirmwareAfterARestartFindsNone", FirmwareAfterRestart, kSerial, {}, Done, WithoutFirmware()},
         TripRow{"FirmwareCancelKeepsTheOld", Firmware, kSerial, {}, Failed, {}, nullptr,
@@ -412,6 +442,17 @@ INSTANTIATE_TEST_SUITE_P(
         TripRow{"AnnouncementLostBlockAnswer", AnnouncementWithFact, kTcp, {{FaultKind::DropReply, ie::AnnouncementData, 0, 2}}},
         TripRow{"AnnouncementLostStartAndStopAnswers", AnnouncementWithFact, kSerial,
                 {{FaultKind::DropReply, ie::AnnouncementStart, 0, 1}, {FaultKind::CorruptChecksum, ie::AnnouncementStop, 0, 1}}},
+        TripRow{"AnnouncementStartNeverAnswered", AnnouncementWithFact, kSerial, {{FaultKind::DropReply, ie::AnnouncementStart, 0, kEvery}}, Failed},
+        TripRow{"AnnouncementStopNeverAnswered", AnnouncementWithFact, kSerial, {{FaultKind::DropReply, ie::AnnouncementStop, 0, kEvery}}, Failed},
+        // Announcements are never repeated after a refusal, but for a password given.
+        TripRow{"AnnouncementStartRefusedOnce", AnnouncementWithFact, kSerial, {{FaultKind::Reject, ie::AnnouncementStart, 0x99, 1}}, Failed},
+        TripRow{"AnnouncementBlockRefusedOnce", AnnouncementWithFact, kTcp, {{FaultKind::Reject, ie::AnnouncementData, 0x99, 1}}, Failed},
+        TripRow{"AnnouncementNotAllowed", AnnouncementWithFact, kSerial, {{FaultKind::Reject, ie::AnnouncementStart, cause::NotAllowed, 1}}, Failed},
+        TripRow{"AnnouncementPasswordGiven", AnnouncementWithFact, kSerial, {}, Done, Protected(), GivesThePassword},
+        TripRow{"AnnouncementPasswordRefused", AnnouncementWithFact, kSerial, {}, Failed, Protected()},
+        TripRow{"AnnouncementCancel", AnnouncementWithFact, kSerial, {}, Failed, {}, nullptr,
+                [](GatewayHarness& h) { return Blocks(h, ie::AnnouncementData); },
+                [](GatewayHarness& h) { h.engine.CancelAnnouncementUpdate(); }},
         TripRow{"AnnouncementNeverAnswered", AnnouncementWithFact, kSerial, {{FaultKind::DropReply, ie::AnnouncementData, 0, kEvery}}, Failed},
         TripRow{"CdrDefault", Cdr, kSerial, {}, Done, {}, FillRecords<25, 0>, nullptr, nullptr, "Got 25 CDR records"},
         TripRow{"CdrNone", Cdr, kTcp, {}, Done, {}, FillRecords<0, 0>, nullptr, nullptr, "No new CDR records"},
@@ -423,6 +464,14 @@ INSTANTIATE_TEST_SUITE_P(
         TripRow{"CdrRestartInTheMiddle", Cdr, kSerial, {}, Done, {}, FillRecords<12, 0>,
                 [](GatewayHarness& h) { return h.engine.cdrTransfer().chunks() > 0; },
                 [](GatewayHarness& h) { h.gateway.CdrStore().RestartOnNextRequest(); }},
+        TripRow{"CdrPasswordGiven", Cdr, kSerial, {}, Done, Protected(), GivesThePassword},
+        TripRow{"CdrPasswordRefused", Cdr, kSerial, {}, Failed, Protected(), FillRecords<5, 0>},
+        TripRow{"CdrNotAllowed", Cdr, kSerial, {{FaultKind::Reject, ie::CdrData, cause::NotAllowed, 1}}, Failed, {}, FillRecords<5, 0>},
+        TripRow{"CdrAlwaysRefused", Cdr, kTcp, {{FaultKind::Reject, ie::CdrData, 0x9C, kEvery}}, Failed, {}, FillRecords<5, 0>},
+        TripRow{"CdrNeverAnswered", Cdr, kSerial, {{FaultKind::DropReply, ie::CdrData, 0, kEvery}}, Failed, {}, FillRecords<5, 0>},
+        TripRow{"CdrCancel", Cdr, kSerial, {}, Failed, {}, FillRecords<12, 0>,
+                [](GatewayHarness& h) { return h.gateway.RequestCount(ie::CdrData) > 0; },
+                [](GatewayHarness& h) { h.engine.CancelCdr(); }},
         TripRow{"SystemInfoWithTheLanInfo", SystemInfo, kSerial, {}},
         TripRow{"SystemInfoCheck", SystemInfoCheck, kSerial, {}},
         TripRow{"ModuleInfo", ModuleInfo, kSerial, {}},
@@ -433,6 +482,10 @@ INSTANTIATE_TEST_SUITE_P(
         // A wrong old password ends the change at once, without a login prompt.
         TripRow{"PasswordChangeWithAWrongOldOne", PasswordChange<kWrongPassword>, kSerial, {}, Failed, Protected()},
         TripRow{"RestartSerial", Restart, kSerial, {}},
+        TripRow{"RestartPasswordGivenOnTheLastTry", Restart, kSerial, {}, Done, Protected(), GivesThePasswordLate},
+        TripRow{"RestartPasswordRefused", Restart, kSerial, {}, Failed, Protected()},
+        TripRow{"RestartNotAllowed", Restart, kSerial, {{FaultKind::Reject, ie::Reset, cause::NotAllowed, 1}}, Failed},
+        TripRow{"RestartAlwaysRefused", Restart, kTcp, {{FaultKind::Reject, ie::Reset, 0x81, kEvery}}, Failed},
         // Over TCP the firmware's answer comes only to a probe: its start event finds no link.
         TripRow{"RestartTcpOnlyTheThirdFirmwareProbeAnswered", Restart, kTcp, {}, Done, {}, nullptr,
                 [](GatewayHarness& h) { return h.engine.state() == EngineState::WaitFirmware; },

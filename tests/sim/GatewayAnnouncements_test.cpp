@@ -5,6 +5,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <string>
 #include <vector>
 
 #include "support/TempFolder.h"
@@ -20,6 +21,7 @@ constexpr std::size_t kBlock = GatewayAnnouncements::kMaxBlockBytes;
 class Announcements : public ::testing::Test {
  protected:
   Announcements() {
+    memory.SetOutputFolder(folder.path());
     memory.SetErasingAnswers(0);
     memory.Begin(AnnouncementKind::Incoming);
   }
@@ -35,14 +37,18 @@ class Announcements : public ::testing::Test {
     }
   }
 
+  const test::TempFolder folder;
   GatewayAnnouncements memory;
   const std::vector<std::uint8_t> wav = test::AlawWav(301);  // 359 bytes: the last block is padded
 };
 
+// The stored file is written out under its kind's name as well.
 TEST_F(Announcements, CommitStoresTheFileWithoutPaddingAndWithItsAudioTurnedBack) {
   SendFrom(wav, 0);
   ASSERT_TRUE(memory.Commit());
   EXPECT_EQ(memory.Stored(AnnouncementKind::Incoming), wav);
+  std::ifstream written(folder / (std::string(AnnouncementKindName(AnnouncementKind::Incoming)) + ".wav"), std::ios::binary);
+  EXPECT_EQ((std::vector<std::uint8_t>{std::istreambuf_iterator<char>(written), {}}), wav);
   EXPECT_TRUE(memory.Commit());  // the stop again: its answer was lost
   EXPECT_FALSE(memory.Receiving());
 }
@@ -94,24 +100,6 @@ TEST(AnnouncementErasing, EachSectorsFirstBlockWaitsForItsErasure) {
   EXPECT_EQ(answers[2], Kind::Acknowledged);
   EXPECT_EQ(answers[2 + 32], Kind::Erasing);  // the 33rd block opens the second sector
   EXPECT_EQ(memory.ErasingAnswered(), 4);
-}
-
-TEST(AnnouncementOutput, CommittedFileIsWrittenUnderItsKindsName) {
-  const test::TempFolder folder;
-  GatewayAnnouncements memory;
-  memory.SetOutputFolder(folder.path());
-  memory.SetErasingAnswers(0);
-  memory.Begin(AnnouncementKind::MusicOnHold);
-  const std::vector<std::uint8_t> wav = test::AlawWav(64, false);  // 110 bytes
-  std::vector<std::uint8_t> block = wav;
-  ReverseAudioBits(block, 0, CheckWavHeader(wav).layout);
-  block.resize(112, 0xFF);
-  ASSERT_EQ(memory.Block(0, block).kind, Kind::Acknowledged);
-  ASSERT_TRUE(memory.Commit());
-
-  std::ifstream written(folder / "moh.wav", std::ios::binary);
-  const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(written), {}};
-  EXPECT_EQ(bytes, wav);
 }
 
 }  // namespace

@@ -1,20 +1,15 @@
 // The simulated gateway's call detail record store.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <set>
-#include <string>
+#include <optional>
 #include <vector>
 
-#include "monitor/CdrFile.h"
 #include "sim/GatewayCdrStore.h"
 #include "sim/GatewayScript.h"
 #include "support/RowName.h"
 
 namespace tusko::sim {
 namespace {
-
-using Bytes = std::vector<std::uint8_t>;
 
 using test::Number32;
 
@@ -33,36 +28,6 @@ Chunk ChunkOf(const DeviceMessage& reply) {
   const auto data = FindElement(reply, ie::CdrData);
   const auto address = FindElement(reply, ie::CdrAddress);
   return {data ? data->data.size() : 0, address ? ReadNumber32(*address) : std::nullopt};
-}
-
-TEST(GatewayCdrStore, GeneratesEveryKindOfRecordTheSameEveryTime) {
-  const std::vector<CdrRecord> records = GenerateCdrRecords(kDefaultCdrRecords);
-  ASSERT_EQ(records.size(), static_cast<std::size_t>(kDefaultCdrRecords));
-  std::set<std::uint16_t> callTypes;
-  std::set<std::uint8_t> ports;
-  bool emptyCaller = false, emptyCalled = false, fullTexts = false;
-  for (const CdrRecord& r : records) {
-    callTypes.insert(r.callType);
-    ports.insert(r.inPort.type);
-    ports.insert(r.outPort.type);
-    emptyCaller |= r.callerId.empty();
-    emptyCalled |= r.calledNumber.empty();
-    fullTexts |= r.callerId.size() + r.calledNumber.size() == 47;
-    // What the gateway sends decodes to the very record.
-    const auto decoded = DecodeCdrRecord(EncodeCdrRecord(r));
-    ASSERT_EQ(decoded.error, CdrError::None);
-    EXPECT_EQ(CdrRecordLine(decoded.record, {}, ';'), CdrRecordLine(r, {}, ';'));
-  }
-  const std::vector<std::uint16_t> known = KnownCdrCallTypes();
-  EXPECT_EQ(callTypes, std::set<std::uint16_t>(known.begin(), known.end()));
-  EXPECT_EQ(ports, (std::set<std::uint8_t>{kCdrPortPbx, kCdrPortPstn, kCdrPortGsm}));
-  EXPECT_TRUE(emptyCaller);
-  EXPECT_TRUE(emptyCalled);
-  EXPECT_TRUE(fullTexts);
-  const std::vector<CdrRecord> again = GenerateCdrRecords(kDefaultCdrRecords);
-  EXPECT_TRUE(std::equal(records.begin(), records.end(), again.begin(), [](const CdrRecord& a, const CdrRecord& b) {
-    return CdrRecordLine(a, {}, ';') == CdrRecordLine(b, {}, ';');
-  }));
 }
 
 TEST(GatewayCdrStore, SendsChunksAtTheirPositionsAcrossTheWrap) {

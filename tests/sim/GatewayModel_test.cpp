@@ -21,11 +21,12 @@ using test::Ask;
 using test::Outcome;
 using test::Password;
 
-constexpr std::size_t kTextCapacity = 255;
-
-DeviceMessage WithPasswordOf(std::uint8_t id, const char* password, std::vector<std::uint8_t> data = {}) {
-  if (password == nullptr) return Ask(id, std::move(data));
-  return Ask({{id, std::move(data)}, Password(password)});
+// `request` with the Password element added as the utility adds it.
+DeviceMessage WithPasswordOf(DeviceMessage request, std::string_view password) {
+  const test::TestElement element = Password(password);
+  AddElement(request, element.id, element.data);
+  SealMessage(request);
+  return request;
 }
 
 // The single valid message in `answers`, or an empty one (after a failed check).
@@ -33,11 +34,6 @@ DeviceMessage Single(const std::vector<DeviceMessage>& answers) {
   const std::string outcome = Outcome(answers);
   EXPECT_TRUE(outcome.starts_with("reply") || outcome.starts_with("event")) << outcome;
   return answers.size() == 1 ? answers.front() : DeviceMessage{};
-}
-
-std::string Text(const DeviceMessage& message, std::uint8_t id) {
-  const auto element = FindElement(message, id);
-  return element ? ElementText(*element, kTextCapacity) : "<absent>";
 }
 
 RunModeInfo RunModeOf(const DeviceMessage& message) {
@@ -58,67 +54,42 @@ DeviceMessage RestartIntoLoader(GatewayModel& gateway) {
   return Single(gateway.Advance(kRestartToLoaderMs));
 }
 
-// --- System information -----------------------------------------------------
+// --- System information and restarts ---------------------------------------
 
 struct SystemInfoRow {
   const char* name;
   bool validFirmware;
   bool restartIntoLoader;
   std::uint8_t runMode;
-  const char* firmwareVersion;
+  bool hasFirmware;
 };
 
 class SystemInfoTest : public testing::TestWithParam<SystemInfoRow> {};
 
-TEST_P(SystemInfoTest, ReportsVersionsRunModeAndName) {
+// The utility tells loader from firmware by the run mode, and a missing firmware by its absent version.
+TEST_P(SystemInfoTest, ReportsTheRunModeAndAFirmwareVersionOnlyWhenThereIsOne) {
   const SystemInfoRow& row = GetParam();
   GatewayModel gateway(row.validFirmware ? GatewayIdentity{} : WithoutFirmware());
   if (row.restartIntoLoader) RestartIntoLoader(gateway);
-
   const DeviceMessage reply = Single(gateway.Receive(Ask(ie::LoaderVersion)));
   EXPECT_TRUE(test::IsReply(reply));
-  EXPECT_EQ(Text(reply, ie::LoaderVersion), "1.0.3");
-  EXPECT_EQ(Text(reply, ie::FirmwareVersion), row.firmwareVersion);
-  EXPECT_EQ(Text(reply, ie::DeviceName), "Sentarix");
+  EXPECT_EQ(FindElement(reply, ie::FirmwareVersion).has_value(), row.hasFirmware);
   EXPECT_EQ(RunModeOf(reply).mode, row.runMode);
-  EXPECT_EQ(RunModeOf(reply).dataVersion, 0x00010200u);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Phases, SystemInfoTest,
-    testing::Values(SystemInfoRow{"firmware", true, false, kRunModeFirmware, "1.2.5"},
-                    SystemInfoRow{"loaderHoldingFirmware", true, true, kRunModeLoader, "1.2.5"},
-                    SystemInfoRow{"loaderWithoutFirmware", false, false, kRunModeLoader, "<absent>"}),
+    testing::Values(SystemInfoRow{"firmware", true, false, kRunModeFirmware, true},
+                    SystemInfoRow{"loaderHoldingFirmware", true, true, kRunModeLoader, true},
+                    SystemInfoRow{"loaderWithoutFirmware", false, false, kRunModeLoader, false}),
     test::RowName<SystemInfoRow>);
-
-TEST(GatewayModel, LanInfoReplyHasTheLanLayoutEvenForExtremeSettings) {
-  GatewayIdentity identity;
-  identity.dhcp = true;
-  identity.ipAddress = {10, 0, 0, 7};
-  identity.subnetMask = {255, 0, 0, 0};
-  identity.defaultGateway = {0, 0, 0, 0};
-  identity.tcpPort = 65535;
-  GatewayModel gateway(identity);
-  const DeviceMessage reply = Single(gateway.Receive(Ask(ie::LanInfo)));
-  const auto element = FindElement(reply, ie::LanInfo);
-  ASSERT_TRUE(element);
-  EXPECT_EQ(element->data.size(), 42u);
-  const LanInfoData lan = ReadLanInfo(*element);
-  EXPECT_EQ(lan.dhcp, kDhcpOn);
-  EXPECT_EQ(lan.ipAddress, "10.0.0.7");
-  EXPECT_EQ(lan.subnetMask, "255.0.0.0");
-  EXPECT_EQ(lan.defaultGateway, "0.0.0.0");
-  EXPECT_EQ(lan.tcpPort, 65535);
-}
-
-// --- Restarts ---------------------------------------------------------------
 
 TEST(GatewayModel, ResetThenSwitchToFirmwareRunsTheWholeRestartInItsIdentitysTimes) {
   GatewayIdentity identity;
   identity.restartToLoader = milliseconds{700};
   identity.restartToFirmware = milliseconds{900};
+  identity.dhcp = true;
   GatewayModel gateway(identity);
-  ASSERT_EQ(gateway.Phase(), GatewayPhase::Firmware);
   ConfigurationImage written = gateway.Configuration().Stored();
   written.StoreText(39, "010001002003");  // the LAN address
   written.StoreText(63, "01003");         // the TCP port
@@ -128,18 +99,12 @@ TEST(GatewayModel, ResetThenSwitchToFirmwareRunsTheWholeRestartInItsIdentitysTim
   EXPECT_FALSE(gateway.LinkAvailable());
   EXPECT_EQ(gateway.Phase(), GatewayPhase::Restarting);
   EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::LoaderVersion))), "none");
-
   EXPECT_TRUE(gateway.Advance(identity.restartToLoader - milliseconds{1}).empty());
-  EXPECT_FALSE(gateway.LinkAvailable());
   const DeviceMessage loaderStarted = Single(gateway.Advance(milliseconds{1}));
   EXPECT_EQ(Outcome({loaderStarted}), "event 11");
-  EXPECT_EQ(Text(loaderStarted, ie::LoaderVersion), "1.0.3");
-  EXPECT_EQ(Text(loaderStarted, ie::DeviceName), "Sentarix");
   EXPECT_EQ(RunModeOf(loaderStarted).mode, kRunModeLoader);
   EXPECT_FALSE(FindElement(loaderStarted, ie::Cause));
   EXPECT_TRUE(gateway.LinkAvailable());
-  EXPECT_EQ(gateway.Phase(), GatewayPhase::Loader);
-
   EXPECT_EQ(Outcome(gateway.Receive(test::ReplyWith({{ie::RestartAck, {}}}))), "none");
   EXPECT_EQ(gateway.Phase(), GatewayPhase::Loader);
 
@@ -148,12 +113,11 @@ TEST(GatewayModel, ResetThenSwitchToFirmwareRunsTheWholeRestartInItsIdentitysTim
   EXPECT_TRUE(gateway.Advance(identity.restartToFirmware - milliseconds{1}).empty());
   const DeviceMessage firmwareStarted = Single(gateway.Advance(milliseconds{1}));
   EXPECT_EQ(Outcome({firmwareStarted}), "event 13");
-  EXPECT_EQ(Text(firmwareStarted, ie::FirmwareVersion), "1.2.5");
   EXPECT_EQ(RunModeOf(firmwareStarted).mode, kRunModeFirmware);
   EXPECT_EQ(gateway.Phase(), GatewayPhase::Firmware);
-  EXPECT_TRUE(gateway.LinkAvailable());
   // The started firmware answers with the LAN settings of its configuration.
   const LanInfoData lan = ReadLanInfo(*FindElement(Single(gateway.Receive(Ask(ie::LanInfo))), ie::LanInfo));
+  EXPECT_EQ(lan.dhcp, kDhcpOn);
   EXPECT_EQ(lan.ipAddress, "10.1.2.3");
   EXPECT_EQ(lan.tcpPort, 1003);
   EXPECT_EQ(gateway.RestartCount(), 2);
@@ -163,14 +127,9 @@ TEST(GatewayModel, ResetThenSwitchToFirmwareRunsTheWholeRestartInItsIdentitysTim
 TEST(GatewayModel, LoaderWithoutFirmwareReportsNoFirmwareAndStays) {
   GatewayModel gateway(WithoutFirmware());
   EXPECT_EQ(gateway.Phase(), GatewayPhase::Loader);
-  EXPECT_TRUE(gateway.LinkAvailable());
-
   const DeviceMessage loaderStarted = RestartIntoLoader(gateway);
   EXPECT_EQ(test::Data(loaderStarted, ie::Cause), std::vector<std::uint8_t>{cause::NoFirmware});
-  EXPECT_FALSE(FindElement(loaderStarted, ie::FirmwareVersion));
-
   EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::SwitchToFirmware))), "reject 9F");
-  EXPECT_EQ(gateway.Phase(), GatewayPhase::Loader);
   EXPECT_TRUE(gateway.Advance(kLoaderToFirmwareMs).empty());
 
   gateway.Identity().hasValidFirmware = true;  // as after a firmware update
@@ -181,7 +140,6 @@ TEST(GatewayModel, LoaderWithoutFirmwareReportsNoFirmwareAndStays) {
 TEST(GatewayModel, PowerDownSendsItsEventOnceAndSilencesTheGateway) {
   GatewayModel gateway;
   EXPECT_EQ(Outcome(gateway.PowerDown()), "event 83");
-  EXPECT_EQ(gateway.Phase(), GatewayPhase::Off);
   EXPECT_FALSE(gateway.LinkAvailable());
   EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::LoaderVersion))), "none");
   EXPECT_TRUE(gateway.PowerDown().empty());
@@ -195,53 +153,60 @@ TEST(GatewayModel, PowerDownSendsItsEventOnceAndSilencesTheGateway) {
 
 // --- Password and refusals --------------------------------------------------
 
-struct ProtectedRow {
+struct PasswordRow {
   const char* name;
-  std::uint8_t id;
-  std::vector<std::uint8_t> data;
+  DeviceMessage request;
+  bool asksForIt;
 };
 
-class PasswordTest : public testing::TestWithParam<ProtectedRow> {};
+class PasswordTest : public testing::TestWithParam<PasswordRow> {};
 
-TEST_P(PasswordTest, RefusedUntilTheRightPasswordComes) {
+// Monitoring runs, so that a monitor command is taken as well.
+TEST_P(PasswordTest, GuardedRequestsAreRefusedUntilTheRightPasswordComes) {
   GatewayModel gateway(WithPassword("secret"));
-  const auto ask = [&](const char* password) { return gateway.Receive(WithPasswordOf(GetParam().id, password, GetParam().data)); };
-  EXPECT_EQ(Outcome(ask(nullptr)), "reject 92");
-  EXPECT_EQ(Outcome(ask("Secret")), "reject 92");
-  EXPECT_EQ(Outcome(ask("secret1")), "reject 92");
-  EXPECT_TRUE(test::IsReply(Single(ask("secret"))));
+  ASSERT_EQ(Outcome(gateway.Receive(Ask(ie::MonitorStart))), "reply 31");
+  const DeviceMessage& request = GetParam().request;
+  if (!GetParam().asksForIt) {
+    EXPECT_TRUE(test::IsReply(Single(gateway.Receive(request))));
+    return;
+  }
+  EXPECT_EQ(Outcome(gateway.Receive(request)), "reject 92");
+  EXPECT_EQ(Outcome(gateway.Receive(WithPasswordOf(request, "Secret"))), "reject 92");
+  EXPECT_EQ(Outcome(gateway.Receive(WithPasswordOf(request, "secret1"))), "reject 92");
+  EXPECT_TRUE(test::IsReply(Single(gateway.Receive(WithPasswordOf(request, "secret")))));
 }
 
 INSTANTIATE_TEST_SUITE_P(Requests, PasswordTest,
-                         testing::Values(ProtectedRow{"Reset", ie::Reset, {}}, ProtectedRow{"DateTime", ie::DateTime, {}},
-                                         ProtectedRow{"ModuleReset", ie::ModuleReset, {1}},
-                                         ProtectedRow{"NewPassword", ie::NewPassword, {'a', 'b', 0}}),
-                         test::RowName<ProtectedRow>);
-
-TEST(GatewayModel, InformationRequestsNeverAskForThePassword) {
-  GatewayModel gateway(WithPassword("secret"));
-  EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::LoaderVersion))), "reply 15");
-  EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::LanInfo))), "reply 66");
-  EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::ModuleType, {0}))), "reply 67");
-  EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::ModuleCells, {1}))), "reply 6C");
-  EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::MonitorStart))), "reply 31");
-}
+                         testing::Values(PasswordRow{"Reset", Ask(ie::Reset), true},
+                                         PasswordRow{"DateTime", Ask(ie::DateTime), true},
+                                         PasswordRow{"ModuleReset", Ask(ie::ModuleReset, {1}), true},
+                                         PasswordRow{"NewPassword", Ask(ie::NewPassword, {'a', 'b', 0}), true},
+                                         PasswordRow{"MonitorCommand", Ask(ie::MonitorCommand, {'h'}), true},
+                                         PasswordRow{"ConfigRead", test::ConfigRead(), true},
+                                         PasswordRow{"ConfigWriteStart", test::ConfigWriteStart(), true},
+                                         PasswordRow{"SystemInfo", Ask(ie::LoaderVersion), false},
+                                         PasswordRow{"LanInfo", Ask(ie::LanInfo), false},
+                                         PasswordRow{"ModuleType", Ask(ie::ModuleType, {0}), false},
+                                         PasswordRow{"ModuleCells", Ask(ie::ModuleCells, {1}), false},
+                                         PasswordRow{"MonitorPoll", Ask(ie::MonitorPoll), false}),
+                         test::RowName<PasswordRow>);
 
 struct RefusalRow {
   const char* name;
   bool validFirmware;
   DeviceMessage request;
+  std::uint8_t cause = cause::NotAllowed;
 };
 
-class NotAllowedTest : public testing::TestWithParam<RefusalRow> {};
+class RefusalTest : public testing::TestWithParam<RefusalRow> {};
 
-TEST_P(NotAllowedTest, AnswersNotAllowed) {
+TEST_P(RefusalTest, AnswersARejectWithItsCause) {
   GatewayModel gateway(GetParam().validFirmware ? GatewayIdentity{} : WithoutFirmware());
-  EXPECT_EQ(Outcome(gateway.Receive(GetParam().request)), "reject 94");
+  EXPECT_EQ(test::RejectCause(test::AnswerTo(gateway, GetParam().request)), GetParam().cause);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Requests, NotAllowedTest,
+    Requests, RefusalTest,
     testing::Values(RefusalRow{"unknownElement", true, Ask(0x99)},
                     RefusalRow{"noElementAtAll", true, Ask({})},
                     RefusalRow{"passwordOnly", true, Ask({Password("x")})},
@@ -249,6 +214,10 @@ INSTANTIATE_TEST_SUITE_P(
                     RefusalRow{"switchToFirmwareInFirmware", true, Ask(ie::SwitchToFirmware)},
                     RefusalRow{"lanInfoInLoader", false, Ask(ie::LanInfo)},
                     RefusalRow{"monitorStartInLoader", false, Ask(ie::MonitorStart)},
+                    RefusalRow{"isdnStatusInLoader", false, Ask(ie::IsdnStatus)},
+                    RefusalRow{"isdnCreditInLoader", false, Ask(ie::IsdnCredit, {0})},
+                    RefusalRow{"gsmStatusInLoader", false, Ask(ie::GsmStatus, {0})},
+                    RefusalRow{"gsmCreditInLoader", false, Ask(ie::GsmCredit, {0})},
                     RefusalRow{"dateTimeOfThreeBytes", true, Ask(ie::DateTime, {1, 2, 3})},
                     RefusalRow{"dateTimeFebruary30", true, Ask(ie::DateTime, {0, 0, 0, 30, 2, 24})},
                     RefusalRow{"dateTimeHour24", true, Ask(ie::DateTime, {0, 0, 24, 1, 1, 24})},
@@ -256,7 +225,21 @@ INSTANTIATE_TEST_SUITE_P(
                     RefusalRow{"moduleResetWithoutIndex", true, Ask(ie::ModuleReset)},
                     RefusalRow{"cellsIndex255", true, Ask(ie::ModuleCells, {255})},
                     RefusalRow{"newPasswordOfNineCharacters", true, Ask(ie::NewPassword, {'1', '2', '3', '4', '5', '6', '7', '8', '9', 0})},
-                    RefusalRow{"monitorCommandWhileNotMonitoring", true, Ask(ie::MonitorCommand, {'h'})}),
+                    RefusalRow{"monitorCommandWhileNotMonitoring", true, Ask(ie::MonitorCommand, {'h'})},
+                    RefusalRow{"configReadWithoutAddress", true, Ask(ie::ConfigReadData)},
+                    RefusalRow{"configReadAtAThreeByteAddress", true, test::ConfigRead({7, 0, 0})},
+                    RefusalRow{"configReadInLoader", false, test::ConfigRead()},
+                    RefusalRow{"configBlockBeforeTheStart", true, test::ConfigWriteBlock(0, 8)},
+                    RefusalRow{"configStopBeforeTheStart", true, test::ConfigWriteStop()},
+                    RefusalRow{"configStartOfAShortImage", true, test::ConfigWriteStart(kConfigImageSize - 1)},
+                    RefusalRow{"configStartWithoutAddress", true, Ask(ie::ConfigWriteStart, test::Number32(kConfigImageSize))},
+                    RefusalRow{"configStartAboveTheBase", true, test::ConfigWriteStart(kConfigImageSize, kConfigBaseAddress + 8)},
+                    RefusalRow{"gsmStatusWithoutModule", true, Ask(ie::GsmStatus), cause::InvalidData},
+                    RefusalRow{"gsmStatusOfModule3", true, Ask(ie::GsmStatus, {2}), cause::InvalidData},
+                    RefusalRow{"gsmStatusOfTwoModules", true, Ask(ie::GsmStatus, {0, 1}), cause::InvalidData},
+                    RefusalRow{"gsmCreditWithoutModule", true, Ask(ie::GsmCredit), cause::InvalidData},
+                    RefusalRow{"gsmCreditWithAnUnknownModule", true, Ask(ie::GsmCredit, {0, 9}), cause::InvalidData},
+                    RefusalRow{"isdnCreditWithoutLines", true, Ask(ie::IsdnCredit), cause::InvalidData}),
     test::RowName<RefusalRow>);
 
 TEST(GatewayModel, GarbledMessagesAreDroppedUnansweredAndUncounted) {
@@ -274,7 +257,7 @@ TEST(GatewayModel, GarbledMessagesAreDroppedUnansweredAndUncounted) {
   EXPECT_EQ(gateway.RequestCount(ie::LanInfo), 1);
 }
 
-// --- Clock, modules, monitoring ---------------------------------------------
+// --- Clock ------------------------------------------------------------------
 
 // The clock as the gateway answers it, "YYYY-MM-DD hh:mm:ss", and its last synchronisation.
 std::pair<std::string, LastTimeSyncInfo> ClockOf(GatewayModel& gateway) {
@@ -293,19 +276,13 @@ std::pair<std::string, LastTimeSyncInfo> ClockOf(GatewayModel& gateway) {
 
 TEST(GatewayModel, ClockIsSetByTheUtilityAndRunsWithVirtualTimeToTheEndOfItsRange) {
   GatewayModel gateway;
-  EXPECT_EQ(ClockOf(gateway).first, "2024-01-01 00:00:00");
-  EXPECT_TRUE(ClockOf(gateway).second.present);
-  EXPECT_EQ(ClockOf(gateway).second.year, 0);
-
+  EXPECT_EQ(ClockOf(gateway).second.year, 0) << "never synchronised";
   // 2024-02-29 03:04:05, a leap day.
   EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::DateTime, {5, 4, 3, 29, 2, 24}))), "reply 61");
-  EXPECT_EQ(ClockOf(gateway).first, "2024-02-29 03:04:05");
-
   gateway.Advance(milliseconds{500});
   gateway.Advance(milliseconds{500});
   gateway.Advance(hours{20} + minutes{55} + seconds{54});
   EXPECT_EQ(ClockOf(gateway).first, "2024-03-01 00:00:00");
-
   const LastTimeSyncInfo sync = ClockOf(gateway).second;
   EXPECT_EQ(sync.first, 29);
   EXPECT_EQ(sync.second, 2);
@@ -316,49 +293,6 @@ TEST(GatewayModel, ClockIsSetByTheUtilityAndRunsWithVirtualTimeToTheEndOfItsRang
   gateway.Advance(milliseconds::max());
   gateway.Advance(milliseconds{-5000});
   EXPECT_EQ(ClockOf(gateway).first, "2255-12-31 23:59:59");
-}
-
-TEST(GatewayModel, ModulesReportTheirIdentitiesAndCellsAndTakeAReset) {
-  GatewayModel gateway;
-  for (std::uint8_t index = 0; index < kModuleCount; ++index) {
-    SCOPED_TRACE(int{index});
-    const GsmModuleIdentity& module = gateway.Identity().modules[index];
-    const DeviceMessage info = Single(gateway.Receive(Ask(ie::ModuleType, {index})));
-    EXPECT_EQ(Text(info, ie::ModuleType), module.type);
-    EXPECT_EQ(Text(info, ie::ModuleImei), module.imei);
-    EXPECT_EQ(Text(info, ie::ModuleImsi), module.imsi);
-    EXPECT_EQ(Text(info, ie::ModuleNetwork), module.network);
-    // The first cell's MCC, MNC, LAC and cell id, as the identity lists them.
-    const DeviceMessage cellsReply = Single(gateway.Receive(Ask(ie::ModuleCells, {index})));
-    const auto cells = FindElement(cellsReply, ie::ModuleCells);
-    ASSERT_TRUE(cells);
-    std::string firstCell;
-    std::size_t field = 0;
-    for (std::size_t at = 0; field < 4; at = module.cells.find(',', at) + 1, ++field) {
-      firstCell += module.cells.substr(at, module.cells.find(',', at) - at);
-    }
-    const auto table = ReadModuleCells(*cells);
-    EXPECT_EQ(std::string(table[0].begin(), table[0].end()), firstCell);
-    EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::ModuleReset, {index}))), "reply 82");
-  }
-}
-
-TEST(GatewayModel, MonitorCommandsRunOnlyWhileMonitoring) {
-  GatewayModel gateway(WithPassword("pw"));
-  const auto command = [&] { return Outcome(gateway.Receive(WithPasswordOf(ie::MonitorCommand, "pw", {'h'}))); };
-  EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::MonitorPoll))), "reply 34");
-  EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::MonitorStart))), "reply 31");
-  EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::MonitorCommand, {'h'}))), "reject 92");
-  EXPECT_EQ(command(), "reply 33");
-  EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::MonitorStop))), "reply 32");
-  EXPECT_EQ(command(), "reject 94");
-
-  EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::MonitorStart))), "reply 31");
-  gateway.Receive(WithPasswordOf(ie::Reset, "pw"));
-  gateway.Advance(kRestartToLoaderMs);
-  gateway.Receive(Ask(ie::SwitchToFirmware));
-  gateway.Advance(kLoaderToFirmwareMs);
-  EXPECT_EQ(command(), "reject 94");  // a restart ends monitoring
 }
 
 // --- Fault injection --------------------------------------------------------
@@ -382,8 +316,7 @@ TEST_P(FaultTest, HitsTheNamedNumberOfTimesThenStops) {
     }
   }
   EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::LanInfo))), "reply 66");
-  EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::LanInfo))), "reply 66");
-  EXPECT_EQ(gateway.RequestCount(ie::LanInfo), row.fault.count + 2);
+  EXPECT_EQ(gateway.RequestCount(ie::LanInfo), row.fault.count + 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(

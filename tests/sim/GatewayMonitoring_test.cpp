@@ -73,15 +73,6 @@ class MonitoringGateway : public testing::Test {
   GatewayModel gateway;
 };
 
-TEST_F(MonitoringGateway, TracesEachCategoryInTurnAtAFewLinesASecond) {
-  const std::string output = OutputOver(gateway, milliseconds(10000));
-  ASSERT_TRUE(output.starts_with("\r\n"));  // ends the banner line of the start's answer
-  const auto lines = Lines(output);
-  ASSERT_EQ(lines.size(), 10000u / 1000 * kDefaultTraceLinesPerSecond);
-  EXPECT_EQ(lines[0], "00:00:00.500 C01 #000001 ISDN 1 layer 1 active");
-  EXPECT_EQ(Categories(lines), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 1, 2, 3, 4}));
-}
-
 TEST_F(MonitoringGateway, TracesOnlyTheSelectedCategories) {
   ASSERT_TRUE(Answered(Request(ie::MonitorCommand, "V=8005\r\n")));
   EXPECT_EQ(gateway.Monitor().Mask(), 0x8005);
@@ -91,18 +82,17 @@ TEST_F(MonitoringGateway, TracesOnlyTheSelectedCategories) {
   EXPECT_EQ(OutputOver(gateway, milliseconds(3000)), "");
 }
 
-TEST_F(MonitoringGateway, LoadRateCutsTheStreamIntoFullMessages) {
+// A jump of time is capped, not an hour of lines, and the rhythm goes on after it.
+TEST_F(MonitoringGateway, LoadRateCutsTheStreamIntoFullMessagesAndAJumpOfTimeKeepsTheRhythm) {
   gateway.Monitor().SetRate(20000);
-  const std::string output = OutputOver(gateway, milliseconds(1000));
-  const auto lines = Lines(output);
+  const auto lines = Lines(OutputOver(gateway, milliseconds(1000)));
   ASSERT_EQ(lines.size(), 20000u);
   EXPECT_TRUE(lines.back().find("#020000") != std::string::npos);
-}
 
-TEST_F(MonitoringGateway, AJumpOfTimeLosesLinesButKeepsTheRhythm) {
+  gateway.Monitor().SetRate(kDefaultTraceLinesPerSecond);
   const auto texts = gateway.Advance(std::chrono::days(365));
   EXPECT_FALSE(texts.empty());
-  EXPECT_LE(texts.size(), kMaxTraceBurstLines);  // capped, not an hour of lines
+  EXPECT_LE(texts.size(), kMaxTraceBurstLines);
   EXPECT_EQ(Lines(OutputOver(gateway, milliseconds(1000))).size(), kDefaultTraceLinesPerSecond);
 }
 

@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "protocol/ElementNumbers.h"
+#include "protocol/TransferConstants.h"
+#include "protocol/engine/ConfigTransferRules.h"
 #include "sim/GatewayModel.h"
 #include "support/TestMessages.h"
 
@@ -37,6 +39,20 @@ inline DeviceMessage Ask(std::initializer_list<TestElement> elements) {
 inline DeviceMessage Ask(std::uint8_t id, std::vector<std::uint8_t> data = {}) {
   return SealedMessage(MessageType::Request, {{id, std::move(data)}});
 }
+
+// The configuration transfer's requests, at device addresses.
+inline DeviceMessage ConfigRead(std::vector<std::uint8_t> address = Number32(kConfigBaseAddress)) {
+  return Ask({{ie::ConfigReadData, {}}, {ie::Address, std::move(address)}});
+}
+inline DeviceMessage ConfigWriteStart(std::uint32_t size = kConfigImageSize, std::uint32_t address = kConfigBaseAddress) {
+  return Ask({{ie::ConfigWriteStart, Number32(size)}, {ie::Address, Number32(address)}});
+}
+// `length` bytes of `value` at image offset `offset`.
+inline DeviceMessage ConfigWriteBlock(std::size_t offset, std::size_t length, std::uint8_t value = 0x21) {
+  return Ask({{ie::ConfigWriteData, std::vector<std::uint8_t>(length, value)},
+              {ie::Address, Number32(ConfigDeviceAddress(offset))}});
+}
+inline DeviceMessage ConfigWriteStop() { return Ask(ie::ConfigWriteStop, {kConfigWriteStopValue}); }
 
 inline std::vector<std::uint8_t> Data(const DeviceMessage& message, std::uint8_t id) {
   const auto element = FindElement(message, id);

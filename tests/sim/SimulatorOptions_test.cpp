@@ -36,7 +36,7 @@ INSTANTIATE_TEST_SUITE_P(Simulator, RejectedOptions,
                                          RejectedRow{"restart_ms_not_a_number", {"--restart-ms", "soon"}}),
                          test::RowName<RejectedRow>);
 
-TEST(SimulatorOptions, DefaultsServeTcpOnTheGatewayPortWithTheBuiltInGateway) {
+TEST(SimulatorOptions, DefaultsServeTcpOnTheGatewayPortWithTheBuiltInGatewayAndPtyAloneServesNoTcp) {
   const auto parsed = ParseSimulatorOptions({});
   ASSERT_TRUE(parsed.error.empty());
   const SimulatorOptions& o = parsed.options;
@@ -46,24 +46,19 @@ TEST(SimulatorOptions, DefaultsServeTcpOnTheGatewayPortWithTheBuiltInGateway) {
   EXPECT_EQ(o.port, 1002);
   EXPECT_TRUE(o.configFile.empty()) << "the built-in gateway";
   EXPECT_FALSE(o.restartTime.has_value()) << "each kind of restart takes its own time";
-}
-
-TEST(SimulatorOptions, PtyAloneServesNoTcpButBothCanBeAsked) {
   EXPECT_FALSE(ParseSimulatorOptions({"--pty"}).options.useTcp);
-  const auto both = ParseSimulatorOptions({"--pty", "--tcp", "0", "--cdr-records", "0"}).options;
-  EXPECT_TRUE(both.usePty);
-  EXPECT_TRUE(both.useTcp);
-  EXPECT_EQ(both.port, 0);
-  EXPECT_EQ(both.cdrRecords, 0);
 }
 
+// Faults keep their order, element, cause and count.
 TEST(SimulatorOptions, GivenValuesAreKept) {
   const auto parsed = ParseSimulatorOptions(
-      {"--tcp", "127.0.0.2:1234", "--delay", "250", "--close-after", "3", "--stall-answer", "2", "--baud", "115200",
-       "--config", "office.img", "--write-via-loader", "--cdr-records", "7", "--cdr-start", "0x7FFFF0",
-       "--monitor-rate", "5000", "--restart-ms", "100"});
+      {"--pty", "--tcp", "127.0.0.2:1234", "--delay", "250", "--close-after", "3", "--stall-answer", "2", "--baud",
+       "115200", "--config", "office.img", "--write-via-loader", "--cdr-records", "7", "--cdr-start", "0x7FFFF0",
+       "--monitor-rate", "5000", "--restart-ms", "100", "--drop", "any:2", "--reject", "0x81:0x92", "--corrupt", "21",
+       "--silent", "0x34:3"});
   ASSERT_TRUE(parsed.error.empty()) << parsed.error;
   const SimulatorOptions& o = parsed.options;
+  EXPECT_TRUE(o.usePty && o.useTcp);
   EXPECT_EQ(o.address, "127.0.0.2");
   EXPECT_EQ(o.port, 1234);
   EXPECT_EQ(o.wire.replyDelay, std::chrono::milliseconds(250));
@@ -76,26 +71,19 @@ TEST(SimulatorOptions, GivenValuesAreKept) {
   EXPECT_EQ(o.cdrStart, 0x7FFFF0u);
   EXPECT_EQ(o.monitorRate, 5000u);
   EXPECT_EQ(o.restartTime, std::chrono::milliseconds(100));
-}
-
-TEST(SimulatorOptions, FaultsKeepTheirOrderElementCauseAndCount) {
-  const auto parsed =
-      ParseSimulatorOptions({"--drop", "any:2", "--reject", "0x81:0x92", "--corrupt", "21", "--silent", "0x34:3"});
-  ASSERT_TRUE(parsed.error.empty()) << parsed.error;
-  const auto& faults = parsed.options.faults;
-  ASSERT_EQ(faults.size(), 4u);
-  EXPECT_EQ(faults[0].kind, FaultKind::DropReply);
-  EXPECT_EQ(faults[0].requestIe, kAnyRequest);
-  EXPECT_EQ(faults[0].count, 2);
-  EXPECT_EQ(faults[1].kind, FaultKind::Reject);
-  EXPECT_EQ(faults[1].requestIe, 0x81);
-  EXPECT_EQ(faults[1].cause, 0x92);
-  EXPECT_EQ(faults[1].count, 1);
-  EXPECT_EQ(faults[2].kind, FaultKind::CorruptChecksum);
-  EXPECT_EQ(faults[2].requestIe, 21);
-  EXPECT_EQ(faults[3].kind, FaultKind::Silent);
-  EXPECT_EQ(faults[3].requestIe, ie::MonitorPoll);
-  EXPECT_EQ(faults[3].count, 3);
+  ASSERT_EQ(o.faults.size(), 4u);
+  EXPECT_EQ(o.faults[0].kind, FaultKind::DropReply);
+  EXPECT_EQ(o.faults[0].requestIe, kAnyRequest);
+  EXPECT_EQ(o.faults[0].count, 2);
+  EXPECT_EQ(o.faults[1].kind, FaultKind::Reject);
+  EXPECT_EQ(o.faults[1].requestIe, 0x81);
+  EXPECT_EQ(o.faults[1].cause, 0x92);
+  EXPECT_EQ(o.faults[1].count, 1);
+  EXPECT_EQ(o.faults[2].kind, FaultKind::CorruptChecksum);
+  EXPECT_EQ(o.faults[2].requestIe, 21);
+  EXPECT_EQ(o.faults[3].kind, FaultKind::Silent);
+  EXPECT_EQ(o.faults[3].requestIe, ie::MonitorPoll);
+  EXPECT_EQ(o.faults[3].count, 3);
 }
 
 }  // namespace

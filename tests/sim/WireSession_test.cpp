@@ -58,27 +58,6 @@ TEST_F(WireSessionTest, DelayedAnswerLeavesOnlyWhenItsTimeHasCome) {
   EXPECT_EQ(received_.size(), 1u);
 }
 
-TEST_F(WireSessionTest, StalledAnswerNeverCompletesItsFrame) {
-  Start({.stallAnswer = 1});
-  SendSystemInfoRequest();
-  EXPECT_TRUE(received_.empty());
-  EXPECT_TRUE(decoder_.InFrame());
-  // The next start byte restarts the frame, so the second answer arrives whole.
-  SendSystemInfoRequest();
-  EXPECT_EQ(received_.size(), 1u);
-  EXPECT_FALSE(decoder_.InFrame());
-}
-
-TEST_F(WireSessionTest, CloseAfterAnswersAsksForTheConnectionToDrop) {
-  Start({.closeAfterAnswers = 2});
-  SendSystemInfoRequest();
-  EXPECT_FALSE(session_->CloseRequested());
-  SendSystemInfoRequest();
-  EXPECT_TRUE(session_->CloseRequested());
-  session_->Restart();
-  EXPECT_FALSE(session_->CloseRequested());
-}
-
 // At 115200 baud a byte takes 11 bits: 95.486 us; 10 bytes 954.86 us.
 struct PacerRow {
   const char* name;

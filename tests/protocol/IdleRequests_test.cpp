@@ -123,25 +123,6 @@ TEST_F(IdleEngine, RefusalForNoPendingRequestOnlyKeepsItsCause) {
 
 // ---- What the replies leave ----
 
-TEST_F(IdleEngine, GetSystemInfoForgetsEverythingKnown) {
-  DeviceInformation& info = OperationsOf(engine).deviceInformation();
-  info.system = {"0.9", "1.2", "Office", RunMode::Firmware, 7};
-  info.lan = {"10.0.0.1", "255.0.0.0", "10.0.0.254", 1002, kDhcpOn};
-
-  ASSERT_TRUE(engine.CheckSystemInfo());
-  EXPECT_TRUE(info.system.firmwareVersion.empty());
-  EXPECT_TRUE(info.system.deviceName.empty());
-  EXPECT_EQ(info.system.dataVersion, 7u);
-  EXPECT_EQ(info.lan.ipAddress, "10.0.0.1");
-
-  ASSERT_TRUE(engine.GetSystemInfo());
-  EXPECT_EQ(info.system.runMode, RunMode::Unknown);
-  EXPECT_EQ(info.system.dataVersion, 0u);
-  EXPECT_TRUE(info.lan.ipAddress.empty());
-  EXPECT_EQ(info.lan.tcpPort, 0);
-  EXPECT_EQ(info.lan.dhcp, kDhcpUnknown);
-}
-
 // A run mode the engine does not know, or none at all, keeps the one it had.
 TEST_F(IdleEngine, UnknownOrEmptyRunModeKeepsTheOldOne) {
   OperationsOf(engine).deviceInformation().system.runMode = RunMode::Loader;
@@ -159,20 +140,6 @@ TEST_F(IdleEngine, FirstKnownElementDecidesTheReply) {
   EXPECT_TRUE(engine.HasPending(LanInfoPending));
   EXPECT_TRUE(host.TimerRunning());
   EXPECT_EQ(host.CountOf(Notification::LanInfoResult), 0);
-}
-
-TEST_F(IdleEngine, ModuleRequestForgetsTheOldTextsAndMissingOnesStayEmpty) {
-  ModuleInformation& module = OperationsOf(engine).deviceInformation().module;
-  module.imsi = "old imsi";
-  module.network = "old network";
-  ASSERT_TRUE(engine.GetModuleInfo(0));
-  EXPECT_TRUE(module.imsi.empty());
-  Receive(ReplyWith({TextElement(ie::ModuleType, "Quad"), TextElement(ie::ModuleImei, "3560")}));
-  EXPECT_EQ(module.type, "Quad");
-  EXPECT_EQ(module.imei, "3560");
-  EXPECT_TRUE(module.imsi.empty());
-  EXPECT_TRUE(module.network.empty());
-  EXPECT_EQ(host.CountOf(Notification::ModuleInfoResult, kDone), 1);
 }
 
 TEST_F(IdleEngine, LateAnswerToAnEarlierTryReportsNothingTwice) {
@@ -314,19 +281,15 @@ INSTANTIATE_TEST_SUITE_P(
                       SideRow{"IsdnCreditAsksAllFour", Diagnose<DiagnosticsKind::IsdnCredit, 1>, ie::IsdnCredit, {0, 1, 2, 3}},
                       SideRow{"GsmStatusOfModule2", Diagnose<DiagnosticsKind::GsmStatus, 1>, ie::GsmStatus, {1}},
                       SideRow{"GsmStatusOfUnknownModuleAsksTheFirst", Diagnose<DiagnosticsKind::GsmStatus, 7>, ie::GsmStatus, {0}},
-                      SideRow{"GsmCreditFromTheFirstModule", Diagnose<DiagnosticsKind::GsmCredit, 0>, ie::GsmCredit, {0, 1}},
                       SideRow{"GsmCreditFromTheSecondModule", Diagnose<DiagnosticsKind::GsmCredit, 1>, ie::GsmCredit, {1}},
                       SideRow{"GsmCreditOfNegativeModuleAsksBoth", Diagnose<DiagnosticsKind::GsmCredit, -1>, ie::GsmCredit, {0, 1}},
                       SideRow{"DiagnosticsInitialBecomesIdle", IsdnStatus, kIsdn, {}, Initial},
                       SideRow{"DiagnosticsFailedBecomesIdle", IsdnStatus, kIsdn, {}, Failed},
                       SideRow{"DiagnosticsRefusedDuringReset", IsdnStatus, kIsdn, {}, ResetSent, false, ResetSent},
-                      SideRow{"DiagnosticsRefusedWhileWaitingForTheLoader", IsdnStatus, kIsdn, {}, WaitLoader, false, WaitLoader},
-                      SideRow{"DiagnosticsRefusedDuringDownload", IsdnStatus, kIsdn, {}, Reading, false, Reading},
                       SideRow{"UnknownDiagnosticsKindRefused", UnknownKind, kIsdn, {}, Failed, false, Failed},
                       SideRow{"PollIdle", Poll, kPoll, {}},
                       SideRow{"PollFailedCountsAsIdle", Poll, kPoll, {}, Failed},
                       SideRow{"PollRefusedInInitial", Poll, kPoll, {}, Initial, false, Initial},
-                      SideRow{"PollRefusedDuringReset", Poll, kPoll, {}, ResetSent, false, ResetSent},
                       SideRow{"PollRefusedDuringDownload", Poll, kPoll, {}, Reading, false, Reading}),
     test::RowName<SideRow>);
 

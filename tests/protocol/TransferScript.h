@@ -1,12 +1,10 @@
 #pragma once
 
 // The gateway's side of the transfers, played message by message against a
-// scripted engine, and the files and record store the transfers work on, set
-// up in the engine as the window does before it starts them.
+// scripted engine, and the files and record store the transfers work on.
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -32,13 +30,11 @@
 
 namespace tusko::test {
 
-inline constexpr std::size_t kDensePatternPeriod = 251;  // bytes; below 0xFF
-
 // An image in which no byte is 0xFF: neither direction skips any of it.
 inline ConfigurationImage DenseImage() {
   ConfigurationImage image;
   for (std::size_t offset = 0; offset < kConfigImageSize; ++offset) {
-    image.SetByte(offset, static_cast<std::uint8_t>(offset % kDensePatternPeriod));
+    image.SetByte(offset, static_cast<std::uint8_t>(offset % 251));
   }
   return image;
 }
@@ -74,12 +70,10 @@ inline std::vector<std::uint8_t> ElementData(const DeviceMessage& message, std::
   return element ? std::vector<std::uint8_t>(element->data.begin(), element->data.end()) : std::vector<std::uint8_t>{};
 }
 
-inline constexpr const char* kAbsent = "<absent>";
-
-// The element's data as text, NUL included; kAbsent when the message lacks it.
+// The element's data as text, NUL included; "<absent>" when the message lacks it.
 inline std::string ElementRaw(const DeviceMessage& message, std::uint8_t id) {
   const auto element = FindElement(message, id);
-  return element ? std::string(element->data.begin(), element->data.end()) : kAbsent;
+  return element ? std::string(element->data.begin(), element->data.end()) : "<absent>";
 }
 
 // A block the engine sent: the address it names and the data it carries.
@@ -100,14 +94,12 @@ inline std::vector<SentBlock> SentBlocks(const EngineTestHost& host, std::uint8_
   return blocks;
 }
 
-inline constexpr std::chrono::milliseconds kAnswerLimit{60000};
-
 // Answers what the engine sends, in order, and lets virtual time pass while
 // nothing is left to answer or `ready` says to wait, until `done` or until
 // `limit` has passed. `answer` returns the reply to a request, or nothing.
 template <typename Done, typename Answer, typename Ready>
 void AnswerUntil(ScriptedEngine& scripted, Done done, Answer answer, Ready ready,
-                 std::chrono::milliseconds limit = kAnswerLimit) {
+                 std::chrono::milliseconds limit = std::chrono::minutes(1)) {
   constexpr std::chrono::milliseconds kStep{1};
   std::size_t answered = 0;
   const auto end = scripted.clock.Now() + limit;
@@ -119,14 +111,6 @@ void AnswerUntil(ScriptedEngine& scripted, Done done, Answer answer, Ready ready
       scripted.clock.Advance(kStep);
     }
   }
-}
-
-// The gateway's answer to a read request: the image bytes at its address.
-inline std::optional<DeviceMessage> ServeRead(const ConfigurationImage& image, const DeviceMessage& request) {
-  const auto address = AddressOf(request);
-  const auto offset = address ? ConfigImageOffset(*address) : std::nullopt;
-  if (!offset) return std::nullopt;
-  return ReadReply(*address, image.Range(*offset, std::min(kReadBlockBytes, kConfigImageSize - *offset)));
 }
 
 inline constexpr std::uint32_t kFirmwareBase = 0x10000;

@@ -1,0 +1,812 @@
+// The transfers' and restarts' faults the gateway model does not make, played
+// message by message on a scripted host (every transfer whole, its refusals,
+// cancels and silences against the model: RoundTrip_test).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "config/ImageLayout.h"
+#include "protocol/TransferConstants.h"
+#include "protocol/TransferScript.h"
+#include "protocol/engine/CdrRecordStore.h"
+#include "protocol/engine/CdrTransfer.h"
+#include "protocol/engine/ConfigTransfer.h"
+#include "protocol/engine/OperationEngine.h"
+#include "support/RowName.h"
+#include "support/ScriptedEngine.h"
+#include "support/TestMessages.h"
+
+namespace tusko {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using std::chrono::milliseconds;
+using std::chrono::seconds;
+using test::AddressOf;
+using test::AddressReply;
+using test::DenseImage;
+using test::ElementData;
+using test::FirmwareData;
+using test::Number32;
+using test::ReadReply;
+using test::RecordedNotification;
+using test::ReplyWith;
+using test::TestSection;
+
+class Transfer : public test::ScriptedEngine {
+ public:
+  Transfer() { OperationsOf(engine).SetState(EngineState::Idle); }
+
+  std::unique_ptr<test::TempFile> firmware;
+  std::unique_ptr<test::TempFile> announcement;
+  test::MemoryCdrStore store;
+};
+
+struct Operation {
+  void (*start)(Transfer&);
+  Notification result;
+  PendingRequest flag = {};  // an idle request's mark, kept while it waits for its answer
+};
+
+void Acknowledge(Transfer& t, std::uint8_t element) { t.Receive(ReplyWith({{element, {}}})); }
+
+const Operation kDownload{[](Transfer& t) { ASSERT_TRUE(t.engine.StartDownload()); }, Notification::DownloadResult};
+const Operation kUploadBlock{[](Transfer& t) {
+                               ASSERT_TRUE(t.engine.StartUpload(test::DenseImage()));
+                               Acknowledge(t, ie::ConfigWriteStart);
+                             },
+                             Notification::UploadResult};
+const Operation kFirmwareBlock{[](Transfer& t) {
+                                 t.firmware = test::LoadFirmware(
+                                     t.engine, {{kSectionTypeApplication, test::kFirmwareBase, test::FirmwareData(300)}});
+                                 ASSERT_TRUE(t.engine.StartFirmwareUpdate());
+                                 Acknowledge(t, ie::FlashStart);
+                               },
+                               Notification::FirmwareResult};
+const Operation kAnnouncementStart{[](Transfer& t) {
+                                     t.announcement = test::LoadAnnouncement(t.engine, 10000);
+                                     ASSERT_TRUE(t.engine.StartAnnouncementUpdate(AnnouncementKind::Incoming));
+                                   },
+                                   Notification::AnnouncementResult};
+const Operation kAnnouncementBlock{[](Transfer& t) {
+                                     kAnnouncementStart.start(t);
+                                     Acknowledge(t, ie::AnnouncementStart);
+                                     t.Receive(test::AnnouncementBlockAck(0));
+                                   },
+                                   Notification::AnnouncementResult};
+const Operation kCdrAfterAChunk{[](Transfer& t) {
+                                  ASSERT_TRUE(t.engine.StartCdrDownload(t.store));
+                                  t.Receive(test::CdrChunkReply(0x80, 64));
+                                },
+                                Notification::CdrResult};
+
+// An idle request, started as the window starts it.
+template <auto start, Notification result, PendingRequest flag>
+constexpr Operation kIdle{[](Transfer& t) { ASSERT_TRUE(start(t.engine)); }, result, flag};
+
+using N = Notification;
+const Operation kMonitorStart = kIdle<[](OperationEngine& e) { return e.StartMonitoring(); }, N::MonitorResult, MonitorStartPending>;
+const Operation kMonitorStop = kIdle<[](OperationEngine& e) { return e.StopMonitoring(); }, N::MonitorResult, MonitorStopPending>;
+const Operation kMonitorCommand = kIdle<[](OperationEngine& e) { return e.SendMonitorCommand("gsm 1"); }, N::MonitorResult, MonitorCommandPending>;
+const Operation kSystemInfo = kIdle<[](OperationEngine& e) { return e.GetSystemInfo(); }, N::SystemInfoResult, SystemInfoPending>;
+const Operation kSystemInfoCheck = kIdle<[](OperationEngine& e) { return e.CheckSystemInfo(); }, N::SystemInfoResult, SystemInfoCheckPending>;
+const Operation kLanInfo = kIdle<[](OperationEngine& e) { return e.GetLanInfo(); }, N::LanInfoResult, LanInfoPending>;
+const Operation kPasswordChange = kIdle<[](OperationEngine& e) { return e.ChangePassword("new", "old"); }, N::PasswordChangeResult, PasswordChangePending>;
+const Operation kGetTime = kIdle<[](OperationEngine& e) { return e.GetDateTime(); }, N::GetTimeResult, GetTimePending>;
+const Operation kSetTime = kIdle<[](OperationEngine& e) { return e.SetDateTime({2025, 3, 5, 14, 15, 9, 26, 500}); }, N::SetTimeResult, SetTimePending>;
+const Operation kModuleInfo = kIdle<[](OperationEngine& e) { return e.GetModuleInfo(1); }, N::ModuleInfoResult, ModuleInfoPending>;
+const Operation kModuleReset = kIdle<[](OperationEngine& e) { return e.ResetModule(1); }, N::ModuleResetResult, ModuleResetPending>;
+const Operation kCells = kIdle<[](OperationEngine& e) { return e.GetCells(1); }, N::CellsResult, CellsPending>;
+
+std::string CauseText(const std::vector<std::uint8_t>& cause) {
+  std::string text;
+  for (std::uint8_t byte : cause) {
+    char hex[4];
+    std::snprintf(hex, sizeof hex, text.empty() ? "%02X" : " %02X", byte);
+    text += hex;
+  }
+  return text;
+}
+
+// ---- A restart in the middle ----
+
+struct CutRow {
+  const char* name;
+  const Operation* operation;
+};
+
+class TransferCutByRestart : public ::testing::TestWithParam<CutRow>, protected Transfer {};
+
+// The loader starting in the middle of a transfer ends it with a failure that
+// says why, instead of leaving its window and its command waiting.
+TEST_P(TransferCutByRestart, EndsWithItsReasonAndTheLoaderIsAskedForTheFirmware) {
+  const CutRow& row = GetParam();
+  row.operation->start(*this);
+  host.ClearRecords();
+  Receive(test::EventWith({{ie::LoaderStarted, {}}}));
+
+  EXPECT_EQ(host.CountOf(row.operation->result, static_cast<int>(OperationResult::Rejected)), 1);
+  EXPECT_EQ(engine.causeText(), host.languageText("strErrorTransferRestart"));
+  EXPECT_TRUE(host.Logged("Transfer cut off by a restart"));
+  EXPECT_EQ(engine.state(), EngineState::InLoader);
+  EXPECT_EQ(host.SentElements(), (std::vector<std::uint8_t>{ie::RestartAck, ie::SwitchToFirmware}));
+  EXPECT_FALSE(engine.firmwareFile().IsOpen());
+  EXPECT_FALSE(engine.announcementFile().IsOpen());
+}
+
+INSTANTIATE_TEST_SUITE_P(Transfer, TransferCutByRestart,
+                         ::testing::Values(CutRow{"Download", &kDownload}, CutRow{"Upload", &kUploadBlock},
+                                           CutRow{"Firmware", &kFirmwareBlock},
+                                           CutRow{"AnnouncementStart", &kAnnouncementStart},
+                                           CutRow{"Announcement", &kAnnouncementBlock}, CutRow{"Cdr", &kCdrAfterAChunk}),
+                         test::RowName<CutRow>);
+
+// ---- An idle request refused ----
+
+enum class Prompt { None, Given, Refused };
+
+struct RefusalRow {
+  const char* name;
+  const Operation* operation;
+  std::vector<std::uint8_t> cause;
+  std::optional<int> repeatsBefore;  // the repeat count when the refusal comes; none: as the start left it
+  Prompt prompt;
+  std::optional<OperationResult> end;  // nothing: the request goes out again
+};
+
+class Refusal : public ::testing::TestWithParam<RefusalRow>, protected Transfer {};
+
+TEST_P(Refusal, FollowsTheNegativeReplyRule) {
+  const RefusalRow& row = GetParam();
+  engine.SetLoginPassword("tusk");
+  row.operation->start(*this);
+  const DeviceMessage refused = host.sent.back().message;
+  if (row.repeatsBefore) OperationsOf(engine).SetRetries(*row.repeatsBefore);
+  if (row.prompt == Prompt::Given) host.passwordAnswers = {"tusk"};
+  host.ClearRecords();
+  Receive(test::SealedMessage(MessageType::Reject, {{ie::Cause, row.cause}}));
+
+  EXPECT_EQ(engine.causeText(), CauseText(row.cause));
+  EXPECT_EQ(host.passwordQueries, row.prompt == Prompt::None ? 0 : 1);
+  EXPECT_EQ(engine.state(), EngineState::Idle);
+  EXPECT_EQ(engine.HasPending(row.operation->flag), !row.end);
+  if (!row.end) {
+    ASSERT_EQ(host.sent.size(), 1u);
+    EXPECT_EQ(host.sent[0].message.buffer(), refused.buffer());  // the same request again
+    EXPECT_TRUE(host.TimerRunning());
+    EXPECT_EQ(host.CountOf(row.operation->result), 0);
+    return;
+  }
+  EXPECT_TRUE(host.sent.empty());
+  EXPECT_EQ(host.notifications,
+            (std::vector<RecordedNotification>{{row.operation->result, static_cast<int>(*row.end), false}}));
+  EXPECT_FALSE(host.TimerRunning());
+}
+
+constexpr std::uint8_t kPassword = cause::PasswordRequired;
+constexpr std::uint8_t kOther = 0x81;
+constexpr int kLastTry = kMaxRepeats;
+constexpr auto kRejected = OperationResult::Rejected;
+constexpr auto kAsStarted = std::nullopt;
+constexpr auto kGoesOn = std::nullopt;
+
+// One repeat per request; the shared rule's ends once each (a wrong old password: RoundTrip_test).
+INSTANTIATE_TEST_SUITE_P(
+    Idle, Refusal,
+    ::testing::Values(
+        RefusalRow{"MonitorStartPasswordIsLikeAnyRefusal", &kMonitorStart, {kPassword}, 0, Prompt::None, kGoesOn},
+        RefusalRow{"MonitorStopRepeats", &kMonitorStop, {cause::NotAllowed}, 1, Prompt::None, kGoesOn},
+        RefusalRow{"MonitorCommandPasswordGiven", &kMonitorCommand, {kPassword}, 0, Prompt::Given, kGoesOn},
+        RefusalRow{"MonitorCommandPasswordRefused", &kMonitorCommand, {kPassword}, 0, Prompt::Refused, OperationResult::PasswordRefused},
+        RefusalRow{"SystemInfoPasswordIsLikeAnyRefusal", &kSystemInfo, {kPassword}, 1, Prompt::None, kGoesOn},
+        RefusalRow{"SystemInfoLastTryEnds", &kSystemInfo, {kOther}, kLastTry, Prompt::None, kRejected},
+        RefusalRow{"SystemInfoCheckRepeats", &kSystemInfoCheck, {kOther}, 1, Prompt::None, kGoesOn},
+        RefusalRow{"LanInfoRetryLaterRepeats", &kLanInfo, {cause::RetryLater}, 1, Prompt::None, kGoesOn},
+        RefusalRow{"LanInfoOtherCauseEndsAtOnce", &kLanInfo, {kOther}, 0, Prompt::None, kRejected},
+        RefusalRow{"LanInfoRetryLaterOnTheLastTryEnds", &kLanInfo, {cause::RetryLater}, kLastTry, Prompt::None, kRejected},
+        RefusalRow{"PasswordChangeOtherCauseRepeats", &kPasswordChange, {cause::NotAllowed}, 0, Prompt::None, kGoesOn},
+        RefusalRow{"GetTimePasswordGivenOnTheLastTryStillRepeats", &kGetTime, {kPassword}, kLastTry, Prompt::Given, kGoesOn},
+        RefusalRow{"SetTimePasswordGiven", &kSetTime, {kPassword}, 1, Prompt::Given, kGoesOn},
+        RefusalRow{"ModuleInfoPasswordIsLikeAnyRefusal", &kModuleInfo, {kPassword}, 0, Prompt::None, kGoesOn},
+        RefusalRow{"ModuleResetPasswordGiven", &kModuleReset, {kPassword}, 0, Prompt::Given, kGoesOn},
+        // The cell list is asked at most twice: the first refusal repeats, the second ends.
+        RefusalRow{"CellsFirstRefusalRepeats", &kCells, {kPassword}, kAsStarted, Prompt::None, kGoesOn},
+        RefusalRow{"CellsSecondRefusalEnds", &kCells, {kOther}, kLastTry, Prompt::None, kRejected}),
+    test::RowName<RefusalRow>);
+
+// ---- A gateway that never comes back after a restart ----
+
+struct NeverBackRow {
+  const char* name;
+  EngineState waiting;
+  LinkType link;
+  Notification failure;
+};
+
+class LinkNeverBack : public ::testing::TestWithParam<NeverBackRow>, protected test::ScriptedEngine {
+ protected:
+  LinkNeverBack() {
+    host.type = GetParam().link;
+    host.link = LinkState::Closed;
+    host.openLink = [] { return false; };  // a serial port that stays away, a TCP connection refused
+    OperationsOf(engine).SetState(GetParam().waiting);
+  }
+};
+
+TEST_P(LinkNeverBack, EndsTheOperationAfterTheSwitchToFirmwareTimeout) {
+  const milliseconds bound{settings.communicationTimeoutSwitchToFirmware};
+  engine.OnTimer();  // the switch time-out: the first look for the link
+  clock.Advance(bound - milliseconds(1));
+  EXPECT_EQ(host.notifications, std::vector<RecordedNotification>{});
+  EXPECT_TRUE(host.sent.empty());
+
+  clock.Advance(milliseconds(1));
+  EXPECT_EQ(host.notifications, (std::vector<RecordedNotification>{{GetParam().failure, 0, false}}));
+  EXPECT_EQ(engine.state(), EngineState::Failed);
+  EXPECT_FALSE(host.TimerRunning());
+
+  host.ClearRecords();
+  clock.Advance(seconds(60));
+  EXPECT_TRUE(host.notifications.empty());
+  EXPECT_TRUE(host.sent.empty());
+  EXPECT_EQ(host.reopens, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Restart, LinkNeverBack,
+    ::testing::Values(
+        NeverBackRow{"SerialToTheLoader", EngineState::WaitLoader, LinkType::Serial, Notification::RestartFailed},
+        NeverBackRow{"SerialToTheFirmware", EngineState::WaitFirmware, LinkType::Serial, Notification::RestartFailed},
+        NeverBackRow{"TcpToTheFirmware", EngineState::WaitFirmware, LinkType::Tcp, Notification::RestartFailed},
+        NeverBackRow{"SerialForTheFirmwareUpdate", EngineState::FlashWaitLoader, LinkType::Serial, Notification::OperationFailed},
+        NeverBackRow{"SerialForTheUpload", EngineState::WriteWaitLoader, LinkType::Serial, Notification::OperationFailed},
+        NeverBackRow{"SerialAfterTheUpload", EngineState::WriteWaitFirmware, LinkType::Serial, Notification::OperationFailed}),
+    test::RowName<NeverBackRow>);
+
+class ScriptedRestart : public ::testing::Test, protected test::ScriptedEngine {
+ protected:
+  ScriptedRestart() { OperationsOf(engine).SetState(EngineState::InLoader); }
+};
+
+TEST_F(ScriptedRestart, LoaderAnswerLeadsToSwitchToFirmwareOnce) {
+  Receive(ReplyWith({test::TextElement(ie::LoaderVersion, "0.9")}));
+  Receive(ReplyWith({test::TextElement(ie::LoaderVersion, "0.9")}));
+  EXPECT_EQ(host.SentElements(), std::vector<std::uint8_t>{ie::SwitchToFirmware});
+  EXPECT_TRUE(engine.HasPending(SwitchToFirmwareSent));
+  EXPECT_EQ(host.TimerDelay(), milliseconds(settings.communicationTimeout));
+}
+
+// ---- The configuration transfers ----
+
+constexpr std::uint8_t kFill = 0x11;
+
+
+class ConfigDownload : public test::TransferTest {
+ protected:
+  milliseconds DataTimeout() const { return milliseconds(settings.communicationTimeoutDataRead); }
+  std::vector<std::uint32_t> SentAddresses() const {
+    std::vector<std::uint32_t> addresses;
+    for (const auto& sent : host.sent) addresses.push_back(AddressOf(sent.message).value_or(0));
+    return addresses;
+  }
+};
+
+// A short block would leave a hole that a later write sends back: asked again, the third ends the download.
+TEST_F(ConfigDownload, ShortBlockInTheMiddleIsAskedForAgain) {
+  settings.dataReadWriteMaxPendingRequests = 1;
+  ASSERT_TRUE(engine.StartDownload());
+  Receive(ReadReply(kConfigBaseAddress, std::vector<std::uint8_t>(kReadBlockBytes, kFill)));
+  const std::uint32_t second = ConfigDeviceAddress(kReadBlockBytes);
+  const std::vector<std::uint8_t> half(kReadBlockBytes / 2, 0x22);
+  Receive(ReadReply(second, half));
+  EXPECT_TRUE(host.Logged("Data IE too short (64)"));
+  EXPECT_EQ(AddressOf(host.sent.back().message), second);
+  EXPECT_EQ(engine.retries(), 1);
+  EXPECT_EQ(engine.configTransfer().image().Byte(kReadBlockBytes), layout::kUnset);
+
+  Receive(ReadReply(second, std::vector<std::uint8_t>(kReadBlockBytes, 0x33)));
+  EXPECT_EQ(AddressOf(host.sent.back().message), ConfigDeviceAddress(2 * kReadBlockBytes));
+  EXPECT_EQ(engine.configTransfer().image().Byte(kReadBlockBytes), 0x33);
+
+  for (int i = 0; i < kMaxTries; ++i) Receive(ReadReply(ConfigDeviceAddress(2 * kReadBlockBytes), half));
+  EXPECT_EQ(host.CountOf(Notification::OperationFailed), 1);
+  EXPECT_EQ(host.CountOf(Notification::DownloadResult), 0);
+  EXPECT_EQ(engine.state(), EngineState::Failed);
+  EXPECT_FALSE(host.TimerRunning());
+}
+
+struct WrongAddressRow {
+  const char* name;
+  std::vector<std::uint8_t> address;
+  std::vector<const char*> lines;
+};
+
+class ConfigDownloadWrongAddress : public ConfigDownload, public ::testing::WithParamInterface<WrongAddressRow> {};
+
+TEST_P(ConfigDownloadWrongAddress, IsLoggedAndChangesNothing) {
+  ASSERT_TRUE(engine.StartDownload());
+  Receive(ReadReply(kConfigBaseAddress, std::vector<std::uint8_t>(kReadBlockBytes, kFill)));
+  const ConfigTransfer::Counters before = Counters();
+  host.ClearRecords();
+
+  const std::vector<std::uint8_t> data(kReadBlockBytes, 0x22);
+  Receive(test::ReplyWith({{ie::ConfigReadData, data}, {ie::Address, GetParam().address}}));
+
+  EXPECT_EQ(host.logLines, std::vector<std::string>(GetParam().lines.begin(), GetParam().lines.end()));
+  EXPECT_EQ(Counters().acknowledgedOffset, before.acknowledgedOffset);
+  EXPECT_EQ(Counters().pendingCount, before.pendingCount);
+  EXPECT_EQ(engine.configTransfer().image().Byte(kReadBlockBytes), layout::kUnset);
+  EXPECT_TRUE(host.TimerRunning());
+  EXPECT_TRUE(host.notifications.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Transfer, ConfigDownloadWrongAddress,
+    ::testing::Values(WrongAddressRow{"Ahead", {0x00, 0x07, 0x01, 0x00}, {"Invalid address (00070100)"}},
+                      WrongAddressRow{"Behind", {0x00, 0x07, 0x00, 0x00}, {"Invalid address (00070000)", "Skip"}},
+                      WrongAddressRow{"NotFourBytes", {0x07, 0x00, 0x80}, {"Invalid address (FFFFFFFF)"}}),
+    test::RowName<WrongAddressRow>);
+
+TEST_F(ConfigDownload, RequestDelayOnTheLastTryIsNoFailure) {
+  settings.dataReadWriteMaxPendingRequests = 2;
+  ASSERT_TRUE(engine.StartDownload());
+  clock.Advance(Delay());  // the window is full
+  for (int stall = 0; stall < kMaxRepeats; ++stall) clock.Advance(DataTimeout() + Delay());
+
+  ASSERT_EQ(engine.retries(), kMaxRepeats);
+  EXPECT_EQ(engine.state(), EngineState::Reading);
+  EXPECT_EQ(host.CountOf(Notification::OperationFailed), 0);
+  EXPECT_EQ(SentAddresses().back(), ConfigDeviceAddress(kReadBlockBytes));
+  EXPECT_EQ(host.TimerDelay(), DataTimeout());
+}
+
+// A probe's late version reply answers no read: it is kept and the download goes on.
+TEST_F(ConfigDownload, VersionReplyIsKeptAndTheDownloadGoesOn) {
+  ASSERT_TRUE(engine.StartDownload());
+  Receive(ReplyWith({test::TextElement(ie::FirmwareVersion, "1.2.9")}));
+  EXPECT_EQ(engine.deviceInformation().system.firmwareVersion, "1.2.9");
+  EXPECT_EQ(engine.state(), EngineState::Reading);
+  EXPECT_EQ(Counters().acknowledgedOffset, 0u);
+  EXPECT_EQ(host.CountOf(Notification::DownloadResult), 0);
+}
+
+TEST_F(ConfigDownload, AnswerAfterAStallIsAcceptedAndResetsTheTries) {
+  settings.dataReadWriteMaxPendingRequests = 1;
+  ASSERT_TRUE(engine.StartDownload());
+  clock.Advance(DataTimeout());
+  ASSERT_EQ(engine.retries(), 1);
+  // Both the first request's late answer and the repeat's arrive.
+  Receive(ReadReply(kConfigBaseAddress, std::vector<std::uint8_t>(kReadBlockBytes, kFill)));
+  Receive(ReadReply(kConfigBaseAddress, std::vector<std::uint8_t>(kReadBlockBytes, kFill)));
+
+  EXPECT_EQ(engine.retries(), 0);
+  EXPECT_EQ(Counters().acknowledgedOffset, kReadBlockBytes);
+  EXPECT_EQ(Counters().pendingCount, 1u);
+  EXPECT_TRUE(host.Logged("Invalid address (00070000)"));
+}
+
+// ---- Upload ----
+
+class ConfigUpload : public test::TransferTest {
+ protected:
+  milliseconds WriteTimeout() const { return milliseconds(settings.communicationTimeoutDataWrite); }
+
+  // Starts the upload and has the gateway accept it.
+  void StartAccepted(const ConfigurationImage& image) {
+    ASSERT_TRUE(engine.StartUpload(image));
+    Receive(ReplyWith({{ie::ConfigWriteStart, {}}}));
+    ASSERT_EQ(engine.state(), EngineState::Writing);
+  }
+  // Confirms every block as it goes out, until the stop is sent.
+  void ConfirmBlocks() {
+    test::AnswerUntil(
+        *this, [this] { return StopSent() || engine.state() != EngineState::Writing; },
+        [](const DeviceMessage& request) { return std::optional(AddressReply(AddressOf(request).value_or(0))); },
+        [] { return true; });
+  }
+  bool StopSent() const {
+    return std::any_of(host.sent.begin(), host.sent.end(),
+                       [](const auto& s) { return test::MainElement(s.message) == ie::ConfigWriteStop; });
+  }
+  std::vector<test::SentBlock> Blocks() const { return test::SentBlocks(host, ie::ConfigWriteData); }
+};
+
+TEST_F(ConfigUpload, StalledWindowStartsAgainFromTheFirstUnconfirmedBlock) {
+  settings.dataReadWriteMaxPendingRequests = 2;
+  StartAccepted(DenseImage());
+  clock.Advance(Delay());
+  Receive(AddressReply(kConfigBaseAddress));  // the window is full: the third block goes out
+  host.ClearRecords();
+  clock.Advance(WriteTimeout());
+
+  EXPECT_EQ(engine.retries(), 1);
+  ASSERT_EQ(Blocks().size(), 1u);
+  EXPECT_EQ(Blocks()[0].address, ConfigDeviceAddress(208));
+  EXPECT_TRUE(host.notifications.empty());  // a repeat shows no progress
+}
+
+TEST_F(ConfigUpload, VersionReplyToTheStopEndsTheUpload) {
+  StartAccepted(DenseImage());
+  ConfirmBlocks();
+  Receive(ReplyWith({test::TextElement(ie::FirmwareVersion, "1.2.9")}));
+
+  EXPECT_EQ(engine.state(), EngineState::Idle);
+  EXPECT_EQ(host.CountOf(Notification::UploadResult, 1), 1);
+  EXPECT_FALSE(host.TimerRunning());
+}
+
+// ---- The firmware update ----
+
+constexpr std::uint32_t kBase = test::kFirmwareBase;
+constexpr std::uint32_t kStrayAddress = 0x12345678;
+
+DeviceMessage Acknowledge(std::uint32_t address) { return ReplyWith({{ie::FlashAddress, test::Number32(address)}}); }
+
+DeviceMessage ReplyOf(std::uint8_t element) { return ReplyWith({{element, {}}}); }
+
+class FirmwareUpdate : public test::ScriptedEngine, public testing::Test {
+ protected:
+  void Load(const std::vector<TestSection>& sections) { stored_ = test::LoadFirmware(engine, sections); }
+  // Starts the update on a loader that is ready at once.
+  void StartInLoader(const std::vector<TestSection>& sections) {
+    Load(sections);
+    ASSERT_TRUE(engine.StartFirmwareUpdate());
+    Receive(ReplyOf(ie::FlashStart));
+    ASSERT_EQ(engine.state(), EngineState::Flashing);
+  }
+  std::uint8_t LastSent() const { return test::MainElement(host.sent.back().message); }
+  std::vector<test::SentBlock> Blocks() const { return test::SentBlocks(host, ie::FlashData, ie::FlashAddress); }
+  // Acknowledges every block as it goes out, until something else is sent.
+  void AcknowledgeBlocks() {
+    while (LastSent() == ie::FlashData) Receive(Acknowledge(Blocks().back().address));
+  }
+  milliseconds Timeout(std::uint32_t EngineSettings::*setting) const { return milliseconds(settings.*setting); }
+  void TimeOut(std::uint32_t EngineSettings::*setting) { clock.Advance(Timeout(setting)); }
+  bool FileClosed() { return !engine.firmwareFile().IsOpen(); }
+
+ private:
+  std::unique_ptr<test::TempFile> stored_;
+};
+
+TEST_F(FirmwareUpdate, WrongAcknowledgementIsLoggedAndTheBlockGoesAgainOnTimeOut) {
+  StartInLoader({{kSectionTypeApplication, kBase, FirmwareData(300)}});
+  const std::size_t sentBefore = host.sent.size();
+  const std::size_t notifiedBefore = host.notifications.size();
+  Receive(Acknowledge(kStrayAddress));
+  EXPECT_TRUE(host.Logged("Acknowledge of invalid address (12345678)"));
+  EXPECT_EQ(host.sent.size(), sentBefore);
+  EXPECT_EQ(engine.retries(), 0);
+
+  TimeOut(&EngineSettings::communicationTimeoutFlashLoad);
+  ASSERT_EQ(Blocks().size(), 2u);
+  EXPECT_EQ(Blocks()[1].address, kBase);
+  EXPECT_EQ(Blocks()[1].data, Blocks()[0].data);
+  EXPECT_EQ(engine.retries(), 1);
+  EXPECT_EQ(host.notifications.size(), notifiedBefore);  // a repeat shows no progress
+}
+
+TEST_F(FirmwareUpdate, CancelIgnoresAcknowledgementsUntilTheLoaderConfirms) {
+  StartInLoader({{kSectionTypeApplication, kBase, FirmwareData(300)}});
+  engine.CancelFirmwareUpdate();
+  EXPECT_EQ(LastSent(), ie::FlashCancel);
+  EXPECT_TRUE(host.Logged("Cancel firmware update"));
+  EXPECT_TRUE(engine.HasPending(FlashCancelPending));
+
+  const std::size_t sentBefore = host.sent.size();
+  Receive(Acknowledge(kBase));
+  EXPECT_EQ(host.sent.size(), sentBefore);
+  EXPECT_EQ(engine.state(), EngineState::Flashing);
+
+  TimeOut(&EngineSettings::communicationTimeoutFlashLoad);  // the cancel is what goes again
+  EXPECT_EQ(LastSent(), ie::FlashCancel);
+
+  // The loader confirms: it is asked to start the firmware, and the result waits for that.
+  Receive(ReplyOf(ie::FlashCancel));
+  EXPECT_EQ(LastSent(), ie::SwitchToFirmware);
+  EXPECT_EQ(engine.state(), EngineState::InLoader);
+  EXPECT_EQ(host.CountOf(Notification::FirmwareResult), 0);
+  EXPECT_FALSE(engine.HasPending(FlashCancelPending));
+  EXPECT_TRUE(FileClosed());
+}
+
+TEST_F(FirmwareUpdate, CancelWithoutAnUpdateSendsNothing) {
+  OperationsOf(engine).SetState(EngineState::Idle);
+  engine.CancelFirmwareUpdate();
+  EXPECT_TRUE(host.sent.empty());
+}
+
+TEST_F(FirmwareUpdate, StopAcknowledgedBeforeTheLastBlockIsNoSuccess) {
+  StartInLoader({{kSectionTypeApplication, kBase, FirmwareData(400)}});
+  Receive(ReplyOf(ie::FlashStop));
+  EXPECT_TRUE(host.Logged("Stop acknowledge before the last block"));
+  EXPECT_EQ(host.CountOf(Notification::FirmwareResult), 0);
+  EXPECT_EQ(engine.state(), EngineState::Flashing);
+  AcknowledgeBlocks();
+  Receive(ReplyOf(ie::FlashStop));
+  EXPECT_EQ(host.CountOf(Notification::FirmwareResult, 1), 1);
+}
+
+// The file closed under the update (the window's dialog went with an error):
+// every way the update would start again ends it instead of leaving it waiting.
+TEST_F(FirmwareUpdate, ClosedFileEndsTheUpdateWhereItWouldStartAgain) {
+  struct Row {
+    const char* name;
+    std::function<void()> step;
+  };
+  const DeviceMessage loaderUp = test::EventWith({{ie::LoaderStarted, {}}});
+  const Row rows[] = {
+      {"start_timed_out", [this] { TimeOut(&EngineSettings::communicationTimeoutFlashLoadStart); }},
+      {"loader_up_while_starting", [&] { Receive(loaderUp); }},
+      {"loader_up_after_the_restart",
+       [&] {
+         Receive(ReplyOf(ie::Reset));
+         Receive(loaderUp);
+       }},
+  };
+  for (const Row& row : rows) {
+    host.ClearRecords();
+    Load({{kSectionTypeApplication, kBase, FirmwareData(300)}});
+    ASSERT_TRUE(engine.StartFirmwareUpdate()) << row.name;
+    engine.firmwareFile().CloseFile();
+    row.step();
+    EXPECT_EQ(host.CountOf(Notification::FirmwareResult, static_cast<int>(OperationResult::Rejected)), 1) << row.name;
+    EXPECT_EQ(engine.causeText(), host.languageText("strFlashLeftInLoader")) << row.name;
+    EXPECT_EQ(engine.state(), EngineState::Idle) << row.name;
+    EXPECT_FALSE(host.TimerRunning()) << row.name;
+  }
+}
+
+// ---- The announcement update ----
+
+constexpr std::uint32_t kSamples = 10000;
+constexpr milliseconds kResendDelay{1000};
+
+class AnnouncementUpdate : public ::testing::Test, protected test::ScriptedEngine {
+ protected:
+  AnnouncementUpdate() : wav_(test::LoadAnnouncement(engine, kSamples, false)) {
+    OperationsOf(engine).SetState(EngineState::Idle);
+  }
+
+  AnnouncementFile& file() { return engine.announcementFile(); }
+  milliseconds BlockTimeout() const { return milliseconds(settings.communicationTimeoutFlashLoad); }
+  const DeviceMessage& LastSent() const { return host.sent.back().message; }
+  std::uint8_t LastSentElement() const { return test::MainElement(LastSent()); }
+
+  void Start() {
+    ASSERT_EQ(file().CheckWav(), WavCheck::Ok);
+    ASSERT_TRUE(engine.StartAnnouncementUpdate(AnnouncementKind::Incoming));
+  }
+  void StartAccepted() {
+    Start();
+    Receive(ReplyWith({{ie::AnnouncementStart, {}}}));
+    ASSERT_EQ(engine.state(), EngineState::AnnouncementSending);
+  }
+  // Acknowledges every block as it goes out, until the stop is sent.
+  void AcknowledgeBlocks() {
+    while (engine.state() == EngineState::AnnouncementSending && LastSentElement() == ie::AnnouncementData) {
+      Receive(test::AnnouncementBlockAck(AddressOf(LastSent()).value_or(0)));
+    }
+  }
+  // The file on disk loses its tail after the check, as if another program cut it.
+  void CutFileTo(std::uintmax_t size) { std::filesystem::resize_file(wav_->path(), size); }
+  void ExpectEndedWith(OperationResult result) {
+    EXPECT_EQ(engine.state(), EngineState::Idle);
+    EXPECT_EQ(host.notifications.back(),
+              (RecordedNotification{Notification::AnnouncementResult, static_cast<int>(result), false}));
+    EXPECT_FALSE(file().IsOpen());
+    EXPECT_FALSE(host.TimerRunning());
+  }
+
+ private:
+  std::unique_ptr<test::TempFile> wav_;
+};
+
+TEST_F(AnnouncementUpdate, FileCutAfterItsCheckEndsTheUpdateAsFailed) {
+  StartAccepted();
+  CutFileTo(300);
+  AcknowledgeBlocks();
+  EXPECT_TRUE(host.Logged("Announcement file read error"));
+  ExpectEndedWith(OperationResult::Rejected);
+  EXPECT_FALSE(engine.causeText().empty());
+  for (const auto& sent : host.sent) {
+    EXPECT_NE(ElementData(sent.message, ie::AnnouncementData).size(), 48u) << "no padded part-block went out";
+  }
+}
+
+TEST_F(AnnouncementUpdate, StopAnswerBeforeTheLastBlockIsNotTakenForDone) {
+  StartAccepted();
+  Receive(ReplyWith({{ie::AnnouncementStop, {}}}));
+  EXPECT_EQ(engine.state(), EngineState::AnnouncementSending);
+  EXPECT_EQ(host.CountOf(Notification::AnnouncementResult), 0);
+  EXPECT_TRUE(file().IsOpen());
+}
+
+TEST_F(AnnouncementUpdate, ErasingOnTheLastTryStillResends) {
+  StartAccepted();
+  clock.Advance(BlockTimeout());
+  clock.Advance(BlockTimeout());
+  ASSERT_EQ(engine.retries(), kMaxRepeats);
+  Receive(ReplyWith({{ie::FlashErasing, {}}}));
+  clock.Advance(kResendDelay);
+  EXPECT_EQ(engine.state(), EngineState::AnnouncementSending);
+  EXPECT_EQ(engine.retries(), 0);
+  EXPECT_EQ(host.CountOf(Notification::OperationFailed), 0);
+}
+
+TEST_F(AnnouncementUpdate, LongErasingUsesUpTriesAfterTheFourthReport) {
+  StartAccepted();
+  for (int erasing = 0; erasing < 4 + kMaxTries; ++erasing) {
+    Receive(ReplyWith({{ie::FlashErasing, {}}}));
+    clock.Advance(kResendDelay);
+  }
+  EXPECT_EQ(host.CountOf(Notification::OperationFailed), 1);
+  EXPECT_EQ(engine.state(), EngineState::Failed);
+  EXPECT_FALSE(file().IsOpen());
+}
+
+TEST_F(AnnouncementUpdate, WrongAddressResendsTheBlockAfterASecond) {
+  StartAccepted();
+  Receive(test::AnnouncementBlockAck(0));
+  host.ClearRecords();
+  Receive(test::AnnouncementBlockAck(0x200));
+
+  EXPECT_TRUE(host.Logged("Acknowledge of invalid address (00000200)"));
+  EXPECT_TRUE(host.sent.empty());
+  EXPECT_EQ(host.TimerDelay(), kResendDelay);
+  clock.Advance(kResendDelay);
+  ASSERT_EQ(host.sent.size(), 1u);
+  EXPECT_EQ(AddressOf(LastSent()), 128u);
+  EXPECT_EQ(engine.retries(), 1);
+}
+
+// ---- The CDR download ----
+
+constexpr std::uint32_t kWriteTimeoutMs = 5000;
+
+class CdrDownload : public ::testing::Test, protected test::ScriptedEngine {
+ protected:
+  CdrDownload() {
+    settings.communicationTimeoutDataWrite = kWriteTimeoutMs;
+    OperationsOf(engine).SetState(EngineState::Idle);
+    engine.SetLoginPassword("pw");
+  }
+
+  void Start() {
+    ASSERT_TRUE(engine.StartCdrDownload(store));
+    host.ClearRecords();
+  }
+  const DeviceMessage& LastSent() const { return host.sent.back().message; }
+  // The last request acknowledges this chunk, as a plain Request.
+  void ExpectAcknowledged(std::uint32_t address, std::uint8_t length) const {
+    ASSERT_FALSE(host.sent.empty());
+    EXPECT_EQ(LastSent().type(), static_cast<std::uint8_t>(MessageType::Request));
+    EXPECT_EQ(ElementData(LastSent(), ie::CdrData), Bytes{length});
+    EXPECT_EQ(ElementData(LastSent(), ie::CdrAddress), Number32(address));
+    EXPECT_FALSE(FindElement(LastSent(), ie::Cause).has_value());
+  }
+  bool EverNamed(std::uint32_t address) const {
+    return std::any_of(host.sent.begin(), host.sent.end(), [address](const test::SentMessage& sent) {
+      return ElementData(sent.message, ie::CdrAddress) == Number32(address);
+    });
+  }
+
+  test::MemoryCdrStore store;
+};
+
+TEST_F(CdrDownload, ChunkWithoutAddressIsIgnored) {
+  Start();
+  Receive(test::ReplyWith({{ie::CdrData, Bytes(64, 1)}}));
+  EXPECT_TRUE(host.Logged("Address missing"));
+  EXPECT_TRUE(host.sent.empty());
+  EXPECT_TRUE(host.TimerRunning());
+  EXPECT_EQ(store.offered, 0);
+}
+
+struct WrapRow {
+  const char* name;
+  std::uint32_t lastPosition;
+  std::size_t lastLength;
+  std::uint32_t address;
+  std::size_t length;
+  bool accepted;
+};
+
+class CdrDownloadWrap : public CdrDownload, public ::testing::WithParamInterface<WrapRow> {};
+
+TEST_P(CdrDownloadWrap, TakesOnlyTheNextChunk) {
+  const WrapRow& row = GetParam();
+  Start();
+  Receive(test::CdrChunkReply(row.lastPosition, row.lastLength));
+  host.ClearRecords();
+  Receive(test::CdrChunkReply(row.address, row.length));
+  if (row.accepted) {
+    ExpectAcknowledged(row.address, static_cast<std::uint8_t>(row.length));
+    EXPECT_EQ(store.chunks.size(), 2u);
+  } else {
+    char line[32];
+    std::snprintf(line, sizeof line, "Invalid address (%08X)", static_cast<unsigned>(row.address));
+    EXPECT_TRUE(host.Logged(line));
+    EXPECT_TRUE(host.sent.empty());
+    EXPECT_TRUE(host.TimerRunning());
+    EXPECT_EQ(store.chunks.size(), 1u);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, CdrDownloadWrap,
+    ::testing::Values(WrapRow{"AcrossTheWrap", 0x7FFFF0, 32, 0x10, 32, true},
+                      WrapRow{"BelowWithoutWrap", 0x20, 32, 0x10, 32, false},
+                      WrapRow{"ShortChunkRightAfterTheWrap", 0x7FFF40, 192, 0, 64, true},
+                      WrapRow{"BeyondTheWrappedEnd", 0x7FFFF0, 32, 0x20, 32, false},
+                      WrapRow{"SameChunkAgain", 0x100, 192, 0x100, 192, false},
+                      WrapRow{"StaleChunkBeforeTheWrap", 0x7FFF40, 192, 0x7FFF00, 64, false},
+                      WrapRow{"FurtherOn", 0x100, 192, 0x1C0, 64, true},
+                      WrapRow{"GapFurtherOn", 0x100, 64, 0x400, 64, true}),
+    test::RowName<WrapRow>);
+
+TEST_F(CdrDownload, CdrRestartWithoutLinkEndsTheDownload) {
+  Start();
+  host.linkAnswers = {false};
+  Receive(test::RejectWith({cause::CdrRestart}));
+  EXPECT_TRUE(host.sent.empty());
+  EXPECT_EQ(store.closes, 1);
+  EXPECT_EQ(host.CountOf(Notification::OperationFailed), 1);
+  EXPECT_NE(engine.state(), EngineState::CdrReading);
+}
+
+// A chunk the store refuses is asked for again by a Reject that tells the
+// gateway how many records were lost; the Reject names only the chunk stored
+// before it, never the refused one, so the gateway cannot take it for a release.
+TEST_F(CdrDownload, RefusedChunkIsRequestedAgainAndNeverAcknowledged) {
+  Start();
+  Receive(test::CdrChunkReply(0, 192));
+  store.failures = 3;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    host.ClearRecords();
+    Receive(test::CdrChunkReply(0xC0, 192));
+    EXPECT_TRUE(host.Logged("CDR download error"));
+    if (attempt < 2) {
+      ASSERT_EQ(host.sent.size(), 1u) << attempt;
+      EXPECT_EQ(LastSent().type(), static_cast<std::uint8_t>(MessageType::Reject));
+      EXPECT_EQ(ElementData(LastSent(), ie::Cause), (Bytes{cause::CdrStoreFailed, 3}));
+      EXPECT_EQ(ElementData(LastSent(), ie::CdrData), Bytes{192});
+      EXPECT_EQ(ElementData(LastSent(), ie::CdrAddress), Number32(0));
+      EXPECT_EQ(ElementData(LastSent(), ie::Password), (Bytes{'p', 'w', 0}));
+      EXPECT_EQ(engine.retries(), attempt + 1);
+    }
+  }
+  EXPECT_TRUE(host.sent.empty());
+  EXPECT_FALSE(EverNamed(0xC0));
+  EXPECT_EQ(host.notifications, (std::vector<RecordedNotification>{{Notification::CdrResult, 2, false}}));
+  EXPECT_TRUE(engine.causeText().empty());
+  EXPECT_EQ(store.closes, 1);
+  EXPECT_EQ(engine.state(), EngineState::Idle);
+  EXPECT_FALSE(host.TimerRunning());
+}
+
+// A refused first chunk is rejected in the first request's form; the same
+// chunk, stored when it comes again, is acknowledged as usual.
+TEST_F(CdrDownload, RefusedFirstChunkIsAskedForInTheFirstRequestFormThenAcknowledged) {
+  Start();
+  store.failures = 1;
+  Receive(test::CdrChunkReply(0x200, 100));
+  EXPECT_EQ(LastSent().type(), static_cast<std::uint8_t>(MessageType::Reject));
+  EXPECT_TRUE(ElementData(LastSent(), ie::CdrData).empty());
+  EXPECT_FALSE(FindElement(LastSent(), ie::CdrAddress).has_value());
+  EXPECT_EQ(ElementData(LastSent(), ie::Cause), (Bytes{cause::CdrStoreFailed, 2}));
+  Receive(test::CdrChunkReply(0x200, 100));
+  ExpectAcknowledged(0x200, 100);
+  EXPECT_EQ(engine.retries(), 0);
+  EXPECT_EQ(store.chunks.size(), 1u);
+}
+
+}  // namespace
+}  // namespace tusko

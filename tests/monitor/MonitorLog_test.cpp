@@ -8,7 +8,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -18,7 +17,6 @@
 
 #include "Version.h"
 #include "support/FileText.h"
-#include "support/RowName.h"
 #include "support/TempFolder.h"
 #include "support/VirtualClock.h"
 
@@ -124,49 +122,16 @@ class MonitorLogTest : public testing::Test {
   std::optional<MonitorLog> log;
 };
 
-// ---- Marker texts and where they go ----
+// ---- Markers ----
 
-struct MarkerRow {
-  const char* name;
-  MonitorMarker marker;
-  std::uint32_t dataVersion;
-  const char* text;  // %T: the stamp
-  bool inFile;
-};
-
-class MarkerTexts : public testing::TestWithParam<MarkerRow> {};
-
-TEST_P(MarkerTexts, ReadAsTheLogShowsThem) {
-  const MarkerRow& row = GetParam();
-  SystemInformation gateway{"L-2.1", "1.2.5", "Sentarix", RunMode::Firmware, row.dataVersion};
-  std::string expected = Expand(row.text);
-  if (row.marker == MonitorMarker::Started) expected += std::string(kProgramVersion) + " ***";
-  EXPECT_EQ(MarkerText(row.marker, kTime, gateway), expected);
-  EXPECT_EQ(MarkerGoesToFile(row.marker), row.inFile);
+TEST_F(MonitorLogTest, StartedMarkerNamesEveryVersion) {
+  EXPECT_EQ(StartedMarker(), Expand("\r\n*** %T SYSTEM MONITORING STARTED ***\r\n*** Loader version: L-2.1 ***\r\n"
+                                    "*** Firmware version: 1.2.5 ***\r\n*** Data version: 0x7d0102 ***\r\n"
+                                    "*** Config. SW version: ") + kProgramVersion + " ***");
 }
-
-constexpr const char* kStartedText =
-    "\r\n*** %T SYSTEM MONITORING STARTED ***\r\n*** Loader version: L-2.1 ***\r\n"
-    "*** Firmware version: 1.2.5 ***\r\n*** Data version: 0x7d0102 ***\r\n*** Config. SW version: ";
-
-INSTANTIATE_TEST_SUITE_P(
-    MonitorLog, MarkerTexts,
-    testing::Values(
-        MarkerRow{"Started", MonitorMarker::Started, 0x7D0102, kStartedText, true},
-        MarkerRow{"StartedWithoutDataVersion", MonitorMarker::Started, 0,
-                  "\r\n*** %T SYSTEM MONITORING STARTED ***\r\n*** Loader version: L-2.1 ***\r\n"
-                  "*** Firmware version: 1.2.5 ***\r\n*** Data version: 00000000 ***\r\n*** Config. SW version: ",
-                  true},
-        MarkerRow{"Stopped", MonitorMarker::Stopped, 0, "\r\n*** %T SYSTEM MONITORING STOPPED ***", true},
-        MarkerRow{"Lost", MonitorMarker::CommunicationLost, 0, "\r\n*** %T COMMUNICATION LOST ***", true},
-        MarkerRow{"Recovery", MonitorMarker::CommunicationRecovery, 0, "*** %T COMMUNICATION RECOVERY ***", true},
-        MarkerRow{"Paused", MonitorMarker::Paused, 0, "\r\n*** %T SYSTEM MONITORING TEMPORARY STOPPED ***", false},
-        MarkerRow{"Resumed", MonitorMarker::Resumed, 0, "\r\n*** %T SYSTEM MONITORING RESUMED ***", false}),
-    test::RowName<MarkerRow>);
 
 // ---- The category mask ----
 
-// Every category checked, and none: the two tests below.
 TEST_F(MonitorLogTest, ACategoryWithoutATextIsNotOfferedAndStaysOutOfTheMask) {
   log->Retranslate([](std::string_view key) {
     return key == MonitorCategoryKey(2) || key == MonitorCategoryKey(15) ? std::string() : AllCategoriesNamed(key);
@@ -180,23 +145,16 @@ TEST_F(MonitorLogTest, ACategoryWithoutATextIsNotOfferedAndStaysOutOfTheMask) {
   EXPECT_EQ(engine.commands, std::vector<std::string>{"V=7FFB\r\n"});
 }
 
-TEST_F(MonitorLogTest, ACheckBoxClickedWhileRunningSendsTheMaskAgain) {
+TEST_F(MonitorLogTest, ACheckBoxClickedOrATextLostWhileRunningSendsTheMaskAgain) {
   log->monitoringStarted();
-  ASSERT_TRUE(log->SetCategory(4, true));
-  EXPECT_TRUE(log->SetCategory(4, true));  // no change, nothing sent
+  ASSERT_TRUE(log->SetCategory(0, true));
+  EXPECT_TRUE(log->SetCategory(0, true));  // no change, nothing sent
   log->monitoringStarted();                // a start confirmed again, after a resume
-  EXPECT_EQ(engine.commands, (std::vector<std::string>{"V=0000\r\n", "V=0010\r\n", "V=0010\r\n"}));
   EXPECT_EQ(CountInView("STARTED"), 1);
-}
-
-TEST_F(MonitorLogTest, ALanguageWithoutACategoryTextUnchecksItAndTellsTheGateway) {
-  for (std::size_t i = 0; i < kMonitorCategoryCount; ++i) ASSERT_TRUE(log->SetCategory(i, true));
-  log->monitoringStarted();
-  log->Retranslate([](std::string_view key) {
-    return key == MonitorCategoryKey(0) ? std::string() : AllCategoriesNamed(key);
-  });
+  // A language without the category's text unchecks it, and the gateway must hear so.
+  log->Retranslate([](std::string_view key) { return key == MonitorCategoryKey(0) ? std::string() : AllCategoriesNamed(key); });
   EXPECT_FALSE(log->Categories().IsChecked(0));
-  EXPECT_EQ(engine.commands, (std::vector<std::string>{"V=FFFF\r\n", "V=FFFE\r\n"}));
+  EXPECT_EQ(engine.commands, (std::vector<std::string>{"V=0000\r\n", "V=0001\r\n", "V=0001\r\n", "V=0000\r\n"}));
 }
 
 // ---- Trace text ----
@@ -217,21 +175,17 @@ TEST_F(MonitorLogTest, TextGoesToTheFileAndTheViewAsReceived) {
   log->monitorOutput("ab");
   log->monitorOutput("c\r");
   log->monitorOutput(std::string_view("\nd\0x", 4));
-  const auto lines = log->View().Lines();
-  ASSERT_GE(lines.size(), 2u);
-  EXPECT_EQ(lines[lines.size() - 2].Text(), "abc") << "a CR LF split between two pieces ends one line";
-  EXPECT_EQ(lines.back().Text(), "d") << "shown before its line ends, up to the NUL";
-
   log->monitoringStopped();
   const std::string stopped = MarkerText(MonitorMarker::Stopped, kTime, engine.versions);
   EXPECT_EQ(FileText(), head + std::string("abc\r\nd\0x", 8) + stopped + "\r\n");
-  // The marker's leading line end ends the unfinished line, which stays black.
-  const auto after = log->View().Lines();
-  ASSERT_GE(after.size(), 3u);
-  EXPECT_EQ(after[after.size() - 3].Text(), "d");
-  EXPECT_EQ(after[after.size() - 3].runs.at(0).colour, LogColour::Text);
-  EXPECT_EQ(after[after.size() - 2].Text(), Expand("*** %T SYSTEM MONITORING STOPPED ***"));
-  EXPECT_EQ(after[after.size() - 2].runs.at(0).colour, kMarkerColour);
+  // In the view up to the NUL; the marker's leading line end ends the unfinished line, which stays black.
+  const auto lines = log->View().Lines();
+  ASSERT_GE(lines.size(), 4u);
+  EXPECT_EQ(lines[lines.size() - 4].Text(), "abc") << "a CR LF split between two pieces ends one line";
+  EXPECT_EQ(lines[lines.size() - 3].Text(), "d");
+  EXPECT_EQ(lines[lines.size() - 3].runs.at(0).colour, LogColour::Text);
+  EXPECT_EQ(lines[lines.size() - 2].Text(), Expand("*** %T SYSTEM MONITORING STOPPED ***"));
+  EXPECT_EQ(lines[lines.size() - 2].runs.at(0).colour, kMarkerColour);
 }
 
 TEST_F(MonitorLogTest, TheGatewaysSingleByteTextIsShownAsLatin1AndFiledAsReceived) {
@@ -241,15 +195,6 @@ TEST_F(MonitorLogTest, TheGatewaysSingleByteTextIsShownAsLatin1AndFiledAsReceive
   EXPECT_NE(ViewText().find("Gr\u00FC\u00DF an \u00C4rzte\r\n"), std::string::npos);
   EXPECT_NE(ViewText().find("Firmware version: 1.2.5 M\u00FCnchen"), std::string::npos);
   EXPECT_EQ(FileText(), StartedMarker() + "\r\nGr\xFC\xDF an \xC4rzte\r\n");
-}
-
-TEST_F(MonitorLogTest, TheViewKeepsItsLineLimitWhileTextFlows) {
-  MonitorLogSettings settings;
-  settings.maxLines = 50;
-  Make(settings);
-  log->monitoringStarted();
-  for (int i = 0; i < 500; ++i) log->monitorOutput("trace line\r\n");
-  EXPECT_LE(log->View().LineCount(), 50u + 1);  // and the empty line after the last line end
 }
 
 // ---- Keep-alive ----
@@ -284,26 +229,16 @@ TEST_F(MonitorLogTest, AnAnswerOrTraceInTimeIsNoLoss) {
   EXPECT_EQ(CountInView("COMMUNICATION LOST"), 1);  // only the third poll went unanswered
 }
 
-struct HeldPollRow {
-  const char* name;
-  bool linkOpen;
-  int lostMarkers;
-};
-
-class HeldPoll : public MonitorLogTest, public testing::WithParamInterface<HeldPollRow> {};
-
-TEST_P(HeldPoll, CountsAsLostOnlyWhenTheLinkIsDown) {
+// A poll the engine holds back over an open link (another operation is talking) waits for no answer.
+TEST_F(MonitorLogTest, AHeldPollCountsAsLostOnlyWhenTheLinkIsDown) {
   engine.pollGoesOut = false;
-  engine.linkOpen = GetParam().linkOpen;
   log->monitoringStarted();
   clock.Advance(kMonitorKeepAliveMs + kMonitorAnswerTimeoutMs);
-  EXPECT_EQ(CountInView("COMMUNICATION LOST"), GetParam().lostMarkers);
+  EXPECT_EQ(CountInView("COMMUNICATION LOST"), 0);
+  engine.linkOpen = false;
+  clock.Advance(kMonitorKeepAliveMs + kMonitorAnswerTimeoutMs);
+  EXPECT_EQ(CountInView("COMMUNICATION LOST"), 1);
 }
-
-INSTANTIATE_TEST_SUITE_P(MonitorLog, HeldPoll,
-                         testing::Values(HeldPollRow{"EngineBusyOverOpenLink", true, 0},
-                                         HeldPollRow{"LinkDown", false, 1}),
-                         test::RowName<HeldPollRow>);
 
 TEST_F(MonitorLogTest, StopEndsBothTimersSoNoLossFollowsIt) {
   log->monitoringStarted();
@@ -349,66 +284,47 @@ TEST_F(MonitorLogTest, AGatewayRestartWhilePausedIsNoStopAndResumeStartsMonitori
 
 // ---- Start, stop and the save question ----
 
-struct StopRow {
-  const char* name;
-  bool saveAtEnd;
-  bool userStop;
-  bool stopGoesOut;
-  int questions;
-};
-
-class SaveQuestion : public MonitorLogTest, public testing::WithParamInterface<StopRow> {};
-
-TEST_P(SaveQuestion, FollowsOnlyAStopOfTheUser) {
-  const StopRow& row = GetParam();
-  MonitorLogSettings settings;
-  settings.saveAtEnd = row.saveAtEnd;
-  Make(settings);
-  log->monitoringStarted();
-  engine.accepts = row.stopGoesOut;
-  if (row.userStop) log->Stop();
-  log->monitoringStopped();
-  EXPECT_EQ(host.saveQuestions, row.questions);
-  EXPECT_FALSE(log->IsActive());
-  log->monitoringStarted();
-  log->monitoringStopped();  // a later stop by a restart asks nothing
-  EXPECT_EQ(host.saveQuestions, row.questions);
+TEST_F(MonitorLogTest, OnlyAStopOfTheUserAsksToSaveTheLog) {
+  const struct { const char* name; bool saveAtEnd, userStop, stopGoesOut; int questions; } rows[] = {
+      {"UserStopAsks", true, true, true, 1},
+      {"UserStopWithSaveAtEndOffAsksNothing", false, true, true, 0},
+      {"RestartNeverAsks", true, false, true, 0},
+      {"StopThatDidNotGoOutAsksNothing", true, true, false, 0}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    host.saveQuestions = 0;
+    Make({.saveAtEnd = row.saveAtEnd});
+    log->monitoringStarted();
+    engine.accepts = row.stopGoesOut;
+    if (row.userStop) log->Stop();
+    log->monitoringStopped();
+    EXPECT_EQ(host.saveQuestions, row.questions);
+    EXPECT_FALSE(log->IsActive());
+    log->monitoringStarted();
+    log->monitoringStopped();  // a later stop by a restart asks nothing
+    EXPECT_EQ(host.saveQuestions, row.questions);
+  }
 }
 
-INSTANTIATE_TEST_SUITE_P(MonitorLog, SaveQuestion,
-                         testing::Values(StopRow{"UserStopAsks", 1, true, true, 1},
-                                         StopRow{"UserStopWithSaveAtEnd0AsksNothing", 0, true, true, 0},
-                                         StopRow{"RestartNeverAsks", 1, false, true, 0},
-                                         StopRow{"StopThatDidNotGoOutAsksNothing", 1, true, false, 0}),
-                         test::RowName<StopRow>);
-
-struct StartRow {
-  const char* name;
-  bool clearAtStart;
-  bool startGoesOut;
-  bool cleared;
-};
-
-class StartButton : public MonitorLogTest, public testing::WithParamInterface<StartRow> {};
-
-TEST_P(StartButton, ClearsTheLogBeforeTheGatewayConfirms) {
-  const StartRow& row = GetParam();
-  MonitorLogSettings settings;
-  settings.clearAtStart = row.clearAtStart;
-  Make(settings);
-  log->monitorOutput("old\r\n");
-  log->monitoringStopped();
-  engine.accepts = row.startGoesOut;
-  EXPECT_EQ(log->Start(), row.startGoesOut);
-  EXPECT_EQ(ViewText().empty(), row.cleared);
-  EXPECT_EQ(FileText().empty(), row.cleared);
+// The view keeps its line limit; the start button clears the log before the gateway confirms.
+TEST_F(MonitorLogTest, StartClearsTheLogAsSetAndTheViewKeepsItsLimit) {
+  const struct { const char* name; bool clearAtStart, startGoesOut, cleared; } rows[] = {
+      {"ClearAtStart", true, true, true},
+      {"KeepAtStart", false, true, false},
+      {"StartThatDidNotGoOutKeepsTheLog", true, false, false}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    Make({.maxLines = 50, .clearAtStart = row.clearAtStart});
+    engine.accepts = true;
+    for (int i = 0; i < 500; ++i) log->monitorOutput("trace line\r\n");
+    EXPECT_LE(log->View().LineCount(), 50u + 1);  // and the empty line after the last line end
+    log->monitoringStopped();
+    engine.accepts = row.startGoesOut;
+    EXPECT_EQ(log->Start(), row.startGoesOut);
+    EXPECT_EQ(ViewText().empty(), row.cleared);
+    EXPECT_EQ(FileText().empty(), row.cleared);
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(MonitorLog, StartButton,
-                         testing::Values(StartRow{"ClearAtStart", 1, true, true},
-                                         StartRow{"KeepAtStart", 0, true, false},
-                                         StartRow{"StartThatDidNotGoOutKeepsTheLog", 1, false, false}),
-                         test::RowName<StartRow>);
 
 TEST_F(MonitorLogTest, CommandLineIsSentWithItsLineEndAndClearedWhenMonitoringStops) {
   EXPECT_FALSE(log->CanEditCommand());
@@ -477,14 +393,6 @@ TEST_F(MonitorLogTest, StartRemovesOnlyTheFilesOfEndedPrograms) {
   for (const auto& [name, kept] : files) EXPECT_EQ(fs::exists(temp.path() / name), kept) << name;
 }
 
-TEST_F(MonitorLogTest, SaveCopiesALogLargerThanOneCopyPiece) {
-  const std::string line = "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcde\r\n";
-  for (int i = 0; i < 4096; ++i) log->monitorOutput(line);  // 256 KiB
-  const fs::path saved = temp.path() / "saved.txt";
-  ASSERT_FALSE(log->Save(saved));
-  EXPECT_EQ(test::ReadFileText(saved), FileText());
-}
-
 TEST_F(MonitorLogTest, UnwritableFolderIsReportedAndTheViewWorksWithoutTheFile) {
   const fs::path blocker = temp.path() / "not-a-folder";
   std::ofstream(blocker) << "x";
@@ -498,24 +406,24 @@ TEST_F(MonitorLogTest, UnwritableFolderIsReportedAndTheViewWorksWithoutTheFile) 
   EXPECT_FALSE(fs::exists(temp.path() / "saved.txt"));
 }
 
+// The copy goes in pieces: a log of 256 KiB needs several.
 TEST_F(MonitorLogTest, ClearStartsTheFileAnewAndSaveReplacesTheTarget) {
   log->monitorOutput("gone\r\n");
   log->Clear();
   EXPECT_EQ(ViewText(), "");
   EXPECT_EQ(FileText(), "");
-  log->monitorOutput("kept\r\n");
+  const std::string line = "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcde\r\n";
+  for (int i = 0; i < 4096; ++i) log->monitorOutput(line);
 
   const fs::path saved = temp.path() / "saved.txt";
-  std::ofstream(saved) << "an older and much longer log file";
+  std::ofstream(saved) << "an older log file";
   ASSERT_FALSE(log->Save(saved));
-  EXPECT_EQ(test::ReadFileText(saved), "kept\r\n");
+  EXPECT_EQ(test::ReadFileText(saved), FileText());
   log->monitorOutput("more\r\n");  // the file goes on after a save
-  EXPECT_EQ(FileText(), "kept\r\nmore\r\n");
+  EXPECT_TRUE(FileText().ends_with(line + "more\r\n"));
   EXPECT_TRUE(log->Save(log->TempFilePath()));  // not over itself
-  EXPECT_EQ(FileText(), "kept\r\nmore\r\n");
+  EXPECT_TRUE(FileText().ends_with(line + "more\r\n"));
 }
-
-// ---- Against the gateway model, through the engine ----
 
 }  // namespace
 }  // namespace tusko

@@ -24,11 +24,9 @@ const LookupCase kLookupRows[] = {
     {"plain", "[strings]\nstrOK=OK\n", "strings", "strOK", "OK"},
     {"section_case", "[Strings]\nstrOK=OK\n", "STRINGS", "strOK", "OK"},
     {"key_case", "[strings]\nSTROK=OK\n", "strings", "strok", "OK"},
-    {"value_case_kept", "[s]\nk=MiXeD\n", "s", "k", "MiXeD"},
     {"blanks_trimmed", "  [ strings ]  \n\t strOK \t=  O K \t\n", "strings", "strOK", "O K"},
     {"first_key_wins", "[s]\nk=first\nK=second\n", "s", "k", "first"},
     {"first_section_wins", "[s]\na=1\n[t]\n[S]\nb=2\n", "s", "b", std::nullopt},
-    {"repeated_section_keeps_first", "[s]\na=1\n[s]\na=2\n", "s", "a", "1"},
     {"comment_line", "[s]\n;k=commented\n  ; also\nk=real\n", "s", "k", "real"},
     {"no_inline_comment", "[s]\nk=a ; b\n", "s", "k", "a ; b"},
     {"double_quotes_removed", "[s]\nk=\"  padded  \"\n", "s", "k", "  padded  "},
@@ -46,8 +44,6 @@ const LookupCase kLookupRows[] = {
     {"broken_header_keeps_section", "[s]\n[broken\nk=v\n", "s", "k", "v"},
     {"header_to_last_bracket", "[a]b]\nk=v\n", "a]b", "k", "v"},
     {"text_after_header_ignored", "[s] trailing\nk=v\n", "s", "k", "v"},
-    {"missing_section", "[s]\nk=v\n", "t", "k", std::nullopt},
-    {"utf8_value", "[s]\nk=Über\n", "s", "k", "Über"},
     {"no_final_newline", "[s]\nk=v", "s", "k", "v"}};
 
 TEST(IniFile, FindsTheValueByThePlatformRules) {
@@ -58,20 +54,15 @@ TEST(IniFile, FindsTheValueByThePlatformRules) {
   }
 }
 
-TEST(IniFile, KeepsTheValueAsWrittenAndFallsBackWhenMissing) {
+TEST(IniFile, KeepsTheValueAsWrittenAndReadsNumbersByTheirLeadingDigits) {
   const IniFile ini = IniFile::Parse("[general]\nversion = 1.2.0.0 \r\nquoted=\"1.2.0.0\"\n");
-  EXPECT_EQ(ini.Find("general", "version"), "1.2.0.0");
   EXPECT_EQ(ini.FindAsWritten("general", "version"), "1.2.0.0 ");
   EXPECT_EQ(ini.FindAsWritten("general", "quoted"), "\"1.2.0.0\"");
   EXPECT_FALSE(ini.FindAsWritten("general", "missing").has_value());
   EXPECT_EQ(ini.GetString("general", "other", "fallback"), "fallback");
-  EXPECT_EQ(ini.GetString("general", "other"), "");
   EXPECT_EQ(ini.GetInt("general", "other", -7), -7);
   EXPECT_TRUE(ini.HasSection("GENERAL"));
   EXPECT_FALSE(ini.HasSection("t"));
-}
-
-TEST(IniFile, NumbersReadTheLeadingDigits) {
   const struct { const char* value; int expected; } rows[] = {
       {"2", 2},  {"+3", 3}, {"12abc", 12}, {"abc", 0},           {"", 0},
       {"-5", 0}, {"--5", 0}, {"99999999999999999999", INT_MAX}, {"3000000000", INT_MAX}};

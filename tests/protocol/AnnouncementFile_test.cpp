@@ -165,15 +165,6 @@ TEST(AnnouncementFile, ClosedFileReadsNothingAndIsNoLongerAccepted) {
   EXPECT_TRUE(wav.Accepted());
 }
 
-TEST(AnnouncementFile, BitReversalSwapsBitOrder) {
-  const std::pair<std::uint8_t, std::uint8_t> rows[] = {
-      {0x01, 0x80}, {0xD5, 0xAB} /* A-law silence */, {0x0F, 0xF0}, {0x81, 0x81}};
-  for (const auto& [byte, sent] : rows) {
-    EXPECT_EQ(ReverseBits(byte), sent) << int{byte};
-    EXPECT_EQ(ReverseBits(sent), byte) << int{byte};
-  }
-}
-
 TEST(AnnouncementKinds, NumbersAndNamesMatchTheGatewaysOrder) {
   const std::array<const char*, kAnnouncementKindCount> names{"moh", "outgoing", "incoming"};
   for (int number = 0; number < kAnnouncementKindCount; ++number) {

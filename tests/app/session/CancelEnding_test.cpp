@@ -1,8 +1,7 @@
-// A cancelled write of the configuration, the firmware or an announcement,
-// against the gateway model on virtual time over both links: the gateway is
-// brought back to its firmware wherever the protocol allows, keeps what it
-// had, and the cancel ends with one result whose message says where the
-// gateway is, the same for the desktop and tuskoctl.
+// A cancelled write of the configuration or the firmware while the gateway's
+// loader takes part, against the gateway model on virtual time: the gateway is
+// brought back to its firmware wherever the protocol allows, keeps what it had,
+// and the cancel ends with one result and says where the gateway is.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -20,7 +19,6 @@
 #include "support/GatewayHarness.h"
 #include "support/RowName.h"
 #include "support/TempFolder.h"
-#include "support/TestWavFile.h"
 
 namespace tusko {
 namespace {
@@ -31,73 +29,20 @@ using test::GatewayHarness;
 // Long enough for three tries of every request and two restarts of the gateway.
 constexpr std::chrono::seconds kSettleTime{120};
 constexpr int kCancelled = static_cast<int>(OperationResult::Cancelled);
-constexpr int kEvery = 100000;  // a fault that hits every request
-
-enum class Work { ConfigWrite, Firmware, Announcement };
 
 struct CancelRow {
   const char* name;
-  Work work;
+  bool firmware;  // else a configuration write
   LinkType link;
   bool (*when)(GatewayHarness&);  // the cancel goes out once this holds
-  GatewayPhase endsIn = GatewayPhase::Firmware;
-  GatewayAfterCancel told = GatewayAfterCancel::Firmware;
-  const char* textKey = "strCancelledFirmwareRuns";
   sim::GatewayIdentity identity = {};
+  GatewayAfterCancel told = GatewayAfterCancel::Firmware;
   std::vector<sim::Fault> faults = {};
-};
-
-// What a cancelled operation is: how it starts and is cancelled, what ends
-// it, and whether the gateway still holds what it held before.
-struct Cancellable {
-  DeviceCommand command;
-  Notification result;
-  std::function<bool()> start;
-  std::function<void()> cancel;
-  std::function<bool()> kept;
 };
 
 class CancelEnding : public ::testing::TestWithParam<CancelRow> {
  public:
   CancelEnding() : h(GetParam().link, GetParam().identity) { OperationsOf(h.engine).SetState(EngineState::Idle); }
-
-  Cancellable Prepare(Work work) {
-    OperationEngine& engine = h.engine;
-    switch (work) {
-      case Work::ConfigWrite: {
-        const ConfigurationImage before = h.gateway.Configuration().Stored();
-        ConfigurationImage changed = before;
-        WriteCountedText(changed, layout::general::kDeviceName, "Branch 7");
-        return {DeviceCommand::WriteConfiguration, Notification::UploadResult,
-                [&engine, changed] { return engine.StartUpload(changed); }, [&engine] { engine.CancelUpload(); },
-                [this, before] { return h.gateway.Configuration().Stored() == before; }};
-      }
-      case Work::Firmware: {
-        file.emplace(test::FirmwareFileBytes({{kSectionTypeApplication, kFirmwareFlashWindow.start,
-                                               test::FirmwareData(0x2400, "1.3.0")}}));
-        EXPECT_TRUE(engine.firmwareFile().OpenFile(file->path()));
-        EXPECT_EQ(engine.firmwareFile().Parse(), FirmwareParseResult::Ok);
-        const std::vector<std::uint8_t> flash = h.gateway.FlashLoader().flash();
-        const sim::GatewayIdentity identity = h.gateway.Identity();
-        return {DeviceCommand::WriteFirmware, Notification::FirmwareResult,
-                [&engine] { return engine.StartFirmwareUpdate(); }, [&engine] { engine.CancelFirmwareUpdate(); },
-                [this, flash, identity] {
-                  return h.gateway.FlashLoader().flash() == flash &&
-                         h.gateway.Identity().firmwareVersion == identity.firmwareVersion &&
-                         h.gateway.Identity().hasValidFirmware == identity.hasValidFirmware;
-                }};
-      }
-      case Work::Announcement:
-        file.emplace(test::AlawWav(9000));
-        EXPECT_TRUE(engine.announcementFile().OpenFile(file->path()));
-        EXPECT_EQ(engine.announcementFile().CheckWav(), WavCheck::Ok);
-        return {DeviceCommand::UpdateAnnouncement, Notification::AnnouncementResult,
-                [&engine] { return engine.StartAnnouncementUpdate(AnnouncementKind::Outgoing); },
-                [&engine] { engine.CancelAnnouncementUpdate(); },
-                [this] { return h.gateway.Announcements().Stored(AnnouncementKind::Outgoing).empty(); }};
-    }
-    return {};
-  }
 
   GatewayHarness h;
   std::optional<test::TempFile> file;
@@ -105,32 +50,46 @@ class CancelEnding : public ::testing::TestWithParam<CancelRow> {
 
 TEST_P(CancelEnding, BringsTheGatewayBackAndSaysWhereItIs) {
   const CancelRow& row = GetParam();
-  const Cancellable work = Prepare(row.work);
+  OperationEngine& engine = h.engine;
+  const ConfigurationImage configuration = h.gateway.Configuration().Stored();
+  const std::vector<std::uint8_t> flash = h.gateway.FlashLoader().flash();
+  const sim::GatewayIdentity identity = h.gateway.Identity();
+  const Notification result = row.firmware ? Notification::FirmwareResult : Notification::UploadResult;
+  if (row.firmware) {
+    file.emplace(test::FirmwareFileBytes({{kSectionTypeApplication, kFirmwareFlashWindow.start,
+                                           test::FirmwareData(0x2400, "1.3.0")}}));
+    ASSERT_TRUE(engine.firmwareFile().OpenFile(file->path()));
+    ASSERT_EQ(engine.firmwareFile().Parse(), FirmwareParseResult::Ok);
+    ASSERT_TRUE(engine.StartFirmwareUpdate());
+  } else {
+    ConfigurationImage changed = configuration;
+    WriteCountedText(changed, layout::general::kDeviceName, "Branch 7");
+    ASSERT_TRUE(engine.StartUpload(changed));
+  }
   for (const sim::Fault& fault : row.faults) h.gateway.InjectFault(fault);
-  ASSERT_TRUE(work.start());
   ASSERT_TRUE(h.RunUntil([&] { return row.when(h); }, kSettleTime));
-  work.cancel();
+  row.firmware ? engine.CancelFirmwareUpdate() : engine.CancelUpload();
   ASSERT_TRUE(h.RunUntil(
       [&] {
-        const EngineState state = h.engine.state();
-        return h.host.CountOf(work.result) > 0 && (state == EngineState::Idle || state == EngineState::Failed) &&
+        const EngineState state = engine.state();
+        return h.host.CountOf(result) > 0 && (state == EngineState::Idle || state == EngineState::Failed) &&
                !h.host.TimerRunning();
       },
       kSettleTime));
 
-  EXPECT_EQ(h.gateway.Phase(), row.endsIn);
-  EXPECT_TRUE(work.kept());
+  const bool back = row.told == GatewayAfterCancel::Firmware;
+  EXPECT_EQ(h.gateway.Phase(), back ? GatewayPhase::Firmware : GatewayPhase::Loader);
+  EXPECT_TRUE(h.gateway.Configuration().Stored() == configuration);
+  EXPECT_EQ(h.gateway.FlashLoader().flash(), flash);
+  EXPECT_EQ(h.gateway.Identity().firmwareVersion, identity.firmwareVersion);
+  EXPECT_EQ(h.gateway.Identity().hasValidFirmware, identity.hasValidFirmware);
   // One ending, the cancel's: no failure of its own and no failed restart besides.
-  EXPECT_EQ(h.host.CountOf(work.result), 1);
-  EXPECT_EQ(h.host.CountOf(work.result, kCancelled), 1);
+  EXPECT_EQ(h.host.CountOf(result), 1);
+  EXPECT_EQ(h.host.CountOf(result, kCancelled), 1);
   EXPECT_EQ(h.host.CountOf(Notification::OperationFailed), 0);
   EXPECT_EQ(h.host.CountOf(Notification::RestartFailed), 0);
-  EXPECT_EQ(h.engine.gatewayAfterCancel(), row.told);
-  const auto message = ResultMessage(work.command, kCancelled, h.engine.causeText(), h.engine.gatewayAfterCancel());
-  ASSERT_TRUE(message);
-  EXPECT_EQ(message->textKey, row.textKey);
-  EXPECT_FALSE(h.engine.firmwareFile().IsOpen());
-  EXPECT_FALSE(h.engine.announcementFile().IsOpen());
+  EXPECT_EQ(engine.gatewayAfterCancel(), row.told);
+  EXPECT_FALSE(engine.firmwareFile().IsOpen());
 }
 
 template <std::uint8_t kElement, int kCount>
@@ -145,44 +104,34 @@ bool InState(GatewayHarness& h) {
 
 bool AtOnce(GatewayHarness&) { return true; }
 
-// A gateway that differs from the default one in one respect.
-template <auto kField, bool kValue>
-sim::GatewayIdentity GatewayWith() {
-  sim::GatewayIdentity identity;
-  identity.*kField = kValue;
-  return identity;
-}
-// The firmware has its loader write the configuration.
-const sim::GatewayIdentity kWritesInItsLoader = GatewayWith<&sim::GatewayIdentity::restartForWrite, true>();
-const sim::GatewayIdentity kWithoutFirmware = GatewayWith<&sim::GatewayIdentity::hasValidFirmware, false>();
-
 constexpr LinkType kSerial = LinkType::Serial;
 constexpr LinkType kTcp = LinkType::Tcp;
+constexpr bool kFirmware = true;
+constexpr bool kConfig = false;
+// A firmware that has its loader write the configuration, or a loader without a valid firmware.
+sim::GatewayIdentity Gateway(bool writesInItsLoader, bool holdsFirmware = true) {
+  sim::GatewayIdentity identity;
+  identity.restartForWrite = writesInItsLoader;
+  identity.hasValidFirmware = holdsFirmware;
+  return identity;
+}
 
+// A cancel in the firmware alone is the protocol's own case (its transfer and round-trip tests).
 INSTANTIATE_TEST_SUITE_P(
     Cancel, CancelEnding,
     ::testing::Values(
-        CancelRow{"ConfigWriteInTheFirmware", Work::ConfigWrite, kSerial, Sent<ie::ConfigWriteData, 3>},
-        CancelRow{"ConfigWriteInTheLoader", Work::ConfigWrite, kTcp, Sent<ie::ConfigWriteData, 3>,
-                  GatewayPhase::Firmware, GatewayAfterCancel::Firmware, "strCancelledFirmwareRuns",
-                  kWritesInItsLoader},
-        CancelRow{"ConfigWriteWhileTheLoaderComesUp", Work::ConfigWrite, kSerial,
-                  InState<EngineState::WriteWaitLoader>, GatewayPhase::Firmware, GatewayAfterCancel::Firmware,
-                  "strCancelledFirmwareRuns", kWritesInItsLoader},
-        CancelRow{"AnnouncementMidway", Work::Announcement, kTcp, Sent<ie::AnnouncementData, 3>},
+        CancelRow{"ConfigWriteInTheLoader", kConfig, kTcp, Sent<ie::ConfigWriteData, 3>, Gateway(true)},
+        CancelRow{"ConfigWriteWhileTheLoaderComesUp", kConfig, kSerial, InState<EngineState::WriteWaitLoader>,
+                  Gateway(true)},
         // The firmware's Reset crosses the cancel.
-        CancelRow{"FirmwareAsItsStartGoesOut", Work::Firmware, kTcp, AtOnce},
-        CancelRow{"FirmwareBeforeTheLoaderAnsweredTcp", Work::Firmware, kTcp, InState<EngineState::FlashWaitLoader>},
-        CancelRow{"FirmwareBeforeTheLoaderAnsweredSerial", Work::Firmware, kSerial,
-                  InState<EngineState::FlashWaitLoader>},
-        CancelRow{"FirmwareMidTransferSerial", Work::Firmware, kSerial, Sent<ie::FlashData, 5>},
-        CancelRow{"FirmwareMidTransferTcp", Work::Firmware, kTcp, Sent<ie::FlashData, 5>},
+        CancelRow{"FirmwareAsItsStartGoesOut", kFirmware, kTcp, AtOnce},
+        CancelRow{"FirmwareBeforeTheLoaderAnswered", kFirmware, kTcp, InState<EngineState::FlashWaitLoader>},
+        CancelRow{"FirmwareMidTransfer", kFirmware, kSerial, Sent<ie::FlashData, 5>},
         // The loader refuses to start a firmware it does not hold: it stays, and says so.
-        CancelRow{"FirmwareIntoALoaderWithoutFirmware", Work::Firmware, kSerial, Sent<ie::FlashData, 5>,
-                  GatewayPhase::Loader, GatewayAfterCancel::Loader, "strCancelledInLoader", kWithoutFirmware},
-        CancelRow{"FirmwareCancelNeverConfirmed", Work::Firmware, kSerial, Sent<ie::FlashData, 5>,
-                  GatewayPhase::Loader, GatewayAfterCancel::Unknown, "strCancelledNoAnswer", {},
-                  {{sim::FaultKind::DropReply, ie::FlashCancel, 0, kEvery}}}),
+        CancelRow{"FirmwareIntoALoaderWithoutFirmware", kFirmware, kSerial, Sent<ie::FlashData, 5>,
+                  Gateway(false, false), GatewayAfterCancel::Loader},
+        CancelRow{"FirmwareCancelNeverConfirmed", kFirmware, kSerial, Sent<ie::FlashData, 5>, {},
+                  GatewayAfterCancel::Unknown, {{sim::FaultKind::DropReply, ie::FlashCancel, 0, 100000}}}),
     test::RowName<CancelRow>);
 
 }  // namespace

@@ -1,0 +1,155 @@
+// The host of the link and the engine over a real loopback socket on virtual
+// time: a TCP connect the gateway never completes ends at its limit or at Esc,
+// without a second connect; a gateway held by another program may accept a
+// connection and never answer, which the no-answer message names only when
+// nothing came back on it.
+#include "app/session/LinkEngineHost.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/session/CommandEnding.h"
+#include "link/FrameEncoder.h"
+#include "link/RecordingLog.h"
+#include "protocol/InformationElements.h"
+#include "protocol/engine/OperationEngine.h"
+#include "support/LinkPeer.h"
+#include "support/TestMessages.h"
+#include "support/VirtualMainLoop.h"
+
+namespace tusko {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr auto kConnectLimit = 3000ms;
+constexpr auto kFirstWait = kLinkOpenWaitSteps * kLinkOpenWaitStepMs;
+constexpr auto kRealLimit = 10s;   // bounds real waits: it only ends a test that has failed
+constexpr auto kTriesLimit = 60s;  // virtual
+
+class LinkEngineHostOverTcp : public testing::Test {
+ protected:
+  // `escAtOnce`: the user presses Esc as soon as the wait for the connect shows.
+  void MakeHost(bool escAtOnce = false) {
+    ASSERT_TRUE(listener.Ready());
+    settings.comMode = 1;
+    settings.tcpAddress = "127.0.0.1";
+    settings.tcpPort = listener.port();
+    settings.communicationTimeoutConnect = static_cast<std::uint32_t>(kConnectLimit.count());
+    LinkEngineHostHooks hooks{
+        .text = [](std::string_view key) { return key == "strTcpError1" ? std::string("%s %s") : std::string(key); },
+        .notified = [this](Notification code, int) { notified.push_back(code); },
+        .password = [] { return std::optional<std::string>(); },
+        .message = [this](const std::string&, const std::string& text) { boxes.push_back(text); },
+        .busy = [this](bool on) { busyCount += on ? 1 : -1; }};
+    if (escAtOnce) hooks.waitWhileConnecting = [](const std::function<bool()>&) { return false; };
+    host.emplace(loop, settings, std::move(hooks));
+    host->AttachLog(&log);
+  }
+
+  // Fills the listener's accept queue, so that the host's connect stays under way.
+  void FillAcceptQueue() {
+    ASSERT_TRUE(filler.TcpConnect("127.0.0.1", listener.port(), nullptr) ||
+                (filler.TcpWaitReady(kRealLimit), filler.GetTcpState() == LinkState::Open));
+    TcpLink probe(fillerLog);
+    probe.TcpConnect("127.0.0.1", listener.port(), nullptr);
+    if (probe.GetTcpState() != LinkState::Connecting) GTEST_SKIP() << "the system settles such a connect at once";
+    probe.TcpDisconnect();
+  }
+
+  // Runs what the link's reader posts until `done`: those bytes cross a real socket.
+  bool RunPostedUntil(const std::function<bool()>& done) {
+    const auto end = std::chrono::steady_clock::now() + kRealLimit;
+    while (!done()) {
+      if (std::chrono::steady_clock::now() > end) return false;
+      loop.RunUntil([] { return true; }, 0ms);
+      std::this_thread::yield();
+    }
+    return true;
+  }
+
+  std::string NotReached() const { return "127.0.0.1:" + std::to_string(listener.port()) + " strTcpError4"; }
+
+  test::VirtualClock clock;
+  test::VirtualMainLoop loop{clock};
+  RecordingLog log;
+  ProgramSettings settings;
+  std::vector<Notification> notified;
+  std::vector<std::string> boxes;
+  int busyCount = 0;
+  test::TcpPeer listener{0};
+  LinkLog fillerLog;
+  TcpLink filler{fillerLog};
+  std::optional<LinkEngineHost> host;
+};
+
+// A command during the connect joins it and waits for the limit, which ends it as not reached.
+TEST_F(LinkEngineHostOverTcp, TheConnectLimitEndsTheWaitAsNotReached) {
+  FillAcceptQueue();
+  MakeHost();
+  EXPECT_FALSE(host->EnsureLinkOpen(false));
+  EXPECT_EQ(host->link().GetLinkState(), LinkState::Connecting);
+  EXPECT_EQ(clock.Now(), kFirstWait);
+  EXPECT_TRUE(boxes.empty()) << "a connect still under way is no failure";
+  EXPECT_FALSE(host->EnsureLinkOpen(true));
+  EXPECT_EQ(clock.Now(), kConnectLimit);
+  EXPECT_EQ(host->link().GetLinkState(), LinkState::Closed);
+  EXPECT_TRUE(log.Contains("Connect timeout"));
+  EXPECT_EQ(boxes, std::vector<std::string>{NotReached()});
+  EXPECT_EQ(log.CountStartingWith("TCP Connect - "), 1u) << "the command's wait joins the connect under way";
+  EXPECT_EQ(busyCount, 0);
+}
+
+TEST_F(LinkEngineHostOverTcp, EscEndsTheConnectQuietly) {
+  FillAcceptQueue();
+  MakeHost(true);
+  EXPECT_FALSE(host->EnsureLinkOpen(true));
+  EXPECT_EQ(clock.Now(), kFirstWait);
+  EXPECT_EQ(host->link().GetLinkState(), LinkState::Closed);
+  EXPECT_TRUE(log.Contains("Connect cancelled"));
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_EQ(busyCount, 0);
+}
+
+TEST_F(LinkEngineHostOverTcp, NoAnswerNamesTheHeldConnectionOnlyOnASilentOne) {
+  for (const bool gatewaySpeaks : {false, true}) {
+    SCOPED_TRACE(gatewaySpeaks ? "heard from, but unanswered" : "accepted and never answered");
+    notified.clear();
+    MakeHost();
+    {
+      OperationEngine engine(*host, host->engineSettings());
+      host->Attach(engine);
+      // The connect settles in real time; the virtual clock would not wait for it.
+      ASSERT_TRUE(host->OpenQuietlyIfConfigured());
+      ASSERT_TRUE(RunPostedUntil([&] { return host->linkState() == LinkState::Open; }));
+      ASSERT_TRUE(engine.GetSystemInfo());
+      ASSERT_TRUE(listener.Accept());
+      ASSERT_GE(listener.Read(4).size(), 4u) << "the first request went out";
+      EXPECT_TRUE(host->SilentTcpConnection()) << "nothing has come back yet";
+      if (gatewaySpeaks) {
+        // A clock nobody asked for: heard on this connection, yet no answer to the request.
+        std::vector<std::uint8_t> frame;
+        EncodeFrame(test::ReplyWith({{ie::DateTime, {0, 0, 0, 0, 0, 0, 0}}}).wireBytes(), frame);
+        listener.Write(frame);
+        ASSERT_TRUE(RunPostedUntil([&] { return !host->SilentTcpConnection(); }));
+      }
+      const auto failed = [&] { return std::ranges::count(notified, Notification::OperationFailed) > 0; };
+      ASSERT_TRUE(loop.RunUntil(failed, kTriesLimit));
+      EXPECT_EQ(UnansweredMessage(Notification::OperationFailed, host->SilentTcpConnection()).textKey,
+                gatewaySpeaks ? "strErrorNoResponse" : "strErrorNoResponseHeld");
+    }
+    host.reset();
+  }
+  // A gateway that does not allow the request has answered, whatever the connection.
+  EXPECT_EQ(UnansweredMessage(Notification::NotAllowed, true).textKey, "strErrorNotAllowed");
+}
+
+}  // namespace
+}  // namespace tusko

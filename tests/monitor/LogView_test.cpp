@@ -29,37 +29,26 @@ std::vector<std::string> WrittenLines(const LogView& log) {
   return texts;
 }
 
-TEST(LogView, MessageDumpHasAColouredLabelAndBlackBytes) {
-  LogView log;
-  log.DumpMessage(Sequence(2), true);
-  log.DumpMessage(Sequence(2), false);
-  const auto lines = log.Lines();
-  ASSERT_EQ(lines[0].runs.size(), 2u);
-  EXPECT_EQ(lines[0].runs[0].text, " IN:");
-  EXPECT_EQ(lines[0].runs[0].colour, LogColour::Link);
-  EXPECT_EQ(lines[0].runs[1].text, " 00 01");
-  EXPECT_EQ(lines[0].runs[1].colour, LogColour::Text);
-  ASSERT_EQ(lines[1].runs.size(), 2u);
-  EXPECT_EQ(lines[1].runs[0].colour, LogColour::OutLabel);
-  EXPECT_EQ(lines[1].runs[1].colour, LogColour::Text);
-
-  LogView empty;
-  empty.DumpMessage({}, false);
-  EXPECT_EQ(empty.Text(), "OUT:\r\n");
-  EXPECT_EQ(empty.LineCount(), 2u);
-}
-
-TEST(LogView, RawInputIsMagentaThroughout) {
+// A message's label is coloured by its direction and its bytes are black; raw input is magenta throughout.
+TEST(LogView, DumpsColourTheirLabelsAndBytes) {
   LogView log;
   log.SetLineWidth(20);
+  log.DumpMessage(Sequence(2), true);
+  log.DumpMessage(Sequence(2), false);
   log.DumpRawInput(Sequence(10, 0xF0));
-
-  const auto lines = WrittenLines(log);
-  ASSERT_EQ(lines.size(), 2u);
-  EXPECT_EQ(lines[0], "RAW INPUT >  F0 F1 F2") << "the label ends in a blank and each byte brings its own";
-  EXPECT_EQ(lines[1], "F3 F4 F5 F6 F7 F8 F9");
-  for (const LogLine& line : log.Lines()) {
-    for (const LogRun& run : line.runs) EXPECT_EQ(run.colour, LogColour::Device) << run.text;
+  log.DumpMessage({}, false);
+  EXPECT_EQ(WrittenLines(log), (std::vector<std::string>{" IN: 00 01", "OUT: 00 01", "RAW INPUT >  F0 F1 F2",
+                                                         "F3 F4 F5 F6 F7 F8 F9", "OUT:"}))
+      << "the raw label ends in a blank and each byte brings its own";
+  const auto lines = log.Lines();
+  const std::vector<std::vector<LogColour>> colours{{LogColour::Link, LogColour::Text},
+                                                    {LogColour::OutLabel, LogColour::Text},
+                                                    {LogColour::Device},
+                                                    {LogColour::Device}};
+  for (std::size_t i = 0; i < colours.size(); ++i) {
+    std::vector<LogColour> runColours;
+    for (const LogRun& run : lines[i].runs) runColours.push_back(run.colour);
+    EXPECT_EQ(runColours, colours[i]) << lines[i].Text();
   }
 }
 
@@ -92,12 +81,6 @@ TEST(LogView, DumpWrapsAtTheLineWidthAndItsLinesCountTowardsTheLimit) {
                                                          "06 07 08 09 0A 0B 0C", "0D 0E 0F 10"}));
 }
 
-TEST(LogView, LineBreaksInsideATextStartNewLines) {
-  LogView log;
-  log.AddLine("one\ntwo\r\nthree\rfour", LogColour::Engine);
-  EXPECT_EQ(WrittenLines(log), (std::vector<std::string>{"one", "two", "three", "four"}));
-}
-
 // Text appended in pieces that end anywhere: one line end per CR LF however it is split.
 TEST(LogView, AppendedPiecesContinueTheLastLine) {
   struct Row {
@@ -110,6 +93,7 @@ TEST(LogView, AppendedPiecesContinueTheLastLine) {
       {{"a\r", "", "\nb"}, "a\r\nb"},        // an empty piece keeps the CR pending
       {{"a\r", "b", "\n"}, "a\r\nb\r\n"},   // an LF after other text is a line end again
       {{"a\n", "\n"}, "a\r\n\r\n"},
+      {{"one\ntwo\r\nthree\rfour"}, "one\r\ntwo\r\nthree\r\nfour"},
   };
   for (const Row& row : rows) {
     LogView log;
@@ -117,15 +101,6 @@ TEST(LogView, AppendedPiecesContinueTheLastLine) {
     EXPECT_EQ(log.Text(), row.text) << testing::PrintToString(row.pieces);
     EXPECT_EQ(log.Lines().front().runs.size(), 1u) << "pieces of one colour make one run";
   }
-}
-
-TEST(LogView, FormattedLineIsCutTo259Characters) {
-  LogView log;
-  log.AddFormattedLine(LogColour::Engine, "%s", {std::string(300, 'x')});
-  log.AddFormattedLine(LogColour::Link, "Error %d - %s", {5, "Access denied"});
-  const auto lines = WrittenLines(log);
-  EXPECT_EQ(lines[0], std::string(kMaxFormattedLineLength, 'x'));
-  EXPECT_EQ(lines[1], "Error 5 - Access denied");
 }
 
 TEST(LogView, SavesPlainTextWithCrLf) {
@@ -138,21 +113,11 @@ TEST(LogView, SavesPlainTextWithCrLf) {
   EXPECT_FALSE(log.SaveToFile("/nonexistent-folder/log.txt"));
 }
 
-TEST(LogView, ObserverHearsOfEveryWriteAndClearEmptiesTheText) {
+// The observer hears of every write; clear empties the text, but its lines keep their numbers.
+TEST(LogView, LinesFromFollowsTheNumbersThroughTrimsAndClear) {
   LogView log;
   int changes = 0;
   log.SetChangeObserver([&] { ++changes; });
-  log.AddLine("a", LogColour::Link);
-  log.DumpMessage(Sequence(3), false);
-  log.DumpRawInput(Sequence(3));
-  log.Clear();
-  EXPECT_EQ(changes, 4);
-  EXPECT_EQ(log.Text(), "");
-  EXPECT_EQ(log.LineCount(), 1u);
-}
-
-TEST(LogView, LinesFromFollowsTheNumbersThroughTrimsAndClear) {
-  LogView log;
   log.SetMaxLines(5);
   for (int i = 0; i < 4; ++i) log.AddLine("line " + std::to_string(i), LogColour::Engine);
   LogTail tail = log.LinesFrom(3);
@@ -170,9 +135,13 @@ TEST(LogView, LinesFromFollowsTheNumbersThroughTrimsAndClear) {
   EXPECT_EQ(tail.lines.size(), 6u);
   EXPECT_TRUE(log.LinesFrom(99).lines.empty());
 
+  log.DumpMessage(Sequence(3), false);
+  log.DumpRawInput(Sequence(3));
   log.Clear();
+  EXPECT_EQ(changes, 11);
+  EXPECT_EQ(log.Text(), "");
   tail = log.LinesFrom(5);
-  EXPECT_EQ(tail.firstKept, 8u) << "cleared lines keep their numbers";
+  EXPECT_EQ(tail.firstKept, 10u);
   ASSERT_EQ(tail.lines.size(), 1u);
   EXPECT_EQ(tail.lines[0].Text(), "");
 }

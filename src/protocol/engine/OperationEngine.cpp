@@ -110,11 +110,20 @@ void OperationEngine::OnLoaderStarted(const DeviceMessage& event) {
 }
 
 void OperationEngine::OnFirmwareStarted(const DeviceMessage& event) {
+  const EngineState was = state_;
   StopTimer();
   LogLine("Restart firmware");
   Notify(Notification::FirmwareRunning);
   EnterProgram(RunMode::Firmware, event);
   if (monitor_ != nullptr) monitor_->monitoringStopped();
+  // A transfer the firmware was serving is cut off by its restart as by one
+  // into the loader: its handler ends it with its result, else it would be
+  // awaited for ever.
+  const bool transfer = was == EngineState::Reading || was == EngineState::Writing || was == EngineState::CdrReading ||
+                        was == EngineState::AnnouncementStarting || was == EngineState::AnnouncementSending;
+  if (OperationHandler* handler = registry_.For(was); transfer && handler != nullptr) {
+    handler->OnLoaderStarted(*this, event);
+  }
   state_ = EngineState::Idle;
   EndCancelFollowUp(GatewayAfterCancel::Firmware);
 }

@@ -9,6 +9,7 @@
 #include "app/gui/PasswordDialog.h"
 #include "app/gui/ProgressDialog.h"
 #include "app/language/LanguageManager.h"
+#include "app/session/ConfigBackups.h"
 #include "app/session/LayerSettings.h"
 #include "protocol/engine/OperationEngine.h"
 
@@ -56,7 +57,26 @@ void DeviceCommands::WriteConfiguration(int notificationCode) {
     if (window_.ApplyConfigurationPage() && engine_.CheckSystemInfo()) uploadPending_ = true;
     return;
   }
-  if (!ConfirmTransfer(ConfigTransferKind::Write)) return;
+  if (!BackupRulesFrom(context_.settings, false)) {
+    if (ConfirmTransfer(ConfigTransferKind::Write)) StartUpload(false);
+    return;
+  }
+  // The change list stands for the write's confirmation; versions that differ are asked about first.
+  MessagePrompts prompts(context_.messages);
+  if (AskVersionQuestion(engine_.deviceInformation().system.firmwareVersion, prompts) == Answer::No) return;
+  BackUpThen(
+      [this](const ConfigurationImage* gateway) {
+        if (gateway != nullptr) {
+          ConfirmChanges(*gateway);
+        } else {
+          StartUpload(false);
+        }
+      },
+      [] {});
+}
+
+void DeviceCommands::StartUpload(bool verify) {
+  verifyWrite_ = verify;
   PauseMonitorThen([this] {
     if (engine_.StartUpload(window_.CommittedImage())) {
       RunTransferDialog(ProgressKind::DataUpload);

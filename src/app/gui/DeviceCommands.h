@@ -109,6 +109,24 @@ class DeviceCommands final : public QObject, public OnlineCellSource {
   std::string Text(std::string_view key) const;
   TextLookup Texts() const;
 
+  // WriteSafeguards.cpp: before a write the gateway's configuration is read
+  // and kept as a dated backup; after one it may be read back and compared.
+  using BackedUp = std::function<void(const ConfigurationImage* gateway)>;
+  // Reads the gateway's configuration and saves it as a backup, then `next`
+  // goes on with what was read: nothing when backups are off or the user chose
+  // to write without one. `stopped` runs when the write does not go on.
+  void BackUpThen(BackedUp next, std::function<void()> stopped);
+  void OnBackupRead(int value);
+  // The user is asked whether to write without a backup.
+  void AskWriteWithoutBackup();
+  // The change list's question; OK writes.
+  void ConfirmChanges(const ConfigurationImage& gateway);
+  void StartUpload(bool verify);
+  // The gateway runs the written configuration: said, then read back when asked for.
+  void GatewayRunsAgain();
+  void ReadBack();
+  void OnReadBack(int value);
+
   // DeviceNotifications.cpp: the reactions to the engine's notifications.
   void RestartNotice();
   // The notice without buttons, busy while it shows `textKey`.
@@ -148,6 +166,13 @@ class DeviceCommands final : public QObject, public OnlineCellSource {
   std::filesystem::path cdrPath_;  // the file of the running download
   // A written configuration's restart is under way; its end says the gateway runs again.
   bool writtenRestarting_ = false;
+  // The write waiting for its backup read, and what it does when it goes on or not.
+  BackedUp afterBackup_;
+  std::function<void()> backupDeclined_;
+  // The configuration written is to be read back and compared with `written_`.
+  bool verifyWrite_ = false;
+  bool readingBack_ = false;
+  ConfigurationImage written_;
   QPointer<ProgressDialog> progress_;
   QPointer<NotifyDialog> notice_;
   QPointer<PasswordDialog> password_;

@@ -43,16 +43,23 @@ void DeviceCommands::WriteFirmware() {
     firmwareCommand_ = false;
     return;
   }
-  PauseMonitorThen([this] {
-    FirmwareFile& checked = engine_.firmwareFile();
-    if (engine_.StartFirmwareUpdate()) {
-      RunTransferDialog(ProgressKind::FirmwareWrite, [this] { engine_.firmwareFile().CloseFile(); });
-      return;
-    }
-    firmwareCommand_ = false;
-    ResumeMonitor();
-    checked.CloseFile();
-  });
+  BackUpThen(
+      [this](const ConfigurationImage*) {
+        PauseMonitorThen([this] {
+          FirmwareFile& checked = engine_.firmwareFile();
+          if (engine_.StartFirmwareUpdate()) {
+            RunTransferDialog(ProgressKind::FirmwareWrite, [this] { engine_.firmwareFile().CloseFile(); });
+            return;
+          }
+          firmwareCommand_ = false;
+          ResumeMonitor();
+          checked.CloseFile();
+        });
+      },
+      [this] {
+        firmwareCommand_ = false;
+        engine_.firmwareFile().CloseFile();
+      });
 }
 
 void DeviceCommands::UpdateAnnouncement() {

@@ -16,6 +16,7 @@
 #include "app/session/DeviceInfoRows.h"
 #include "app/session/OnlineCells.h"
 #include "app/session/VersionRule.h"
+#include "protocol/engine/ConfigTransfer.h"
 #include "protocol/engine/OperationEngine.h"
 
 namespace tusko::gui {
@@ -149,9 +150,10 @@ void DeviceCommands::OnRestartEnded(int result) {
   downloadPending_ = uploadPending_ = false;
   ResumeMonitor();
   if (std::exchange(writtenRestarting_, false) && Succeeded(result)) {
-    Tell(ConfigRunningAgainMessage());
+    GatewayRunsAgain();
     return;
   }
+  verifyWrite_ = false;
   TellResult(DeviceCommand::Restart, result);
 }
 
@@ -271,6 +273,8 @@ void DeviceCommands::OnModuleInfo(int value) {
 }
 
 void DeviceCommands::OnDownloadResult(int value) {
+  if (afterBackup_) return OnBackupRead(value);
+  if (readingBack_) return OnReadBack(value);
   Busy(false);
   CloseNotice();
   if (!Succeeded(value)) {
@@ -284,16 +288,18 @@ void DeviceCommands::OnDownloadResult(int value) {
 void DeviceCommands::OnUploadResult(int value) {
   Busy(false);
   if (!Succeeded(value)) {
+    verifyWrite_ = false;
     CloseProgressAsFailed();
     TellResult(DeviceCommand::WriteConfiguration, value);
   } else if (std::exchange(writtenRestarting_, false)) {
     // The link is back after the restart that took the configuration over.
     CloseNotice();
-    Tell(ConfigRunningAgainMessage());
+    GatewayRunsAgain();
   } else {
     // The gateway restarts to take the configuration over; the notice stays
     // until it is back. Where the engine waits for no restart, a box says it.
     writtenRestarting_ = true;
+    written_ = engine_.configTransfer().image();
     ShowNotice(ConfigWrittenMessage().textKey);
     Later([this] {
       if (!writtenRestarting_ || engine_.state() != EngineState::Idle) return;
@@ -301,6 +307,7 @@ void DeviceCommands::OnUploadResult(int value) {
       Busy(false);
       CloseNotice();
       MessagePrompts(context_.messages).Tell(ConfigWrittenMessage());
+      if (std::exchange(verifyWrite_, false)) ReadBack();
     });
   }
   ResumeMonitor();

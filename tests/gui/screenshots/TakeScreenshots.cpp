@@ -40,11 +40,13 @@
 #include "app/gui/ProgressDialog.h"
 #include "app/gui/RoutingItemDialog.h"
 #include "app/gui/TabPages.h"
+#include "app/gui/WriteChangesDialog.h"
 #include "app/language/LanguageManager.h"
 #include "app/settings/FileSettings.h"
 #include "app/settings/MemorySettingsStore.h"
 #include "app/settings/RecentFiles.h"
 #include "app/settings/WindowStateSettings.h"
+#include "config/FieldValues.h"
 #include "config/LcrRoutingPage.h"
 #include "sim/SampleConfiguration.h"
 #include "support/SimulatorThread.h"
@@ -248,5 +250,15 @@ int main(int argc, char** argv) {
   ok = Save(notice, folder, "notify-dialog") && ok;
   FindDialog find(language, "ConfigReadData", false, false, &window);
   ok = Save(find, folder, "find-dialog") && ok;
+  // Write configuration's question once the gateway's configuration was read:
+  // the sample configuration with three fields edited.
+  const ConfigurationImage onGateway = sim::MakeSampleConfiguration();
+  ConfigurationImage edited = onGateway;
+  catalog::WriteField(edited, catalog::FindField("general.name"), {.text = "Lab gateway"});
+  catalog::WriteField(edited, catalog::FindField("network.port"), {.number = 2345});
+  catalog::WriteField(edited, catalog::FindField("general.mobilityExtension"), {.number = 2});
+  const TextLookup text = [&language](std::string_view key) { return language.GetString(key); };
+  WriteChangesDialog changes(language, WriteChanges(onGateway, edited, text), true, &window);
+  ok = Save(changes, folder, "write-changes-dialog") && ok;
   return ok ? 0 : 1;
 }

@@ -18,6 +18,9 @@ namespace tusko::gui::test {
 // saved, the delivered English texts, and message boxes and file dialogs
 // answered by scripts. Free of any test framework, so benchmarks use it too.
 struct DesktopTestContext {
+  // Backups before a write go to the user's data folder: off unless a test gives one.
+  DesktopTestContext() { settings_.configBackup = 0; }
+
   MemorySettingsStore store_;
   ProgramSettings settings_;
   FileSettings files_{"/tmp"};

@@ -8,10 +8,11 @@ JOBS      ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 FUZZ_RUNS ?= 10000000
 ARGS      ?= info
+SOAK_ARGS ?= 1000 100
 
 CMAKE_FLAGS = -G Ninja -DTUSKO_WERROR=ON
 
-.PHONY: deps build run run-cli run-sim screenshots test unit sanitize tsan fuzz fuzz-long bench coverage budget clean
+.PHONY: deps build run run-cli run-sim screenshots test unit sanitize tsan fuzz fuzz-long bench soak coverage budget clean
 
 deps:
 	@scripts/install-deps.sh
@@ -41,8 +42,9 @@ run-sim: build
 screenshots: build
 	scripts/screenshots.sh $(BUILD_DIR)
 
-# Every test: the normal build, then the same tests under AddressSanitizer and UBSan.
-test: unit sanitize
+# Every test: the normal build, then the same tests under AddressSanitizer and
+# UBSan, then the threaded parts under ThreadSanitizer.
+test: unit sanitize tsan
 
 unit: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
@@ -52,12 +54,13 @@ sanitize: deps
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 	ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(JOBS)
 
-# The link's reader and writer threads under ThreadSanitizer: the link tests
-# over sockets and pseudo-terminals.
+# The threads under ThreadSanitizer: the link's reader and writer threads in
+# the link tests over sockets and pseudo-terminals, and the log view written
+# from other threads in the monitor tests.
 tsan: deps
 	cmake -S . -B $(TSAN_DIR) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Debug -DTUSKO_TSAN=ON -DTUSKO_BENCH=OFF
-	cmake --build $(TSAN_DIR) -j $(JOBS) --target tusko_link_itests
-	ctest --test-dir $(TSAN_DIR) -L integration -R link --output-on-failure -j $(JOBS)
+	cmake --build $(TSAN_DIR) -j $(JOBS) --target tusko_link_tests tusko_link_itests tusko_monitor_tests
+	ctest --test-dir $(TSAN_DIR) -R '^(link|monitor)\.' --output-on-failure -j $(JOBS)
 
 # libFuzzer targets under ASan/UBSan, FUZZ_SECONDS each.
 fuzz: deps
@@ -91,6 +94,15 @@ coverage: deps
 # Lines of tests against lines of source per folder; fails above 40 % of src.
 budget:
 	@scripts/test-budget.sh
+
+# Leak hunt: connect-read-disconnect cycles over TCP and a pseudo-terminal and
+# gateway restarts (SOAK_ARGS: cycles per link, restarts), counted from /proc
+# in the normal build, then under AddressSanitizer's leak checker.
+soak: build
+	$(BUILD_DIR)/soak/tusko_soak $(SOAK_ARGS)
+	cmake -S . -B $(ASAN_DIR) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Debug -DTUSKO_SANITIZE=ON -DTUSKO_BENCH=OFF
+	cmake --build $(ASAN_DIR) -j $(JOBS) --target tusko_soak
+	$(ASAN_DIR)/soak/tusko_soak $(SOAK_ARGS)
 
 bench: build
 	$(BUILD_DIR)/bench/tusko_benchmarks

@@ -1,11 +1,19 @@
-// What each device command's ending says, the same on the desktop and the
-// command line.
+// What the device commands ask before they start and say when they end, the
+// same on the desktop and the command line; questions are answered by a script.
 #include "app/session/CommandEnding.h"
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "app/session/ConfigTransferFlow.h"
+#include "app/session/UpdateFileFlows.h"
+#include "protocol/TransferConstants.h"
+#include "support/FirmwareFiles.h"
+#include "support/TempFolder.h"
 
 namespace tusko {
 namespace {
@@ -56,9 +64,6 @@ TEST(ResultMessage, EachEndingHasItsText) {
        MessageStyle::Warning, GatewayAfterCancel::Unknown, "strAnnouncementUpdate"},
       {"config_read_cancelled_needs_no_word", DeviceCommand::ReadConfiguration, kCancelled, "", nullptr, {}},
       {"cdr_chunk_refused_by_the_store", DeviceCommand::DownloadCdr, kRejected, "", nullptr, {}},
-      {"restart_not_back", DeviceCommand::Restart, kNoAnswer, "", "strErrorRestart", MessageStyle::Error},
-      {"old_password_wrong", DeviceCommand::ChangePassword, kOldPasswordWrong, "", "strPasswordOldFailed",
-       MessageStyle::Warning},
       {"clock_set_is_silent", DeviceCommand::SetClock, kDone, "", nullptr, {}},
       {"clock_set_to_the_computers_time_says_so", DeviceCommand::SynchronizeClock, kDone, "", "strDateTimeSynchronized",
        MessageStyle::Information},
@@ -90,6 +95,90 @@ TEST(RestartResult, EndsOnlyWhenTheRestartIsOver) {
       {"not_back", Notification::RestartFailed, 0, kNoAnswer},
   };
   for (const auto& row : rows) EXPECT_EQ(RestartResult(row.code, row.value), row.result) << row.name;
+}
+
+// Answers the questions in order and records every key asked or told.
+class ScriptedPrompts final : public CommandPrompts {
+ public:
+  explicit ScriptedPrompts(std::deque<Answer> answers) : answers_(std::move(answers)) {}
+  Answer Ask(const CommandMessage& question) override {
+    keys.push_back(question.textKey);
+    if (answers_.empty()) return Answer::No;
+    const Answer answer = answers_.front();
+    answers_.pop_front();
+    return answer;
+  }
+  void Tell(const CommandMessage& message) override { keys.push_back(message.textKey); }
+  std::vector<std::string> keys;
+
+ private:
+  std::deque<Answer> answers_;
+};
+
+constexpr const char* kConflict = "strDataVersionConflict";
+constexpr const char* kConfirm = "strDataUploadConfirm";
+
+TEST(ConfirmConfigTransfer, AsksInTheOrderOfTheVersionRule) {
+  const struct {
+    const char* name;
+    ConfigTransferKind kind;
+    const char* firmware;
+    std::deque<Answer> answers;
+    bool started;
+    std::vector<std::string> asked;
+  } rows[] = {
+      {"read_agreeing", ConfigTransferKind::Read, "1.2.5", {}, true, {}},
+      {"write_agreeing_confirmed", ConfigTransferKind::Write, "1.2.5", {Answer::Yes}, true, {kConfirm}},
+      {"write_agreeing_refused", ConfigTransferKind::Write, "1.2.5", {Answer::No}, false, {kConfirm}},
+      {"read_differing_refused", ConfigTransferKind::Read, "1.3.0", {Answer::No}, false, {kConflict}},
+      {"read_differing_accepted_beforehand", ConfigTransferKind::Read, "1.3.0", {Answer::Assumed}, true, {kConflict}},
+      {"write_differing_yes_stands_for_the_confirmation", ConfigTransferKind::Write, "2.0", {Answer::Yes}, true,
+       {kConflict}},
+      {"write_differing_accepted_beforehand_still_confirms", ConfigTransferKind::Write, "1.3.0",
+       {Answer::Assumed, Answer::No}, false, {kConflict, kConfirm}},
+  };
+  for (const auto& row : rows) {
+    ScriptedPrompts prompts(row.answers);
+    EXPECT_EQ(ConfirmConfigTransfer(row.kind, row.firmware, prompts), row.started) << row.name;
+    EXPECT_EQ(prompts.keys, row.asked) << row.name;
+  }
+}
+
+TEST(PrepareFirmwareUpdate, ChecksInOrderAndClosesTheFileUnlessReady) {
+  using test::FirmwareData;
+  using test::FirmwareFileBytes;
+  constexpr std::uint8_t kApplication = kSectionTypeApplication;
+  const auto identified = FirmwareFileBytes({{kApplication, 0x10000, FirmwareData(40, "2.1.7")}});
+  const auto unsigned_ = FirmwareFileBytes({{kApplication, 0x10000, FirmwareData(64)}});
+  const auto outside = FirmwareFileBytes({{kApplication, 0xFF00, FirmwareData(0x200, "2.1.7")}});
+  const struct {
+    const char* name;
+    std::vector<std::uint8_t> bytes;
+    FirmwareFileRules rules;
+    std::deque<Answer> answers;
+    FirmwareFileVerdict verdict;
+    std::vector<std::string> keys;
+  } rows[] = {
+      {"not_a_firmware_file", {1, 2, 3}, {}, {}, FirmwareFileVerdict::Refused, {"strFlashWriteFileError"}},
+      {"outside_the_window", outside, {}, {}, FirmwareFileVerdict::Refused, {"strFlashWriteFileErrorAddrSpace"}},
+      {"outside_the_window_unchecked", outside, {true, false}, {Answer::Yes}, FirmwareFileVerdict::Ready,
+       {"strFlashWriteFileVersion"}},
+      {"no_version", unsigned_, {}, {}, FirmwareFileVerdict::Refused, {"strFlashWriteFileErrorVersion"}},
+      {"no_version_not_required", unsigned_, {false, true}, {}, FirmwareFileVerdict::Ready, {}},
+      {"version_declined", identified, {}, {Answer::No}, FirmwareFileVerdict::Declined, {"strFlashWriteFileVersion"}},
+      {"version_accepted_beforehand", identified, {}, {Answer::Assumed}, FirmwareFileVerdict::Ready,
+       {"strFlashWriteFileVersion"}},
+  };
+  for (const auto& row : rows) {
+    const test::TempFile path(row.bytes);
+    FirmwareFile file;
+    file.AddAllowedRange(kFirmwareFlashWindow);
+    ScriptedPrompts prompts(row.answers);
+    const auto text = [](std::string_view key) { return std::string(key); };
+    EXPECT_EQ(PrepareFirmwareUpdate(file, path.path(), row.rules, text, prompts), row.verdict) << row.name;
+    EXPECT_EQ(prompts.keys, row.keys) << row.name;
+    EXPECT_EQ(file.IsOpen(), row.verdict == FirmwareFileVerdict::Ready) << row.name;
+  }
 }
 
 }  // namespace

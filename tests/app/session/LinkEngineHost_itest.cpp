@@ -1,8 +1,6 @@
-// The host of the link and the engine over a real loopback socket on virtual
-// time: a TCP connect the gateway never completes ends at its limit or at Esc,
-// without a second connect; a gateway held by another program may accept a
-// connection and never answer, which the no-answer message names only when
-// nothing came back on it.
+// The link and engine host over a real loopback socket on virtual time: a TCP connect never
+// completed ends at its limit or at Esc; a gateway held by another program may accept a
+// connection and never answer, which the no-answer message names only when nothing came back.
 #include "app/session/LinkEngineHost.h"
 
 #include <gtest/gtest.h>
@@ -75,8 +73,6 @@ class LinkEngineHostOverTcp : public testing::Test {
     return true;
   }
 
-  std::string NotReached() const { return "127.0.0.1:" + std::to_string(listener.port()) + " strTcpError4"; }
-
   test::VirtualClock clock;
   test::VirtualMainLoop loop{clock};
   RecordingLog log;
@@ -101,9 +97,10 @@ TEST_F(LinkEngineHostOverTcp, TheConnectLimitEndsTheWaitAsNotReached) {
   EXPECT_FALSE(host->EnsureLinkOpen(true));
   EXPECT_EQ(clock.Now(), kConnectLimit);
   EXPECT_EQ(host->link().GetLinkState(), LinkState::Closed);
-  EXPECT_TRUE(log.Contains("Connect timeout"));
-  EXPECT_EQ(boxes, std::vector<std::string>{NotReached()});
-  EXPECT_EQ(log.CountStartingWith("TCP Connect - "), 1u) << "the command's wait joins the connect under way";
+  EXPECT_EQ(log.Count("Connect timeout"), 1u);
+  EXPECT_EQ(boxes, std::vector<std::string>{"127.0.0.1:" + std::to_string(listener.port()) + " strTcpError4"});
+  const auto connects = [](const std::string& line) { return line.starts_with("TCP Connect - "); };
+  EXPECT_EQ(std::ranges::count_if(log.Texts(), connects), 1) << "the command's wait joins the connect under way";
   EXPECT_EQ(busyCount, 0);
 }
 
@@ -113,7 +110,7 @@ TEST_F(LinkEngineHostOverTcp, EscEndsTheConnectQuietly) {
   EXPECT_FALSE(host->EnsureLinkOpen(true));
   EXPECT_EQ(clock.Now(), kFirstWait);
   EXPECT_EQ(host->link().GetLinkState(), LinkState::Closed);
-  EXPECT_TRUE(log.Contains("Connect cancelled"));
+  EXPECT_EQ(log.Count("Connect cancelled"), 1u);
   EXPECT_TRUE(boxes.empty());
   EXPECT_EQ(busyCount, 0);
 }

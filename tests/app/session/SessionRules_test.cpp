@@ -1,12 +1,15 @@
 // The small rules of the desktop and tuskoctl: the gateway password, the
 // version agreement, the differing fields of a verified write, the program
-// settings each layer takes, the language command, and the desktop's start.
+// settings each layer takes, the language command, the desktop's start and
+// the configuration backups.
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "app/language/LanguageManager.h"
+#include "app/session/ConfigBackups.h"
 #include "app/session/InstanceMark.h"
 #include "app/session/LanguageChange.h"
 #include "app/session/LayerSettings.h"
@@ -15,17 +18,18 @@
 #include "app/session/VersionRule.h"
 #include "app/session/WriteVerification.h"
 #include "app/settings/MemorySettingsStore.h"
+#include "config/ConfigurationFile.h"
 #include "support/TempFolder.h"
 
 namespace tusko {
 namespace {
 
+namespace fs = std::filesystem;
+
 TEST(GatewayPassword, TakesOnlyAsciiOfAtMostEightCharacters) {
   const struct { const char* name; std::string_view password; PasswordFit fit; } rows[] = {
-      {"empty", "", PasswordFit::Fits},
-      {"eight_signs", "a1!~ Z_9", PasswordFit::Fits},
-      {"nine", "123456789", PasswordFit::TooLong},
-      {"umlaut_within_eight_bytes", "p\u00E4ss", PasswordFit::NotAscii},
+      {"empty", "", PasswordFit::Fits},         {"eight_signs", "a1!~ Z_9", PasswordFit::Fits},
+      {"nine", "123456789", PasswordFit::TooLong},  {"umlaut_within_eight_bytes", "p\u00E4ss", PasswordFit::NotAscii},
       {"long_and_not_ascii", "\u00E4123456789", PasswordFit::NotAscii},
   };
   for (const auto& row : rows) EXPECT_EQ(CheckGatewayPassword(row.password), row.fit) << row.name;
@@ -113,35 +117,71 @@ TEST(InstanceMark, IsSeenWhileAnyInstanceHoldsIt) {
   EXPECT_FALSE(IsInstanceRunning(folder));
 }
 
+// The state's word is the language's; a serial port never shows "connecting".
 TEST(StatusText, NamesTheLinkAndItsState) {
   LanguageManager language(TUSKO_RESOURCES_DIR);
   ASSERT_EQ(language.LoadLanguage(1), LanguageLoadResult::Loaded);
-  const struct {
-    const char* name;
-    std::uint32_t comMode;
-    std::string port, address;
-    LinkState state;
-    std::string expected;  // with the language's texts in braces
-  } rows[] = {
-      {"serial_without_port", 0, "", "h", LinkState::Closed, "USB: {strStatNoPort}"},
-      {"serial_open", 0, "/dev/ttyACM0", "", LinkState::Open, "USB: /dev/ttyACM0 - {strStatConnected}"},
-      {"serial_closed", 0, "/dev/ttyACM0", "", LinkState::Closed, "USB: /dev/ttyACM0 - {strStatDisconnected}"},
-      {"tcp_without_address", 1, "p", "", LinkState::Open, "TCP: {strStatNoAddress}"},
-      {"tcp_connecting", 1, "", "10.0.0.5", LinkState::Connecting, "TCP: 10.0.0.5 - {strStatConnecting}"},
-      {"tcp_open", 1, "", "10.0.0.5", LinkState::Open, "TCP: 10.0.0.5 - {strStatConnected}"},
-      {"tcp_closed", 1, "", "10.0.0.5", LinkState::Closed, "TCP: 10.0.0.5 - {strStatDisconnected}"}};
+  const struct { std::uint32_t mode; std::string port, address; LinkState state; std::string prefix, key; } rows[] = {
+      {0, "", "h", LinkState::Closed, "USB: ", "strStatNoPort"},
+      {0, "/dev/ttyACM0", "", LinkState::Open, "USB: /dev/ttyACM0 - ", "strStatConnected"},
+      {0, "/dev/ttyACM0", "", LinkState::Connecting, "USB: /dev/ttyACM0 - ", "strStatDisconnected"},
+      {1, "p", "", LinkState::Open, "TCP: ", "strStatNoAddress"},
+      {1, "", "10.0.0.5", LinkState::Connecting, "TCP: 10.0.0.5 - ", "strStatConnecting"},
+      {1, "", "10.0.0.5", LinkState::Open, "TCP: 10.0.0.5 - ", "strStatConnected"},
+      {1, "", "10.0.0.5", LinkState::Closed, "TCP: 10.0.0.5 - ", "strStatDisconnected"}};
   for (const auto& row : rows) {
     ProgramSettings settings;
-    settings.comMode = row.comMode;
+    settings.comMode = row.mode;
     settings.virtualComPort = row.port;
     settings.tcpAddress = row.address;
-    const auto open = row.expected.find('{'), close = row.expected.find('}');
-    ASSERT_LT(open, close) << row.name;
-    const std::string text = language.GetString(row.expected.substr(open + 1, close - open - 1));
-    ASSERT_FALSE(text.empty()) << row.name;
-    const std::string expected = row.expected.substr(0, open) + text + row.expected.substr(close + 1);
-    EXPECT_EQ(LinkStatusText(settings, row.state, language), expected) << row.name;
+    ASSERT_FALSE(language.GetString(row.key).empty()) << row.key;
+    EXPECT_EQ(LinkStatusText(settings, row.state, language), row.prefix + language.GetString(row.key)) << row.prefix;
   }
+}
+
+constexpr BackupTime kTime{2026, 1, 2, 3, 4, 5};
+
+TEST(ConfigBackups, NamesAreSafeAndDated) {
+  for (const auto& [device, file] : std::initializer_list<std::pair<std::string, std::string>>{
+           {"Office 2", "Office 2-20260102-030405.cfg"},
+           {std::string("a/b\\c\t\x7F", 7), "a_b_c__-20260102-030405.cfg"},
+           {"../up", "_up-20260102-030405.cfg"},
+           {" ", "gateway-20260102-030405.cfg"}}) {
+    EXPECT_EQ(BackupFileName(device, kTime), file) << device;
+  }
+}
+
+TEST(ConfigBackups, SaveMakesTheFolderAndGivesASecondNameWithinOneSecond) {
+  const test::TempFolder folder;
+  const BackupRules rules{folder / "data" / "backups", 1024 * 1024};
+  ConfigurationImage image = MakeDefaultImage();
+  const auto first = SaveConfigBackup(rules, "Office", kTime, image);
+  image.SetByte(600, 0x5A);
+  const auto second = SaveConfigBackup(rules, "Office", kTime, image);
+  ASSERT_TRUE(first && second);
+  EXPECT_EQ(first->filename(), "Office-20260102-030405.cfg");
+  EXPECT_EQ(second->filename(), "Office-20260102-030405-2.cfg");
+  const ConfigurationReadResult read = ReadConfigurationFile(*second);
+  EXPECT_TRUE(read.image && *read.image == image);
+}
+
+TEST(ConfigBackups, PruneRemovesTheOldestBackupsOnlyUntilTheFolderFits) {
+  const test::TempFolder folder;
+  int age = 40;
+  const auto old = [&](const char* name) {  // 100 bytes, each file 10 s newer than the one before
+    std::ofstream(folder / name) << std::string(100, 'x');
+    fs::last_write_time(folder / name, fs::file_time_type::clock::now() - std::chrono::seconds(age -= 10));
+    return folder / name;
+  };
+  const fs::path notes = old("notes.txt"), oldest = old("a.cfg"), older = old("b.cfg"), newest = old("c.cfg");
+  PruneBackups(folder.path(), 250, newest);
+  EXPECT_FALSE(fs::exists(oldest));
+  EXPECT_TRUE(fs::exists(older) && fs::exists(newest));
+  EXPECT_TRUE(fs::exists(notes)) << "only backups count and go";
+  // The backup just made stays even when it alone passes the bound.
+  PruneBackups(folder.path(), 50, newest);
+  EXPECT_FALSE(fs::exists(older));
+  EXPECT_TRUE(fs::exists(newest));
 }
 
 }  // namespace

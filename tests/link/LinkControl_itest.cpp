@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <condition_variable>
+#include <atomic>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -37,13 +37,8 @@ class RecordingLinkHost final : public LinkHost {
   void PostReceivedMessage(ReceivedFrame frame) override {
     std::lock_guard lock(mutex_);
     frames_.push_back(std::move(frame));
-    changed_.notify_all();
   }
-  void PostLinkClosed() override {
-    std::lock_guard lock(mutex_);
-    ++linkClosed_;
-    changed_.notify_all();
-  }
+  void PostLinkClosed() override { ++linkClosed; }
   TimerId StartLinkTimer(std::chrono::milliseconds period) override {
     ++timersStarted;
     timerPeriod = period;
@@ -55,23 +50,12 @@ class RecordingLinkHost final : public LinkHost {
   }
   void ShowThreadError() override { ADD_FAILURE() << "the link threads did not start"; }
 
-  bool WaitForFrames(std::size_t count) {
-    std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, kWaitLimit, [&] { return frames_.size() >= count; });
-  }
-  bool WaitForLinkClosed() {
-    std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, kWaitLimit, [&] { return linkClosed_ > 0; });
-  }
   std::vector<ReceivedFrame> Frames() const {
     std::lock_guard lock(mutex_);
     return frames_;
   }
-  int LinkClosedCount() const {
-    std::lock_guard lock(mutex_);
-    return linkClosed_;
-  }
 
+  std::atomic<int> linkClosed{0};
   // Main thread only.
   int timersStarted = 0;
   int timersStopped = 0;
@@ -80,9 +64,7 @@ class RecordingLinkHost final : public LinkHost {
 
  private:
   mutable std::mutex mutex_;
-  std::condition_variable changed_;
   std::vector<ReceivedFrame> frames_;
-  int linkClosed_ = 0;
 };
 
 template <typename Condition>
@@ -113,7 +95,7 @@ class LinkControlTest : public testing::Test {
   bool Exchange(std::size_t framesBefore = 0) {
     DeviceMessage request = SystemInfoRequest();
     const std::size_t length = request.wireSize();
-    if (!link.SendToDevice(std::move(request), length) || !host.WaitForFrames(framesBefore + 1)) return false;
+    if (!link.SendToDevice(std::move(request), length) || !PollUntil([&] { return host.Frames().size() > framesBefore; })) return false;
     const ReceivedFrame frame = host.Frames().at(framesBefore);
     return frame.length == frame.message.wireSize() &&
            frame.message.type() == static_cast<std::uint8_t>(MessageType::Reply) && IsChecksumValid(frame.message) &&
@@ -179,7 +161,7 @@ TEST_F(LinkControlTest, TheGatewayClosingTheConnectionIsReportedOnce) {
   ASSERT_TRUE(Open());
   ASSERT_TRUE(Exchange());
 
-  ASSERT_TRUE(host.WaitForLinkClosed());
+  ASSERT_TRUE(PollUntil([this] { return host.linkClosed > 0; }));
   ASSERT_TRUE(PollUntil([this] { return link.GetLinkState() == LinkState::Closed; }));
   const std::vector<std::string> texts = log.Texts();
   const auto closed = std::find(texts.begin(), texts.end(), "Connection closed");
@@ -189,45 +171,62 @@ TEST_F(LinkControlTest, TheGatewayClosingTheConnectionIsReportedOnce) {
   EXPECT_EQ(link.LastTcpError(), TcpError::None) << "a dropped open connection leaves no error";
 
   link.CloseCommunication();
-  EXPECT_EQ(host.LinkClosedCount(), 1);
+  EXPECT_EQ(host.linkClosed, 1);
 }
 
 struct OpenFailureRow {
   const char* name;
-  const char* port;  // empty: a pseudo-terminal
+  LinkType type;
+  const char* where;  // the port or TCP address; empty: a pseudo-terminal
   std::uint32_t baudrate;
   const char* detailKey;
-  const char* what;  // what the logged system error starts with
-  int error;
+  std::string logged;
 };
 
-class SerialOpenFailures : public LinkControlTest, public testing::WithParamInterface<OpenFailureRow> {};
+std::string SystemErrorLine(const char* what, int error) {
+  return std::string(what) + "Error " + std::to_string(error) + " - " + SystemErrorText(error);
+}
 
-// Quiet or not, the log names the system's error.
-TEST_P(SerialOpenFailures, ShowTheirBoxOnlyWhenNotQuiet) {
+class OpenFailures : public LinkControlTest, public testing::WithParamInterface<OpenFailureRow> {};
+
+// A failed serial open shows its box only when not quiet; a TCP connect that
+// fails at once shows none (the caller asks for its error) and tells no close.
+TEST_P(OpenFailures, GiveTheirDetailAndLogTheCause) {
   const OpenFailureRow& row = GetParam();
+  const bool tcp = row.type == LinkType::Tcp;
   const test::PtyPeer pty;
-  settings.type = LinkType::Serial;
-  settings.portName = *row.port != '\0' ? row.port : pty.slavePath();
+  settings.type = row.type;
+  settings.portName = *row.where != '\0' ? row.where : pty.slavePath();
+  settings.tcpAddress = row.where;
   settings.baudrate = row.baudrate;
   for (const bool quiet : {true, false}) {
     EXPECT_FALSE(link.InitCommunication(settings, quiet));
     EXPECT_FALSE(link.ThreadsRunning());
     EXPECT_EQ(host.timersStarted, 0);
-    EXPECT_EQ(host.comErrors.size(), quiet ? 0u : 1u);
+    EXPECT_EQ(host.comErrors.size(), quiet || tcp ? 0u : 1u);
   }
-  EXPECT_EQ(host.comErrors.at(0), std::make_pair(settings.portName, std::string(row.detailKey)));
-  const std::string error = std::to_string(row.error) + " - " + SystemErrorText(row.error);
-  EXPECT_EQ(log.Count(row.what + ("Error " + error)), 2u);
+  if (tcp) {
+    EXPECT_EQ(TcpErrorDetailKey(link.LastTcpError()), row.detailKey);
+  } else {
+    EXPECT_EQ(host.comErrors.at(0), std::make_pair(settings.portName, std::string(row.detailKey)));
+  }
+  EXPECT_EQ(log.Count(row.logged), 2u);
+  EXPECT_EQ(host.linkClosed, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Rows, SerialOpenFailures,
+    Rows, OpenFailures,
     testing::Values(
-        OpenFailureRow{"MissingDevice", "/dev/tusko-no-such-port", 115200, "strComError2", "", ENOENT},
-        OpenFailureRow{"ZeroBaudRate", "", 0, "strComError4", "SetCommState ", EINVAL},
-        OpenFailureRow{"NotATerminal", "/dev/null", 115200, "strComError4", "SetCommState ", ENOTTY},
-        OpenFailureRow{"Directory", "/tmp", 115200, "strComError5", "", EISDIR}),
+        OpenFailureRow{"MissingDevice", LinkType::Serial, "/dev/tusko-no-such-port", 115200, "strComError2",
+                       SystemErrorLine("", ENOENT)},
+        OpenFailureRow{"ZeroBaudRate", LinkType::Serial, "", 0, "strComError4", SystemErrorLine("SetCommState ", EINVAL)},
+        OpenFailureRow{"NotATerminal", LinkType::Serial, "/dev/null", 115200, "strComError4",
+                       SystemErrorLine("SetCommState ", ENOTTY)},
+        OpenFailureRow{"Directory", LinkType::Serial, "/tmp", 115200, "strComError5", SystemErrorLine("", EISDIR)},
+        OpenFailureRow{"Unresolvable", LinkType::Tcp, "gateway.invalid", 0, "strTcpError3", "Invalid address!"},
+        // The system refuses a multicast address itself, before anything is sent.
+        OpenFailureRow{"Multicast", LinkType::Tcp, "224.0.0.1", 0, "strTcpError4",
+                       "connect() error - " + std::to_string(ENETUNREACH)}),
     test::RowName<OpenFailureRow>);
 
 }  // namespace

@@ -19,7 +19,6 @@
 #include "link/TcpLink.h"
 #include "support/LinkPeer.h"
 #include "support/RefusingPort.h"
-#include "support/RowName.h"
 #include "support/SimulatorLink.h"
 
 namespace tusko {
@@ -84,11 +83,9 @@ class TcpEnd final : public LinkEnd, public LinkClosedListener {
   explicit TcpEnd(const LinkLog& log) : link(log) {}
 
   test::LinkPeer& peer() override { return far; }
-  bool Open() override { return Connect() && far.Accept(); }
-  // Connects to the peer's port plus `portAbove`, driving the reader's wait until done.
-  bool Connect(std::uint32_t portAbove = 0) {
-    link.TcpConnect("127.0.0.1", far.port() + portAbove, this);
-    return WaitUntilOpen();
+  bool Open() override {
+    link.TcpConnect("127.0.0.1", far.port(), this);
+    return WaitUntilOpen() && far.Accept();
   }
   bool WaitUntilOpen() {
     for (int i = 0; i < kStepLimit && link.GetTcpState() == LinkState::Connecting; ++i) link.TcpWaitReady(200ms);
@@ -222,42 +219,6 @@ INSTANTIATE_TEST_SUITE_P(Transports, LinkEnds, testing::Values(Transport::Tcp, T
 
 using TcpLinkTest = LinkEndTest<TcpEnd>;
 
-// A port above 65535 connects to its low 16 bits.
-TEST_F(TcpLinkTest, PortAboveTheRangeConnectsToItsLow16Bits) {
-  ASSERT_TRUE(end.Connect(0x10000));
-  EXPECT_TRUE(end.far.Accept());
-  EXPECT_EQ(sink.Count("Connected"), 1u);
-  EXPECT_EQ(end.link.LastError(), TcpError::None);
-}
-
-struct ConnectFailureRow {
-  const char* name;
-  const char* address;
-  TcpError error;
-  const char* detailKey;
-  std::string logged;
-};
-
-class TcpConnectFailures : public TcpLinkTest, public testing::WithParamInterface<ConnectFailureRow> {};
-
-// A multicast address is refused by the system itself, before anything is sent.
-TEST_P(TcpConnectFailures, AreRefusedAtOnceWithoutAClose) {
-  EXPECT_FALSE(end.link.TcpConnect(GetParam().address, 1002, &end));
-  EXPECT_EQ(end.link.GetTcpState(), LinkState::Closed);
-  EXPECT_EQ(end.link.LastError(), GetParam().error);
-  EXPECT_EQ(TcpErrorDetailKey(end.link.LastError()), GetParam().detailKey);
-  EXPECT_EQ(sink.Texts().back(), GetParam().logged);
-  EXPECT_EQ(end.closes.load(), 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, TcpConnectFailures,
-    testing::Values(ConnectFailureRow{"Unresolvable", "gateway.invalid", TcpError::AddressNotResolved, "strTcpError3",
-                                      "Invalid address!"},
-                    ConnectFailureRow{"Multicast", "224.0.0.1", TcpError::ConnectFailed, "strTcpError4",
-                                      "connect() error - " + std::to_string(ENETUNREACH)}),
-    test::RowName<ConnectFailureRow>);
-
 // A refusing peer answers only after the connect has gone out.
 TEST_F(TcpLinkTest, ConnectRefusedByThePeerIsError4AfterTheWait) {
   const test::RefusingPort refusing;
@@ -267,7 +228,7 @@ TEST_F(TcpLinkTest, ConnectRefusedByThePeerIsError4AfterTheWait) {
   EXPECT_EQ(end.link.GetTcpState(), LinkState::Closed);
   EXPECT_EQ(end.link.LastError(), TcpError::ConnectException) << "set after the close that clears it";
   EXPECT_EQ(TcpErrorDetailKey(end.link.LastError()), "strTcpError4");
-  EXPECT_TRUE(sink.Contains("Connect exception"));
+  EXPECT_EQ(sink.Count("Connect exception"), 1u);
   EXPECT_EQ(end.closes.load(), 1);
 }
 
@@ -340,17 +301,6 @@ TEST_F(SerialPortLinkTest, ClosePortHoldsThePortClosedUntilClearedAndAFullCloseD
   link.ClearHoldClosed();
   link.WaitAndReadStep(kSerialReaderWaitMs);
   EXPECT_FALSE(link.IsPortOpen()) << "a stop request ends the pass before reopening";
-}
-
-TEST_F(SerialPortLinkTest, WriterCutShortByACloseReturnsWhatItWrote) {
-  ASSERT_TRUE(end.Open());
-  // Nobody reads the master: the writer fills the queues and waits for room.
-  auto writing = std::async(std::launch::async, [&] { return end.Send(Bytes(1 << 20, 0x55)); });
-  ASSERT_EQ(writing.wait_for(50ms), std::future_status::timeout) << "the queues took a whole megabyte";
-  end.Close();
-  ASSERT_EQ(writing.wait_for(kWaitLimit), std::future_status::ready);
-  EXPECT_LT(writing.get(), std::size_t{1} << 20);
-  EXPECT_EQ(sink.CountStartingWith("Write Error"), 0u) << "a write cut short by a close is no error";
 }
 
 TEST_F(SerialPortLinkTest, DeviceGoneIsClosedAndReopenedOnce) {

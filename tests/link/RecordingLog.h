@@ -43,15 +43,12 @@ class RecordingLog final : public CommLogSink {
     std::lock_guard lock(mutex_);
     return entries_;
   }
-  std::size_t Count(std::string_view text) const {
+  // The lines equal to `text`, or with `whole` false, those starting with it.
+  std::size_t Count(std::string_view text, bool whole = true) const {
     const auto texts = Texts();
-    return static_cast<std::size_t>(std::count(texts.begin(), texts.end(), text));
-  }
-  bool Contains(std::string_view text) const { return Count(text) > 0; }
-  std::size_t CountStartingWith(std::string_view prefix) const {
-    const auto texts = Texts();
-    return static_cast<std::size_t>(
-        std::count_if(texts.begin(), texts.end(), [&](const std::string& text) { return text.starts_with(prefix); }));
+    return static_cast<std::size_t>(std::count_if(texts.begin(), texts.end(), [&](const std::string& line) {
+      return whole ? line == text : line.starts_with(text);
+    }));
   }
   std::vector<std::uint8_t> RawInput() const {
     std::lock_guard lock(mutex_);

@@ -90,8 +90,7 @@ TEST(GatewayCdrStore, RestartOnDemandOnceAfterTakingTheAcknowledgement) {
   store.Answer(FirstRequest());
   store.RestartOnNextRequest();
   const DeviceMessage restart = store.Answer(Acknowledge(192, 0));
-  EXPECT_EQ(restart.type(), static_cast<std::uint8_t>(MessageType::Reject));
-  EXPECT_EQ(FindElement(restart, ie::Cause)->data[0], cause::CdrRestart);
+  EXPECT_EQ(test::RejectCause(restart), cause::CdrRestart);
   EXPECT_EQ(store.Remaining(), 3u);
   EXPECT_EQ(ChunkOf(store.Answer(FirstRequest())).position, 0xC0u);
 }

@@ -33,16 +33,11 @@ std::optional<std::uint32_t> AcknowledgedAddress(const std::vector<DeviceMessage
   return element ? ReadNumber32(*element) : std::nullopt;
 }
 
-bool IsReplyWith(const std::vector<DeviceMessage>& answers, std::uint8_t element) {
-  return answers.size() == 1 && answers[0].type() == static_cast<std::uint8_t>(MessageType::Reply) &&
-         FindElement(answers[0], element).has_value();
-}
-
 // A gateway whose firmware has just restarted into the loader for an update.
 class FlashLoaderTest : public testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(IsReplyWith(gateway.Receive(FlashStart()), ie::Reset));
+    ASSERT_EQ(test::Outcome(gateway.Receive(FlashStart())), "reply 81") << "the firmware restarts into the loader";
     EXPECT_FALSE(gateway.LinkAvailable());
     ASSERT_EQ(gateway.Advance(kRestartToLoaderMs).size(), 1u);
     ASSERT_EQ(gateway.Phase(), GatewayPhase::Loader);
@@ -71,7 +66,7 @@ class FlashLoaderBlocks : public FlashLoaderTest, public testing::WithParamInter
 TEST_P(FlashLoaderBlocks, AcceptsOnlyWholeGroupsInsideTheWindowAndOnOnePage) {
   const BlockRow& row = GetParam();
   if (row.session) {
-    ASSERT_TRUE(IsReplyWith(gateway.Receive(FlashStart()), ie::FlashStart));
+    ASSERT_EQ(test::Outcome(gateway.Receive(FlashStart())), "reply 21");
   }
   const auto answers = Send(Block(row.address, test::FirmwareData(row.length), row.withAddress));
   if (row.accepted) {
@@ -95,7 +90,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, FlashLoaderBlocks,
                          test::RowName<BlockRow>);
 
 TEST_F(FlashLoaderTest, FirstBlockOfASectorIsAnsweredAfterTheErase) {
-  ASSERT_TRUE(IsReplyWith(gateway.Receive(FlashStart()), ie::FlashStart));
+  ASSERT_EQ(test::Outcome(gateway.Receive(FlashStart())), "reply 21");
   EXPECT_TRUE(gateway.Receive(Block(kBase, test::FirmwareData(8))).empty());
   EXPECT_TRUE(gateway.Advance(kSectorEraseMs - milliseconds(1)).empty());
   EXPECT_EQ(AcknowledgedAddress(gateway.Advance(milliseconds(1))), kBase);
@@ -105,10 +100,10 @@ TEST_F(FlashLoaderTest, FirstBlockOfASectorIsAnsweredAfterTheErase) {
 }
 
 TEST_F(FlashLoaderTest, StopStartsTheWrittenFirmware) {
-  ASSERT_TRUE(IsReplyWith(gateway.Receive(FlashStart()), ie::FlashStart));
+  ASSERT_EQ(test::Outcome(gateway.Receive(FlashStart())), "reply 21");
   const std::vector<std::uint8_t> data = test::FirmwareData(64, "2.0.1");
   ASSERT_EQ(AcknowledgedAddress(Send(Block(0x20000, data))), 0x20000u);
-  EXPECT_TRUE(IsReplyWith(gateway.Receive(test::Ask(ie::FlashStop)), ie::FlashStop));
+  EXPECT_EQ(test::Outcome(gateway.Receive(test::Ask(ie::FlashStop))), "reply 29");
   EXPECT_EQ(gateway.Advance(kLoaderToFirmwareMs).size(), 1u);
 
   EXPECT_EQ(gateway.Phase(), GatewayPhase::Firmware);

@@ -97,14 +97,12 @@ TEST(GatewayModel, ResetThenSwitchToFirmwareRunsTheWholeRestartInItsIdentitysTim
 
   EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::Reset))), "reply 81");
   EXPECT_FALSE(gateway.LinkAvailable());
-  EXPECT_EQ(gateway.Phase(), GatewayPhase::Restarting);
-  EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::LoaderVersion))), "none");
+  EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::LoaderVersion))), "none") << "nothing arrives while the link end is gone";
   EXPECT_TRUE(gateway.Advance(identity.restartToLoader - milliseconds{1}).empty());
   const DeviceMessage loaderStarted = Single(gateway.Advance(milliseconds{1}));
   EXPECT_EQ(Outcome({loaderStarted}), "event 11");
   EXPECT_EQ(RunModeOf(loaderStarted).mode, kRunModeLoader);
   EXPECT_FALSE(FindElement(loaderStarted, ie::Cause));
-  EXPECT_TRUE(gateway.LinkAvailable());
   EXPECT_EQ(Outcome(gateway.Receive(test::ReplyWith({{ie::RestartAck, {}}}))), "none");
   EXPECT_EQ(gateway.Phase(), GatewayPhase::Loader);
 
@@ -114,7 +112,6 @@ TEST(GatewayModel, ResetThenSwitchToFirmwareRunsTheWholeRestartInItsIdentitysTim
   const DeviceMessage firmwareStarted = Single(gateway.Advance(milliseconds{1}));
   EXPECT_EQ(Outcome({firmwareStarted}), "event 13");
   EXPECT_EQ(RunModeOf(firmwareStarted).mode, kRunModeFirmware);
-  EXPECT_EQ(gateway.Phase(), GatewayPhase::Firmware);
   // The started firmware answers with the LAN settings of its configuration.
   const LanInfoData lan = ReadLanInfo(*FindElement(Single(gateway.Receive(Ask(ie::LanInfo))), ie::LanInfo));
   EXPECT_EQ(lan.dhcp, kDhcpOn);
@@ -326,19 +323,6 @@ INSTANTIATE_TEST_SUITE_P(
                     FaultRow{"badType", {FaultKind::BadType, ie::LanInfo, 0, 1}, "type"},
                     FaultRow{"anyRequest", {FaultKind::DropReply, kAnyRequest, 0, 1}, "none"}),
     test::RowName<FaultRow>);
-
-TEST(GatewayModel, LostRequestIsNotActedOnButACorruptedAnswerIs) {
-  GatewayModel dropped;
-  dropped.InjectFault({FaultKind::DropReply, ie::Reset, 0, 1});
-  EXPECT_EQ(Outcome(dropped.Receive(Ask(ie::Reset))), "none");
-  EXPECT_EQ(dropped.Phase(), GatewayPhase::Firmware);
-
-  GatewayModel corrupted;
-  corrupted.InjectFault({FaultKind::CorruptChecksum, ie::Reset, 0, 1});
-  EXPECT_EQ(Outcome(corrupted.Receive(Ask(ie::Reset))), "checksum");
-  EXPECT_EQ(corrupted.Phase(), GatewayPhase::Restarting);
-  EXPECT_EQ(Outcome(corrupted.Advance(kRestartToLoaderMs)), "event 11");
-}
 
 }  // namespace
 }  // namespace tusko::sim

@@ -1,5 +1,5 @@
-// The gateway's monitoring output: its rhythm, the categories the utility
-// selects, the load rate, and the fault that makes it fall silent.
+// The gateway's monitoring output: the categories the utility selects, the
+// load rate, and what ends it.
 #include "sim/GatewayMonitoring.h"
 
 #include <gtest/gtest.h>
@@ -45,8 +45,7 @@ std::string OutputOver(GatewayModel& gateway, milliseconds duration) {
   return output;
 }
 
-// The lines of the output without their CR LF; a leading line end (of the
-// start's banner) gives no line.
+// The lines of the output without their CR LF; the start's banner's line end gives none.
 std::vector<std::string> Lines(std::string_view output) {
   if (output.starts_with("\r\n")) output.remove_prefix(2);
   std::vector<std::string> lines;
@@ -104,18 +103,6 @@ TEST_F(MonitoringGateway, StopsWithMonitoringAndWithARestart) {
   EXPECT_FALSE(OutputOver(gateway, milliseconds(1000)).empty());
   ASSERT_TRUE(Answered(Request(ie::Reset)));
   EXPECT_EQ(OutputOver(gateway, kRestartToLoaderMs + milliseconds(2000)), "");
-}
-
-TEST_F(MonitoringGateway, SilentFaultMutesOutputAndPollsUntilUsedUp) {
-  gateway.InjectFault({FaultKind::Silent, ie::MonitorPoll, 0, 2});
-  EXPECT_EQ(OutputOver(gateway, milliseconds(2000)), "");
-  EXPECT_FALSE(Answered(Request(ie::MonitorPoll)));
-  EXPECT_TRUE(Answered(Request(ie::LanInfo)));  // only the polls are lost
-  EXPECT_EQ(OutputOver(gateway, milliseconds(2000)), "");
-  EXPECT_FALSE(Answered(Request(ie::MonitorPoll)));
-
-  EXPECT_TRUE(Answered(Request(ie::MonitorPoll)));
-  EXPECT_FALSE(OutputOver(gateway, milliseconds(1000)).empty());
 }
 
 struct MaskCommandRow {

@@ -1,62 +1,18 @@
-#include "sim/WireSession.h"
+// The serial line's pace as the simulator keeps it (the wire session itself
+// runs under the link tests).
+#include "sim/LinePacer.h"
 
 #include <gtest/gtest.h>
 
-#include "link/FrameDecoder.h"
-#include "link/FrameEncoder.h"
-#include "sim/LinePacer.h"
+#include <utility>
+#include <vector>
+
 #include "support/RowName.h"
-#include "support/TestMessages.h"
 
 namespace tusko::sim {
 namespace {
 
 using namespace std::chrono_literals;
-
-// The utility's side of the wire: frames requests, cuts the answers back into messages.
-class WireSessionTest : public testing::Test {
- protected:
-  void Start(WireFaults faults) {
-    session_ = std::make_unique<WireSession>(
-        model_, faults,
-        [this](std::span<const std::uint8_t> bytes) {
-          for (std::uint8_t b : bytes) {
-            if (auto frame = decoder_.Feed(b)) received_.push_back(frame->message);
-          }
-        },
-        [](std::string_view) {});
-  }
-
-  static std::vector<std::uint8_t> SystemInfoRequestFrame() {
-    const DeviceMessage request = test::SealedMessage(MessageType::Request, {{ie::LoaderVersion, {}}});
-    std::vector<std::uint8_t> frame;
-    EncodeFrame(request.wireBytes(), frame);
-    return frame;
-  }
-  void SendSystemInfoRequest() { session_->OnBytes(SystemInfoRequestFrame()); }
-
-  GatewayModel model_;
-  std::unique_ptr<WireSession> session_;
-  FrameDecoder decoder_;
-  std::vector<DeviceMessage> received_;
-};
-
-TEST_F(WireSessionTest, RequestSplitAcrossReadsIsAnsweredOnce) {
-  Start({});
-  for (std::uint8_t b : SystemInfoRequestFrame()) session_->OnBytes({&b, 1});
-  ASSERT_EQ(received_.size(), 1u);
-  EXPECT_TRUE(IsChecksumValid(received_[0]));
-  EXPECT_TRUE(FindElement(received_[0], ie::FirmwareVersion).has_value());
-}
-
-TEST_F(WireSessionTest, DelayedAnswerLeavesOnlyWhenItsTimeHasCome) {
-  Start({.replyDelay = 300ms});
-  SendSystemInfoRequest();
-  session_->Advance(299ms);
-  EXPECT_TRUE(received_.empty());
-  session_->Advance(1ms);
-  EXPECT_EQ(received_.size(), 1u);
-}
 
 // At 115200 baud a byte takes 11 bits: 95.486 us; 10 bytes 954.86 us.
 struct PacerRow {

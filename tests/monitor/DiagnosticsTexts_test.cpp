@@ -13,30 +13,17 @@ namespace {
 // error format; a key not listed has no text, as in a language file.
 std::string Text(std::string_view key) {
   static const std::map<std::string_view, std::string> texts{
-      {"strDiagGsmStatusIdle", "Ready"},
-      {"strDiagGsmStatusLogout", "Logged out"},
-      {"strDiagGsmStatusError", "Error %d"},
-      {"strDiagGsmStatusUnknown", "Unknown state %d"},
-      {"strDiagGsmStatusCmeError", "CME error %d"},
-      {"strDiagGsmStatusCmeError10", "SIM not inserted (%d)"},
-      {"strDiagGsmSignalMin", "weakest"},
-      {"strDiagGsmSignalMax", "strongest"},
-      {"strDiagGsmSignalNo", "none"},
-      {"strDiagGsmSignalUnknown", "unknown"}};
+      {"strDiagGsmStatusIdle", "Ready"},           {"strDiagGsmStatusLogout", "Logged out"},
+      {"strDiagGsmStatusError", "Error %d"},       {"strDiagGsmStatusUnknown", "Unknown state %d"},
+      {"strDiagGsmStatusCmeError", "CME error %d"}, {"strDiagGsmStatusCmeError10", "SIM not inserted (%d)"},
+      {"strDiagGsmSignalMin", "weakest"},          {"strDiagGsmSignalMax", "strongest"},
+      {"strDiagGsmSignalNo", "none"},              {"strDiagGsmSignalUnknown", "unknown"}};
   const auto found = texts.find(key);
   return found != texts.end() ? found->second : std::string();
 }
 
-struct StatusRow {
-  const char* name;
-  std::uint16_t code;
-  const char* information;
-  const char* text;
-  StatusColour colour;
-};
-
 TEST(DiagnosticsTexts, GsmStatusCodesReadAsTheirStateAndColour) {
-  const StatusRow rows[] = {
+  const struct { const char* name; std::uint16_t code; const char* information; const char* text; StatusColour colour; } rows[] = {
       {"idle", 0x0010, "", "Ready", StatusColour::Green},
       {"bit12_ignored", 0x1010, "", "Ready", StatusColour::Green},
       {"information_appended", 0x0010, "Net 1", "Ready - Net 1", StatusColour::Green},
@@ -48,7 +35,7 @@ TEST(DiagnosticsTexts, GsmStatusCodesReadAsTheirStateAndColour) {
       {"unknown", 0x00FF + 0x100, "", "Unknown state 511", StatusColour::WindowFace},
       {"error_top", 0x00FF, "", "Error 255", StatusColour::Red},
   };
-  for (const StatusRow& row : rows) {
+  for (const auto& row : rows) {
     const GsmStatusText status = DescribeGsmStatus(row.code, row.information, Text);
     EXPECT_EQ(status.text, row.text) << row.name;
     EXPECT_EQ(status.colour, row.colour) << row.name;

@@ -201,33 +201,6 @@ TEST_F(IdleMonitoring, TraceTextReachesTheViewWholePastANul) {
   EXPECT_EQ(view.calls, (std::vector<std::string>{"output " + trace}));
 }
 
-struct StopRow {
-  const char* name;
-  bool pending;
-  bool paused;
-  std::vector<std::string> calls;
-  int results;
-};
-
-class MonitorStopTable : public IdleMonitoring, public ::testing::WithParamInterface<StopRow> {};
-
-TEST_P(MonitorStopTable, TellsTheViewUnlessItIsPaused) {
-  if (GetParam().pending) {
-    ASSERT_TRUE(engine.StopMonitoring());
-  }
-  view.paused = GetParam().paused;
-  Receive(ReplyWith({{ie::MonitorStop, {}}}));
-  EXPECT_EQ(view.calls, GetParam().calls);
-  EXPECT_EQ(host.CountOf(Notification::MonitorResult, kDone), GetParam().results);
-  EXPECT_FALSE(engine.HasPending(MonitorStopPending));
-}
-
-INSTANTIATE_TEST_SUITE_P(Monitoring, MonitorStopTable,
-                         ::testing::Values(StopRow{"Asked", true, false, {"stopped"}, 1},
-                                           StopRow{"AskedWhilePaused", true, true, {}, 1},
-                                           StopRow{"Unasked", false, false, {"stopped"}, 0}),
-                         test::RowName<StopRow>);
-
 // ---- Diagnostics and the monitoring poll: beside Idle, no flag, no timer, no password ----
 
 struct SideRow {
@@ -292,33 +265,6 @@ INSTANTIATE_TEST_SUITE_P(
                       SideRow{"PollRefusedInInitial", Poll, kPoll, {}, Initial, false, Initial},
                       SideRow{"PollRefusedDuringDownload", Poll, kPoll, {}, Reading, false, Reading}),
     test::RowName<SideRow>);
-
-// The window's connect command may open the link at once or leave it closed.
-class ConnectingHost : public test::EngineTestHost {
- public:
-  using EngineTestHost::EngineTestHost;
-  void requestConnect() override {
-    EngineTestHost::requestConnect();
-    link = opens ? LinkState::Open : LinkState::Closed;
-  }
-  bool opens = false;
-};
-
-TEST(DiagnosticsConnect, ClosedLinkAsksTheWindowToConnectAndGoesOutOnlyOnceOpen) {
-  for (const bool opens : {false, true}) {
-    test::VirtualClock clock;
-    EngineSettings settings;
-    ConnectingHost host(clock);
-    OperationEngine engine(host, settings);
-    host.Attach(engine);
-    host.link = LinkState::Closed;
-    host.opens = opens;
-    EXPECT_EQ(engine.RequestDiagnostics(DiagnosticsKind::GsmCredit, 1), opens);
-    EXPECT_EQ(host.connectRequests, 1);
-    EXPECT_EQ(host.linkQueries, 0);
-    EXPECT_EQ(host.SentElements(), opens ? std::vector<std::uint8_t>{ie::GsmCredit} : std::vector<std::uint8_t>{});
-  }
-}
 
 TEST_F(IdleEngine, DiagnosticsRunBesideAPendingRequestWithoutDisturbingIt) {
   ASSERT_TRUE(engine.GetLanInfo());

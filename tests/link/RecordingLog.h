@@ -13,18 +13,13 @@
 
 namespace tusko {
 
-// A communication log for the link tests: keeps every line with its colour and
-// the raw input, for any thread.
+// A communication log for the link tests: keeps every line and the raw input,
+// for any thread.
 class RecordingLog final : public CommLogSink {
  public:
-  struct Entry {
-    std::string text;
-    LogColour colour;
-  };
-
-  void AddLine(std::string_view text, LogColour colour) override {
+  void AddLine(std::string_view text, LogColour) override {
     std::lock_guard lock(mutex_);
-    entries_.push_back({std::string(text), colour});
+    lines_.emplace_back(text);
   }
   void DumpMessage(std::span<const std::uint8_t>, bool incoming) override {
     AddLine(incoming ? "<dump in>" : "<dump out>", LogColour::Text);
@@ -35,13 +30,8 @@ class RecordingLog final : public CommLogSink {
   }
 
   std::vector<std::string> Texts() const {
-    std::vector<std::string> texts;
-    for (const Entry& entry : Entries()) texts.push_back(entry.text);
-    return texts;
-  }
-  std::vector<Entry> Entries() const {
     std::lock_guard lock(mutex_);
-    return entries_;
+    return lines_;
   }
   // The lines equal to `text`, or with `whole` false, those starting with it.
   std::size_t Count(std::string_view text, bool whole = true) const {
@@ -56,13 +46,13 @@ class RecordingLog final : public CommLogSink {
   }
   void Clear() {
     std::lock_guard lock(mutex_);
-    entries_.clear();
+    lines_.clear();
     rawInput_.clear();
   }
 
  private:
   mutable std::mutex mutex_;
-  std::vector<Entry> entries_;
+  std::vector<std::string> lines_;
   std::vector<std::uint8_t> rawInput_;
 };
 

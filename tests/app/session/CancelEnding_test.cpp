@@ -1,7 +1,5 @@
-// A cancelled firmware update while the gateway's loader takes part, against
-// the gateway model on virtual time: the gateway is brought back to its old
-// firmware wherever the loader allows, and the one ending says where it is.
-// (A cancel in the firmware alone is the protocol's own case.)
+// A cancelled firmware update on the gateway model: the gateway is brought back to its old firmware
+// wherever its loader allows, and the one ending says where it is.
 #include <gtest/gtest.h>
 
 #include <chrono>

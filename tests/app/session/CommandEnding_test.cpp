@@ -40,38 +40,36 @@ TEST(ResultMessage, NoFailureIsToldAsASuccess) {
 }
 
 TEST(ResultMessage, EachEndingHasItsText) {
+  using enum DeviceCommand;
+  using enum MessageStyle;
   struct Row {
     const char* name;
     DeviceCommand command;
     int result;
-    const char* cause;
     const char* key;  // null: nothing is told
     MessageStyle style;
     GatewayAfterCancel afterCancel = GatewayAfterCancel::Firmware;
     const char* caption = nullptr;  // checked when given
   };
   const Row rows[] = {
-      {"firmware_done", DeviceCommand::WriteFirmware, kDone, "", "strFlashWriteOK", MessageStyle::Information},
-      {"login_cancelled_needs_no_word", DeviceCommand::WriteFirmware, kPasswordRefused, "", nullptr, {}},
-      {"login_cancelled_clock_still_fails", DeviceCommand::ReadClock, kPasswordRefused, "", "strDateTimeGetError",
-       MessageStyle::Warning},
+      {"firmware_done", WriteFirmware, kDone, "strFlashWriteOK", Information},
+      {"login_cancelled_needs_no_word", WriteFirmware, kPasswordRefused, nullptr, {}},
+      {"login_cancelled_clock_still_fails", ReadClock, kPasswordRefused, "strDateTimeGetError", Warning},
       // A cancelled write says under the command's title where it left the gateway; a cancelled read needs no word.
-      {"firmware_cancelled_back_in_its_firmware", DeviceCommand::WriteFirmware, kCancelled, "",
-       "strCancelledFirmwareRuns", MessageStyle::Information, GatewayAfterCancel::Firmware, "strFlashWrite"},
-      {"config_write_cancelled_in_the_loader", DeviceCommand::WriteConfiguration, kCancelled, "",
-       "strCancelledInLoader", MessageStyle::Warning, GatewayAfterCancel::Loader, "strDataUpload"},
-      {"announcement_cancelled_no_answer", DeviceCommand::UpdateAnnouncement, kCancelled, "", "strCancelledNoAnswer",
-       MessageStyle::Warning, GatewayAfterCancel::Unknown, "strAnnouncementUpdate"},
-      {"config_read_cancelled_needs_no_word", DeviceCommand::ReadConfiguration, kCancelled, "", nullptr, {}},
-      {"cdr_chunk_refused_by_the_store", DeviceCommand::DownloadCdr, kRejected, "", nullptr, {}},
-      {"clock_set_is_silent", DeviceCommand::SetClock, kDone, "", nullptr, {}},
-      {"clock_set_to_the_computers_time_says_so", DeviceCommand::SynchronizeClock, kDone, "", "strDateTimeSynchronized",
-       MessageStyle::Information},
-      {"system_info_refused_keeps_its_text", DeviceCommand::SystemInfo, kRejected, "3", "strSysInfoError",
-       MessageStyle::Warning},
+      {"firmware_cancelled_back_in_its_firmware", WriteFirmware, kCancelled, "strCancelledFirmwareRuns", Information,
+       GatewayAfterCancel::Firmware, "strFlashWrite"},
+      {"config_write_cancelled_in_the_loader", WriteConfiguration, kCancelled, "strCancelledInLoader", Warning,
+       GatewayAfterCancel::Loader, "strDataUpload"},
+      {"announcement_cancelled_no_answer", UpdateAnnouncement, kCancelled, "strCancelledNoAnswer", Warning,
+       GatewayAfterCancel::Unknown, "strAnnouncementUpdate"},
+      {"config_read_cancelled_needs_no_word", ReadConfiguration, kCancelled, nullptr, {}},
+      {"cdr_chunk_refused_by_the_store_without_cause", DownloadCdr, kRejected, nullptr, {}},
+      {"clock_set_is_silent", SetClock, kDone, nullptr, {}},
+      {"clock_set_to_the_computers_time_says_so", SynchronizeClock, kDone, "strDateTimeSynchronized", Information},
+      {"system_info_refused_keeps_its_text", SystemInfo, kRejected, "strSysInfoError", Warning},
   };
   for (const Row& row : rows) {
-    const std::optional<CommandMessage> message = ResultMessage(row.command, row.result, row.cause, row.afterCancel);
+    const std::optional<CommandMessage> message = ResultMessage(row.command, row.result, "", row.afterCancel);
     if (!row.key) {
       EXPECT_FALSE(message) << row.name << ": " << message->textKey;
       continue;
@@ -119,6 +117,7 @@ constexpr const char* kConflict = "strDataVersionConflict";
 constexpr const char* kConfirm = "strDataUploadConfirm";
 
 TEST(ConfirmConfigTransfer, AsksInTheOrderOfTheVersionRule) {
+  using enum ConfigTransferKind;
   const struct {
     const char* name;
     ConfigTransferKind kind;
@@ -127,14 +126,12 @@ TEST(ConfirmConfigTransfer, AsksInTheOrderOfTheVersionRule) {
     bool started;
     std::vector<std::string> asked;
   } rows[] = {
-      {"read_agreeing", ConfigTransferKind::Read, "1.2.5", {}, true, {}},
-      {"write_agreeing_confirmed", ConfigTransferKind::Write, "1.2.5", {Answer::Yes}, true, {kConfirm}},
-      {"write_agreeing_refused", ConfigTransferKind::Write, "1.2.5", {Answer::No}, false, {kConfirm}},
-      {"read_differing_refused", ConfigTransferKind::Read, "1.3.0", {Answer::No}, false, {kConflict}},
-      {"read_differing_accepted_beforehand", ConfigTransferKind::Read, "1.3.0", {Answer::Assumed}, true, {kConflict}},
-      {"write_differing_yes_stands_for_the_confirmation", ConfigTransferKind::Write, "2.0", {Answer::Yes}, true,
-       {kConflict}},
-      {"write_differing_accepted_beforehand_still_confirms", ConfigTransferKind::Write, "1.3.0",
+      {"read_agreeing", Read, "1.2.5", {}, true, {}},
+      {"write_agreeing_confirmed", Write, "1.2.5", {Answer::Yes}, true, {kConfirm}},
+      {"read_differing_refused", Read, "1.3.0", {Answer::No}, false, {kConflict}},
+      {"read_differing_accepted_beforehand", Read, "1.3.0", {Answer::Assumed}, true, {kConflict}},
+      {"write_differing_yes_stands_for_the_confirmation", Write, "2.0", {Answer::Yes}, true, {kConflict}},
+      {"write_differing_accepted_beforehand_still_confirms", Write, "1.3.0",
        {Answer::Assumed, Answer::No}, false, {kConflict, kConfirm}},
   };
   for (const auto& row : rows) {

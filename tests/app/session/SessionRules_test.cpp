@@ -1,7 +1,5 @@
-// The small rules of the desktop and tuskoctl: the gateway password, the
-// version agreement, the differing fields of a verified write, the program
-// settings each layer takes, the language command, the desktop's start and
-// the configuration backups.
+// The small rules of the desktop and tuskoctl: password, version, verified write, the settings each
+// layer takes, the language command, the desktop's start and the configuration backups.
 #include <fstream>
 #include <string>
 #include <vector>
@@ -28,8 +26,8 @@ namespace fs = std::filesystem;
 
 TEST(GatewayPassword, TakesOnlyAsciiOfAtMostEightCharacters) {
   const struct { const char* name; std::string_view password; PasswordFit fit; } rows[] = {
-      {"empty", "", PasswordFit::Fits},         {"eight_signs", "a1!~ Z_9", PasswordFit::Fits},
-      {"nine", "123456789", PasswordFit::TooLong},  {"umlaut_within_eight_bytes", "p\u00E4ss", PasswordFit::NotAscii},
+      {"empty", "", PasswordFit::Fits}, {"eight_signs", "a1!~ Z_9", PasswordFit::Fits},
+      {"nine", "123456789", PasswordFit::TooLong}, {"umlaut_within_eight_bytes", "p\u00E4ss", PasswordFit::NotAscii},
       {"long_and_not_ascii", "\u00E4123456789", PasswordFit::NotAscii},
   };
   for (const auto& row : rows) EXPECT_EQ(CheckGatewayPassword(row.password), row.fit) << row.name;
@@ -61,9 +59,6 @@ TEST(LayerSettings, DefaultRecordsMatchTheProgramDefaults) {
   EXPECT_TRUE(EngineSettingsFrom(defaults) == EngineSettings{});
   EXPECT_TRUE(MonitorLogSettingsFrom(defaults) == MonitorLogSettings{});
   EXPECT_EQ(CdrTextLayoutFrom(defaults).positions, CdrTextLayout{}.positions);
-  ProgramSettings tcp;
-  tcp.comMode = 1;
-  EXPECT_EQ(LinkSettingsFrom(tcp).type, LinkType::Tcp);
 }
 
 // The number is saved only once the language loaded; otherwise the previous texts are back.
@@ -142,13 +137,10 @@ TEST(StatusText, NamesTheLinkAndItsState) {
 constexpr BackupTime kTime{2026, 1, 2, 3, 4, 5};
 
 TEST(ConfigBackups, NamesAreSafeAndDated) {
-  for (const auto& [device, file] : std::initializer_list<std::pair<std::string, std::string>>{
-           {"Office 2", "Office 2-20260102-030405.cfg"},
-           {std::string("a/b\\c\t\x7F", 7), "a_b_c__-20260102-030405.cfg"},
-           {"../up", "_up-20260102-030405.cfg"},
-           {" ", "gateway-20260102-030405.cfg"}}) {
-    EXPECT_EQ(BackupFileName(device, kTime), file) << device;
-  }
+  const std::pair<std::string, std::string> rows[] = {
+      {"Office 2", "Office 2-20260102-030405.cfg"}, {std::string("a/b\\c\t\x7F", 7), "a_b_c__-20260102-030405.cfg"},
+      {"../up", "_up-20260102-030405.cfg"}, {" ", "gateway-20260102-030405.cfg"}};
+  for (const auto& [device, file] : rows) EXPECT_EQ(BackupFileName(device, kTime), file) << device;
 }
 
 TEST(ConfigBackups, SaveMakesTheFolderAndGivesASecondNameWithinOneSecond) {

@@ -73,17 +73,6 @@ TEST(LogView, KeepsTheNewestLinesCuttingInSteps) {
   }
 }
 
-// The label counts four columns; the dump's lines count towards the limit.
-TEST(LogView, DumpWrapsAtTheLineWidthAndItsLinesCountTowardsTheLimit) {
-  LogView log;
-  log.SetMaxLines(5);
-  log.SetLineWidth(20);
-  log.DumpMessage(Sequence(17), true);  // three lines
-  log.DumpMessage(Sequence(17), true);  // six: the oldest goes
-  EXPECT_EQ(WrittenLines(log), (std::vector<std::string>{"06 07 08 09 0A 0B 0C", "0D 0E 0F 10", " IN: 00 01 02 03 04 05",
-                                                         "06 07 08 09 0A 0B 0C", "0D 0E 0F 10"}));
-}
-
 // Text appended in pieces that end anywhere: one line end per CR LF however it is split.
 TEST(LogView, AppendedPiecesContinueTheLastLine) {
   struct Row {

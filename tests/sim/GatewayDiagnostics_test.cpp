@@ -44,22 +44,6 @@ TEST(GatewayDiagnostics, TenMinutesShowBothLinesAndRegisteredModules) {
   for (const auto& seen : signals) EXPECT_GT(seen.size(), 1u);
 }
 
-// Credit is used only while a call is connected, and never beyond its allowance.
-TEST(GatewayDiagnostics, CreditGrowsOnlyInACallAndStopsAtTheAllowance) {
-  GatewayDiagnostics diagnostics;
-  diagnostics.Advance(seconds(33));  // module 1 is dialling
-  const std::uint32_t beforeCall = diagnostics.GsmCredit(0)[0];
-  diagnostics.Advance(seconds(10));
-  EXPECT_EQ(diagnostics.GsmCredit(0)[0] - beforeCall, 10u);
-  diagnostics.Advance(seconds(20));
-  EXPECT_EQ(diagnostics.GsmCredit(0)[0] - beforeCall, 10u);
-
-  diagnostics.Advance(std::chrono::hours(24 * 400));
-  const CreditCounters isdn = diagnostics.IsdnCredit(0);
-  for (std::size_t pair = 0; pair < kCreditCounterCount; pair += 2) EXPECT_EQ(isdn[pair], isdn[pair + 1]);
-  EXPECT_EQ(diagnostics.GsmCredit(1)[0], diagnostics.GsmCredit(1)[1]);
-}
-
 // ---- The answers on the wire ----
 
 // The status words are little-endian; the utility asks for all four ISDN

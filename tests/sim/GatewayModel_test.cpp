@@ -56,34 +56,8 @@ DeviceMessage RestartIntoLoader(GatewayModel& gateway) {
 
 // --- System information and restarts ---------------------------------------
 
-struct SystemInfoRow {
-  const char* name;
-  bool validFirmware;
-  bool restartIntoLoader;
-  std::uint8_t runMode;
-  bool hasFirmware;
-};
-
-class SystemInfoTest : public testing::TestWithParam<SystemInfoRow> {};
-
-// The utility tells loader from firmware by the run mode, and a missing firmware by its absent version.
-TEST_P(SystemInfoTest, ReportsTheRunModeAndAFirmwareVersionOnlyWhenThereIsOne) {
-  const SystemInfoRow& row = GetParam();
-  GatewayModel gateway(row.validFirmware ? GatewayIdentity{} : WithoutFirmware());
-  if (row.restartIntoLoader) RestartIntoLoader(gateway);
-  const DeviceMessage reply = Single(gateway.Receive(Ask(ie::LoaderVersion)));
-  EXPECT_TRUE(test::IsReply(reply));
-  EXPECT_EQ(FindElement(reply, ie::FirmwareVersion).has_value(), row.hasFirmware);
-  EXPECT_EQ(RunModeOf(reply).mode, row.runMode);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Phases, SystemInfoTest,
-    testing::Values(SystemInfoRow{"firmware", true, false, kRunModeFirmware, true},
-                    SystemInfoRow{"loaderHoldingFirmware", true, true, kRunModeLoader, true},
-                    SystemInfoRow{"loaderWithoutFirmware", false, false, kRunModeLoader, false}),
-    test::RowName<SystemInfoRow>);
-
+// The utility tells loader from firmware by the run mode of the system
+// information, and a missing firmware by its absent version.
 TEST(GatewayModel, ResetThenSwitchToFirmwareRunsTheWholeRestartInItsIdentitysTimes) {
   GatewayIdentity identity;
   identity.restartToLoader = milliseconds{700};
@@ -103,6 +77,7 @@ TEST(GatewayModel, ResetThenSwitchToFirmwareRunsTheWholeRestartInItsIdentitysTim
   EXPECT_EQ(Outcome({loaderStarted}), "event 11");
   EXPECT_EQ(RunModeOf(loaderStarted).mode, kRunModeLoader);
   EXPECT_FALSE(FindElement(loaderStarted, ie::Cause));
+  EXPECT_EQ(RunModeOf(Single(gateway.Receive(Ask(ie::LoaderVersion)))).mode, kRunModeLoader);
   EXPECT_EQ(Outcome(gateway.Receive(test::ReplyWith({{ie::RestartAck, {}}}))), "none");
   EXPECT_EQ(gateway.Phase(), GatewayPhase::Loader);
 
@@ -112,6 +87,7 @@ TEST(GatewayModel, ResetThenSwitchToFirmwareRunsTheWholeRestartInItsIdentitysTim
   const DeviceMessage firmwareStarted = Single(gateway.Advance(milliseconds{1}));
   EXPECT_EQ(Outcome({firmwareStarted}), "event 13");
   EXPECT_EQ(RunModeOf(firmwareStarted).mode, kRunModeFirmware);
+  EXPECT_EQ(RunModeOf(Single(gateway.Receive(Ask(ie::LoaderVersion)))).mode, kRunModeFirmware);
   // The started firmware answers with the LAN settings of its configuration.
   const LanInfoData lan = ReadLanInfo(*FindElement(Single(gateway.Receive(Ask(ie::LanInfo))), ie::LanInfo));
   EXPECT_EQ(lan.dhcp, kDhcpOn);
@@ -124,6 +100,7 @@ TEST(GatewayModel, ResetThenSwitchToFirmwareRunsTheWholeRestartInItsIdentitysTim
 TEST(GatewayModel, LoaderWithoutFirmwareReportsNoFirmwareAndStays) {
   GatewayModel gateway(WithoutFirmware());
   EXPECT_EQ(gateway.Phase(), GatewayPhase::Loader);
+  EXPECT_FALSE(FindElement(Single(gateway.Receive(Ask(ie::LoaderVersion))), ie::FirmwareVersion).has_value());
   const DeviceMessage loaderStarted = RestartIntoLoader(gateway);
   EXPECT_EQ(test::Data(loaderStarted, ie::Cause), std::vector<std::uint8_t>{cause::NoFirmware});
   EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::SwitchToFirmware))), "reject 9F");

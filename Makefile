@@ -12,7 +12,7 @@ SOAK_ARGS ?= 1000 100
 
 CMAKE_FLAGS = -G Ninja -DTUSKO_WERROR=ON
 
-.PHONY: deps build run run-cli run-sim screenshots test unit sanitize tsan fuzz fuzz-long bench soak coverage budget clean
+.PHONY: deps build run run-cli run-sim screenshots test unit fault-matrix sanitize tsan fuzz fuzz-long bench soak coverage budget clean
 
 deps:
 	@scripts/install-deps.sh
@@ -48,6 +48,11 @@ test: unit sanitize tsan
 
 unit: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+
+# Every transfer of tuskoctl over TCP and a pseudo-terminal against every
+# simulator fault (ctest -L faults, part of unit), printed as a table.
+fault-matrix: build
+	scripts/fault-matrix.sh $(BUILD_DIR) $(JOBS)
 
 sanitize: deps
 	cmake -S . -B $(ASAN_DIR) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Debug -DTUSKO_SANITIZE=ON -DTUSKO_BENCH=OFF

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/ProgramRun.h"
 #include "sim/GatewayTiming.h"
+#include "support/ProgramRun.h"
 
 namespace tusko {
 namespace {

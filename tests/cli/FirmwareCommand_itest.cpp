@@ -7,7 +7,7 @@
 #include <sstream>
 #include <string>
 
-#include "cli/ProgramRun.h"
+#include "support/ProgramRun.h"
 #include "support/RowName.h"
 
 namespace tusko {

@@ -6,10 +6,10 @@
 #include <optional>
 #include <string>
 
-#include "cli/ProgramRun.h"
 #include "config/ConfigurationFile.h"
 #include "sim/SampleConfiguration.h"
 #include "support/FileText.h"
+#include "support/ProgramRun.h"
 
 namespace tusko {
 namespace {

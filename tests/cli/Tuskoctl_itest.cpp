@@ -8,7 +8,7 @@
 #include <sstream>
 #include <string>
 
-#include "cli/ProgramRun.h"
+#include "support/ProgramRun.h"
 #include "support/RefusingPort.h"
 
 namespace tusko {

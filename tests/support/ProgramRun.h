@@ -203,12 +203,13 @@ class TuskoctlTest : public testing::Test {
   }
 
   // `extraEnvironment` holds NAME=VALUE entries for this run only.
-  ProcessResult Tuskoctl(std::vector<std::string> args, const std::vector<std::string>& extraEnvironment = {}) {
+  ProcessResult Tuskoctl(std::vector<std::string> args, const std::vector<std::string>& extraEnvironment = {},
+                         std::chrono::milliseconds limit = kRunLimit) {
     std::vector<std::string> all = {TUSKOCTL_PATH, "--language", "1", "--lang-dir", TUSKO_RESOURCES_DIR};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<std::string> environment = Environment();
     environment.insert(environment.end(), extraEnvironment.begin(), extraEnvironment.end());
-    return Process(all, environment).Finish();
+    return Process(all, environment).Finish(limit);
   }
 
   std::vector<std::string> Environment() const {

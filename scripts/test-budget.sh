@@ -1,7 +1,8 @@
 #!/bin/sh
 # The test suite's line budget: per folder, the lines of source in src/<folder>
 # and of tests in the tests/ folder that mirrors it, and tests as a share of
-# source; tests/support, the fixtures every suite shares, is a row of its own.
+# source; tests/support, the fixtures every suite shares, and tests/faults, the
+# fault matrix over every transfer, are rows of their own.
 # Both sides are counted the same way: every line (code, comments and blank
 # lines alike) of every *.cpp and *.h file below the folder. The source of
 # src/protocol/engine is counted with src/protocol, whose tests hold both.
@@ -33,6 +34,7 @@ app/session src/app/session tests/app/session
 app/gui src/app/gui tests/gui
 cli src/cli tests/cli
 sim src/sim tests/sim
+faults - tests/faults
 support - tests/support"
 
 printf '%-14s %8s %8s %8s\n' folder src tests ratio

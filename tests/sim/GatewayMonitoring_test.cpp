@@ -122,7 +122,6 @@ TEST_P(MaskCommand, SetsTheMaskOnlyWhenWellFormed) {
 INSTANTIATE_TEST_SUITE_P(Monitoring, MaskCommand,
                          testing::Values(MaskCommandRow{"WithLineEnd", "V=0001\r\n", 0x0001},
                                          MaskCommandRow{"WithoutLineEnd", "V=00a0", 0x00A0},
-                                         MaskCommandRow{"None", "V=0000\r\n", 0x0000},
                                          MaskCommandRow{"TooShort", "V=001\r\n", std::nullopt},
                                          MaskCommandRow{"TooLong", "V=00001\r\n", std::nullopt},
                                          MaskCommandRow{"NotHex", "V=00G1\r\n", std::nullopt},

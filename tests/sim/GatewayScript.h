@@ -1,7 +1,6 @@
 #pragma once
 
-// Requests as the utility sends them to the gateway model, and readings of
-// the gateway's answers.
+// Requests as the utility sends them to the gateway model, and readings of its answers.
 
 #include <gtest/gtest.h>
 

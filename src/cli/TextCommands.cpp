@@ -81,6 +81,12 @@ void PrintDifferences(const CommandContext& c, const catalog::ConfigurationDiffe
   }
 }
 
+// An export in JSON starts with its opening brace; a configuration text never does.
+bool LooksLikeJson(std::string_view input) {
+  const std::size_t first = input.find_first_not_of(" \t\r\n");
+  return first != std::string_view::npos && input[first] == '{';
+}
+
 }  // namespace
 
 int RunExport(const CommandContext& c) {
@@ -113,10 +119,18 @@ int RunExport(const CommandContext& c) {
 int RunImport(const CommandContext& c) {
   const std::optional<std::string> input = ReadText(c, Argument(c, 0));
   if (!input) return kExitBadFile;
-  const catalog::TextParse parse = catalog::ParseConfigurationText(*input);
+  const std::string format = c.options.format.value_or(std::string(LooksLikeJson(*input) ? kJsonFormat : kTextFormat));
+  if (format != kTextFormat && format != kJsonFormat) {
+    c.err << Message(c, "strCliBadTextFormat", {format}) << "\n";
+    return kExitUsage;
+  }
+  const catalog::TextParse parse =
+      format == kJsonFormat ? catalog::ParseConfigurationJson(*input) : catalog::ParseConfigurationText(*input);
   if (parse.problem) {
     const std::string message = Message(c, parse.problem->key, parse.problem->args);
-    c.err << Message(c, "strCliTextLine", {std::to_string(parse.line), message}) << "\n";
+    // A JSON problem is placed by the field it is in, a text's by its line.
+    const char* placeKey = format == kJsonFormat ? "strCliJsonField" : "strCliTextLine";
+    c.err << (parse.line == 0 ? message : Message(c, placeKey, {std::to_string(parse.line), message})) << "\n";
     return kExitBadText;
   }
   return Save(c, parse.text, Argument(c, 1));

@@ -53,12 +53,19 @@ void PrintTo(const RoundTripRow& row, std::ostream* os) { *os << row.name; }
 
 class ExportImportRoundTrip : public testing::TestWithParam<RoundTripRow> {};
 
-TEST_P(ExportImportRoundTrip, GivesBackTheImageByteForByte) {
-  const TextBuild built = Import(Export(GetParam().image));
-  ASSERT_TRUE(built.image) << built.id << ": " << built.refusal.messageKey;
-  const ConfigurationDifferences differences = CompareImages(GetParam().image, *built.image);
-  EXPECT_TRUE(differences.Empty()) << (differences.fields.empty() ? "bytes from " + std::to_string(differences.bytes[0].offset)
-                                                                  : differences.fields[0].ref.Id());
+TEST_P(ExportImportRoundTrip, GivesBackTheImageByteForByteInBothFormats) {
+  const ConfigurationText described = DescribeImage(GetParam().image);
+  const TextParse json = ParseConfigurationJson(WriteConfigurationJson(described));
+  ASSERT_FALSE(json.problem) << "field " << json.line << ": " << json.problem->key;
+  for (const auto& [format, built] : {std::pair{"text", Import(WriteConfigurationText(described, kKeys))},
+                                      std::pair{"json", BuildImage(json.text)}}) {
+    ASSERT_TRUE(built.image) << format << " " << built.id << ": " << built.refusal.messageKey;
+    const ConfigurationDifferences differences = CompareImages(GetParam().image, *built.image);
+    EXPECT_TRUE(differences.Empty()) << format << " "
+                                     << (differences.fields.empty()
+                                             ? "bytes from " + std::to_string(differences.bytes[0].offset)
+                                             : differences.fields[0].ref.Id());
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Images, ExportImportRoundTrip,
@@ -222,6 +229,20 @@ TEST(ConfigurationJsonTest, GivesEachFieldItsIdLabelKeyAndValue) {
   EXPECT_EQ(fields["network.port"]["value"], 1002);
   EXPECT_EQ(json.at("raw"), (nlohmann::json::array({{{"offset", 21290}, {"hex", "1200"}}})))
       << "the reserved bytes that differ from a new image";
+}
+
+// JSON is read through the configuration text's own rules: a wrong kind of
+// value, an unknown id and broken JSON are named, a value the page refuses is
+// refused by the build.
+TEST(ConfigurationJsonTest, RefusesWhatTheTextRefusesAndBrokenJson) {
+  const auto parse = [](const std::string& fields) { return ParseConfigurationJson(R"({"fields": [)" + fields + "]}"); };
+  EXPECT_EQ(parse(R"({"id": "network.port", "value": "x"})").problem->key, "strCliTextBadValue");
+  EXPECT_EQ(parse(R"({"id": "network.lanAddress", "value": 1})").problem->key, "strCliTextUnknownField");
+  EXPECT_EQ(parse(R"({"id": "general.name", "value": "Ā"})").problem->key, "strCliTextBadValue");
+  EXPECT_EQ(ParseConfigurationJson("{\"fields\": [").problem->key, "strCliJsonMalformed");
+  const TextParse refused = parse(R"({"id": "network.port", "value": 1}, {"id": "isdnLink1.tei", "value": 128})");
+  ASSERT_FALSE(refused.problem);
+  EXPECT_EQ(BuildImage(refused.text).id, "isdnLink1.tei");
 }
 
 }  // namespace

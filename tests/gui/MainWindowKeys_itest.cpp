@@ -1,21 +1,17 @@
 // The main window's keys and close button: what they run while an operation
-// is under way, where F6 takes the focus, and Help without a browser.
+// is under way, and Help without a browser.
 #include <optional>
 #include <ostream>
 #include <vector>
 
 #include <QApplication>
 #include <QGuiApplication>
-#include <QTabBar>
-#include <QTabWidget>
 #include <QTest>
-#include <QTreeWidget>
 
 #include "app/gui/ConfigurationView.h"
 #include "app/gui/FindDialog.h"
 #include "app/gui/MainMenu.h"
 #include "gui/support/MainWindowFixture.h"
-#include "gui/support/WidgetHands.h"
 
 namespace tusko::gui::test {
 namespace {
@@ -86,7 +82,6 @@ struct BusyKeyRow {
 TEST_F(MainWindowKeysTest, BusyKeysRunNothing) {
   const BusyKeyRow rows[] = {
       {"CtrlN", {Qt::Key_N, Qt::ControlModifier}, TabPageId::Configuration},
-      {"CtrlO", {Qt::Key_O, Qt::ControlModifier}, TabPageId::Configuration},
       {"CtrlS", {Qt::Key_S, Qt::ControlModifier}, TabPageId::Configuration},
       {"F1", {Qt::Key_F1}, TabPageId::Configuration},
       {"CtrlTab", {Qt::Key_Tab, Qt::ControlModifier}, TabPageId::Configuration},
@@ -140,58 +135,6 @@ TEST_F(MainWindowKeysTest, TheTitleBarsCloseTakesExitsPath) {
     row.close(window);
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(boxes_.ShownKeys(), std::vector<std::string>{"strDataSaveQuestion"});
-  }
-}
-
-enum class Place { Tree, PageFirst, PageSecond, TabBar };
-
-struct PaneRow {
-  const char* name;
-  Place start;
-  std::vector<Keys> keys;
-  Place end;
-};
-
-const Keys kF6{Qt::Key_F6};
-const Keys kShiftF6{Qt::Key_F6, Qt::ShiftModifier};
-
-// The widgets of a pane that take the focus by Tab, in Tab order.
-std::vector<QWidget*> TabStops(QWidget& pane) {
-  std::vector<QWidget*> stops;
-  for (QWidget* widget = pane.nextInFocusChain(); widget != &pane; widget = widget->nextInFocusChain()) {
-    if (pane.isAncestorOf(widget) && (widget->focusPolicy() & Qt::TabFocus) != 0 && widget->isVisible()) {
-      stops.push_back(widget);
-    }
-  }
-  return stops;
-}
-
-// F6 steps from the tree to the page to the tab bar and round, Shift+F6 the
-// other way; the page is entered where it was left.
-TEST_F(MainWindowKeysTest, F6MovesTheFocusFromPaneToPane) {
-  const PaneRow rows[] = {
-      {"F6TreeToPage", Place::Tree, {kF6}, Place::PageFirst},
-      {"F6PageToTabBar", Place::PageSecond, {kF6}, Place::TabBar},
-      {"F6TabBarRoundToTree", Place::TabBar, {kF6}, Place::Tree},
-      {"ShiftF6TreeRoundToTabBar", Place::Tree, {kShiftF6}, Place::TabBar},
-      {"ShiftF6TabBarToPage", Place::TabBar, {kShiftF6}, Place::PageFirst},
-      {"ShiftF6PageToTree", Place::PageFirst, {kShiftF6}, Place::Tree},
-      {"PageEnteredWhereItWasLeft", Place::PageSecond, {kF6, kShiftF6}, Place::PageSecond},
-  };
-  MainWindow& window = OpenActiveWindow();
-  ConfigurationView& view = window.configuration();
-  view.SelectNode(PageId::SystemNetwork);
-  QApplication::processEvents();
-  const std::vector<QWidget*> page = TabStops(*view.widget(1));
-  ASSERT_GE(page.size(), 2u);
-  QWidget* const places[] = {&Child<QTreeWidget>(view, "configurationTree"), page[0], page[1],
-                             window.findChild<QTabWidget*>()->tabBar()};
-  for (const PaneRow& row : rows) {
-    SCOPED_TRACE(row.name);
-    page[0]->setFocus();
-    places[static_cast<int>(row.start)]->setFocus();
-    for (const Keys& keys : row.keys) Press(keys);
-    EXPECT_EQ(QApplication::focusWidget(), places[static_cast<int>(row.end)]);
   }
 }
 

@@ -11,13 +11,11 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
-#include <QToolBar>
 #include <QTreeWidget>
 
 #include "app/gui/CommunicationDialog.h"
 #include "app/gui/ConfigurationView.h"
 #include "app/gui/DateTimeDialog.h"
-#include "app/gui/FindDialog.h"
 #include "app/gui/LanguageDialog.h"
 #include "app/gui/LoginDialog.h"
 #include "app/gui/MainMenu.h"
@@ -25,7 +23,6 @@
 #include "app/gui/PasswordDialog.h"
 #include "app/gui/UiText.h"
 #include "app/settings/SettingsStore.h"
-#include "app/settings/WindowStateSettings.h"
 #include "config/TextFields.h"
 #include "gui/support/MainWindowFixture.h"
 #include "gui/support/ModalDriver.h"
@@ -41,16 +38,6 @@ constexpr int kRestartLimitMs = 30000;
 constexpr int kTransferLimitMs = 60000;
 
 QString Q(const std::string& text) { return ToQString(text); }
-
-QStringList MenuTexts(QMenuBar& bar) {
-  QStringList texts;
-  for (QAction* top : bar.actions()) {
-    texts << top->text();
-    if (top->menu() == nullptr) continue;
-    for (QAction* item : top->menu()->actions()) texts << item->text();
-  }
-  return texts;
-}
 
 void ChooseLanguage(MainWindow& window, int number) {
   ModalDriver<LanguageDialog> pick([number](LanguageDialog& dialog) {
@@ -102,43 +89,26 @@ TEST_F(MainWindowTest, ConnectAndDisconnectShowTheLinkStateInTheStatusBar) {
   EXPECT_TRUE(boxes_.shown().empty());
 }
 
-// The communication item follows its setting also after the switch.
-TEST_F(MainWindowTest, LanguageSwitchTranslatesMenusAndTabsAtOnce) {
-  settings_.communicationLog = 1;
+// Menus, tabs, title and status bar change at once; Help opens the new language's page.
+TEST_F(MainWindowTest, LanguageSwitchTranslatesTheWindowAndItsHelpAtOnce) {
   MainWindow& window = OpenWindow();
-  auto* tabs = window.findChild<QTabWidget*>();
-  ASSERT_EQ(tabs->tabText(0), Q(Text("strTabConfiguration")));
-
+  OpenedUrls browser;
+  window.Execute(static_cast<int>(Command::HelpContents));
   ChooseLanguage(window, 2);
+  window.Execute(static_cast<int>(Command::HelpContents));
 
   const LanguageManager german = LoadedLanguage(2);
   EXPECT_EQ(settings_.language, 2u);
+  auto* tabs = window.findChild<QTabWidget*>();
   EXPECT_EQ(tabs->tabText(0), Q(german.GetString("strTabConfiguration")));
   EXPECT_EQ(tabs->tabText(1), Q(german.GetString("strTabDiagnostics")));
   EXPECT_EQ(window.menuBar()->actions().first()->text(), Q(german.GetMenuString("menuFile")));
   EXPECT_EQ(window.windowTitle(), Q(german.GetString("strAppName")));
   EXPECT_EQ(window.StatusText(), Q("TCP: 127.0.0.1 - " + german.GetString("strStatDisconnected")));
-  const QString communication = Q(german.GetMenuString("menuServiceCommunication")).section('\\', 0, 0);
-  EXPECT_TRUE(MenuTexts(*window.menuBar()).contains(communication));
-  EXPECT_NE(window.communicationLog(), nullptr);
-}
-
-TEST_F(MainWindowTest, NextAndPreviousTabWrapAround) {
-  MainWindow& window = OpenWindow();
-  window.Execute(static_cast<int>(Command::ToggleMonitor));
-  ASSERT_TRUE(window.tabs().IsShown(TabPageId::Monitor));
-  EXPECT_EQ(window.tabs().Current(), TabPageId::Configuration) << "a shown tab is not selected";
-
-  window.Execute(static_cast<int>(Command::PreviousTab));
-  EXPECT_EQ(window.tabs().Current(), TabPageId::Monitor);
-  window.Execute(static_cast<int>(Command::NextTab));
-  EXPECT_EQ(window.tabs().Current(), TabPageId::Configuration);
-  window.Execute(static_cast<int>(Command::NextTab));
-  EXPECT_EQ(window.tabs().Current(), TabPageId::Diagnostics);
-
-  window.Execute(static_cast<int>(Command::ToggleMonitor));
-  EXPECT_FALSE(window.tabs().IsShown(TabPageId::Monitor));
-  EXPECT_FALSE(window.menu().action(Command::ToggleMonitor)->isChecked());
+  ASSERT_EQ(browser.urls.size(), 2);
+  EXPECT_TRUE(browser.urls[0].toLocalFile().endsWith("help/en/index.html")) << browser.urls[0].toString().toStdString();
+  EXPECT_TRUE(browser.urls[1].toLocalFile().endsWith("help/de/index.html"));
+  EXPECT_TRUE(QFileInfo(browser.urls[1].toLocalFile()).isFile());
 }
 
 TEST_F(MainWindowTest, LoginPromptCancelledSaysSoAndEndsTheRequest) {
@@ -230,35 +200,6 @@ TEST_F(MainWindowTest, ConnectWithoutACompleteLinkAsksForTheSettings) {
   EXPECT_EQ(store_.readNumber(kSettingsSection, "TcpPort"), simulator().Port()) << "the new port is saved";
 }
 
-TEST_F(MainWindowTest, FindNextBeforeAnySearchOpensTheFindDialog) {
-  settings_.communicationLog = 1;
-  MainWindow& window = OpenWindow();
-  window.Execute(static_cast<int>(Command::ToggleCommunication));
-  window.communicationLog()->AddLine("Socket OK", LogColour::Link);
-  QApplication::processEvents();  // the view shows the line
-  window.tabs().Select(TabPageId::Communication);
-  window.tabs().Select(TabPageId::Configuration);
-  window.Execute(static_cast<int>(Command::Find));
-  EXPECT_EQ(window.findChild<FindDialog*>(), nullptr) << "the configuration tab has no log to search";
-  window.tabs().Select(TabPageId::Communication);
-  window.Execute(static_cast<int>(Command::FindNext));
-  EXPECT_NE(window.findChild<FindDialog*>(), nullptr);
-}
-
-TEST_F(MainWindowTest, ClosingSavesTheWindowState) {
-  MainWindow& window = OpenWindow();
-  window.setGeometry(40, 50, 700, 560);
-  window.Execute(static_cast<int>(Command::ViewToolbar));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !window.menu().toolbar().isVisible(); }, kLinkLimitMs));
-  window.Execute(static_cast<int>(Command::FileQuit));
-  EXPECT_FALSE(window.isVisible());
-  const WindowStateSettings saved = LoadWindowState(store_);
-  EXPECT_EQ(saved.cx, 700u);
-  EXPECT_EQ(saved.cy, 560u);
-  EXPECT_EQ(saved.toolbar, 0u);
-  EXPECT_EQ(window.host().link().GetLinkState(), LinkState::Closed);
-}
-
 TEST_F(MainWindowTest, LogSaveAsWritesTheLogAndRemembersTheFolder) {
   settings_.communicationLog = 1;
   MainWindow& window = OpenWindow();
@@ -280,20 +221,6 @@ TEST_F(MainWindowTest, LogSaveAsWritesTheLogAndRemembersTheFolder) {
   fileDialogs_.Answer(FileAnswer{folder / "missing-folder" / "comm.txt", 1});
   window.Execute(static_cast<int>(Command::LogSaveAs));
   EXPECT_EQ(boxes_.ShownKeys(), std::vector<std::string>{"strLogSaveError"});
-}
-
-TEST_F(MainWindowTest, HelpOpensTheLanguagesHelpPage) {
-  MainWindow& window = OpenWindow();
-  OpenedUrls browser;
-  window.Execute(static_cast<int>(Command::HelpContents));
-  ChooseLanguage(window, 2);
-  window.Execute(static_cast<int>(Command::HelpContents));
-  EXPECT_EQ(window.menu().action(Command::ToggleCommunication), nullptr) << "no communication item without its setting";
-  EXPECT_EQ(window.communicationLog(), nullptr);
-  ASSERT_EQ(browser.urls.size(), 2);
-  EXPECT_TRUE(browser.urls[0].toLocalFile().endsWith("help/en/index.html")) << browser.urls[0].toString().toStdString();
-  EXPECT_TRUE(browser.urls[1].toLocalFile().endsWith("help/de/index.html"));
-  EXPECT_TRUE(QFileInfo(browser.urls[1].toLocalFile()).isFile());
 }
 
 // Read configuration over a document with unsaved edits: the save question
@@ -327,6 +254,7 @@ TEST_F(MainWindowTest, ReadConfigurationAsksBeforeUnsavedEditsAreReplaced) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window.busy() && QApplication::activeModalWidget() == nullptr; },
                                 kTransferLimitMs));
     EXPECT_EQ(std::filesystem::exists(folder / row.name), row.saved);
+    EXPECT_TRUE(document.Modified()) << "a configuration read from the gateway counts as unsaved";
     EXPECT_EQ(boxes_.ShownKeys().front(), "strDataSaveQuestion");
     boxes_.Clear();
   }

@@ -80,11 +80,7 @@ TEST_P(ProgressKindTest, TitleAndQuestionFollowTheKindAndNoKeepsItRunning) {
 INSTANTIATE_TEST_SUITE_P(
     Kinds, ProgressKindTest,
     testing::Values(KindRow{"FirmwareWrite", ProgressKind::FirmwareWrite, "strFlashWrite", "strFlashWriteAbort"},
-                    KindRow{"DataDownload", ProgressKind::DataDownload, "strDataDownload", "strDataDownloadAbort"},
-                    KindRow{"DataUpload", ProgressKind::DataUpload, "strDataUpload", "strDataUploadAbort"},
-                    KindRow{"CdrDownload", ProgressKind::CdrDownload, "strCdrDownload", "strCdrDownloadAbort"},
-                    KindRow{"AnnouncementUpdate", ProgressKind::AnnouncementUpdate, "strAnnouncementUpdate",
-                            "strAnnouncementUpdateAbort"}),
+                    KindRow{"DataUpload", ProgressKind::DataUpload, "strDataUpload", "strDataUploadAbort"}),
     [](const testing::TestParamInfo<KindRow>& row) { return std::string(row.param.name); });
 
 TEST_F(ProgressDialogTest, FullBarShowsOkThenEndsByItself) {
@@ -158,17 +154,6 @@ TEST_F(ProgressDialogTest, CompletionDuringTheAbortQuestionCancelsNothing) {
   EXPECT_EQ(cancels_, 0);
   EXPECT_EQ(dialog->result(), 1);
   EXPECT_FALSE(dialog->failed());
-}
-
-TEST_F(ProgressDialogTest, CdrDownloadShowsTheWaitTextInsteadOfTheBar) {
-  auto dialog = Open(ProgressKind::CdrDownload);
-  const auto* wait = dialog->findChild<QLabel*>("waitText");
-  ASSERT_NE(wait, nullptr);
-  EXPECT_FALSE(wait->isVisible());
-  dialog->SetWaitMode(true);
-  EXPECT_TRUE(wait->isVisible());
-  EXPECT_EQ(wait->text(), Text("strNotifyWait"));
-  EXPECT_FALSE(dialog->findChild<QProgressBar*>("progressBar")->isVisible());
 }
 
 class NotifyDialogTest : public testing::Test {

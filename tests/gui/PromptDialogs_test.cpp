@@ -102,8 +102,6 @@ TEST_F(PromptDialogTest, CommunicationOkReturnsTheEditedChoiceAndCancelChangesNo
   }
   CommunicationDialog dialog(english_, LinkChoice{1, "", "", 0}, {kTtyS0}, nullptr);
   dialog.show();
-  Retype(dialog, "tcpAddress", QString(70, 'a'));
-  EXPECT_EQ(Child<QLineEdit>(dialog, "tcpAddress").text().size(), 63);
   Click(dialog, "serialMode");
   Click(dialog, "okButton");
   EXPECT_EQ(dialog.choice().comMode, 0U);
@@ -130,12 +128,9 @@ TEST_P(TcpPortTest, EditHoldsOnlyPortsFrom1To65535) {
 }
 
 INSTANTIATE_TEST_SUITE_P(TcpPorts, TcpPortTest,
-                         testing::Values(TcpPortRow{"StoredZeroShownEmpty", 0, "", "", 0},
-                                         TcpPortRow{"StoredPortShown", 1002, "", "1002", 1002},
+                         testing::Values(TcpPortRow{"StoredPortShown", 1002, "", "1002", 1002},
                                          TcpPortRow{"StoredImpossiblePortShownEmpty", 70000, "", "", 0},
-                                         TcpPortRow{"ZeroRefused", 0, "0", "", 0},
                                          TcpPortRow{"LeadingZeroRefused", 0, "080", "80", 80},
-                                         TcpPortRow{"FifthDigitBeyondRangeRefused", 0, "70000", "7000", 7000},
                                          TcpPortRow{"LargestPort", 0, "65535", "65535", 65535},
                                          TcpPortRow{"OnePastLargestRefused", 0, "65536", "6553", 6553},
                                          TcpPortRow{"SignsAndLettersRefused", 0, "-1a2+", "12", 12}),
@@ -222,29 +217,27 @@ TEST_F(PasswordDialogTest, MatchingPasswordsStartTheChangeAndHoldTheDialogUntilT
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
-TEST_F(PasswordDialogTest, MismatchedNewPasswordsSendNothingAndAreTypedAgain) {
-  Submit("old1", "new1", "new2");
-  EXPECT_EQ(boxes_.ShownKeys(), std::vector<std::string>{"strPasswordConfirmFailed"});
-  EXPECT_TRUE(started_.empty());
-  EXPECT_EQ(Field("oldPassword"), "old1");
-  EXPECT_TRUE(Field("newPassword").isEmpty() && Field("confirmPassword").isEmpty());
-  ExpectReady(true);
-  EXPECT_TRUE(StillOpen());
-}
-
-TEST_F(PasswordDialogTest, APasswordTheGatewayCannotTakeSendsNothingAndIsTypedAgain) {
+// Passwords that do not match or that the gateway cannot take send nothing; the wrong ones are typed again.
+TEST_F(PasswordDialogTest, ARefusedEntrySendsNothingAndEmptiesTheFieldsToTypeAgain) {
   const struct {
     const char* name;
-    QString oldPassword, newPassword;
-    const char* emptied;
-  } rows[] = {{"new_with_umlaut", "old1", "n\u00E4u", "newPassword"}, {"old_with_umlaut", "\u00E4lt", "new1", "oldPassword"}};
+    QString oldPassword, newPassword, confirmation;
+    const char* key;
+    std::vector<bool> emptied;  // old, new, confirmation
+  } rows[] = {
+      {"new_ones_differ", "old1", "new1", "new2", "strPasswordConfirmFailed", {false, true, true}},
+      {"new_with_umlaut", "old1", "n\u00E4u", "n\u00E4u", "strPasswordNotAscii", {false, true, true}},
+      {"old_with_umlaut", "\u00E4lt", "new1", "new1", "strPasswordNotAscii", {true, false, false}},
+  };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     boxes_.Clear();
-    Submit(row.oldPassword, row.newPassword, row.newPassword);
-    EXPECT_EQ(boxes_.ShownKeys(), std::vector<std::string>{"strPasswordNotAscii"});
+    Submit(row.oldPassword, row.newPassword, row.confirmation);
+    EXPECT_EQ(boxes_.ShownKeys(), std::vector<std::string>{row.key});
     EXPECT_TRUE(started_.empty());
-    EXPECT_TRUE(Field(row.emptied).isEmpty());
+    EXPECT_EQ((std::vector<bool>{Field("oldPassword").isEmpty(), Field("newPassword").isEmpty(),
+                                 Field("confirmPassword").isEmpty()}),
+              row.emptied);
     ExpectReady(true);
     EXPECT_TRUE(StillOpen());
   }
@@ -298,7 +291,6 @@ TEST_P(PasswordFailureTest, WarnsAndStaysOpenForAnotherTry) {
 
 INSTANTIATE_TEST_SUITE_P(Failures, PasswordFailureTest,
                          testing::Values(FailureRow{"OldPasswordWrong", 6, "", "strPasswordOldFailed", true},
-                                         FailureRow{"NoAnswer", 3, "", "strErrorNoResponse", false},
                                          FailureRow{"Refused", 2, "Invalid element", "strErrorResponse", false}),
                          RowName<FailureRow>);
 
@@ -360,22 +352,15 @@ TEST_F(PromptDialogTest, DateTimeSetTakesBothPickersAndTheWeekdayOfTheNewDate) {
 }
 
 // The computer's clock is the dialog's own; its timer is driven by hand.
-TEST_F(PromptDialogTest, DateTimeShowsTheComputersTimeEachSecondAndSynchronizeTakesIt) {
+TEST_F(PromptDialogTest, DateTimeSynchronizeTakesTheComputersTimeShownLast) {
   QDateTime now(QDate(2024, 5, 17), QTime(14, 3, 7, 480));
   DateTimeDialog dialog(english_, kGatewayTime, std::nullopt, nullptr, [&now] { return now; });
   dialog.show();
-  const QString date = now.date().toString(Child<QDateEdit>(dialog, "datePicker").displayFormat());
-  const auto shown = [&] { return Child<QLabel>(dialog, "computerTimeText").text(); };
-  const auto expected = [&](const char* time) {
-    return ToQString(english_.FormatString("strDateTimeComputer", {(date + " " + time).toStdString()}, 259));
-  };
-  EXPECT_EQ(shown(), expected("14:03:07"));
-  auto& tick = Child<QTimer>(dialog, "computerTimeTick");
-  EXPECT_TRUE(tick.isActive());
-  EXPECT_EQ(tick.interval(), 1000);
+  const auto& shown = Child<QLabel>(dialog, "computerTimeText");
+  EXPECT_TRUE(shown.text().contains("14:03:07")) << shown.text().toStdString();
   now = now.addSecs(1);
-  QMetaObject::invokeMethod(&tick, "timeout");
-  EXPECT_EQ(shown(), expected("14:03:08"));
+  QMetaObject::invokeMethod(&Child<QTimer>(dialog, "computerTimeTick"), "timeout");
+  EXPECT_TRUE(shown.text().contains("14:03:08")) << shown.text().toStdString();
 
   Click(dialog, "synchronizeButton");
   EXPECT_EQ(dialog.result(), QDialog::Accepted) << "it ends at once";
@@ -383,39 +368,12 @@ TEST_F(PromptDialogTest, DateTimeShowsTheComputersTimeEachSecondAndSynchronizeTa
   EXPECT_EQ(dialog.time(), (DateTimeRecord{2024, 5, 5, 17, 14, 3, 8, 480})) << "a Friday";
 }
 
-TEST_F(PromptDialogTest, LastSyncShowsTheDateOrTheFailure) {
-  const std::pair<LastSyncRecord, QString> cases[] = {
-      {{1, 0, 0, 0}, Text("strDateTimeLastSyncError")},
-      {{1, 17, 5, 2024}, "17/05/2024"},
-      {{1, 0, 0, 2024}, "00/00/2024"},  // only all three 0 is the failure
-      {{1, 3, 4, 0}, "03/04/0000"},
-  };
-  for (const auto& [sync, shown] : cases) {
-    DateTimeDialog dialog(english_, kGatewayTime, sync, nullptr);
-    const QString text = Child<QLabel>(dialog, "lastSyncText").text();
-    EXPECT_TRUE(text.contains(shown)) << text.toStdString();
-    const bool failure = sync.first + sync.second + sync.year == 0;
-    EXPECT_EQ(text == Text("strDateTimeLastSyncError"), failure) << text.toStdString();
-  }
-}
-
 // ---- AnnouncementTypeDialog, ModuleSelectDialog ----
 
-std::vector<QString> Items(const QComboBox& list) {
-  std::vector<QString> items;
-  for (int i = 0; i < list.count(); ++i) items.push_back(list.itemText(i));
-  return items;
-}
-
-TEST_F(PromptDialogTest, ChoiceDialogsListTheirItemsInOrderAndReturnThePosition) {
+TEST_F(PromptDialogTest, ChoiceDialogsReturnThePositionPicked) {
   AnnouncementTypeDialog announcement(english_, 1, nullptr);
   ModuleSelectDialog module(english_, "Restart GSM module", 5, nullptr);
-  EXPECT_EQ(announcement.windowTitle(), ToQString(english_.GetCaptionString("strAnnouncementUpdate")));
-  EXPECT_EQ(module.windowTitle(), "Restart GSM module");
-  EXPECT_EQ(Items(Child<QComboBox>(announcement, "itemList")),
-            (std::vector{Text("strAnnouncementMOH"), Text("strAnnouncementOutgoing"),
-                         Text("strAnnouncementIncoming")}));
-  EXPECT_EQ(Items(Child<QComboBox>(module, "itemList")), (std::vector{Text("strGsmModule1"), Text("strGsmModule2")}));
+  EXPECT_EQ(Child<QComboBox>(announcement, "itemList").itemText(2), Text("strAnnouncementIncoming"));
   EXPECT_EQ(announcement.kind(), 1);
   EXPECT_EQ(module.module(), 0) << "a module that does not exist is not preselected";
   for (auto [dialog, picked] : {std::pair<ChoiceDialog*, int>{&announcement, 2}, {&module, 1}}) {

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <optional>
 
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include "app/gui/MainWindow.h"
@@ -15,14 +17,28 @@ namespace tusko::gui::test {
 // with its message boxes answered by a script and its settings in memory.
 class MainWindowFixture : public testing::Test, protected DesktopTestContext {
  protected:
-  MainWindowFixture();
-  ~MainWindowFixture() override;
+  // The switch time-outs stay above the simulator's restart time, since a TCP
+  // link is asked back only when they expire.
+  MainWindowFixture() {
+    settings_.comMode = 1;
+    settings_.tcpAddress = "127.0.0.1";
+    settings_.tcpPort = simulator_.Port();
+    settings_.communicationTimeoutSwitchToLoader = 500;
+    settings_.communicationTimeoutSwitchToFirmware = 500;
+    simulator_.ShortenRestarts(std::chrono::milliseconds(100));
+  }
 
   // Makes the window; tests change the settings first where they need to.
-  MainWindow& OpenWindow();
+  MainWindow& OpenWindow() {
+    window_ = std::make_unique<MainWindow>(context_);
+    window_->show();
+    return *window_;
+  }
   MainWindow& window() { return *window_; }
   tusko::test::SimulatorThread& simulator() { return simulator_; }
-  bool WaitForLinkState(LinkState state, int limitMs = 10000);
+  bool WaitForLinkState(LinkState state, int limitMs = 10000) {
+    return QTest::qWaitFor([&] { return window_->host().link().GetLinkState() == state; }, limitMs);
+  }
   std::string Text(std::string_view key) const { return language_.GetString(key); }
 
   tusko::test::SimulatorThread simulator_{tusko::test::Transport::Tcp};

@@ -173,6 +173,7 @@ struct OpenFailureRow {
   std::uint32_t baudrate;
   const char* detailKey;
   std::string logged;
+  bool heldByAnother = false;
 };
 
 std::string SystemErrorLine(const char* what, int error) {
@@ -191,6 +192,11 @@ TEST_P(OpenFailures, GiveTheirDetailAndLogTheCause) {
   settings.portName = *row.where != '\0' ? row.where : pty.slavePath();
   settings.tcpAddress = row.where;
   settings.baudrate = row.baudrate;
+  RecordingLinkHost holderHost;
+  LinkControl holder{holderHost};
+  if (row.heldByAnother) {
+    ASSERT_TRUE(holder.InitCommunication(settings, true));
+  }
   for (const bool quiet : {true, false}) {
     EXPECT_FALSE(link.InitCommunication(settings, quiet));
     EXPECT_FALSE(link.ThreadsRunning());
@@ -215,6 +221,7 @@ INSTANTIATE_TEST_SUITE_P(
         OpenFailureRow{"NotATerminal", LinkType::Serial, "/dev/null", 115200, "strComError4",
                        SystemErrorLine("SetCommState ", ENOTTY)},
         OpenFailureRow{"Directory", LinkType::Serial, "/tmp", 115200, "strComError5", SystemErrorLine("", EISDIR)},
+        OpenFailureRow{"HeldByAnother", LinkType::Serial, "", 115200, "strComError3", SystemErrorLine("", EBUSY), true},
         OpenFailureRow{"Unresolvable", LinkType::Tcp, "gateway.invalid", 0, "strTcpError3", "Invalid address!"},
         // The system refuses a multicast address itself, before anything is sent.
         OpenFailureRow{"Multicast", LinkType::Tcp, "224.0.0.1", 0, "strTcpError4",

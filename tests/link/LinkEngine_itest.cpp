@@ -24,14 +24,11 @@ using test::Transport;
 // Bounds that only end a test that has failed.
 constexpr auto kInfoLimit = 10s;
 constexpr auto kRestartLimit = 30s;
-
-// Short time-outs and restarts keep a restart quick; the switch time-outs stay
-// above the simulator's restart time, since a TCP link is asked back only when
-// they expire.
+// Short time-outs and restarts keep a restart quick; the switch time-out stays
+// above the restart time, since a TCP link is asked back only when it expires.
 constexpr std::uint32_t kShortTimeoutMs = 300;
 constexpr auto kRestartTime = 100ms;
-constexpr std::uint32_t kSwitchToLoaderMs = 500;
-constexpr std::uint32_t kSwitchToFirmwareMs = 500;
+constexpr std::uint32_t kSwitchTimeoutMs = 500;
 
 struct Notified {
   Notification code;
@@ -79,8 +76,8 @@ class LinkEngineOverSimulator : public testing::TestWithParam<Transport> {
 TEST_P(LinkEngineOverSimulator, ARestartIsFollowedThroughTheReconnectAndInformationIsReadAfterIt) {
   engineSettings.communicationTimeout = kShortTimeoutMs;
   engineSettings.communicationTimeoutReset = kShortTimeoutMs;
-  engineSettings.communicationTimeoutSwitchToLoader = kSwitchToLoaderMs;
-  engineSettings.communicationTimeoutSwitchToFirmware = kSwitchToFirmwareMs;
+  engineSettings.communicationTimeoutSwitchToLoader = kSwitchTimeoutMs;
+  engineSettings.communicationTimeoutSwitchToFirmware = kSwitchTimeoutMs;
   simulator->ShortenRestarts(kRestartTime);
   if (GetParam() == Transport::Pty) {
     // A pseudo-terminal has no USB device: announce its return as the device watch would.

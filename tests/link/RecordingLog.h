@@ -44,11 +44,6 @@ class RecordingLog final : public CommLogSink {
     std::lock_guard lock(mutex_);
     return rawInput_;
   }
-  void Clear() {
-    std::lock_guard lock(mutex_);
-    lines_.clear();
-    rawInput_.clear();
-  }
 
  private:
   mutable std::mutex mutex_;

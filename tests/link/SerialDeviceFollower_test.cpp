@@ -22,22 +22,12 @@ class FakeLinkHost final : public SerialFollowerHost {
   void ReopenQuietly() override { ++reopens; }
 };
 
-UsbDevice Gateway(std::string node = "/dev/ttyACM0") {
-  return {std::move(node), {"/dev/serial/by-id/usb-Stellaris_0E21-if00"}, 0x1CBE, 0x0002, "Stellaris_0E21"};
-}
-
-UsbDevice WithIds(std::uint16_t vendor, std::uint16_t product) {
-  UsbDevice device = Gateway();
-  device.vendorId = vendor;
-  device.productId = product;
-  return device;
-}
-
 struct FollowRow {
   const char* name;
   LinkType linkType;
   const char* configuredPort;
-  UsbDevice device;
+  std::uint16_t vendorId;
+  std::uint16_t productId;
   UsbChange change;
   int closes;
   int reopens;
@@ -54,8 +44,9 @@ TEST_P(SerialDeviceFollowerRows, ActsOnlyOnTheGatewaysConfiguredPort) {
   host.linkType = row.linkType;
   host.portName = row.configuredPort;
   SerialDeviceFollower follower(log, host);
-
-  follower.OnUsbDeviceChange(row.change, row.device);
+  const UsbDevice device{"/dev/ttyACM0", {"/dev/serial/by-id/usb-Stellaris_0E21-if00"}, row.vendorId, row.productId,
+                         "Stellaris_0E21"};
+  follower.OnUsbDeviceChange(row.change, device);
 
   EXPECT_EQ(host.closes, row.closes);
   EXPECT_EQ(host.reopens, row.reopens);
@@ -68,16 +59,16 @@ TEST_P(SerialDeviceFollowerRows, ActsOnlyOnTheGatewaysConfiguredPort) {
 INSTANTIATE_TEST_SUITE_P(
     Events, SerialDeviceFollowerRows,
     testing::Values(
-        FollowRow{"GatewayUnpluggedClosesThePort", LinkType::Serial, "/dev/ttyACM0", Gateway(), UsbChange::Removal, 1, 0},
-        FollowRow{"GatewayPluggedInReopensQuietly", LinkType::Serial, "/dev/ttyACM0", Gateway(), UsbChange::Arrival, 0, 1},
-        FollowRow{"BareNameIsADeviceInDev", LinkType::Serial, "ttyACM0", Gateway(), UsbChange::Removal, 1, 0},
-        FollowRow{"PortConfiguredByItsLink", LinkType::Serial, "/dev/serial/by-id/usb-Stellaris_0E21-if00", Gateway(),
-                  UsbChange::Arrival, 0, 1},
-        FollowRow{"GatewayOnAnotherPort", LinkType::Serial, "/dev/ttyACM1", Gateway(), UsbChange::Removal, 0, 0},
-        FollowRow{"GatewayWhileOnTcp", LinkType::Tcp, "/dev/ttyACM0", Gateway(), UsbChange::Removal, 0, 0},
-        FollowRow{"OtherVendor", LinkType::Serial, "/dev/ttyACM0", WithIds(0x0403, 0x0002), UsbChange::Arrival, 0, 0},
-        FollowRow{"OtherProduct", LinkType::Serial, "/dev/ttyACM0", WithIds(0x1CBE, 0x0003), UsbChange::Removal, 0, 0},
-        FollowRow{"NoPortConfigured", LinkType::Serial, "", Gateway(), UsbChange::Arrival, 0, 0}),
+        FollowRow{"GatewayUnpluggedClosesThePort", LinkType::Serial, "/dev/ttyACM0", 0x1CBE, 0x0002, UsbChange::Removal, 1, 0},
+        FollowRow{"GatewayPluggedInReopensQuietly", LinkType::Serial, "/dev/ttyACM0", 0x1CBE, 0x0002, UsbChange::Arrival, 0, 1},
+        FollowRow{"BareNameIsADeviceInDev", LinkType::Serial, "ttyACM0", 0x1CBE, 0x0002, UsbChange::Removal, 1, 0},
+        FollowRow{"PortConfiguredByItsLink", LinkType::Serial, "/dev/serial/by-id/usb-Stellaris_0E21-if00", 0x1CBE,
+                  0x0002, UsbChange::Arrival, 0, 1},
+        FollowRow{"GatewayOnAnotherPort", LinkType::Serial, "/dev/ttyACM1", 0x1CBE, 0x0002, UsbChange::Removal, 0, 0},
+        FollowRow{"GatewayWhileOnTcp", LinkType::Tcp, "/dev/ttyACM0", 0x1CBE, 0x0002, UsbChange::Removal, 0, 0},
+        FollowRow{"OtherVendor", LinkType::Serial, "/dev/ttyACM0", 0x0403, 0x0002, UsbChange::Arrival, 0, 0},
+        FollowRow{"OtherProduct", LinkType::Serial, "/dev/ttyACM0", 0x1CBE, 0x0003, UsbChange::Removal, 0, 0},
+        FollowRow{"NoPortConfigured", LinkType::Serial, "", 0x1CBE, 0x0002, UsbChange::Arrival, 0, 0}),
     [](const testing::TestParamInfo<FollowRow>& row) { return std::string(row.param.name); });
 
 }  // namespace

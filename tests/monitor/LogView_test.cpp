@@ -55,24 +55,6 @@ TEST(LogView, DumpsColourTheirLabelsAndSaveAsPlainText) {
   }
 }
 
-TEST(LogView, KeepsTheNewestLinesCuttingInSteps) {
-  const struct { const char* name; std::size_t maxLines, written, kept, firstKept; } rows[] = {
-      // firstKept: the 1-based number of the first line still there
-      {"Limit200BeforeTheCut", 200, 199, 199, 1},     {"Limit200CutsTo189", 200, 200, 189, 12},
-      {"Limit1000CutsInStepsOf10", 1000, 1000, 989, 12}, {"Limit5000CutsTo4899", 5000, 5000, 4899, 102},
-      {"NoLimit", 0, 3000, 3000, 1}};
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
-    LogView log;
-    log.SetMaxLines(row.maxLines);
-    for (std::size_t i = 1; i <= row.written; ++i) log.AddLine("line " + std::to_string(i), LogColour::Engine);
-    const auto lines = WrittenLines(log);
-    ASSERT_EQ(lines.size(), row.kept);
-    EXPECT_EQ(lines.front(), "line " + std::to_string(row.firstKept));
-    EXPECT_EQ(lines.back(), "line " + std::to_string(row.written));
-  }
-}
-
 // Text appended in pieces that end anywhere: one line end per CR LF however it is split.
 TEST(LogView, AppendedPiecesContinueTheLastLine) {
   struct Row {

@@ -94,7 +94,6 @@ class MonitorLogTest : public testing::Test {
 
   std::string ViewText() const { return log->View().Text(); }
   std::string FileText() const { return test::ReadFileText(log->TempFilePath()); }
-  std::string StartedMarker() const { return MarkerText(MonitorMarker::Started, kTime, engine.versions); }
   int CountInView(std::string_view text) const {
     const std::string all = ViewText();
     int count = 0;
@@ -137,16 +136,6 @@ TEST_F(MonitorLogTest, ACheckBoxClickedOrATextLostWhileRunningSendsTheMaskAgain)
 }
 
 // ---- Trace text ----
-
-TEST_F(MonitorLogTest, TextWhileOffStartsTheLogFirst) {
-  log->monitorOutput("RING\r\n");
-  EXPECT_TRUE(log->IsActive());
-  EXPECT_EQ(FileText(), StartedMarker() + "\r\nRING\r\n");
-  EXPECT_EQ(ViewText(), StartedMarker() + "\r\nRING\r\n");
-  EXPECT_EQ(log->View().Lines().at(1).runs.at(0).colour, kMarkerColour);
-  EXPECT_EQ(engine.commands.size(), 1u);  // the mask
-  EXPECT_TRUE(host.Armed(MonitorTimer::KeepAlive));
-}
 
 // The file keeps every byte; the view stops at a NUL, and a marker ends its unfinished line, which stays black.
 TEST_F(MonitorLogTest, TextGoesToTheFileAndTheViewAsReceived) {

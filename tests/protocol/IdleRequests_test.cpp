@@ -254,6 +254,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SideRow{"IsdnCreditAsksAllFour", Diagnose<DiagnosticsKind::IsdnCredit, 1>, ie::IsdnCredit, {0, 1, 2, 3}},
                       SideRow{"GsmStatusOfModule2", Diagnose<DiagnosticsKind::GsmStatus, 1>, ie::GsmStatus, {1}},
                       SideRow{"GsmStatusOfUnknownModuleAsksTheFirst", Diagnose<DiagnosticsKind::GsmStatus, 7>, ie::GsmStatus, {0}},
+                      SideRow{"GsmCreditFromTheFirstModule", Diagnose<DiagnosticsKind::GsmCredit, 0>, ie::GsmCredit, {0, 1}},
                       SideRow{"GsmCreditFromTheSecondModule", Diagnose<DiagnosticsKind::GsmCredit, 1>, ie::GsmCredit, {1}},
                       SideRow{"GsmCreditOfNegativeModuleAsksBoth", Diagnose<DiagnosticsKind::GsmCredit, -1>, ie::GsmCredit, {0, 1}},
                       SideRow{"DiagnosticsInitialBecomesIdle", IsdnStatus, kIsdn, {}, Initial},
@@ -265,6 +266,33 @@ INSTANTIATE_TEST_SUITE_P(
                       SideRow{"PollRefusedInInitial", Poll, kPoll, {}, Initial, false, Initial},
                       SideRow{"PollRefusedDuringDownload", Poll, kPoll, {}, Reading, false, Reading}),
     test::RowName<SideRow>);
+
+// The window's connect command may open the link at once or leave it closed.
+class ConnectingHost : public test::EngineTestHost {
+ public:
+  using EngineTestHost::EngineTestHost;
+  void requestConnect() override {
+    EngineTestHost::requestConnect();
+    link = opens ? LinkState::Open : LinkState::Closed;
+  }
+  bool opens = false;
+};
+
+TEST(DiagnosticsConnect, ClosedLinkAsksTheWindowToConnectAndGoesOutOnlyOnceOpen) {
+  for (const bool opens : {false, true}) {
+    test::VirtualClock clock;
+    EngineSettings settings;
+    ConnectingHost host(clock);
+    OperationEngine engine(host, settings);
+    host.Attach(engine);
+    host.link = LinkState::Closed;
+    host.opens = opens;
+    EXPECT_EQ(engine.RequestDiagnostics(DiagnosticsKind::GsmCredit, 1), opens);
+    EXPECT_EQ(host.connectRequests, 1);
+    EXPECT_EQ(host.linkQueries, 0);
+    EXPECT_EQ(host.SentElements(), opens ? std::vector<std::uint8_t>{ie::GsmCredit} : std::vector<std::uint8_t>{});
+  }
+}
 
 TEST_F(IdleEngine, DiagnosticsRunBesideAPendingRequestWithoutDisturbingIt) {
   ASSERT_TRUE(engine.GetLanInfo());

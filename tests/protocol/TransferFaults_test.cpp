@@ -271,6 +271,18 @@ INSTANTIATE_TEST_SUITE_P(
         NeverBackRow{"SerialAfterTheUpload", EngineState::WriteWaitFirmware, LinkType::Serial, Notification::OperationFailed}),
     test::RowName<NeverBackRow>);
 
+class ScriptedRestart : public ::testing::Test, protected test::ScriptedEngine {
+ protected:
+  ScriptedRestart() { OperationsOf(engine).SetState(EngineState::InLoader); }
+};
+
+TEST_F(ScriptedRestart, LoaderAnswerLeadsToSwitchToFirmwareOnce) {
+  Receive(ReplyWith({test::TextElement(ie::LoaderVersion, "0.9")}));
+  Receive(ReplyWith({test::TextElement(ie::LoaderVersion, "0.9")}));
+  EXPECT_EQ(host.SentElements(), std::vector<std::uint8_t>{ie::SwitchToFirmware});
+  EXPECT_TRUE(engine.HasPending(SwitchToFirmwareSent));
+}
+
 // ---- The configuration transfers ----
 
 constexpr std::uint8_t kFill = 0x11;
@@ -283,6 +295,13 @@ class ConfigDownload : public test::TransferTest {
     std::vector<std::uint32_t> addresses;
     for (const auto& sent : host.sent) addresses.push_back(AddressOf(sent.message).value_or(0));
     return addresses;
+  }
+  // Answers only while nothing more can go out, so that the window stays full.
+  void ServeSlowly(const ConfigurationImage& image) {
+    test::AnswerUntil(
+        *this, [this] { return engine.state() != EngineState::Reading; },
+        [&image](const DeviceMessage& request) { return test::ServeRead(image, request); },
+        [this] { return host.TimerDelay() == DataTimeout(); });
   }
 };
 
@@ -342,6 +361,17 @@ INSTANTIATE_TEST_SUITE_P(
                       WrongAddressRow{"NotFourBytes", {0x07, 0x00, 0x80}, {"Invalid address (FFFFFFFF)"}}),
     test::RowName<WrongAddressRow>);
 
+TEST_F(ConfigDownload, AnswersInFlightForASkippedPartAreNotAwaited) {
+  ConfigurationImage gateway = DenseImage();
+  gateway.Fill(layout::lcr::kClipTable.section, layout::kUnset);
+  ASSERT_TRUE(engine.StartDownload());
+  ServeSlowly(gateway);
+
+  EXPECT_TRUE(host.Logged("Skip"));  // answers for the skipped part, still on their way
+  EXPECT_EQ(host.CountOf(Notification::DownloadResult, 1), 1);
+  EXPECT_EQ(engine.configTransfer().image(), gateway);
+}
+
 TEST_F(ConfigDownload, RequestDelayOnTheLastTryIsNoFailure) {
   settings.dataReadWriteMaxPendingRequests = 2;
   ASSERT_TRUE(engine.StartDownload());
@@ -353,6 +383,15 @@ TEST_F(ConfigDownload, RequestDelayOnTheLastTryIsNoFailure) {
   EXPECT_EQ(host.CountOf(Notification::OperationFailed), 0);
   EXPECT_EQ(SentAddresses().back(), ConfigDeviceAddress(kReadBlockBytes));
   EXPECT_EQ(host.TimerDelay(), DataTimeout());
+}
+
+// A probe's late version reply answers no read: it is kept and the download goes on.
+TEST_F(ConfigDownload, VersionReplyIsKeptAndTheDownloadGoesOn) {
+  ASSERT_TRUE(engine.StartDownload());
+  Receive(ReplyWith({test::TextElement(ie::FirmwareVersion, "1.2.9")}));
+  EXPECT_EQ(engine.deviceInformation().system.firmwareVersion, "1.2.9");
+  EXPECT_EQ(engine.state(), EngineState::Reading);
+  EXPECT_EQ(Counters().acknowledgedOffset, 0u);
 }
 
 TEST_F(ConfigDownload, AnswerAfterAStallIsAcceptedAndResetsTheTries) {
@@ -492,6 +531,12 @@ TEST_F(FirmwareUpdate, CancelIgnoresAcknowledgementsUntilTheLoaderConfirms) {
   EXPECT_EQ(host.CountOf(Notification::FirmwareResult), 0);
   EXPECT_FALSE(engine.HasPending(FlashCancelPending));
   EXPECT_TRUE(FileClosed());
+}
+
+TEST_F(FirmwareUpdate, CancelWithoutAnUpdateSendsNothing) {
+  OperationsOf(engine).SetState(EngineState::Idle);
+  engine.CancelFirmwareUpdate();
+  EXPECT_TRUE(host.sent.empty());
 }
 
 TEST_F(FirmwareUpdate, StopAcknowledgedBeforeTheLastBlockIsNoSuccess) {
@@ -671,6 +716,14 @@ class CdrDownload : public ::testing::Test, protected test::ScriptedEngine {
 
   test::MemoryCdrStore store;
 };
+
+TEST_F(CdrDownload, ChunkWithoutAddressIsIgnored) {
+  Start();
+  Receive(test::ReplyWith({{ie::CdrData, Bytes(64, 1)}}));
+  EXPECT_TRUE(host.Logged("Address missing"));
+  EXPECT_TRUE(host.sent.empty());
+  EXPECT_EQ(store.offered, 0);
+}
 
 struct WrapRow {
   const char* name;

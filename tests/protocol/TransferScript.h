@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -111,6 +112,14 @@ void AnswerUntil(ScriptedEngine& scripted, Done done, Answer answer, Ready ready
       scripted.clock.Advance(kStep);
     }
   }
+}
+
+// The gateway's answer to a read request: the image bytes at its address.
+inline std::optional<DeviceMessage> ServeRead(const ConfigurationImage& image, const DeviceMessage& request) {
+  const auto address = AddressOf(request);
+  const auto offset = address ? ConfigImageOffset(*address) : std::nullopt;
+  if (!offset) return std::nullopt;
+  return ReadReply(*address, image.Range(*offset, std::min(kReadBlockBytes, kConfigImageSize - *offset)));
 }
 
 inline constexpr std::uint32_t kFirmwareBase = 0x10000;

@@ -41,7 +41,6 @@ using Passwords = std::pair<std::string, std::string>;  // new, old: as the chan
 
 // Long enough for a posted close on a loaded machine; the dialogs end well before.
 constexpr int kEndWaitMs = 5000;
-constexpr unsigned kIconMask = 0xF0;
 
 class PromptDialogTest : public testing::Test {
  protected:
@@ -274,8 +273,6 @@ TEST_P(PasswordFailureTest, WarnsAndStaysOpenForAnotherTry) {
 
   ASSERT_EQ(boxes_.ShownKeys(), std::vector<std::string>{row.key});
   const MessageRequest& box = boxes_.shown()[0];
-  EXPECT_EQ(box.captionKey, "strError");
-  EXPECT_EQ(box.message.style & kIconMask, kStyleWarning);
   EXPECT_NE(box.message.text.find(row.cause), std::string::npos) << box.message.text;
   EXPECT_EQ(Field("oldPassword").isEmpty(), row.oldCleared);
   if (row.oldCleared) {

@@ -128,7 +128,6 @@ TEST_P(LinkControlOverSimulator, OpensCarriesMessagesDropsAStalledFrameAndReopen
   EXPECT_FALSE(link.FrameUnderWay());
   EXPECT_EQ(log.Count("Communication timeout"), 1u);
   EXPECT_TRUE(host.Frames().empty());
-
   EXPECT_TRUE(Exchange());
   EXPECT_TRUE(Exchange(1)) << "a second message on the same link";
 
@@ -152,13 +151,9 @@ TEST_F(LinkControlTest, TheGatewayClosingTheConnectionIsReportedOnce) {
   StartSimulator(Transport::Tcp, {.closeAfterAnswers = 1});
   ASSERT_TRUE(Open());
   ASSERT_TRUE(Exchange());
-
   ASSERT_TRUE(PollUntil([this] { return host.linkClosed > 0; }));
   ASSERT_TRUE(PollUntil([this] { return link.GetLinkState() == LinkState::Closed; }));
-  const std::vector<std::string> texts = log.Texts();
-  const auto closed = std::find(texts.begin(), texts.end(), "Connection closed");
-  ASSERT_TRUE(closed != texts.end() && std::next(closed) != texts.end());
-  EXPECT_EQ(*std::next(closed), "Disconnect");
+  EXPECT_EQ(log.Count("Connection closed"), 1u);
   EXPECT_TRUE(link.ThreadsRunning()) << "the threads outlive the connection";
   EXPECT_EQ(link.LastTcpError(), TcpError::None) << "a dropped open connection leaves no error";
 

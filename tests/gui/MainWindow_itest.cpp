@@ -11,6 +11,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolBar>
 #include <QTreeWidget>
 
 #include "app/gui/CommunicationDialog.h"
@@ -23,6 +24,7 @@
 #include "app/gui/PasswordDialog.h"
 #include "app/gui/UiText.h"
 #include "app/settings/SettingsStore.h"
+#include "app/settings/WindowStateSettings.h"
 #include "config/TextFields.h"
 #include "gui/support/MainWindowFixture.h"
 #include "gui/support/ModalDriver.h"
@@ -198,6 +200,20 @@ TEST_F(MainWindowTest, ConnectWithoutACompleteLinkAsksForTheSettings) {
   EXPECT_EQ(settings_.tcpPort, simulator().Port());
   EXPECT_TRUE(WaitForLinkState(LinkState::Open, kLinkLimitMs));
   EXPECT_EQ(store_.readNumber(kSettingsSection, "TcpPort"), simulator().Port()) << "the new port is saved";
+}
+
+TEST_F(MainWindowTest, ClosingSavesTheWindowState) {
+  MainWindow& window = OpenWindow();
+  window.setGeometry(40, 50, 700, 560);
+  window.Execute(static_cast<int>(Command::ViewToolbar));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !window.menu().toolbar().isVisible(); }, kLinkLimitMs));
+  window.Execute(static_cast<int>(Command::FileQuit));
+  EXPECT_FALSE(window.isVisible());
+  const WindowStateSettings saved = LoadWindowState(store_);
+  EXPECT_EQ(saved.cx, 700u);
+  EXPECT_EQ(saved.cy, 560u);
+  EXPECT_EQ(saved.toolbar, 0u);
+  EXPECT_EQ(window.host().link().GetLinkState(), LinkState::Closed);
 }
 
 TEST_F(MainWindowTest, LogSaveAsWritesTheLogAndRemembersTheFolder) {

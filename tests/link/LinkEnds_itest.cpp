@@ -16,6 +16,7 @@
 #include "link/SerialPortLink.h"
 #include "link/TcpLink.h"
 #include "support/LinkPeer.h"
+#include "support/RefusingPort.h"
 #include "support/SimulatorLink.h"
 
 namespace tusko {
@@ -73,11 +74,14 @@ class TcpEnd final : public LinkEnd, public LinkClosedListener {
   explicit TcpEnd(const LinkLog& log) : link(log) {}
 
   test::LinkPeer& peer() override { return far; }
-  // Connects, driving the reader's wait until the connect is done.
   bool Open() override {
     link.TcpConnect("127.0.0.1", far.port(), this);
+    return WaitUntilOpen() && far.Accept();
+  }
+  // Drives the reader's wait until the connect is done.
+  bool WaitUntilOpen() {
     for (int i = 0; i < kStepLimit && link.GetTcpState() == LinkState::Connecting; ++i) link.TcpWaitReady(200ms);
-    return link.GetTcpState() == LinkState::Open && far.Accept();
+    return link.GetTcpState() == LinkState::Open;
   }
   std::size_t Send(const Bytes& bytes) override { return link.TcpSend(bytes); }
   void ReaderStep(std::chrono::milliseconds wait) override {
@@ -201,6 +205,21 @@ TEST_P(LinkEnds, CloseWhileReaderAndWriterRunIsSafeAndFinal) {
 
 INSTANTIATE_TEST_SUITE_P(Transports, LinkEnds, testing::Values(Transport::Tcp, Transport::Pty), test::TransportName);
 
+using TcpLinkTest = LinkEndTest<TcpEnd>;
+
+// A refusing peer answers only after the connect has gone out.
+TEST_F(TcpLinkTest, ConnectRefusedByThePeerIsError4AfterTheWait) {
+  const test::RefusingPort refusing;
+  EXPECT_FALSE(end.link.TcpConnect("127.0.0.1", refusing.port(), &end));
+  if (end.link.GetTcpState() == LinkState::Closed) GTEST_SKIP() << "the system refused the loopback connect at once";
+  EXPECT_FALSE(end.WaitUntilOpen());
+  EXPECT_EQ(end.link.GetTcpState(), LinkState::Closed);
+  EXPECT_EQ(end.link.LastError(), TcpError::ConnectException) << "set after the close that clears it";
+  EXPECT_EQ(TcpErrorDetailKey(end.link.LastError()), "strTcpError4");
+  EXPECT_EQ(sink.Count("Connect exception"), 1u);
+  EXPECT_EQ(end.closes.load(), 1);
+}
+
 // ---- Serial ----
 
 using SerialPortLinkTest = LinkEndTest<SerialEnd>;
@@ -256,6 +275,15 @@ TEST_F(SerialPortLinkTest, ClosePortHoldsThePortClosedUntilClearedAndAFullCloseD
   link.ClearHoldClosed();
   link.WaitAndReadStep(kSerialReaderWaitMs);
   EXPECT_FALSE(link.IsPortOpen()) << "a stop request ends the pass before reopening";
+}
+
+TEST_F(SerialPortLinkTest, DeviceGoneIsClosedAndReopenedOnce) {
+  ASSERT_TRUE(end.Open());
+  end.far.Hangup();  // as an unplugged adapter does
+  for (int i = 0; i < kStepLimit && end.IsOpen(); ++i) end.ReaderStep(kSerialReaderWaitMs);
+  EXPECT_FALSE(end.IsOpen());
+  EXPECT_FALSE(end.link.IsHeldClosed()) << "the reader goes on trying to reopen it";
+  EXPECT_EQ(sink.Count("Open port " + end.far.slavePath() + " (115200 b/s)"), 2u);
 }
 
 }  // namespace

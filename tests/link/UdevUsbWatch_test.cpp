@@ -31,6 +31,7 @@ TEST_P(UdevUsbWatchRows, ReadsTheUsbIdsOfATty) {
 INSTANTIATE_TEST_SUITE_P(
     Properties, UdevUsbWatchRows,
     testing::Values(UdevRow{"Gateway", {"/dev/ttyACM0", "", "1cbe", "0002", "x"}, 0x1CBE, 0x0002},
+                    UdevRow{"UpperCaseDigits", {"/dev/ttyUSB0", "", "0403", "6A01", "x"}, 0x0403, 0x6A01},
                     UdevRow{"NotOnUsb", {"/dev/ttyS0", "", "", "", ""}, std::nullopt, 0},
                     UdevRow{"NoDeviceNode", {"", "", "1cbe", "0002", ""}, std::nullopt, 0},
                     UdevRow{"NotHexadecimal", {"/dev/ttyACM0", "", "1cbg", "0002", ""}, std::nullopt, 0},

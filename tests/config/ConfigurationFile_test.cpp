@@ -1,7 +1,6 @@
 #include "config/ConfigurationFile.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>

@@ -75,44 +75,5 @@ TEST(ConfigurationImageTest, SignatureIsTheWordAt108) {
   EXPECT_TRUE(HasSignature(image));
 }
 
-// Every default, written out byte by byte; whatever no row names stays 0xFF.
-struct DefaultRow {
-  std::size_t offset;
-  Bytes bytes;
-};
-
-std::vector<DefaultRow> DefaultRows() {
-  const Bytes credit = Join({Repeat(48, 0), Repeat(12, 1), Repeat(6, FF), {1}});
-  const Bytes emptyString = Join({{0}, Repeat(23, FF)});
-  Bytes incomingGroup{0, 0, 3, 3, 0, 0, 'A', FF};
-  for (int i = 0; i < 7; ++i) incomingGroup.insert(incomingGroup.end(), emptyString.begin(), emptyString.end());
-  const Bytes noAddress = TextBytes("000000000000");
-  std::vector<DefaultRow> rows{
-      {6, {0}},  // the device name's length
-      {39, noAddress}, {51, TextBytes("255255255000")}, {63, TextBytes("01002")}, {68, noAddress}, {80, noAddress},
-      {92, noAddress}, {108, {0x1A, 0x0A, 0x01, 0x18}},
-      {320, {6, 0, 0, 0, 0, 30, 1, 0, 0, 1, 3, 0, 0, 0, 0}}, {340, {0}}, {352, {0, 1, 0, 0, FF, 0}}, {360, {0, 0, 0, 0}},
-      {21352, {0}}, {21972, {0}}, {21976, {1, 0}}, {22100, {0}}, {22860, {0}}, {23116, {0}}, {28372, {0}},
-      {29204, {0}}, {29244, {FF, FF, 0}}, {29268, {FF, 0}}};
-  // The records that come more than once.
-  for (std::size_t at : {256, 288}) rows.push_back({at, {0, 0, FF, FF, 0, 0, FF, FF, 0, 0, 0, 0}});
-  for (std::size_t at : {448, 452}) rows.push_back({at, {0, 0, FF}});
-  for (std::size_t at : {456, 472}) rows.push_back({at, {0, 0}});
-  for (std::size_t at : {488, 696}) rows.push_back({at, incomingGroup});
-  for (std::size_t at : {904, 1032}) rows.push_back({at, {1, 8, 128, 128}});
-  for (std::size_t at : {916, 1044, 22616, 22744, 29012, 29108}) rows.push_back({at, credit});
-  for (std::size_t day = 0; day < 5; ++day) rows.push_back({28628 + 32 * day, {8, 0, FF, FF, 18, 0}});
-  return rows;
-}
-
-TEST(DefaultImageTest, EveryOtherByteIsUnset) {
-  ConfigurationImage expected;
-  for (const DefaultRow& row : DefaultRows()) expected.Store(row.offset, row.bytes);
-  const ConfigurationImage actual = MakeDefaultImage();
-  for (std::size_t offset = 0; offset < ConfigurationImage::kSize; ++offset) {
-    ASSERT_EQ(actual.Byte(offset), expected.Byte(offset)) << "at offset " << offset;
-  }
-}
-
 }  // namespace
 }  // namespace tusko

@@ -74,10 +74,6 @@ INSTANTIATE_TEST_SUITE_P(Images, ExportImportRoundTrip,
                                          RoundTripRow{"FewChanges1", RandomImage(1, 40)},
                                          RoundTripRow{"FewChanges2", RandomImage(2, 400)},
                                          RoundTripRow{"AllRandom3", RandomImage(3, 200000)},
-                                         RoundTripRow{"AllRandom4", RandomImage(4, 200000)},
-                                         RoundTripRow{"AllRandom5", RandomImage(5, 200000)},
-                                         RoundTripRow{"AllRandom6", RandomImage(6, 200000)},
-                                         RoundTripRow{"AllRandom7", RandomImage(7, 200000)},
                                          RoundTripRow{"AllZero", *ConfigurationImage::FromBytes(
                                                                      Bytes(ConfigurationImage::kSize, 0))}),
                          test::RowName<RoundTripRow>);
@@ -102,24 +98,13 @@ INSTANTIATE_TEST_SUITE_P(
         LineRow{"Address", 39, test::TextBytes("192168000010"), "network.lanIp = 192.168.0.10"},
         LineRow{"Text", 6, Bytes{4, 'T', 'e', 's', 't'}, "general.name = \"Test\""},
         LineRow{"TextEscapes", 6, Bytes{4, 'a', '"', '\n', 0xE4}, "general.name = \"a\\\"\\n\\xe4\""},
-        LineRow{"CheckBox", 326, Bytes{0}, "isdnCommon.progressTone = false"},
         LineRow{"Choice", 357, Bytes{2}, "isdn.mode = strIsdnModeTe (2)"},
         LineRow{"StoredValueNoChoiceNames", 357, Bytes{9}, "isdn.mode = 9"},
-        LineRow{"LiteralChoice", 29269, Bytes{1}, "general.timeZone = UTC+01:00 (1)"},
         LineRow{"Server", 21352, test::TextBytes(std::string("Smail:25") + '\0'), "alarm.ipServer = mail:25"},
         LineRow{"Restore", 29012 + 66, Bytes{0x93}, "isdnCredit1.restore = week 2 weekday 3"},
         LineRow{"ListEntry", 21160, Bytes{3, '1', '2', '3'}, "alarm.smsNumbers[1] = \"123\""},
-        LineRow{"Volume", 904 + 2, Bytes{128 + 5}, "gsmModule1.volumeIsdn = 5"},
-        LineRow{"TableColumn", 1160 + 52, Bytes{0, 'P', 255, 255, 255}, "lcrRouting1.targets = 0, 80, 255, 255, 255"},
-        LineRow{"CellText", 21676, test::TextBytes("262"), "cell1.mcc = \"262\""}),
+        LineRow{"TableColumn", 1160 + 52, Bytes{0, 'P', 255, 255, 255}, "lcrRouting1.targets = 0, 80, 255, 255, 255"}),
     test::RowName<LineRow>);
-
-TEST(ConfigurationTextTest, GroupsFieldsUnderTheirPageTitleAndLeavesOutEmptyTableRecords) {
-  const std::string text = Export(MakeDefaultImage());
-  EXPECT_NE(text.find("\n# strDataSystemNetwork\nnetwork.lanIp = 0.0.0.0\n"), std::string::npos);
-  EXPECT_EQ(text.find("lcrRouting1."), std::string::npos);
-  EXPECT_NE(text.find("workingDay1.begin1Hour = 8"), std::string::npos) << "a plain record is always there";
-}
 
 struct RefusalRow {
   std::string name;
@@ -153,17 +138,10 @@ INSTANTIATE_TEST_SUITE_P(
     Rows, ImportRefusal,
     testing::Values(
         RefusalRow{"NumberOutOfRange", "isdnLink1.tei = 128", "strDataValueOutOfRange", "isdnLink1.tei"},
-        RefusalRow{"BadAddress", "network.lanIp = 10.0.0.256", "strDataIpAddressInvalid", "network.lanIp"},
         RefusalRow{"UnknownId", "network.lanAddress = 10.0.0.1", "strCliTextUnknownField", "network.lanAddress"},
         RefusalRow{"MalformedLine", "network.lanIp 10.0.0.1", "strCliTextMalformed", "network.lanIp"},
         RefusalRow{"UnclosedQuote", "general.name = \"Office", "strCliTextBadValue", "general.name"},
         RefusalRow{"NoSuchChoice", "isdn.mode = 3", "strDataChoiceUnknown", "isdn.mode"},
-        RefusalRow{"TextTooLong", "general.name = \"" + std::string(32, 'n') + "\"", "strDataTextTooLong",
-                   "general.name"},
-        RefusalRow{"CharacterNotAllowed", "alarm.smsNumbers[1] = \"12a\"", "strDataTextCharacters",
-                   "alarm.smsNumbers"},
-        RefusalRow{"ServerWithoutPort", "alarm.ipServer = alarmhost", "strSystemAlarmIpPortMissing",
-                   "alarm.ipServer"},
         RefusalRow{"RestoreDayOutOfRange", "isdnCredit2.restore = day 32", "strDataValueOutOfRange",
                    "isdnCredit2.restore"},
         RefusalRow{"ListGap", "alarm.smsNumbers[2] = \"1\"", "strCliTextEntryGap", "alarm.smsNumbers[2]"},

@@ -8,8 +8,6 @@
 #include <utility>
 #include <vector>
 
-#include "ImageBytes.h"
-
 namespace tusko {
 namespace {
 
@@ -53,32 +51,7 @@ TEST(ConfigurationTree, OnlyTheHttpAndCellSelectionPagesDisappearWithoutText) {
   };
   EXPECT_EQ(Ids(TextsWithout({"strDataSystemHttp"})), without({16}));
   EXPECT_EQ(Ids(TextsWithout({"strDataGsmCellSelect"})), without({34}));
-  EXPECT_EQ(Ids(TextsWithout({"strDataSystemHttp", "strDataGsmCellSelect"})), without({16, 34}));
   EXPECT_EQ(Ids(TextsWithout({"strDataIsdnCommon", "strDataLcr"})), all);
-}
-
-TEST(ConfigurationTree, RootTextShowsTheDeviceNameWhenThereIsOne) {
-  struct Row {
-    std::string name;
-    test::Bytes deviceName;  // from offset 6
-    std::string expected;
-  };
-  const std::vector<Row> rows{
-      {"NoName", {0}, "Configuration"},
-      {"Name", test::Join({{3}, test::TextBytes("GW1")}), "Configuration - GW1"},
-      {"UnsetLengthIsNoName", {0xFF, 'X'}, "Configuration"},
-      {"LengthAboveTheField", test::Join({{40}, test::Repeat(31, 'n'), test::TextBytes("!Z")}),
-       "Configuration - " + std::string(31, 'n')},
-  };
-  const TextLookup text = [](std::string_view key) { return key == "strDataRoot" ? "Configuration" : "?"; };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    ConfigurationImage image = MakeDefaultImage();
-    test::Put(image, 6, row.deviceName);
-    const ConfigurationImage before = image;
-    EXPECT_EQ(RootText(image, text), row.expected);
-    EXPECT_EQ(image, before);
-  }
 }
 
 std::set<std::size_t> Expand(PageId id) {

@@ -54,8 +54,6 @@ INSTANTIATE_TEST_SUITE_P(
                       CountedReadRow{"three24", 24, Counted(3, 24), "ABC", 3},
                       CountedReadRow{"full24", 24, Counted(23, 24), "ABCDEFGHIJKLMNOPQRSTUVW", 23},
                       CountedReadRow{"length30Cut24", 24, Counted(30, 24), "ABCDEFGHIJKLMNOPQRSTUVW", 23},
-                      CountedReadRow{"length254Cut24", 24, Counted(254, 24), "ABCDEFGHIJKLMNOPQRSTUVW", 23},
-                      CountedReadRow{"full12", 12, Counted(11, 12), "ABCDEFGHIJK", 11},
                       CountedReadRow{"length12Cut12", 12, Counted(12, 12), "ABCDEFGHIJK", 11},
                       CountedReadRow{"unset12", 12, Counted(255, 12), "", 255}),
     test::RowName<CountedReadRow>);

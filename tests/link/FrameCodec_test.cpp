@@ -54,7 +54,6 @@ TEST(FrameCodec, DeliveredMessageIsZeroBeyondItsLength) {
   ASSERT_TRUE(frame);
   EXPECT_EQ(frame->length, 3u);
   for (std::size_t i = 3; i < kMessageBufferSize; ++i) ASSERT_EQ(frame->message.buffer()[i], 0) << i;
-  EXPECT_TRUE(IsChecksumValid(frame->message));
 }
 
 struct DecodeRow {

@@ -21,9 +21,7 @@ class RecordingLog final : public CommLogSink {
     std::lock_guard lock(mutex_);
     lines_.emplace_back(text);
   }
-  void DumpMessage(std::span<const std::uint8_t>, bool incoming) override {
-    AddLine(incoming ? "<dump in>" : "<dump out>", LogColour::Text);
-  }
+  void DumpMessage(std::span<const std::uint8_t>, bool) override {}
   void DumpRawInput(std::span<const std::uint8_t> bytes) override {
     std::lock_guard lock(mutex_);
     rawInput_.insert(rawInput_.end(), bytes.begin(), bytes.end());

@@ -259,8 +259,7 @@ TEST(ListEditingTest, RefusesEmptyAndDuplicateEntriesAndIgnoresASixth) {
   EXPECT_EQ(entries, (std::vector<std::string>{"2", "9", "3", "4", "5"}));
 }
 
-// Opening every page on a realistic configuration and leaving it unchanged
-// leaves the image as it was and the document unmodified.
+// Visiting every page of a realistic configuration changes neither image nor modified flag.
 TEST(CatalogPageTest, VisitingEveryPageChangesNothing) {
   ConfigurationDocument document([](PageId id) { return MakeConfigurationPage(id, kEveryLabel); });
   document.ShowReceived(sim::MakeSampleConfiguration());

@@ -47,8 +47,7 @@ class ScriptedPage final : public ConfigurationPage {
   Script& script_;
 };
 
-// A document with the network page and scripted pages, recording each tree
-// update with the root text the tree would show then.
+// A document with the network page and scripted pages, recording tree updates and root texts.
 struct Harness {
   Script script;
   Updates updates;

@@ -27,8 +27,7 @@ void SetWord(Bytes& file, std::size_t offset, std::uint32_t value) {
 
 DecodedConfiguration Decode(const Bytes& file) { return DecodeConfigurationFile(MemoryConfigurationFileBytes(file)); }
 
-// Marks the first `used` records of a table in use, then one free record,
-// then one more record that looks in use but lies behind the end.
+// Marks `used` records in use, one free, then one that looks in use behind the end.
 void FillTable(ConfigurationImage& image, const layout::CountedTable& table, std::size_t used) {
   for (std::size_t i = 0; i < used; ++i) image.SetByte(table.RecordOffset(i) + table.keyByte, 1 + i % 200);
   image.SetByte(table.RecordOffset(used) + table.keyByte, 0);
@@ -49,8 +48,7 @@ ConfigurationImage NoisyImage() {
   return image;
 }
 
-// What a saved image looks like when opened again: each counted table keeps
-// only its records in use.
+// A saved image as opened again: each counted table keeps only its records in use.
 ConfigurationImage AsReopened(ConfigurationImage image) {
   for (const auto& table : {layout::lcr::kRoutingTable, layout::lcr::kClipTable, layout::clipFromGsm::kTable,
                             layout::mobility::kTable}) {
@@ -177,9 +175,7 @@ TEST(ConfigurationFileReadTest, FullTablesAreRead) {
   EXPECT_EQ(*decoded.image, image);
 }
 
-// A section whose header offset says "not in this file" opens unset, as from a version
-// that did not have it; the checksum is that of what is read. Where an offset is taken
-// as a place instead, all ones reaches past the end.
+// A section whose offset says "not in this file" opens unset; all ones taken as a place reaches past the end.
 TEST(ConfigurationFileReadTest, SkippedSectionStaysUnset) {
   constexpr layout::Section kHttpInAndWorkingHours{28372, 640};
   const struct { const char* name; std::size_t offsetWord; layout::Section section; std::uint32_t skipOffset; bool skipped; } rows[] = {

@@ -209,9 +209,7 @@ TEST(ConfigurationJsonTest, GivesEachFieldItsIdLabelKeyAndValue) {
       << "the reserved bytes that differ from a new image";
 }
 
-// JSON is read through the configuration text's own rules: a wrong kind of
-// value, an unknown id and broken JSON are named, a value the page refuses is
-// refused by the build.
+// JSON is read by the text's rules: bad values, unknown ids and broken JSON are named.
 TEST(ConfigurationJsonTest, RefusesWhatTheTextRefusesAndBrokenJson) {
   const auto parse = [](const std::string& fields) { return ParseConfigurationJson(R"({"fields": [)" + fields + "]}"); };
   EXPECT_EQ(parse(R"({"id": "network.port", "value": "x"})").problem->key, "strCliTextBadValue");

@@ -62,8 +62,7 @@ std::set<std::size_t> Expand(PageId id) {
   return bytes;
 }
 
-// Pages own areas, the root and sections none; the routing tab's table is
-// also the CLIP tab's, since removing a CLIP profile removes its routing records.
+// Pages own areas; the CLIP tab also owns the routing table, as deleting a profile removes its rules.
 TEST(ConfigurationTree, PagesOwnAreasAndTheClipTabAlsoTheRoutingTable) {
   for (const TreeNodeEntry& node : TreeNodeTable()) {
     SCOPED_TRACE(static_cast<int>(node.id));

@@ -23,9 +23,7 @@ bool IsBitField(const Field& field) {
          field.encoding == Encoding::InvertedBit;
 }
 
-// Every byte of the image belongs to exactly one field or reserved run; the
-// only bytes shared are those of bit fields with disjoint masks, and the time
-// synchronisation byte that its two check boxes read.
+// Every byte has one owner, but bit fields with disjoint masks and the time sync byte of two check boxes.
 TEST(FieldCatalogTest, EveryByteBelongsToExactlyOneEntry) {
   std::vector<int> wholeOwners(layout::kImageSize, 0);
   std::vector<std::uint32_t> bitOwners(layout::kImageSize, 0);

@@ -54,8 +54,7 @@ TEST(LcrClipPageTest, ShowsTheEntriesByProfileThenNumberAndRefusesInOrder) {
   EXPECT_EQ(image.Byte(kClip + 36 * 4), 0xFF);
 }
 
-// Deleting the last entry of profile 7 while rules of profile 7 exist asks
-// first; the deletion removes those rules and closes the gap.
+// Deleting profile 7's last entry asks first, then removes its routing rules and closes the gap.
 TEST(LcrClipPageTest, DeletingAProfilesLastEntryRemovesItsRoutingRules) {
   ConfigurationImage image = MakeDefaultImage();
   PutClip(image, 0, "11", 7);

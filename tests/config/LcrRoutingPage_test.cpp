@@ -48,8 +48,7 @@ TEST(RoutingRuleTest, TheItemDialogChecksInOrder) {
   }
 }
 
-// Growing profile 0 from two rules to three moves every rule of the higher
-// profiles one record down.
+// Growing profile 0 to three rules moves the rules of the higher profiles one record down.
 TEST(LcrRoutingPageTest, AGrownProfileMovesTheProfilesBehindIt) {
   ConfigurationImage image = MakeDefaultImage();
   image.SetByte(13960 + 24, 3);  // the CLIP table uses profile 3
@@ -67,8 +66,7 @@ TEST(LcrRoutingPageTest, AGrownProfileMovesTheProfilesBehindIt) {
   EXPECT_EQ(image.Byte(kRouting + 128 * 4), 0xFF);
 }
 
-// The table holds 100 rules over all profiles: the 101st is refused, while an
-// edit of a full table replaces its rule.
+// The 101st rule over all profiles is refused, while an edit of a full table replaces its rule.
 TEST(LcrRoutingPageTest, AFullTableRefusesANewRuleButTakesAnEdit) {
   ConfigurationImage image = MakeDefaultImage();
   for (std::size_t i = 0; i < LcrRoutingPage::kCapacity; ++i) {

@@ -35,7 +35,6 @@ const WriteRow kWriteRows[] = {
     {"numeric", "10.0.0.1", 80, ServerWriteResult::Numeric, "N010000000001P80"},
     {"hostName", "smtpserver", 25, ServerWriteResult::HostName, "Ssmtpserver:25"},
     {"threePieces", "10.0.0", 80, ServerWriteResult::HostName, "S10.0.0:80"},
-    {"pieceAbove255", "1.2.3.300", 80, ServerWriteResult::HostName, "S1.2.3.300:80"},
     {"spacesSeparate", "10 0 0 1", 80, ServerWriteResult::Numeric, "N010000000001P80"},
     {"trailingLettersIgnored", "12a.0.0.1", 80, ServerWriteResult::Numeric, "N012000000001P80"},
     {"zeroMustBeZeros", "0a.0.0.1", 80, ServerWriteResult::HostName, "S0a.0.0.1:80"},

@@ -34,11 +34,6 @@ bool GatewayHarness::RunUntil(const std::function<bool()>& done, std::chrono::mi
   return done();
 }
 
-bool GatewayHarness::RunUntilEnded(std::chrono::milliseconds limit) {
-  return RunUntil([this] { return engine.state() == EngineState::Idle || engine.state() == EngineState::Failed; },
-                  limit);
-}
-
 bool GatewayHarness::Connect() {
   if (host.link != LinkState::Closed) return host.link == LinkState::Open;
   host.link = LinkState::Connecting;

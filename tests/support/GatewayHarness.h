@@ -33,8 +33,6 @@ class GatewayHarness {
   // Lets time pass as RunFor does until `done` holds, for at most `limit`;
   // true when it held.
   bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds limit);
-  // Runs until the engine is back in Idle or has given up, for at most `limit`.
-  bool RunUntilEnded(std::chrono::milliseconds limit);
 
   VirtualClock clock;
   EngineSettings settings;

@@ -21,9 +21,6 @@ class VirtualClock {
   // Runs `callback` when `delay` has passed (a zero delay: at the next Advance).
   TimerId Schedule(std::chrono::milliseconds delay, Callback callback);
   void Cancel(TimerId id);
-  bool IsScheduled(TimerId id) const { return due_.contains(id); }
-  // When the callback is due, if it still is scheduled.
-  std::chrono::milliseconds DueTime(TimerId id) const { return due_.at(id); }
 
   // Lets `duration` pass, running every callback that falls due meanwhile,
   // including those scheduled by the callbacks themselves.

@@ -82,7 +82,6 @@ INSTANTIATE_TEST_SUITE_P(
         // The firmware's Reset crosses the cancel.
         CancelRow{"AsItsStartGoesOut", LinkType::Tcp, AtOnce},
         CancelRow{"BeforeTheLoaderAnswered", LinkType::Tcp, LoaderAwaited},
-        CancelRow{"MidTransfer", LinkType::Serial, MidTransfer},
         // The loader refuses to start a firmware it does not hold: it stays, and says so.
         CancelRow{"IntoALoaderWithoutFirmware", LinkType::Serial, MidTransfer, false, GatewayAfterCancel::Loader},
         CancelRow{"CancelNeverConfirmed", LinkType::Serial, MidTransfer, true, GatewayAfterCancel::Unknown,

@@ -144,10 +144,9 @@ TEST(ConfirmConfigTransfer, AsksInTheOrderOfTheVersionRule) {
 TEST(PrepareFirmwareUpdate, ChecksInOrderAndClosesTheFileUnlessReady) {
   using test::FirmwareData;
   using test::FirmwareFileBytes;
-  constexpr std::uint8_t kApplication = kSectionTypeApplication;
-  const auto identified = FirmwareFileBytes({{kApplication, 0x10000, FirmwareData(40, "2.1.7")}});
-  const auto unsigned_ = FirmwareFileBytes({{kApplication, 0x10000, FirmwareData(64)}});
-  const auto outside = FirmwareFileBytes({{kApplication, 0xFF00, FirmwareData(0x200, "2.1.7")}});
+  const auto identified = FirmwareFileBytes({{kSectionTypeApplication, 0x10000, FirmwareData(40, "2.1.7")}});
+  const auto unsigned_ = FirmwareFileBytes({{kSectionTypeApplication, 0x10000, FirmwareData(64)}});
+  const auto outside = FirmwareFileBytes({{kSectionTypeApplication, 0xFF00, FirmwareData(0x200, "2.1.7")}});
   const struct {
     const char* name;
     std::vector<std::uint8_t> bytes;

@@ -30,7 +30,6 @@ using namespace std::chrono_literals;
 constexpr auto kConnectLimit = 3000ms;
 constexpr auto kFirstWait = kLinkOpenWaitSteps * kLinkOpenWaitStepMs;
 constexpr auto kRealLimit = 10s;   // bounds real waits: it only ends a test that has failed
-constexpr auto kTriesLimit = 60s;  // virtual
 
 class LinkEngineHostOverTcp : public testing::Test {
  protected:
@@ -134,7 +133,7 @@ TEST_F(LinkEngineHostOverTcp, NoAnswerNamesTheHeldConnectionOnlyOnASilentOne) {
   listener.Write(frame);
   ASSERT_TRUE(RunPostedUntil([&] { return !host->SilentTcpConnection(); }));
   const auto failed = [&] { return std::ranges::count(notified, Notification::OperationFailed) > 0; };
-  ASSERT_TRUE(loop.RunUntil(failed, kTriesLimit));
+  ASSERT_TRUE(loop.RunUntil(failed, 60s));  // virtual: the tries run out
   EXPECT_EQ(UnansweredMessage(Notification::OperationFailed, host->SilentTcpConnection()).textKey,
             "strErrorNoResponse");
   // A gateway that does not allow the request has answered, whatever the connection.

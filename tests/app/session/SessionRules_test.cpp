@@ -30,7 +30,10 @@ TEST(GatewayPassword, TakesOnlyAsciiOfAtMostEightCharacters) {
       {"nine", "123456789", PasswordFit::TooLong}, {"umlaut_within_eight_bytes", "p\u00E4ss", PasswordFit::NotAscii},
       {"long_and_not_ascii", "\u00E4123456789", PasswordFit::NotAscii},
   };
-  for (const auto& row : rows) EXPECT_EQ(CheckGatewayPassword(row.password), row.fit) << row.name;
+  for (const auto& row : rows) {
+    EXPECT_EQ(CheckGatewayPassword(row.password), row.fit) << row.name;
+    EXPECT_EQ(PasswordRefusalKey(row.password).empty(), row.fit == PasswordFit::Fits) << row.name;
+  }
 }
 
 TEST(VersionRule, ComparesMajorAndMinorOnly) {

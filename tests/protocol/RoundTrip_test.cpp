@@ -166,6 +166,9 @@ TEST_P(RoundTrip, EndsWithTheCopyArrivedOrAClearFailure) {
       EXPECT_FALSE(done);
       EXPECT_TRUE(failed);
       EXPECT_TRUE(trip.unchanged());
+      if (harness.gateway.Identity().hasValidFirmware) {
+        EXPECT_EQ(harness.gateway.Phase(), sim::GatewayPhase::Firmware) << "a failure never leaves the gateway in its loader";
+      }
       break;
     case Outcome::WrittenWithoutResult:
       EXPECT_TRUE(arrived);
@@ -404,6 +407,12 @@ INSTANTIATE_TEST_SUITE_P(
         TripRow{"UploadTcp", Upload, kTcp, {}},
         TripRow{"UploadThroughTheLoaderSerial", Upload, kSerial, {}, Done, WritingInTheLoader()},
         TripRow{"UploadThroughTheLoaderTcp", Upload, kTcp, {}, Done, WritingInTheLoader()},
+        TripRow{"UploadThroughTheLoaderCancelledInTheBlocks", Upload, kSerial, {}, Failed, WritingInTheLoader(), nullptr,
+                [](GatewayHarness& h) { return Blocks(h, ie::ConfigWriteData); },
+                [](GatewayHarness& h) { h.engine.CancelUpload(); }},
+        TripRow{"UploadThroughTheLoaderCancelledWhileItComesUp", Upload, kSerial, {}, Failed, WritingInTheLoader(), nullptr,
+                [](GatewayHarness& h) { return h.engine.state() == EngineState::WriteWaitLoader; },
+                [](GatewayHarness& h) { h.engine.CancelUpload(); }},
         TripRow{"UploadStartNeverAnswered", Upload, kSerial, {{FaultKind::DropReply, ie::ConfigWriteStart, 0, kEvery}}, Failed},
         TripRow{"UploadStartNotAllowed", Upload, kTcp, {{FaultKind::Reject, ie::ConfigWriteStart, cause::NotAllowed, 1}}, Failed},
         TripRow{"UploadStartPasswordRefused", Upload, kSerial, {}, Failed, Protected(), WrongLogin},

@@ -166,7 +166,8 @@ TEST_P(RoundTrip, EndsWithTheCopyArrivedOrAClearFailure) {
       EXPECT_FALSE(done);
       EXPECT_TRUE(failed);
       EXPECT_TRUE(trip.unchanged());
-      if (harness.gateway.Identity().hasValidFirmware) {
+      // A failed firmware update may have begun to replace the firmware; nothing else leaves the loader running.
+      if (harness.gateway.Identity().hasValidFirmware && trip.result != Notification::FirmwareResult) {
         EXPECT_EQ(harness.gateway.Phase(), sim::GatewayPhase::Firmware) << "a failure never leaves the gateway in its loader";
       }
       break;

@@ -88,6 +88,15 @@ class Process {
     return result_.out.substr(0, result_.out.find('\n'));
   }
 
+  // Kills the program at once, as a pulled plug or a crash of the machine
+  // would; ending so is no failure.
+  void Kill() {
+    if (pid_ <= 0 || reaped_) return;
+    ::kill(pid_, SIGKILL);
+    ::waitpid(pid_, nullptr, 0);
+    reaped_ = true;
+  }
+
   // Asks the program to end; ending by this signal is no failure.
   void Terminate() {
     if (pid_ <= 0) return;
@@ -205,11 +214,14 @@ class TuskoctlTest : public testing::Test {
   // `extraEnvironment` holds NAME=VALUE entries for this run only.
   ProcessResult Tuskoctl(std::vector<std::string> args, const std::vector<std::string>& extraEnvironment = {},
                          std::chrono::milliseconds limit = kRunLimit) {
-    std::vector<std::string> all = {TUSKOCTL_PATH, "--language", "1", "--lang-dir", TUSKO_RESOURCES_DIR};
-    all.insert(all.end(), args.begin(), args.end());
     std::vector<std::string> environment = Environment();
     environment.insert(environment.end(), extraEnvironment.begin(), extraEnvironment.end());
-    return Process(all, environment).Finish(limit);
+    return Process(TuskoctlCommand(std::move(args)), environment).Finish(limit);
+  }
+
+  static std::vector<std::string> TuskoctlCommand(std::vector<std::string> args) {
+    args.insert(args.begin(), {TUSKOCTL_PATH, "--language", "1", "--lang-dir", TUSKO_RESOURCES_DIR});
+    return args;
   }
 
   std::vector<std::string> Environment() const {

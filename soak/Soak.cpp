@@ -23,6 +23,7 @@
 #include "base/EventLoop.h"
 #include "protocol/engine/ConfigTransfer.h"
 #include "protocol/engine/OperationEngine.h"
+#include "support/SimulatorLink.h"
 #include "support/SimulatorThread.h"
 
 namespace {
@@ -83,14 +84,7 @@ std::ostream& operator<<(std::ostream& out, const ProcessCounts& counts) {
 ProgramSettings LinkSettings(Transport transport, const SimulatorThread& simulator) {
   ProgramSettings settings;
   settings.dataReadWriteRequestDelay = 1;  // leaks, not pacing, are looked for here
-  if (transport == Transport::Tcp) {
-    settings.comMode = static_cast<std::uint32_t>(LinkType::Tcp);
-    settings.tcpAddress = "127.0.0.1";
-    settings.tcpPort = simulator.Port();
-  } else {
-    settings.comMode = static_cast<std::uint32_t>(LinkType::Serial);
-    settings.virtualComPort = simulator.SlavePath();
-  }
+  test::UseSimulator(settings, transport, simulator);
   return settings;
 }
 

@@ -184,7 +184,7 @@ TextParse ParseConfigurationJson(std::string_view input) {
   Json json;
   try {
     json = Json::parse(input);
-  } catch (const Json::parse_error& error) {
+  } catch (const Json::exception& error) {  // a syntax error, or a number too large for any field
     parse.problem = TextProblem{"strCliJsonMalformed", {error.what()}};
     return parse;
   }

@@ -16,6 +16,7 @@
 #include "config/ConfigurationFile.h"
 #include "gui/support/MainWindowFixture.h"
 #include "gui/support/ModalDriver.h"
+#include "support/FileText.h"
 #include "support/RowName.h"
 #include "support/TempFolder.h"
 
@@ -72,6 +73,26 @@ TEST_P(WriteSafeguards, BackUpListTheChangesWriteAndReadBack) {
   const ConfigurationReadResult backup = ReadConfigurationFile(backups.front());
   ASSERT_TRUE(backup.image.has_value());
   EXPECT_TRUE(*backup.image == before) << "the backup holds what the gateway held before the write";
+}
+
+// A backup that cannot be saved is said, and No to writing without one writes nothing.
+class WriteWithoutBackup : public MainWindowFixture {};
+
+TEST_F(WriteWithoutBackup, IsAskedForAndNoWritesNothing) {
+  const tusko::test::TempFolder data;
+  tusko::test::WriteFileText(data / "Ombrel", "a file where the data folder should be");
+  setenv("XDG_DATA_HOME", data.path().c_str(), 1);
+  settings_.configBackup = 1;
+  const auto before = simulator().Run([](sim::GatewayModel& gateway) { return gateway.Configuration().Stored(); });
+  OpenWindow();
+  window().Execute(static_cast<int>(Command::FileNew));
+  boxes_.Answer(kResultOk);
+  boxes_.Answer(kResultNo);
+  window().Execute(static_cast<int>(Command::WriteConfiguration));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return boxes_.ShownKeys().size() == 2; }, kWriteLimitMs));
+  EXPECT_EQ(boxes_.ShownKeys(), (std::vector<std::string>{"strBackupSaveError", "strBackupNotMadeGoOn"}));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !window().busy(); }, kWriteLimitMs));
+  EXPECT_TRUE(simulator().Run([](sim::GatewayModel& gateway) { return gateway.Configuration().Stored(); }) == before);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, WriteSafeguards,

@@ -28,7 +28,10 @@ INSTANTIATE_TEST_SUITE_P(Simulator, RejectedOptions,
                                          RejectedRow{"cdr_start_at_the_window_end", {"--cdr-start", "0x800000"}},
                                          RejectedRow{"cdr_records_beyond_the_store", {"--cdr-records", "131073"}},
                                          RejectedRow{"monitor_rate_too_high", {"--monitor-rate", "100001"}},
-                                         RejectedRow{"restart_ms_not_a_number", {"--restart-ms", "soon"}}),
+                                         RejectedRow{"restart_ms_not_a_number", {"--restart-ms", "soon"}},
+                                         RejectedRow{"restart_after_zero", {"--restart-after", "0"}},
+                                         RejectedRow{"slow_answer_without_delay", {"--slow-answer", "3"}},
+                                         RejectedRow{"alter_stored_past_the_image", {"--alter-stored", "29332"}}),
                          test::RowName<RejectedRow>);
 
 TEST(SimulatorOptions, DefaultsServeTcpOnTheGatewayPortWithTheBuiltInGatewayAndPtyAloneServesNoTcp) {
@@ -50,7 +53,8 @@ TEST(SimulatorOptions, GivenValuesAreKept) {
       {"--pty", "--tcp", "127.0.0.2:1234", "--delay", "250", "--close-after", "3", "--stall-answer", "2", "--baud",
        "115200", "--config", "office.img", "--write-via-loader", "--cdr-records", "7", "--cdr-start", "0x7FFFF0",
        "--monitor-rate", "5000", "--restart-ms", "100", "--drop", "any:2", "--reject", "0x81:0x92", "--corrupt", "21",
-       "--silent", "0x34:3"});
+       "--silent", "0x34:3", "--wrong-length", "any:1", "--restart-after", "5", "--slow-answer", "4:250",
+       "--alter-stored", "63"});
   ASSERT_TRUE(parsed.error.empty()) << parsed.error;
   const SimulatorOptions& o = parsed.options;
   EXPECT_TRUE(o.usePty && o.useTcp);
@@ -66,7 +70,12 @@ TEST(SimulatorOptions, GivenValuesAreKept) {
   EXPECT_EQ(o.cdrStart, 0x7FFFF0u);
   EXPECT_EQ(o.monitorRate, 5000u);
   EXPECT_EQ(o.restartTime, std::chrono::milliseconds(100));
-  ASSERT_EQ(o.faults.size(), 4u);
+  EXPECT_EQ(o.wire.restartAfterAnswers, 5);
+  EXPECT_EQ(o.wire.slowAnswer, 4);
+  EXPECT_EQ(o.wire.slowAnswerDelay, std::chrono::milliseconds(250));
+  EXPECT_EQ(o.alterStored, 63u);
+  ASSERT_EQ(o.faults.size(), 5u);
+  EXPECT_EQ(o.faults[4].kind, FaultKind::WrongLength);
   EXPECT_EQ(o.faults[0].kind, FaultKind::DropReply);
   EXPECT_EQ(o.faults[0].requestIe, kAnyRequest);
   EXPECT_EQ(o.faults[0].count, 2);

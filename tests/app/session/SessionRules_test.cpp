@@ -14,9 +14,11 @@
 #include "app/session/LinkStatusText.h"
 #include "app/session/PasswordRule.h"
 #include "app/session/VersionRule.h"
+#include "app/session/WriteChanges.h"
 #include "app/session/WriteVerification.h"
 #include "app/settings/MemorySettingsStore.h"
 #include "config/ConfigurationFile.h"
+#include "config/FieldValues.h"
 #include "support/TempFolder.h"
 
 namespace tusko {
@@ -177,6 +179,26 @@ TEST(ConfigBackups, PruneRemovesTheOldestBackupsOnlyUntilTheFolderFits) {
   PruneBackups(folder.path(), 50, newest);
   EXPECT_FALSE(fs::exists(older));
   EXPECT_TRUE(fs::exists(newest));
+}
+
+// The change list before a write shows a choice by its label in the current
+// language and a run no field explains in hex.
+TEST(WriteChanges, ShowChoicesByTheirLabelAndUnexplainedBytesInHex) {
+  const auto text = [](std::string_view key) -> std::string {
+    if (key == "strSystemGeneralMobilityExtension") return "Mobility extension:";
+    if (key == "strSystemGeneralMobilityGlobal") return "global";
+    return "";
+  };
+  const ConfigurationImage gateway = MakeDefaultImage();
+  ConfigurationImage written = gateway;
+  catalog::WriteField(written, catalog::FindField("general.mobilityExtension"), {.number = 2});
+  written.SetByte(1, static_cast<std::uint8_t>(gateway.Byte(1) ^ 0x01));
+  const std::vector<WriteChange> changes = WriteChanges(gateway, written, text);
+  ASSERT_EQ(changes.size(), 2u);
+  EXPECT_EQ(changes[0].field, "Mobility extension");
+  EXPECT_EQ(changes[0].after, "global");
+  EXPECT_EQ(changes[1].field, "byte 1");
+  EXPECT_NE(changes[1].before, changes[1].after);
 }
 
 }  // namespace

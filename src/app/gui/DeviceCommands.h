@@ -11,6 +11,7 @@
 #include "app/gui/ProgressDialog.h"
 #include "app/gui/ProgressKind.h"
 #include "app/session/CommandEnding.h"
+#include "app/session/ConfigBackups.h"
 #include "app/session/ConfigTransferFlow.h"
 #include "app/session/DeviceInfoRows.h"
 #include "config/ConfigurationImage.h"
@@ -169,6 +170,7 @@ class DeviceCommands final : public QObject, public OnlineCellSource {
   // The write waiting for its backup read, and what it does when it goes on or not.
   BackedUp afterBackup_;
   std::function<void()> backupDeclined_;
+  std::optional<BackupRules> backupRules_;  // where that backup goes
   // The configuration written is to be read back and compared with `written_`.
   bool verifyWrite_ = false;
   bool readingBack_ = false;

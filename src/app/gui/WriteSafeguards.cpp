@@ -16,7 +16,8 @@
 namespace tusko::gui {
 
 void DeviceCommands::BackUpThen(BackedUp next, std::function<void()> stopped) {
-  if (!BackupRulesFrom(context_.settings, false)) {
+  backupRules_ = BackupRulesFrom(context_.settings, false);
+  if (!backupRules_) {
     next(nullptr);
     return;
   }
@@ -38,9 +39,8 @@ void DeviceCommands::OnBackupRead(int value) {
     return;
   }
   const ConfigurationImage gateway = engine_.configTransfer().image();
-  const std::optional<BackupRules> rules = BackupRulesFrom(context_.settings, false);
-  if (!rules || !SaveConfigBackup(*rules, engine_.deviceInformation().system.deviceName, LocalTimeNow(), gateway)) {
-    Tell(ProblemMessage("strBackupSaveError", {rules ? rules->folder.string() : std::string()}));
+  if (!SaveConfigBackup(*backupRules_, engine_.deviceInformation().system.deviceName, LocalTimeNow(), gateway)) {
+    Tell(ProblemMessage("strBackupSaveError", {backupRules_->folder.string()}));
     Later([this] { AskWriteWithoutBackup(); });
     return;
   }

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 
 #include "config/ConfigurationText.h"
@@ -19,6 +20,8 @@ void Check(bool condition) {
   if (!condition) std::abort();
 }
 
+const tusko::TextLookup kKeys = [](std::string_view key) { return std::string(key); };
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -27,14 +30,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(!parse.problem->key.empty());
     return 0;
   }
-  const TextBuild built = BuildImage(parse.text);
+  const TextBuild built = BuildImage(parse.text, kKeys);
   if (!built.image) {
     Check(!built.id.empty() && !built.refusal.messageKey.empty());
     return 0;
   }
   const TextParse again = ParseConfigurationJson(WriteConfigurationJson(DescribeImage(*built.image)));
   Check(!again.problem);
-  const TextBuild rebuilt = BuildImage(again.text);
+  const TextBuild rebuilt = BuildImage(again.text, kKeys);
   Check(rebuilt.image.has_value() && *rebuilt.image == *built.image);
   return 0;
 }

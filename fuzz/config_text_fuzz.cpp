@@ -29,14 +29,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(!parse.problem->key.empty() && parse.line > 0);
     return 0;
   }
-  const TextBuild built = BuildImage(parse.text);
+  const TextBuild built = BuildImage(parse.text, kKeys);
   if (!built.image) {
     Check(!built.id.empty() && !built.refusal.messageKey.empty());
     return 0;
   }
   const TextParse again = ParseConfigurationText(WriteConfigurationText(DescribeImage(*built.image), kKeys));
   Check(!again.problem);
-  const TextBuild rebuilt = BuildImage(again.text);
+  const TextBuild rebuilt = BuildImage(again.text, kKeys);
   Check(rebuilt.image.has_value() && *rebuilt.image == *built.image);
   return 0;
 }

@@ -62,7 +62,7 @@ std::optional<std::string> ReadText(const CommandContext& c, const std::string& 
 
 // Builds the changed configuration and saves it in `path`.
 int Save(const CommandContext& c, const ConfigurationText& text, const std::string& path) {
-  const catalog::TextBuild built = catalog::BuildImage(text);
+  const catalog::TextBuild built = catalog::BuildImage(text, Lookup(c));
   if (!built.image) return Refused(c, built);
   return SaveConfiguration(c, path, *built.image, "strCliConfigSaved");
 }

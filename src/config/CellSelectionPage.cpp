@@ -96,6 +96,10 @@ PageApply CellSelectionPage::Refusal(const Cell& typed, std::optional<std::size_
   return PageApply::Success();
 }
 
+PageApply CellSelectionPage::CheckEntries() const {
+  return FirstRefusal(cells_, [this](const auto& entry, std::size_t index) { return Refusal(entry, index); });
+}
+
 std::variant<std::size_t, PageApply> CellSelectionPage::Add(const Cell& typed) {
   if (cells_.size() >= kMaxCells) return PageApply::Success();
   if (PageApply refusal = Refusal(typed, std::nullopt); !refusal.ok) return refusal;

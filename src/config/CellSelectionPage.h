@@ -50,6 +50,9 @@ class CellSelectionPage final : public ConfigurationPage {
   std::variant<std::size_t, PageApply> Add(const Cell& typed);
   std::variant<std::size_t, PageApply> Change(std::size_t index, const Cell& typed);
   void Delete(std::size_t index);
+  // The first refusal the page would give one of its loaded entries if it were
+  // typed again beside the others (a duplicate, a misplaced wildcard), or success.
+  PageApply CheckEntries() const;
 
  private:
   PageApply Refusal(const Cell& typed, std::optional<std::size_t> except) const;

@@ -53,6 +53,10 @@ PageApply ClipFromGsmPage::Refusal(const std::string& number, std::size_t except
   return PageApply::Success();
 }
 
+PageApply ClipFromGsmPage::CheckEntries() const {
+  return FirstRefusal(numbers_, [this](const auto& entry, std::size_t index) { return Refusal(entry, index); });
+}
+
 std::size_t ClipFromGsmPage::Insert(const std::string& number) {
   const auto at = std::upper_bound(numbers_.begin(), numbers_.end(), number);
   return static_cast<std::size_t>(numbers_.insert(at, number) - numbers_.begin());

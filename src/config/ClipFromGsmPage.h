@@ -25,6 +25,9 @@ class ClipFromGsmPage final : public ConfigurationPage {
   std::variant<std::size_t, PageApply> Add(const std::string& number);
   std::variant<std::size_t, PageApply> Change(std::size_t index, const std::string& number);
   void Delete(std::size_t index);
+  // The first refusal the page would give one of its loaded entries if it were
+  // typed again beside the others (a duplicate, a misplaced wildcard), or success.
+  PageApply CheckEntries() const;
 
  private:
   PageApply Refusal(const std::string& number, std::size_t except) const;

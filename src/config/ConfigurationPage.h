@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -44,5 +45,15 @@ class ConfigurationPage {
   // written; the document commits nothing of a failed apply.
   virtual PageApply Apply(ConfigurationImage& working) = 0;
 };
+
+// The first refusal `refusal(entry, index)` gives one of `entries` beside the
+// others, or success: a list page's check of the entries it loaded.
+template <typename Entries, typename Refusal>
+PageApply FirstRefusal(const Entries& entries, Refusal refusal) {
+  for (std::size_t index = 0; index < entries.size(); ++index) {
+    if (PageApply refused = refusal(entries[index], index); !refused.ok) return refused;
+  }
+  return PageApply::Success();
+}
 
 }  // namespace tusko

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <limits>
+#include <set>
 #include <unordered_map>
 
 #include "config/ColumnValues.h"
 #include "config/FieldChecks.h"
 #include "config/FieldText.h"
+#include "config/PageEntryChecks.h"
 #include "config/RestoreCode.h"
 
 namespace tusko::catalog {
@@ -138,6 +140,22 @@ FieldValue TextValue(const FieldRef& ref, FieldValue value) {
   return parsed ? std::move(*parsed) : value;
 }
 
+// Only whether a refusal happens matters while an image is described.
+std::string KeyItself(std::string_view key) { return std::string(key); }
+
+// A list page whose stored entries it would refuse beside each other keeps
+// them as stored: the bytes of all its fields are carried.
+void CarryRefusedPages(const ConfigurationImage& image, const ConfigurationText& text, std::vector<bool>& carried) {
+  std::set<PageId> refused;
+  for (const TextEntry& entry : text.entries) {
+    const PageId page = entry.ref.group->page;
+    if (!refused.contains(page) && !CheckPageEntries(image, page, KeyItself).ok) refused.insert(page);
+  }
+  for (const FieldRef& ref : NamedFieldList()) {
+    if (refused.contains(ref.group->page)) Carry(carried, ref);
+  }
+}
+
 }  // namespace
 
 std::span<const FieldRef> NamedFields() { return NamedFieldList(); }
@@ -189,9 +207,10 @@ ConfigurationText DescribeImage(const ConfigurationImage& image) {
     // A value a page would refuse stays as it was stored: its bytes carry it.
     if (!CheckValue(refs[i], text.entries.back().value).ok) Carry(carried, refs[i]);
   }
+  CarryRefusedPages(image, text, carried);
   for (int round = 0; round < kMaxRounds; ++round) {
     text.raw = RawRuns(image, fresh, carried);
-    const TextBuild built = BuildImage(text);
+    const TextBuild built = BuildImage(text, KeyItself);
     if (built.image && *built.image == image) return text;
     const bool grew = built.image ? CarryDifferences(text, image, *built.image, carried) : false;
     if (!grew) std::fill(carried.begin(), carried.end(), true);
@@ -199,7 +218,7 @@ ConfigurationText DescribeImage(const ConfigurationImage& image) {
   return text;
 }
 
-TextBuild BuildImage(const ConfigurationText& text) {
+TextBuild BuildImage(const ConfigurationText& text, const TextLookup& language) {
   ConfigurationImage image = MakeDefaultImage();
   for (const RawRun& run : text.raw) {
     if (!image.Store(run.offset, run.bytes)) {
@@ -209,6 +228,7 @@ TextBuild BuildImage(const ConfigurationText& text) {
   // The values are shown from a copy, as a page shows them: what the text
   // codecs mend as they read is not written unless the value changes.
   ConfigurationImage shown = image;
+  std::set<PageId> changed;
   for (const TextEntry& entry : text.entries) {
     const FieldValue current = TextValue(entry.ref, ShowValue(shown, entry.ref));
     CopyRange(image, shown, entry.ref);
@@ -218,6 +238,12 @@ TextBuild BuildImage(const ConfigurationText& text) {
     }
     WriteValue(image, entry.ref, entry.value);
     CopyRange(image, shown, entry.ref);
+    changed.insert(entry.ref.group->page);
+  }
+  for (const PageId page : changed) {
+    if (PageApply check = CheckPageEntries(image, page, language); !check.ok) {
+      return {std::nullopt, check.focusField, std::move(check)};
+    }
   }
   return {std::move(image), {}, {}};
 }

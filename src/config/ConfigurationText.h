@@ -4,9 +4,11 @@
 // and the image built again from them. The build starts from a new default
 // image, lays the raw bytes on it, and writes each value that differs from
 // what the image then shows, through the checks a page runs on a value the
-// user changed. The description of an image builds back to that image byte
-// for byte: bytes a value cannot give back, and the bytes of values stored
-// outside what a page accepts, go into the raw bytes.
+// user changed; a list page whose entries a value changed then checks them
+// across each other. The description of an image builds back to that image
+// byte for byte: bytes a value cannot give back, and the bytes of values (or
+// of a list page's entries) stored outside what a page accepts, go into the
+// raw bytes.
 
 #include <cstddef>
 #include <cstdint>
@@ -16,6 +18,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/TextLookup.h"
 #include "config/ConfigurationPage.h"
 #include "config/FieldValues.h"
 
@@ -56,6 +59,7 @@ struct TextBuild {
   std::string id;      // the field refused
   PageApply refusal;   // its message
 };
-TextBuild BuildImage(const ConfigurationText& text);
+// `language` gives the texts a refusal's arguments name (an ISDN link).
+TextBuild BuildImage(const ConfigurationText& text, const TextLookup& language);
 
 }  // namespace tusko::catalog

@@ -77,6 +77,10 @@ PageApply LcrClipPage::Refusal(const ClipEntry& entry, std::optional<std::size_t
   return PageApply::Success();
 }
 
+PageApply LcrClipPage::CheckEntries() const {
+  return FirstRefusal(entries_, [this](const auto& entry, std::size_t index) { return Refusal(entry, index); });
+}
+
 std::size_t LcrClipPage::Insert(const ClipEntry& entry) {
   const auto at = std::upper_bound(entries_.begin(), entries_.end(), entry, Before);
   return static_cast<std::size_t>(entries_.insert(at, entry) - entries_.begin());

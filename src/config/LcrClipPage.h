@@ -42,6 +42,9 @@ class LcrClipPage final : public ConfigurationPage {
   // Removes the entry and, when its profile is no longer used, the profile's
   // routing rules from the working image.
   void Delete(std::size_t index, ConfigurationImage& working);
+  // The first refusal the page would give one of its loaded entries if it were
+  // typed again beside the others (a duplicate, a misplaced wildcard), or success.
+  PageApply CheckEntries() const;
 
  private:
   PageApply Refusal(const ClipEntry& entry, std::optional<std::size_t> except) const;

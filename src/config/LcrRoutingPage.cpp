@@ -117,4 +117,15 @@ std::vector<RoutingRecord> LcrRoutingPage::Others(int profile, std::optional<std
   return others;
 }
 
+PageApply LcrRoutingPage::CheckEntries(const TextLookup& text) const {
+  for (const auto& [profile, rules] : rules_) {
+    const auto refusal = [&, tab = profile](const RoutingRecord& rule, std::size_t index) {
+      RoutingRecord stored = rule;
+      return StoreItem(ItemOf(rule), Others(tab, index), text, stored);
+    };
+    if (PageApply refused = FirstRefusal(rules, refusal); !refused.ok) return refused;
+  }
+  return PageApply::Success();
+}
+
 }  // namespace tusko

@@ -4,6 +4,7 @@
 #include <optional>
 #include <vector>
 
+#include "base/TextLookup.h"
 #include "config/ConfigurationPage.h"
 #include "config/RoutingRule.h"
 
@@ -33,6 +34,9 @@ class LcrRoutingPage final : public ConfigurationPage {
   void Delete(int profile, std::size_t index);
   // The other rules of the tab, for the item dialog's duplicate check.
   std::vector<RoutingRecord> Others(int profile, std::optional<std::size_t> edited) const;
+  // The first refusal the item dialog would give one of the loaded rules if it
+  // were stored again beside the others of its tab, or success.
+  PageApply CheckEntries(const TextLookup& text) const;
 
  private:
   std::size_t RuleCount() const;

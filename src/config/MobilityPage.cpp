@@ -106,31 +106,39 @@ std::size_t MobilityPage::Insert(MobilityEntry entry) {
   return static_cast<std::size_t>(entries_.insert(at, std::move(entry)) - entries_.begin());
 }
 
+PageApply MobilityPage::Refusal(const MobilityEntry& typed, bool duplicates, std::size_t except) const {
+  if (typed.extension.empty()) return PageApply::Failure("strMobilityExtExtensionMissing", kExtensionField);
+  for (std::size_t i = 0; duplicates && i < entries_.size(); ++i) {
+    if (i != except && entries_[i].line == typed.line && entries_[i].extension == typed.extension) {
+      return PageApply::Failure("strMobilityExtExtensionDuplicate", kExtensionField,
+                                {typed.extension, LineName(typed.line)});
+    }
+  }
+  if (typed.rings.empty()) return PageApply::Failure("strMobilityExtNumbersMissing", kFirstRingField);
+  return CheckDigits(typed.extension, typed.rings);
+}
+
 std::variant<std::size_t, PageApply> MobilityPage::Add(int line, const std::string& extension,
                                                        const std::array<RingNumber, kRingCount>& rings) {
   if (entries_.size() >= kCapacity) return PageApply::Success();
-  if (extension.empty()) return PageApply::Failure("strMobilityExtExtensionMissing", kExtensionField);
-  for (const MobilityEntry& entry : entries_) {
-    if (entry.line == line && entry.extension == extension) {
-      return PageApply::Failure("strMobilityExtExtensionDuplicate", kExtensionField, {extension, LineName(line)});
-    }
-  }
-  std::vector<RingNumber> kept = NonEmpty(rings);
-  if (kept.empty()) return PageApply::Failure("strMobilityExtNumbersMissing", kFirstRingField);
-  if (PageApply check = CheckDigits(extension, kept); !check.ok) return check;
-  return Insert({std::clamp(line, 0, kLineCount - 1), extension, std::move(kept)});
+  MobilityEntry typed{line, extension, NonEmpty(rings)};
+  if (PageApply refusal = Refusal(typed, true, entries_.size()); !refusal.ok) return refusal;
+  typed.line = std::clamp(line, 0, kLineCount - 1);
+  return Insert(std::move(typed));
 }
 
 // Change does not look for a duplicate line and extension.
 std::variant<std::size_t, PageApply> MobilityPage::Change(std::size_t index, int line, const std::string& extension,
                                                           const std::array<RingNumber, kRingCount>& rings) {
   if (index >= entries_.size()) return PageApply::Success();
-  if (extension.empty()) return PageApply::Failure("strMobilityExtExtensionMissing", kExtensionField);
-  std::vector<RingNumber> kept = NonEmpty(rings);
-  if (kept.empty()) return PageApply::Failure("strMobilityExtNumbersMissing", kFirstRingField);
-  if (PageApply check = CheckDigits(extension, kept); !check.ok) return check;
+  MobilityEntry typed{std::clamp(line, 0, kLineCount - 1), extension, NonEmpty(rings)};
+  if (PageApply refusal = Refusal(typed, false, index); !refusal.ok) return refusal;
   entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(index));
-  return Insert({std::clamp(line, 0, kLineCount - 1), extension, std::move(kept)});
+  return Insert(std::move(typed));
+}
+
+PageApply MobilityPage::CheckEntries() const {
+  return FirstRefusal(entries_, [this](const auto& entry, std::size_t index) { return Refusal(entry, true, index); });
 }
 
 void MobilityPage::Delete(std::size_t index) {

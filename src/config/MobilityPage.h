@@ -49,6 +49,9 @@ class MobilityPage final : public ConfigurationPage {
   std::variant<std::size_t, PageApply> Change(std::size_t index, int line, const std::string& extension,
                                               const std::array<RingNumber, kRingCount>& rings);
   void Delete(std::size_t index);
+  // The first refusal the page would give one of its loaded entries if it were
+  // typed again beside the others (a duplicate, a missing ring number), or success.
+  PageApply CheckEntries() const;
 
   // The list's columns: the line's name and the ring numbers, joined with
   // ", ", a working-hours condition marked by "-" and its short text.
@@ -56,6 +59,9 @@ class MobilityPage final : public ConfigurationPage {
   std::string RingNumbersText(const MobilityEntry& entry) const;
 
  private:
+  // `typed` as Add or Change takes it; a duplicate line and extension of an
+  // entry other than `except` only when `duplicates`.
+  PageApply Refusal(const MobilityEntry& typed, bool duplicates, std::size_t except) const;
   std::size_t Insert(MobilityEntry entry);
 
   TextLookup text_;

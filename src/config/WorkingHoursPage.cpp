@@ -21,6 +21,13 @@ std::size_t HolidayOffset(std::size_t index) { return kHolidayBase + kHolidayStr
 
 int Order(const Holiday& holiday) { return holiday.month * kDaysPerMonth + holiday.day; }
 
+// An interval from 0:00 to 0:00 is not in use.
+std::array<bool, WorkingHoursPage::kSlots> SlotsInUse(const WorkingHoursPage::Day& times) {
+  std::array<bool, WorkingHoursPage::kSlots> inUse{};
+  for (std::size_t s = 0; s < WorkingHoursPage::kSlots; s += 2) inUse[s] = inUse[s + 1] = !(times[s] == 0 && times[s + 1] == 0);
+  return inUse;
+}
+
 std::string TwoDigits(int value) { return (value < 10 ? "0" : "") + std::to_string(value); }
 
 }  // namespace
@@ -39,11 +46,16 @@ void WorkingHoursPage::Load(ConfigurationImage& working) {
     }
   }
   holidays_.clear();
+  holidayRefusal_ = PageApply::Success();
   for (std::size_t h = 0; h < kMaxHolidays; ++h) {
     const std::uint8_t day = working.Byte(HolidayOffset(h));
     const std::uint8_t month = working.Byte(HolidayOffset(h) + 1);
     if (day == kNotInUse || month == kNotInUse) break;
-    InsertHoliday({day, month}, holidays_.size());
+    // A holiday stored twice is shown once.
+    const auto inserted = InsertHoliday({day, month}, holidays_.size());
+    if (const PageApply* refused = std::get_if<PageApply>(&inserted); refused && holidayRefusal_.ok) {
+      holidayRefusal_ = *refused;
+    }
   }
   loadedDays_ = days_;
   loadedHolidays_ = holidays_;
@@ -52,15 +64,8 @@ void WorkingHoursPage::Load(ConfigurationImage& working) {
 PageApply WorkingHoursPage::Apply(ConfigurationImage& working) {
   if (days_ == loadedDays_ && holidays_ == loadedHolidays_) return PageApply::Success();
   for (std::size_t d = 0; d < kDays; ++d) {
-    std::array<bool, kSlots> inUse{};
-    for (std::size_t s = 0; s < kSlots; s += 2) {
-      inUse[s] = inUse[s + 1] = !(days_[d][s] == 0 && days_[d][s + 1] == 0);
-    }
-    for (std::size_t s = 1; s < kSlots; ++s) {
-      if (inUse[s] && inUse[s - 1] && days_[d][s - 1] >= days_[d][s]) {
-        return PageApply::Failure("strWorkingHoursErr", DayField(d));
-      }
-    }
+    if (PageApply refusal = DayRefusal(d); !refusal.ok) return refusal;
+    const std::array<bool, kSlots> inUse = SlotsInUse(days_[d]);
     for (std::size_t s = 0; s < kSlots; ++s) {
       working.SetByte(SlotOffset(d, s), inUse[s] ? static_cast<std::uint8_t>(days_[d][s] / kMinutesPerHour) : kNotInUse);
       working.SetByte(SlotOffset(d, s) + 1, inUse[s] ? static_cast<std::uint8_t>(days_[d][s] % kMinutesPerHour) : kNotInUse);
@@ -74,6 +79,23 @@ PageApply WorkingHoursPage::Apply(ConfigurationImage& working) {
   loadedDays_ = days_;
   loadedHolidays_ = holidays_;
   return PageApply::Success();
+}
+
+PageApply WorkingHoursPage::DayRefusal(std::size_t day) const {
+  const std::array<bool, kSlots> inUse = SlotsInUse(days_[day]);
+  for (std::size_t s = 1; s < kSlots; ++s) {
+    if (inUse[s] && inUse[s - 1] && days_[day][s - 1] >= days_[day][s]) {
+      return PageApply::Failure("strWorkingHoursErr", DayField(day));
+    }
+  }
+  return PageApply::Success();
+}
+
+PageApply WorkingHoursPage::CheckEntries() const {
+  for (std::size_t d = 0; d < kDays; ++d) {
+    if (PageApply refusal = DayRefusal(d); !refusal.ok) return refusal;
+  }
+  return holidayRefusal_;
 }
 
 std::variant<std::size_t, PageApply> WorkingHoursPage::InsertHoliday(const Holiday& holiday, std::size_t except) {

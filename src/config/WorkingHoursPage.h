@@ -51,8 +51,12 @@ class WorkingHoursPage final : public ConfigurationPage {
   static std::string DayField(std::size_t day) { return SlotField(day, 0); }
   // The name of a day's time field: "workingDay1.begin1" .. "workingDay7.end2".
   static std::string SlotField(std::size_t day, std::size_t slot);
+  // The first refusal of the loaded days and holidays as Apply and the holiday
+  // editor would give it (times out of order, a holiday stored twice), or success.
+  PageApply CheckEntries() const;
 
  private:
+  PageApply DayRefusal(std::size_t day) const;
   std::variant<std::size_t, PageApply> InsertHoliday(const Holiday& holiday, std::size_t except);
 
   TextLookup text_;
@@ -60,6 +64,7 @@ class WorkingHoursPage final : public ConfigurationPage {
   std::vector<Holiday> holidays_;
   std::array<Day, kDays> loadedDays_{};
   std::vector<Holiday> loadedHolidays_;
+  PageApply holidayRefusal_;  // of the first holiday Load found stored twice
 };
 
 }  // namespace tusko

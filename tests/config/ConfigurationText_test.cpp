@@ -26,7 +26,7 @@ std::string Export(const ConfigurationImage& image) { return WriteConfigurationT
 TextBuild Import(std::string_view text) {
   const TextParse parse = ParseConfigurationText(text);
   EXPECT_FALSE(parse.problem) << "line " << parse.line << ": " << parse.problem->key;
-  return BuildImage(parse.text);
+  return BuildImage(parse.text, kKeys);
 }
 
 ConfigurationImage Edited(ConfigurationImage image, std::size_t offset, const Bytes& bytes) {
@@ -44,6 +44,15 @@ ConfigurationImage RandomImage(unsigned seed, std::size_t changes) {
   return image;
 }
 
+// A list another tool stored that the LCR CLIP page would refuse: its first entry twice.
+ConfigurationImage SampleWithClipTwice() {
+  const ConfigurationImage sample = sim::MakeSampleConfiguration();
+  constexpr std::size_t kClipTable = 13960;
+  constexpr std::size_t kClipRecord = 36;
+  const auto first = sample.Range(kClipTable, kClipRecord);
+  return Edited(sample, kClipTable + kClipRecord, Bytes(first.begin(), first.end()));
+}
+
 struct RoundTripRow {
   std::string name;
   ConfigurationImage image;
@@ -58,7 +67,7 @@ TEST_P(ExportImportRoundTrip, GivesBackTheImageByteForByteInBothFormats) {
   const TextParse json = ParseConfigurationJson(WriteConfigurationJson(described));
   ASSERT_FALSE(json.problem) << "field " << json.line << ": " << json.problem->key;
   for (const auto& [format, built] : {std::pair{"text", Import(WriteConfigurationText(described, kKeys))},
-                                      std::pair{"json", BuildImage(json.text)}}) {
+                                      std::pair{"json", BuildImage(json.text, kKeys)}}) {
     ASSERT_TRUE(built.image) << format << " " << built.id << ": " << built.refusal.messageKey;
     const ConfigurationDifferences differences = CompareImages(GetParam().image, *built.image);
     EXPECT_TRUE(differences.Empty()) << format << " "
@@ -75,7 +84,8 @@ INSTANTIATE_TEST_SUITE_P(Images, ExportImportRoundTrip,
                                          RoundTripRow{"FewChanges2", RandomImage(2, 400)},
                                          RoundTripRow{"AllRandom3", RandomImage(3, 200000)},
                                          RoundTripRow{"AllZero", *ConfigurationImage::FromBytes(
-                                                                     Bytes(ConfigurationImage::kSize, 0))}),
+                                                                     Bytes(ConfigurationImage::kSize, 0))},
+                                         RoundTripRow{"StoredDuplicateClip", SampleWithClipTwice()}),
                          test::RowName<RoundTripRow>);
 
 struct LineRow {
@@ -128,7 +138,7 @@ TEST_P(ImportRefusal, NamesTheFieldAndThePageMessage) {
     EXPECT_NE(parse.problem->args.front().find(row.id), std::string::npos) << parse.problem->args.front();
     return;
   }
-  const TextBuild built = BuildImage(parse.text);
+  const TextBuild built = BuildImage(parse.text, kKeys);
   EXPECT_FALSE(built.image);
   EXPECT_EQ(built.refusal.messageKey, row.key);
   EXPECT_EQ(built.id, row.id);
@@ -149,6 +159,48 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalRow{"RawOutside", "raw 29330 = 000000", "strDataRawOutside", "29330"},
         RefusalRow{"RawNotHex", "raw 100 = 0g", "strCliTextBadRaw", "raw 100"}),
     test::RowName<RefusalRow>);
+
+struct ListRow {
+  std::string name;
+  std::vector<std::string> lines;  // set on the sample configuration
+  std::string key;
+};
+
+class ListRefusal : public testing::TestWithParam<ListRow> {};
+
+// What the list pages refuse across their entries is refused when a set makes it.
+TEST_P(ListRefusal, GivesThePageMessage) {
+  ConfigurationText text = DescribeImage(sim::MakeSampleConfiguration());
+  for (const std::string& line : GetParam().lines) {
+    const auto problem = ApplyTextLine(text, line, GivenTwice::Replaces);
+    ASSERT_FALSE(problem) << line << ": " << problem->key;
+  }
+  const TextBuild built = BuildImage(text, kKeys);
+  EXPECT_FALSE(built.image);
+  EXPECT_EQ(built.refusal.messageKey, GetParam().key);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ListRefusal,
+    testing::Values(
+        ListRow{"LcrClipNumberTwice", {"lcrClip2.number = \"0301234x\""}, "strLcrClipTabErrNumberDuplicate"},
+        ListRow{"ClipFromGsmNumberTwice", {"clipFromGsm2.number = \"0171555x\""}, "strClipFromGsmErrNumberDuplicate"},
+        ListRow{"RoutingRuleTwice", {"lcrRouting2.number = \"015\""}, "strLcrRoutingErrNumberDuplicate"},
+        ListRow{"RoutingRuleWithoutTargets", {"lcrRouting1.targets = 255, 255, 255, 255, 255"},
+                "strLcrRoutingErrNoTarget"},
+        ListRow{"MobilityExtensionTwice", {"mobility2.line = 65", "mobility2.extension = \"21\""},
+                "strMobilityExtExtensionDuplicate"},
+        ListRow{"MobilityWithoutRingNumber", {"mobility2.ringNumber1 = \"\""}, "strMobilityExtNumbersMissing"},
+        ListRow{"WorkingHoursOutOfOrder", {"workingDay1.end1Hour = 7"}, "strWorkingHoursErr"},
+        ListRow{"HolidayTwice",
+                {"holiday1.day = 24", "holiday1.month = 12", "holiday2.day = 24", "holiday2.month = 12"},
+                "strWorkingHoursErrHolidayDuplicate"},
+        ListRow{"CellTwice",
+                {"cellSelection.cellCount = 2", "cell1.mcc = \"262\"", "cell1.mnc = \"01\"", "cell1.lac = \"00A1\"",
+                 "cell1.cellId = \"00B2\"", "cell2.mcc = \"262\"", "cell2.mnc = \"01\"", "cell2.lac = \"00A1\"",
+                 "cell2.cellId = \"00B2\""},
+                "strGsmCellSelDuplicate"}),
+    test::RowName<ListRow>);
 
 TEST(ConfigurationTextTest, AStoredValueAPageRefusesStaysUntilItIsChanged) {
   const ConfigurationImage stored = Edited(MakeDefaultImage(), 256 + 5, Bytes{200});  // TEI out of range
@@ -172,7 +224,7 @@ TEST(ConfigurationTextTest, SettingsReplaceValuesAndListEntriesOfADescribedImage
     const auto problem = ApplyTextLine(text, line, GivenTwice::Replaces);
     EXPECT_FALSE(problem) << line << ": " << problem->key;
   }
-  const TextBuild built = BuildImage(text);
+  const TextBuild built = BuildImage(text, kKeys);
   ASSERT_TRUE(built.image);
   const ConfigurationDifferences differences = CompareImages(sim::MakeSampleConfiguration(), *built.image);
   std::vector<std::string> ids;
@@ -218,7 +270,7 @@ TEST(ConfigurationJsonTest, RefusesWhatTheTextRefusesAndBrokenJson) {
   EXPECT_EQ(ParseConfigurationJson("{\"fields\": [").problem->key, "strCliJsonMalformed");
   const TextParse refused = parse(R"({"id": "network.port", "value": 1}, {"id": "isdnLink1.tei", "value": 128})");
   ASSERT_FALSE(refused.problem);
-  EXPECT_EQ(BuildImage(refused.text).id, "isdnLink1.tei");
+  EXPECT_EQ(BuildImage(refused.text, kKeys).id, "isdnLink1.tei");
 }
 
 }  // namespace

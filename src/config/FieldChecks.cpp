@@ -4,6 +4,7 @@
 
 #include "config/CatalogPage.h"
 #include "config/DecimalText.h"
+#include "config/ListEditing.h"
 
 namespace tusko::catalog {
 namespace {
@@ -46,8 +47,12 @@ PageApply CheckList(const FieldRef& ref, const FieldValue& value) {
   if (value.items.size() > ref.field->count) {
     return PageApply::Failure("strDataListTooLong", ref.Id(), {std::to_string(ref.field->count)});
   }
+  // Taken one by one as the list's editor takes them: an empty entry or one
+  // given twice is refused with the editor's message.
+  std::vector<std::string> taken;
   for (const std::string& item : value.items) {
     if (PageApply check = CheckText(ref, item); !check.ok) return check;
+    if (PageApply check = AddListEntry(*ref.field, taken, item); !check.ok) return check;
   }
   return PageApply::Success();
 }

@@ -168,7 +168,7 @@ struct ListRow {
 
 class ListRefusal : public testing::TestWithParam<ListRow> {};
 
-// What the list pages refuse across their entries is refused when a set makes it.
+// What the pages refuse across a list's entries is refused when a set makes it.
 TEST_P(ListRefusal, GivesThePageMessage) {
   ConfigurationText text = DescribeImage(sim::MakeSampleConfiguration());
   for (const std::string& line : GetParam().lines) {
@@ -183,6 +183,8 @@ TEST_P(ListRefusal, GivesThePageMessage) {
 INSTANTIATE_TEST_SUITE_P(
     Rows, ListRefusal,
     testing::Values(
+        ListRow{"ListEntryTwice", {"alarm.smsNumbers[1] = \"0171\"", "alarm.smsNumbers[2] = \"0171\""},
+                "strSystemAlarmSmsNumberDuplicate"},
         ListRow{"LcrClipNumberTwice", {"lcrClip2.number = \"0301234x\""}, "strLcrClipTabErrNumberDuplicate"},
         ListRow{"ClipFromGsmNumberTwice", {"clipFromGsm2.number = \"0171555x\""}, "strClipFromGsmErrNumberDuplicate"},
         ListRow{"RoutingRuleTwice", {"lcrRouting2.number = \"015\""}, "strLcrRoutingErrNumberDuplicate"},

@@ -63,9 +63,13 @@ TEST_F(TextCommands, SetChangesFieldsThroughTheChecksAndGetPrintsThem) {
   const auto get = Tuskoctl({"get", Sample().string(), "general.name", "isdnLink2.tei"});
   EXPECT_EQ(get.out, "general.name = \"Branch\"\nisdnLink2.tei = 12\n");
 
-  const auto refused = Tuskoctl({"set", Sample().string(), "network.lanIp=10.0.0"});
+  const std::string before = test::ReadFileText(Sample());
+  const auto refused = Tuskoctl({"set", Sample().string(), "general.name=Other", "network.lanIp=10.0.0"});
   EXPECT_EQ(refused.exitCode, kExitBadText);
   EXPECT_NE(refused.err.find("network.lanIp: \"10.0.0\" is not an IP address"), std::string::npos) << refused.err;
+  const auto twice = Tuskoctl({"set", Sample().string(), "lcrClip2.number=\"0301234x\""});
+  EXPECT_EQ(twice.err, "lcrClip.number: The caller number 0301234x is already in the list.\n");
+  EXPECT_EQ(test::ReadFileText(Sample()), before) << "a refused set changes nothing";
 }
 
 TEST_F(TextCommands, DiffListsTheDifferingFieldsOfFilesAndOfTheGateway) {

@@ -134,41 +134,34 @@ class CdrFileTest : public ::testing::Test {
   std::optional<CdrFile> file_;
 };
 
-TEST_F(CdrFileTest, CsvStartsWithTheHeaderAndAppendsChunksUntilStartEmptiesIt) {
-  OpenAs(CdrFormat::Csv);
+// Text formats turn each record into a line after the header; BIN keeps the chunks as they came, counted
+// by chunk. Start empties the file back to its header.
+TEST_F(CdrFileTest, EachFormatAppendsItsChunksAfterItsHeader) {
   const Bytes record = Encoded();
   // The call length travels most significant byte first.
   EXPECT_EQ((Bytes{record.begin() + 11, record.begin() + 15}), (Bytes{0x00, 0x00, 0x0E, 0x8D}));
-  EXPECT_TRUE(file_->StoreChunk(Chunk({record, record, record})));
-  EXPECT_TRUE(file_->StoreChunk(record));
-  EXPECT_EQ(file_->RecordCount(), 4u);
-  EXPECT_EQ(Content(), std::string(kDefaultHeader) + kSampleLine + kSampleLine + kSampleLine + kSampleLine);
-  EXPECT_TRUE(file_->Start());
-  EXPECT_EQ(file_->RecordCount(), 0u);
-  EXPECT_EQ(Content(), kDefaultHeader);
-}
-
-TEST_F(CdrFileTest, TxtSeparatesByTabsAndTheHeaderFollowsItsSetting) {
-  OpenAs(CdrFormat::Txt);
-  EXPECT_TRUE(file_->StoreChunk(Encoded()));
-  EXPECT_EQ(Content(), std::string(kTabHeader) +
-                           "5.3.2011\t9:07:03\tOutgoing PBX->GSM\t21\t01701234567\t1:02:05\tPBX/1\tGSM/0\t16\r\n");
-  // Opened again over the longer file, without a header: nothing of the old file stays.
-  OpenAs(CdrFormat::Csv, CdrTextLayout{.header = false});
-  EXPECT_TRUE(file_->StoreChunk(Encoded()));
-  EXPECT_EQ(Content(), kSampleLine);
-}
-
-TEST_F(CdrFileTest, BinIsTheChunksAsReceivedCountedByChunk) {
-  OpenAs(CdrFormat::Bin);
-  const Bytes first = Chunk({Encoded(), Encoded()});
-  const Bytes second{9, 8, 7};  // not even a record: BIN keeps what came
-  EXPECT_TRUE(file_->StoreChunk(first));
-  EXPECT_TRUE(file_->StoreChunk(second));
-  EXPECT_TRUE(file_->StoreChunk({}));  // the end of the download is no chunk
-  EXPECT_EQ(file_->RecordCount(), 2u);
-  const Bytes both = Chunk({first, second});
-  EXPECT_EQ(Content(), std::string(both.begin(), both.end()));
+  const Bytes notARecord{9, 8, 7};
+  const Bytes binary = Chunk({record, record, notARecord});
+  const struct { const char* name; CdrFormat format; bool header; std::vector<Bytes> chunks; std::string head, body;
+                 std::uint32_t count; } rows[] = {
+      {"Csv", CdrFormat::Csv, true, {Chunk({record, record, record}), record}, kDefaultHeader,
+       std::string(kSampleLine) + kSampleLine + kSampleLine + kSampleLine, 4},
+      {"Txt", CdrFormat::Txt, true, {record}, kTabHeader,
+       "5.3.2011\t9:07:03\tOutgoing PBX->GSM\t21\t01701234567\t1:02:05\tPBX/1\tGSM/0\t16\r\n", 1},
+      // Opened again over the longer file: nothing of the old file stays.
+      {"CsvWithoutHeader", CdrFormat::Csv, false, {record}, "", kSampleLine, 1},
+      // Not even a record is kept as it came; the empty chunk that ends the download is no chunk.
+      {"Bin", CdrFormat::Bin, true, {Chunk({record, record}), notARecord, {}}, "", {binary.begin(), binary.end()}, 2}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    OpenAs(row.format, CdrTextLayout{.header = row.header});
+    for (const Bytes& chunk : row.chunks) EXPECT_TRUE(file_->StoreChunk(chunk));
+    EXPECT_EQ(file_->RecordCount(), row.count);
+    EXPECT_EQ(Content(), row.head + row.body);
+    EXPECT_TRUE(file_->Start());
+    EXPECT_EQ(file_->RecordCount(), 0u);
+    EXPECT_EQ(Content(), row.head);
+  }
 }
 
 // A chunk that fails leaves nothing of itself in the file, so that asking the gateway for it again cannot

@@ -34,7 +34,10 @@ class LanguageManagerTest : public testing::Test {
   const fs::path& folder_ = temp_.path();
 };
 
-TEST_F(LanguageManagerTest, LoadsALanguageAndLooksUpItsTexts) {
+// Texts and messages come by key, each cut to its limit.
+TEST_F(LanguageManagerTest, LoadsALanguageAndLooksUpItsTextsAndMessages) {
+  Write("en.ini", std::string(kEnglish) + "strLong=" + std::string(300, 'a') + "\nstrCaption=" + std::string(200, 'c') +
+                      "\nstrFormat=" + std::string(250, 'f') + "%s\nstrCut=" + std::string(258, 'a') + "%s\n");
   LanguageManager manager(folder_);
   EXPECT_EQ(manager.GetString("strAppName"), "") << "nothing loaded yet";
   EXPECT_TRUE(manager.Message("strAppName", std::nullopt, 0).has_value()) << "but nothing failed either";
@@ -44,6 +47,19 @@ TEST_F(LanguageManagerTest, LoadsALanguageAndLooksUpItsTexts) {
   EXPECT_EQ(manager.GetButtonText(3), "");
   EXPECT_EQ(manager.GetString("strTwoWords"), "first \nsecond") << "line breaks in control texts";
   EXPECT_EQ(manager.GetCaptionString("strTwoWords"), "first\\nsecond") << "but not in captions";
+  const LanguageMessage plain = manager.Message("strTwoWords", std::nullopt, kStyleWarning).value();
+  EXPECT_EQ(plain.caption, "Tusko") << "no caption key means strAppName";
+  EXPECT_EQ(plain.text, "first \nsecond");
+  EXPECT_EQ(plain.style, kStyleWarning | kStyleSetForeground);
+  const LanguageMessage formatted = manager.FormattedMessage("strComError1", "strError", kStyleError, {"COM3", "busy"}).value();
+  EXPECT_EQ(formatted.caption, "Error");
+  EXPECT_EQ(formatted.text, "Port COM3: busy");
+  const LanguageMessage cut = manager.Message("strLong", "strCaption", 0).value();
+  EXPECT_EQ(cut.text.size(), kMaxMessageTextChars);
+  EXPECT_EQ(cut.caption.size(), kMaxCaptionChars);
+  EXPECT_EQ(manager.FormattedMessage("strFormat", std::nullopt, 0, {std::string(400, 'x')}).value().text, std::string(250, 'f') + std::string(kMaxFormattedMessageChars - 250, 'x'));
+  // The 259-character cut can split a conversion; what is left must still be harmless.
+  EXPECT_EQ(manager.FormattedMessage("strCut", std::nullopt, 0, {"x"}).value().text, std::string(258, 'a') + "%");
   // Another language needs only another load; what it lacks is empty, never the key.
   ASSERT_EQ(manager.LoadLanguage(2), Loaded);
   EXPECT_EQ(manager.GetString("strAppName"), "Tusko DE");
@@ -129,26 +145,6 @@ TEST_F(LanguageManagerTest, TheIndexNamesTheLanguagesAndWhereTheirFilesLie) {
   fs::remove(folder_ / "LANG.INI");
   EXPECT_EQ(manager.LanguageCount(), 0);
   EXPECT_FALSE(manager.LanguageInfo(1).has_value());
-}
-
-TEST_F(LanguageManagerTest, MessagesTakeTheirTextsByKeyCutToTheirLimits) {
-  Write("en.ini", std::string(kEnglish) + "strLong=" + std::string(300, 'a') + "\nstrCaption=" + std::string(200, 'c') +
-                      "\nstrFormat=" + std::string(250, 'f') + "%s\nstrCut=" + std::string(258, 'a') + "%s\n");
-  LanguageManager manager(folder_);
-  ASSERT_EQ(manager.LoadLanguage(1), Loaded);
-  const LanguageMessage plain = manager.Message("strTwoWords", std::nullopt, kStyleWarning).value();
-  EXPECT_EQ(plain.caption, "Tusko") << "no caption key means strAppName";
-  EXPECT_EQ(plain.text, "first \nsecond");
-  EXPECT_EQ(plain.style, kStyleWarning | kStyleSetForeground);
-  const LanguageMessage formatted = manager.FormattedMessage("strComError1", "strError", kStyleError, {"COM3", "busy"}).value();
-  EXPECT_EQ(formatted.caption, "Error");
-  EXPECT_EQ(formatted.text, "Port COM3: busy");
-  const LanguageMessage cut = manager.Message("strLong", "strCaption", 0).value();
-  EXPECT_EQ(cut.text.size(), kMaxMessageTextChars);
-  EXPECT_EQ(cut.caption.size(), kMaxCaptionChars);
-  EXPECT_EQ(manager.FormattedMessage("strFormat", std::nullopt, 0, {std::string(400, 'x')}).value().text, std::string(250, 'f') + std::string(kMaxFormattedMessageChars - 250, 'x'));
-  // The 259-character cut can split a conversion; what is left must still be harmless.
-  EXPECT_EQ(manager.FormattedMessage("strCut", std::nullopt, 0, {"x"}).value().text, std::string(258, 'a') + "%");
 }
 
 TEST_F(LanguageManagerTest, WithoutAFolderTheIndexAndFilesComeFromTheCurrentDirectory) {

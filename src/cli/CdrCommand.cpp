@@ -8,7 +8,7 @@
 
 #include <unistd.h>
 
-#include "app/session/CdrDownloadEnding.h"
+#include "app/session/CommandEnding.h"
 #include "app/session/LayerSettings.h"
 #include "cli/CliPrompts.h"
 #include "cli/DateTimeArgument.h"
@@ -134,7 +134,7 @@ int RunCdr(const CommandContext& c) {
   const CdrError storeError = file.error();
   file.Close();
   if (outcome.Done()) {
-    c.out << MessageText(FinishCdrDownload(records, target.file), c.language) << "\n";
+    c.out << MessageText(CdrDownloadedMessage(records, target.file.string()), c.language) << "\n";
     return kExitDone;
   }
   // Only a refusal is the gateway's doing; a failed file keeps its own word.

@@ -81,39 +81,49 @@ CdrFile::~CdrFile() { Close(); }
 
 bool CdrFile::Open(const std::filesystem::path& path) {
   Close();
-  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, kNewFileMode);
+  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode);
+  created_ = fd_ >= 0;
+  if (!created_ && errno == EEXIST) fd_ = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
   if (fd_ < 0) return false;
   path_ = path;
   fileLength_ = 0;
+  begun_ = false;
   return true;
 }
 
 bool CdrFile::Start() {
   error_ = CdrError::None;
   recordCount_ = 0;
+  begun_ = false;
+  if (!IsOpen()) error_ = CdrError::WriteFailed;
+  return IsOpen();
+}
+
+bool CdrFile::Begin() {
+  if (begun_) return true;
   if (!IsOpen() || ::ftruncate(fd_, 0) != 0 || ::lseek(fd_, 0, SEEK_SET) != 0) {
     error_ = CdrError::WriteFailed;
     return false;
   }
   fileLength_ = 0;
+  begun_ = true;
   if (format_ == CdrFormat::Bin || !layout_.header) return true;
-  const std::string header = CdrHeaderLine(layout_, Separator());
-  return Append(header);
+  return Append(CdrHeaderLine(layout_, Separator()));
 }
 
 bool CdrFile::StoreChunk(std::span<const std::uint8_t> chunk) {
   error_ = CdrError::None;
+  // The empty chunk that ends a download is no chunk of records.
+  if (chunk.empty()) return true;
   if (format_ == CdrFormat::Bin) {
-    // The empty chunk that ends a download is no chunk of records.
-    if (chunk.empty()) return true;
-    if (!Append({reinterpret_cast<const char*>(chunk.data()), chunk.size()})) return false;
+    if (!Begin() || !Append({reinterpret_cast<const char*>(chunk.data()), chunk.size()})) return false;
     ++recordCount_;
     return true;
   }
   std::string lines;
   std::uint32_t records = 0;
   error_ = FormatChunk(chunk, lines, records);
-  if (error_ != CdrError::None || !Append(lines)) return false;
+  if (error_ != CdrError::None || !Begin() || !Append(lines)) return false;
   recordCount_ += records;
   return true;
 }
@@ -151,9 +161,14 @@ bool CdrFile::Append(std::span<const char> bytes) {
 }
 
 void CdrFile::Close() {
-  if (IsOpen()) ::close(fd_);
+  if (IsOpen()) {
+    ::close(fd_);
+    // A file made for a download that stored nothing is not left behind.
+    if (created_ && !begun_) ::unlink(path_.c_str());
+  }
   fd_ = -1;
   path_.clear();
+  created_ = false;
 }
 
 }  // namespace tusko

@@ -36,7 +36,9 @@ std::string CdrRecordLine(const CdrRecord& record, const CdrTextLayout& layout, 
 // The CDR record store: decodes the chunks of a CDR download and appends
 // them to the output file as CSV or TXT lines, or raw in BIN. A chunk is
 // stored whole or not at all, so that the download may ask for it again
-// without doubling lines in the file.
+// without doubling lines in the file. The file is emptied only when the first
+// record arrives: a download that brings none, or fails before one, leaves an
+// existing file as it was and no new file behind.
 class CdrFile final : public CdrRecordStore {
  public:
   explicit CdrFile(CdrTextLayout layout = {}) : layout_(layout) {}
@@ -44,11 +46,12 @@ class CdrFile final : public CdrRecordStore {
   CdrFile(const CdrFile&) = delete;
   CdrFile& operator=(const CdrFile&) = delete;
 
-  // Creates the file anew (an existing one is replaced), for writing only.
+  // Opens the file for writing, making it when it does not exist; an
+  // existing one is replaced once the first record arrives.
   bool Open(const std::filesystem::path& path);
   void SetFormat(CdrFormat format) { format_ = format; }
-  // Clears the error and the count, empties the file and writes the header
-  // line of a text format when the layout asks for one.
+  // Clears the error and the count. The first record empties the file and
+  // writes the header line of a text format when the layout asks for one.
   bool Start();
 
   bool StoreChunk(std::span<const std::uint8_t> chunk) override;
@@ -61,6 +64,8 @@ class CdrFile final : public CdrRecordStore {
   const std::filesystem::path& path() const { return path_; }
 
  private:
+  // Empties the file and writes the header line, once per download.
+  bool Begin();
   // Appends `bytes` whole; on a failed write the file is cut back to where
   // it was and the error is WriteFailed.
   bool Append(std::span<const char> bytes);
@@ -75,6 +80,8 @@ class CdrFile final : public CdrRecordStore {
   CdrError error_ = CdrError::None;
   std::uint32_t recordCount_ = 0;
   std::uint64_t fileLength_ = 0;  // bytes written since the file was emptied
+  bool created_ = false;          // Open made the file
+  bool begun_ = false;            // the download's first record emptied the file
 };
 
 }  // namespace tusko

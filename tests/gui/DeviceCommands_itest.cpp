@@ -104,16 +104,18 @@ TEST_F(DeviceCommandsTest, CancelledFirmwareUpdateSaysSo) {
       << "the loader was asked to start the firmware";
 }
 
-TEST_F(DeviceCommandsTest, CdrDownloadSaysWhatItSavedAndLeavesNoEmptyFile) {
+TEST_F(DeviceCommandsTest, CdrDownloadSaysWhatItSavedAndEmptiesNoFileForNothing) {
   struct Row {
     const char* name;
     int records;
     const char* key;
     bool fileKept;
+    std::string existing;  // the chosen file's text before the download; empty: no file
   };
   const Row rows[] = {
-      {"records_counted", 3, "strCdrSaved", true},
-      {"none_new_leaves_no_header_only_file", 0, "strCdrNoNewRecords", false},
+      {"records_counted", 3, "strCdrSaved", true, ""},
+      {"none_new_leaves_no_header_only_file", 0, "strCdrNoNewRecords", false, ""},
+      {"none_new_keeps_the_records_of_an_earlier_download", 0, "strCdrNoNewRecords", true, "earlier;records\r\n"},
   };
   settings_.cdrHeader = 1;
   OpenWindow();
@@ -122,13 +124,16 @@ TEST_F(DeviceCommandsTest, CdrDownloadSaysWhatItSavedAndLeavesNoEmptyFile) {
     boxes_.Clear();
     simulator().Run([&row](sim::GatewayModel& gateway) { gateway.CdrStore().Fill(row.records, 0); });
     const auto path = folder / (std::string(row.name) + ".csv");
+    if (!row.existing.empty()) tusko::test::WriteFileText(path, row.existing);
     fileDialogs_.Answer(FileAnswer{path, 1});
     Run(Command::DownloadCdr);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes_.shown().empty(); }, kTransferLimitMs)) << row.name;
     ASSERT_TRUE(WaitForIdle(kTransferLimitMs)) << row.name;
     EXPECT_EQ(boxes_.ShownKeys(), std::vector<std::string>{row.key}) << row.name;
     EXPECT_EQ(std::filesystem::exists(path), row.fileKept) << row.name;
-    if (row.fileKept) {
+    if (!row.existing.empty()) {
+      EXPECT_EQ(tusko::test::ReadFileText(path), row.existing) << row.name;
+    } else if (row.fileKept) {
       const std::string told = boxes_.shown()[0].message.text;
       EXPECT_TRUE(told.starts_with(std::to_string(row.records) + " ") && told.find(path.string()) != std::string::npos)
           << row.name << ": " << told;

@@ -9,7 +9,7 @@
 #include "app/gui/MessagePrompts.h"
 #include "app/gui/NotificationResult.h"
 #include "app/language/LanguageManager.h"
-#include "app/session/CdrDownloadEnding.h"
+#include "app/session/CommandEnding.h"
 #include "app/session/UpdateFileFlows.h"
 #include "monitor/CdrFileName.h"
 #include "protocol/engine/OperationEngine.h"
@@ -124,7 +124,7 @@ void DeviceCommands::OnCdrResult(int value) {
   if (Succeeded(value)) {
     if (progress_) progress_->SetPosition(100);
     cdrFile_.Close();
-    Tell(FinishCdrDownload(cdrFile_.RecordCount(), cdrPath_));
+    Tell(CdrDownloadedMessage(cdrFile_.RecordCount(), cdrPath_.string()));
     return;
   }
   CloseProgressAsFailed();

@@ -9,9 +9,10 @@ build="$(cd "$1" && pwd)"
 root="$(cd "$(dirname "$0")/.." && pwd)"
 summary="$build/coverage-summary.json"
 
+# Only this build's counters: other build folders under the root have their own.
 gcovr --root "$root" --object-directory "$build" --filter "$root/src/" \
   --exclude-throw-branches --exclude-unreachable-branches \
-  -j 2 --json-summary "$summary" >/dev/null
+  -j 2 --json-summary "$summary" "$build" >/dev/null
 
 python3 - "$root" "$summary" <<'EOF'
 import json, os, sys

@@ -1,6 +1,8 @@
 // The small rules of the desktop and tuskoctl: password, version, verified write, the settings each
 // layer takes, the language command, the desktop's start and the configuration backups.
+#include <cstdlib>
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -19,6 +21,7 @@
 #include "app/settings/MemorySettingsStore.h"
 #include "config/ConfigurationFile.h"
 #include "config/FieldValues.h"
+#include "config/TextFormat.h"
 #include "support/TempFolder.h"
 
 namespace tusko {
@@ -115,6 +118,13 @@ TEST(InstanceMark, IsSeenWhileAnyInstanceHoldsIt) {
     EXPECT_TRUE(IsInstanceRunning(folder)) << "the second instance still runs";
   }
   EXPECT_FALSE(IsInstanceRunning(folder));
+  EXPECT_FALSE(InstanceMark::Take(folder / "missing")) << "the program runs without a mark";
+
+  // The runtime folder only when it is an absolute path.
+  ::setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
+  EXPECT_EQ(InstanceMark::DefaultFolder(), folder);
+  ::setenv("XDG_RUNTIME_DIR", "relative", 1);
+  EXPECT_EQ(InstanceMark::DefaultFolder(), fs::temp_directory_path());
 }
 
 // The state's word is the language's; a serial port never shows "connecting".
@@ -182,23 +192,26 @@ TEST(ConfigBackups, PruneRemovesTheOldestBackupsOnlyUntilTheFolderFits) {
 }
 
 // The change list before a write shows a choice by its label in the current
-// language and a run no field explains in hex.
+// language (a literal one as it stands, a stored value no choice names as the
+// number) and a run no field explains in hex.
 TEST(WriteChanges, ShowChoicesByTheirLabelAndUnexplainedBytesInHex) {
   const auto text = [](std::string_view key) -> std::string {
     if (key == "strSystemGeneralMobilityExtension") return "Mobility extension:";
     if (key == "strSystemGeneralMobilityGlobal") return "global";
-    return "";
+    return std::string(key);
   };
   const ConfigurationImage gateway = MakeDefaultImage();
   ConfigurationImage written = gateway;
   catalog::WriteField(written, catalog::FindField("general.mobilityExtension"), {.number = 2});
+  catalog::WriteField(written, catalog::FindField("credit.sendingHour"), {.number = 7});
+  written.SetByte(catalog::FindField("credit.sendingDay").Offset(), 77);
   written.SetByte(1, static_cast<std::uint8_t>(gateway.Byte(1) ^ 0x01));
-  const std::vector<WriteChange> changes = WriteChanges(gateway, written, text);
-  ASSERT_EQ(changes.size(), 2u);
-  EXPECT_EQ(changes[0].field, "Mobility extension");
-  EXPECT_EQ(changes[0].after, "global");
-  EXPECT_EQ(changes[1].field, "byte 1");
-  EXPECT_NE(changes[1].before, changes[1].after);
+  std::map<std::string, std::string> after;
+  for (const WriteChange& change : WriteChanges(gateway, written, text)) after[change.field] = change.after;
+  EXPECT_EQ(after, (std::map<std::string, std::string>{{"Mobility extension", "global"},
+                                                       {"strSystemCreditSendingHour", "07:00"},
+                                                       {"strSystemCreditSendingDay", "77"},
+                                                       {"byte 1", catalog::HexBytes(std::vector<std::uint8_t>{written.Byte(1)})}}));
 }
 
 }  // namespace

@@ -22,6 +22,7 @@ DeviceMessage Acknowledge(std::uint8_t length, std::uint32_t position) {
 struct Chunk {
   std::size_t length;
   std::optional<std::uint32_t> position;
+  bool operator==(const Chunk&) const = default;
 };
 
 Chunk ChunkOf(const DeviceMessage& reply) {
@@ -33,16 +34,10 @@ Chunk ChunkOf(const DeviceMessage& reply) {
 TEST(GatewayCdrStore, SendsChunksAtTheirPositionsAcrossTheWrap) {
   GatewayCdrStore store;
   store.Fill(4, 0x7FFFC0);
-  const Chunk first = ChunkOf(store.Answer(FirstRequest()));
-  EXPECT_EQ(first.length, 192u);
-  EXPECT_EQ(first.position, 0x7FFFC0u);
-  const Chunk second = ChunkOf(store.Answer(Acknowledge(192, 0x7FFFC0)));
-  EXPECT_EQ(second.length, 64u);
-  EXPECT_EQ(second.position, 0x80u);
+  EXPECT_EQ(ChunkOf(store.Answer(FirstRequest())), (Chunk{192, 0x7FFFC0}));
+  EXPECT_EQ(ChunkOf(store.Answer(Acknowledge(192, 0x7FFFC0))), (Chunk{64, 0x80}));
   EXPECT_EQ(store.Remaining(), 1u);
-  const Chunk end = ChunkOf(store.Answer(Acknowledge(64, 0x80)));
-  EXPECT_EQ(end.length, 0u);
-  EXPECT_FALSE(end.position.has_value());
+  EXPECT_EQ(ChunkOf(store.Answer(Acknowledge(64, 0x80))), (Chunk{0, std::nullopt}));
   EXPECT_EQ(store.Remaining(), 0u);
 }
 
@@ -60,9 +55,7 @@ TEST_P(GatewayCdrStoreKeeps, TheChunkUntilItIsAcknowledged) {
   GatewayCdrStore store;
   store.Fill(5, 0x100);
   store.Answer(FirstRequest());
-  const Chunk again = ChunkOf(store.Answer(GetParam().request));
-  EXPECT_EQ(again.length, 192u);
-  EXPECT_EQ(again.position, 0x100u);
+  EXPECT_EQ(ChunkOf(store.Answer(GetParam().request)), (Chunk{192, 0x100}));
   EXPECT_EQ(store.Remaining(), 5u);
   EXPECT_EQ(store.StoreFailures(), GetParam().failures);
   EXPECT_EQ(store.LastFailureCount(), GetParam().lostRecords);

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -17,6 +16,7 @@ using std::chrono::hours;
 using std::chrono::milliseconds;
 using std::chrono::minutes;
 using std::chrono::seconds;
+using test::AnswerTo;
 using test::Ask;
 using test::Outcome;
 using test::Password;
@@ -29,29 +29,23 @@ DeviceMessage WithPasswordOf(DeviceMessage request, std::string_view password) {
   return request;
 }
 
-// The single valid message in `answers`, or an empty one (after a failed check).
-DeviceMessage Single(const std::vector<DeviceMessage>& answers) {
-  const std::string outcome = Outcome(answers);
-  EXPECT_TRUE(outcome.starts_with("reply") || outcome.starts_with("event")) << outcome;
-  return answers.size() == 1 ? answers.front() : DeviceMessage{};
-}
-
 RunModeInfo RunModeOf(const DeviceMessage& message) {
   const auto element = FindElement(message, ie::RunMode);
   return element ? ReadRunMode(*element) : RunModeInfo{};
 }
 
-GatewayIdentity WithoutFirmware() {
-  GatewayIdentity identity;
-  identity.hasValidFirmware = false;
-  return identity;
-}
-GatewayIdentity WithPassword(std::string password) { return GatewayIdentity{.password = std::move(password)}; }
-
-// Reset, then let the loader come up; returns its LoaderStarted event.
-DeviceMessage RestartIntoLoader(GatewayModel& gateway) {
-  EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::Reset))), "reply 81");
-  return Single(gateway.Advance(kRestartToLoaderMs));
+// Sends `request`, which restarts the gateway: its link end is gone for `away`,
+// then it comes back in `mode`; returns the event it sends then.
+DeviceMessage RestartBy(GatewayModel& gateway, std::uint8_t request, milliseconds away, std::uint8_t mode) {
+  const DeviceMessage answer = AnswerTo(gateway, Ask(request));
+  EXPECT_TRUE(test::IsReply(answer) && test::MainElement(answer) == request);
+  EXPECT_FALSE(gateway.LinkAvailable());
+  EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::LoaderVersion))), "none") << "nothing arrives while the link end is gone";
+  EXPECT_TRUE(gateway.Advance(away - milliseconds{1}).empty());
+  const DeviceMessage started = test::Only(gateway.Advance(milliseconds{1}));
+  EXPECT_EQ(RunModeOf(started).mode, mode);
+  EXPECT_EQ(RunModeOf(AnswerTo(gateway, Ask(ie::LoaderVersion))).mode, mode);
+  return started;
 }
 
 // --- System information and restarts ---------------------------------------
@@ -59,37 +53,19 @@ DeviceMessage RestartIntoLoader(GatewayModel& gateway) {
 // The utility tells loader from firmware by the run mode of the system
 // information, and a missing firmware by its absent version.
 TEST(GatewayModel, ResetThenSwitchToFirmwareRunsTheWholeRestartInItsIdentitysTimes) {
-  GatewayIdentity identity;
-  identity.restartToLoader = milliseconds{700};
-  identity.restartToFirmware = milliseconds{900};
-  identity.dhcp = true;
-  GatewayModel gateway(identity);
+  GatewayModel gateway({.restartToLoader = milliseconds{700}, .restartToFirmware = milliseconds{900}, .dhcp = true});
   ConfigurationImage written = gateway.Configuration().Stored();
   written.StoreText(39, "010001002003");  // the LAN address
   written.StoreText(63, "01003");         // the TCP port
   gateway.Configuration().Replace(written);
 
-  EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::Reset))), "reply 81");
-  EXPECT_FALSE(gateway.LinkAvailable());
-  EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::LoaderVersion))), "none") << "nothing arrives while the link end is gone";
-  EXPECT_TRUE(gateway.Advance(identity.restartToLoader - milliseconds{1}).empty());
-  const DeviceMessage loaderStarted = Single(gateway.Advance(milliseconds{1}));
+  const DeviceMessage loaderStarted = RestartBy(gateway, ie::Reset, milliseconds{700}, kRunModeLoader);
   EXPECT_EQ(Outcome({loaderStarted}), "event 11");
-  EXPECT_EQ(RunModeOf(loaderStarted).mode, kRunModeLoader);
   EXPECT_FALSE(FindElement(loaderStarted, ie::Cause));
-  EXPECT_EQ(RunModeOf(Single(gateway.Receive(Ask(ie::LoaderVersion)))).mode, kRunModeLoader);
   EXPECT_EQ(Outcome(gateway.Receive(test::ReplyWith({{ie::RestartAck, {}}}))), "none");
-  EXPECT_EQ(gateway.Phase(), GatewayPhase::Loader);
-
-  EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::SwitchToFirmware))), "reply 52");
-  EXPECT_FALSE(gateway.LinkAvailable());
-  EXPECT_TRUE(gateway.Advance(identity.restartToFirmware - milliseconds{1}).empty());
-  const DeviceMessage firmwareStarted = Single(gateway.Advance(milliseconds{1}));
-  EXPECT_EQ(Outcome({firmwareStarted}), "event 13");
-  EXPECT_EQ(RunModeOf(firmwareStarted).mode, kRunModeFirmware);
-  EXPECT_EQ(RunModeOf(Single(gateway.Receive(Ask(ie::LoaderVersion)))).mode, kRunModeFirmware);
+  EXPECT_EQ(Outcome({RestartBy(gateway, ie::SwitchToFirmware, milliseconds{900}, kRunModeFirmware)}), "event 13");
   // The started firmware answers with the LAN settings of its configuration.
-  const LanInfoData lan = ReadLanInfo(*FindElement(Single(gateway.Receive(Ask(ie::LanInfo))), ie::LanInfo));
+  const LanInfoData lan = ReadLanInfo(*FindElement(AnswerTo(gateway, Ask(ie::LanInfo)), ie::LanInfo));
   EXPECT_EQ(lan.dhcp, kDhcpOn);
   EXPECT_EQ(lan.ipAddress, "10.1.2.3");
   EXPECT_EQ(lan.tcpPort, 1003);
@@ -98,9 +74,9 @@ TEST(GatewayModel, ResetThenSwitchToFirmwareRunsTheWholeRestartInItsIdentitysTim
 }
 
 TEST(GatewayModel, LoaderWithoutFirmwareReportsNoFirmwareAndStays) {
-  GatewayModel gateway(WithoutFirmware());
-  EXPECT_FALSE(FindElement(Single(gateway.Receive(Ask(ie::LoaderVersion))), ie::FirmwareVersion).has_value());
-  const DeviceMessage loaderStarted = RestartIntoLoader(gateway);
+  GatewayModel gateway({.hasValidFirmware = false});
+  EXPECT_FALSE(FindElement(AnswerTo(gateway, Ask(ie::LoaderVersion)), ie::FirmwareVersion).has_value());
+  const DeviceMessage loaderStarted = RestartBy(gateway, ie::Reset, kRestartToLoaderMs, kRunModeLoader);
   EXPECT_EQ(test::Data(loaderStarted, ie::Cause), std::vector<std::uint8_t>{cause::NoFirmware});
   EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::SwitchToFirmware))), "reject 9F");
   EXPECT_TRUE(gateway.Advance(kLoaderToFirmwareMs).empty());
@@ -133,17 +109,17 @@ class PasswordTest : public testing::TestWithParam<PasswordRow> {};
 
 // Monitoring runs, so that a monitor command is taken as well.
 TEST_P(PasswordTest, GuardedRequestsAreRefusedUntilTheRightPasswordComes) {
-  GatewayModel gateway(WithPassword("secret"));
+  GatewayModel gateway({.password = "secret"});
   ASSERT_EQ(Outcome(gateway.Receive(Ask(ie::MonitorStart))), "reply 31");
   const DeviceMessage& request = GetParam().request;
   if (!GetParam().asksForIt) {
-    EXPECT_TRUE(test::IsReply(Single(gateway.Receive(request))));
+    EXPECT_TRUE(test::IsReply(AnswerTo(gateway, request)));
     return;
   }
   EXPECT_EQ(Outcome(gateway.Receive(request)), "reject 92");
   EXPECT_EQ(Outcome(gateway.Receive(WithPasswordOf(request, "Secret"))), "reject 92");
   EXPECT_EQ(Outcome(gateway.Receive(WithPasswordOf(request, "secret1"))), "reject 92");
-  EXPECT_TRUE(test::IsReply(Single(gateway.Receive(WithPasswordOf(request, "secret")))));
+  EXPECT_TRUE(test::IsReply(AnswerTo(gateway, WithPasswordOf(request, "secret"))));
 }
 
 INSTANTIATE_TEST_SUITE_P(Requests, PasswordTest,
@@ -171,7 +147,7 @@ struct RefusalRow {
 class RefusalTest : public testing::TestWithParam<RefusalRow> {};
 
 TEST_P(RefusalTest, AnswersARejectWithItsCause) {
-  GatewayModel gateway(GetParam().validFirmware ? GatewayIdentity{} : WithoutFirmware());
+  GatewayModel gateway({.hasValidFirmware = GetParam().validFirmware});
   EXPECT_EQ(test::RejectCause(test::AnswerTo(gateway, GetParam().request)), GetParam().cause);
 }
 
@@ -199,6 +175,8 @@ INSTANTIATE_TEST_SUITE_P(
                     RefusalRow{"configReadWithoutAddress", true, Ask(ie::ConfigReadData)},
                     RefusalRow{"configReadAtAThreeByteAddress", true, test::ConfigRead({7, 0, 0})},
                     RefusalRow{"configReadInLoader", false, test::ConfigRead()},
+                    RefusalRow{"configReadPastTheImage", true, test::ConfigRead(test::Number32(kConfigBaseAddress + kConfigImageSize))},
+                    RefusalRow{"configReadBelowTheImage", true, test::ConfigRead(test::Number32(kConfigBaseAddress - 1))},
                     RefusalRow{"configBlockBeforeTheStart", true, test::ConfigWriteBlock(0, 8)},
                     RefusalRow{"configStopBeforeTheStart", true, test::ConfigWriteStop()},
                     RefusalRow{"configStartOfAShortImage", true, test::ConfigWriteStart(kConfigImageSize - 1)},
@@ -229,20 +207,12 @@ TEST(GatewayModel, GarbledMessagesAreDroppedUnansweredAndUncounted) {
 
 // --- Clock ------------------------------------------------------------------
 
-// The clock as the gateway answers it, "YYYY-MM-DD hh:mm:ss".
-std::string ClockOf(GatewayModel& gateway) {
-  const DeviceMessage reply = Single(gateway.Receive(Ask(ie::DateTime)));
-  const auto time = FindElement(reply, ie::DateTime);
-  const auto t = time ? ReadDateTime(*time) : std::nullopt;
-  char text[32] = "";
-  if (t) {
-    std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", unsigned{t->year}, unsigned{t->month},
-                  unsigned{t->day}, unsigned{t->hour}, unsigned{t->minute}, unsigned{t->second});
-  }
-  return text;
+// The clock as the gateway answers it, in the bytes a DateTime request sets:
+// second, minute, hour, day, month, year - 2000.
+std::vector<std::uint8_t> ClockOf(GatewayModel& gateway) {
+  return test::Data(AnswerTo(gateway, Ask(ie::DateTime)), ie::DateTime);
 }
 
-// The answer carries the day of the last synchronisation as well.
 TEST(GatewayModel, ClockIsSetByTheUtilityAndRunsWithVirtualTimeToTheEndOfItsRange) {
   GatewayModel gateway;
   // 2024-02-29 03:04:05, a leap day.
@@ -250,18 +220,15 @@ TEST(GatewayModel, ClockIsSetByTheUtilityAndRunsWithVirtualTimeToTheEndOfItsRang
   gateway.Advance(milliseconds{500});
   gateway.Advance(milliseconds{500});
   gateway.Advance(hours{20} + minutes{55} + seconds{54});
-  EXPECT_EQ(ClockOf(gateway), "2024-03-01 00:00:00");
-  const DeviceMessage reply = Single(gateway.Receive(Ask(ie::DateTime)));
-  const auto sync = FindElement(reply, ie::LastTimeSync);
-  ASSERT_TRUE(sync);
-  EXPECT_EQ(ReadLastTimeSync(*sync).first, 29);
-  EXPECT_EQ(ReadLastTimeSync(*sync).year, 2024);
+  EXPECT_EQ(ClockOf(gateway), (std::vector<std::uint8_t>{0, 0, 0, 1, 3, 24}));
+  // The answer carries the day of the last synchronisation as well.
+  EXPECT_EQ(test::Data(AnswerTo(gateway, Ask(ie::DateTime)), ie::LastTimeSync), (std::vector<std::uint8_t>{29, 2, 24}));
 
   // At the end of its range the clock stops.
   EXPECT_EQ(Outcome(gateway.Receive(Ask(ie::DateTime, {59, 59, 23, 31, 12, 255}))), "reply 61");
   gateway.Advance(milliseconds::max());
   gateway.Advance(milliseconds{-5000});
-  EXPECT_EQ(ClockOf(gateway), "2255-12-31 23:59:59");
+  EXPECT_EQ(ClockOf(gateway), (std::vector<std::uint8_t>{59, 59, 23, 31, 12, 255}));
 }
 
 // --- Fault injection --------------------------------------------------------

@@ -7,13 +7,13 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "link/FrameDecoder.h"
 #include "sim/GatewayModel.h"
 #include "sim/GatewayRestarts.h"
 #include "sim/GatewayScript.h"
-#include "support/RowName.h"
 
 namespace tusko::sim {
 namespace {
@@ -105,29 +105,16 @@ TEST_F(MonitoringGateway, StopsWithMonitoringAndWithARestart) {
   EXPECT_EQ(OutputOver(gateway, kRestartToLoaderMs + milliseconds(2000)), "");
 }
 
-struct MaskCommandRow {
-  const char* name;
-  const char* command;
-  std::optional<std::uint16_t> mask;  // nullopt: not a mask command
-};
-
-class MaskCommand : public testing::TestWithParam<MaskCommandRow> {};
-
-TEST_P(MaskCommand, SetsTheMaskOnlyWhenWellFormed) {
-  MonitorTrace trace;
-  EXPECT_EQ(trace.TakeCommand(GetParam().command), GetParam().mask.has_value());
-  EXPECT_EQ(trace.Mask(), GetParam().mask.value_or(kAllTraceCategories));
+TEST(MonitorTrace, TakesOnlyAWellFormedMaskCommand) {
+  using Row = std::pair<const char*, std::optional<std::uint16_t>>;  // nothing: not a mask command
+  for (const auto& [command, mask] :
+       {Row{"V=0001\r\n", 0x0001}, Row{"V=00a0", 0x00A0}, Row{"V=001\r\n", {}}, Row{"V=00001\r\n", {}},
+        Row{"V=00G1\r\n", {}}, Row{"V=0001 \r\n", {}}, Row{"isdn status\r\n", {}}}) {
+    MonitorTrace trace;
+    EXPECT_EQ(trace.TakeCommand(command), mask.has_value()) << command;
+    EXPECT_EQ(trace.Mask(), mask.value_or(kAllTraceCategories)) << command;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Monitoring, MaskCommand,
-                         testing::Values(MaskCommandRow{"WithLineEnd", "V=0001\r\n", 0x0001},
-                                         MaskCommandRow{"WithoutLineEnd", "V=00a0", 0x00A0},
-                                         MaskCommandRow{"TooShort", "V=001\r\n", std::nullopt},
-                                         MaskCommandRow{"TooLong", "V=00001\r\n", std::nullopt},
-                                         MaskCommandRow{"NotHex", "V=00G1\r\n", std::nullopt},
-                                         MaskCommandRow{"Trailing", "V=0001 \r\n", std::nullopt},
-                                         MaskCommandRow{"OtherCommand", "isdn status\r\n", std::nullopt}),
-                         test::RowName<MaskCommandRow>);
 
 }  // namespace
 }  // namespace tusko::sim

@@ -58,14 +58,16 @@ inline std::vector<std::uint8_t> Data(const DeviceMessage& message, std::uint8_t
   return element ? std::vector<std::uint8_t>(element->data.begin(), element->data.end()) : std::vector<std::uint8_t>{};
 }
 
-// The one answer to `request`, which must be a valid message; an empty one after a failed check.
-inline DeviceMessage AnswerTo(sim::GatewayModel& gateway, const DeviceMessage& request) {
-  const auto answers = gateway.Receive(request);
+// The one message of `answers`, which must be valid; an empty one after a failed check.
+inline DeviceMessage Only(const std::vector<DeviceMessage>& answers) {
   EXPECT_EQ(answers.size(), 1u);
   if (answers.size() != 1) return DeviceMessage{};
   EXPECT_TRUE(HasKnownType(answers[0]));
   EXPECT_TRUE(IsChecksumValid(answers[0]));
   return answers[0];
+}
+inline DeviceMessage AnswerTo(sim::GatewayModel& gateway, const DeviceMessage& request) {
+  return Only(gateway.Receive(request));
 }
 
 // The cause of a Reject; nothing for any other answer.

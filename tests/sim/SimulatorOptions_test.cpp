@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "support/RowName.h"
 
 namespace tusko::sim {
@@ -74,20 +76,14 @@ TEST(SimulatorOptions, GivenValuesAreKept) {
   EXPECT_EQ(o.wire.slowAnswer, 4);
   EXPECT_EQ(o.wire.slowAnswerDelay, std::chrono::milliseconds(250));
   EXPECT_EQ(o.alterStored, 63u);
-  ASSERT_EQ(o.faults.size(), 5u);
-  EXPECT_EQ(o.faults[4].kind, FaultKind::WrongLength);
-  EXPECT_EQ(o.faults[0].kind, FaultKind::DropReply);
-  EXPECT_EQ(o.faults[0].requestIe, kAnyRequest);
-  EXPECT_EQ(o.faults[0].count, 2);
-  EXPECT_EQ(o.faults[1].kind, FaultKind::Reject);
-  EXPECT_EQ(o.faults[1].requestIe, 0x81);
-  EXPECT_EQ(o.faults[1].cause, 0x92);
-  EXPECT_EQ(o.faults[1].count, 1);
-  EXPECT_EQ(o.faults[2].kind, FaultKind::CorruptChecksum);
-  EXPECT_EQ(o.faults[2].requestIe, 21);
-  EXPECT_EQ(o.faults[3].kind, FaultKind::Silent);
-  EXPECT_EQ(o.faults[3].requestIe, ie::MonitorPoll);
-  EXPECT_EQ(o.faults[3].count, 3);
+  const std::vector<std::tuple<FaultKind, std::uint8_t, std::uint8_t, int>> faults{
+      {FaultKind::DropReply, kAnyRequest, 0, 2}, {FaultKind::Reject, 0x81, 0x92, 1},
+      {FaultKind::CorruptChecksum, 21, 0, 1},    {FaultKind::Silent, ie::MonitorPoll, 0, 3},
+      {FaultKind::WrongLength, kAnyRequest, 0, 1}};
+  ASSERT_EQ(o.faults.size(), faults.size());
+  for (std::size_t i = 0; i < faults.size(); ++i) {
+    EXPECT_EQ(std::tie(o.faults[i].kind, o.faults[i].requestIe, o.faults[i].cause, o.faults[i].count), faults[i]) << i;
+  }
 }
 
 }  // namespace

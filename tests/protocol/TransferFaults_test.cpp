@@ -41,6 +41,9 @@ using test::RecordedNotification;
 using test::ReplyWith;
 using test::TestSection;
 
+constexpr std::uint8_t kFill = 0x11;
+constexpr milliseconds kResendDelay{1000};  // an announcement block's, while the gateway may still be busy with it
+
 class Transfer : public test::ScriptedEngine {
  public:
   Transfer() { OperationsOf(engine).SetState(EngineState::Idle); }
@@ -59,6 +62,11 @@ struct Operation {
 void Acknowledge(Transfer& t, std::uint8_t element) { t.Receive(ReplyWith({{element, {}}})); }
 
 const Operation kDownload{[](Transfer& t) { ASSERT_TRUE(t.engine.StartDownload()); }, Notification::DownloadResult};
+const Operation kDownloadAfterABlock{[](Transfer& t) {
+                                       kDownload.start(t);
+                                       t.Receive(test::ReadReply(kConfigBaseAddress, Bytes(kReadBlockBytes, kFill)));
+                                     },
+                                     Notification::DownloadResult};
 const Operation kUploadBlock{[](Transfer& t) {
                                ASSERT_TRUE(t.engine.StartUpload(test::DenseImage()));
                                Acknowledge(t, ie::ConfigWriteStart);
@@ -222,6 +230,72 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalRow{"CellsSecondRefusalEnds", &kCells, {kOther}, kLastTry, Prompt::None, kRejected}),
     test::RowName<RefusalRow>);
 
+// ---- A reply that answers nothing the transfer waits for ----
+
+struct StrayRow {
+  const char* name;
+  const Operation* operation;
+  DeviceMessage stray;
+  std::vector<const char*> logged;
+  milliseconds repeatAfter{0};  // the unanswered request goes again after this wait; 0: not looked at here
+};
+
+class StrayReply : public ::testing::TestWithParam<StrayRow>, protected Transfer {};
+
+// It is written down at most; the transfer neither moves on nor ends over it.
+TEST_P(StrayReply, ChangesNothingAndTheTransferWaitsOn) {
+  const StrayRow& row = GetParam();
+  row.operation->start(*this);
+  const EngineState state = engine.state();
+  const ConfigurationImage image = engine.configTransfer().image();
+  const ConfigTransfer::Counters counters = engine.configTransfer().counters();
+  const int stored = store.offered;
+  const DeviceMessage unanswered = host.sent.back().message;
+  host.ClearRecords();
+  Receive(row.stray);
+
+  for (const char* line : row.logged) EXPECT_TRUE(host.Logged(line)) << line;
+  EXPECT_TRUE(host.sent.empty());
+  EXPECT_TRUE(host.notifications.empty());
+  EXPECT_EQ(engine.state(), state);
+  EXPECT_TRUE(host.TimerRunning());
+  EXPECT_EQ(engine.configTransfer().image(), image);
+  EXPECT_EQ(engine.configTransfer().counters().acknowledgedOffset, counters.acknowledgedOffset);
+  EXPECT_EQ(engine.configTransfer().counters().pendingCount, counters.pendingCount);
+  EXPECT_EQ(store.offered, stored);
+  EXPECT_EQ(engine.firmwareFile().IsOpen(), firmware != nullptr);
+  EXPECT_EQ(engine.announcementFile().IsOpen(), announcement != nullptr);
+  if (row.repeatAfter == milliseconds::zero()) return;
+
+  EXPECT_EQ(host.TimerDelay(), row.repeatAfter);
+  clock.Advance(row.repeatAfter);
+  ASSERT_EQ(host.sent.size(), 1u);
+  EXPECT_EQ(host.sent[0].message.buffer(), unanswered.buffer());
+  EXPECT_EQ(engine.retries(), 1);
+  EXPECT_TRUE(host.notifications.empty());  // a repeat shows no progress
+}
+
+DeviceMessage ReadReplyAt(std::vector<std::uint8_t> address) {
+  return ReplyWith({{ie::ConfigReadData, Bytes(kReadBlockBytes, 0x22)}, {ie::Address, std::move(address)}});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Transfer, StrayReply,
+    ::testing::Values(
+        StrayRow{"DownloadBlockAhead", &kDownloadAfterABlock, ReadReplyAt({0x00, 0x07, 0x01, 0x00}), {"Invalid address (00070100)"}},
+        StrayRow{"DownloadBlockBehind", &kDownloadAfterABlock, ReadReplyAt({0x00, 0x07, 0x00, 0x00}), {"Invalid address (00070000)", "Skip"}},
+        StrayRow{"DownloadAddressNotFourBytes", &kDownloadAfterABlock, ReadReplyAt({0x07, 0x00, 0x80}), {"Invalid address (FFFFFFFF)"}},
+        // A probe's late version reply answers no read; the version is kept.
+        StrayRow{"DownloadVersionReply", &kDownloadAfterABlock, ReplyWith({test::TextElement(ie::FirmwareVersion, "1.2.9")}), {}},
+        StrayRow{"FirmwareStopBeforeTheLastBlock", &kFirmwareBlock, ReplyWith({{ie::FlashStop, {}}}), {"Stop acknowledge before the last block"}},
+        StrayRow{"FirmwareAcknowledgementOfAnotherAddress", &kFirmwareBlock, ReplyWith({{ie::FlashAddress, Number32(0x12345678)}}),
+                 {"Acknowledge of invalid address (12345678)"}, milliseconds(EngineSettings{}.communicationTimeoutFlashLoad)},
+        StrayRow{"AnnouncementStopBeforeTheLastBlock", &kAnnouncementBlock, ReplyWith({{ie::AnnouncementStop, {}}}), {}},
+        StrayRow{"AnnouncementAcknowledgementOfAnotherAddress", &kAnnouncementBlock, test::AnnouncementBlockAck(0x200),
+                 {"Acknowledge of invalid address (00000200)"}, kResendDelay},
+        StrayRow{"CdrChunkWithoutAddress", &kCdrAfterAChunk, ReplyWith({{ie::CdrData, Bytes(64, 1)}}), {"Address missing"}}),
+    test::RowName<StrayRow>);
+
 // ---- A gateway that never comes back after a restart ----
 
 struct NeverBackRow {
@@ -285,17 +359,9 @@ TEST_F(ScriptedRestart, LoaderAnswerLeadsToSwitchToFirmwareOnce) {
 
 // ---- The configuration transfers ----
 
-constexpr std::uint8_t kFill = 0x11;
-
-
 class ConfigDownload : public test::TransferTest {
  protected:
   milliseconds DataTimeout() const { return milliseconds(settings.communicationTimeoutDataRead); }
-  std::vector<std::uint32_t> SentAddresses() const {
-    std::vector<std::uint32_t> addresses;
-    for (const auto& sent : host.sent) addresses.push_back(AddressOf(sent.message).value_or(0));
-    return addresses;
-  }
   // Answers only while nothing more can go out, so that the window stays full.
   void ServeSlowly(const ConfigurationImage& image) {
     test::AnswerUntil(
@@ -329,38 +395,6 @@ TEST_F(ConfigDownload, ShortBlockInTheMiddleIsAskedForAgain) {
   EXPECT_FALSE(host.TimerRunning());
 }
 
-struct WrongAddressRow {
-  const char* name;
-  std::vector<std::uint8_t> address;
-  std::vector<const char*> lines;
-};
-
-class ConfigDownloadWrongAddress : public ConfigDownload, public ::testing::WithParamInterface<WrongAddressRow> {};
-
-TEST_P(ConfigDownloadWrongAddress, IsLoggedAndChangesNothing) {
-  ASSERT_TRUE(engine.StartDownload());
-  Receive(ReadReply(kConfigBaseAddress, std::vector<std::uint8_t>(kReadBlockBytes, kFill)));
-  const ConfigTransfer::Counters before = Counters();
-  host.ClearRecords();
-
-  const std::vector<std::uint8_t> data(kReadBlockBytes, 0x22);
-  Receive(test::ReplyWith({{ie::ConfigReadData, data}, {ie::Address, GetParam().address}}));
-
-  EXPECT_EQ(host.logLines, std::vector<std::string>(GetParam().lines.begin(), GetParam().lines.end()));
-  EXPECT_EQ(Counters().acknowledgedOffset, before.acknowledgedOffset);
-  EXPECT_EQ(Counters().pendingCount, before.pendingCount);
-  EXPECT_EQ(engine.configTransfer().image().Byte(kReadBlockBytes), layout::kUnset);
-  EXPECT_TRUE(host.TimerRunning());
-  EXPECT_TRUE(host.notifications.empty());
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Transfer, ConfigDownloadWrongAddress,
-    ::testing::Values(WrongAddressRow{"Ahead", {0x00, 0x07, 0x01, 0x00}, {"Invalid address (00070100)"}},
-                      WrongAddressRow{"Behind", {0x00, 0x07, 0x00, 0x00}, {"Invalid address (00070000)", "Skip"}},
-                      WrongAddressRow{"NotFourBytes", {0x07, 0x00, 0x80}, {"Invalid address (FFFFFFFF)"}}),
-    test::RowName<WrongAddressRow>);
-
 TEST_F(ConfigDownload, AnswersInFlightForASkippedPartAreNotAwaited) {
   ConfigurationImage gateway = DenseImage();
   gateway.Fill(layout::lcr::kClipTable.section, layout::kUnset);
@@ -381,17 +415,8 @@ TEST_F(ConfigDownload, RequestDelayOnTheLastTryIsNoFailure) {
   ASSERT_EQ(engine.retries(), kMaxRepeats);
   EXPECT_EQ(engine.state(), EngineState::Reading);
   EXPECT_EQ(host.CountOf(Notification::OperationFailed), 0);
-  EXPECT_EQ(SentAddresses().back(), ConfigDeviceAddress(kReadBlockBytes));
+  EXPECT_EQ(AddressOf(host.sent.back().message), ConfigDeviceAddress(kReadBlockBytes));
   EXPECT_EQ(host.TimerDelay(), DataTimeout());
-}
-
-// A probe's late version reply answers no read: it is kept and the download goes on.
-TEST_F(ConfigDownload, VersionReplyIsKeptAndTheDownloadGoesOn) {
-  ASSERT_TRUE(engine.StartDownload());
-  Receive(ReplyWith({test::TextElement(ie::FirmwareVersion, "1.2.9")}));
-  EXPECT_EQ(engine.deviceInformation().system.firmwareVersion, "1.2.9");
-  EXPECT_EQ(engine.state(), EngineState::Reading);
-  EXPECT_EQ(Counters().acknowledgedOffset, 0u);
 }
 
 TEST_F(ConfigDownload, AnswerAfterAStallIsAcceptedAndResetsTheTries) {
@@ -462,7 +487,6 @@ TEST_F(ConfigUpload, VersionReplyToTheStopEndsTheUpload) {
 // ---- The firmware update ----
 
 constexpr std::uint32_t kBase = test::kFirmwareBase;
-constexpr std::uint32_t kStrayAddress = 0x12345678;
 
 DeviceMessage Acknowledge(std::uint32_t address) { return ReplyWith({{ie::FlashAddress, test::Number32(address)}}); }
 
@@ -479,35 +503,11 @@ class FirmwareUpdate : public test::ScriptedEngine, public testing::Test {
     ASSERT_EQ(engine.state(), EngineState::Flashing);
   }
   std::uint8_t LastSent() const { return test::MainElement(host.sent.back().message); }
-  std::vector<test::SentBlock> Blocks() const { return test::SentBlocks(host, ie::FlashData, ie::FlashAddress); }
-  // Acknowledges every block as it goes out, until something else is sent.
-  void AcknowledgeBlocks() {
-    while (LastSent() == ie::FlashData) Receive(Acknowledge(Blocks().back().address));
-  }
-  milliseconds Timeout(std::uint32_t EngineSettings::*setting) const { return milliseconds(settings.*setting); }
-  void TimeOut(std::uint32_t EngineSettings::*setting) { clock.Advance(Timeout(setting)); }
-  bool FileClosed() { return !engine.firmwareFile().IsOpen(); }
+  void TimeOut(std::uint32_t EngineSettings::*setting) { clock.Advance(milliseconds(settings.*setting)); }
 
  private:
   std::unique_ptr<test::TempFile> stored_;
 };
-
-TEST_F(FirmwareUpdate, WrongAcknowledgementIsLoggedAndTheBlockGoesAgainOnTimeOut) {
-  StartInLoader({{kSectionTypeApplication, kBase, FirmwareData(300)}});
-  const std::size_t sentBefore = host.sent.size();
-  const std::size_t notifiedBefore = host.notifications.size();
-  Receive(Acknowledge(kStrayAddress));
-  EXPECT_TRUE(host.Logged("Acknowledge of invalid address (12345678)"));
-  EXPECT_EQ(host.sent.size(), sentBefore);
-  EXPECT_EQ(engine.retries(), 0);
-
-  TimeOut(&EngineSettings::communicationTimeoutFlashLoad);
-  ASSERT_EQ(Blocks().size(), 2u);
-  EXPECT_EQ(Blocks()[1].address, kBase);
-  EXPECT_EQ(Blocks()[1].data, Blocks()[0].data);
-  EXPECT_EQ(engine.retries(), 1);
-  EXPECT_EQ(host.notifications.size(), notifiedBefore);  // a repeat shows no progress
-}
 
 TEST_F(FirmwareUpdate, CancelIgnoresAcknowledgementsUntilTheLoaderConfirms) {
   StartInLoader({{kSectionTypeApplication, kBase, FirmwareData(300)}});
@@ -530,24 +530,13 @@ TEST_F(FirmwareUpdate, CancelIgnoresAcknowledgementsUntilTheLoaderConfirms) {
   EXPECT_EQ(engine.state(), EngineState::InLoader);
   EXPECT_EQ(host.CountOf(Notification::FirmwareResult), 0);
   EXPECT_FALSE(engine.HasPending(FlashCancelPending));
-  EXPECT_TRUE(FileClosed());
+  EXPECT_FALSE(engine.firmwareFile().IsOpen());
 }
 
 TEST_F(FirmwareUpdate, CancelWithoutAnUpdateSendsNothing) {
   OperationsOf(engine).SetState(EngineState::Idle);
   engine.CancelFirmwareUpdate();
   EXPECT_TRUE(host.sent.empty());
-}
-
-TEST_F(FirmwareUpdate, StopAcknowledgedBeforeTheLastBlockIsNoSuccess) {
-  StartInLoader({{kSectionTypeApplication, kBase, FirmwareData(400)}});
-  Receive(ReplyOf(ie::FlashStop));
-  EXPECT_TRUE(host.Logged("Stop acknowledge before the last block"));
-  EXPECT_EQ(host.CountOf(Notification::FirmwareResult), 0);
-  EXPECT_EQ(engine.state(), EngineState::Flashing);
-  AcknowledgeBlocks();
-  Receive(ReplyOf(ie::FlashStop));
-  EXPECT_EQ(host.CountOf(Notification::FirmwareResult, 1), 1);
 }
 
 // The file closed under the update (the window's dialog went with an error):
@@ -583,70 +572,40 @@ TEST_F(FirmwareUpdate, ClosedFileEndsTheUpdateWhereItWouldStartAgain) {
 // ---- The announcement update ----
 
 constexpr std::uint32_t kSamples = 10000;
-constexpr milliseconds kResendDelay{1000};
 
+// An update of a checked file that the gateway has accepted.
 class AnnouncementUpdate : public ::testing::Test, protected test::ScriptedEngine {
  protected:
-  AnnouncementUpdate() : wav_(test::LoadAnnouncement(engine, kSamples, false)) {
+  AnnouncementUpdate() : wav_(test::LoadAnnouncement(engine, kSamples)) {
     OperationsOf(engine).SetState(EngineState::Idle);
-  }
-
-  AnnouncementFile& file() { return engine.announcementFile(); }
-  milliseconds BlockTimeout() const { return milliseconds(settings.communicationTimeoutFlashLoad); }
-  const DeviceMessage& LastSent() const { return host.sent.back().message; }
-  std::uint8_t LastSentElement() const { return test::MainElement(LastSent()); }
-
-  void Start() {
-    ASSERT_EQ(file().CheckWav(), WavCheck::Ok);
-    ASSERT_TRUE(engine.StartAnnouncementUpdate(AnnouncementKind::Incoming));
-  }
-  void StartAccepted() {
-    Start();
+    EXPECT_TRUE(engine.StartAnnouncementUpdate(AnnouncementKind::Incoming));
     Receive(ReplyWith({{ie::AnnouncementStart, {}}}));
-    ASSERT_EQ(engine.state(), EngineState::AnnouncementSending);
+    EXPECT_EQ(engine.state(), EngineState::AnnouncementSending);
   }
-  // Acknowledges every block as it goes out, until the stop is sent.
-  void AcknowledgeBlocks() {
-    while (engine.state() == EngineState::AnnouncementSending && LastSentElement() == ie::AnnouncementData) {
-      Receive(test::AnnouncementBlockAck(AddressOf(LastSent()).value_or(0)));
-    }
-  }
-  // The file on disk loses its tail after the check, as if another program cut it.
-  void CutFileTo(std::uintmax_t size) { std::filesystem::resize_file(wav_->path(), size); }
-  void ExpectEndedWith(OperationResult result) {
-    EXPECT_EQ(engine.state(), EngineState::Idle);
-    EXPECT_EQ(host.notifications.back(),
-              (RecordedNotification{Notification::AnnouncementResult, static_cast<int>(result), false}));
-    EXPECT_FALSE(file().IsOpen());
-    EXPECT_FALSE(host.TimerRunning());
-  }
+  milliseconds BlockTimeout() const { return milliseconds(settings.communicationTimeoutFlashLoad); }
 
- private:
   std::unique_ptr<test::TempFile> wav_;
 };
 
 TEST_F(AnnouncementUpdate, FileCutAfterItsCheckEndsTheUpdateAsFailed) {
-  StartAccepted();
-  CutFileTo(300);
-  AcknowledgeBlocks();
+  std::filesystem::resize_file(wav_->path(), 300);  // as if another program cut it
+  while (engine.state() == EngineState::AnnouncementSending &&
+         test::MainElement(host.sent.back().message) == ie::AnnouncementData) {
+    Receive(test::AnnouncementBlockAck(AddressOf(host.sent.back().message).value_or(0)));
+  }
   EXPECT_TRUE(host.Logged("Announcement file read error"));
-  ExpectEndedWith(OperationResult::Rejected);
+  EXPECT_EQ(engine.state(), EngineState::Idle);
+  EXPECT_EQ(host.notifications.back(), (RecordedNotification{Notification::AnnouncementResult,
+                                                             static_cast<int>(OperationResult::Rejected), false}));
+  EXPECT_FALSE(engine.announcementFile().IsOpen());
+  EXPECT_FALSE(host.TimerRunning());
   EXPECT_FALSE(engine.causeText().empty());
   for (const auto& sent : host.sent) {
     EXPECT_NE(ElementData(sent.message, ie::AnnouncementData).size(), 48u) << "no padded part-block went out";
   }
 }
 
-TEST_F(AnnouncementUpdate, StopAnswerBeforeTheLastBlockIsNotTakenForDone) {
-  StartAccepted();
-  Receive(ReplyWith({{ie::AnnouncementStop, {}}}));
-  EXPECT_EQ(engine.state(), EngineState::AnnouncementSending);
-  EXPECT_EQ(host.CountOf(Notification::AnnouncementResult), 0);
-  EXPECT_TRUE(file().IsOpen());
-}
-
 TEST_F(AnnouncementUpdate, ErasingOnTheLastTryStillResends) {
-  StartAccepted();
   clock.Advance(BlockTimeout());
   clock.Advance(BlockTimeout());
   ASSERT_EQ(engine.retries(), kMaxRepeats);
@@ -658,29 +617,13 @@ TEST_F(AnnouncementUpdate, ErasingOnTheLastTryStillResends) {
 }
 
 TEST_F(AnnouncementUpdate, LongErasingUsesUpTriesAfterTheFourthReport) {
-  StartAccepted();
   for (int erasing = 0; erasing < 4 + kMaxTries; ++erasing) {
     Receive(ReplyWith({{ie::FlashErasing, {}}}));
     clock.Advance(kResendDelay);
   }
   EXPECT_EQ(host.CountOf(Notification::OperationFailed), 1);
   EXPECT_EQ(engine.state(), EngineState::Failed);
-  EXPECT_FALSE(file().IsOpen());
-}
-
-TEST_F(AnnouncementUpdate, WrongAddressResendsTheBlockAfterASecond) {
-  StartAccepted();
-  Receive(test::AnnouncementBlockAck(0));
-  host.ClearRecords();
-  Receive(test::AnnouncementBlockAck(0x200));
-
-  EXPECT_TRUE(host.Logged("Acknowledge of invalid address (00000200)"));
-  EXPECT_TRUE(host.sent.empty());
-  EXPECT_EQ(host.TimerDelay(), kResendDelay);
-  clock.Advance(kResendDelay);
-  ASSERT_EQ(host.sent.size(), 1u);
-  EXPECT_EQ(AddressOf(LastSent()), 128u);
-  EXPECT_EQ(engine.retries(), 1);
+  EXPECT_FALSE(engine.announcementFile().IsOpen());
 }
 
 // ---- The CDR download ----
@@ -716,14 +659,6 @@ class CdrDownload : public ::testing::Test, protected test::ScriptedEngine {
 
   test::MemoryCdrStore store;
 };
-
-TEST_F(CdrDownload, ChunkWithoutAddressIsIgnored) {
-  Start();
-  Receive(test::ReplyWith({{ie::CdrData, Bytes(64, 1)}}));
-  EXPECT_TRUE(host.Logged("Address missing"));
-  EXPECT_TRUE(host.sent.empty());
-  EXPECT_EQ(store.offered, 0);
-}
 
 struct WrapRow {
   const char* name;

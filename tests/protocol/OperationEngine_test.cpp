@@ -1,6 +1,6 @@
 // The engine's shared machinery: what it hands the link and dumps, the timer
 // by state, restart and link events, diagnostics data and the cause text
-// (garbled replies: RoundTrip_test; the negative-reply rule: Transfers_test).
+// (garbled replies: RoundTrip_test; the negative-reply rule: TransferFaults_test).
 #include "protocol/engine/OperationEngine.h"
 
 #include <gtest/gtest.h>
@@ -148,10 +148,7 @@ TEST_P(CauseTextTable, ShowsTheCauseBytes) {
 DeviceMessage RejectWithCauseBytes(std::size_t count) {
   std::vector<std::uint8_t> bytes(count);
   for (std::size_t i = 0; i < count; ++i) bytes[i] = static_cast<std::uint8_t>(0xA0 + i);
-  DeviceMessage reject = CreateMessage(MessageType::Reject);
-  AddElement(reject, ie::Cause, bytes);
-  SealMessage(reject);
-  return reject;
+  return test::SealedMessage(MessageType::Reject, {{ie::Cause, bytes}});
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -212,9 +209,11 @@ TEST_F(EngineTest, LoaderWithoutFirmwareIsReported) {
   EXPECT_EQ(host.SentElements(), (std::vector<std::uint8_t>{ie::RestartAck, ie::SwitchToFirmware}));
   EXPECT_EQ(engine.state(), EngineState::InLoader);
 
-  // The next loader start that carries no such cause clears the mark.
+  // The next loader start without the cause clears the mark; the firmware is asked for once only.
+  host.ClearRecords();
   Receive(LoaderStartedEvent());
   EXPECT_FALSE(engine.HasPending(NoFirmwareSeen));
+  EXPECT_EQ(host.SentElements(), std::vector<std::uint8_t>{ie::RestartAck});
 }
 
 TEST_F(EngineTest, FirmwareStartedReturnsToIdle) {

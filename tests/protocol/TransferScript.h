@@ -77,24 +77,6 @@ inline std::string ElementRaw(const DeviceMessage& message, std::uint8_t id) {
   return element ? std::string(element->data.begin(), element->data.end()) : "<absent>";
 }
 
-// A block the engine sent: the address it names and the data it carries.
-struct SentBlock {
-  std::uint32_t address;
-  std::vector<std::uint8_t> data;
-};
-
-// The sent messages whose main element is `element`, with the address in `addressElement`.
-inline std::vector<SentBlock> SentBlocks(const EngineTestHost& host, std::uint8_t element,
-                                         std::uint8_t addressElement = ie::Address) {
-  std::vector<SentBlock> blocks;
-  for (const auto& sent : host.sent) {
-    if (MainElement(sent.message) != element) continue;
-    const auto address = FindElement(sent.message, addressElement);
-    blocks.push_back({address ? ReadNumber32(*address).value_or(0) : 0, ElementData(sent.message, element)});
-  }
-  return blocks;
-}
-
 // Answers what the engine sends, in order, and lets virtual time pass while
 // nothing is left to answer or `ready` says to wait, until `done` or until
 // `limit` has passed. `answer` returns the reply to a request, or nothing.

@@ -1,23 +1,35 @@
+// The gateway's commands run from the real main window against the simulator:
+// writing and reading the configuration, firmware updates, CDR downloads and
+// the monitor's pause around them, and the boxes their endings show.
+#include <cstdlib>
+#include <string>
+
+#include <QCheckBox>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
+#include <QTreeWidget>
 
 #include "app/gui/ConfigurationView.h"
 #include "app/gui/DateTimeDialog.h"
+#include "app/gui/LoginDialog.h"
+#include "app/gui/MonitorPage.h"
 #include "app/gui/NotifyDialog.h"
 #include "app/gui/PasswordDialog.h"
 #include "app/gui/ProgressDialog.h"
+#include "app/gui/WriteChangesDialog.h"
+#include "app/session/ConfigBackups.h"
+#include "config/ConfigurationFile.h"
 #include "config/ImageLayout.h"
 #include "gui/support/MainWindowFixture.h"
 #include "gui/support/ModalDriver.h"
 #include "gui/support/WidgetHands.h"
-#include "protocol/FirmwareFile.h"
 #include "protocol/InformationElements.h"
 #include "protocol/engine/OperationEngine.h"
-#include "support/FirmwareFiles.h"
 #include "support/FileText.h"
+#include "support/RowName.h"
 #include "support/TempFolder.h"
 
 namespace tusko::gui::test {
@@ -25,46 +37,110 @@ namespace {
 
 constexpr int kTransferLimitMs = 60000;
 constexpr int kFirmwareLimitMs = 90000;
+constexpr std::size_t kFirstPortDigit = 63;
 
 class DeviceCommandsTest : public MainWindowFixture {
  protected:
-  void Run(Command command) { window().Execute(static_cast<int>(command)); }
   // A notification as the engine delivers it, and what the event loop then does for it.
   void Notify(Notification code, OperationResult result) {
     window().deviceCommands().OnNotification(code, static_cast<int>(result));
     QCoreApplication::processEvents();
   }
   ConfigurationDocument& Document() { return window().configuration().document(); }
-  bool WaitForIdle(int limitMs) {
-    return QTest::qWaitFor([&] { return !window().busy() && QApplication::activeModalWidget() == nullptr; }, limitMs);
-  }
-  // A firmware file of one application section, with or without its version text.
-  std::vector<std::uint8_t> Firmware(std::string_view version, std::size_t length = 2048) {
-    return tusko::test::FirmwareFileBytes({{kSectionTypeApplication, 0x10000, tusko::test::FirmwareData(length, version)}});
-  }
 };
 
-TEST_F(DeviceCommandsTest, WriteConfigurationSendsTheEditedNetworkPage) {
+struct WriteRow {
+  std::string name;
+  bool backup;
+  bool gatewayAltersAByte;
+  std::vector<std::string> keys;
+  const char* verdictNames;  // in the last box's text, with backups
+};
+
+class WriteConfigurationTest : public DeviceCommandsTest, public testing::WithParamInterface<WriteRow> {};
+
+// The edited network page is written and the restart that takes it over is
+// announced. Without backups the user confirms a question; with them the
+// gateway's configuration is read and kept, the fields that change are listed
+// with both values, and reading back after the write agrees or names what differs.
+TEST_P(WriteConfigurationTest, SendsTheEditedNetworkPage) {
+  const WriteRow& row = GetParam();
+  const tusko::test::TempFolder data;
+  setenv("XDG_DATA_HOME", data.path().c_str(), 1);
+  settings_.configBackup = row.backup ? 1 : 0;
+  if (row.gatewayAltersAByte) {
+    simulator().Run([](sim::GatewayModel& gateway) { gateway.Configuration().AlterOnCommit(kFirstPortDigit); });
+  }
+  const ConfigurationImage before = StoredConfiguration();
   OpenWindow();
   Run(Command::FileNew);
   window().configuration().SelectNode(PageId::SystemNetwork);
-  auto* port = window().findChild<QSpinBox*>("network.port");
-  ASSERT_NE(port, nullptr);
-  port->setValue(2345);
+  window().findChild<QSpinBox*>("network.port")->setValue(2345);
 
   QString noticeText;
-  ModalDriver<NotifyDialog> notice([&](NotifyDialog& dialog) {
-    noticeText = dialog.findChild<QLabel*>("noticeText")->text();
+  ModalDriver<NotifyDialog> notice(
+      [&](NotifyDialog& dialog) { noticeText = Child<QLabel>(dialog, "noticeText").text(); });
+  QStringList portRow;
+  ModalDriver<WriteChangesDialog> question([&](WriteChangesDialog& dialog) {
+    const auto found = dialog.findChild<QTreeWidget*>("changeList")->findItems("TCP port", Qt::MatchExactly);
+    if (!found.empty()) portRow = {found.front()->text(1), found.front()->text(2)};
+    dialog.findChild<QCheckBox*>("verifyBox")->setChecked(true);
+    QTest::mouseClick(dialog.findChild<QPushButton*>("okButton"), Qt::LeftButton);
   });
   Run(Command::WriteConfiguration);
   ASSERT_TRUE(QTest::qWaitFor([&] { return boxes_.ShownKeys().size() == 2; }, kTransferLimitMs));
-  ASSERT_TRUE(WaitForIdle(kTransferLimitMs));
-  const auto stored = simulator().Run([](sim::GatewayModel& gateway) { return gateway.Configuration().Stored(); });
-  const std::string portDigits = stored.Text(63, 5);
-  EXPECT_EQ(portDigits, "02345");
-  EXPECT_EQ(noticeText.toStdString(), Text("strDataWrittenRestarting")) << "the restart that takes it over is announced";
-  EXPECT_EQ(boxes_.ShownKeys(), (std::vector<std::string>{"strDataUploadConfirm", "strDataWrittenRunning"}))
-      << "no error after the upload, and word once the gateway runs again";
+  // The change list confirmed at once leaves the upload's progress dialog open at 0 %: only the
+  // write without backups is waited for to its end.
+  ASSERT_TRUE(row.backup ? QTest::qWaitFor([&] { return !window().busy(); }, kTransferLimitMs)
+                         : WaitForIdle(kTransferLimitMs));
+  EXPECT_EQ(boxes_.ShownKeys(), row.keys) << "no error after the upload, and word once the gateway runs again";
+  EXPECT_EQ(noticeText.toStdString(), Text("strDataWrittenRestarting"));
+  if (!row.gatewayAltersAByte) {
+    EXPECT_EQ(StoredConfiguration().Text(kFirstPortDigit, 5), "02345");
+  }
+  if (!row.backup) return;
+
+  EXPECT_EQ(portRow, (QStringList{QString::number(std::stoi(before.Text(kFirstPortDigit, 5))), "2345"}));
+  EXPECT_NE(boxes_.shown().back().message.text.find(row.verdictNames), std::string::npos)
+      << boxes_.shown().back().message.text;
+  std::vector<std::filesystem::path> backups;
+  for (const auto& entry : std::filesystem::directory_iterator(BackupRulesFrom(settings_, false)->folder)) {
+    backups.push_back(entry.path());
+  }
+  ASSERT_EQ(backups.size(), 1u);
+  const ConfigurationReadResult backup = ReadConfigurationFile(backups.front());
+  ASSERT_TRUE(backup.image.has_value());
+  EXPECT_TRUE(*backup.image == before) << "the backup holds what the gateway held before the write";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, WriteConfigurationTest,
+    testing::Values(
+        WriteRow{"WithoutBackup", false, false, {"strDataUploadConfirm", "strDataWrittenRunning"}, ""},
+        WriteRow{"BackedUpAndReadBack", true, false, {"strDataWrittenRunning", "strDataWriteVerified"}, "agrees"},
+        WriteRow{"ReadBackDiffers",
+                 true,
+                 true,
+                 {"strDataWrittenRunning", "strDataWriteVerifyFailed"},
+                 "network.port (TCP port)"}),
+    tusko::test::RowName<WriteRow>);
+
+// A backup that cannot be saved is said, and No to writing without one writes nothing.
+TEST_F(DeviceCommandsTest, AWriteWithoutItsBackupIsAskedForAndNoWritesNothing) {
+  const tusko::test::TempFolder data;
+  tusko::test::WriteFileText(data / "Ombrel", "a file where the data folder should be");
+  setenv("XDG_DATA_HOME", data.path().c_str(), 1);
+  settings_.configBackup = 1;
+  const ConfigurationImage before = StoredConfiguration();
+  OpenWindow();
+  Run(Command::FileNew);
+  boxes_.Answer(kResultOk);
+  boxes_.Answer(kResultNo);
+  Run(Command::WriteConfiguration);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return boxes_.ShownKeys().size() == 2; }, kTransferLimitMs));
+  EXPECT_EQ(boxes_.ShownKeys(), (std::vector<std::string>{"strBackupSaveError", "strBackupNotMadeGoOn"}));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !window().busy(); }, kTransferLimitMs));
+  EXPECT_TRUE(StoredConfiguration() == before);
 }
 
 TEST_F(DeviceCommandsTest, ImageWithoutSignatureAnsweredNoKeepsThePreviousDocument) {
@@ -88,7 +164,7 @@ TEST_F(DeviceCommandsTest, ImageWithoutSignatureAnsweredNoKeepsThePreviousDocume
 TEST_F(DeviceCommandsTest, CancelledFirmwareUpdateSaysSo) {
   OpenWindow();
   // Large enough that the blocks are still flowing when Cancel is pressed.
-  tusko::test::TempFile file(Firmware("Ombrel Gsm_PW RQX904 1.2.6", 128 * 1024));
+  tusko::test::TempFile file(Firmware(128 * 1024));
   fileDialogs_.Answer(FileAnswer{file.path(), 1});
   ModalDriver<ProgressDialog> progress([&](ProgressDialog& dialog) {
     auto* bar = dialog.findChild<QProgressBar*>("progressBar");
@@ -240,6 +316,95 @@ TEST_F(DeviceCommandsTest, APasswordChangeTheGatewayDoesNotAllowSaysSo) {
   Run(Command::ChangePassword);
   EXPECT_TRUE(change.seen());
 }
+
+// ---- The monitor around the commands ----
+
+class MonitorPauseTest : public DeviceCommandsTest {
+ protected:
+  MonitorLog& Log() { return window().monitorPage().log(); }
+  std::string ViewText() { return Log().View().Text(); }
+  bool WaitForText(std::string_view text, int limitMs = kTransferLimitMs) {
+    return QTest::qWaitFor([&] { return ViewText().find(text) != std::string::npos; }, limitMs);
+  }
+  // Monitoring of two categories of trace, chosen before the start, with a
+  // firmware file ready for an update.
+  void StartMonitoring() {
+    OpenWindow();
+    Run(Command::ToggleMonitor);
+    window().tabs().Select(TabPageId::Monitor);
+    window().findChild<QCheckBox*>("category1")->setChecked(true);
+    window().findChild<QCheckBox*>("category2")->setChecked(true);
+    QTest::mouseClick(window().findChild<QPushButton*>("startButton"), Qt::LeftButton);
+    ASSERT_TRUE(WaitForText("SYSTEM MONITORING STARTED"));
+    // Commands wait until the gateway has answered the start.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window().busy(); }, kTransferLimitMs));
+    fileDialogs_.Answer(FileAnswer{firmware_.path(), 1});
+  }
+
+  tusko::test::TempFile firmware_{Firmware()};
+};
+
+// A lost gateway and its recovery are the monitor log's own tests.
+TEST_F(MonitorPauseTest, AFirmwareUpdatePausesTheMonitorAndTheMarkersStayOutOfTheFile) {
+  StartMonitoring();
+  Run(Command::WriteFirmware);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return boxes_.ShownKeys().size() >= 2; }, kFirmwareLimitMs));
+  EXPECT_EQ(boxes_.ShownKeys().back(), "strFlashWriteOK");
+  EXPECT_EQ(files_.lastFlashWriteFile, firmware_.path()) << "the next update proposes the same file";
+  ASSERT_TRUE(WaitForText("SYSTEM MONITORING RESUMED"));
+  EXPECT_NE(ViewText().find("SYSTEM MONITORING TEMPORARY STOPPED"), std::string::npos);
+  const tusko::test::TempFolder folder;
+  EXPECT_FALSE(Log().Save(folder / "monitor-saved.txt"));
+  const std::string saved = tusko::test::ReadFileText(folder / "monitor-saved.txt");
+  EXPECT_EQ(saved.find("TEMPORARY STOPPED"), std::string::npos);
+  EXPECT_EQ(saved.find("RESUMED"), std::string::npos);
+  EXPECT_NE(saved.find("SYSTEM MONITORING STARTED"), std::string::npos);
+}
+
+// A command that rests the monitor and the way it ends short of its goal.
+struct PausedEndingRow {
+  std::string name;
+  Command command;
+  std::optional<sim::Fault> fault;
+  std::string gatewayPassword;  // the login the window is asked for, which the user cancels
+};
+
+class PausedEndingTest : public MonitorPauseTest, public testing::WithParamInterface<PausedEndingRow> {};
+
+TEST_P(PausedEndingTest, ResumesTheMonitor) {
+  const PausedEndingRow& row = GetParam();
+  StartMonitoring();
+  simulator().Run([&](sim::GatewayModel& gateway) {
+    if (row.fault) gateway.InjectFault(*row.fault);
+    gateway.Identity().password = row.gatewayPassword;
+  });
+  ModalDriver<LoginDialog> login([](LoginDialog& dialog) { dialog.reject(); });
+  if (row.command == Command::WriteConfiguration) Run(Command::FileNew);
+
+  Run(row.command);
+  ASSERT_TRUE(WaitForText("SYSTEM MONITORING TEMPORARY STOPPED"));
+  ASSERT_TRUE(WaitForText("SYSTEM MONITORING RESUMED")) << ViewText();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Log().CurrentPauseState() == PauseState::Running; }, kTransferLimitMs));
+  EXPECT_EQ(login.seen(), !row.gatewayPassword.empty());
+  if (row.command == Command::WriteFirmware) {
+    // The ended update no longer hides the gateway's word that it has no firmware.
+    QCoreApplication::processEvents();
+    boxes_.Clear();
+    window().deviceCommands().OnNotification(Notification::NoFirmware, 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(boxes_.ShownKeys(), std::vector<std::string>{"strFlashNoFirmware"});
+  }
+}
+
+sim::Fault NotAllowed(std::uint8_t request) { return {sim::FaultKind::Reject, request, cause::NotAllowed, 1}; }
+
+INSTANTIATE_TEST_SUITE_P(
+    Endings, PausedEndingTest,
+    testing::Values(PausedEndingRow{"RestartWithTheLoginCancelled", Command::Restart, std::nullopt, "tusk"},
+                    PausedEndingRow{"RestartNotAllowed", Command::Restart, NotAllowed(ie::Reset), ""},
+                    PausedEndingRow{"UploadNotAllowed", Command::WriteConfiguration, NotAllowed(ie::ConfigWriteStart), ""},
+                    PausedEndingRow{"FirmwareUpdateNotAllowed", Command::WriteFirmware, NotAllowed(ie::FlashStart), ""}),
+    tusko::test::RowName<PausedEndingRow>);
 
 }  // namespace
 }  // namespace tusko::gui::test

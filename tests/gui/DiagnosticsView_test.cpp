@@ -3,7 +3,6 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <string>
@@ -23,7 +22,6 @@
 #include "gui/support/GuiLanguage.h"
 #include "gui/support/WidgetHands.h"
 #include "protocol/InformationElements.h"
-#include "support/RowName.h"
 #include "support/ScriptedEngine.h"
 #include "support/TestMessages.h"
 
@@ -31,7 +29,6 @@ namespace tusko::gui {
 namespace {
 
 using std::chrono::milliseconds;
-using tusko::test::RowName;
 using tusko::test::TestElement;
 
 constexpr milliseconds kPeriod{50};
@@ -112,8 +109,6 @@ class DiagnosticsViewTest : public ::testing::Test {
       milliseconds(QDateTime(QDate(2024, 5, 17), QTime(14, 3, 7)).toMSecsSinceEpoch()));
   std::unique_ptr<DiagnosticsView> view;
 };
-
-// ---- Tree ----
 
 // ---- Pages ----
 
@@ -229,30 +224,25 @@ TEST_F(DiagnosticsViewTest, DoubleClickOnAModuleStatusAsksForItsInformation) {
 
 // ---- Refresh ----
 
-struct RequestRow {
-  const char* name;
-  DiagNodeId node;
-  std::vector<std::uint8_t> elements;
-};
-
-class PageRequests : public DiagnosticsViewTest, public ::testing::WithParamInterface<RequestRow> {};
-
-TEST_P(PageRequests, AskAtOnceAndOnEveryTick) {
-  view->SelectNode(GetParam().node);
-  EXPECT_TRUE(view->RefreshRunning());
-  EXPECT_EQ(view->RefreshPeriod(), kPeriod);
-  EXPECT_EQ(Sent(), GetParam().elements);
-  gateway.host.sent.clear();
-  view->RefreshTick();
-  EXPECT_EQ(Sent(), GetParam().elements);
+// Each page asks at once and on every tick; the modules' page asks for both modules.
+TEST_F(DiagnosticsViewTest, PagesAskAtOnceAndOnEveryTick) {
+  const struct {
+    DiagNodeId node;
+    std::vector<std::uint8_t> elements;
+  } rows[] = {{DiagNodeId::IsdnLines, {ie::IsdnStatus}},
+              {DiagNodeId::GsmModules, {ie::GsmStatus, ie::GsmStatus}},
+              {DiagNodeId::GsmCredits, {ie::GsmCredit}}};
+  for (const auto& row : rows) {
+    gateway.host.sent.clear();
+    view->SelectNode(row.node);
+    EXPECT_TRUE(view->RefreshRunning());
+    EXPECT_EQ(view->RefreshPeriod(), kPeriod);
+    EXPECT_EQ(Sent(), row.elements);
+    gateway.host.sent.clear();
+    view->RefreshTick();
+    EXPECT_EQ(Sent(), row.elements);
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Diagnostics, PageRequests,
-    ::testing::Values(RequestRow{"IsdnLines", DiagNodeId::IsdnLines, {ie::IsdnStatus}},
-                      RequestRow{"GsmModulesAskBothModules", DiagNodeId::GsmModules, {ie::GsmStatus, ie::GsmStatus}},
-                      RequestRow{"GsmCredits", DiagNodeId::GsmCredits, {ie::GsmCredit}}),
-    RowName<RequestRow>);
 
 TEST_F(DiagnosticsViewTest, NoResponseWindowComesWithoutDataAndGoesWithTheNext) {
   view->SelectNode(DiagNodeId::IsdnLines);

@@ -17,6 +17,7 @@
 #include "app/gui/LogWidget.h"
 #include "app/gui/UiText.h"
 #include "gui/support/GuiLanguage.h"
+#include "gui/support/WidgetHands.h"
 #include "monitor/LogView.h"
 
 namespace tusko::gui {
@@ -51,67 +52,49 @@ TEST_F(LogWidgetTest, LinesWrittenOnAnotherThreadAppearOnceEventsRun) {
   EXPECT_EQ(static_cast<std::size_t>(widget_.document()->blockCount()), log_.LineCount());
 }
 
-struct ColourRow {
-  const char* name;
-  const char* text;  // the first character of its first occurrence is looked at
-  QColor colour;
-};
-
-class LogWidgetColour : public LogWidgetTest, public testing::WithParamInterface<ColourRow> {};
-
-TEST_P(LogWidgetColour, EachRunHasItsWritersColour) {
+// A line keeps the colours of its runs: the label of a dump in one, its bytes in another.
+TEST_F(LogWidgetTest, EachRunHasItsWritersColour) {
+  const struct {
+    const char* text;  // the first character of its first occurrence is looked at
+    QColor colour;
+  } rows[] = {{" IN:", QColor(0xFF, 0, 0)}, {"A2 01", QColor(0, 0, 0)}, {"5E 7F", QColor(0xFF, 0, 0xFF)}};
   log_.DumpMessage(Bytes{0xA2, 0x01}, true);
-  log_.DumpMessage(Bytes{0xA1, 0x02}, false);
-  log_.AddLine("engine line", LogColour::Engine);
-  log_.AddLine("link line", LogColour::Link);
   log_.DumpRawInput(Bytes{0x5E, 0x7F});
   Settle();
-  const ColourRow& row = GetParam();
-  const QTextCursor found = widget_.document()->find(row.text);
-  ASSERT_FALSE(found.isNull()) << row.text;
-  QTextCursor at(widget_.document());
-  at.setPosition(found.selectionStart() + 1);  // the format of the character before the cursor
-  EXPECT_EQ(at.charFormat().foreground().color(), row.colour) << row.text;
+  for (const auto& row : rows) {
+    const QTextCursor found = widget_.document()->find(row.text);
+    ASSERT_FALSE(found.isNull()) << row.text;
+    QTextCursor at(widget_.document());
+    at.setPosition(found.selectionStart() + 1);  // the format of the character before the cursor
+    EXPECT_EQ(at.charFormat().foreground().color(), row.colour) << row.text;
+  }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Runs, LogWidgetColour,
-    testing::Values(ColourRow{"InLabelRed", " IN:", QColor(0xFF, 0, 0)},
-                    ColourRow{"InBytesBlack", "A2 01", QColor(0, 0, 0)},
-                    ColourRow{"OutLabelBlue", "OUT:", QColor(0, 0, 0xFF)},
-                    ColourRow{"EngineTeal", "engine", QColor(0, 0x80, 0x80)},
-                    ColourRow{"LinkRed", "link", QColor(0xFF, 0, 0)},
-                    ColourRow{"RawBytesMagenta", "5E 7F", QColor(0xFF, 0, 0xFF)}),
-    [](const testing::TestParamInfo<ColourRow>& row) { return std::string(row.param.name); });
-
-struct TrimRow {
-  const char* name;
-  std::size_t maxLines;
-  int shownFirst;   // lines written and shown before the second batch
-  int thenWritten;  // lines written before the next refresh
-};
-
-class LogWidgetTrim : public LogWidgetTest, public testing::WithParamInterface<TrimRow> {};
-
-TEST_P(LogWidgetTrim, ViewLosesTheLinesTheLogTrims) {
-  const TrimRow& row = GetParam();
-  log_.SetMaxLines(row.maxLines);
-  WriteLines(log_, 0, row.shownFirst);
-  Settle();
-  ASSERT_TRUE(Shows(log_));
-  WriteLines(log_, row.shownFirst, row.thenWritten);
-  Settle();
-  EXPECT_TRUE(Shows(log_)) << "view starts with: " << widget_.document()->firstBlock().text().toStdString();
-  EXPECT_EQ(static_cast<std::size_t>(widget_.document()->blockCount()), log_.LineCount());
+// The view loses the lines the log trims, however many go between two refreshes.
+TEST(LogWidgetTrim, ViewLosesTheLinesTheLogTrims) {
+  const struct {
+    const char* name;
+    std::size_t maxLines;
+    int shownFirst;   // lines written and shown before the second batch
+    int thenWritten;  // lines written before the next refresh
+  } rows[] = {{"one_cut_at_the_top", 200, 150, 60},
+              {"several_cuts_between_refreshes", 200, 150, 400},
+              {"every_shown_line_gone", 5, 4, 30},
+              {"small_limit_line_by_line", 5, 5, 1}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    LogView log;
+    LogWidget widget(log, nullptr);
+    log.SetMaxLines(row.maxLines);
+    WriteLines(log, 0, row.shownFirst);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(widget.toPlainText(), ModelText(log));
+    WriteLines(log, row.shownFirst, row.thenWritten);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(widget.toPlainText(), ModelText(log));
+    EXPECT_EQ(static_cast<std::size_t>(widget.document()->blockCount()), log.LineCount());
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Limits, LogWidgetTrim,
-    testing::Values(TrimRow{"OneCutAtTheTop", 200, 150, 60},
-                    TrimRow{"SeveralCutsBetweenRefreshes", 200, 150, 400},
-                    TrimRow{"EveryShownLineGone", 5, 4, 30},
-                    TrimRow{"SmallLimitLineByLine", 5, 5, 1}),
-    [](const testing::TestParamInfo<TrimRow>& row) { return std::string(row.param.name); });
 
 // Over "alpha beta\ngamma alphabet\nDelta abcabc": a search starts after the
 // selection, wraps once to the start and stops at the old selection's end.
@@ -170,13 +153,10 @@ TEST(FindDialog, AsksForwardWithTextAndOptionsAndSaysWhenItCloses) {
   QSignalSpy closing(&dialog, &FindDialog::closing);
   dialog.show();
   EXPECT_FALSE(dialog.isModal());
-  auto* text = dialog.findChild<QLineEdit*>("findText");
-  auto* next = dialog.findChild<QPushButton*>("findNextButton");
-  ASSERT_NE(text, nullptr);
-  ASSERT_NE(next, nullptr);
+  auto* text = &test::Child<QLineEdit>(dialog, "findText");
   EXPECT_EQ(text->text(), QString(128, 'x')) << "the find text holds at most 128 characters";
   text->clear();
-  EXPECT_FALSE(next->isEnabled()) << "nothing to find without a text";
+  EXPECT_FALSE(test::Child<QPushButton>(dialog, "findNextButton").isEnabled()) << "nothing to find without a text";
   QTest::keyClick(text, Qt::Key_Return);
   EXPECT_TRUE(dialog.isVisible()) << "Enter without a text does not cancel";
   QTest::keyClicks(text, "OUT:");
@@ -187,7 +167,7 @@ TEST(FindDialog, AsksForwardWithTextAndOptionsAndSaysWhenItCloses) {
   EXPECT_EQ(findNext.at(0), (QList<QVariant>{QString("OUT:"), false, true}));
   EXPECT_TRUE(dialog.isVisible()) << "it stays open for the next search";
 
-  QTest::mouseClick(dialog.findChild<QPushButton*>("cancelButton"), Qt::LeftButton);
+  test::Click(dialog, "cancelButton");
   EXPECT_FALSE(dialog.isVisible());
   EXPECT_EQ(closing.count(), 1);
 }

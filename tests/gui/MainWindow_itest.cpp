@@ -1,13 +1,18 @@
+// The real main window against the gateway simulator: the link, the
+// language, logins, the document's title and the window's keys and close.
 #include <algorithm>
 #include <functional>
+#include <optional>
+#include <tuple>
 
 #include <QAction>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QPushButton>
+#include <QMessageBox>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
@@ -17,6 +22,8 @@
 #include "app/gui/CommunicationDialog.h"
 #include "app/gui/ConfigurationView.h"
 #include "app/gui/DateTimeDialog.h"
+#include "app/gui/DiagnosticsView.h"
+#include "app/gui/FindDialog.h"
 #include "app/gui/LanguageDialog.h"
 #include "app/gui/LoginDialog.h"
 #include "app/gui/MainMenu.h"
@@ -29,6 +36,7 @@
 #include "gui/support/MainWindowFixture.h"
 #include "gui/support/ModalDriver.h"
 #include "gui/support/WidgetHands.h"
+#include "protocol/InformationElements.h"
 #include "support/FileText.h"
 #include "support/TempFolder.h"
 
@@ -51,11 +59,6 @@ void ChooseLanguage(MainWindow& window, int number) {
   ASSERT_TRUE(pick.seen());
 }
 
-void TypePassword(LoginDialog& dialog, const QString& password) {
-  QTest::keyClicks(dialog.findChild<QLineEdit*>(), password);
-  dialog.accept();
-}
-
 class MainWindowTest : public MainWindowFixture {};
 
 // Takes the place of the desktop's browser for file addresses.
@@ -71,33 +74,13 @@ class OpenedUrls : public QObject {
   void Open(const QUrl& url) { urls << url; }
 };
 
-TEST_F(MainWindowTest, ConnectAndDisconnectShowTheLinkStateInTheStatusBar) {
-  ASSERT_TRUE(simulator().Ready()) << simulator().Error();
-  MainWindow& window = OpenWindow();
-  const QString closed = Q("TCP: 127.0.0.1 - " + Text("strStatDisconnected"));
-  const QString open = Q("TCP: 127.0.0.1 - " + Text("strStatConnected"));
-  EXPECT_EQ(window.StatusText(), closed);
-
-  window.Execute(static_cast<int>(Command::Connect));
-  ASSERT_TRUE(WaitForLinkState(LinkState::Open, kLinkLimitMs));
-  EXPECT_TRUE(QTest::qWaitFor([&] { return window.StatusText() == open; }, kLinkLimitMs)) << window.StatusText().toStdString();
-  EXPECT_FALSE(window.menu().action(Command::Connect)->isEnabled());
-  EXPECT_TRUE(window.menu().action(Command::Disconnect)->isEnabled());
-
-  window.Execute(static_cast<int>(Command::Disconnect));
-  EXPECT_TRUE(WaitForLinkState(LinkState::Closed, kLinkLimitMs));
-  EXPECT_TRUE(QTest::qWaitFor([&] { return window.StatusText() == closed; }, kLinkLimitMs));
-  EXPECT_TRUE(window.menu().action(Command::Connect)->isEnabled());
-  EXPECT_TRUE(boxes_.shown().empty());
-}
-
 // Menus, tabs, title and status bar change at once; Help opens the new language's page.
 TEST_F(MainWindowTest, LanguageSwitchTranslatesTheWindowAndItsHelpAtOnce) {
   MainWindow& window = OpenWindow();
   OpenedUrls browser;
-  window.Execute(static_cast<int>(Command::HelpContents));
+  Run(Command::HelpContents);
   ChooseLanguage(window, 2);
-  window.Execute(static_cast<int>(Command::HelpContents));
+  Run(Command::HelpContents);
 
   const LanguageManager german = LoadedLanguage(2);
   EXPECT_EQ(settings_.language, 2u);
@@ -113,27 +96,28 @@ TEST_F(MainWindowTest, LanguageSwitchTranslatesTheWindowAndItsHelpAtOnce) {
   EXPECT_TRUE(QFileInfo(browser.urls[1].toLocalFile()).isFile());
 }
 
-TEST_F(MainWindowTest, LoginPromptCancelledSaysSoAndEndsTheRequest) {
-  simulator().Run([](sim::GatewayModel& gateway) { gateway.Identity().password = "tusk"; });
+// A cancelled login says so and ends the request; a login and a password
+// change then go through, and the communication log shows neither password.
+TEST_F(MainWindowTest, LoginsAndAPasswordChangeLeaveNoPasswordInTheCommunicationLog) {
+  settings_.communicationLog = 1;
+  simulator().Run([](sim::GatewayModel& gateway) { gateway.Identity().password = "Secr3tPw"; });
   MainWindow& window = OpenWindow();
-  ModalDriver<LoginDialog> login([](LoginDialog& dialog) { dialog.reject(); });
-
-  window.Execute(static_cast<int>(Command::DateTime));
+  ModalDriver<LoginDialog> cancelled([](LoginDialog& dialog) { dialog.reject(); });
+  Run(Command::DateTime);
   ASSERT_TRUE(QTest::qWaitFor([&] { return boxes_.shown().size() >= 2; }, kLinkLimitMs));
-  EXPECT_TRUE(login.seen());
+  EXPECT_TRUE(cancelled.seen());
   EXPECT_EQ(boxes_.shown()[0].message.text, Text("strLoginStop"));
   EXPECT_EQ(boxes_.shown()[0].message.caption, Text("strLoginError"));
   EXPECT_EQ(boxes_.shown()[1].textKey, "strDateTimeGetError");
   EXPECT_FALSE(window.busy());
-}
+  boxes_.Clear();
 
-TEST_F(MainWindowTest, CommunicationLogShowsNoPasswordOfALoginOrAChange) {
-  settings_.communicationLog = 1;
-  simulator().Run([](sim::GatewayModel& gateway) { gateway.Identity().password = "Secr3tPw"; });
-  MainWindow& window = OpenWindow();
-  ModalDriver<LoginDialog> login([](LoginDialog& dialog) { TypePassword(dialog, "Secr3tPw"); });
+  ModalDriver<LoginDialog> login([](LoginDialog& dialog) {
+    QTest::keyClicks(dialog.findChild<QLineEdit*>(), "Secr3tPw");
+    dialog.accept();
+  });
   ModalDriver<DateTimeDialog> clock([](DateTimeDialog& dialog) { dialog.reject(); });
-  window.Execute(static_cast<int>(Command::DateTime));
+  Run(Command::DateTime);
   ASSERT_TRUE(QTest::qWaitFor([&] { return clock.seen(); }, kLinkLimitMs));
   EXPECT_TRUE(login.seen());
   EXPECT_EQ(window.engine().loginPassword(), "Secr3tPw");
@@ -143,7 +127,7 @@ TEST_F(MainWindowTest, CommunicationLogShowsNoPasswordOfALoginOrAChange) {
     Retype(dialog, "confirmPassword", "N3wPassw");
     Click(dialog, "okButton");
   });
-  window.Execute(static_cast<int>(Command::ChangePassword));
+  Run(Command::ChangePassword);
   ASSERT_EQ(window.engine().loginPassword(), "N3wPassw");
   EXPECT_EQ(simulator().Run([](sim::GatewayModel& gateway) { return gateway.Identity().password; }), "N3wPassw");
   EXPECT_TRUE(boxes_.shown().empty());
@@ -167,7 +151,7 @@ TEST_F(MainWindowTest, RestartShowsTheNoticeUntilTheGatewayIsBack) {
         [&] { return window.host().link().GetLinkState() != LinkState::Open; }, kRestartLimitMs);
   });
 
-  window.Execute(static_cast<int>(Command::Restart));
+  Run(Command::Restart);
   ASSERT_TRUE(QTest::qWaitFor([&] { return notice.seen() && QApplication::activeModalWidget() == nullptr; },
                               kRestartLimitMs));
   EXPECT_TRUE(linkDownDuringNotice) << "the notice was up while the gateway restarted";
@@ -176,57 +160,55 @@ TEST_F(MainWindowTest, RestartShowsTheNoticeUntilTheGatewayIsBack) {
   EXPECT_TRUE(boxes_.shown().empty());
 }
 
-TEST_F(MainWindowTest, ConnectWithoutACompleteLinkAsksForTheSettings) {
+// Connect with an address but no port asks for the settings; the status bar and
+// the menu follow the link as it opens and closes.
+TEST_F(MainWindowTest, ConnectAsksForAnIncompleteLinkAndTheStatusBarFollowsTheLink) {
+  ASSERT_TRUE(simulator().Ready()) << simulator().Error();
   settings_.tcpPort = 0;  // an address without a port names no link
   MainWindow& window = OpenWindow();
+  const QString closed = Q("TCP: 127.0.0.1 - " + Text("strStatDisconnected"));
+  const QString open = Q("TCP: 127.0.0.1 - " + Text("strStatConnected"));
+  EXPECT_EQ(window.StatusText(), closed);
   window.OpenLinkQuietly();
   EXPECT_EQ(window.host().link().GetLinkState(), LinkState::Closed) << "no quiet open at start";
 
   ModalDriver<CommunicationDialog> ask([](CommunicationDialog& dialog) { dialog.reject(); });
-  window.Execute(static_cast<int>(Command::Connect));
+  Run(Command::Connect);
   EXPECT_TRUE(ask.seen());
   EXPECT_EQ(settings_.tcpPort, 0u) << "a cancelled dialog changes nothing";
   EXPECT_EQ(window.host().link().GetLinkState(), LinkState::Closed);
   EXPECT_FALSE(boxes_.shown().empty()) << "the failed open says why";
 
   ModalDriver<CommunicationDialog> answer([&](CommunicationDialog& dialog) {
-    auto* port = dialog.findChild<QLineEdit*>("tcpPort");
-    port->clear();
-    QTest::keyClicks(port, QString::number(simulator().Port()));
-    QTest::mouseClick(dialog.findChild<QPushButton*>("okButton"), Qt::LeftButton);
+    Retype(dialog, "tcpPort", QString::number(simulator().Port()));
+    Click(dialog, "okButton");
   });
-  window.Execute(static_cast<int>(Command::Connect));
+  Run(Command::Connect);
   EXPECT_TRUE(answer.seen());
   EXPECT_EQ(settings_.tcpPort, simulator().Port());
-  EXPECT_TRUE(WaitForLinkState(LinkState::Open, kLinkLimitMs));
+  ASSERT_TRUE(WaitForLinkState(LinkState::Open, kLinkLimitMs));
   EXPECT_EQ(store_.readNumber(kSettingsSection, "TcpPort"), simulator().Port()) << "the new port is saved";
-}
+  EXPECT_TRUE(QTest::qWaitFor([&] { return window.StatusText() == open; }, kLinkLimitMs));
+  EXPECT_FALSE(window.menu().action(Command::Connect)->isEnabled());
+  EXPECT_TRUE(window.menu().action(Command::Disconnect)->isEnabled());
 
-TEST_F(MainWindowTest, ClosingSavesTheWindowState) {
-  MainWindow& window = OpenWindow();
-  window.setGeometry(40, 50, 700, 560);
-  window.Execute(static_cast<int>(Command::ViewToolbar));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !window.menu().toolbar().isVisible(); }, kLinkLimitMs));
-  window.Execute(static_cast<int>(Command::FileQuit));
-  EXPECT_FALSE(window.isVisible());
-  const WindowStateSettings saved = LoadWindowState(store_);
-  EXPECT_EQ(saved.cx, 700u);
-  EXPECT_EQ(saved.cy, 560u);
-  EXPECT_EQ(saved.toolbar, 0u);
-  EXPECT_EQ(window.host().link().GetLinkState(), LinkState::Closed);
+  Run(Command::Disconnect);
+  EXPECT_TRUE(WaitForLinkState(LinkState::Closed, kLinkLimitMs));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return window.StatusText() == closed; }, kLinkLimitMs));
+  EXPECT_TRUE(window.menu().action(Command::Connect)->isEnabled());
 }
 
 TEST_F(MainWindowTest, LogSaveAsWritesTheLogAndRemembersTheFolder) {
   settings_.communicationLog = 1;
   MainWindow& window = OpenWindow();
-  window.Execute(static_cast<int>(Command::ToggleCommunication));
+  Run(Command::ToggleCommunication);
   window.tabs().Select(TabPageId::Communication);
   window.communicationLog()->AddLine("Socket OK", LogColour::Link);
   QApplication::processEvents();  // the view shows the line
   const tusko::test::TempFolder folder;
   fileDialogs_.Answer(FileAnswer{folder / "comm.txt", 2});
 
-  window.Execute(static_cast<int>(Command::LogSaveAs));
+  Run(Command::LogSaveAs);
   ASSERT_EQ(fileDialogs_.asked().size(), 1u);
   EXPECT_EQ(fileDialogs_.asked()[0].titleKey, "strLogSave");
   EXPECT_EQ(fileDialogs_.asked()[0].filterKey, "strLogSaveFilter");
@@ -235,7 +217,7 @@ TEST_F(MainWindowTest, LogSaveAsWritesTheLogAndRemembersTheFolder) {
   EXPECT_EQ(files_.openSaveFilterLog, 2u);
 
   fileDialogs_.Answer(FileAnswer{folder / "missing-folder" / "comm.txt", 1});
-  window.Execute(static_cast<int>(Command::LogSaveAs));
+  Run(Command::LogSaveAs);
   EXPECT_EQ(boxes_.ShownKeys(), std::vector<std::string>{"strLogSaveError"});
 }
 
@@ -261,7 +243,7 @@ TEST_F(MainWindowTest, ReadConfigurationAsksBeforeUnsavedEditsAreReplaced) {
     document.ShowReceived(edited);
     boxes_.Answer(row.answer);
     if (row.saved) fileDialogs_.Answer(FileAnswer{folder / row.name, 1});
-    window.Execute(static_cast<int>(Command::ReadConfiguration));
+    Run(Command::ReadConfiguration);
     const auto committedName = [&document] {
       ConfigurationImage committed = document.CommittedImage();
       return ReadCountedText(committed, layout::general::kDeviceName);
@@ -286,7 +268,7 @@ TEST_F(MainWindowTest, TheTitleMarksUnsavedChanges) {
     std::function<void()> step;
     QString title;
   } rows[] = {
-      {"new", [&] { window.Execute(static_cast<int>(Command::FileNew)); }, "untitled - " + app},
+      {"new", [&] { Run(Command::FileNew); }, "untitled - " + app},
       {"page_edited_and_left",
        [&] {
          window.configuration().SelectNode(PageId::SystemNetwork);
@@ -297,10 +279,10 @@ TEST_F(MainWindowTest, TheTitleMarksUnsavedChanges) {
       {"saved",
        [&] {
          fileDialogs_.Answer(FileAnswer{folder / "office.cfg", 1});
-         window.Execute(static_cast<int>(Command::FileSave));
+         Run(Command::FileSave);
        },
        "office.cfg - " + app},
-      {"closed", [&] { window.Execute(static_cast<int>(Command::FileClose)); }, app},
+      {"closed", [&] { Run(Command::FileClose); }, app},
   };
   for (const auto& row : rows) {
     row.step();
@@ -330,6 +312,169 @@ TEST_F(MainWindowTest, AnOnlineCellReadFromTheGatewayJoinsTheAllowedCells) {
   EXPECT_EQ(committed(kCellSelection, 2), "\xFF\x01");
   EXPECT_EQ(committed(kCellSelection + 4, 14), "001\xFF" "011A2B0C32");
   EXPECT_TRUE(boxes_.ShownKeys().empty());
+}
+
+// ---- Keys and close ----
+
+struct Keys {
+  Qt::Key key;
+  Qt::KeyboardModifiers modifiers = Qt::NoModifier;
+};
+
+// What a command leaves behind where a test can see it: boxes, file
+// questions, the tab, whether the find dialog is up, and the focus.
+using Trace = std::tuple<std::size_t, std::size_t, std::optional<TabPageId>, bool, const QWidget*>;
+
+class MainWindowKeysTest : public MainWindowFixture {
+ protected:
+  // A window with an unsaved document and a communication log with a line in it.
+  MainWindow& OpenActiveWindow() {
+    settings_.communicationLog = 1;
+    MainWindow& window = OpenWindow();
+    window.activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+    Run(Command::ToggleCommunication);
+    window.communicationLog()->AddLine("Socket OK", LogColour::Link);
+    window.configuration().document().ShowReceived(MakeDefaultImage());
+    QApplication::processEvents();
+    return window;
+  }
+
+  // An operation under way and its end, as the engine tells the window of them.
+  void Busy(bool on) {
+    window().deviceCommands().OnNotification(on ? Notification::GetTimeRequested : Notification::ModuleResetResult,
+                                             on ? 0 : 1);
+    ASSERT_EQ(window().busy(), on);
+  }
+
+  void Press(Keys keys) {
+    QWidget* target = QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : &window();
+    QTest::keyClick(target, keys.key, keys.modifiers);
+    QApplication::processEvents();
+  }
+
+  Trace Observe() {
+    const auto* find = window().findChild<FindDialog*>();
+    return {boxes_.shown().size(), fileDialogs_.asked().size(), window().tabs().Current(),
+            find != nullptr && find->isVisible(), QApplication::focusWidget()};
+  }
+};
+
+struct BusyKeyRow {
+  const char* name;
+  Keys keys;
+  TabPageId tab;  // where the key is pressed
+};
+
+// Each key runs its command while the window is idle, and nothing while it is busy.
+TEST_F(MainWindowKeysTest, BusyKeysRunNothing) {
+  const BusyKeyRow rows[] = {
+      {"CtrlN", {Qt::Key_N, Qt::ControlModifier}, TabPageId::Configuration},
+      {"CtrlS", {Qt::Key_S, Qt::ControlModifier}, TabPageId::Configuration},
+      {"F1", {Qt::Key_F1}, TabPageId::Configuration},
+      {"CtrlTab", {Qt::Key_Tab, Qt::ControlModifier}, TabPageId::Configuration},
+      {"F6", {Qt::Key_F6}, TabPageId::Configuration},
+      {"CtrlF", {Qt::Key_F, Qt::ControlModifier}, TabPageId::Communication},
+      {"F3", {Qt::Key_F3}, TabPageId::Communication},
+  };
+  MainWindow& window = OpenActiveWindow();
+  for (const BusyKeyRow& row : rows) {
+    SCOPED_TRACE(row.name);
+    // A find dialog of the row before took the keyboard.
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    window.tabs().Select(row.tab);
+    Busy(true);
+    const Trace busy = Observe();
+    Press(row.keys);
+    EXPECT_EQ(Observe(), busy) << "nothing runs while busy";
+
+    Busy(false);
+    const Trace idle = Observe();
+    Press(row.keys);
+    EXPECT_NE(Observe(), idle) << "the key runs its command when idle";
+    delete window.findChild<FindDialog*>();
+  }
+}
+
+struct CloseRow {
+  const char* name;
+  void (*close)(MainWindow&);
+};
+
+// Busy, neither Exit nor the title bar's close asks anything or closes;
+// idle, both ask the save question, whose Cancel keeps the window and whose
+// No closes it with its size and toolbar saved.
+TEST_F(MainWindowKeysTest, TheTitleBarsCloseTakesExitsPath) {
+  const CloseRow rows[] = {
+      {"Exit", [](MainWindow& window) { window.Execute(static_cast<int>(Command::FileQuit)); }},
+      {"TitleBarClose", [](MainWindow& window) { window.close(); }},
+  };
+  MainWindow& window = OpenActiveWindow();
+  for (const CloseRow& row : rows) {
+    SCOPED_TRACE(row.name);
+    boxes_.Clear();
+    Busy(true);
+    row.close(window);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_TRUE(boxes_.shown().empty());
+
+    Busy(false);
+    boxes_.Answer(kResultCancel);
+    row.close(window);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(boxes_.ShownKeys(), std::vector<std::string>{"strDataSaveQuestion"});
+  }
+  window.setGeometry(40, 50, 700, 560);
+  Run(Command::ViewToolbar);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !window.menu().toolbar().isVisible(); }, kLinkLimitMs));
+  boxes_.Answer(kResultNo);
+  window.close();
+  EXPECT_FALSE(window.isVisible());
+  const WindowStateSettings saved = LoadWindowState(store_);
+  EXPECT_EQ(saved.cx, 700u);
+  EXPECT_EQ(saved.cy, 560u);
+  EXPECT_EQ(saved.toolbar, 0u);
+}
+
+// The offscreen platform offers no browser, as a desktop without one.
+TEST_F(MainWindowKeysTest, HelpWithoutABrowserSaysWhereTheHelpFileIs) {
+  ASSERT_EQ(QGuiApplication::platformName(), "offscreen");
+  OpenWindow();
+  Run(Command::HelpContents);
+  ASSERT_EQ(boxes_.ShownKeys(), std::vector<std::string>{"strHelpNoBrowser"});
+  EXPECT_EQ(boxes_.shown()[0].captionKey, "strError");
+  EXPECT_NE(boxes_.shown()[0].message.text.find(language_.HelpFile().string()), std::string::npos)
+      << boxes_.shown()[0].message.text;
+}
+
+// ---- Diagnostics ----
+
+TEST_F(MainWindowTest, TheNoResponseWindowComesWhileTheGatewayIsSilentAndGoesWithItsAnswer) {
+  const auto noResponseWindow = [this]() -> QMessageBox* {
+    for (auto* box : window().findChildren<QMessageBox*>()) {
+      if (box->isVisible()) return box;
+    }
+    return nullptr;
+  };
+  settings_.diagnosticsRefresh = 200;
+  OpenWindow().OpenLinkQuietly();
+  ASSERT_TRUE(WaitForLinkState(LinkState::Open, kLinkLimitMs));
+  window().tabs().Select(TabPageId::Diagnostics);
+  window().diagnostics().SelectNode(DiagNodeId::IsdnLines);
+  ASSERT_TRUE(window().diagnostics().RefreshRunning());
+  // Enough lost requests for a whole refresh period without an answer.
+  simulator().Run([](sim::GatewayModel& gateway) {
+    gateway.InjectFault({sim::FaultKind::DropReply, ie::IsdnStatus, 0, 4});
+  });
+  ASSERT_TRUE(QTest::qWaitFor([&] { return noResponseWindow() != nullptr; }, kTransferLimitMs));
+  EXPECT_EQ(noResponseWindow()->text().toStdString(), Text("strDiagErrorNoResponse"));
+  EXPECT_EQ(noResponseWindow()->windowTitle().toStdString(), language_.GetCaptionString("strError"));
+  EXPECT_FALSE(noResponseWindow()->isModal()) << "polling goes on behind it";
+  EXPECT_EQ(window().findChildren<QMessageBox*>().size(), 1) << "one window however many polls go unanswered";
+  // The gateway answers again: the window goes by itself.
+  EXPECT_TRUE(QTest::qWaitFor([&] { return noResponseWindow() == nullptr; }, kTransferLimitMs));
+  EXPECT_FALSE(window().diagnostics().RefreshStopped());
 }
 
 }  // namespace

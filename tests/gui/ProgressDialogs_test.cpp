@@ -44,44 +44,38 @@ class ProgressDialogTest : public testing::Test {
   int cancels_ = 0;
 };
 
-struct KindRow {
-  const char* name;
-  ProgressKind kind;
-  const char* titleKey;
-  const char* questionKey;
-};
+TEST_F(ProgressDialogTest, TitleAndQuestionFollowTheKindAndNoKeepsItRunning) {
+  const struct {
+    ProgressKind kind;
+    const char* titleKey;
+    const char* questionKey;
+  } rows[] = {{ProgressKind::FirmwareWrite, "strFlashWrite", "strFlashWriteAbort"},
+              {ProgressKind::DataUpload, "strDataUpload", "strDataUploadAbort"}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.titleKey);
+    boxes_.Clear();
+    auto dialog = Open(row.kind);
+    EXPECT_FALSE(dialog->windowTitle().isEmpty());
+    EXPECT_EQ(dialog->windowTitle(), ToQString(english_.GetCaptionString(row.titleKey)));
+    dialog->SetPosition(40);
 
-class ProgressKindTest : public ProgressDialogTest, public testing::WithParamInterface<KindRow> {};
+    boxes_.Answer(kResultNo);
+    QTest::mouseClick(&CancelButton(*dialog), Qt::LeftButton);
+    boxes_.Answer(kResultNo);
+    QTest::keyClick(dialog.get(), Qt::Key_Escape);
 
-TEST_P(ProgressKindTest, TitleAndQuestionFollowTheKindAndNoKeepsItRunning) {
-  const KindRow& row = GetParam();
-  auto dialog = Open(row.kind);
-  EXPECT_FALSE(dialog->windowTitle().isEmpty());
-  EXPECT_EQ(dialog->windowTitle(), ToQString(english_.GetCaptionString(row.titleKey)));
-  dialog->SetPosition(40);
-
-  boxes_.Answer(kResultNo);
-  QTest::mouseClick(&CancelButton(*dialog), Qt::LeftButton);
-  boxes_.Answer(kResultNo);
-  QTest::keyClick(dialog.get(), Qt::Key_Escape);
-
-  ASSERT_EQ(boxes_.shown().size(), 2u) << "Cancel and Esc both ask";
-  for (const MessageRequest& box : boxes_.shown()) {
-    EXPECT_EQ(box.textKey, row.questionKey);
-    EXPECT_EQ(box.captionKey, "strAbort");
-    EXPECT_EQ(box.message.style & ~kStyleSetForeground, kStyleWarningQuestion | kStyleDefaultSecondButton);
+    ASSERT_EQ(boxes_.shown().size(), 2u) << "Cancel and Esc both ask";
+    for (const MessageRequest& box : boxes_.shown()) {
+      EXPECT_EQ(box.textKey, row.questionKey);
+      EXPECT_EQ(box.captionKey, "strAbort");
+      EXPECT_EQ(box.message.style & ~kStyleSetForeground, kStyleWarningQuestion | kStyleDefaultSecondButton);
+    }
+    EXPECT_EQ(cancels_, 0);
+    EXPECT_TRUE(dialog->isVisible());
+    dialog->SetPosition(60);
+    EXPECT_EQ(dialog->findChild<QProgressBar*>("progressBar")->value(), 60) << "the bar keeps moving";
   }
-  EXPECT_EQ(cancels_, 0);
-  EXPECT_TRUE(dialog->isVisible());
-  dialog->SetPosition(60);
-  EXPECT_EQ(dialog->findChild<QProgressBar*>("progressBar")->value(), 60) << "the bar keeps moving";
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Kinds, ProgressKindTest,
-    testing::Values(KindRow{"FirmwareWrite", ProgressKind::FirmwareWrite, "strFlashWrite", "strFlashWriteAbort"},
-                    KindRow{"DataUpload", ProgressKind::DataUpload, "strDataUpload", "strDataUploadAbort"}),
-    [](const testing::TestParamInfo<KindRow>& row) { return std::string(row.param.name); });
 
 TEST_F(ProgressDialogTest, FullBarShowsOkThenEndsByItself) {
   auto dialog = Open(ProgressKind::DataDownload);
@@ -134,35 +128,20 @@ TEST_F(ProgressDialogTest, CloseAsFailedEndsItOnceFailedEvenWhileTheFullBarShows
 TEST_F(ProgressDialogTest, CompletionDuringTheAbortQuestionCancelsNothing) {
   auto dialog = Open(ProgressKind::DataDownload);
   // The question's own event loop is where the completion arrives.
-  class CompletingBoxes final : public MessagePresenter {
-   public:
-    explicit CompletingBoxes(ProgressDialog& dialog) : dialog_(dialog) {}
-    int Present(QWidget*, const MessageRequest&) override {
-      dialog_.SetPosition(100);
-      ended_ = QTest::qWaitFor([&] { return !dialog_.isVisible(); }, kEndWaitMs);
-      return kResultYes;
-    }
-
-    bool ended_ = false;
-
-   private:
-    ProgressDialog& dialog_;
-  } completing(*dialog);
-  messages_.SetPresenter(completing);
+  bool ended = false;
+  boxes_.WhileShown([&] {
+    dialog->SetPosition(100);
+    ended = Ends(*dialog);
+  });
+  boxes_.Answer(kResultYes);
   QTest::mouseClick(&CancelButton(*dialog), Qt::LeftButton);
-  ASSERT_TRUE(completing.ended_);
+  ASSERT_TRUE(ended);
   EXPECT_EQ(cancels_, 0);
   EXPECT_EQ(dialog->result(), 1);
   EXPECT_FALSE(dialog->failed());
 }
 
-class NotifyDialogTest : public testing::Test {
- protected:
-  QString Text(const char* key) const { return ToQString(english_.GetString(key)); }
-  LanguageManager english_ = test::LoadedLanguage(1);
-};
-
-TEST_F(NotifyDialogTest, ASecondNoticeReplacesTheTextAndOnlyTheOwnersCloseEndsItOnce) {
+TEST_F(ProgressDialogTest, ASecondNoticeReplacesTheTextAndOnlyTheOwnersCloseEndsItOnce) {
   NotifyDialog dialog(english_, "strNotifyRestart", nullptr);
   QSignalSpy finished(&dialog, &QDialog::finished);
   dialog.open();

@@ -1,0 +1,130 @@
+// Small parts of the windows: the menu's recent files, the file dialogs'
+// filters, texts taken by key, and how a tree view paces its keyboard steps.
+#include <QAction>
+#include <QDialog>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+#include "app/gui/FileDialogFilter.h"
+#include "app/gui/MainMenu.h"
+#include "app/gui/TreeStepPacer.h"
+#include "app/gui/UiText.h"
+#include "gui/support/GuiLanguage.h"
+
+namespace tusko::gui {
+namespace {
+
+TEST(MainMenu, RecentFilesAreNumberedAndLongPathsShortened) {
+  QMainWindow window;
+  MainMenu menu(window, false);
+  const std::string longPath = "/home/operator/" + std::string(200, 'x') + "/site.cfg";
+  menu.SetRecentFiles({"/tmp/a.cfg", longPath});
+  QStringList texts;
+  for (QAction* item : window.menuBar()->actions().first()->menu()->actions()) texts << item->text();
+  ASSERT_TRUE(texts.contains("&1 /tmp/a.cfg"));
+  const auto second = std::find_if(texts.begin(), texts.end(), [](const QString& t) { return t.startsWith("&2 "); });
+  ASSERT_NE(second, texts.end());
+  EXPECT_LE(second->size(), 3 + 128);
+  EXPECT_TRUE(second->endsWith("/site.cfg")) << "the file name stays readable";
+  menu.SetRecentFiles({});
+  texts.clear();
+  for (QAction* item : window.menuBar()->actions().first()->menu()->actions()) texts << item->text();
+  EXPECT_FALSE(texts.contains("&1 /tmp/a.cfg"));
+  EXPECT_TRUE(texts.contains("(empty)"));
+}
+
+struct FilterRow {
+  const char* text;
+  QStringList expected;
+};
+
+TEST(FileDialogFilter, PairsBecomeQtFilters) {
+  const FilterRow rows[] = {
+      {"Text files (*.txt)|*.txt|All files (*.*)|*.*|", {"Text files (*.txt)", "All files (*.*)"}},
+      {"Configuration|*.cfg;*.bak|", {"Configuration (*.cfg *.bak)"}},
+      {"Firmware files (*.bin;*.hex)|*.bin;*.hex|", {"Firmware files (*.bin *.hex)"}},
+      {"Cut short|", {}},
+      {"", {}},
+  };
+  for (const FilterRow& row : rows) EXPECT_EQ(FileDialogFilters(row.text), row.expected) << row.text;
+}
+
+class UiTextTest : public testing::Test {
+ protected:
+  LanguageManager english_ = test::LoadedLanguage(1);
+  LanguageManager german_ = test::LoadedLanguage(2);
+};
+
+// Controls get a text's line breaks, captions keep the two characters; a
+// lower-case key is a control's key but no caption's; a retranslation uses the
+// keys the first translation kept.
+TEST_F(UiTextTest, WindowsTakeTheirTextsByKeyAndKeepTheKeys) {
+  QDialog window;
+  window.setWindowTitle("strAboutDescription");
+  auto* label = new QLabel("strAboutDescription", &window);
+  auto* plain = new QLabel("Baud", &window);
+  auto* lower = new QPushButton("strlower", &window);
+  auto* cancel = new QPushButton("strCancel", &window);
+  TranslateWindow(window, english_);
+  const QString withBreak = ToQString(english_.GetString("strAboutDescription"));
+  ASSERT_TRUE(withBreak.contains(" \n"));
+  EXPECT_EQ(label->text(), withBreak);
+  EXPECT_TRUE(window.windowTitle().contains("\\n"));
+  EXPECT_EQ(plain->text(), "Baud");
+  EXPECT_EQ(lower->text(), "") << "an unknown key shows an empty text, never the key";
+
+  RetranslateWindow(window, german_);
+  EXPECT_EQ(cancel->text(), ToQString(german_.GetString("strCancel")));
+  EXPECT_NE(cancel->text(), ToQString(english_.GetString("strCancel")));
+  EXPECT_EQ(window.windowTitle(), ToQString(german_.GetCaptionString("strAboutDescription")));
+  QDialog lowerCaption;
+  lowerCaption.setWindowTitle("strlower");
+  TranslateWindow(lowerCaption, english_);
+  EXPECT_EQ(lowerCaption.windowTitle(), "strlower");
+}
+
+class TreeStepPacerTest : public ::testing::Test {
+ protected:
+  TreeStepPacerTest() {
+    for (const char* text : {"one", "two", "three"}) new QTreeWidgetItem(&tree, QStringList{text});
+    tree.setCurrentItem(tree.topLevelItem(0));
+    tree.show();
+  }
+
+  QTreeWidget tree;
+  int pauses = 0;
+  TreeStepPacer pacer{tree, [this] { ++pauses; }};
+};
+
+TEST_F(TreeStepPacerTest, KeysMakeKeyboardStepsAndClicksMakeMouseSelections) {
+  EXPECT_TRUE(pacer.ByMouse());
+  QTest::keyClick(&tree, Qt::Key_Down);
+  EXPECT_FALSE(pacer.ByMouse());
+  QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, tree.visualItemRect(tree.topLevelItem(2)).center());
+  EXPECT_TRUE(pacer.ByMouse());
+  EXPECT_EQ(tree.currentItem(), tree.topLevelItem(2));
+  QTest::keyClick(&tree, Qt::Key_Up);
+  pacer.MarkMouse();  // a selection the program makes counts as a click
+  EXPECT_TRUE(pacer.ByMouse());
+}
+
+TEST_F(TreeStepPacerTest, DeferredStepRunsOnceAfterThePauseUnlessCancelled) {
+  pacer.Defer();
+  pacer.Cancel();
+  EXPECT_FALSE(pacer.Waiting());
+  pacer.Defer();
+  pacer.Defer();  // a further step starts the pause again
+  EXPECT_TRUE(pacer.Waiting());
+  EXPECT_EQ(pauses, 0);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return pauses > 0; }, 5000));
+  EXPECT_EQ(pauses, 1);
+  EXPECT_FALSE(pacer.Waiting());
+}
+
+}  // namespace
+}  // namespace tusko::gui

@@ -27,7 +27,6 @@
 #include "gui/support/ScriptedMessages.h"
 #include "gui/support/WidgetHands.h"
 #include "support/FileText.h"
-#include "support/RowName.h"
 #include "support/TempFolder.h"
 
 namespace tusko::gui {
@@ -36,7 +35,6 @@ namespace {
 using test::Child;
 using test::Click;
 using test::Retype;
-using tusko::test::RowName;
 using Passwords = std::pair<std::string, std::string>;  // new, old: as the change is started
 
 // Long enough for a posted close on a loaded machine; the dialogs end well before.
@@ -59,34 +57,32 @@ const SerialPortEntry kAcm1{"/dev/ttyACM1", "", false};
 const SerialPortEntry kTtyS0{"/dev/ttyS0", "", false};
 const SerialPortEntry kUsb3{"/dev/ttyUSB3", "FT232R USB UART", false};
 
-struct PortRow {
-  std::string name;
-  std::vector<SerialPortEntry> ports;
-  std::string stored;
-  int selected;
-  std::string storedAfterOk;
-};
-
-class PortListTest : public PromptDialogTest, public testing::WithParamInterface<PortRow> {};
-
-TEST_P(PortListTest, PreselectsTheStoredPortAndOkStoresThePath) {
-  const PortRow& row = GetParam();
-  CommunicationDialog dialog(english_, LinkChoice{0, row.stored, "", 0}, row.ports, nullptr);
-  dialog.show();
-  EXPECT_EQ(Child<QComboBox>(dialog, "portList").currentIndex(), row.selected);
-  Click(dialog, "okButton");
-  EXPECT_EQ(dialog.choice().portName, row.storedAfterOk);
+// The stored port is preselected by its path, or by a name that begins an entry
+// unless another entry is that name exactly; OK stores the path, or keeps a
+// stored name the list does not hold.
+TEST_F(PromptDialogTest, PortListPreselectsTheStoredPortAndOkStoresThePath) {
+  const struct {
+    const char* name;
+    std::vector<SerialPortEntry> ports;
+    std::string stored;
+    int selected;
+    std::string storedAfterOk;
+  } rows[] = {
+      {"nothing_stored_takes_the_first", {kGatewayAcm0, kTtyS0}, "", 0, "/dev/ttyACM0"},
+      {"stored_path_selected", {kGatewayAcm0, kTtyS0}, "/dev/ttyS0", 1, "/dev/ttyS0"},
+      {"stored_name_begins_an_entry", {kGatewayAcm0, kUsb3}, "/dev/ttyUSB", 1, "/dev/ttyUSB3"},
+      {"exact_name_beats_earlier_longer", {kGatewayAcm10, kAcm1}, "/dev/ttyACM1", 1, "/dev/ttyACM1"},
+      {"absent_port_selects_nothing_and_is_kept", {kGatewayAcm0}, "/dev/ttyS5", -1, "/dev/ttyS5"},
+      {"no_ports_keeps_the_stored_name", {}, "/dev/ttyS0", -1, "/dev/ttyS0"},
+  };
+  for (const auto& row : rows) {
+    CommunicationDialog dialog(english_, LinkChoice{0, row.stored, "", 0}, row.ports, nullptr);
+    dialog.show();
+    EXPECT_EQ(Child<QComboBox>(dialog, "portList").currentIndex(), row.selected) << row.name;
+    Click(dialog, "okButton");
+    EXPECT_EQ(dialog.choice().portName, row.storedAfterOk) << row.name;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Ports, PortListTest,
-    testing::Values(PortRow{"NothingStoredTakesTheFirst", {kGatewayAcm0, kTtyS0}, "", 0, "/dev/ttyACM0"},
-                    PortRow{"StoredPathSelected", {kGatewayAcm0, kTtyS0}, "/dev/ttyS0", 1, "/dev/ttyS0"},
-                    PortRow{"StoredNameBeginsAnEntry", {kGatewayAcm0, kUsb3}, "/dev/ttyUSB", 1, "/dev/ttyUSB3"},
-                    PortRow{"ExactNameBeatsEarlierLonger", {kGatewayAcm10, kAcm1}, "/dev/ttyACM1", 1, "/dev/ttyACM1"},
-                    PortRow{"AbsentPortSelectsNothingAndIsKept", {kGatewayAcm0}, "/dev/ttyS5", -1, "/dev/ttyS5"},
-                    PortRow{"NoPortsKeepsTheStoredName", {}, "/dev/ttyS0", -1, "/dev/ttyS0"}),
-    RowName<PortRow>);
 
 TEST_F(PromptDialogTest, CommunicationOkReturnsTheEditedChoiceAndCancelChangesNothing) {
   const LinkChoice stored{0, "/dev/ttyS0", "old.example", 1002};
@@ -106,34 +102,30 @@ TEST_F(PromptDialogTest, CommunicationOkReturnsTheEditedChoiceAndCancelChangesNo
   EXPECT_EQ(dialog.choice().comMode, 0U);
 }
 
-struct TcpPortRow {
-  std::string name;
-  std::uint32_t stored;
-  QString typed;
-  QString shown;
-  std::uint32_t afterOk;
-};
-
-class TcpPortTest : public PromptDialogTest, public testing::WithParamInterface<TcpPortRow> {};
-
-TEST_P(TcpPortTest, EditHoldsOnlyPortsFrom1To65535) {
-  const TcpPortRow& row = GetParam();
-  CommunicationDialog dialog(english_, LinkChoice{1, "", "gw", row.stored}, {}, nullptr);
-  dialog.show();
-  QTest::keyClicks(&Child<QLineEdit>(dialog, "tcpPort"), row.typed);
-  EXPECT_EQ(Child<QLineEdit>(dialog, "tcpPort").text(), row.shown);
-  Click(dialog, "okButton");
-  EXPECT_EQ(dialog.choice().tcpPort, row.afterOk);
+TEST_F(PromptDialogTest, TcpPortEditHoldsOnlyPortsFrom1To65535) {
+  const struct {
+    const char* name;
+    std::uint32_t stored;
+    QString typed;
+    QString shown;
+    std::uint32_t afterOk;
+  } rows[] = {
+      {"stored_port_shown", 1002, "", "1002", 1002},
+      {"stored_impossible_port_shown_empty", 70000, "", "", 0},
+      {"leading_zero_refused", 0, "080", "80", 80},
+      {"largest_port", 0, "65535", "65535", 65535},
+      {"one_past_largest_refused", 0, "65536", "6553", 6553},
+      {"signs_and_letters_refused", 0, "-1a2+", "12", 12},
+  };
+  for (const auto& row : rows) {
+    CommunicationDialog dialog(english_, LinkChoice{1, "", "gw", row.stored}, {}, nullptr);
+    dialog.show();
+    QTest::keyClicks(&Child<QLineEdit>(dialog, "tcpPort"), row.typed);
+    EXPECT_EQ(Child<QLineEdit>(dialog, "tcpPort").text(), row.shown) << row.name;
+    Click(dialog, "okButton");
+    EXPECT_EQ(dialog.choice().tcpPort, row.afterOk) << row.name;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(TcpPorts, TcpPortTest,
-                         testing::Values(TcpPortRow{"StoredPortShown", 1002, "", "1002", 1002},
-                                         TcpPortRow{"StoredImpossiblePortShownEmpty", 70000, "", "", 0},
-                                         TcpPortRow{"LeadingZeroRefused", 0, "080", "80", 80},
-                                         TcpPortRow{"LargestPort", 0, "65535", "65535", 65535},
-                                         TcpPortRow{"OnePastLargestRefused", 0, "65536", "6553", 6553},
-                                         TcpPortRow{"SignsAndLettersRefused", 0, "-1a2+", "12", 12}),
-                         RowName<TcpPortRow>);
 
 // ---- LoginDialog and PasswordDialog ----
 
@@ -256,40 +248,39 @@ TEST_F(PasswordDialogTest, NothingSentLeavesTheDialogReadyAndTheOwnersCancelEnds
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
-struct FailureRow {
-  std::string name;
-  int result;
-  std::string cause;
-  std::string key;
-  bool oldCleared;
-};
+// A wrong old password or a refusal warns with the gateway's cause and keeps the
+// dialog open for another try; a wrong old password is emptied to be typed again.
+TEST_F(PasswordDialogTest, AFailedChangeWarnsAndStaysOpenForAnotherTry) {
+  const struct {
+    const char* name;
+    int result;
+    std::string cause;
+    std::string key;
+    bool oldCleared;
+  } rows[] = {{"old_password_wrong", 6, "", "strPasswordOldFailed", true},
+              {"refused", 2, "Invalid element", "strErrorResponse", false}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    boxes_.Clear();
+    Submit("old1", "new1", "new1");
+    dialog_.Failed(row.result, row.cause);
 
-class PasswordFailureTest : public PasswordDialogTest, public testing::WithParamInterface<FailureRow> {};
+    ASSERT_EQ(boxes_.ShownKeys(), std::vector<std::string>{row.key});
+    const MessageRequest& box = boxes_.shown()[0];
+    EXPECT_NE(box.message.text.find(row.cause), std::string::npos) << box.message.text;
+    EXPECT_EQ(Field("oldPassword").isEmpty(), row.oldCleared);
+    if (row.oldCleared) {
+      EXPECT_EQ(dialog_.focusWidget(), &Child<QWidget>(dialog_, "oldPassword"));
+    }
+    ExpectReady(true);
+    EXPECT_TRUE(StillOpen());
 
-TEST_P(PasswordFailureTest, WarnsAndStaysOpenForAnotherTry) {
-  const FailureRow& row = GetParam();
-  Submit("old1", "new1", "new1");
-  dialog_.Failed(row.result, row.cause);
-
-  ASSERT_EQ(boxes_.ShownKeys(), std::vector<std::string>{row.key});
-  const MessageRequest& box = boxes_.shown()[0];
-  EXPECT_NE(box.message.text.find(row.cause), std::string::npos) << box.message.text;
-  EXPECT_EQ(Field("oldPassword").isEmpty(), row.oldCleared);
-  if (row.oldCleared) {
-    EXPECT_EQ(dialog_.focusWidget(), &Child<QWidget>(dialog_, "oldPassword"));
+    Retype(dialog_, "oldPassword", "again");
+    Click(dialog_, "okButton");
+    EXPECT_EQ(started_.back(), (Passwords{"new1", "again"}));
+    dialog_.Failed(row.result, row.cause);  // the second try ends as well
   }
-  ExpectReady(true);
-  EXPECT_TRUE(StillOpen());
-
-  Retype(dialog_, "oldPassword", "again");
-  Click(dialog_, "okButton");
-  EXPECT_EQ(started_.back(), (Passwords{"new1", "again"}));
 }
-
-INSTANTIATE_TEST_SUITE_P(Failures, PasswordFailureTest,
-                         testing::Values(FailureRow{"OldPasswordWrong", 6, "", "strPasswordOldFailed", true},
-                                         FailureRow{"Refused", 2, "Invalid element", "strErrorResponse", false}),
-                         RowName<FailureRow>);
 
 // ---- LanguageDialog ----
 

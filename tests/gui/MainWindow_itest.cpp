@@ -183,6 +183,7 @@ TEST_F(MainWindowTest, ConnectAsksForAnIncompleteLinkAndTheStatusBarFollowsTheLi
   EXPECT_EQ(settings_.tcpPort, 0u) << "a cancelled dialog changes nothing";
   EXPECT_EQ(window.host().link().GetLinkState(), LinkState::Closed);
   EXPECT_FALSE(boxes_.shown().empty()) << "the failed open says why";
+  boxes_.Clear();
 
   ModalDriver<CommunicationDialog> answer([&](CommunicationDialog& dialog) {
     Retype(dialog, "tcpPort", QString::number(simulator().Port()));
@@ -201,6 +202,7 @@ TEST_F(MainWindowTest, ConnectAsksForAnIncompleteLinkAndTheStatusBarFollowsTheLi
   EXPECT_TRUE(WaitForLinkState(LinkState::Closed, kLinkLimitMs));
   EXPECT_TRUE(QTest::qWaitFor([&] { return window.StatusText() == closed; }, kLinkLimitMs));
   EXPECT_TRUE(window.menu().action(Command::Connect)->isEnabled());
+  EXPECT_TRUE(boxes_.shown().empty());
 }
 
 TEST_F(MainWindowTest, LogSaveAsWritesTheLogAndRemembersTheFolder) {

@@ -158,8 +158,13 @@ void DeviceCommands::RunTransferDialog(ProgressKind kind, std::function<void()> 
   progress_ = dialog;
   Busy(true);
   connect(dialog, &QDialog::finished, this, [this, dialog, ended = std::move(ended)] {
-    Busy(false);
-    progress_ = nullptr;
+    // The next transfer's dialog may already stand in this one's place (a
+    // write confirmed while its backup's dialog was still closing): it keeps
+    // the progress and the busy window.
+    if (progress_ == dialog) {
+      Busy(false);
+      progress_ = nullptr;
+    }
     dialog->deleteLater();
     if (ended) ended();
   });

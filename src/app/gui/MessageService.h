@@ -43,7 +43,6 @@ class MessageService {
 
   // The owner of every box from now on (the main window once it exists).
   void SetOwner(QWidget* owner) { owner_ = owner; }
-  void SetPresenter(MessagePresenter& presenter) { presenter_ = &presenter; }
 
   // kResultNoBox while the language is disabled.
   int Show(std::string_view textKey, std::optional<std::string_view> captionKey, unsigned style,

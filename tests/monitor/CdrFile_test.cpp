@@ -1,12 +1,15 @@
 // The CDR record store: record lines, chunks and the file name rule.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <set>
 #include <string>
 #include <vector>
+
+#include <sys/resource.h>
 
 #include "monitor/CdrFile.h"
 #include "monitor/CdrFileName.h"
@@ -224,6 +227,20 @@ TEST_F(CdrFileTest, AClosedFileAMissingFolderOrAFullDiskIsAWriteFailure) {
   EXPECT_FALSE(missing.Open("/nonexistent-folder-for-cdr/out.csv"));
   EXPECT_FALSE(missing.Start());
   EXPECT_EQ(missing.error(), CdrError::WriteFailed);
+
+  // The disk fills up in the middle of a chunk's lines: what of them went out is taken back.
+  OpenAs(CdrFormat::Csv);
+  ASSERT_TRUE(file_->StoreChunk(Encoded()));
+  const std::string stored = Content();
+  rlimit unlimited{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &unlimited), 0);
+  std::signal(SIGXFSZ, SIG_IGN);
+  const rlimit small{stored.size() + 10, unlimited.rlim_max};
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  EXPECT_FALSE(file_->StoreChunk(Encoded()));
+  ::setrlimit(RLIMIT_FSIZE, &unlimited);
+  EXPECT_EQ(file_->error(), CdrError::WriteFailed);
+  EXPECT_EQ(Content(), stored);
 
   if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   CdrFile full;

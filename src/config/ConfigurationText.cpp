@@ -146,10 +146,11 @@ std::string KeyItself(std::string_view key) { return std::string(key); }
 // A list page whose stored entries it would refuse beside each other keeps
 // them as stored: the bytes of all its fields are carried.
 void CarryRefusedPages(const ConfigurationImage& image, const ConfigurationText& text, std::vector<bool>& carried) {
+  std::set<PageId> pages;
+  for (const TextEntry& entry : text.entries) pages.insert(entry.ref.group->page);
   std::set<PageId> refused;
-  for (const TextEntry& entry : text.entries) {
-    const PageId page = entry.ref.group->page;
-    if (!refused.contains(page) && !CheckPageEntries(image, page, KeyItself).ok) refused.insert(page);
+  for (const PageId page : pages) {
+    if (!CheckPageEntries(image, page, KeyItself).ok) refused.insert(page);
   }
   for (const FieldRef& ref : NamedFieldList()) {
     if (refused.contains(ref.group->page)) Carry(carried, ref);

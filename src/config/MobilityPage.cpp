@@ -106,9 +106,9 @@ std::size_t MobilityPage::Insert(MobilityEntry entry) {
   return static_cast<std::size_t>(entries_.insert(at, std::move(entry)) - entries_.begin());
 }
 
-PageApply MobilityPage::Refusal(const MobilityEntry& typed, bool duplicates, std::size_t except) const {
+PageApply MobilityPage::Refusal(const MobilityEntry& typed, bool refuseRepeat, std::size_t except) const {
   if (typed.extension.empty()) return PageApply::Failure("strMobilityExtExtensionMissing", kExtensionField);
-  for (std::size_t i = 0; duplicates && i < entries_.size(); ++i) {
+  for (std::size_t i = 0; refuseRepeat && i < entries_.size(); ++i) {
     if (i != except && entries_[i].line == typed.line && entries_[i].extension == typed.extension) {
       return PageApply::Failure("strMobilityExtExtensionDuplicate", kExtensionField,
                                 {typed.extension, LineName(typed.line)});

@@ -59,9 +59,9 @@ class MobilityPage final : public ConfigurationPage {
   std::string RingNumbersText(const MobilityEntry& entry) const;
 
  private:
-  // `typed` as Add or Change takes it; a duplicate line and extension of an
-  // entry other than `except` only when `duplicates`.
-  PageApply Refusal(const MobilityEntry& typed, bool duplicates, std::size_t except) const;
+  // `typed` as Add or Change takes it; with `refuseRepeat`, also a line and
+  // extension that an entry other than `except` already has.
+  PageApply Refusal(const MobilityEntry& typed, bool refuseRepeat, std::size_t except) const;
   std::size_t Insert(MobilityEntry entry);
 
   TextLookup text_;

@@ -72,7 +72,7 @@ struct VerifyRow {
 class VerifiedWrites : public ConfigCommands, public testing::WithParamInterface<VerifyRow> {};
 
 TEST_P(VerifiedWrites, ReadTheConfigurationBackAndCompare) {
-  WriteSettings(std::string(test::kShortSwitchTimeouts) + kShortReplyTimeouts);
+  WriteSettings(test::ShortTimers() + kShortReplyTimeouts);
   const Simulator simulator(GetParam().simulatorArgs, Environment());
   ASSERT_FALSE(simulator.endpoint().empty());
   ASSERT_TRUE(WriteConfigurationFile(File("new.cfg"), MakeDefaultImage()).saved);

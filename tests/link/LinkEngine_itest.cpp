@@ -24,11 +24,8 @@ using test::Transport;
 // Bounds that only end a test that has failed.
 constexpr auto kInfoLimit = 10s;
 constexpr auto kRestartLimit = 30s;
-// Short time-outs and restarts keep a restart quick; the switch time-out stays
-// above the restart time, since a TCP link is asked back only when it expires.
+// Short time-outs and restarts keep a restart quick.
 constexpr std::uint32_t kShortTimeoutMs = 300;
-constexpr auto kRestartTime = 100ms;
-constexpr std::uint32_t kSwitchTimeoutMs = 500;
 
 struct Notified {
   Notification code;
@@ -76,9 +73,9 @@ class LinkEngineOverSimulator : public testing::TestWithParam<Transport> {
 TEST_P(LinkEngineOverSimulator, ARestartIsFollowedThroughTheReconnectAndInformationIsReadAfterIt) {
   engineSettings.communicationTimeout = kShortTimeoutMs;
   engineSettings.communicationTimeoutReset = kShortTimeoutMs;
-  engineSettings.communicationTimeoutSwitchToLoader = kSwitchTimeoutMs;
-  engineSettings.communicationTimeoutSwitchToFirmware = kSwitchTimeoutMs;
-  simulator->ShortenRestarts(kRestartTime);
+  engineSettings.communicationTimeoutSwitchToLoader = test::kShortSwitchTimeoutMs;
+  engineSettings.communicationTimeoutSwitchToFirmware = test::kShortSwitchTimeoutMs;
+  simulator->ShortenRestarts(test::kShortRestart);
   if (GetParam() == Transport::Pty) {
     // A pseudo-terminal has no USB device: announce its return as the device watch would.
     const UsbDevice gatewayPort{settings.virtualComPort, {}, kGatewayUsbVendorId, kGatewayUsbProductId, "simulator"};

@@ -20,6 +20,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "support/ShortRestarts.h"
 #include "support/TempFolder.h"
 
 extern char** environ;
@@ -31,11 +32,13 @@ inline constexpr std::chrono::milliseconds kRunLimit{60000};
 // How often an ended program's exit is looked for once its streams are closed.
 inline constexpr int kReapPollMs = 5;
 
-// The simulator's restarts in these tests, and tuskoctl's switch time-outs to
-// match: long enough for such a restart, short enough that no test waits long.
-inline constexpr int kShortRestartMs = 100;
-inline constexpr const char* kShortSwitchTimeouts =
-    "CommunicationTimeoutSwitchToLoader=500\nCommunicationTimeoutSwitchToFirmware=500\n";
+// tuskoctl's settings for the simulator's short restarts; configuration
+// blocks follow each other without the pause a real line needs.
+inline std::string ShortTimers() {
+  const std::string switchMs = std::to_string(kShortSwitchTimeoutMs);
+  return "CommunicationTimeoutSwitchToLoader=" + switchMs + "\nCommunicationTimeoutSwitchToFirmware=" + switchMs +
+         "\nDataReadWriteRequestDelay=1\n";
+}
 
 struct ProcessResult {
   int exitCode = -1;  // -1 when the program did not exit by itself; the test has failed then
@@ -191,7 +194,7 @@ class Simulator {
  private:
   static std::vector<std::string> WithProgram(std::vector<std::string> args, Restarts restarts) {
     args.insert(args.begin(), {GATEWAYSIM_PATH, "--quiet"});
-    if (restarts == Restarts::Short) args.insert(args.end(), {"--restart-ms", std::to_string(kShortRestartMs)});
+    if (restarts == Restarts::Short) args.insert(args.end(), {"--restart-ms", std::to_string(kShortRestart.count())});
     return args;
   }
   Process process_;
@@ -199,11 +202,11 @@ class Simulator {
 };
 
 // tuskoctl in English with no password from outside, in a fresh settings
-// folder whose settings hold only the short switch time-outs; the same folder
+// folder whose settings hold only the short timers; the same folder
 // is its data folder, where backups go.
 class TuskoctlTest : public testing::Test {
  protected:
-  void SetUp() override { WriteSettings(kShortSwitchTimeouts); }
+  void SetUp() override { WriteSettings(ShortTimers()); }
 
   // Replaces the stored settings by `lines` of NAME=VALUE.
   void WriteSettings(const std::string& lines) const {

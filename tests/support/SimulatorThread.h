@@ -13,6 +13,7 @@
 #include "base/EventLoop.h"
 #include "sim/GatewayModel.h"
 #include "sim/SimulatorServer.h"
+#include "support/ShortRestarts.h"
 
 namespace tusko::test {
 

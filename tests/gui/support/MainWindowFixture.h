@@ -20,15 +20,16 @@ namespace tusko::gui::test {
 // with its message boxes answered by a script and its settings in memory.
 class MainWindowFixture : public testing::Test, protected DesktopTestContext {
  protected:
-  // The switch time-outs stay above the simulator's restart time, since a TCP
-  // link is asked back only when they expire.
+  // Short restarts with switch time-outs to match; configuration blocks follow
+  // each other without the pause a real line needs.
   MainWindowFixture() {
     settings_.comMode = 1;
     settings_.tcpAddress = "127.0.0.1";
     settings_.tcpPort = simulator_.Port();
-    settings_.communicationTimeoutSwitchToLoader = 500;
-    settings_.communicationTimeoutSwitchToFirmware = 500;
-    simulator_.ShortenRestarts(std::chrono::milliseconds(100));
+    settings_.communicationTimeoutSwitchToLoader = tusko::test::kShortSwitchTimeoutMs;
+    settings_.communicationTimeoutSwitchToFirmware = tusko::test::kShortSwitchTimeoutMs;
+    settings_.dataReadWriteRequestDelay = 1;
+    simulator_.ShortenRestarts(tusko::test::kShortRestart);
   }
 
   // Makes the window; tests change the settings first where they need to.

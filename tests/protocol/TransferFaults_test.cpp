@@ -3,7 +3,6 @@
 // cancels and silences against the model: RoundTrip_test).
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -16,6 +15,7 @@
 #include "config/ImageLayout.h"
 #include "protocol/TransferConstants.h"
 #include "protocol/TransferScript.h"
+#include "protocol/engine/CauseText.h"
 #include "protocol/engine/CdrRecordStore.h"
 #include "protocol/engine/CdrTransfer.h"
 #include "protocol/engine/ConfigTransfer.h"
@@ -34,24 +34,24 @@ using test::AddressOf;
 using test::AddressReply;
 using test::DenseImage;
 using test::ElementData;
-using test::FirmwareData;
 using test::Number32;
 using test::ReadReply;
 using test::RecordedNotification;
 using test::ReplyWith;
-using test::TestSection;
 
 constexpr std::uint8_t kFill = 0x11;
 constexpr milliseconds kResendDelay{1000};  // an announcement block's, while the gateway may still be busy with it
 
-class Transfer : public test::ScriptedEngine {
+// An idle engine, the files its updates read and the store its record download fills.
+class Transfer : public test::TransferTest {
  public:
-  Transfer() { OperationsOf(engine).SetState(EngineState::Idle); }
-
   std::unique_ptr<test::TempFile> firmware;
   std::unique_ptr<test::TempFile> announcement;
   test::MemoryCdrStore store;
 };
+
+template <typename Row>
+class Table : public Transfer, public ::testing::WithParamInterface<Row> {};
 
 struct Operation {
   void (*start)(Transfer&);
@@ -72,10 +72,14 @@ const Operation kUploadBlock{[](Transfer& t) {
                                Acknowledge(t, ie::ConfigWriteStart);
                              },
                              Notification::UploadResult};
-const Operation kFirmwareBlock{[](Transfer& t) {
+const Operation kFirmwareStart{[](Transfer& t) {
                                  t.firmware = test::LoadFirmware(
                                      t.engine, {{kSectionTypeApplication, test::kFirmwareBase, test::FirmwareData(300)}});
                                  ASSERT_TRUE(t.engine.StartFirmwareUpdate());
+                               },
+                               Notification::FirmwareResult};
+const Operation kFirmwareBlock{[](Transfer& t) {
+                                 kFirmwareStart.start(t);
                                  Acknowledge(t, ie::FlashStart);
                                },
                                Notification::FirmwareResult};
@@ -84,9 +88,14 @@ const Operation kAnnouncementStart{[](Transfer& t) {
                                      ASSERT_TRUE(t.engine.StartAnnouncementUpdate(AnnouncementKind::Incoming));
                                    },
                                    Notification::AnnouncementResult};
+// The gateway has accepted the update: its blocks go out.
+const Operation kAnnouncementSending{[](Transfer& t) {
+                                       kAnnouncementStart.start(t);
+                                       Acknowledge(t, ie::AnnouncementStart);
+                                     },
+                                     Notification::AnnouncementResult};
 const Operation kAnnouncementBlock{[](Transfer& t) {
-                                     kAnnouncementStart.start(t);
-                                     Acknowledge(t, ie::AnnouncementStart);
+                                     kAnnouncementSending.start(t);
                                      t.Receive(test::AnnouncementBlockAck(0));
                                    },
                                    Notification::AnnouncementResult};
@@ -114,16 +123,6 @@ const Operation kModuleInfo = kIdle<[](OperationEngine& e) { return e.GetModuleI
 const Operation kModuleReset = kIdle<[](OperationEngine& e) { return e.ResetModule(1); }, N::ModuleResetResult, ModuleResetPending>;
 const Operation kCells = kIdle<[](OperationEngine& e) { return e.GetCells(1); }, N::CellsResult, CellsPending>;
 
-std::string CauseText(const std::vector<std::uint8_t>& cause) {
-  std::string text;
-  for (std::uint8_t byte : cause) {
-    char hex[4];
-    std::snprintf(hex, sizeof hex, text.empty() ? "%02X" : " %02X", byte);
-    text += hex;
-  }
-  return text;
-}
-
 // ---- A restart in the middle ----
 
 struct CutRow {
@@ -131,7 +130,7 @@ struct CutRow {
   const Operation* operation;
 };
 
-class TransferCutByRestart : public ::testing::TestWithParam<CutRow>, protected Transfer {};
+using TransferCutByRestart = Table<CutRow>;
 
 // The loader starting in the middle of a transfer ends it with a failure that
 // says why, instead of leaving its window and its command waiting.
@@ -170,7 +169,7 @@ struct RefusalRow {
   std::optional<OperationResult> end;  // nothing: the request goes out again
 };
 
-class Refusal : public ::testing::TestWithParam<RefusalRow>, protected Transfer {};
+using Refusal = Table<RefusalRow>;
 
 TEST_P(Refusal, FollowsTheNegativeReplyRule) {
   const RefusalRow& row = GetParam();
@@ -182,7 +181,7 @@ TEST_P(Refusal, FollowsTheNegativeReplyRule) {
   host.ClearRecords();
   Receive(test::SealedMessage(MessageType::Reject, {{ie::Cause, row.cause}}));
 
-  EXPECT_EQ(engine.causeText(), CauseText(row.cause));
+  EXPECT_EQ(engine.causeText(), FormatCauseBytes(row.cause));
   EXPECT_EQ(host.passwordQueries, row.prompt == Prompt::None ? 0 : 1);
   EXPECT_EQ(engine.state(), EngineState::Idle);
   EXPECT_EQ(engine.HasPending(row.operation->flag), !row.end);
@@ -240,7 +239,7 @@ struct StrayRow {
   milliseconds repeatAfter{0};  // the unanswered request goes again after this wait; 0: not looked at here
 };
 
-class StrayReply : public ::testing::TestWithParam<StrayRow>, protected Transfer {};
+using StrayReply = Table<StrayRow>;
 
 // It is written down at most; the transfer neither moves on nor ends over it.
 TEST_P(StrayReply, ChangesNothingAndTheTransferWaitsOn) {
@@ -345,12 +344,8 @@ INSTANTIATE_TEST_SUITE_P(
         NeverBackRow{"SerialAfterTheUpload", EngineState::WriteWaitFirmware, LinkType::Serial, Notification::OperationFailed}),
     test::RowName<NeverBackRow>);
 
-class ScriptedRestart : public ::testing::Test, protected test::ScriptedEngine {
- protected:
-  ScriptedRestart() { OperationsOf(engine).SetState(EngineState::InLoader); }
-};
-
-TEST_F(ScriptedRestart, LoaderAnswerLeadsToSwitchToFirmwareOnce) {
+TEST_F(Transfer, LoaderAnswerLeadsToSwitchToFirmwareOnce) {
+  OperationsOf(engine).SetState(EngineState::InLoader);
   Receive(ReplyWith({test::TextElement(ie::LoaderVersion, "0.9")}));
   Receive(ReplyWith({test::TextElement(ie::LoaderVersion, "0.9")}));
   EXPECT_EQ(host.SentElements(), std::vector<std::uint8_t>{ie::SwitchToFirmware});
@@ -359,9 +354,10 @@ TEST_F(ScriptedRestart, LoaderAnswerLeadsToSwitchToFirmwareOnce) {
 
 // ---- The configuration transfers ----
 
-class ConfigDownload : public test::TransferTest {
+class ConfigDownload : public Transfer {
  protected:
-  milliseconds DataTimeout() const { return milliseconds(settings.communicationTimeoutDataRead); }
+  milliseconds DataTimeout() const { return Ms(&EngineSettings::communicationTimeoutDataRead); }
+  milliseconds Delay() const { return Ms(&EngineSettings::dataReadWriteRequestDelay); }
   // Answers only while nothing more can go out, so that the window stays full.
   void ServeSlowly(const ConfigurationImage& image) {
     test::AnswerUntil(
@@ -380,12 +376,12 @@ TEST_F(ConfigDownload, ShortBlockInTheMiddleIsAskedForAgain) {
   const std::vector<std::uint8_t> half(kReadBlockBytes / 2, 0x22);
   Receive(ReadReply(second, half));
   EXPECT_TRUE(host.Logged("Data IE too short (64)"));
-  EXPECT_EQ(AddressOf(host.sent.back().message), second);
+  EXPECT_EQ(AddressOf(LastSent()), second);
   EXPECT_EQ(engine.retries(), 1);
   EXPECT_EQ(engine.configTransfer().image().Byte(kReadBlockBytes), layout::kUnset);
 
   Receive(ReadReply(second, std::vector<std::uint8_t>(kReadBlockBytes, 0x33)));
-  EXPECT_EQ(AddressOf(host.sent.back().message), ConfigDeviceAddress(2 * kReadBlockBytes));
+  EXPECT_EQ(AddressOf(LastSent()), ConfigDeviceAddress(2 * kReadBlockBytes));
   EXPECT_EQ(engine.configTransfer().image().Byte(kReadBlockBytes), 0x33);
 
   for (int i = 0; i < kMaxTries; ++i) Receive(ReadReply(ConfigDeviceAddress(2 * kReadBlockBytes), half));
@@ -415,7 +411,7 @@ TEST_F(ConfigDownload, RequestDelayOnTheLastTryIsNoFailure) {
   ASSERT_EQ(engine.retries(), kMaxRepeats);
   EXPECT_EQ(engine.state(), EngineState::Reading);
   EXPECT_EQ(host.CountOf(Notification::OperationFailed), 0);
-  EXPECT_EQ(AddressOf(host.sent.back().message), ConfigDeviceAddress(kReadBlockBytes));
+  EXPECT_EQ(AddressOf(LastSent()), ConfigDeviceAddress(kReadBlockBytes));
   EXPECT_EQ(host.TimerDelay(), DataTimeout());
 }
 
@@ -429,53 +425,32 @@ TEST_F(ConfigDownload, AnswerAfterAStallIsAcceptedAndResetsTheTries) {
   Receive(ReadReply(kConfigBaseAddress, std::vector<std::uint8_t>(kReadBlockBytes, kFill)));
 
   EXPECT_EQ(engine.retries(), 0);
-  EXPECT_EQ(Counters().acknowledgedOffset, kReadBlockBytes);
-  EXPECT_EQ(Counters().pendingCount, 1u);
+  EXPECT_EQ(engine.configTransfer().counters().acknowledgedOffset, kReadBlockBytes);
+  EXPECT_EQ(engine.configTransfer().counters().pendingCount, 1u);
   EXPECT_TRUE(host.Logged("Invalid address (00070000)"));
 }
 
-// ---- Upload ----
-
-class ConfigUpload : public test::TransferTest {
- protected:
-  milliseconds WriteTimeout() const { return milliseconds(settings.communicationTimeoutDataWrite); }
-
-  // Starts the upload and has the gateway accept it.
-  void StartAccepted(const ConfigurationImage& image) {
-    ASSERT_TRUE(engine.StartUpload(image));
-    Receive(ReplyWith({{ie::ConfigWriteStart, {}}}));
-    ASSERT_EQ(engine.state(), EngineState::Writing);
-  }
-  // Confirms every block as it goes out, until the stop is sent.
-  void ConfirmBlocks() {
-    test::AnswerUntil(
-        *this, [this] { return StopSent() || engine.state() != EngineState::Writing; },
-        [](const DeviceMessage& request) { return std::optional(AddressReply(AddressOf(request).value_or(0))); },
-        [] { return true; });
-  }
-  bool StopSent() const {
-    return std::any_of(host.sent.begin(), host.sent.end(),
-                       [](const auto& s) { return test::MainElement(s.message) == ie::ConfigWriteStop; });
-  }
-};
-
-TEST_F(ConfigUpload, StalledWindowStartsAgainFromTheFirstUnconfirmedBlock) {
+TEST_F(Transfer, UploadWindowStalledStartsAgainFromTheFirstUnconfirmedBlock) {
   settings.dataReadWriteMaxPendingRequests = 2;
-  StartAccepted(DenseImage());
-  clock.Advance(Delay());
+  kUploadBlock.start(*this);
+  clock.Advance(Ms(&EngineSettings::dataReadWriteRequestDelay));
   Receive(AddressReply(kConfigBaseAddress));  // the window is full: the third block goes out
   host.ClearRecords();
-  clock.Advance(WriteTimeout());
+  clock.Advance(Ms(&EngineSettings::communicationTimeoutDataWrite));
 
   EXPECT_EQ(engine.retries(), 1);
   ASSERT_EQ(host.SentElements(), std::vector<std::uint8_t>{ie::ConfigWriteData});
-  EXPECT_EQ(AddressOf(host.sent[0].message), ConfigDeviceAddress(208));
+  EXPECT_EQ(AddressOf(LastSent()), ConfigDeviceAddress(208));
   EXPECT_TRUE(host.notifications.empty());  // a repeat shows no progress
 }
 
-TEST_F(ConfigUpload, VersionReplyToTheStopEndsTheUpload) {
-  StartAccepted(DenseImage());
-  ConfirmBlocks();
+TEST_F(Transfer, UploadEndsOnAVersionReplyToTheStop) {
+  kUploadBlock.start(*this);
+  // Every block is confirmed as it goes out, until the stop is sent.
+  test::AnswerUntil(
+      *this, [this] { return test::MainElement(LastSent()) == ie::ConfigWriteStop; },
+      [](const DeviceMessage& request) { return std::optional(AddressReply(AddressOf(request).value_or(0))); },
+      [] { return true; });
   Receive(ReplyWith({test::TextElement(ie::FirmwareVersion, "1.2.9")}));
 
   EXPECT_EQ(engine.state(), EngineState::Idle);
@@ -485,80 +460,55 @@ TEST_F(ConfigUpload, VersionReplyToTheStopEndsTheUpload) {
 
 // ---- The firmware update ----
 
-constexpr std::uint32_t kBase = test::kFirmwareBase;
-
-DeviceMessage Acknowledge(std::uint32_t address) { return ReplyWith({{ie::FlashAddress, test::Number32(address)}}); }
-
-DeviceMessage ReplyOf(std::uint8_t element) { return ReplyWith({{element, {}}}); }
-
-class FirmwareUpdate : public test::ScriptedEngine, public testing::Test {
- protected:
-  void Load(const std::vector<TestSection>& sections) { stored_ = test::LoadFirmware(engine, sections); }
-  // Starts the update on a loader that is ready at once.
-  void StartInLoader(const std::vector<TestSection>& sections) {
-    Load(sections);
-    ASSERT_TRUE(engine.StartFirmwareUpdate());
-    Receive(ReplyOf(ie::FlashStart));
-    ASSERT_EQ(engine.state(), EngineState::Flashing);
-  }
-  std::uint8_t LastSent() const { return test::MainElement(host.sent.back().message); }
-  void TimeOut(std::uint32_t EngineSettings::*setting) { clock.Advance(milliseconds(settings.*setting)); }
-
- private:
-  std::unique_ptr<test::TempFile> stored_;
-};
-
-TEST_F(FirmwareUpdate, CancelIgnoresAcknowledgementsUntilTheLoaderConfirms) {
-  StartInLoader({{kSectionTypeApplication, kBase, FirmwareData(300)}});
+TEST_F(Transfer, FirmwareCancelIgnoresAcknowledgementsUntilTheLoaderConfirms) {
+  kFirmwareBlock.start(*this);
   engine.CancelFirmwareUpdate();
-  EXPECT_EQ(LastSent(), ie::FlashCancel);
+  EXPECT_EQ(test::MainElement(LastSent()), ie::FlashCancel);
   EXPECT_TRUE(host.Logged("Cancel firmware update"));
   EXPECT_TRUE(engine.HasPending(FlashCancelPending));
 
   const std::size_t sentBefore = host.sent.size();
-  Receive(Acknowledge(kBase));
+  Receive(ReplyWith({{ie::FlashAddress, Number32(test::kFirmwareBase)}}));
   EXPECT_EQ(host.sent.size(), sentBefore);
   EXPECT_EQ(engine.state(), EngineState::Flashing);
 
-  TimeOut(&EngineSettings::communicationTimeoutFlashLoad);  // the cancel is what goes again
-  EXPECT_EQ(LastSent(), ie::FlashCancel);
+  clock.Advance(Ms(&EngineSettings::communicationTimeoutFlashLoad));  // the cancel is what goes again
+  EXPECT_EQ(test::MainElement(LastSent()), ie::FlashCancel);
 
   // The loader confirms: it is asked to start the firmware, and the result waits for that.
-  Receive(ReplyOf(ie::FlashCancel));
-  EXPECT_EQ(LastSent(), ie::SwitchToFirmware);
+  Acknowledge(*this, ie::FlashCancel);
+  EXPECT_EQ(test::MainElement(LastSent()), ie::SwitchToFirmware);
   EXPECT_EQ(engine.state(), EngineState::InLoader);
   EXPECT_EQ(host.CountOf(Notification::FirmwareResult), 0);
   EXPECT_FALSE(engine.HasPending(FlashCancelPending));
   EXPECT_FALSE(engine.firmwareFile().IsOpen());
 }
 
-TEST_F(FirmwareUpdate, CancelWithoutAnUpdateSendsNothing) {
-  OperationsOf(engine).SetState(EngineState::Idle);
+TEST_F(Transfer, FirmwareCancelWithoutAnUpdateSendsNothing) {
   engine.CancelFirmwareUpdate();
   EXPECT_TRUE(host.sent.empty());
 }
 
 // The file closed under the update (the window's dialog went with an error):
 // every way the update would start again ends it instead of leaving it waiting.
-TEST_F(FirmwareUpdate, ClosedFileEndsTheUpdateWhereItWouldStartAgain) {
+TEST_F(Transfer, FirmwareFileClosedEndsTheUpdateWhereItWouldStartAgain) {
   struct Row {
     const char* name;
     std::function<void()> step;
   };
   const DeviceMessage loaderUp = test::EventWith({{ie::LoaderStarted, {}}});
   const Row rows[] = {
-      {"start_timed_out", [this] { TimeOut(&EngineSettings::communicationTimeoutFlashLoadStart); }},
+      {"start_timed_out", [this] { clock.Advance(Ms(&EngineSettings::communicationTimeoutFlashLoadStart)); }},
       {"loader_up_while_starting", [&] { Receive(loaderUp); }},
       {"loader_up_after_the_restart",
        [&] {
-         Receive(ReplyOf(ie::Reset));
+         Acknowledge(*this, ie::Reset);
          Receive(loaderUp);
        }},
   };
   for (const Row& row : rows) {
     host.ClearRecords();
-    Load({{kSectionTypeApplication, kBase, FirmwareData(300)}});
-    ASSERT_TRUE(engine.StartFirmwareUpdate()) << row.name;
+    kFirmwareStart.start(*this);
     engine.firmwareFile().CloseFile();
     row.step();
     EXPECT_EQ(host.CountOf(Notification::FirmwareResult, static_cast<int>(OperationResult::Rejected)), 1) << row.name;
@@ -570,27 +520,11 @@ TEST_F(FirmwareUpdate, ClosedFileEndsTheUpdateWhereItWouldStartAgain) {
 
 // ---- The announcement update ----
 
-constexpr std::uint32_t kSamples = 10000;
-
-// An update of a checked file that the gateway has accepted.
-class AnnouncementUpdate : public ::testing::Test, protected test::ScriptedEngine {
- protected:
-  AnnouncementUpdate() : wav_(test::LoadAnnouncement(engine, kSamples)) {
-    OperationsOf(engine).SetState(EngineState::Idle);
-    EXPECT_TRUE(engine.StartAnnouncementUpdate(AnnouncementKind::Incoming));
-    Receive(ReplyWith({{ie::AnnouncementStart, {}}}));
-    EXPECT_EQ(engine.state(), EngineState::AnnouncementSending);
-  }
-  milliseconds BlockTimeout() const { return milliseconds(settings.communicationTimeoutFlashLoad); }
-
-  std::unique_ptr<test::TempFile> wav_;
-};
-
-TEST_F(AnnouncementUpdate, FileCutAfterItsCheckEndsTheUpdateAsFailed) {
-  std::filesystem::resize_file(wav_->path(), 300);  // as if another program cut it
-  while (engine.state() == EngineState::AnnouncementSending &&
-         test::MainElement(host.sent.back().message) == ie::AnnouncementData) {
-    Receive(test::AnnouncementBlockAck(AddressOf(host.sent.back().message).value_or(0)));
+TEST_F(Transfer, AnnouncementFileCutAfterItsCheckEndsTheUpdateAsFailed) {
+  kAnnouncementSending.start(*this);
+  std::filesystem::resize_file(announcement->path(), 300);  // as if another program cut it
+  while (engine.state() == EngineState::AnnouncementSending && test::MainElement(LastSent()) == ie::AnnouncementData) {
+    Receive(test::AnnouncementBlockAck(AddressOf(LastSent()).value_or(0)));
   }
   EXPECT_TRUE(host.Logged("Announcement file read error"));
   EXPECT_EQ(engine.state(), EngineState::Idle);
@@ -604,20 +538,21 @@ TEST_F(AnnouncementUpdate, FileCutAfterItsCheckEndsTheUpdateAsFailed) {
   }
 }
 
-TEST_F(AnnouncementUpdate, ErasingOnTheLastTryStillResends) {
-  clock.Advance(BlockTimeout());
-  clock.Advance(BlockTimeout());
+TEST_F(Transfer, AnnouncementErasingOnTheLastTryStillResends) {
+  kAnnouncementSending.start(*this);
+  clock.Advance(2 * Ms(&EngineSettings::communicationTimeoutFlashLoad));
   ASSERT_EQ(engine.retries(), kMaxRepeats);
-  Receive(ReplyWith({{ie::FlashErasing, {}}}));
+  Acknowledge(*this, ie::FlashErasing);
   clock.Advance(kResendDelay);
   EXPECT_EQ(engine.state(), EngineState::AnnouncementSending);
   EXPECT_EQ(engine.retries(), 0);
   EXPECT_EQ(host.CountOf(Notification::OperationFailed), 0);
 }
 
-TEST_F(AnnouncementUpdate, LongErasingUsesUpTriesAfterTheFourthReport) {
+TEST_F(Transfer, AnnouncementErasingLongUsesUpTriesAfterTheFourthReport) {
+  kAnnouncementSending.start(*this);
   for (int erasing = 0; erasing < 4 + kMaxTries; ++erasing) {
-    Receive(ReplyWith({{ie::FlashErasing, {}}}));
+    Acknowledge(*this, ie::FlashErasing);
     clock.Advance(kResendDelay);
   }
   EXPECT_EQ(host.CountOf(Notification::OperationFailed), 1);
@@ -627,37 +562,13 @@ TEST_F(AnnouncementUpdate, LongErasingUsesUpTriesAfterTheFourthReport) {
 
 // ---- The CDR download ----
 
-constexpr std::uint32_t kWriteTimeoutMs = 5000;
-
-class CdrDownload : public ::testing::Test, protected test::ScriptedEngine {
- protected:
-  CdrDownload() {
-    settings.communicationTimeoutDataWrite = kWriteTimeoutMs;
-    OperationsOf(engine).SetState(EngineState::Idle);
-    engine.SetLoginPassword("pw");
-  }
-
-  void Start() {
-    ASSERT_TRUE(engine.StartCdrDownload(store));
-    host.ClearRecords();
-  }
-  const DeviceMessage& LastSent() const { return host.sent.back().message; }
-  // The last request acknowledges this chunk, as a plain Request.
-  void ExpectAcknowledged(std::uint32_t address, std::uint8_t length) const {
-    ASSERT_FALSE(host.sent.empty());
-    EXPECT_EQ(LastSent().type(), static_cast<std::uint8_t>(MessageType::Request));
-    EXPECT_EQ(ElementData(LastSent(), ie::CdrData), Bytes{length});
-    EXPECT_EQ(ElementData(LastSent(), ie::CdrAddress), Number32(address));
-    EXPECT_FALSE(FindElement(LastSent(), ie::Cause).has_value());
-  }
-  bool EverNamed(std::uint32_t address) const {
-    return std::any_of(host.sent.begin(), host.sent.end(), [address](const test::SentMessage& sent) {
-      return ElementData(sent.message, ie::CdrAddress) == Number32(address);
-    });
-  }
-
-  test::MemoryCdrStore store;
-};
+// The last request acknowledges this chunk, as a plain Request.
+void ExpectAcknowledged(const DeviceMessage& request, std::uint32_t address, std::uint8_t length) {
+  EXPECT_EQ(request.type(), static_cast<std::uint8_t>(MessageType::Request));
+  EXPECT_EQ(ElementData(request, ie::CdrData), Bytes{length});
+  EXPECT_EQ(ElementData(request, ie::CdrAddress), Number32(address));
+  EXPECT_FALSE(FindElement(request, ie::Cause).has_value());
+}
 
 struct WrapRow {
   const char* name;
@@ -668,16 +579,16 @@ struct WrapRow {
   bool accepted;
 };
 
-class CdrDownloadWrap : public CdrDownload, public ::testing::WithParamInterface<WrapRow> {};
+using CdrDownloadWrap = Table<WrapRow>;
 
 TEST_P(CdrDownloadWrap, TakesOnlyTheNextChunk) {
   const WrapRow& row = GetParam();
-  Start();
+  ASSERT_TRUE(engine.StartCdrDownload(store));
   Receive(test::CdrChunkReply(row.lastPosition, row.lastLength));
   host.ClearRecords();
   Receive(test::CdrChunkReply(row.address, row.length));
   if (row.accepted) {
-    ExpectAcknowledged(row.address, static_cast<std::uint8_t>(row.length));
+    ExpectAcknowledged(LastSent(), row.address, static_cast<std::uint8_t>(row.length));
     EXPECT_EQ(store.chunks.size(), 2u);
   } else {
     char line[32];
@@ -699,8 +610,9 @@ INSTANTIATE_TEST_SUITE_P(
                       WrapRow{"GapFurtherOn", 0x100, 64, 0x400, 64, true}),
     test::RowName<WrapRow>);
 
-TEST_F(CdrDownload, CdrRestartWithoutLinkEndsTheDownload) {
-  Start();
+TEST_F(Transfer, CdrRestartWithoutLinkEndsTheDownload) {
+  ASSERT_TRUE(engine.StartCdrDownload(store));
+  host.ClearRecords();
   host.linkAnswers = {false};
   Receive(test::RejectWith({cause::CdrRestart}));
   EXPECT_TRUE(host.sent.empty());
@@ -712,8 +624,9 @@ TEST_F(CdrDownload, CdrRestartWithoutLinkEndsTheDownload) {
 // A chunk the store refuses is asked for again by a Reject that tells the
 // gateway how many records were lost; the Reject names only the chunk stored
 // before it, never the refused one, so the gateway cannot take it for a release.
-TEST_F(CdrDownload, RefusedChunkIsRequestedAgainAndNeverAcknowledged) {
-  Start();
+TEST_F(Transfer, CdrChunkRefusedIsRequestedAgainAndNeverAcknowledged) {
+  engine.SetLoginPassword("pw");
+  ASSERT_TRUE(engine.StartCdrDownload(store));
   Receive(test::CdrChunkReply(0, 192));
   store.failures = 3;
   for (int attempt = 0; attempt < 3; ++attempt) {
@@ -731,7 +644,6 @@ TEST_F(CdrDownload, RefusedChunkIsRequestedAgainAndNeverAcknowledged) {
     }
   }
   EXPECT_TRUE(host.sent.empty());
-  EXPECT_FALSE(EverNamed(0xC0));
   EXPECT_EQ(host.notifications, (std::vector<RecordedNotification>{{Notification::CdrResult, 2, false}}));
   EXPECT_TRUE(engine.causeText().empty());
   EXPECT_EQ(store.closes, 1);
@@ -741,8 +653,8 @@ TEST_F(CdrDownload, RefusedChunkIsRequestedAgainAndNeverAcknowledged) {
 
 // A refused first chunk is rejected in the first request's form; the same
 // chunk, stored when it comes again, is acknowledged as usual.
-TEST_F(CdrDownload, RefusedFirstChunkIsAskedForInTheFirstRequestFormThenAcknowledged) {
-  Start();
+TEST_F(Transfer, CdrFirstChunkRefusedIsAskedForInTheFirstRequestFormThenAcknowledged) {
+  ASSERT_TRUE(engine.StartCdrDownload(store));
   store.failures = 1;
   Receive(test::CdrChunkReply(0x200, 100));
   EXPECT_EQ(LastSent().type(), static_cast<std::uint8_t>(MessageType::Reject));
@@ -750,7 +662,7 @@ TEST_F(CdrDownload, RefusedFirstChunkIsAskedForInTheFirstRequestFormThenAcknowle
   EXPECT_FALSE(FindElement(LastSent(), ie::CdrAddress).has_value());
   EXPECT_EQ(ElementData(LastSent(), ie::Cause), (Bytes{cause::CdrStoreFailed, 2}));
   Receive(test::CdrChunkReply(0x200, 100));
-  ExpectAcknowledged(0x200, 100);
+  ExpectAcknowledged(LastSent(), 0x200, 100);
   EXPECT_EQ(engine.retries(), 0);
   EXPECT_EQ(store.chunks.size(), 1u);
 }

@@ -40,13 +40,16 @@ inline ConfigurationImage DenseImage() {
   return image;
 }
 
-// An idle engine on a scripted host, with the transfer's counters at hand.
-class TransferTest : public ::testing::Test, protected ScriptedEngine {
- protected:
+// An idle engine on a scripted host.
+class TransferTest : public ::testing::Test, public ScriptedEngine {
+ public:
   TransferTest() { OperationsOf(engine).SetState(EngineState::Idle); }
 
-  std::chrono::milliseconds Delay() const { return std::chrono::milliseconds(settings.dataReadWriteRequestDelay); }
-  const ConfigTransfer::Counters& Counters() const { return engine.configTransfer().counters(); }
+  // The time a setting names, e.g. the time-out of a request.
+  std::chrono::milliseconds Ms(std::uint32_t EngineSettings::*setting) const {
+    return std::chrono::milliseconds(settings.*setting);
+  }
+  const DeviceMessage& LastSent() const { return host.sent.back().message; }
 };
 
 inline std::vector<std::uint8_t> Number32(std::uint32_t value) {

@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <numeric>
+#include <string>
 #include <vector>
+
+#include "protocol/PasswordMask.h"
+#include "support/RowName.h"
 
 namespace tusko {
 namespace {
@@ -52,7 +56,7 @@ INSTANTIATE_TEST_SUITE_P(
         // The only element claims more than the area holds; a new element goes at the end.
         AreaRow{"malformedAreaStaysInside", {0xA2, 3, 0x42, 9, 1, 0xEE}, [](DeviceMessage& m) { return AddElementBytes(m, 0x46, {7}); },
                 {0x42, 9, 1, 0x46, 1, 7}}),
-    [](const auto& row) { return std::string(row.param.name); });
+    test::RowName<AreaRow>);
 
 struct CapacityRow {
   const char* name;
@@ -95,7 +99,7 @@ INSTANTIATE_TEST_SUITE_P(
                       CapacityRow{"empty_accepts253", 0, 253, true},
                       CapacityRow{"empty_rejects254", 0, 254, false},
                       CapacityRow{"empty_rejects300", 0, 300, false}),
-    [](const auto& row) { return std::string(row.param.name); });
+    test::RowName<CapacityRow>);
 
 struct ChecksumRow {
   const char* name;
@@ -119,7 +123,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ChecksumRow{"trailingByteIgnored", {0xA1, 0x00, 0x5F, 0x33}, true},
                       // The length byte decides which byte is the checksum.
                       ChecksumRow{"lengthClaimsMore", {0xA1, 0x01, 0x5F}, false}),
-    [](const auto& row) { return std::string(row.param.name); });
+    test::RowName<ChecksumRow>);
 
 struct FindRow {
   const char* name;
@@ -155,7 +159,7 @@ INSTANTIATE_TEST_SUITE_P(
         FindRow{"truncatedHeader", {0xA2, 3, 0x42, 0, 0x46, 0x00, 0xEE}, 0x46, std::nullopt},
         // Bytes after L that look like an element are not part of the message.
         FindRow{"beyondLength", {0xA2, 2, 0x42, 0, 0x46, 1, 7, 0xEE}, 0x46, std::nullopt}),
-    [](const auto& row) { return std::string(row.param.name); });
+    test::RowName<FindRow>);
 
 struct TextRow {
   const char* name;
@@ -177,7 +181,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TextRow{"cutToCapacity", {'a', 'b', 'c', 'd'}, 2, "ab"},
                       TextRow{"zeroCapacity", {'a'}, 0, ""}, TextRow{"empty", {}, 40, ""},
                       TextRow{"highBytesKept", {0xE4, 0xFC}, 40, "\xE4\xFC"}),
-    [](const auto& row) { return std::string(row.param.name); });
+    test::RowName<TextRow>);
 
 TEST(DeviceMessage, FromBytesKeepsAtMost258Bytes) {
   std::vector<std::uint8_t> bytes(300, 0x11);
@@ -186,6 +190,33 @@ TEST(DeviceMessage, FromBytesKeepsAtMost258Bytes) {
   const auto shortMessage = DeviceMessage::FromBytes(std::vector<std::uint8_t>{0xA1});
   EXPECT_EQ(shortMessage.ieLength(), 0);
 }
+
+
+// Password "ab" is D1 03 61 62 00, the new password "cd" 28 03 63 64 00.
+struct DumpRow {
+  const char* name;
+  std::vector<std::uint8_t> message;
+  std::string dump;
+};
+
+class MessageDumpTest : public testing::TestWithParam<DumpRow> {};
+
+TEST_P(MessageDumpTest, MasksOnlyThePasswordsOfARequest) { EXPECT_EQ(MessageDump(GetParam().message), GetParam().dump); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Messages, MessageDumpTest,
+    testing::Values(
+        DumpRow{"LoginPassword", {0xA1, 0x0B, 0x46, 0x04, 0x00, 0x07, 0x00, 0x00, 0xD1, 0x03, 0x61, 0x62, 0x00, 0x55},
+                "A1 0B 46 04 00 07 00 00 D1 03 ** ** ** 55"},
+        DumpRow{"OldAndNewPassword",
+                {0xA1, 0x0A, 0x28, 0x03, 0x63, 0x64, 0x00, 0xD1, 0x03, 0x61, 0x62, 0x00, 0x55},
+                "A1 0A 28 03 ** ** ** D1 03 ** ** ** 55"},
+        DumpRow{"ReplyIsShownAsItIs", {0xA2, 0x05, 0x28, 0x03, 0x63, 0x64, 0x00, 0x55}, "A2 05 28 03 63 64 00 55"},
+        DumpRow{"ElementPastTheAreaIsShownAsItIs",
+                {0xA1, 0x09, 0xD1, 0x03, 0x61, 0x62, 0x00, 0xD1, 0x09, 0x61, 0x62}, "A1 09 D1 03 ** ** ** D1 09 61 62"},
+        DumpRow{"LengthBeyondTheBytesGiven", {0xA1, 0x40, 0xD1}, "A1 40 D1"},
+        DumpRow{"Empty", {}, ""}),
+    test::RowName<DumpRow>);
 
 }  // namespace
 }  // namespace tusko

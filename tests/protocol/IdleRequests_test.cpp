@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "protocol/RecordingMonitor.h"
 #include "protocol/TransferScript.h"
 #include "protocol/engine/OperationEngine.h"
 #include "support/RowName.h"
@@ -265,25 +264,11 @@ INSTANTIATE_TEST_SUITE_P(
     test::RowName<SideRow>);
 
 // The window's connect command may open the link at once or leave it closed.
-class ConnectingHost : public test::EngineTestHost {
- public:
-  using EngineTestHost::EngineTestHost;
-  void requestConnect() override {
-    EngineTestHost::requestConnect();
-    link = opens ? LinkState::Open : LinkState::Closed;
-  }
-  bool opens = false;
-};
-
-TEST(DiagnosticsConnect, ClosedLinkAsksTheWindowToConnectAndGoesOutOnlyOnceOpen) {
+TEST_F(IdleEngine, DiagnosticsOnAClosedLinkAskTheWindowToConnectAndGoOutOnlyOnceOpen) {
   for (const bool opens : {false, true}) {
-    test::VirtualClock clock;
-    EngineSettings settings;
-    ConnectingHost host(clock);
-    OperationEngine engine(host, settings);
-    host.Attach(engine);
+    host.ClearRecords();
     host.link = LinkState::Closed;
-    host.opens = opens;
+    host.onConnect = [this, opens] { host.link = opens ? LinkState::Open : LinkState::Closed; };
     EXPECT_EQ(engine.RequestDiagnostics(DiagnosticsKind::GsmCredit, 1), opens);
     EXPECT_EQ(host.connectRequests, 1);
     EXPECT_EQ(host.linkQueries, 0);

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "protocol/RecordingMonitor.h"
+#include "protocol/TransferScript.h"
 #include "protocol/engine/CauseText.h"
 #include "support/EngineTestHost.h"
 #include "support/RowName.h"

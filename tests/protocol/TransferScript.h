@@ -1,7 +1,8 @@
 #pragma once
 
 // The gateway's side of the transfers, played message by message against a
-// scripted engine, and the files and record store the transfers work on.
+// scripted engine, the files and record store the transfers work on, and a
+// monitoring view.
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "config/ConfigurationImage.h"
@@ -161,5 +163,18 @@ class MemoryCdrStore final : public CdrRecordStore {
 inline DeviceMessage CdrChunkReply(std::uint32_t address, std::size_t length) {
   return ReplyWith({{ie::CdrData, std::vector<std::uint8_t>(length, 0x01)}, {ie::CdrAddress, Number32(address)}});
 }
+
+// A monitoring view that writes down what it is told.
+class RecordingMonitor : public MonitorSink {
+ public:
+  void monitoringStarted() override { calls.push_back("started"); }
+  void monitoringStopped() override { calls.push_back("stopped"); }
+  void gatewayAnswered() override { calls.push_back("answered"); }
+  void monitorOutput(std::string_view text) override { calls.push_back("output " + std::string(text)); }
+  bool isPaused() const override { return paused; }
+
+  std::vector<std::string> calls;
+  bool paused = false;
+};
 
 }  // namespace tusko::test

@@ -56,6 +56,8 @@ class EngineTestHost : public EngineHost {
   // when none are left the prompt is cancelled.
   std::deque<std::optional<std::string>> passwordAnswers;
   std::function<void(const DeviceMessage&)> onSend;
+  // Runs when the engine asks the window to connect, as the window's connect command would.
+  std::function<void()> onConnect;
   // Runs inside notify, as the window's handler would (for sync codes, before the engine goes on).
   std::function<void(const RecordedNotification&)> onNotify;
   std::map<std::string, std::string, std::less<>> texts;
@@ -89,7 +91,10 @@ class EngineTestHost : public EngineHost {
   void sendToLink(DeviceMessage message, std::size_t length) override;
   void closeLink() override;
   bool reopenLink() override;
-  void requestConnect() override { ++connectRequests; }
+  void requestConnect() override {
+    ++connectRequests;
+    if (onConnect) onConnect();
+  }
   void notify(Notification code, int value, bool sync) override;
   bool queryLink() override;
   bool queryPassword() override;

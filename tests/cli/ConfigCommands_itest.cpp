@@ -1,6 +1,6 @@
 // tuskoctl's configuration commands end to end: the backup before a write,
-// the read-back check after it, and the file commands that never reach a
-// gateway.
+// the read-back check after it, the file commands that never reach a
+// gateway, and the files of every update command that are refused before it.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -11,9 +11,11 @@
 
 #include "config/ConfigurationFile.h"
 #include "sim/SampleConfiguration.h"
+#include "support/FileText.h"
 #include "support/ProgramRun.h"
 #include "support/RefusingPort.h"
 #include "support/RowName.h"
+#include "support/TestWavFile.h"
 
 namespace tusko {
 namespace {
@@ -117,6 +119,7 @@ TEST_F(ConfigCommands, NewConfigMakesAValidFileAndKeepsAnExistingOneUnlessToldYe
 
 struct BadFileRow {
   const char* name;
+  std::vector<std::string> command;  // the file's path follows
   // Makes the file in the folder; returns its path.
   fs::path (*make)(const fs::path& folder);
   const char* reason;
@@ -136,27 +139,51 @@ fs::path Corrupted(const fs::path& folder) {
   return file;
 }
 
+fs::path StereoWav(const fs::path& folder) {
+  std::vector<std::uint8_t> stereo = test::AlawWav(100);
+  test::PatchLittle(stereo, 22, 2, 2);
+  const fs::path file = folder / "stereo.wav";
+  test::WriteFileText(file, std::string(stereo.begin(), stereo.end()));
+  return file;
+}
+
+// Firmware files with a section past the address space, refused even with the window check switched off.
+fs::path WrappingFirmware(const fs::path&) {
+  return fs::path(TUSKO_FUZZ_CORPUS_DIR) / "firmware_file_fuzz" / "firmware-section-wraps-address-space.bin";
+}
+fs::path FirmwareAfterTheTop(const fs::path&) {
+  return fs::path(TUSKO_FUZZ_CORPUS_DIR) / "firmware_file_fuzz" / "firmware-section-at-top-of-address-space.bin";
+}
+
 class BadFiles : public ConfigCommands, public testing::WithParamInterface<BadFileRow> {};
 
 // The file is refused before the gateway is asked anything: the link given
 // here would refuse the connection, which would end with another code.
-TEST_P(BadFiles, AreRefusedByWriteConfigAndCheckConfig) {
+TEST_P(BadFiles, AreRefusedBeforeTheGatewayIsAsked) {
+  WriteSettings(test::ShortTimers() + "CheckFirmwareAddrSpace=0\n");
   const test::RefusingPort refusing;
-  const fs::path file = GetParam().make(configHome_.path());
-  const ProcessResult write =
-      Tuskoctl({"--tcp", "127.0.0.1:" + std::to_string(refusing.port()), "--yes", "write-config", file.string()});
-  EXPECT_EQ(write.exitCode, kExitBadFile) << write.err;
-  EXPECT_NE(write.err.find(GetParam().reason), std::string::npos) << write.err;
-
-  const ProcessResult check = Tuskoctl({"check-config", file.string()});
-  EXPECT_EQ(check.exitCode, kExitBadFile);
-  EXPECT_NE(check.err.find(GetParam().reason), std::string::npos) << check.err;
+  std::vector<std::string> args = {"--tcp", "127.0.0.1:" + std::to_string(refusing.port()), "--yes"};
+  args.insert(args.end(), GetParam().command.begin(), GetParam().command.end());
+  args.push_back(GetParam().make(configHome_.path()).string());
+  const ProcessResult result = Tuskoctl(args);
+  EXPECT_EQ(result.exitCode, kExitBadFile) << result.err;
+  EXPECT_NE(result.err.find(GetParam().reason), std::string::npos) << result.err;
 }
+
+constexpr const char* kNotAConfiguration = "The file is not a valid configuration file.";
+constexpr const char* kNotAFirmware = "The file is not a firmware file.";
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, BadFiles,
-    testing::Values(BadFileRow{"missing", Missing, "The file does not exist."},
-                    BadFileRow{"corrupted", Corrupted, "The file is not a valid configuration file."}),
+    testing::Values(BadFileRow{"WriteMissing", {"write-config"}, Missing, "The file does not exist."},
+                    BadFileRow{"CheckMissing", {"check-config"}, Missing, "The file does not exist."},
+                    BadFileRow{"WriteCorrupted", {"write-config"}, Corrupted, kNotAConfiguration},
+                    BadFileRow{"CheckCorrupted", {"check-config"}, Corrupted, kNotAConfiguration},
+                    BadFileRow{"FirmwareWrapsTheAddressSpace", {"write-firmware"}, WrappingFirmware, kNotAFirmware},
+                    BadFileRow{"FirmwareAfterAValidSectionAtTheTop", {"write-firmware"}, FirmwareAfterTheTop,
+                               kNotAFirmware},
+                    BadFileRow{"AnnouncementOfAnotherFormat", {"announcement", "2"}, StereoWav,
+                               "The file must be a WAV file in A-law, 8 kHz, mono."}),
     test::RowName<BadFileRow>);
 
 TEST_F(ConfigCommands, WriteConfigWithoutATerminalToConfirmIsCancelled) {

@@ -2,29 +2,21 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace tusko::cli {
 namespace {
 
 std::tm Tm(int year, int month, int day, int hour, int minute, int second) {
   std::tm t{};
-  t.tm_year = year - 1900;
-  t.tm_mon = month - 1;
-  t.tm_mday = day;
-  t.tm_hour = hour;
-  t.tm_min = minute;
-  t.tm_sec = second;
+  std::tie(t.tm_year, t.tm_mon, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec) =
+      std::tuple(year - 1900, month - 1, day, hour, minute, second);
   return t;
 }
 
 DateTimeRecord Record(int year, int month, int day, int hour, int minute, int second) {
-  DateTimeRecord r;
-  r.year = static_cast<std::uint16_t>(year);
-  r.month = static_cast<std::uint16_t>(month);
-  r.day = static_cast<std::uint16_t>(day);
-  r.hour = static_cast<std::uint16_t>(hour);
-  r.minute = static_cast<std::uint16_t>(minute);
-  r.second = static_cast<std::uint16_t>(second);
-  return r;
+  const auto u = [](int value) { return static_cast<std::uint16_t>(value); };
+  return {.year = u(year), .month = u(month), .day = u(day), .hour = u(hour), .minute = u(minute), .second = u(second)};
 }
 
 TEST(DateTimeArgument, AcceptsIsoLocalTimesAndNow) {

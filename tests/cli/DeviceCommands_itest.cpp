@@ -3,13 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <fstream>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "sim/GatewayTiming.h"
+#include "support/FileText.h"
 #include "support/ProgramRun.h"
 
 namespace tusko {
@@ -130,9 +129,7 @@ TEST_F(DeviceCommands, NoCommunicationLogHoldsAPassword) {
     const ProcessResult result = Tuskoctl(args, environment);
     ASSERT_EQ(result.exitCode, 0) << row.name << "\n" << result.err;
 
-    std::stringstream logFile;
-    logFile << std::ifstream(file).rdbuf();
-    const std::string written = logFile.str() + result.err + result.out;
+    const std::string written = test::ReadFileText(file) + result.err + result.out;
     EXPECT_NE(written.find("OUT: A1"), std::string::npos) << row.name << ": nothing was logged";
     for (const Secret* secret : {&first, &second}) {
       EXPECT_EQ(written.find(secret->text), std::string::npos) << row.name << ":\n" << written;

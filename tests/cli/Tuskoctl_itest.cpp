@@ -3,11 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <regex>
-#include <sstream>
 #include <string>
 
+#include "support/FileText.h"
 #include "support/ProgramRun.h"
 #include "support/RefusingPort.h"
 
@@ -51,11 +50,9 @@ TEST_F(TuskoctlInfo, ReadsTheSimulatorProgramOverTcpAndLogsTheTraffic) {
   EXPECT_EQ(result.err.find("built-in"), std::string::npos) << result.err;
   ExpectGatewayReport(result.out);
 
-  std::ifstream file(comlog);
-  std::stringstream log;
-  log << file.rdbuf();
+  const std::string log = test::ReadFileText(comlog);
   for (const char* line : {"Init communication\n", "TCP Connect - ", "OUT: A1 02 15 00 48\n", " IN: A2 ", "Close communication\n"}) {
-    EXPECT_NE(log.str().find(line), std::string::npos) << line << " missing in:\n" << log.str();
+    EXPECT_NE(log.find(line), std::string::npos) << line << " missing in:\n" << log;
   }
 }
 

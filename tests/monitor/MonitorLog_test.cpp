@@ -285,23 +285,6 @@ TEST_F(MonitorLogTest, CommandLineIsSentWithItsLineEndAndClearedWhenMonitoringSt
 
 // ---- The temporary file ----
 
-// Each log has a file of its own, named after the process, and deletes it at its end.
-TEST_F(MonitorLogTest, TwoLogsDoNotShareATempFile) {
-  std::optional<MonitorLog> second;
-  second.emplace(engine, host, MonitorLogSettings{}, temp.path());
-  const fs::path firstPath = log->TempFilePath();
-  const fs::path secondPath = second->TempFilePath();
-  EXPECT_NE(firstPath, secondPath);
-  EXPECT_EQ(firstPath.parent_path(), temp.path());
-  EXPECT_TRUE(secondPath.filename().string().starts_with("~monlog-" + std::to_string(::getpid())));
-  second.reset();
-  EXPECT_FALSE(fs::exists(secondPath));
-  EXPECT_TRUE(fs::exists(firstPath));
-  host.Attach(nullptr);
-  log.reset();
-  EXPECT_FALSE(fs::exists(firstPath));
-}
-
 // The id of a process that has ended and been waited for.
 long EndedProcessId() {
   const pid_t child = ::fork();
@@ -311,7 +294,9 @@ long EndedProcessId() {
   return child;
 }
 
-TEST_F(MonitorLogTest, StartRemovesOnlyTheFilesOfEndedPrograms) {
+// Each log has a file of its own, named after the process, and deletes it at its end; a new log removes the
+// files that ended programs left.
+TEST_F(MonitorLogTest, EachLogHasATempFileOfItsOwnAndRemovesOnlyTheFilesOfEndedPrograms) {
   const std::string ended = std::to_string(EndedProcessId());
   const std::string running = std::to_string(::getppid());
   const std::string own = std::to_string(::getpid());
@@ -322,8 +307,17 @@ TEST_F(MonitorLogTest, StartRemovesOnlyTheFilesOfEndedPrograms) {
       {"saved-" + ended + ".tmp", true},
   };
   for (const auto& [name, kept] : files) std::ofstream(temp.path() / name) << "trace";
-  Make(MonitorLogSettings{});
+  std::optional<MonitorLog> second;
+  second.emplace(engine, host, MonitorLogSettings{}, temp.path());
   for (const auto& [name, kept] : files) EXPECT_EQ(fs::exists(temp.path() / name), kept) << name;
+  const fs::path firstPath = log->TempFilePath();
+  const fs::path secondPath = second->TempFilePath();
+  EXPECT_NE(firstPath, secondPath);
+  EXPECT_EQ(secondPath.parent_path(), temp.path());
+  EXPECT_TRUE(secondPath.filename().string().starts_with("~monlog-" + own));
+  second.reset();
+  EXPECT_FALSE(fs::exists(secondPath));
+  EXPECT_TRUE(fs::exists(firstPath));
 }
 
 TEST_F(MonitorLogTest, UnwritableFolderIsReportedAndTheViewWorksWithoutTheFile) {

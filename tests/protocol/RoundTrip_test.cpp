@@ -9,10 +9,8 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -28,6 +26,7 @@
 #include "protocol/engine/OperationEngine.h"
 #include "sim/GatewayFaults.h"
 #include "sim/GatewayFlashLoader.h"
+#include "support/FileText.h"
 #include "support/FirmwareFiles.h"
 #include "support/GatewayHarness.h"
 #include "support/RowName.h"
@@ -265,9 +264,7 @@ Trip Cdr(RoundTrip& t) {
           [&h, path] {
             std::string expected;
             for (const CdrRecord& record : h.gateway.CdrStore().Generated()) expected += CdrRecordLine(record, {}, ';');
-            std::ostringstream content;
-            content << std::ifstream(path, std::ios::binary).rdbuf();
-            return content.str() == expected && h.gateway.CdrStore().Remaining() == 0;
+            return test::ReadFileText(path) == expected && h.gateway.CdrStore().Remaining() == 0;
           },
           [&h] { return h.gateway.CdrStore().Remaining() == h.gateway.CdrStore().Generated().size(); }};
 }
@@ -307,17 +304,6 @@ Trip SystemInfoCheck(RoundTrip& t) {
           [&h] {
             return h.engine.deviceInformation().system.firmwareVersion == h.gateway.Identity().firmwareVersion &&
                    h.gateway.RequestCount(ie::LanInfo) == 0;
-          },
-          [] { return true; }};
-}
-
-Trip ModuleInfo(RoundTrip& t) {
-  GatewayHarness& h = t.harness;
-  return {Notification::ModuleInfoResult, [&h] { return h.engine.GetModuleInfo(1); }, [&h] {
-            const sim::GsmModuleIdentity& expected = h.gateway.Identity().modules[1];
-            const ModuleInformation& module = h.engine.deviceInformation().module;
-            return module.type == expected.type && module.imei == expected.imei && module.imsi == expected.imsi &&
-                   module.network == expected.network && module.index == 1 && h.host.Logged("Get module info - 1");
           },
           [] { return true; }};
 }
@@ -420,7 +406,6 @@ INSTANTIATE_TEST_SUITE_P(
                 [](GatewayHarness& h) { h.engine.CancelCdr(); }},
         TripRow{"SystemInfoWithTheLanInfo", SystemInfo, kSerial, {}},
         TripRow{"SystemInfoCheck", SystemInfoCheck, kSerial, {}},
-        TripRow{"ModuleInfo", ModuleInfo, kSerial, {}},
         TripRow{"SetTimeReadBack", SetTime, kSerial, {}, Done, {}, nullptr,
                 [](GatewayHarness& h) { return h.host.CountOf(Notification::SetTimeResult) > 0; },
                 [](GatewayHarness& h) { h.engine.GetDateTime(); }},

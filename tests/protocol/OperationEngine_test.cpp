@@ -12,6 +12,7 @@
 #include <chrono>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "protocol/TransferScript.h"
@@ -233,29 +234,21 @@ TEST_F(EngineTest, FirmwareStartedReturnsToIdle) {
   EXPECT_TRUE(host.sent.empty());
 }
 
-struct LinkEventRow {
-  const char* name;
-  std::uint8_t element;
-  const char* line;
-};
-
-class LinkEventTable : public EngineTest, public ::testing::WithParamInterface<LinkEventRow> {};
-
-TEST_P(LinkEventTable, ClosesTheLinkAndStillRunsTheStateHandler) {
-  OperationsOf(engine).SetState(EngineState::ResetSent);
-  Receive(EventWith({{GetParam().element, {}}, {ie::Reset, {}}}));
-  EXPECT_TRUE(host.Logged(GetParam().line));
-  EXPECT_EQ(host.linkCloses, 1);
-  EXPECT_EQ(host.link, LinkState::Closed);
-  EXPECT_EQ(host.CountOf(Notification::LinkClosed, 0), 1);
-  // A Request is no reply to the reset: the handler leaves the state alone.
-  EXPECT_EQ(engine.state(), EngineState::ResetSent);
+TEST_F(EngineTest, LinkEventsCloseTheLinkAndStillRunTheStateHandler) {
+  for (const auto& [element, line] : {std::pair{ie::PowerDown, "Power down"},
+                                      std::pair{ie::SwitchToFirmware, "Switch to firmware"}}) {
+    host.ClearRecords();
+    host.link = LinkState::Open;
+    OperationsOf(engine).SetState(EngineState::ResetSent);
+    Receive(EventWith({{element, {}}, {ie::Reset, {}}}));
+    EXPECT_TRUE(host.Logged(line));
+    EXPECT_EQ(host.linkCloses, 1) << line;
+    EXPECT_EQ(host.link, LinkState::Closed) << line;
+    EXPECT_EQ(host.CountOf(Notification::LinkClosed, 0), 1) << line;
+    // A Request is no reply to the reset: the handler leaves the state alone.
+    EXPECT_EQ(engine.state(), EngineState::ResetSent) << line;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Engine, LinkEventTable,
-                         ::testing::Values(LinkEventRow{"PowerDown", ie::PowerDown, "Power down"},
-                                           LinkEventRow{"SwitchToFirmware", ie::SwitchToFirmware, "Switch to firmware"}),
-                         test::RowName<LinkEventRow>);
 
 TEST_F(EngineTest, DiagnosticsDataIsStoredInAnyStateAndNotifiedAtOnce) {
   OperationsOf(engine).SetState(EngineState::ResetSent);

@@ -358,13 +358,6 @@ class ConfigDownload : public Transfer {
  protected:
   milliseconds DataTimeout() const { return Ms(&EngineSettings::communicationTimeoutDataRead); }
   milliseconds Delay() const { return Ms(&EngineSettings::dataReadWriteRequestDelay); }
-  // Answers only while nothing more can go out, so that the window stays full.
-  void ServeSlowly(const ConfigurationImage& image) {
-    test::AnswerUntil(
-        *this, [this] { return engine.state() != EngineState::Reading; },
-        [&image](const DeviceMessage& request) { return test::ServeRead(image, request); },
-        [this] { return host.TimerDelay() == DataTimeout(); });
-  }
 };
 
 // A short block would leave a hole that a later write sends back: asked again, the third ends the download.
@@ -395,7 +388,11 @@ TEST_F(ConfigDownload, AnswersInFlightForASkippedPartAreNotAwaited) {
   ConfigurationImage gateway = DenseImage();
   gateway.Fill(layout::lcr::kClipTable.section, layout::kUnset);
   ASSERT_TRUE(engine.StartDownload());
-  ServeSlowly(gateway);
+  // Answers only while nothing more can go out, so that the window stays full.
+  test::AnswerUntil(
+      *this, [this] { return engine.state() != EngineState::Reading; },
+      [&gateway](const DeviceMessage& request) { return test::ServeRead(gateway, request); },
+      [this] { return host.TimerDelay() == DataTimeout(); });
 
   EXPECT_TRUE(host.Logged("Skip"));  // answers for the skipped part, still on their way
   EXPECT_EQ(host.CountOf(Notification::DownloadResult, 1), 1);

@@ -68,9 +68,6 @@ Bytes Terminated(std::string_view text) {
 INSTANTIATE_TEST_SUITE_P(
     Rows, StoredEditTest,
     testing::Values(
-        ApplyRow{"alarmServerNumeric", PageId::SystemAlarmIndication,
-                 {{"alarm.ipServer", {.number = 4000, .text = "192.168.0.5"}}}, 21352,
-                 Terminated("N192168000005P4000")},
         ApplyRow{"alarmServerCleared", PageId::SystemAlarmIndication, {{"alarm.ipServer", {.number = 80}}}, 21352, {0}},
         ApplyRow{"smtpServerWithoutPortKept", PageId::SystemAlarmIndication,
                  {{"alarm.smtpServer", {.number = 0, .text = "mail"}}}, 21472, Terminated("Smail:0")},

@@ -174,20 +174,21 @@ TEST(ConfigurationDocument, PagesRefreshTheRootTextOnlyAfterTheGeneralPage) {
   EXPECT_EQ(h.rootTexts.back(), "Root - GW1");
 }
 
-TEST(ConfigurationDocument, ReceivedConfigurationWithoutDocumentBecomesAnUnsavedDocument) {
-  Harness h;
+// Without a document a received configuration becomes an unsaved one; over an open page it replaces the
+// page's image without applying the page.
+TEST(ConfigurationDocument, ReceivedConfigurationBecomesTheDocumentWithoutApplyingTheOpenPage) {
+  Harness fresh;
   ConfigurationImage received = MakeDefaultImage();
   WriteCountedText(received, layout::general::kDeviceName, "Box");
-  h.doc.ShowReceived(received);
-  EXPECT_TRUE(h.doc.Modified());
-  EXPECT_EQ(h.doc.DocumentName(), "untitled");
-  EXPECT_EQ(h.doc.CommittedImage(), received);
-  EXPECT_EQ(h.doc.WorkingImage(), received);
-  EXPECT_EQ(h.rootTexts, std::vector<std::string>{"Root - Box"});  // one rebuild, from the received image
-  EXPECT_EQ(h.doc.NeedsSaveQuestion().decision, SaveDecision::Ask);
-}
+  received.SetByte(kCallbackTime, 12);
+  fresh.doc.ShowReceived(received);
+  EXPECT_TRUE(fresh.doc.Modified());
+  EXPECT_EQ(fresh.doc.DocumentName(), "untitled");
+  EXPECT_EQ(fresh.doc.CommittedImage(), received);
+  EXPECT_EQ(fresh.doc.WorkingImage(), received);
+  EXPECT_EQ(fresh.rootTexts, std::vector<std::string>{"Root - Box"});  // one rebuild, from the received image
+  EXPECT_EQ(fresh.doc.NeedsSaveQuestion().decision, SaveDecision::Ask);
 
-TEST(ConfigurationDocument, ReceivedConfigurationReplacesTheOpenPageWithoutApplyingIt) {
   const test::TempFolder folder;
   Harness h;
   h.doc.New();
@@ -195,9 +196,6 @@ TEST(ConfigurationDocument, ReceivedConfigurationReplacesTheOpenPageWithoutApply
   ASSERT_TRUE(h.doc.SelectPage(PageId::IsdnCommon).ok);
   h.doc.RememberTab(TabbedPage::GsmModules, 1);
   h.script.writes = {{kCallbackTime, 40}};
-  ConfigurationImage received = MakeDefaultImage();
-  received.SetByte(kCallbackTime, 12);
-
   h.doc.ShowReceived(received);
   EXPECT_EQ(h.script.applies, 0);
   EXPECT_EQ(h.doc.CommittedImage(), received);

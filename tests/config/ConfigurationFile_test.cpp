@@ -8,30 +8,19 @@
 #include <cerrno>
 #include <csignal>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <string>
 
-#include "ImageBytes.h"
 #include "config/TextFields.h"
+#include "support/FileText.h"
 #include "support/TempFolder.h"
 
 namespace tusko {
 namespace {
 
 namespace fs = std::filesystem;
-using test::Bytes;
-
-Bytes FileBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const fs::path& path, const Bytes& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
+using test::ReadFileText;
+using test::WriteFileText;
 
 ConfigurationImage NamedImage(std::string_view name) {
   ConfigurationImage image = MakeDefaultImage();
@@ -66,21 +55,21 @@ TEST_F(ConfigurationFileTest, ReadFailuresAreReportedWithTheirTextKeys) {
   EXPECT_EQ(ConfigurationReadErrorKey(read.outcome), "strDataOpenErrorOpen");
 
   const fs::path notes = folder_ / "notes.cfg";
-  WriteBytes(notes, test::TextBytes("just some text"));
+  WriteFileText(notes, "just some text");
   read = ReadConfigurationFile(notes);
   EXPECT_EQ(read.outcome, ConfigurationReadOutcome::FormatError);
   EXPECT_EQ(read.fault, ConfigurationFileFault::ShortHeader);
   EXPECT_FALSE(read.image.has_value());
   EXPECT_EQ(ConfigurationReadErrorKey(read.outcome), "strDataOpenErrorFormat");
   EXPECT_EQ(ConfigurationReadErrorKey(ConfigurationReadOutcome::Read), "");
-  WriteBytes(notes, {});
+  WriteFileText(notes, "");
   EXPECT_EQ(ReadConfigurationFile(notes).outcome, ConfigurationReadOutcome::FormatError);
 }
 
 TEST_F(ConfigurationFileTest, SaveFailingHalfWayKeepsThePreviousFile) {
   const fs::path path = folder_ / "gateway.cfg";
   ASSERT_TRUE(WriteConfigurationFile(path, NamedImage("previous")).saved);
-  const Bytes previous = FileBytes(path);
+  const std::string previous = ReadFileText(path);
 
   // The new file breaks off after 1000 bytes; a write past the limit then fails with EFBIG.
   rlimit saved{};
@@ -94,17 +83,17 @@ TEST_F(ConfigurationFileTest, SaveFailingHalfWayKeepsThePreviousFile) {
   std::signal(SIGXFSZ, previousHandler);
   EXPECT_FALSE(written.saved);
   EXPECT_EQ(written.systemError, EFBIG);
-  EXPECT_EQ(FileBytes(path), previous);
+  EXPECT_EQ(ReadFileText(path), previous);
   EXPECT_EQ(FolderNames(), std::set<std::string>{"gateway.cfg"});
 }
 
 TEST_F(ConfigurationFileTest, SaveOverAFolderFailsAndLeavesIt) {
   const fs::path path = folder_ / "taken.cfg";
   fs::create_directory(path);
-  WriteBytes(path / "inside", {7});
+  WriteFileText(path / "inside", "\x07");
   EXPECT_FALSE(WriteConfigurationFile(path, MakeDefaultImage()).saved);
   EXPECT_TRUE(fs::is_directory(path));
-  EXPECT_EQ(FileBytes(path / "inside"), Bytes{7});
+  EXPECT_EQ(ReadFileText(path / "inside"), "\x07");
   EXPECT_EQ(FolderNames(), std::set<std::string>{"taken.cfg"});
 }
 

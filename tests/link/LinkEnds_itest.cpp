@@ -5,11 +5,11 @@
 #include <atomic>
 #include <chrono>
 #include <future>
-#include <memory>
 #include <mutex>
 #include <numeric>
 #include <string>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
 #include "link/RecordingLog.h"
@@ -17,14 +17,12 @@
 #include "link/TcpLink.h"
 #include "support/LinkPeer.h"
 #include "support/RefusingPort.h"
-#include "support/SimulatorLink.h"
 
 namespace tusko {
 namespace {
 
 using namespace std::chrono_literals;
 using Bytes = std::vector<std::uint8_t>;
-using test::Transport;
 
 // Bounds that only end a test that has failed.
 constexpr auto kWaitLimit = 10s;
@@ -32,30 +30,15 @@ constexpr int kStepLimit = 200;
 // A reader wait that only a wake can end within a test's lifetime.
 constexpr std::chrono::milliseconds kWaitForever = std::chrono::hours(1);
 
-// One link end as its reader and writer threads drive it, with the peer it talks to.
+// One link end as its reader and writer threads drive it, with the peer `far` it talks to. Each kind has
+// Open, Send, ReaderStep (one pass of the reader thread: waits up to `wait` and takes what came), Close,
+// StopWaits (ends the reader's waits for good, as the link control's stop does), IsOpen, and CloseLine,
+// what the log says when the link end closes.
 class LinkEnd {
  public:
-  virtual ~LinkEnd() = default;
-  virtual test::LinkPeer& peer() = 0;
-  virtual bool Open() = 0;
-  virtual std::size_t Send(const Bytes& bytes) = 0;
-  // One pass of the reader thread: waits up to `wait` and takes what came.
-  virtual void ReaderStep(std::chrono::milliseconds wait) = 0;
-  virtual void Close() = 0;
-  // Ends the reader's waits for good, as the link control's stop does.
-  virtual void StopWaits() = 0;
-  virtual bool IsOpen() const = 0;
-  // What the log says when the link end closes.
-  virtual std::string CloseLine() const = 0;
-
   Bytes Received() const {
     std::lock_guard lock(mutex_);
     return received_;
-  }
-  // Runs reader passes on this thread until `count` bytes came.
-  bool ReadUntil(std::size_t count) {
-    for (int i = 0; i < kStepLimit && Received().size() < count; ++i) ReaderStep(kSerialReaderWaitMs);
-    return Received().size() >= count;
   }
 
  protected:
@@ -69,12 +52,18 @@ class LinkEnd {
   Bytes received_;
 };
 
+// Runs reader passes on this thread until `count` bytes came.
+template <typename End>
+bool ReadUntil(End& end, std::size_t count) {
+  for (int i = 0; i < kStepLimit && end.Received().size() < count; ++i) end.ReaderStep(kSerialReaderWaitMs);
+  return end.Received().size() >= count;
+}
+
 class TcpEnd final : public LinkEnd, public LinkClosedListener {
  public:
   explicit TcpEnd(const LinkLog& log) : link(log) {}
 
-  test::LinkPeer& peer() override { return far; }
-  bool Open() override {
+  bool Open() {
     link.TcpConnect("127.0.0.1", far.port(), this);
     return WaitUntilOpen() && far.Accept();
   }
@@ -83,16 +72,16 @@ class TcpEnd final : public LinkEnd, public LinkClosedListener {
     for (int i = 0; i < kStepLimit && link.GetTcpState() == LinkState::Connecting; ++i) link.TcpWaitReady(200ms);
     return link.GetTcpState() == LinkState::Open;
   }
-  std::size_t Send(const Bytes& bytes) override { return link.TcpSend(bytes); }
-  void ReaderStep(std::chrono::milliseconds wait) override {
+  std::size_t Send(const Bytes& bytes) { return link.TcpSend(bytes); }
+  void ReaderStep(std::chrono::milliseconds wait) {
     if (!link.TcpWaitReady(wait)) return;
     Bytes buffer(512);
     Take(std::span(buffer).first(link.TcpReceive(buffer)));
   }
-  void Close() override { link.TcpDisconnect(); }
-  void StopWaits() override { link.StopWaits(); }
-  bool IsOpen() const override { return link.GetTcpState() == LinkState::Open; }
-  std::string CloseLine() const override { return "Disconnect"; }
+  void Close() { link.TcpDisconnect(); }
+  void StopWaits() { link.StopWaits(); }
+  bool IsOpen() const { return link.GetTcpState() == LinkState::Open; }
+  std::string CloseLine() const { return "Disconnect"; }
   void OnLinkClosed() override { ++closes; }
 
   test::TcpPeer far;
@@ -104,17 +93,16 @@ class SerialEnd final : public LinkEnd, public SerialLinkClient {
  public:
   explicit SerialEnd(const LinkLog& log) : link(log, *this) { link.SetPort(far.slavePath(), kDefaultBaudRate); }
 
-  test::LinkPeer& peer() override { return far; }
-  bool Open() override { return link.OpenPort() == PortOpenResult::Opened; }
-  std::size_t Send(const Bytes& bytes) override { return link.WritePort(bytes); }
-  void ReaderStep(std::chrono::milliseconds wait) override { link.WaitAndReadStep(wait); }
-  void Close() override { link.ClosePort(); }
-  void StopWaits() override {
+  bool Open() { return link.OpenPort() == PortOpenResult::Opened; }
+  std::size_t Send(const Bytes& bytes) { return link.WritePort(bytes); }
+  void ReaderStep(std::chrono::milliseconds wait) { link.WaitAndReadStep(wait); }
+  void Close() { link.ClosePort(); }
+  void StopWaits() {
     stop = true;
     link.StopWaits();
   }
-  bool IsOpen() const override { return link.IsPortOpen(); }
-  std::string CloseLine() const override { return "Close port " + far.slavePath(); }
+  bool IsOpen() const { return link.IsPortOpen(); }
+  std::string CloseLine() const { return "Close port " + far.slavePath(); }
 
   void OnPortOpened() override { ++opened; }
   void OnBytesReceived(std::span<const std::uint8_t> bytes) override { Take(bytes); }
@@ -141,69 +129,63 @@ class LinkEndTest : public testing::Test {
 
 // ---- What both link ends do ----
 
-class LinkEnds : public testing::TestWithParam<Transport> {
- protected:
-  LinkEnds() {
-    log.Attach(&sink);
-    if (GetParam() == Transport::Tcp) {
-      end = std::make_unique<TcpEnd>(log);
-    } else {
-      end = std::make_unique<SerialEnd>(log);
-    }
-  }
-  void SetUp() override {
-    ASSERT_TRUE(end->peer().Ready()) << "no loopback port or pseudo-terminal";
-    ASSERT_TRUE(end->Open());
-  }
+template <typename End>
+class LinkEnds : public LinkEndTest<End> {};
 
-  RecordingLog sink;
-  LinkLog log;
-  std::unique_ptr<LinkEnd> end;
+struct EndName {
+  template <typename End>
+  static std::string GetName(int) {
+    return std::is_same_v<End, TcpEnd> ? "tcp" : "pty";
+  }
 };
+using EndKinds = testing::Types<TcpEnd, SerialEnd>;
+TYPED_TEST_SUITE(LinkEnds, EndKinds, EndName);
 
 // Bytes that a terminal would translate or swallow pass unchanged in raw mode.
-TEST_P(LinkEnds, MoveEveryByteValueBothWaysUnchanged) {
+TYPED_TEST(LinkEnds, MoveEveryByteValueBothWaysUnchanged) {
+  auto& tested = this->end;
+  ASSERT_TRUE(tested.Open());
   Bytes out(256);
   std::iota(out.begin(), out.end(), 0);
-  EXPECT_EQ(end->Send(out), out.size());
-  EXPECT_EQ(end->peer().Read(out.size()), out);
+  EXPECT_EQ(tested.Send(out), out.size());
+  EXPECT_EQ(tested.far.Read(out.size()), out);
   Bytes in(700);
   for (std::size_t i = 0; i < in.size(); ++i) in[i] = static_cast<std::uint8_t>(i * 7);
-  end->peer().Write(in);
-  ASSERT_TRUE(end->ReadUntil(in.size()));
-  EXPECT_EQ(end->Received(), in);
+  tested.far.Write(in);
+  ASSERT_TRUE(ReadUntil(tested, in.size()));
+  EXPECT_EQ(tested.Received(), in);
 }
 
 // Reader (in a wait with no end in sight), writer and main thread at once: the
 // close returns, the link end is closed exactly once, a closed link moves
 // nothing, and nobody touches it afterwards (the sanitizer build watches that).
-TEST_P(LinkEnds, CloseWhileReaderAndWriterRunIsSafeAndFinal) {
+TYPED_TEST(LinkEnds, CloseWhileReaderAndWriterRunIsSafeAndFinal) {
+  auto& tested = this->end;
+  ASSERT_TRUE(tested.Open());
   std::atomic<bool> stop{false};
   std::thread writer([&] {
     const Bytes chunk(61, 0x55);
-    while (!stop.load()) end->Send(chunk);
+    while (!stop.load()) tested.Send(chunk);
   });
   std::thread reader([&] {
-    while (!stop.load()) end->ReaderStep(kWaitForever);
+    while (!stop.load()) tested.ReaderStep(kWaitForever);
   });
-  end->peer().Write(Bytes(2000, 0x33));
-  end->peer().Read(610);  // the writer is sending
-  auto closing = std::async(std::launch::async, [&] { end->Close(); });
+  tested.far.Write(Bytes(2000, 0x33));
+  tested.far.Read(610);  // the writer is sending
+  auto closing = std::async(std::launch::async, [&] { tested.Close(); });
   EXPECT_EQ(closing.wait_for(kWaitLimit), std::future_status::ready);
   stop = true;
-  end->StopWaits();
+  tested.StopWaits();
   writer.join();
   reader.join();
-  EXPECT_FALSE(end->IsOpen());
-  end->Close();
-  EXPECT_EQ(sink.Count(end->CloseLine()), 1u) << "closing a closed link does nothing";
-  EXPECT_EQ(end->Send(Bytes{1}), 0u);
-  if (auto* tcp = dynamic_cast<TcpEnd*>(end.get())) {
-    EXPECT_EQ(tcp->closes.load(), 1) << "the close is told once";
+  EXPECT_FALSE(tested.IsOpen());
+  tested.Close();
+  EXPECT_EQ(this->sink.Count(tested.CloseLine()), 1u) << "closing a closed link does nothing";
+  EXPECT_EQ(tested.Send(Bytes{1}), 0u);
+  if constexpr (std::is_same_v<TypeParam, TcpEnd>) {
+    EXPECT_EQ(tested.closes.load(), 1) << "the close is told once";
   }
 }
-
-INSTANTIATE_TEST_SUITE_P(Transports, LinkEnds, testing::Values(Transport::Tcp, Transport::Pty), test::TransportName);
 
 using TcpLinkTest = LinkEndTest<TcpEnd>;
 
@@ -229,12 +211,12 @@ TEST_F(SerialPortLinkTest, OpensAtEveryRateResetsTheDecoderAndLogsRawInputOnlyWh
   EXPECT_EQ(sink.Texts(), (std::vector<std::string>{"Open port " + end.far.slavePath() + " (115200 b/s)", "O.K."}));
 
   end.far.Write(Bytes(700, 0x21));
-  ASSERT_TRUE(end.ReadUntil(700));
+  ASSERT_TRUE(ReadUntil(end, 700));
   EXPECT_TRUE(sink.RawInput().empty()) << "raw input is logged only when asked";
   end.rawInput = true;
   const Bytes more = {1, 2, 3, 0x7E};
   end.far.Write(more);
-  ASSERT_TRUE(end.ReadUntil(700 + more.size()));
+  ASSERT_TRUE(ReadUntil(end, 700 + more.size()));
   EXPECT_EQ(sink.RawInput(), more);
   end.Close();
 

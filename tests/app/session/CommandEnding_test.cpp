@@ -18,21 +18,17 @@
 namespace tusko {
 namespace {
 
-constexpr int kDone = static_cast<int>(OperationResult::Done);
-constexpr int kRejected = static_cast<int>(OperationResult::Rejected);
-constexpr int kNoAnswer = static_cast<int>(OperationResult::NoAnswer);
-constexpr int kCancelled = static_cast<int>(OperationResult::Cancelled);
-constexpr int kPasswordRefused = static_cast<int>(OperationResult::PasswordRefused);
-constexpr int kOldPasswordWrong = static_cast<int>(OperationResult::OldPasswordWrong);
+using enum OperationResult;
 
 // No failure of any command reads as a success, and a refusal passes on the gateway's cause.
 TEST(ResultMessage, NoFailureIsToldAsASuccess) {
   for (int command = 0; command <= static_cast<int>(DeviceCommand::MonitorCommand); ++command) {
-    for (const int result : {kRejected, kNoAnswer, kPasswordRefused, kOldPasswordWrong}) {
-      const auto message = ResultMessage(DeviceCommand(command), result, "21", GatewayAfterCancel::Firmware);
+    for (const OperationResult result : {Rejected, NoAnswer, PasswordRefused, OldPasswordWrong}) {
+      const auto message =
+          ResultMessage(DeviceCommand(command), static_cast<int>(result), "21", GatewayAfterCancel::Firmware);
       if (!message) continue;
-      EXPECT_NE(message->style, MessageStyle::Information) << command << "/" << result;
-      if (result == kRejected && message->textKey != "strSysInfoError" && message->textKey != "strSysInfoErrorLan") {
+      EXPECT_NE(message->style, MessageStyle::Information) << command << "/" << static_cast<int>(result);
+      if (result == Rejected && message->textKey != "strSysInfoError" && message->textKey != "strSysInfoErrorLan") {
         EXPECT_EQ(message->args, std::vector<std::string>{"21"}) << command;
       }
     }
@@ -45,31 +41,31 @@ TEST(ResultMessage, EachEndingHasItsText) {
   struct Row {
     const char* name;
     DeviceCommand command;
-    int result;
+    OperationResult result;
     const char* key;  // null: nothing is told
     MessageStyle style;
     GatewayAfterCancel afterCancel = GatewayAfterCancel::Firmware;
     const char* caption = nullptr;  // checked when given
   };
   const Row rows[] = {
-      {"firmware_done", WriteFirmware, kDone, "strFlashWriteOK", Information},
-      {"login_cancelled_needs_no_word", WriteFirmware, kPasswordRefused, nullptr, {}},
-      {"login_cancelled_clock_still_fails", ReadClock, kPasswordRefused, "strDateTimeGetError", Warning},
+      {"firmware_done", WriteFirmware, Done, "strFlashWriteOK", Information},
+      {"login_cancelled_needs_no_word", WriteFirmware, PasswordRefused, nullptr, {}},
+      {"login_cancelled_clock_still_fails", ReadClock, PasswordRefused, "strDateTimeGetError", Warning},
       // A cancelled write says under the command's title where it left the gateway; a cancelled read needs no word.
-      {"firmware_cancelled_back_in_its_firmware", WriteFirmware, kCancelled, "strCancelledFirmwareRuns", Information,
+      {"firmware_cancelled_back_in_its_firmware", WriteFirmware, Cancelled, "strCancelledFirmwareRuns", Information,
        GatewayAfterCancel::Firmware, "strFlashWrite"},
-      {"config_write_cancelled_in_the_loader", WriteConfiguration, kCancelled, "strCancelledInLoader", Warning,
+      {"config_write_cancelled_in_the_loader", WriteConfiguration, Cancelled, "strCancelledInLoader", Warning,
        GatewayAfterCancel::Loader, "strDataUpload"},
-      {"announcement_cancelled_no_answer", UpdateAnnouncement, kCancelled, "strCancelledNoAnswer", Warning,
+      {"announcement_cancelled_no_answer", UpdateAnnouncement, Cancelled, "strCancelledNoAnswer", Warning,
        GatewayAfterCancel::Unknown, "strAnnouncementUpdate"},
-      {"config_read_cancelled_needs_no_word", ReadConfiguration, kCancelled, nullptr, {}},
-      {"cdr_chunk_refused_by_the_store_without_cause", DownloadCdr, kRejected, nullptr, {}},
-      {"clock_set_is_silent", SetClock, kDone, nullptr, {}},
-      {"clock_set_to_the_computers_time_says_so", SynchronizeClock, kDone, "strDateTimeSynchronized", Information},
-      {"system_info_refused_keeps_its_text", SystemInfo, kRejected, "strSysInfoError", Warning},
+      {"config_read_cancelled_needs_no_word", ReadConfiguration, Cancelled, nullptr, {}},
+      {"cdr_chunk_refused_by_the_store_without_cause", DownloadCdr, Rejected, nullptr, {}},
+      {"clock_set_is_silent", SetClock, Done, nullptr, {}},
+      {"clock_set_to_the_computers_time_says_so", SynchronizeClock, Done, "strDateTimeSynchronized", Information},
+      {"system_info_refused_keeps_its_text", SystemInfo, Rejected, "strSysInfoError", Warning},
   };
   for (const Row& row : rows) {
-    const std::optional<CommandMessage> message = ResultMessage(row.command, row.result, "", row.afterCancel);
+    const auto message = ResultMessage(row.command, static_cast<int>(row.result), "", row.afterCancel);
     if (!row.key) {
       EXPECT_FALSE(message) << row.name << ": " << message->textKey;
       continue;
@@ -84,13 +80,14 @@ TEST(ResultMessage, EachEndingHasItsText) {
 }
 
 TEST(RestartResult, EndsOnlyWhenTheRestartIsOver) {
+  const auto n = [](OperationResult result) { return static_cast<int>(result); };
   const struct { const char* name; Notification code; int value; std::optional<int> result; } rows[] = {
       {"accepted_goes_on", Notification::Reset, 0, std::nullopt},
-      {"login_refused", Notification::Reset, kPasswordRefused, kPasswordRefused},
-      {"refused", Notification::ResetRejected, kRejected, kRejected},
+      {"login_refused", Notification::Reset, n(PasswordRefused), n(PasswordRefused)},
+      {"refused", Notification::ResetRejected, n(Rejected), n(Rejected)},
       {"loader_switch_goes_on", Notification::LoaderRestarted, 0, std::nullopt},
-      {"firmware_back", Notification::FirmwareRunning, 0, kDone},
-      {"not_back", Notification::RestartFailed, 0, kNoAnswer},
+      {"firmware_back", Notification::FirmwareRunning, 0, n(Done)},
+      {"not_back", Notification::RestartFailed, 0, n(NoAnswer)},
   };
   for (const auto& row : rows) EXPECT_EQ(RestartResult(row.code, row.value), row.result) << row.name;
 }

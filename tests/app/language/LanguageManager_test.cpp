@@ -138,10 +138,6 @@ TEST_F(LanguageManagerTest, TheIndexNamesTheLanguagesAndWhereTheirFilesLie) {
   EXPECT_EQ(manager.LanguageInfo(3, LanguageInfoParts::File)->file.filename(), std::string(kMaxLanguageFileNameChars, 'x'))
       << "long names are cut";
   EXPECT_FALSE(manager.LanguageInfo(0).has_value());
-  for (const char* count : {"-4", ""}) {
-    Write("LANG.INI", std::string("[general]\nnum_languages=") + count + "\n");
-    EXPECT_EQ(LanguageManager(folder_).LanguageCount(), 0) << count;
-  }
   fs::remove(folder_ / "LANG.INI");
   EXPECT_EQ(manager.LanguageCount(), 0);
   EXPECT_FALSE(manager.LanguageInfo(1).has_value());

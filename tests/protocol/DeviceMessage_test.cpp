@@ -1,16 +1,23 @@
+// The gateway's messages: the element area, its checksum, finding an element
+// and reading its text, the password mask of a message dump, and the layouts of
+// the elements' data.
 #include "protocol/DeviceMessage.h"
 
 #include <gtest/gtest.h>
 
 #include <numeric>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "protocol/ElementLayouts.h"
 #include "protocol/PasswordMask.h"
 #include "support/RowName.h"
 
 namespace tusko {
 namespace {
+
+using Bytes = std::vector<std::uint8_t>;
 
 std::vector<std::uint8_t> AreaOf(const DeviceMessage& message) {
   const auto area = message.ieArea();
@@ -217,6 +224,267 @@ INSTANTIATE_TEST_SUITE_P(
         DumpRow{"LengthBeyondTheBytesGiven", {0xA1, 0x40, 0xD1}, "A1 40 D1"},
         DumpRow{"Empty", {}, ""}),
     test::RowName<DumpRow>);
+
+// ==== The layouts of the elements' data ====
+
+Bytes Text(std::string_view text) { return {text.begin(), text.end()}; }
+
+Bytes Join(std::initializer_list<Bytes> parts) {
+  Bytes all;
+  for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
+
+// Readers get a view of exactly the element's bytes, as FindElement hands them out.
+ElementView View(std::uint8_t id, const Bytes& data) { return ElementView{id, data}; }
+
+// --- RunMode ---------------------------------------------------------------
+
+struct RunModeRow {
+  const char* name;
+  Bytes data;
+  std::uint8_t mode;
+  std::uint32_t dataVersion;
+};
+
+class RunModeTest : public ::testing::TestWithParam<RunModeRow> {};
+
+TEST_P(RunModeTest, ReadsModeAndVersionOnlyWhenWhollyPresent) {
+  const auto& row = GetParam();
+  const auto info = ReadRunMode(View(ie::RunMode, row.data));
+  EXPECT_EQ(info.mode, row.mode);
+  EXPECT_EQ(info.dataVersion, row.dataVersion);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, RunModeTest,
+    ::testing::Values(RunModeRow{"empty", {}, 0, 0}, RunModeRow{"modeOnly", {1}, 1, 0},
+                      RunModeRow{"withVersion", {2, 0x7D, 0, 0x78, 0x56, 0x34, 0x12}, 2, 0x12345678},
+                      RunModeRow{"noMarker", {2, 0x7C, 0, 0x78, 0x56, 0x34, 0x12}, 2, 0},
+                      RunModeRow{"markerLength4", {2, 0x7D, 0, 0x78}, 2, 0},
+                      RunModeRow{"markerLength6", {2, 0x7D, 0, 0x78, 0x56, 0x34}, 2, 0},
+                      RunModeRow{"longerThanSeven", {2, 0x7D, 0, 1, 0, 0, 0, 0xFF}, 2, 1}),
+    test::RowName<RunModeRow>);
+
+// --- LanInfo ---------------------------------------------------------------
+
+const Bytes kIp = Text("192168001010");
+const Bytes kMask = Text("255255255000");
+const Bytes kPort = Text("01002");
+const Bytes kGateway = Text("192168001001");
+const Bytes kLanFull = Join({{1}, kIp, kMask, kPort, kGateway});
+
+Bytes LanPrefix(std::size_t length) { return {kLanFull.begin(), kLanFull.begin() + static_cast<long>(length)}; }
+
+struct LanRow {
+  const char* name;
+  Bytes data;
+  std::optional<std::uint8_t> dhcp;
+  std::string ip, mask;
+  std::optional<std::uint16_t> port;
+  std::string gateway;
+};
+
+class LanInfoTest : public ::testing::TestWithParam<LanRow> {};
+
+TEST_P(LanInfoTest, ReadsEachGroupWhenTheElementHoldsIt) {
+  const auto& row = GetParam();
+  const auto info = ReadLanInfo(View(ie::LanInfo, row.data));
+  EXPECT_EQ(info.dhcp, row.dhcp);
+  EXPECT_EQ(info.ipAddress, row.ip);
+  EXPECT_EQ(info.subnetMask, row.mask);
+  EXPECT_EQ(info.tcpPort, row.port);
+  EXPECT_EQ(info.defaultGateway, row.gateway);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, LanInfoTest,
+    ::testing::Values(
+        LanRow{"length24_nothing", LanPrefix(24), std::nullopt, "", "", std::nullopt, ""},
+        LanRow{"length25_addresses", LanPrefix(25), 1, "192.168.1.10", "255.255.255.0", std::nullopt, ""},
+        LanRow{"length29_noPortNoGateway", LanPrefix(29), 1, "192.168.1.10", "255.255.255.0", std::nullopt, ""},
+        LanRow{"length30_port", LanPrefix(30), 1, "192.168.1.10", "255.255.255.0", 1002, ""},
+        LanRow{"length41_noGateway", LanPrefix(41), 1, "192.168.1.10", "255.255.255.0", 1002, ""},
+        LanRow{"length42_all", LanPrefix(42), 1, "192.168.1.10", "255.255.255.0", 1002, "192.168.1.1"},
+        LanRow{"dhcpUnknownKept", Join({{7}, kIp, kMask}), 7, "192.168.1.10", "255.255.255.0", std::nullopt, ""},
+        LanRow{"letterInGroup", Join({{0}, Text("1921680A1010"), kMask}), 0, "", "255.255.255.0", std::nullopt, ""},
+        LanRow{"nulInGroup", Join({{0}, kIp, Text("255255"), Bytes(6, 0)}), 0, "192.168.1.10", "", std::nullopt, ""},
+        LanRow{"octetAbove255", Join({{0}, Text("192168001256"), kMask}), 0, "", "255.255.255.0", std::nullopt, ""},
+        LanRow{"portPaddedWithNul", Join({{0}, kIp, kMask, Text("80"), Bytes(3, 0)}), 0, "192.168.1.10", "255.255.255.0", 80, ""},
+        LanRow{"portNoDigits", Join({{0}, kIp, kMask, Text("     ")}), 0, "192.168.1.10", "255.255.255.0", std::nullopt, ""},
+        LanRow{"portAbove65535", Join({{0}, kIp, kMask, Text("70000")}), 0, "192.168.1.10", "255.255.255.0", std::nullopt, ""}),
+    test::RowName<LanRow>);
+
+// --- GsmStatus -------------------------------------------------------------
+
+Bytes GsmEntry(std::uint8_t index, std::uint16_t status, std::uint8_t signal, std::string_view text) {
+  return Join({{index, static_cast<std::uint8_t>(status), static_cast<std::uint8_t>(status >> 8), signal,
+                static_cast<std::uint8_t>(text.size())},
+               Text(text)});
+}
+
+struct GsmRow {
+  const char* name;
+  Bytes data;
+  std::vector<GsmStatusEntry> entries;
+};
+
+class GsmStatusTest : public ::testing::TestWithParam<GsmRow> {};
+
+TEST_P(GsmStatusTest, ReadsEntriesInsideTheData) {
+  const auto& row = GetParam();
+  const auto entries = ReadGsmStatus(View(ie::GsmStatus, row.data));
+  ASSERT_EQ(entries.size(), row.entries.size());
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    EXPECT_EQ(entries[i].index, row.entries[i].index) << i;
+    EXPECT_EQ(entries[i].status, row.entries[i].status) << i;
+    EXPECT_EQ(entries[i].signal, row.entries[i].signal) << i;
+    EXPECT_EQ(entries[i].text, row.entries[i].text) << i;
+  }
+}
+
+const std::string k45Chars(45, 'x');
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, GsmStatusTest,
+    ::testing::Values(
+        GsmRow{"empty", {}, {}},
+        GsmRow{"twoModules", Join({GsmEntry(0, 0x1234, 17, "Registered"), GsmEntry(1, 0x0002, 99, "")}), {{0, 0x1234, 17, "Registered"}, {1, 0x0002, 99, ""}}},
+        GsmRow{"indexOutOfRangeSkipped", Join({GsmEntry(2, 1, 1, "skip me"), GsmEntry(0xFF, 1, 1, ""), GsmEntry(1, 5, 20, "ok")}), {{1, 5, 20, "ok"}}},
+        GsmRow{"textCutTo40", GsmEntry(0, 1, 2, k45Chars), {{0, 1, 2, std::string(40, 'x')}}},
+        GsmRow{"nulEndsText", GsmEntry(0, 1, 2, std::string_view("ab\0cd", 5)), {{0, 1, 2, "ab"}}},
+        GsmRow{"headerTruncated", Join({GsmEntry(0, 1, 2, "a"), {1, 0x10, 0x00, 31}}), {{0, 1, 2, "a"}}},
+        // The length byte claims 10 characters but only 3 came: keep those and stop.
+        GsmRow{"textRunsPast", Join({GsmEntry(1, 3, 4, "b"), {0, 1, 0, 9, 10}, Text("abc")}), {{1, 3, 4, "b"}, {0, 1, 9, "abc"}}}),
+    test::RowName<GsmRow>);
+
+// --- IsdnCredit / GsmCredit ------------------------------------------------
+
+Bytes CreditRecord(std::uint8_t index, std::uint32_t base) {
+  Bytes record{index, 24};
+  for (std::uint32_t i = 0; i < 6; ++i) {
+    const std::uint32_t value = base + i;
+    for (int shift = 0; shift < 32; shift += 8) record.push_back(static_cast<std::uint8_t>(value >> shift));
+  }
+  return record;
+}
+
+struct CreditRow {
+  const char* name;
+  Bytes data;
+  std::vector<std::pair<std::uint8_t, std::uint32_t>> entries;  // index and first counter
+};
+
+class CreditTest : public ::testing::TestWithParam<CreditRow> {};
+
+TEST_P(CreditTest, ReadsLineAndModuleRecordsAndSkipsOthersByLength) {
+  const auto& row = GetParam();
+  const auto entries = ReadCredit(View(ie::IsdnCredit, row.data));
+  ASSERT_EQ(entries.size(), row.entries.size());
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    EXPECT_EQ(entries[i].index, row.entries[i].first);
+    for (std::uint32_t c = 0; c < kCreditCounterCount; ++c) {
+      EXPECT_EQ(entries[i].counters[c], row.entries[i].second + c) << "entry " << i << " counter " << c;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, CreditTest,
+    ::testing::Values(
+        CreditRow{"twoLines", Join({CreditRecord(0, 0x01020304), CreditRecord(1, 0xA0B0C0D0)}), {{0, 0x01020304}, {1, 0xA0B0C0D0}}},
+        CreditRow{"otherIndexSkipped", Join({CreditRecord(2, 5), CreditRecord(1, 7)}), {{1, 7}}},
+        CreditRow{"otherLengthSkipped", Join({{0, 3, 9, 9, 9}, CreditRecord(0, 11)}), {{0, 11}}},
+        CreditRow{"emptyRecordSkipped", Join({{1, 0}, CreditRecord(1, 12)}), {{1, 12}}},
+        CreditRow{"recordTruncated", Join({CreditRecord(0, 1), {1, 24, 1, 2, 3, 4, 5, 6, 7, 8}}), {{0, 1}}},
+        CreditRow{"skippedRecordRunsPast", Join({CreditRecord(1, 3), {5, 200, 1}}), {{1, 3}}},
+        CreditRow{"loneIndexByte", Join({CreditRecord(0, 4), {1}}), {{0, 4}}}),
+    test::RowName<CreditRow>);
+
+// --- ModuleCells -----------------------------------------------------------
+
+std::string CellText(const CellTable& cells, std::size_t cell) {
+  return {cells[cell].begin(), cells[cell].end()};
+}
+
+std::string Cell(std::string_view f0, std::string_view f1, std::string_view f2, std::string_view f3) {
+  return std::string(f0) + "," + std::string(f1) + "," + std::string(f2) + "," + std::string(f3) + ",5,6,7,8,9";
+}
+
+TEST(ModuleCells, KeepsFourFixedGroupsPerCell) {
+  const auto data = Join({{0x99}, Text(Cell("262", "01", "1A2B", "00F3") + "," + Cell("26201", "1", "AB", "0"))});
+  const auto cells = ReadModuleCells(View(ie::ModuleCells, data));
+  EXPECT_EQ(CellText(cells, 0), "262011A2B00F3");
+  // Longer fields keep their first characters, shorter ones leave NUL bytes.
+  EXPECT_EQ(CellText(cells, 1), std::string("262" "1\0" "AB\0\0" "0\0\0\0", 13));
+  for (std::size_t cell = 2; cell < kCellCount; ++cell) EXPECT_EQ(CellText(cells, cell), std::string(13, '\0'));
+}
+
+TEST(ModuleCells, KeepsAtMostSevenCells) {
+  std::string text;
+  for (char c = 'a'; c < 'a' + 8; ++c) text += Cell(std::string(3, c), "00", "0000", "0000") + ",";
+  const auto data = Join({{0}, Text(text)});
+  const auto cells = ReadModuleCells(View(ie::ModuleCells, data));
+  EXPECT_EQ(CellText(cells, 6), "ggg00" "00000000");
+  for (const auto& cell : cells) EXPECT_NE(cell[0], 'h');
+}
+
+TEST(ModuleCells, NulEndsTheTextAndEmptyDataGivesAnEmptyTable) {
+  const auto data = Join({{0}, Text("262,0"), {0}, Text("1,AAAA,BBBB")});
+  EXPECT_EQ(CellText(ReadModuleCells(View(ie::ModuleCells, data)), 0), std::string("2620\0\0\0\0\0\0\0\0\0", 13));
+  EXPECT_EQ(ReadModuleCells(View(ie::ModuleCells, {})), CellTable{});
+  EXPECT_EQ(ReadModuleCells(View(ie::ModuleCells, {0x41})), CellTable{});
+}
+
+// --- DateTime and LastTimeSync ---------------------------------------------
+
+TEST(DateTime, ReadsSixBytesAndRefusesFewer) {
+  const Bytes data{59, 30, 23, 31, 12, 24};
+  const auto fields = ReadDateTime(View(ie::DateTime, data));
+  ASSERT_TRUE(fields);
+  EXPECT_EQ(fields->second, 59);
+  EXPECT_EQ(fields->minute, 30);
+  EXPECT_EQ(fields->hour, 23);
+  EXPECT_EQ(fields->day, 31);
+  EXPECT_EQ(fields->month, 12);
+  EXPECT_EQ(fields->year, 2024);
+  EXPECT_EQ(EncodeDateTime(*fields), (std::array<std::uint8_t, 6>{59, 30, 23, 31, 12, 24}));
+  EXPECT_FALSE(ReadDateTime(View(ie::DateTime, Bytes(data.begin(), data.end() - 1))));
+  EXPECT_FALSE(ReadDateTime(View(ie::DateTime, {})));
+}
+
+TEST(DateTime, EncodingClampsYearsOutsideTheByte) {
+  EXPECT_EQ(EncodeDateTime({0, 0, 0, 1, 1, 1999})[5], 0);
+  EXPECT_EQ(EncodeDateTime({0, 0, 0, 1, 1, 2255})[5], 255);
+  EXPECT_EQ(EncodeDateTime({0, 0, 0, 1, 1, 2300})[5], 255);
+}
+
+struct LastSyncRow {
+  const char* name;
+  Bytes data;
+  bool present;
+  std::uint8_t first, second;
+  std::uint16_t year;
+};
+
+class LastTimeSyncTest : public ::testing::TestWithParam<LastSyncRow> {};
+
+TEST_P(LastTimeSyncTest, ReadsWhatIsPresent) {
+  const auto& row = GetParam();
+  const auto info = ReadLastTimeSync(View(ie::LastTimeSync, row.data));
+  EXPECT_EQ(info.present, row.present);
+  EXPECT_EQ(info.first, row.first);
+  EXPECT_EQ(info.second, row.second);
+  EXPECT_EQ(info.year, row.year);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, LastTimeSyncTest,
+                         ::testing::Values(LastSyncRow{"full", {14, 3, 25}, true, 14, 3, 2025},
+                                           LastSyncRow{"neverSynced", {0, 0, 0}, true, 0, 0, 0},
+                                           LastSyncRow{"twoBytes", {5, 6}, true, 5, 6, 0},
+                                           LastSyncRow{"oneByte", {5}, true, 5, 0, 0},
+                                           LastSyncRow{"empty", {}, false, 0, 0, 0}),
+                         test::RowName<LastSyncRow>);
 
 }  // namespace
 }  // namespace tusko

@@ -76,12 +76,6 @@ inline std::vector<std::uint8_t> ElementData(const DeviceMessage& message, std::
   return element ? std::vector<std::uint8_t>(element->data.begin(), element->data.end()) : std::vector<std::uint8_t>{};
 }
 
-// The element's data as text, NUL included; "<absent>" when the message lacks it.
-inline std::string ElementRaw(const DeviceMessage& message, std::uint8_t id) {
-  const auto element = FindElement(message, id);
-  return element ? std::string(element->data.begin(), element->data.end()) : "<absent>";
-}
-
 // Answers what the engine sends, in order, and lets virtual time pass while
 // nothing is left to answer or `ready` says to wait, until `done` or until
 // `limit` has passed. `answer` returns the reply to a request, or nothing.

@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -253,37 +252,31 @@ TEST_F(CdrFileTest, AClosedFileAMissingFolderOrAFullDiskIsAWriteFailure) {
 
 // ---- File name ----
 
+// The day's files are found whatever case their extension was saved in; at most 100 names are tried.
 TEST(CdrFileNameRule, ProposesTheFirstFreeName) {
-  const struct { const char* name; const char* folder; int taken; const char* proposed; } rows[] = {
+  const struct { const char* name; const char* separator; int taken; const char* proposed; } rows[] = {
       // `taken`: names already there, the plain one, then _01, _02...
-      {"Free", "/cdr", 0, "CDR110305"},          {"PlainTaken", "/cdr", 1, "CDR110305_01"},
-      {"ThreeTaken", "/cdr", 3, "CDR110305_03"}, {"FolderGetsOneSeparator", "/cdr/", 3, "CDR110305_03"},
-      {"UpTo98Taken", "/cdr", 99, "CDR110305_99"}, {"AllTakenGives100Untested", "/cdr", 100, "CDR110305_100"}};
+      {"Free", "", 0, "CDR110305"},          {"PlainTaken", "", 1, "CDR110305_01"},
+      {"ThreeTaken", "", 3, "CDR110305_03"}, {"FolderGetsOneSeparator", "/", 3, "CDR110305_03"},
+      {"UpTo98Taken", "", 99, "CDR110305_99"}, {"AllTakenGives100Untested", "", 100, "CDR110305_100"}};
   for (const auto& row : rows) {
-    std::set<std::string> existing;
+    const test::TempFolder folder;
     for (int i = 0; i < row.taken; ++i) {
       char name[32];
-      std::snprintf(name, sizeof name, i == 0 ? "/cdr/CDR110305.CSV" : "/cdr/CDR110305_%02d.CSV", i);
-      existing.insert(name);
+      std::snprintf(name, sizeof name, i == 0 ? "CDR110305.csv" : "CDR110305_%02d.Csv", i);
+      std::ofstream(folder / name) << "saved by the dialog\n";
     }
     std::size_t tested = 0;
-    const std::string proposed = ProposeCdrFileName({2011, 3, 5}, row.folder, "CSV", [&](const std::string& path) {
-      ++tested;
-      return existing.contains(path);
-    });
+    const std::string proposed =
+        ProposeCdrFileName({2011, 3, 5}, folder.path().string() + row.separator, "CSV", [&](const std::string& path) {
+          ++tested;
+          EXPECT_EQ(path.find("//"), std::string::npos) << path;
+          return CdrNameTaken(path);
+        });
     EXPECT_EQ(proposed, row.proposed) << row.name;
     EXPECT_LE(tested, 100u) << row.name;
+    EXPECT_FALSE(CdrNameTaken((folder / "CDR110305.TXT").string())) << "another extension";
   }
-}
-
-// The day's file is found whatever case its extension was saved in.
-TEST(CdrFileNameRule, ASavedLowerCaseExtensionAdvancesTheProposal) {
-  const test::TempFolder folder;
-  std::ofstream(folder / "CDR110305.csv") << "saved by the dialog\n";
-  std::ofstream(folder / "CDR110305_01.Csv") << "second download\n";
-  EXPECT_TRUE(CdrNameTaken((folder / "CDR110305.CSV").string()));
-  EXPECT_FALSE(CdrNameTaken((folder / "CDR110305.TXT").string()));
-  EXPECT_EQ(ProposeCdrFileName({2011, 3, 5}, folder.path().string(), "CSV", CdrNameTaken), "CDR110305_02");
 }
 
 TEST(CdrFileNameRule, ExtensionAndFormatFollowTheFilterIndexAndTheName) {

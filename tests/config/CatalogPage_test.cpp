@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <string_view>
+
 #include "ImageBytes.h"
 #include "config/ConfigurationDocument.h"
 #include "config/ConfigurationPages.h"
@@ -22,6 +25,10 @@ using test::Slice;
 using test::TextBytes;
 
 const TextLookup kEveryLabel = [](std::string_view key) { return std::string(key); };
+// Every label but the given ones, which have no text.
+TextLookup LabelsWithout(std::set<std::string_view> missing) {
+  return [missing = std::move(missing)](std::string_view key) { return missing.contains(key) ? "" : std::string(key); };
+}
 
 // One page over an image: its edits, then its apply.
 struct PageRun {
@@ -193,9 +200,7 @@ TEST(CatalogPageTest, HiddenGroupFieldsAreWrittenWithTheirDefaultWhenThePageWrit
   ConfigurationImage stored = MakeDefaultImage();
   stored.SetByte(488 + 5, 7);   // DDI digits of incoming group 1
   stored.SetByte(456 + 1, 9);   // DDI digits of outgoing group 1
-  const TextLookup noDdiLabels = [](std::string_view key) {
-    return key == "strGsmInGroupDdiDigits" || key == "strGsmOutGroupDdiDigits" ? std::string() : std::string(key);
-  };
+  const TextLookup noDdiLabels = LabelsWithout({"strGsmInGroupDdiDigits", "strGsmOutGroupDdiDigits"});
   PageRun untouched(PageId::GsmIncomingGroup, stored, noDdiLabels);
   ASSERT_TRUE(untouched.page.Apply(untouched.image).ok);
   EXPECT_EQ(untouched.image.Byte(488 + 5), 7) << "nothing written, nothing changed";
@@ -212,10 +217,7 @@ TEST(CatalogPageTest, HiddenGroupFieldsAreWrittenWithTheirDefaultWhenThePageWrit
 TEST(CatalogPageTest, FieldWithoutLabelTextIsNeitherShownNorWritten) {
   ConfigurationImage stored = MakeDefaultImage();
   stored.SetByte(331, 7);
-  const TextLookup noPortabilityLabel = [](std::string_view key) {
-    return key == "strSystemGeneralNumberPortabilityTone" ? std::string() : std::string(key);
-  };
-  PageRun run(PageId::SystemGeneral, stored, noPortabilityLabel);
+  PageRun run(PageId::SystemGeneral, stored, LabelsWithout({"strSystemGeneralNumberPortabilityTone"}));
   const std::size_t tone = run.page.IndexOf("general.numberPortabilityTone").value();
   EXPECT_TRUE(run.page.hidden(tone));
   run.page.SetValue(tone, {.number = 0});

@@ -42,15 +42,13 @@ TEST(ConfigurationTree, NodesFollowTheTableOrderAndHangBelowTheirSection) {
 
 TEST(ConfigurationTree, OnlyTheHttpAndCellSelectionPagesDisappearWithoutText) {
   const std::vector<int> all = Ids(TextsWithout({}));
-  auto without = [&all](std::set<int> absent) {
-    std::vector<int> ids;
-    for (const int id : all) {
-      if (!absent.contains(id)) ids.push_back(id);
-    }
+  auto without = [all](int absent) {
+    auto ids = all;
+    std::erase(ids, absent);
     return ids;
   };
-  EXPECT_EQ(Ids(TextsWithout({"strDataSystemHttp"})), without({16}));
-  EXPECT_EQ(Ids(TextsWithout({"strDataGsmCellSelect"})), without({34}));
+  EXPECT_EQ(Ids(TextsWithout({"strDataSystemHttp"})), without(16));
+  EXPECT_EQ(Ids(TextsWithout({"strDataGsmCellSelect"})), without(34));
   EXPECT_EQ(Ids(TextsWithout({"strDataIsdnCommon", "strDataLcr"})), all);
 }
 

@@ -108,29 +108,15 @@ INSTANTIATE_TEST_SUITE_P(
                       CapacityRow{"empty_rejects300", 0, 300, false}),
     test::RowName<CapacityRow>);
 
-struct ChecksumRow {
-  const char* name;
-  std::vector<std::uint8_t> bytes;
-  bool valid;
-};
-
-class DeviceMessageChecksum : public ::testing::TestWithParam<ChecksumRow> {};
-
-TEST_P(DeviceMessageChecksum, SumOfAllBytesMustBeZero) {
-  EXPECT_EQ(IsChecksumValid(Received(GetParam().bytes)), GetParam().valid);
+// The sum of every byte up to the one the length byte names is zero.
+TEST(DeviceMessage, ChecksumMakesTheSumOfAllBytesZero) {
+  EXPECT_TRUE(IsChecksumValid(Received({0xA1, 0x00, 0x5F})));
+  EXPECT_FALSE(IsChecksumValid(Received({0xA1, 0x00, 0x60})));
+  EXPECT_TRUE(IsChecksumValid(Received({0xA2, 0x02, 0x15, 0x00, 0x47})));
+  EXPECT_FALSE(IsChecksumValid(Received({0xA2, 0x02, 0x14, 0x00, 0x47})));  // a data bit flipped
+  EXPECT_TRUE(IsChecksumValid(Received({0xA1, 0x00, 0x5F, 0x33})));        // a byte after the checksum
+  EXPECT_FALSE(IsChecksumValid(Received({0xA1, 0x01, 0x5F})));              // the length byte names the checksum
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, DeviceMessageChecksum,
-    ::testing::Values(ChecksumRow{"emptyRequest", {0xA1, 0x00, 0x5F}, true},
-                      ChecksumRow{"emptyRequestWrongChecksum", {0xA1, 0x00, 0x60}, false},
-                      ChecksumRow{"reply", {0xA2, 0x02, 0x15, 0x00, 0x47}, true},
-                      ChecksumRow{"replyFlippedDataBit", {0xA2, 0x02, 0x14, 0x00, 0x47}, false},
-                      // A byte after the checksum is not part of the sum.
-                      ChecksumRow{"trailingByteIgnored", {0xA1, 0x00, 0x5F, 0x33}, true},
-                      // The length byte decides which byte is the checksum.
-                      ChecksumRow{"lengthClaimsMore", {0xA1, 0x01, 0x5F}, false}),
-    test::RowName<ChecksumRow>);
 
 struct FindRow {
   const char* name;
@@ -168,27 +154,17 @@ INSTANTIATE_TEST_SUITE_P(
         FindRow{"beyondLength", {0xA2, 2, 0x42, 0, 0x46, 1, 7, 0xEE}, 0x46, std::nullopt}),
     test::RowName<FindRow>);
 
-struct TextRow {
-  const char* name;
-  std::vector<std::uint8_t> data;
-  std::size_t capacity;
-  std::string text;
-};
-
-class DeviceMessageText : public ::testing::TestWithParam<TextRow> {};
-
-TEST_P(DeviceMessageText, TakesCharactersUpToNulAndCapacity) {
-  const auto& row = GetParam();
-  EXPECT_EQ(ElementText(ElementView{ie::DeviceName, row.data}, row.capacity), row.text);
+TEST(DeviceMessage, ElementTextTakesCharactersUpToNulAndCapacity) {
+  const auto text = [](const Bytes& data, std::size_t capacity) {
+    return ElementText(ElementView{ie::DeviceName, data}, capacity);
+  };
+  EXPECT_EQ(text({'G', 'W', '1'}, 40), "GW1");
+  EXPECT_EQ(text({'G', 0, 'X'}, 40), "G");
+  EXPECT_EQ(text({'a', 'b', 'c', 'd'}, 2), "ab");
+  EXPECT_EQ(text({'a'}, 0), "");
+  EXPECT_EQ(text({}, 40), "");
+  EXPECT_EQ(text({0xE4, 0xFC}, 40), "\xE4\xFC");  // high bytes kept
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, DeviceMessageText,
-    ::testing::Values(TextRow{"whole", {'G', 'W', '1'}, 40, "GW1"}, TextRow{"nulEndsEarly", {'G', 0, 'X'}, 40, "G"},
-                      TextRow{"cutToCapacity", {'a', 'b', 'c', 'd'}, 2, "ab"},
-                      TextRow{"zeroCapacity", {'a'}, 0, ""}, TextRow{"empty", {}, 40, ""},
-                      TextRow{"highBytesKept", {0xE4, 0xFC}, 40, "\xE4\xFC"}),
-    test::RowName<TextRow>);
 
 TEST(DeviceMessage, FromBytesKeepsAtMost258Bytes) {
   std::vector<std::uint8_t> bytes(300, 0x11);
@@ -200,30 +176,18 @@ TEST(DeviceMessage, FromBytesKeepsAtMost258Bytes) {
 
 
 // Password "ab" is D1 03 61 62 00, the new password "cd" 28 03 63 64 00.
-struct DumpRow {
-  const char* name;
-  std::vector<std::uint8_t> message;
-  std::string dump;
-};
-
-class MessageDumpTest : public testing::TestWithParam<DumpRow> {};
-
-TEST_P(MessageDumpTest, MasksOnlyThePasswordsOfARequest) { EXPECT_EQ(MessageDump(GetParam().message), GetParam().dump); }
-
-INSTANTIATE_TEST_SUITE_P(
-    Messages, MessageDumpTest,
-    testing::Values(
-        DumpRow{"LoginPassword", {0xA1, 0x0B, 0x46, 0x04, 0x00, 0x07, 0x00, 0x00, 0xD1, 0x03, 0x61, 0x62, 0x00, 0x55},
-                "A1 0B 46 04 00 07 00 00 D1 03 ** ** ** 55"},
-        DumpRow{"OldAndNewPassword",
-                {0xA1, 0x0A, 0x28, 0x03, 0x63, 0x64, 0x00, 0xD1, 0x03, 0x61, 0x62, 0x00, 0x55},
-                "A1 0A 28 03 ** ** ** D1 03 ** ** ** 55"},
-        DumpRow{"ReplyIsShownAsItIs", {0xA2, 0x05, 0x28, 0x03, 0x63, 0x64, 0x00, 0x55}, "A2 05 28 03 63 64 00 55"},
-        DumpRow{"ElementPastTheAreaIsShownAsItIs",
-                {0xA1, 0x09, 0xD1, 0x03, 0x61, 0x62, 0x00, 0xD1, 0x09, 0x61, 0x62}, "A1 09 D1 03 ** ** ** D1 09 61 62"},
-        DumpRow{"LengthBeyondTheBytesGiven", {0xA1, 0x40, 0xD1}, "A1 40 D1"},
-        DumpRow{"Empty", {}, ""}),
-    test::RowName<DumpRow>);
+TEST(MessageDump, MasksOnlyThePasswordsOfARequest) {
+  EXPECT_EQ(MessageDump(Bytes{0xA1, 0x0B, 0x46, 0x04, 0x00, 0x07, 0x00, 0x00, 0xD1, 0x03, 0x61, 0x62, 0x00, 0x55}),
+            "A1 0B 46 04 00 07 00 00 D1 03 ** ** ** 55");
+  EXPECT_EQ(MessageDump(Bytes{0xA1, 0x0A, 0x28, 0x03, 0x63, 0x64, 0x00, 0xD1, 0x03, 0x61, 0x62, 0x00, 0x55}),
+            "A1 0A 28 03 ** ** ** D1 03 ** ** ** 55");
+  // A reply is shown as it is, and so is an element past the area.
+  EXPECT_EQ(MessageDump(Bytes{0xA2, 0x05, 0x28, 0x03, 0x63, 0x64, 0x00, 0x55}), "A2 05 28 03 63 64 00 55");
+  EXPECT_EQ(MessageDump(Bytes{0xA1, 0x09, 0xD1, 0x03, 0x61, 0x62, 0x00, 0xD1, 0x09, 0x61, 0x62}),
+            "A1 09 D1 03 ** ** ** D1 09 61 62");
+  EXPECT_EQ(MessageDump(Bytes{0xA1, 0x40, 0xD1}), "A1 40 D1");  // the length claims more than was given
+  EXPECT_EQ(MessageDump(Bytes{}), "");
+}
 
 // ==== The layouts of the elements' data ====
 

@@ -93,6 +93,9 @@ TEST_P(TimeoutTable, FiringTimerActsByState) {
   EXPECT_EQ(host.TimerDelay(), row.armed);
   EXPECT_EQ(host.notifications, row.notified);
   EXPECT_EQ(engine.retries(), row.retriesAfter);
+  if (row.next == EngineState::Failed) {
+    EXPECT_EQ(engine.pending(), row.pending & kPendingKeptOnClear);  // a failure keeps only the restart marks
+  }
 }
 
 const milliseconds kTimeout{5000};
@@ -115,18 +118,9 @@ INSTANTIATE_TEST_SUITE_P(
         // The LAN information is asked twice and ends without failing; the cell list fails.
         TimeoutRow{"LanInfoRepeatsOnce", EngineState::Idle, LanInfoPending, 0, {ie::LanInfo}, EngineState::Idle, kTimeout, {{Notification::LanInfoRequested, 0, false}}, 1},
         TimeoutRow{"LanInfoSecondTimeoutEndsWithNoAnswer", EngineState::Idle, LanInfoPending, 1, {}, EngineState::Idle, std::nullopt, {{Notification::LanInfoResult, static_cast<int>(OperationResult::NoAnswer), false}}, 1},
-        TimeoutRow{"LastTryWithCellsPendingFails", EngineState::Idle, CellsPending, kMaxRepeats, {}, EngineState::Failed, std::nullopt, {kNoAnswer}, kMaxRepeats},
+        TimeoutRow{"LastTryWithCellsPendingFailsAndKeepsTheRestartMarks", EngineState::Idle, CellsPending | kPendingKeptOnClear, kMaxRepeats, {}, EngineState::Failed, std::nullopt, {kNoAnswer}, kMaxRepeats},
         TimeoutRow{"LastTryWithModuleInfoPendingReportsItsOwnNoAnswer", EngineState::Idle, ModuleInfoPending, kMaxRepeats, {}, EngineState::Failed, std::nullopt, {{Notification::ModuleInfoResult, static_cast<int>(OperationResult::NoAnswer), false}}, kMaxRepeats}),
     test::RowName<TimeoutRow>);
-
-TEST_F(EngineTest, FailureClearsPendingRequestsButKeepsTheRestartMarks) {
-  OperationsOf(engine).SetState(EngineState::Idle);
-  OperationsOf(engine).SetPending(static_cast<PendingRequest>(0x7FFF));
-  OperationsOf(engine).SetRetries(kMaxRepeats);
-  engine.OnTimer();
-  EXPECT_EQ(engine.pending(), kPendingKeptOnClear);
-  EXPECT_TRUE(host.Logged("Operation failed!"));
-}
 
 struct CauseRow {
   const char* name;

@@ -5,7 +5,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,11 +32,6 @@ constexpr int kExitVerifyFailed = 11;
 // depends on the link seeing it come back in time.
 constexpr const char* kWritten = "The configuration was written. The gateway restarts to take it over; please wait.\n";
 
-std::optional<ConfigurationImage> ImageOf(const fs::path& file) {
-  ConfigurationReadResult read = ReadConfigurationFile(file);
-  return read.outcome == ConfigurationReadOutcome::Read ? read.image : std::nullopt;
-}
-
 class ConfigCommands : public test::TuskoctlTest {
  protected:
   fs::path File(const char* name) const { return configHome_ / name; }
@@ -58,7 +52,7 @@ TEST_F(ConfigCommands, WriteConfigSavesWhatTheGatewayHeldAsABackupFirst) {
   EXPECT_EQ(backups.front().filename().string().rfind("Sentarix-", 0), 0u) << backups.front();
   const std::string said = "Backup of the gateway's configuration saved in " + backups.front().string() + ".\n" + kWritten;
   EXPECT_EQ(write.out.rfind(said, 0), 0u) << write.out;
-  EXPECT_TRUE(ImageOf(backups.front()) == sim::MakeSampleConfiguration());
+  EXPECT_TRUE(ReadConfigurationFile(backups.front()).image == sim::MakeSampleConfiguration());
 }
 
 // --verify reads the written configuration back: it agrees, or a gateway that
@@ -98,9 +92,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(ConfigCommands, NewConfigMakesAValidFileAndKeepsAnExistingOneUnlessToldYes) {
   const ProcessResult made = Tuskoctl({"new-config", File("new.cfg").string()});
   ASSERT_EQ(made.exitCode, kExitDone) << made.err;
-  const auto image = ImageOf(File("new.cfg"));
-  ASSERT_TRUE(image.has_value());
-  EXPECT_TRUE(*image == MakeDefaultImage());
+  EXPECT_TRUE(ReadConfigurationFile(File("new.cfg")).image == MakeDefaultImage());
 
   const ProcessResult checked = Tuskoctl({"check-config", File("new.cfg").string()});
   EXPECT_EQ(checked.exitCode, kExitDone) << checked.err;
@@ -114,7 +106,7 @@ TEST_F(ConfigCommands, NewConfigMakesAValidFileAndKeepsAnExistingOneUnlessToldYe
 
   const ProcessResult replaced = Tuskoctl({"--yes", "new-config", File("mine.cfg").string()});
   EXPECT_EQ(replaced.exitCode, kExitDone) << replaced.err;
-  EXPECT_TRUE(ImageOf(File("mine.cfg")).has_value());
+  EXPECT_TRUE(ReadConfigurationFile(File("mine.cfg")).image.has_value());
 }
 
 struct BadFileRow {

@@ -249,10 +249,8 @@ TEST_F(EngineTest, DiagnosticsDataIsStoredInAnyStateAndNotifiedAtOnce) {
   const std::vector<std::uint8_t> data{0x81, 0x00, 0x02, 0x80, 0xEE};
   Receive(ReplyWith({{ie::IsdnStatus, data}}));
   EXPECT_EQ(engine.diagnostics().isdnStatus, (std::array<std::uint8_t, 4>{0x81, 0x00, 0x02, 0x80}));
-  std::vector<std::uint8_t> credit(2 + 24, 0);  // line or module 1, the first counter 5
-  credit[0] = 1;
-  credit[1] = 24;
-  credit[2] = 5;
+  std::vector<std::uint8_t> credit{1, 24, 5};  // line or module 1, 24 bytes of counters, the first 5
+  credit.resize(2 + 24);
   Receive(ReplyWith({{ie::IsdnCredit, credit}}));
   Receive(ReplyWith({{ie::GsmStatus, {0, 0x34, 0x12, 17, 2, 'o', 'k'}}}));
   Receive(ReplyWith({{ie::GsmCredit, credit}}));
@@ -278,7 +276,6 @@ TEST_F(EngineTest, RefusedDiagnosticsRequestIsNoFreshData) {
 // ==== The idle-state requests ====
 
 constexpr int kDone = static_cast<int>(OperationResult::Done);
-constexpr std::uint8_t kOtherCause = 0x81;
 
 using IdleEngine = test::TransferTest;
 
@@ -342,17 +339,6 @@ INSTANTIATE_TEST_SUITE_P(
     test::RowName<RefusedStartRow>);
 
 // ---- Negative replies ----
-
-TEST_F(IdleEngine, FirstPendingRequestInTheFixedOrderTakesTheRefusal) {
-  ASSERT_TRUE(engine.GetModuleInfo(0));
-  ASSERT_TRUE(engine.StopMonitoring());  // MonitorStopPending ranks before ModuleInfoPending
-  OperationsOf(engine).SetRetries(kMaxRepeats);
-  host.ClearRecords();
-  Receive(RejectWith({kOtherCause}));
-  EXPECT_EQ(host.notifications, (std::vector<RecordedNotification>{
-                                    {Notification::MonitorResult, static_cast<int>(OperationResult::Rejected), false}}));
-  EXPECT_TRUE(engine.HasPending(ModuleInfoPending));
-}
 
 TEST_F(IdleEngine, RefusalForNoPendingRequestOnlyKeepsItsCause) {
   Receive(RejectWith({cause::NotAllowed}));

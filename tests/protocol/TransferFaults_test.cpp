@@ -122,6 +122,12 @@ const Operation kSetTime = kIdle<[](OperationEngine& e) { return e.SetDateTime({
 const Operation kModuleInfo = kIdle<[](OperationEngine& e) { return e.GetModuleInfo(1); }, N::ModuleInfoResult, ModuleInfoPending>;
 const Operation kModuleReset = kIdle<[](OperationEngine& e) { return e.ResetModule(1); }, N::ModuleResetResult, ModuleResetPending>;
 const Operation kCells = kIdle<[](OperationEngine& e) { return e.GetCells(1); }, N::CellsResult, CellsPending>;
+// Two requests wait: a refusal concerns the first in the fixed order, MonitorStop before ModuleInfo.
+const Operation kModuleInfoAndMonitorStop{[](Transfer& t) {
+                                            kModuleInfo.start(t);
+                                            kMonitorStop.start(t);
+                                          },
+                                          N::MonitorResult, MonitorStopPending};
 
 // ---- A restart in the middle ----
 
@@ -178,8 +184,10 @@ TEST_P(Refusal, FollowsTheNegativeReplyRule) {
   const DeviceMessage refused = host.sent.back().message;
   if (row.repeatsBefore) OperationsOf(engine).SetRetries(*row.repeatsBefore);
   if (row.prompt == Prompt::Given) host.passwordAnswers = {"tusk"};
+  const std::uint32_t others = engine.pending() & ~row.operation->flag;  // requests the refusal does not concern
   host.ClearRecords();
   Receive(test::SealedMessage(MessageType::Reject, {{ie::Cause, row.cause}}));
+  EXPECT_EQ(engine.pending() & ~row.operation->flag, others);
 
   EXPECT_EQ(engine.causeText(), FormatCauseBytes(row.cause));
   EXPECT_EQ(host.passwordQueries, row.prompt == Prompt::None ? 0 : 1);
@@ -224,6 +232,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalRow{"SetTimePasswordGiven", &kSetTime, {kPassword}, 1, Prompt::Given, kGoesOn},
         RefusalRow{"ModuleInfoPasswordIsLikeAnyRefusal", &kModuleInfo, {kPassword}, 0, Prompt::None, kGoesOn},
         RefusalRow{"ModuleResetPasswordGiven", &kModuleReset, {kPassword}, 0, Prompt::Given, kGoesOn},
+        RefusalRow{"MonitorStopRanksBeforeModuleInfo", &kModuleInfoAndMonitorStop, {kOther}, kLastTry, Prompt::None, kRejected},
         // The cell list is asked at most twice: the first refusal repeats, the second ends.
         RefusalRow{"CellsFirstRefusalRepeats", &kCells, {kPassword}, kAsStarted, Prompt::None, kGoesOn},
         RefusalRow{"CellsSecondRefusalEnds", &kCells, {kOther}, kLastTry, Prompt::None, kRejected}),

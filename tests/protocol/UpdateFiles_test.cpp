@@ -296,17 +296,16 @@ class BlockWalk : public ::testing::TestWithParam<WalkRow> {};
 
 // Reads the whole file as the update does: a block at the read position,
 // then on by a block, until Advance reports the end.
-std::vector<Bytes> ReadAllBlocks(AnnouncementFile& wav) {
-  std::vector<Bytes> blocks;
-  bool end = false;
-  while (!end) {
+Bytes ReadAllBlocks(AnnouncementFile& wav) {
+  Bytes sent;
+  for (bool end = false; !end;) {
     std::array<std::uint8_t, kBlock> buffer{};
     const std::size_t got = wav.ReadBlock(buffer);
-    blocks.emplace_back(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(got));
+    sent.insert(sent.end(), buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(got));
     end = wav.Advance(kBlock);
     EXPECT_LE(wav.Position(), wav.FileSize());
   }
-  return blocks;
+  return sent;
 }
 
 TEST_P(BlockWalk, CoversTheWholeFileWithOnlyTheAudioReversed) {
@@ -320,9 +319,7 @@ TEST_P(BlockWalk, CoversTheWholeFileWithOnlyTheAudioReversed) {
   EXPECT_EQ(wav.FileSize(), original.size());
   EXPECT_EQ(wav.layout().audioStart, row.audioStart);
 
-  Bytes sent;
-  for (const auto& block : ReadAllBlocks(wav)) sent.insert(sent.end(), block.begin(), block.end());
-
+  const Bytes sent = ReadAllBlocks(wav);
   ASSERT_EQ(sent.size(), original.size());
   for (std::size_t at = 0; at < original.size(); ++at) {
     const bool audio = at >= row.audioStart && at < row.audioEnd;

@@ -264,15 +264,6 @@ TEST_F(EngineTest, DiagnosticsDataIsStoredInAnyStateAndNotifiedAtOnce) {
   EXPECT_EQ(engine.state(), EngineState::ResetSent);
 }
 
-TEST_F(EngineTest, RefusedDiagnosticsRequestIsNoFreshData) {
-  DeviceMessage reject = RejectWith({cause::InvalidData});
-  AddElement(reject, ie::IsdnStatus, {});
-  SealMessage(reject);
-  Receive(reject);
-  EXPECT_EQ(host.notifications, (std::vector<RecordedNotification>{{Notification::InvalidData, 0, true}}));
-  EXPECT_EQ(engine.causeText(), "83");
-}
-
 // ==== The idle-state requests ====
 
 constexpr int kDone = static_cast<int>(OperationResult::Done);
@@ -346,6 +337,15 @@ TEST_F(IdleEngine, RefusalForNoPendingRequestOnlyKeepsItsCause) {
   EXPECT_TRUE(host.sent.empty());
   EXPECT_TRUE(host.notifications.empty());
   EXPECT_EQ(engine.state(), EngineState::Idle);
+
+  // One that names a diagnostics request tells, in any state, that its data is not fresh.
+  OperationsOf(engine).SetState(EngineState::Initial);
+  DeviceMessage reject = RejectWith({cause::InvalidData});
+  AddElement(reject, ie::IsdnStatus, {});
+  SealMessage(reject);
+  Receive(reject);
+  EXPECT_EQ(host.notifications, (std::vector<RecordedNotification>{{Notification::InvalidData, 0, true}}));
+  EXPECT_EQ(engine.causeText(), "83");
 }
 
 // ---- What the replies leave ----

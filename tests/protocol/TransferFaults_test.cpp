@@ -72,9 +72,14 @@ const Operation kUploadBlock{[](Transfer& t) {
                                Acknowledge(t, ie::ConfigWriteStart);
                              },
                              Notification::UploadResult};
+constexpr std::uint32_t kFirmwareBase = 0x10000;
+// A checked file of one section, its update started.
 const Operation kFirmwareStart{[](Transfer& t) {
-                                 t.firmware = test::LoadFirmware(
-                                     t.engine, {{kSectionTypeApplication, test::kFirmwareBase, test::FirmwareData(300)}});
+                                 t.firmware = std::make_unique<test::TempFile>(test::FirmwareFileBytes(
+                                     {{kSectionTypeApplication, kFirmwareBase, test::FirmwareData(300)}}));
+                                 t.engine.firmwareFile().SetIdentificationRequired(false);
+                                 ASSERT_TRUE(t.engine.firmwareFile().OpenFile(t.firmware->path()));
+                                 ASSERT_EQ(t.engine.firmwareFile().Parse(), FirmwareParseResult::Ok);
                                  ASSERT_TRUE(t.engine.StartFirmwareUpdate());
                                },
                                Notification::FirmwareResult};
@@ -474,7 +479,7 @@ TEST_F(Transfer, FirmwareCancelIgnoresAcknowledgementsUntilTheLoaderConfirms) {
   EXPECT_TRUE(engine.HasPending(FlashCancelPending));
 
   const std::size_t sentBefore = host.sent.size();
-  Receive(ReplyWith({{ie::FlashAddress, Number32(test::kFirmwareBase)}}));
+  Receive(ReplyWith({{ie::FlashAddress, Number32(kFirmwareBase)}}));
   EXPECT_EQ(host.sent.size(), sentBefore);
   EXPECT_EQ(engine.state(), EngineState::Flashing);
 

@@ -103,18 +103,6 @@ inline std::optional<DeviceMessage> ServeRead(const ConfigurationImage& image, c
   return ReadReply(*address, image.Range(*offset, std::min(kReadBlockBytes, kConfigImageSize - *offset)));
 }
 
-inline constexpr std::uint32_t kFirmwareBase = 0x10000;
-
-// Writes a firmware file of `sections` and opens and checks it in the engine.
-inline std::unique_ptr<TempFile> LoadFirmware(OperationEngine& engine, const std::vector<TestSection>& sections) {
-  auto stored = std::make_unique<TempFile>(FirmwareFileBytes(sections));
-  FirmwareFile& file = engine.firmwareFile();
-  file.SetIdentificationRequired(false);
-  EXPECT_TRUE(file.OpenFile(stored->path()));
-  EXPECT_EQ(file.Parse(), FirmwareParseResult::Ok);
-  return stored;
-}
-
 // Writes an A-law WAV file of `samples` and opens it in the engine, checked unless told otherwise.
 inline std::unique_ptr<TempFile> LoadAnnouncement(OperationEngine& engine, std::uint32_t samples, bool check = true) {
   auto stored = std::make_unique<TempFile>(AlawWav(samples));

@@ -341,7 +341,7 @@ Trip PasswordChange(RoundTrip& t) {
 constexpr char kRightPassword[] = "first";
 constexpr char kWrongPassword[] = "third";
 
-const sim::GatewayIdentity kWithoutFirmware{.hasValidFirmware = false};
+const sim::GatewayIdentity kWithoutFirmware{.password = "", .hasValidFirmware = false};
 // The firmware has its loader write the configuration, and asks for a password.
 const sim::GatewayIdentity kWritingInTheLoader{.password = "tusk", .restartForWrite = true};
 const sim::GatewayIdentity kProtected{.password = "first"};

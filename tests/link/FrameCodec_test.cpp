@@ -1,15 +1,24 @@
+// The link's framing: frames and their chunks as the encoder makes them, the decoder's reading of a byte
+// stream, and the writer thread that sends the frames.
 #include "link/FrameDecoder.h"
 #include "link/FrameEncoder.h"
+#include "link/LinkWriter.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <vector>
 
 #include "support/RowName.h"
 
 namespace tusko {
 namespace {
 
+using namespace std::chrono_literals;
 using Bytes = std::vector<std::uint8_t>;
 
 Bytes Encoded(const Bytes& message) {
@@ -119,6 +128,52 @@ TEST(FrameChunks, ChunksHold60Or61BytesExceptTheLastAndJoinToTheFrame) {
   std::vector<std::size_t> sizes;
   EncodeFrameChunks(straddling, [&sizes](std::span<const std::uint8_t> chunk) { sizes.push_back(chunk.size()); });
   EXPECT_EQ(sizes, (std::vector<std::size_t>{61, 1}));
+}
+
+// Only ends a test that has already failed.
+constexpr auto kWaitLimit = 10s;
+
+// A writer whose transport records every byte it is given.
+class LinkWriterTest : public testing::Test {
+ protected:
+  // Waits until `frames` went out, then stops the writer; the bytes sent.
+  Bytes SentAfterStop(const Bytes& frames) {
+    {
+      std::unique_lock lock(mutex);
+      EXPECT_TRUE(changed.wait_for(lock, kWaitLimit, [&] { return sent.size() >= frames.size(); }));
+    }
+    writer.RequestStop();
+    writer.Join();
+    return sent;
+  }
+
+  std::mutex mutex;
+  std::condition_variable changed;
+  Bytes sent;
+  std::atomic<bool> stop{false};
+  LinkWriter writer{[this](std::span<const std::uint8_t> chunk) {
+                      std::lock_guard lock(mutex);
+                      sent.insert(sent.end(), chunk.begin(), chunk.end());
+                      changed.notify_all();
+                    },
+                    stop};
+};
+
+// Without a writer thread, before its start or after its stop, a message is refused and never sent.
+TEST_F(LinkWriterTest, MessagesGoOutInOrderOnlyWhileTheThreadRunsAndALengthBeyondTheBufferIsCutToIt) {
+  const DeviceMessage refused = DeviceMessage::FromBytes(Bytes{0xA1, 0x00, 0x5F});
+  EXPECT_FALSE(writer.Post(refused, 3));
+  const std::vector<Bytes> messages = {{0xA1, 0x02, 0x10, 0x00, 0x4D}, {0x7E, 0x7A, 0xCD}, Bytes(kMessageBufferSize, 0x41)};
+  ASSERT_EQ(writer.Start(), 0);
+  Bytes expected;
+  for (const Bytes& message : messages) {
+    ASSERT_TRUE(writer.Post(DeviceMessage::FromBytes(message), message.size() == kMessageBufferSize ? 100000 : message.size()));
+    EncodeFrame(message, expected);
+  }
+  EXPECT_EQ(SentAfterStop(expected), expected);
+  EXPECT_FALSE(writer.Exists());
+  EXPECT_FALSE(writer.Post(refused, 3));
+  EXPECT_EQ(sent, expected);
 }
 
 }  // namespace

@@ -134,25 +134,6 @@ TEST_F(DiagnosticsViewTest, IsdnPagesShowEachLineAndCreditPair) {
   EXPECT_EQ(Text("credit2_3"), "Credit 3: 71582788:15 / 2:00 (min:s)");
 }
 
-// Before the first answer of its kind a page waits; an empty store is no data.
-TEST_F(DiagnosticsViewTest, APageWithoutDataYetSaysItWaits) {
-  const QString waiting = Key("strDiagWaiting");
-  const struct {
-    DiagNodeId node;
-    const char* label;
-    QString text;
-  } rows[] = {
-      {DiagNodeId::GsmModules, "gsmStatus1", " " + waiting + " "},
-      {DiagNodeId::GsmCredits, "credit2_1", "Credit 1: \u2013 (min:s)"},
-      {DiagNodeId::IsdnLines, "receivedAt", waiting},
-  };
-  for (const auto& row : rows) {
-    view->SelectNode(row.node);
-    EXPECT_EQ(Text(row.label), row.text) << row.label;
-    EXPECT_EQ(Text("receivedAt"), waiting) << row.label;
-  }
-}
-
 // The last data stays, marked as old, over a gateway restart until new data comes.
 TEST_F(DiagnosticsViewTest, ReceptionTimeFollowsTheDataTheRestartAndTheLanguage) {
   view->SelectNode(DiagNodeId::GsmModules);
@@ -211,7 +192,12 @@ TEST_F(DiagnosticsViewTest, SignalReadingsMakeOneChartPointPerRoundAndModule) {
   EXPECT_FALSE(drawsLine("gsmChart2"));
 }
 
+// A double click on a module's status asks for its information; while it is
+// shown only the modules' page stops asking.
 TEST_F(DiagnosticsViewTest, DoubleClickOnAModuleStatusAsksForItsInformation) {
+  view->SelectNode(DiagNodeId::IsdnLines);
+  view->StopModulePageRefresh();
+  EXPECT_TRUE(view->RefreshRunning());
   view->SelectNode(DiagNodeId::GsmModules);
   view->show();
   gateway.host.sent.clear();
@@ -220,21 +206,32 @@ TEST_F(DiagnosticsViewTest, DoubleClickOnAModuleStatusAsksForItsInformation) {
   const auto element = FindElement(gateway.host.sent.back().message, ie::ModuleType);
   EXPECT_EQ(std::vector<std::uint8_t>(element->data.begin(), element->data.end()), std::vector<std::uint8_t>{1});
   EXPECT_EQ(gateway.host.CountOf(Notification::ModuleInfoRequested), 1);
+  view->StopModulePageRefresh();
+  EXPECT_FALSE(view->RefreshRunning());
+  view->RestartModulePageRefresh();
+  EXPECT_TRUE(view->RefreshRunning());
 }
 
 // ---- Refresh ----
 
-// Each page asks at once and on every tick; the modules' page asks for both modules.
-TEST_F(DiagnosticsViewTest, PagesAskAtOnceAndOnEveryTick) {
+// Each page asks at once and on every tick, the modules' page for both
+// modules; before the first answer of its kind it waits, and an empty store is no data.
+TEST_F(DiagnosticsViewTest, PagesAskAtOnceAndOnEveryTickAndWaitForTheirFirstAnswer) {
+  const QString waiting = Key("strDiagWaiting");
   const struct {
     DiagNodeId node;
     std::vector<std::uint8_t> elements;
-  } rows[] = {{DiagNodeId::IsdnLines, {ie::IsdnStatus}},
-              {DiagNodeId::GsmModules, {ie::GsmStatus, ie::GsmStatus}},
-              {DiagNodeId::GsmCredits, {ie::GsmCredit}}};
+    const char* label;
+    QString text;
+  } rows[] = {{DiagNodeId::GsmModules, {ie::GsmStatus, ie::GsmStatus}, "gsmStatus1", " " + waiting + " "},
+              {DiagNodeId::GsmCredits, {ie::GsmCredit}, "credit2_1", "Credit 1: \u2013 (min:s)"},
+              {DiagNodeId::IsdnLines, {ie::IsdnStatus}, "receivedAt", waiting}};
   for (const auto& row : rows) {
+    SCOPED_TRACE(row.label);
     gateway.host.sent.clear();
     view->SelectNode(row.node);
+    EXPECT_EQ(Text(row.label), row.text);
+    EXPECT_EQ(Text("receivedAt"), waiting);
     EXPECT_TRUE(view->RefreshRunning());
     EXPECT_EQ(view->RefreshPeriod(), kPeriod);
     EXPECT_EQ(Sent(), row.elements);
@@ -293,17 +290,6 @@ TEST_F(DiagnosticsViewTest, TabActivationStopsAndRestartsThePage) {
   view->SetActive(true);
   EXPECT_TRUE(view->RefreshRunning());
   EXPECT_EQ(Sent(), std::vector<std::uint8_t>{ie::IsdnCredit});
-}
-
-TEST_F(DiagnosticsViewTest, ModuleInformationPausesOnlyTheModulesPage) {
-  view->SelectNode(DiagNodeId::IsdnLines);
-  view->StopModulePageRefresh();
-  EXPECT_TRUE(view->RefreshRunning());
-  view->SelectNode(DiagNodeId::GsmModules);
-  view->StopModulePageRefresh();
-  EXPECT_FALSE(view->RefreshRunning());
-  view->RestartModulePageRefresh();
-  EXPECT_TRUE(view->RefreshRunning());
 }
 
 }  // namespace

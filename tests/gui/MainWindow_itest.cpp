@@ -101,9 +101,11 @@ TEST_F(MainWindowTest, LanguageSwitchTranslatesTheWindowAndItsHelpAtOnce) {
   EXPECT_TRUE(QFileInfo(browser.urls[1].toLocalFile()).isFile());
 }
 
-// A cancelled login says so and ends the request; a login and a password
-// change then go through, and the communication log shows neither password.
-TEST_F(MainWindowTest, LoginsAndAPasswordChangeLeaveNoPasswordInTheCommunicationLog) {
+// A cancelled login says so and ends the request. A login and the computer's
+// time set on the gateway then go through, and so does a password change
+// whose dialog a refusal left open for another try; the communication log
+// shows neither password.
+TEST_F(MainWindowTest, LoginsTheClockAndAPasswordChangeLeaveNoPasswordInTheCommunicationLog) {
   settings_.communicationLog = 1;
   simulator().Run([](sim::GatewayModel& gateway) { gateway.Identity().password = "Secr3tPw"; });
   MainWindow& window = OpenWindow();
@@ -121,12 +123,18 @@ TEST_F(MainWindowTest, LoginsAndAPasswordChangeLeaveNoPasswordInTheCommunication
     QTest::keyClicks(dialog.findChild<QLineEdit*>(), "Secr3tPw");
     dialog.accept();
   });
-  ModalDriver<DateTimeDialog> clock([](DateTimeDialog& dialog) { dialog.reject(); });
+  ModalDriver<DateTimeDialog> clock([](DateTimeDialog& dialog) { Click(dialog, "synchronizeButton"); });
   Run(Command::DateTime);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return clock.seen(); }, kLinkLimitMs));
-  EXPECT_TRUE(login.seen());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes_.shown().empty(); }, kLinkLimitMs));
+  EXPECT_TRUE(login.seen() && clock.seen());
   EXPECT_EQ(window.engine().loginPassword(), "Secr3tPw");
-  ModalDriver<PasswordDialog> change([](PasswordDialog& dialog) {
+  EXPECT_EQ(boxes_.ShownKeys(), std::vector<std::string>{"strDateTimeSynchronized"});
+  EXPECT_EQ(boxes_.shown()[0].captionKey, "strFinish");
+  boxes_.Clear();
+  ModalDriver<PasswordDialog> change([&](PasswordDialog& dialog) {
+    window.deviceCommands().OnNotification(Notification::NotAllowed, 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes_.shown().empty(); }, kLinkLimitMs));
+    EXPECT_TRUE(dialog.isVisible()) << "open for another try";
     Retype(dialog, "oldPassword", "Secr3tPw");
     Retype(dialog, "newPassword", "N3wPassw");
     Retype(dialog, "confirmPassword", "N3wPassw");
@@ -135,7 +143,7 @@ TEST_F(MainWindowTest, LoginsAndAPasswordChangeLeaveNoPasswordInTheCommunication
   Run(Command::ChangePassword);
   ASSERT_EQ(window.engine().loginPassword(), "N3wPassw");
   EXPECT_EQ(simulator().Run([](sim::GatewayModel& gateway) { return gateway.Identity().password; }), "N3wPassw");
-  EXPECT_TRUE(boxes_.shown().empty());
+  EXPECT_EQ(boxes_.ShownKeys(), std::vector<std::string>{"strErrorNotAllowed"});
 
   ASSERT_NE(window.communicationLog(), nullptr);
   // A dump wrapped over two lines still shows a password's bytes in a row.

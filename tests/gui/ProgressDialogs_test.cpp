@@ -77,19 +77,6 @@ TEST_F(ProgressDialogTest, TitleAndQuestionFollowTheKindAndNoKeepsItRunning) {
   }
 }
 
-TEST_F(ProgressDialogTest, FullBarShowsOkThenEndsByItself) {
-  auto dialog = Open(ProgressKind::DataDownload);
-  dialog->SetPosition(100);
-  EXPECT_EQ(dialog->findChild<QProgressBar*>("progressBar")->value(), 100);
-  EXPECT_EQ(CancelButton(*dialog).text(), Text("strOK"));
-  EXPECT_TRUE(dialog->isVisible()) << "the full bar stays a moment";
-  ASSERT_TRUE(Ends(*dialog));
-  EXPECT_EQ(dialog->result(), 1);
-  EXPECT_FALSE(dialog->failed());
-  EXPECT_EQ(cancels_, 0);
-  EXPECT_TRUE(boxes_.shown().empty());
-}
-
 TEST_F(ProgressDialogTest, YesCancelsTheTransferOnceAndEndsIt) {
   auto dialog = Open(ProgressKind::DataUpload);
   boxes_.Answer(kResultYes);
@@ -110,19 +97,30 @@ TEST_F(ProgressDialogTest, YesCancelsTheTransferOnceAndEndsIt) {
   EXPECT_EQ(dialog->result(), QDialog::Rejected);
 }
 
-TEST_F(ProgressDialogTest, CloseAsFailedEndsItOnceFailedEvenWhileTheFullBarShows) {
-  for (const int position : {40, 100}) {
+// A full bar shows OK a moment and ends the dialog by itself; CloseAsFailed
+// ends it once, failed, even while the full bar shows.
+TEST_F(ProgressDialogTest, EndsOnceWhenFullOrFailed) {
+  for (const auto& [position, closeAsFailed] : {std::pair{100, false}, {40, true}, {100, true}}) {
+    SCOPED_TRACE(testing::Message() << position << (closeAsFailed ? " failed" : ""));
     auto dialog = Open(ProgressKind::FirmwareWrite);
     QSignalSpy finished(dialog.get(), &QDialog::finished);
     dialog->SetPosition(position);
-    dialog->CloseAsFailed();
-    dialog->CloseAsFailed();
-    ASSERT_TRUE(Ends(*dialog)) << position;
-    EXPECT_TRUE(dialog->failed()) << position;
+    EXPECT_EQ(dialog->findChild<QProgressBar*>("progressBar")->value(), position);
+    if (closeAsFailed) {
+      dialog->CloseAsFailed();
+      dialog->CloseAsFailed();
+    } else {
+      EXPECT_EQ(CancelButton(*dialog).text(), Text("strOK"));
+      EXPECT_TRUE(dialog->isVisible()) << "the full bar stays a moment";
+    }
+    ASSERT_TRUE(Ends(*dialog));
+    EXPECT_EQ(dialog->failed(), closeAsFailed);
+    if (!closeAsFailed) EXPECT_EQ(dialog->result(), QDialog::Accepted);
     QCoreApplication::processEvents();
     EXPECT_EQ(finished.count(), 1) << "one close however often it is asked";
   }
   EXPECT_EQ(cancels_, 0);
+  EXPECT_TRUE(boxes_.shown().empty());
 }
 
 TEST_F(ProgressDialogTest, CompletionDuringTheAbortQuestionCancelsNothing) {

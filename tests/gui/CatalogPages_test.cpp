@@ -121,6 +121,21 @@ TEST_F(CatalogPagesTest, TypedFieldsAreCommittedWhenThePageIsLeft) {
          Child<QComboBox>(view, "isdnCredit2.restore/weekday").setCurrentIndex(4);
        },
        {{29012 + 96 + 66, {0x9D}}}},
+      // The tab last shown comes back with the page; OK in the Expert dialog takes its TEI.
+      {"FirstLinksExpertTeiOnItsTab", PageId::IsdnLines,
+       [this](QWidget& view) {
+         Child<QTabWidget>(view, "isdnLinesTabs").setCurrentIndex(1);
+         ModalDriver<QDialog> expert([](QDialog& dialog) {
+           Child<QSpinBox>(dialog, "isdnLink1.tei").setValue(64);
+           Click(dialog, "okButton");
+         });
+         Click(view, "isdnLink1.tei");
+         EXPECT_TRUE(expert.seen());
+         ClickNode(PageId::SystemGeneral);
+         ClickNode(PageId::IsdnLines);
+         EXPECT_EQ(Child<QTabWidget>(view, "isdnLinesTabs").currentIndex(), 1);
+       },
+       {{256 + 5, {64}}}},
       // Echo cancellation unchecked by DTMF retransmission, AMR kept; -6 dB is 122.
       {"SecondModuleOptionsAndVolume", PageId::GsmModules,
        [](QWidget& view) {
@@ -304,22 +319,6 @@ TEST_F(CatalogPagesTest, ARefusedPageKeepsTheUserOnTheNamedField) {
     ASSERT_NE(view_.focusWidget(), nullptr);
     EXPECT_EQ(view_.focusWidget()->objectName(), row.focus);
   }
-}
-
-// The tab last shown comes back with the page; OK in the Expert dialog takes its TEI.
-TEST_F(CatalogPagesTest, IsdnLinesKeepTheirTabAndTheExpertTei) {
-  ClickNode(PageId::IsdnLines);
-  Child<QTabWidget>(view_, "isdnLinesTabs").setCurrentIndex(1);
-  ModalDriver<QDialog> expert([](QDialog& dialog) {
-    Child<QSpinBox>(dialog, "isdnLink1.tei").setValue(64);
-    Click(dialog, "okButton");
-  });
-  Click(view_, "isdnLink1.tei");
-  ClickNode(PageId::SystemGeneral);
-  ClickNode(PageId::IsdnLines);
-  EXPECT_TRUE(expert.seen());
-  EXPECT_EQ(Child<QTabWidget>(view_, "isdnLinesTabs").currentIndex(), 1);
-  EXPECT_EQ(Committed(256 + 5, 1), std::vector<std::uint8_t>{64});
 }
 
 // Deleting a profile's last CLIP entry asks first; Yes takes the profile's

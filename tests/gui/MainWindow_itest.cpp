@@ -291,6 +291,21 @@ TEST_F(MainWindowTest, TheTitleMarksUnsavedChanges) {
          window.configuration().SelectNode(PageId::Root);
        },
        "*untitled - " + app},
+      // A file that fails to open keeps the edited document and where the user looked.
+      {"failed_open",
+       [&] {
+         ConfigurationDocument& document = window.configuration().document();
+         const ConfigurationImage edited = document.CommittedImage();
+         tusko::test::WriteFileText(folder / "bad.cfg", "not a configuration");
+         boxes_.Answer(kResultNo);  // the save question: discard the edit
+         fileDialogs_.Answer(FileAnswer{folder / "bad.cfg", 1});
+         Run(Command::FileOpen);
+         EXPECT_EQ(boxes_.ShownKeys(), (std::vector<std::string>{"strDataSaveQuestion", "strDataOpenError"}));
+         EXPECT_EQ(document.CommittedImage(), edited);
+         EXPECT_TRUE(document.Modified());
+         EXPECT_EQ(files_.browsePathData, folder.path().string());
+       },
+       "*untitled - " + app},
       {"saved",
        [&] {
          fileDialogs_.Answer(FileAnswer{folder / "office.cfg", 1});

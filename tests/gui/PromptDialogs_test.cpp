@@ -1,4 +1,5 @@
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -9,7 +10,9 @@
 #include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimeEdit>
 #include <QTimer>
@@ -17,11 +20,14 @@
 
 #include "app/gui/ChoiceDialog.h"
 #include "app/gui/CommunicationDialog.h"
+#include "app/gui/ConnectWaitDialog.h"
 #include "app/gui/DateTimeDialog.h"
 #include "app/gui/LanguageDialog.h"
 #include "app/gui/LoginDialog.h"
 #include "app/gui/MessageService.h"
+#include "app/gui/NotifyDialog.h"
 #include "app/gui/PasswordDialog.h"
+#include "app/gui/ProgressDialog.h"
 #include "app/gui/UiText.h"
 #include "gui/support/GuiLanguage.h"
 #include "gui/support/ScriptedMessages.h"
@@ -43,6 +49,9 @@ constexpr int kEndWaitMs = 5000;
 class PromptDialogTest : public testing::Test {
  protected:
   QString Text(const char* key) const { return ToQString(english_.GetString(key)); }
+  static bool Ends(QDialog& dialog) {
+    return QTest::qWaitFor([&] { return !dialog.isVisible(); }, kEndWaitMs);
+  }
 
   LanguageManager english_ = test::LoadedLanguage(1);
   test::ScriptedMessages boxes_;
@@ -129,7 +138,9 @@ TEST_F(PromptDialogTest, TcpPortEditHoldsOnlyPortsFrom1To65535) {
 
 // ---- LoginDialog and PasswordDialog ----
 
-TEST_F(PromptDialogTest, PasswordFieldsHideTheirCharactersAndRefuseTheNinth) {
+// Every password field hides its characters and refuses a ninth; the login
+// refuses a password the gateway cannot take and says why.
+TEST_F(PromptDialogTest, PasswordFieldsHideEightCharactersAndTheLoginRefusesWhatTheGatewayCannotTake) {
   LoginDialog login(english_, nullptr);
   PasswordDialog change(english_, messages_, [](auto&, auto&) { return true; }, nullptr);
   for (auto* field : {&Child<QLineEdit>(login, "password"), &Child<QLineEdit>(change, "oldPassword"),
@@ -139,10 +150,7 @@ TEST_F(PromptDialogTest, PasswordFieldsHideTheirCharactersAndRefuseTheNinth) {
     EXPECT_EQ(field->echoMode(), QLineEdit::Password);
   }
   EXPECT_EQ(login.password(), "12345678");
-}
 
-TEST_F(PromptDialogTest, LoginRefusesAPasswordTheGatewayCannotTakeAndSaysWhy) {
-  LoginDialog login(english_, nullptr);
   login.show();
   Retype(login, "password", "p\u00E4ss");
   Click(login, "okButton");
@@ -182,7 +190,6 @@ class PasswordDialogTest : public PromptDialogTest {
     QCoreApplication::processEvents();
     return dialog_.isVisible() && dialog_.result() == 0;
   }
-  bool Ends() { return QTest::qWaitFor([&] { return !dialog_.isVisible(); }, kEndWaitMs); }
 
   std::vector<Passwords> started_;
   bool startSends_ = true;
@@ -193,20 +200,6 @@ class PasswordDialogTest : public PromptDialogTest {
                          },
                          nullptr};
 };
-
-TEST_F(PasswordDialogTest, MatchingPasswordsStartTheChangeAndHoldTheDialogUntilTheOutcome) {
-  Submit("old1", "new1", "new1");
-  EXPECT_EQ(started_, (std::vector<Passwords>{{"new1", "old1"}}));
-  EXPECT_EQ(dialog_.newPassword(), "new1");
-  ExpectReady(false);
-  QTest::keyClick(&dialog_, Qt::Key_Escape);
-  EXPECT_TRUE(StillOpen()) << "the user cannot walk away from a change in flight";
-
-  dialog_.Succeeded();
-  ASSERT_TRUE(Ends());
-  EXPECT_EQ(dialog_.result(), QDialog::Accepted);
-  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-}
 
 // Passwords that do not match or that the gateway cannot take send nothing; the wrong ones are typed again.
 TEST_F(PasswordDialogTest, ARefusedEntrySendsNothingAndEmptiesTheFieldsToTypeAgain) {
@@ -234,18 +227,33 @@ TEST_F(PasswordDialogTest, ARefusedEntrySendsNothingAndEmptiesTheFieldsToTypeAga
   }
 }
 
-TEST_F(PasswordDialogTest, NothingSentLeavesTheDialogReadyAndTheOwnersCancelEndsIt) {
+// Nothing sent leaves the dialog ready. A change sent holds it, Esc and all,
+// until the outcome: the owner's cancel rejects it, success accepts it.
+TEST_F(PasswordDialogTest, ASentChangeHoldsTheDialogUntilTheOutcome) {
   startSends_ = false;
   Submit("old1", "new1", "new1");
   EXPECT_EQ(started_.size(), 1U);
   ExpectReady(true);
 
   startSends_ = true;
-  Click(dialog_, "okButton");
-  dialog_.CancelFromOwner();
-  ASSERT_TRUE(Ends());
-  EXPECT_EQ(dialog_.result(), QDialog::Rejected);
-  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  for (const bool succeeds : {false, true}) {
+    SCOPED_TRACE(succeeds ? "succeeded" : "cancelled by the owner");
+    dialog_.show();
+    Click(dialog_, "okButton");
+    EXPECT_EQ(started_.back(), (Passwords{"new1", "old1"}));
+    EXPECT_EQ(dialog_.newPassword(), "new1");
+    ExpectReady(false);
+    QTest::keyClick(&dialog_, Qt::Key_Escape);
+    EXPECT_TRUE(StillOpen()) << "the user cannot walk away from a change in flight";
+    if (succeeds) {
+      dialog_.Succeeded();
+    } else {
+      dialog_.CancelFromOwner();
+    }
+    ASSERT_TRUE(Ends(dialog_));
+    EXPECT_EQ(dialog_.result(), succeeds ? QDialog::Accepted : QDialog::Rejected);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  }
 }
 
 // A wrong old password or a refusal warns with the gateway's cause and keeps the
@@ -315,8 +323,12 @@ TEST_F(PromptDialogTest, LanguageListHoldsTheLanguagesWhoseFileExistsByName) {
 
 const DateTimeRecord kGatewayTime{2024, 5, 5, 17, 13, 45, 30, 250};  // Friday 17 May 2024
 
-TEST_F(PromptDialogTest, DateTimeShowsTheGivenTimeWithSetDisabledAndCancelTheDefault) {
-  DateTimeDialog dialog(english_, kGatewayTime, std::nullopt, nullptr);
+// Set is disabled until a picker changes, and Enter presses Cancel. The
+// computer's clock is the dialog's own, its timer driven by hand: Synchronize
+// takes the time shown last.
+TEST_F(PromptDialogTest, DateTimeShowsBothClocksAndSynchronizeTakesTheComputersTimeShownLast) {
+  QDateTime now(QDate(2024, 5, 17), QTime(14, 3, 7, 480));
+  DateTimeDialog dialog(english_, kGatewayTime, std::nullopt, nullptr, [&now] { return now; });
   dialog.show();
   EXPECT_EQ(Child<QTimeEdit>(dialog, "timePicker").time(), QTime(13, 45, 30));
   EXPECT_EQ(Child<QDateEdit>(dialog, "datePicker").date(), QDate(2024, 5, 17));
@@ -326,6 +338,17 @@ TEST_F(PromptDialogTest, DateTimeShowsTheGivenTimeWithSetDisabledAndCancelTheDef
   EXPECT_TRUE(Child<QPushButton>(dialog, "okButton").isEnabled());
   QTest::keyClick(&dialog, Qt::Key_Return);
   EXPECT_EQ(dialog.result(), QDialog::Rejected) << "Enter presses Cancel, not Set";
+
+  dialog.show();
+  const auto& shown = Child<QLabel>(dialog, "computerTimeText");
+  EXPECT_TRUE(shown.text().contains("14:03:07")) << shown.text().toStdString();
+  now = now.addSecs(1);
+  QMetaObject::invokeMethod(&Child<QTimer>(dialog, "computerTimeTick"), "timeout");
+  EXPECT_TRUE(shown.text().contains("14:03:08")) << shown.text().toStdString();
+  Click(dialog, "synchronizeButton");
+  EXPECT_EQ(dialog.result(), QDialog::Accepted) << "it ends at once";
+  EXPECT_TRUE(dialog.synchronized());
+  EXPECT_EQ(dialog.time(), (DateTimeRecord{2024, 5, 5, 17, 14, 3, 8, 480})) << "a Friday";
 }
 
 TEST_F(PromptDialogTest, DateTimeSetTakesBothPickersAndTheWeekdayOfTheNewDate) {
@@ -337,23 +360,6 @@ TEST_F(PromptDialogTest, DateTimeSetTakesBothPickersAndTheWeekdayOfTheNewDate) {
   Click(dialog, "okButton");
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
   EXPECT_EQ(dialog.time(), (DateTimeRecord{2025, 3, 1, 3, 8, 9, 10, 250})) << "3 March 2025 is a Monday";
-}
-
-// The computer's clock is the dialog's own; its timer is driven by hand.
-TEST_F(PromptDialogTest, DateTimeSynchronizeTakesTheComputersTimeShownLast) {
-  QDateTime now(QDate(2024, 5, 17), QTime(14, 3, 7, 480));
-  DateTimeDialog dialog(english_, kGatewayTime, std::nullopt, nullptr, [&now] { return now; });
-  dialog.show();
-  const auto& shown = Child<QLabel>(dialog, "computerTimeText");
-  EXPECT_TRUE(shown.text().contains("14:03:07")) << shown.text().toStdString();
-  now = now.addSecs(1);
-  QMetaObject::invokeMethod(&Child<QTimer>(dialog, "computerTimeTick"), "timeout");
-  EXPECT_TRUE(shown.text().contains("14:03:08")) << shown.text().toStdString();
-
-  Click(dialog, "synchronizeButton");
-  EXPECT_EQ(dialog.result(), QDialog::Accepted) << "it ends at once";
-  EXPECT_TRUE(dialog.synchronized());
-  EXPECT_EQ(dialog.time(), (DateTimeRecord{2024, 5, 5, 17, 14, 3, 8, 480})) << "a Friday";
 }
 
 // ---- AnnouncementTypeDialog, ModuleSelectDialog ----
@@ -372,6 +378,179 @@ TEST_F(PromptDialogTest, ChoiceDialogsReturnThePositionPicked) {
   }
   EXPECT_EQ(announcement.kind(), 2);
   EXPECT_EQ(module.module(), 1);
+}
+
+// ---- ProgressDialog, NotifyDialog, ConnectWaitDialog ----
+
+class ProgressDialogTest : public PromptDialogTest {
+ protected:
+  std::unique_ptr<ProgressDialog> Open(ProgressKind kind) {
+    auto dialog = std::make_unique<ProgressDialog>(english_, messages_, kind, [this] { ++cancels_; }, nullptr);
+    dialog->open();
+    return dialog;
+  }
+  static QPushButton& CancelButton(ProgressDialog& dialog) {
+    return *dialog.findChild<QPushButton*>("cancelButton");
+  }
+
+  int cancels_ = 0;
+};
+
+TEST_F(ProgressDialogTest, TitleAndQuestionFollowTheKindAndNoKeepsItRunning) {
+  const struct {
+    ProgressKind kind;
+    const char* titleKey;
+    const char* questionKey;
+  } rows[] = {{ProgressKind::FirmwareWrite, "strFlashWrite", "strFlashWriteAbort"},
+              {ProgressKind::DataUpload, "strDataUpload", "strDataUploadAbort"}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.titleKey);
+    boxes_.Clear();
+    auto dialog = Open(row.kind);
+    EXPECT_FALSE(dialog->windowTitle().isEmpty());
+    EXPECT_EQ(dialog->windowTitle(), ToQString(english_.GetCaptionString(row.titleKey)));
+    dialog->SetPosition(40);
+
+    boxes_.Answer(kResultNo);
+    QTest::mouseClick(&CancelButton(*dialog), Qt::LeftButton);
+    boxes_.Answer(kResultNo);
+    QTest::keyClick(dialog.get(), Qt::Key_Escape);
+
+    ASSERT_EQ(boxes_.shown().size(), 2u) << "Cancel and Esc both ask";
+    for (const MessageRequest& box : boxes_.shown()) {
+      EXPECT_EQ(box.textKey, row.questionKey);
+      EXPECT_EQ(box.captionKey, "strAbort");
+      EXPECT_EQ(box.message.style & ~kStyleSetForeground, kStyleWarningQuestion | kStyleDefaultSecondButton);
+    }
+    EXPECT_EQ(cancels_, 0);
+    EXPECT_TRUE(dialog->isVisible());
+    dialog->SetPosition(60);
+    EXPECT_EQ(dialog->findChild<QProgressBar*>("progressBar")->value(), 60) << "the bar keeps moving";
+  }
+}
+
+TEST_F(ProgressDialogTest, YesCancelsTheTransferOnceAndEndsIt) {
+  auto dialog = Open(ProgressKind::DataUpload);
+  boxes_.Answer(kResultYes);
+  QTest::mouseClick(&CancelButton(*dialog), Qt::LeftButton);
+  EXPECT_EQ(cancels_, 1);
+  EXPECT_FALSE(dialog->isVisible());
+  EXPECT_EQ(dialog->result(), QDialog::Rejected);
+
+  // Late reports from the main window change nothing any more.
+  dialog->SetPosition(100);
+  dialog->CloseAsFailed();
+  QTest::keyClick(dialog.get(), Qt::Key_Escape);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(cancels_, 1);
+  EXPECT_EQ(boxes_.shown().size(), 1u);
+  EXPECT_FALSE(dialog->failed());
+  EXPECT_EQ(CancelButton(*dialog).text(), Text("strCancel"));
+  EXPECT_EQ(dialog->result(), QDialog::Rejected);
+}
+
+// A full bar shows OK a moment and ends the dialog by itself; CloseAsFailed
+// ends it once, failed, even while the full bar shows.
+TEST_F(ProgressDialogTest, EndsOnceWhenFullOrFailed) {
+  for (const auto& [position, closeAsFailed] : {std::pair{100, false}, {40, true}, {100, true}}) {
+    SCOPED_TRACE(testing::Message() << position << (closeAsFailed ? " failed" : ""));
+    auto dialog = Open(ProgressKind::FirmwareWrite);
+    QSignalSpy finished(dialog.get(), &QDialog::finished);
+    dialog->SetPosition(position);
+    EXPECT_EQ(dialog->findChild<QProgressBar*>("progressBar")->value(), position);
+    if (closeAsFailed) {
+      dialog->CloseAsFailed();
+      dialog->CloseAsFailed();
+    } else {
+      EXPECT_EQ(CancelButton(*dialog).text(), Text("strOK"));
+      EXPECT_TRUE(dialog->isVisible()) << "the full bar stays a moment";
+    }
+    ASSERT_TRUE(Ends(*dialog));
+    EXPECT_EQ(dialog->failed(), closeAsFailed);
+    if (!closeAsFailed) EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(finished.count(), 1) << "one close however often it is asked";
+  }
+  EXPECT_EQ(cancels_, 0);
+  EXPECT_TRUE(boxes_.shown().empty());
+}
+
+TEST_F(ProgressDialogTest, CompletionDuringTheAbortQuestionCancelsNothing) {
+  auto dialog = Open(ProgressKind::DataDownload);
+  // The question's own event loop is where the completion arrives.
+  bool ended = false;
+  boxes_.WhileShown([&] {
+    dialog->SetPosition(100);
+    ended = Ends(*dialog);
+  });
+  boxes_.Answer(kResultYes);
+  QTest::mouseClick(&CancelButton(*dialog), Qt::LeftButton);
+  ASSERT_TRUE(ended);
+  EXPECT_EQ(cancels_, 0);
+  EXPECT_EQ(dialog->result(), 1);
+  EXPECT_FALSE(dialog->failed());
+}
+
+TEST_F(ProgressDialogTest, ASecondNoticeReplacesTheTextAndOnlyTheOwnersCloseEndsItOnce) {
+  NotifyDialog dialog(english_, "strNotifyRestart", nullptr);
+  QSignalSpy finished(&dialog, &QDialog::finished);
+  dialog.open();
+  auto* notice = dialog.findChild<QLabel*>("noticeText");
+  ASSERT_NE(notice, nullptr);
+  EXPECT_EQ(notice->text(), Text("strNotifyRestart"));
+  ASSERT_NE(QApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+
+  dialog.SetTextKey("strFlashWrite");
+  EXPECT_EQ(notice->text(), Text("strFlashWrite"));
+  QTest::keyClick(&dialog, Qt::Key_Escape);
+  dialog.close();
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(dialog.isVisible()) << "only the main window ends it";
+
+  dialog.Close();
+  EXPECT_TRUE(dialog.isVisible()) << "the close is posted";
+  ASSERT_TRUE(Ends(dialog));
+  EXPECT_EQ(dialog.result(), 1);
+  dialog.Close();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(finished.count(), 1);
+}
+
+// A wait whose connect settles at its third look, five milliseconds apart.
+class ConnectWaitTest : public testing::Test {
+ protected:
+  static constexpr std::chrono::milliseconds kFastPoll{5};
+  static constexpr int kLooksUntilSettled = 3;
+
+  ConnectWaitTest() { owner_.show(); }
+
+  int looks_ = 0;
+  QWidget owner_;
+  ConnectWaitDialog dialog_{[this] { return ++looks_ == kLooksUntilSettled; }, &owner_, kFastPoll};
+};
+
+TEST_F(ConnectWaitTest, RunsUnseenAndModalUntilSettled) {
+  bool modalWhileWaiting = false;
+  Qt::CursorShape cursorWhileWaiting = Qt::ArrowCursor;
+  QTimer::singleShot(0, [&] {
+    modalWhileWaiting = QApplication::activeModalWidget() == &dialog_;
+    if (const QCursor* cursor = QApplication::overrideCursor()) cursorWhileWaiting = cursor->shape();
+  });
+
+  EXPECT_EQ(dialog_.exec(), ConnectWaitDialog::kSettled);
+  EXPECT_EQ(looks_, kLooksUntilSettled) << "it waits for the connect to settle and then stops looking";
+  EXPECT_TRUE(modalWhileWaiting) << "the window behind takes no input";
+  EXPECT_EQ(cursorWhileWaiting, Qt::WaitCursor);
+  EXPECT_EQ(dialog_.windowOpacity(), 0.0);
+  EXPECT_LE(dialog_.width() * dialog_.height(), 1);
+}
+
+// A wait that ignored Esc would end only when settled.
+TEST_F(ConnectWaitTest, EscEndsTheWait) {
+  QTimer::singleShot(0, [&] { QTest::keyClick(&dialog_, Qt::Key_Escape); });
+  EXPECT_NE(dialog_.exec(), ConnectWaitDialog::kSettled);
+  EXPECT_LT(looks_, kLooksUntilSettled);
 }
 
 }  // namespace

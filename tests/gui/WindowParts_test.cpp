@@ -38,53 +38,47 @@ TEST(MainMenu, RecentFilesAreNumberedAndLongPathsShortened) {
   EXPECT_TRUE(texts.contains("(empty)"));
 }
 
-struct FilterRow {
-  const char* text;
-  QStringList expected;
-};
-
 TEST(FileDialogFilter, PairsBecomeQtFilters) {
-  const FilterRow rows[] = {
+  const struct {
+    const char* text;
+    QStringList expected;
+  } rows[] = {
       {"Text files (*.txt)|*.txt|All files (*.*)|*.*|", {"Text files (*.txt)", "All files (*.*)"}},
       {"Configuration|*.cfg;*.bak|", {"Configuration (*.cfg *.bak)"}},
       {"Firmware files (*.bin;*.hex)|*.bin;*.hex|", {"Firmware files (*.bin *.hex)"}},
       {"Cut short|", {}},
       {"", {}},
   };
-  for (const FilterRow& row : rows) EXPECT_EQ(FileDialogFilters(row.text), row.expected) << row.text;
+  for (const auto& row : rows) EXPECT_EQ(FileDialogFilters(row.text), row.expected) << row.text;
 }
-
-class UiTextTest : public testing::Test {
- protected:
-  LanguageManager english_ = test::LoadedLanguage(1);
-  LanguageManager german_ = test::LoadedLanguage(2);
-};
 
 // Controls get a text's line breaks, captions keep the two characters; a
 // lower-case key is a control's key but no caption's; a retranslation uses the
 // keys the first translation kept.
-TEST_F(UiTextTest, WindowsTakeTheirTextsByKeyAndKeepTheKeys) {
+TEST(UiText, WindowsTakeTheirTextsByKeyAndKeepTheKeys) {
+  const LanguageManager english = test::LoadedLanguage(1);
+  const LanguageManager german = test::LoadedLanguage(2);
   QDialog window;
   window.setWindowTitle("strAboutDescription");
   auto* label = new QLabel("strAboutDescription", &window);
   auto* plain = new QLabel("Baud", &window);
   auto* lower = new QPushButton("strlower", &window);
   auto* cancel = new QPushButton("strCancel", &window);
-  TranslateWindow(window, english_);
-  const QString withBreak = ToQString(english_.GetString("strAboutDescription"));
+  TranslateWindow(window, english);
+  const QString withBreak = ToQString(english.GetString("strAboutDescription"));
   ASSERT_TRUE(withBreak.contains(" \n"));
   EXPECT_EQ(label->text(), withBreak);
   EXPECT_TRUE(window.windowTitle().contains("\\n"));
   EXPECT_EQ(plain->text(), "Baud");
   EXPECT_EQ(lower->text(), "") << "an unknown key shows an empty text, never the key";
 
-  RetranslateWindow(window, german_);
-  EXPECT_EQ(cancel->text(), ToQString(german_.GetString("strCancel")));
-  EXPECT_NE(cancel->text(), ToQString(english_.GetString("strCancel")));
-  EXPECT_EQ(window.windowTitle(), ToQString(german_.GetCaptionString("strAboutDescription")));
+  RetranslateWindow(window, german);
+  EXPECT_EQ(cancel->text(), ToQString(german.GetString("strCancel")));
+  EXPECT_NE(cancel->text(), ToQString(english.GetString("strCancel")));
+  EXPECT_EQ(window.windowTitle(), ToQString(german.GetCaptionString("strAboutDescription")));
   QDialog lowerCaption;
   lowerCaption.setWindowTitle("strlower");
-  TranslateWindow(lowerCaption, english_);
+  TranslateWindow(lowerCaption, english);
   EXPECT_EQ(lowerCaption.windowTitle(), "strlower");
 }
 
@@ -101,7 +95,9 @@ class TreeStepPacerTest : public ::testing::Test {
   TreeStepPacer pacer{tree, [this] { ++pauses; }};
 };
 
-TEST_F(TreeStepPacerTest, KeysMakeKeyboardStepsAndClicksMakeMouseSelections) {
+// Keys make keyboard steps and clicks mouse selections; a deferred step runs
+// once after the pause unless cancelled, each further step starting the pause again.
+TEST_F(TreeStepPacerTest, KeysAreKeyboardStepsWhoseDeferredStepRunsOnceAfterThePause) {
   EXPECT_TRUE(pacer.ByMouse());
   QTest::keyClick(&tree, Qt::Key_Down);
   EXPECT_FALSE(pacer.ByMouse());
@@ -111,14 +107,12 @@ TEST_F(TreeStepPacerTest, KeysMakeKeyboardStepsAndClicksMakeMouseSelections) {
   QTest::keyClick(&tree, Qt::Key_Up);
   pacer.MarkMouse();  // a selection the program makes counts as a click
   EXPECT_TRUE(pacer.ByMouse());
-}
 
-TEST_F(TreeStepPacerTest, DeferredStepRunsOnceAfterThePauseUnlessCancelled) {
   pacer.Defer();
   pacer.Cancel();
   EXPECT_FALSE(pacer.Waiting());
   pacer.Defer();
-  pacer.Defer();  // a further step starts the pause again
+  pacer.Defer();
   EXPECT_TRUE(pacer.Waiting());
   EXPECT_EQ(pauses, 0);
   ASSERT_TRUE(QTest::qWaitFor([&] { return pauses > 0; }, 5000));

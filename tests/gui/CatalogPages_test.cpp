@@ -83,16 +83,14 @@ class CatalogPagesTest : public testing::Test, protected DesktopTestContext {
   ConfigurationView view_{language_, messages_};
 };
 
-struct Typing {
-  const char* name;
-  PageId page;
-  std::function<void(QWidget&)> type;
-  std::vector<std::pair<std::size_t, std::vector<std::uint8_t>>> committed;  // offset, bytes
-};
-
 // What the user types reaches the committed image once the page is left.
 TEST_F(CatalogPagesTest, TypedFieldsAreCommittedWhenThePageIsLeft) {
-  const std::vector<Typing> rows = {
+  const struct {
+    const char* name;
+    PageId page;
+    std::function<void(QWidget&)> type;
+    std::vector<std::pair<std::size_t, std::vector<std::uint8_t>>> committed;  // offset, bytes
+  } rows[] = {
       {"AlarmServerWithPort", PageId::SystemAlarmIndication,
        [](QWidget& view) {
          Retype(view, "alarm.ipServer", "192.168.0.5");
@@ -198,7 +196,7 @@ TEST_F(CatalogPagesTest, TypedFieldsAreCommittedWhenThePageIsLeft) {
        },
        {{28628, {8, 0}}, {28632, {12, 0}}, {28636, {13, 0}}, {28640, {17, 30}}, {28852, {24, 12, 0xFF}}}},
   };
-  for (const Typing& row : rows) {
+  for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     view_.document().New();
     ClickNode(row.page);
@@ -280,17 +278,15 @@ TEST_F(CatalogPagesTest, VisitingEveryPageLeavesTheImageAsItCame) {
   EXPECT_TRUE(boxes_.shown().empty());
 }
 
-struct Refusal {
-  const char* name;
-  PageId page;
-  std::function<void(QWidget&)> type;
-  const char* messageKey;
-  const char* focus;
-};
-
 // A refused page keeps the user, the tree's selection and the focus on the named field.
 TEST_F(CatalogPagesTest, ARefusedPageKeepsTheUserOnTheNamedField) {
-  const std::vector<Refusal> rows = {
+  const struct {
+    const char* name;
+    PageId page;
+    std::function<void(QWidget&)> type;
+    const char* messageKey;
+    const char* focus;
+  } rows[] = {
       {"IpAddressNotCompleted", PageId::SystemNetwork, [](QWidget& view) { Retype(view, "network.lanIp", "300.1.2.x"); },
        "strDataIpAddressInvalid", "network.lanIp"},
       {"ServerWithoutPort", PageId::SystemAlarmIndication,
@@ -304,7 +300,7 @@ TEST_F(CatalogPagesTest, ARefusedPageKeepsTheUserOnTheNamedField) {
        },
        "strWorkingHoursErr", "workingDay2.begin1"},
   };
-  for (const Refusal& row : rows) {
+  for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     view_.document().New();
     boxes_.Clear();

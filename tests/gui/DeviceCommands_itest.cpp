@@ -217,13 +217,6 @@ TEST_F(DeviceCommandsTest, NotificationsWhileABoxIsOpenAreHandledOnceInOrder) {
 }
 
 // An ending, the boxes it shows after an earlier refusal left its reason behind.
-struct EndingRow {
-  std::string name;
-  Notification code;
-  OperationResult result;
-  std::vector<std::string> keys;
-};
-
 TEST_F(DeviceCommandsTest, OnlyARefusalShowsTheGatewaysReason) {
   constexpr std::uint8_t kCause = 0x81;
   simulator().Run([](sim::GatewayModel& gateway) {
@@ -232,13 +225,18 @@ TEST_F(DeviceCommandsTest, OnlyARefusalShowsTheGatewaysReason) {
   OpenWindow();
   Run(Command::DateTime);
   ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes_.shown().empty(); }, kTransferLimitMs));
-  const std::vector<EndingRow> rows{
+  const struct {
+    std::string name;
+    Notification code;
+    OperationResult result;
+    std::vector<std::string> keys;
+  } rows[] = {
       {"ClockReadRefused", Notification::GetTimeResult, OperationResult::Rejected, {"strErrorResponse"}},
       {"FirmwareCancelled", Notification::FirmwareResult, OperationResult::Cancelled, {"strCancelledFirmwareRuns"}},
       {"ModuleInfoUnanswered", Notification::ModuleInfoResult, OperationResult::NoAnswer, {"strErrorNoResponse"}},
       {"ModuleInfoShownInItsDialog", Notification::ModuleInfoResult, OperationResult::Done, {}},
   };
-  for (const EndingRow& row : rows) {
+  for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     if (row.code != Notification::GetTimeResult) {
       boxes_.Clear();

@@ -390,15 +390,13 @@ class MainWindowKeysTest : public MainWindowFixture {
   }
 };
 
-struct BusyKeyRow {
-  const char* name;
-  Keys keys;
-  TabPageId tab;  // where the key is pressed
-};
-
 // Each key runs its command while the window is idle, and nothing while it is busy.
 TEST_F(MainWindowKeysTest, BusyKeysRunNothing) {
-  const BusyKeyRow rows[] = {
+  const struct {
+    const char* name;
+    Keys keys;
+    TabPageId tab;  // where the key is pressed
+  } rows[] = {
       {"CtrlN", {Qt::Key_N, Qt::ControlModifier}, TabPageId::Configuration},
       {"CtrlS", {Qt::Key_S, Qt::ControlModifier}, TabPageId::Configuration},
       {"F1", {Qt::Key_F1}, TabPageId::Configuration},
@@ -408,7 +406,7 @@ TEST_F(MainWindowKeysTest, BusyKeysRunNothing) {
       {"F3", {Qt::Key_F3}, TabPageId::Communication},
   };
   MainWindow& window = OpenActiveWindow();
-  for (const BusyKeyRow& row : rows) {
+  for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     // A find dialog of the row before took the keyboard.
     window.activateWindow();
@@ -427,21 +425,19 @@ TEST_F(MainWindowKeysTest, BusyKeysRunNothing) {
   }
 }
 
-struct CloseRow {
-  const char* name;
-  void (*close)(MainWindow&);
-};
-
 // Busy, neither Exit nor the title bar's close asks anything or closes;
 // idle, both ask the save question, whose Cancel keeps the window and whose
 // No closes it with its size and toolbar saved.
 TEST_F(MainWindowKeysTest, TheTitleBarsCloseTakesExitsPath) {
-  const CloseRow rows[] = {
+  const struct {
+    const char* name;
+    void (*close)(MainWindow&);
+  } rows[] = {
       {"Exit", [](MainWindow& window) { window.Execute(static_cast<int>(Command::FileQuit)); }},
       {"TitleBarClose", [](MainWindow& window) { window.close(); }},
   };
   MainWindow& window = OpenActiveWindow();
-  for (const CloseRow& row : rows) {
+  for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     boxes_.Clear();
     Busy(true);

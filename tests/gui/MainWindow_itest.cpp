@@ -282,8 +282,7 @@ TEST_F(MainWindowTest, ReadConfigurationAsksBeforeUnsavedEditsAreReplaced) {
       return ReadCountedText(committed, layout::general::kDeviceName);
     };
     EXPECT_TRUE(QTest::qWaitFor([&] { return committedName() == row.nameAfter; }, kTransferLimitMs));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !window.busy() && QApplication::activeModalWidget() == nullptr; },
-                                kTransferLimitMs));
+    ASSERT_TRUE(WaitForIdle(kTransferLimitMs));
     EXPECT_EQ(std::filesystem::exists(folder / row.name), row.saved);
     EXPECT_TRUE(document.Modified()) << "a configuration read from the gateway counts as unsaved";
     EXPECT_EQ(boxes_.ShownKeys().front(), "strDataSaveQuestion");

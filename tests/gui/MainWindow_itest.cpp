@@ -120,9 +120,9 @@ TEST_F(MainWindowTest, LanguageSwitchTranslatesTheWindowAndItsHelpAtOnce) {
 }
 
 // A cancelled login says so and ends the request. A login and the computer's
-// time set on the gateway then go through, and so does a password change
-// whose dialog a refusal left open for another try; the communication log
-// shows neither password.
+// time set on the gateway then go through; a password change refused leaves
+// its dialog open for another try, and given up keeps the login; the next
+// change goes through. The communication log shows neither password.
 TEST_F(MainWindowTest, LoginsTheClockAndAPasswordChangeLeaveNoPasswordInTheCommunicationLog) {
   settings_.communicationLog = 1;
   simulator().Run([](sim::GatewayModel& gateway) { gateway.Identity().password = "Secr3tPw"; });
@@ -149,10 +149,15 @@ TEST_F(MainWindowTest, LoginsTheClockAndAPasswordChangeLeaveNoPasswordInTheCommu
   EXPECT_EQ(boxes_.ShownKeys(), std::vector<std::string>{"strDateTimeSynchronized"});
   EXPECT_EQ(boxes_.shown()[0].captionKey, "strFinish");
   boxes_.Clear();
-  ModalDriver<PasswordDialog> change([&](PasswordDialog& dialog) {
+  ModalDriver<PasswordDialog> refused([&](PasswordDialog& dialog) {
     window.deviceCommands().OnNotification(Notification::NotAllowed, 0);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes_.shown().empty(); }, kLinkLimitMs));
     EXPECT_TRUE(dialog.isVisible()) << "open for another try";
+    static_cast<QDialog&>(dialog).reject();
+  });
+  Run(Command::ChangePassword);
+  EXPECT_EQ(window.engine().loginPassword(), "Secr3tPw") << "a change given up keeps the login";
+  ModalDriver<PasswordDialog> change([](PasswordDialog& dialog) {
     Retype(dialog, "oldPassword", "Secr3tPw");
     Retype(dialog, "newPassword", "N3wPassw");
     Retype(dialog, "confirmPassword", "N3wPassw");

@@ -483,7 +483,9 @@ TEST_F(ProgressDialogTest, EndsOnceWhenFullOrFailed) {
     }
     ASSERT_TRUE(Ends(*dialog));
     EXPECT_EQ(dialog->failed(), closeAsFailed);
-    if (!closeAsFailed) EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    if (!closeAsFailed) {
+      EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    }
     QCoreApplication::processEvents();
     EXPECT_EQ(finished.count(), 1) << "one close however often it is asked";
   }

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "protocol/TransferScript.h"
-#include "support/RowName.h"
 
 namespace tusko {
 namespace {
@@ -24,42 +23,29 @@ void UseEntry(ConfigurationImage& image, const L::CountedTable& table, std::size
 
 // ---- Download skip rule ----
 
-struct DownloadSkipRow {
-  const char* name;
-  const L::CountedTable* table;
-  std::size_t usedEntries;  // leading entries in use; the rest is empty
-  std::size_t acknowledged;
-  std::size_t expected;
-};
-
-class DownloadSkipRule : public ::testing::TestWithParam<DownloadSkipRow> {};
-
-TEST_P(DownloadSkipRule, MovesOnlyPastAnEmptyEntryAlreadyRead) {
-  const DownloadSkipRow& row = GetParam();
-  ConfigurationImage image;
-  for (std::size_t i = 0; i < row.usedEntries; ++i) UseEntry(image, *row.table, i);
-  EXPECT_EQ(DownloadSkip(image, row.acknowledged), row.expected);
+TEST(DownloadSkipRule, MovesOnlyPastAnEmptyEntryAlreadyRead) {
+  const L::CountedTable* const routing = &L::lcr::kRoutingTable;
+  const L::CountedTable* const lcrClip = &L::lcr::kClipTable;
+  // `used`: the table's leading entries in use; the rest is empty.
+  const struct { const char* name; const L::CountedTable* table; std::size_t used, acknowledged, expected; } rows[] = {
+      {"RoutingEntry1NotReachedYet", routing, 0, 1280, 1280},
+      {"RoutingEntry0EmptyJumpsTo13960", routing, 0, 1408, 13960},
+      {"RoutingEntry0UsedEntry1Partly", routing, 1, 1408, 1408},
+      {"RoutingEntry1EmptyOnceEntry2Starts", routing, 1, 1536, 13960},
+      {"RoutingAllUsed", routing, 100, 13952, 13952},
+      {"TableStartIsNotInside", routing, 0, 1160, 1160},
+      {"TableEndIsNotInside", lcrClip, 0, 13960, 13960},
+      {"LcrClipEntry0Empty", lcrClip, 0, 14088, 17560},
+      {"ClipFromGsmEntry1Empty", &L::clipFromGsm::kTable, 1, 17688, 21160},
+      {"MobilityNextEntryStartsHere", &L::mobility::kTable, 2, 23672, 23672},
+      {"MobilityEntry2Empty", &L::mobility::kTable, 2, 23680, 28372},
+      {"FixedSectionNeverSkips", routing, 0, 21300, 21300}};
+  for (const auto& row : rows) {
+    ConfigurationImage image;
+    for (std::size_t i = 0; i < row.used; ++i) UseEntry(image, *row.table, i);
+    EXPECT_EQ(DownloadSkip(image, row.acknowledged), row.expected) << row.name;
+  }
 }
-
-constexpr const L::CountedTable* kRouting = &L::lcr::kRoutingTable;
-constexpr const L::CountedTable* kLcrClip = &L::lcr::kClipTable;
-constexpr const L::CountedTable* kClipFromGsm = &L::clipFromGsm::kTable;
-constexpr const L::CountedTable* kMobility = &L::mobility::kTable;
-
-INSTANTIATE_TEST_SUITE_P(Transfer, DownloadSkipRule,
-                         ::testing::Values(DownloadSkipRow{"RoutingEntry1NotReachedYet", kRouting, 0, 1280, 1280},
-                                           DownloadSkipRow{"RoutingEntry0EmptyJumpsTo13960", kRouting, 0, 1408, 13960},
-                                           DownloadSkipRow{"RoutingEntry0UsedEntry1Partly", kRouting, 1, 1408, 1408},
-                                           DownloadSkipRow{"RoutingEntry1EmptyOnceEntry2Starts", kRouting, 1, 1536, 13960},
-                                           DownloadSkipRow{"RoutingAllUsed", kRouting, 100, 13952, 13952},
-                                           DownloadSkipRow{"TableStartIsNotInside", kRouting, 0, 1160, 1160},
-                                           DownloadSkipRow{"TableEndIsNotInside", kLcrClip, 0, 13960, 13960},
-                                           DownloadSkipRow{"LcrClipEntry0Empty", kLcrClip, 0, 14088, 17560},
-                                           DownloadSkipRow{"ClipFromGsmEntry1Empty", kClipFromGsm, 1, 17688, 21160},
-                                           DownloadSkipRow{"MobilityNextEntryStartsHere", kMobility, 2, 23672, 23672},
-                                           DownloadSkipRow{"MobilityEntry2Empty", kMobility, 2, 23680, 28372},
-                                           DownloadSkipRow{"FixedSectionNeverSkips", kRouting, 0, 21300, 21300}),
-                         test::RowName<DownloadSkipRow>);
 
 TEST(DownloadSkipRule, EntriesAfterTheFirstEmptyOneBecomeUnset) {
   ConfigurationImage image;
@@ -78,66 +64,47 @@ TEST(DownloadSkipRule, EntriesAfterTheFirstEmptyOneBecomeUnset) {
 
 // ---- Upload blocks ----
 
-struct BlockRow {
-  const char* name;
-  std::size_t offset;
-  std::size_t length;  // UploadBlockLength: up to the flash page's end
-  std::size_t sent;    // UploadBlock's size: the image's bytes padded to whole groups
-};
-
-class UploadBlocks : public ::testing::TestWithParam<BlockRow> {};
-
-TEST_P(UploadBlocks, EndAtTheFlashPageAndCarryTheImagePaddedToWholeGroups) {
-  const BlockRow& row = GetParam();
-  const std::size_t length = UploadBlockLength(row.offset);
-  EXPECT_EQ(length, row.length);
-  EXPECT_FALSE(CrossesFlashPage(ConfigDeviceAddress(row.offset), length));
-
+TEST(UploadBlocks, EndAtTheFlashPageAndCarryTheImagePaddedToWholeGroups) {
   const ConfigurationImage image = test::DenseImage();
-  const std::vector<std::uint8_t> block = UploadBlock(image, row.offset);
-  ASSERT_EQ(block.size(), row.sent);
-  const std::size_t carried = std::min(row.sent, kConfigImageSize - std::min(row.offset, kConfigImageSize));
-  const auto expected = image.Range(row.offset, carried);
-  EXPECT_TRUE(std::equal(expected.begin(), expected.end(), block.begin()));
-  EXPECT_TRUE(std::all_of(block.begin() + static_cast<std::ptrdiff_t>(carried), block.end(),
-                          [](std::uint8_t b) { return b == L::kUnset; }));
+  // `length`: UploadBlockLength, up to the flash page's end; `sent`: UploadBlock's size, the image's bytes padded
+  // to whole groups.
+  const struct { const char* name; std::size_t offset, length, sent; } rows[] = {
+      {"First", 0, 208, 208},          {"FourthEndsBeforeBoundary", 624, 208, 208},
+      {"At832Shortened", 832, 192, 192}, {"PageStart", 1024, 208, 208},
+      {"LastGroupOfAPage", 1016, 8, 8},  {"Last36BytesPaddedTo40", kConfigImageSize - 36, 208, 40},
+      {"Last4BytesPaddedTo8", kConfigImageSize - 4, 208, 8}, {"AtTheEnd", kConfigImageSize, 208, 0}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    const std::size_t length = UploadBlockLength(row.offset);
+    EXPECT_EQ(length, row.length);
+    EXPECT_FALSE(CrossesFlashPage(ConfigDeviceAddress(row.offset), length));
+    const std::vector<std::uint8_t> block = UploadBlock(image, row.offset);
+    ASSERT_EQ(block.size(), row.sent);
+    const std::size_t carried = std::min(row.sent, kConfigImageSize - std::min(row.offset, kConfigImageSize));
+    const auto expected = image.Range(row.offset, carried);
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), block.begin()));
+    EXPECT_TRUE(std::all_of(block.begin() + static_cast<std::ptrdiff_t>(carried), block.end(),
+                            [](std::uint8_t b) { return b == L::kUnset; }));
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Transfer, UploadBlocks,
-                         ::testing::Values(BlockRow{"First", 0, 208, 208}, BlockRow{"FourthEndsBeforeBoundary", 624, 208, 208},
-                                           BlockRow{"At832Shortened", 832, 192, 192}, BlockRow{"PageStart", 1024, 208, 208},
-                                           BlockRow{"LastGroupOfAPage", 1016, 8, 8},
-                                           BlockRow{"Last36BytesPaddedTo40", kConfigImageSize - 36, 208, 40},
-                                           BlockRow{"Last4BytesPaddedTo8", kConfigImageSize - 4, 208, 8},
-                                           BlockRow{"AtTheEnd", kConfigImageSize, 208, 0}),
-                         test::RowName<BlockRow>);
 
 // ---- Upload skip rule ----
 
-struct UploadSkipRow {
-  const char* name;
-  std::size_t firstSetByte;  // kConfigImageSize: none
-  std::size_t from;
-  std::size_t expected;
-};
-
-class UploadSkipRule : public ::testing::TestWithParam<UploadSkipRow> {};
-
-TEST_P(UploadSkipRule, LeavesOutWholeGroupsOfUnsetBytes) {
-  const UploadSkipRow& row = GetParam();
-  ConfigurationImage image;
-  image.SetByte(row.firstSetByte, kSet);
-  EXPECT_EQ(UploadSkip(image, row.from), row.expected);
+TEST(UploadSkipRule, LeavesOutWholeGroupsOfUnsetBytes) {
+  // `firstSetByte`: kConfigImageSize for none
+  const struct { const char* name; std::size_t firstSetByte, from, expected; } rows[] = {
+      {"OnlyUnsetFollows", kConfigImageSize, 208, kConfigImageSize},
+      {"SetByteInsideTheFirstGroup", 6, 0, 0},
+      {"SetByteStartsAGroup", 1000, 208, 1000},
+      {"SetByteInsideALaterGroup", 1003, 208, 1000},
+      {"SetByteInsideTheStartGroup", 210, 208, 208},
+      {"PastTheEnd", kConfigImageSize, kConfigImageSize + 4, kConfigImageSize}};
+  for (const auto& row : rows) {
+    ConfigurationImage image;
+    image.SetByte(row.firstSetByte, kSet);
+    EXPECT_EQ(UploadSkip(image, row.from), row.expected) << row.name;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Transfer, UploadSkipRule,
-                         ::testing::Values(UploadSkipRow{"OnlyUnsetFollows", kConfigImageSize, 208, kConfigImageSize},
-                                           UploadSkipRow{"SetByteInsideTheFirstGroup", 6, 0, 0},
-                                           UploadSkipRow{"SetByteStartsAGroup", 1000, 208, 1000},
-                                           UploadSkipRow{"SetByteInsideALaterGroup", 1003, 208, 1000},
-                                           UploadSkipRow{"SetByteInsideTheStartGroup", 210, 208, 208},
-                                           UploadSkipRow{"PastTheEnd", kConfigImageSize, kConfigImageSize + 4, kConfigImageSize}),
-                         test::RowName<UploadSkipRow>);
 
 // ---- Addresses and progress ----
 

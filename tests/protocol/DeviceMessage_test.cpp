@@ -8,6 +8,7 @@
 #include <numeric>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "protocol/ElementLayouts.h"
@@ -118,41 +119,27 @@ TEST(DeviceMessage, ChecksumMakesTheSumOfAllBytesZero) {
   EXPECT_FALSE(IsChecksumValid(Received({0xA1, 0x01, 0x5F})));              // the length byte names the checksum
 }
 
-struct FindRow {
-  const char* name;
-  std::vector<std::uint8_t> bytes;  // whole message as received
-  std::uint8_t id;
-  std::optional<std::vector<std::uint8_t>> data;
-};
-
-class DeviceMessageFind : public ::testing::TestWithParam<FindRow> {};
-
-TEST_P(DeviceMessageFind, FindsOnlyInsideTheArea) {
-  const auto& row = GetParam();
-  const auto message = Received(row.bytes);
-  const auto found = FindElement(message, row.id);
-  ASSERT_EQ(found.has_value(), row.data.has_value());
-  if (found) {
-    EXPECT_EQ(DataOf(*found), *row.data);
+TEST(DeviceMessage, FindsOnlyInsideTheArea) {
+  // `bytes`: the whole message as received
+  const struct { const char* name; Bytes bytes; std::uint8_t id; std::optional<Bytes> data; } rows[] = {
+      {"second", {0xA2, 6, 0x15, 1, 'a', 0x16, 1, 'b', 0}, 0x16, Bytes{'b'}},
+      {"duplicateGivesTheFirst", {0xA2, 6, 0x46, 1, 1, 0x46, 1, 2, 0}, 0x46, Bytes{1}},
+      {"absent", {0xA2, 3, 0x15, 1, 'a', 0}, 0x16, std::nullopt},
+      {"emptyElement", {0xA2, 2, 0x42, 0, 0}, 0x42, Bytes{}},
+      // The length byte claims 9 bytes but the area holds 2: the view is clipped.
+      {"overlongClipped", {0xA2, 4, 0x42, 9, 1, 2, 0xEE, 0xEE}, 0x42, Bytes{1, 2}},
+      // An element after an overlong one lies outside the area and is not found.
+      {"behindOverlong", {0xA2, 4, 0x42, 9, 0x46, 0, 0xEE}, 0x46, std::nullopt},
+      // An identifier in the last area byte has no length byte inside the area.
+      {"truncatedHeader", {0xA2, 3, 0x42, 0, 0x46, 0x00, 0xEE}, 0x46, std::nullopt},
+      // Bytes after L that look like an element are not part of the message.
+      {"beyondLength", {0xA2, 2, 0x42, 0, 0x46, 1, 7, 0xEE}, 0x46, std::nullopt}};
+  for (const auto& row : rows) {
+    const auto message = Received(row.bytes);
+    const auto found = FindElement(message, row.id);
+    EXPECT_EQ(found ? std::optional(DataOf(*found)) : std::nullopt, row.data) << row.name;
   }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, DeviceMessageFind,
-    ::testing::Values(
-        FindRow{"second", {0xA2, 6, 0x15, 1, 'a', 0x16, 1, 'b', 0}, 0x16, std::vector<std::uint8_t>{'b'}},
-        FindRow{"duplicateGivesTheFirst", {0xA2, 6, 0x46, 1, 1, 0x46, 1, 2, 0}, 0x46, std::vector<std::uint8_t>{1}},
-        FindRow{"absent", {0xA2, 3, 0x15, 1, 'a', 0}, 0x16, std::nullopt},
-        FindRow{"emptyElement", {0xA2, 2, 0x42, 0, 0}, 0x42, std::vector<std::uint8_t>{}},
-        // The length byte claims 9 bytes but the area holds 2: the view is clipped.
-        FindRow{"overlongClipped", {0xA2, 4, 0x42, 9, 1, 2, 0xEE, 0xEE}, 0x42, std::vector<std::uint8_t>{1, 2}},
-        // An element after an overlong one lies outside the area and is not found.
-        FindRow{"behindOverlong", {0xA2, 4, 0x42, 9, 0x46, 0, 0xEE}, 0x46, std::nullopt},
-        // An identifier in the last area byte has no length byte inside the area.
-        FindRow{"truncatedHeader", {0xA2, 3, 0x42, 0, 0x46, 0x00, 0xEE}, 0x46, std::nullopt},
-        // Bytes after L that look like an element are not part of the message.
-        FindRow{"beyondLength", {0xA2, 2, 0x42, 0, 0x46, 1, 7, 0xEE}, 0x46, std::nullopt}),
-    test::RowName<FindRow>);
 
 TEST(DeviceMessage, ElementTextTakesCharactersUpToNulAndCapacity) {
   const auto text = [](const Bytes& data, std::size_t capacity) {
@@ -173,7 +160,6 @@ TEST(DeviceMessage, FromBytesKeepsAtMost258Bytes) {
   const auto shortMessage = DeviceMessage::FromBytes(std::vector<std::uint8_t>{0xA1});
   EXPECT_EQ(shortMessage.ieLength(), 0);
 }
-
 
 // Password "ab" is D1 03 61 62 00, the new password "cd" 28 03 63 64 00.
 TEST(MessageDump, MasksOnlyThePasswordsOfARequest) {
@@ -204,31 +190,20 @@ ElementView View(std::uint8_t id, const Bytes& data) { return ElementView{id, da
 
 // --- RunMode ---------------------------------------------------------------
 
-struct RunModeRow {
-  const char* name;
-  Bytes data;
-  std::uint8_t mode;
-  std::uint32_t dataVersion;
-};
-
-class RunModeTest : public ::testing::TestWithParam<RunModeRow> {};
-
-TEST_P(RunModeTest, ReadsModeAndVersionOnlyWhenWhollyPresent) {
-  const auto& row = GetParam();
-  const auto info = ReadRunMode(View(ie::RunMode, row.data));
-  EXPECT_EQ(info.mode, row.mode);
-  EXPECT_EQ(info.dataVersion, row.dataVersion);
+TEST(RunMode, ReadsModeAndVersionOnlyWhenWhollyPresent) {
+  const struct { const char* name; Bytes data; std::uint8_t mode; std::uint32_t dataVersion; } rows[] = {
+      {"empty", {}, 0, 0}, {"modeOnly", {1}, 1, 0},
+      {"withVersion", {2, 0x7D, 0, 0x78, 0x56, 0x34, 0x12}, 2, 0x12345678},
+      {"noMarker", {2, 0x7C, 0, 0x78, 0x56, 0x34, 0x12}, 2, 0},
+      {"markerLength4", {2, 0x7D, 0, 0x78}, 2, 0},
+      {"markerLength6", {2, 0x7D, 0, 0x78, 0x56, 0x34}, 2, 0},
+      {"longerThanSeven", {2, 0x7D, 0, 1, 0, 0, 0, 0xFF}, 2, 1}};
+  for (const auto& row : rows) {
+    const auto info = ReadRunMode(View(ie::RunMode, row.data));
+    EXPECT_EQ(info.mode, row.mode) << row.name;
+    EXPECT_EQ(info.dataVersion, row.dataVersion) << row.name;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, RunModeTest,
-    ::testing::Values(RunModeRow{"empty", {}, 0, 0}, RunModeRow{"modeOnly", {1}, 1, 0},
-                      RunModeRow{"withVersion", {2, 0x7D, 0, 0x78, 0x56, 0x34, 0x12}, 2, 0x12345678},
-                      RunModeRow{"noMarker", {2, 0x7C, 0, 0x78, 0x56, 0x34, 0x12}, 2, 0},
-                      RunModeRow{"markerLength4", {2, 0x7D, 0, 0x78}, 2, 0},
-                      RunModeRow{"markerLength6", {2, 0x7D, 0, 0x78, 0x56, 0x34}, 2, 0},
-                      RunModeRow{"longerThanSeven", {2, 0x7D, 0, 1, 0, 0, 0, 0xFF}, 2, 1}),
-    test::RowName<RunModeRow>);
 
 // --- LanInfo ---------------------------------------------------------------
 
@@ -240,44 +215,32 @@ const Bytes kLanFull = Join({{1}, kIp, kMask, kPort, kGateway});
 
 Bytes LanPrefix(std::size_t length) { return {kLanFull.begin(), kLanFull.begin() + static_cast<long>(length)}; }
 
-struct LanRow {
-  const char* name;
-  Bytes data;
-  std::optional<std::uint8_t> dhcp;
-  std::string ip, mask;
-  std::optional<std::uint16_t> port;
-  std::string gateway;
-};
-
-class LanInfoTest : public ::testing::TestWithParam<LanRow> {};
-
-TEST_P(LanInfoTest, ReadsEachGroupWhenTheElementHoldsIt) {
-  const auto& row = GetParam();
-  const auto info = ReadLanInfo(View(ie::LanInfo, row.data));
-  EXPECT_EQ(info.dhcp, row.dhcp);
-  EXPECT_EQ(info.ipAddress, row.ip);
-  EXPECT_EQ(info.subnetMask, row.mask);
-  EXPECT_EQ(info.tcpPort, row.port);
-  EXPECT_EQ(info.defaultGateway, row.gateway);
+TEST(LanInfo, ReadsEachGroupWhenTheElementHoldsIt) {
+  const struct { const char* name; Bytes data; std::optional<std::uint8_t> dhcp; std::string ip, mask;
+                 std::optional<std::uint16_t> port; std::string gateway; } rows[] = {
+      {"length24_nothing", LanPrefix(24), std::nullopt, "", "", std::nullopt, ""},
+      {"length25_addresses", LanPrefix(25), 1, "192.168.1.10", "255.255.255.0", std::nullopt, ""},
+      {"length29_noPortNoGateway", LanPrefix(29), 1, "192.168.1.10", "255.255.255.0", std::nullopt, ""},
+      {"length30_port", LanPrefix(30), 1, "192.168.1.10", "255.255.255.0", 1002, ""},
+      {"length41_noGateway", LanPrefix(41), 1, "192.168.1.10", "255.255.255.0", 1002, ""},
+      {"length42_all", LanPrefix(42), 1, "192.168.1.10", "255.255.255.0", 1002, "192.168.1.1"},
+      {"dhcpUnknownKept", Join({{7}, kIp, kMask}), 7, "192.168.1.10", "255.255.255.0", std::nullopt, ""},
+      {"letterInGroup", Join({{0}, Text("1921680A1010"), kMask}), 0, "", "255.255.255.0", std::nullopt, ""},
+      {"nulInGroup", Join({{0}, kIp, Text("255255"), Bytes(6, 0)}), 0, "192.168.1.10", "", std::nullopt, ""},
+      {"octetAbove255", Join({{0}, Text("192168001256"), kMask}), 0, "", "255.255.255.0", std::nullopt, ""},
+      {"portPaddedWithNul", Join({{0}, kIp, kMask, Text("80"), Bytes(3, 0)}), 0, "192.168.1.10", "255.255.255.0", 80, ""},
+      {"portNoDigits", Join({{0}, kIp, kMask, Text("     ")}), 0, "192.168.1.10", "255.255.255.0", std::nullopt, ""},
+      {"portAbove65535", Join({{0}, kIp, kMask, Text("70000")}), 0, "192.168.1.10", "255.255.255.0", std::nullopt, ""}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    const auto info = ReadLanInfo(View(ie::LanInfo, row.data));
+    EXPECT_EQ(info.dhcp, row.dhcp);
+    EXPECT_EQ(info.ipAddress, row.ip);
+    EXPECT_EQ(info.subnetMask, row.mask);
+    EXPECT_EQ(info.tcpPort, row.port);
+    EXPECT_EQ(info.defaultGateway, row.gateway);
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, LanInfoTest,
-    ::testing::Values(
-        LanRow{"length24_nothing", LanPrefix(24), std::nullopt, "", "", std::nullopt, ""},
-        LanRow{"length25_addresses", LanPrefix(25), 1, "192.168.1.10", "255.255.255.0", std::nullopt, ""},
-        LanRow{"length29_noPortNoGateway", LanPrefix(29), 1, "192.168.1.10", "255.255.255.0", std::nullopt, ""},
-        LanRow{"length30_port", LanPrefix(30), 1, "192.168.1.10", "255.255.255.0", 1002, ""},
-        LanRow{"length41_noGateway", LanPrefix(41), 1, "192.168.1.10", "255.255.255.0", 1002, ""},
-        LanRow{"length42_all", LanPrefix(42), 1, "192.168.1.10", "255.255.255.0", 1002, "192.168.1.1"},
-        LanRow{"dhcpUnknownKept", Join({{7}, kIp, kMask}), 7, "192.168.1.10", "255.255.255.0", std::nullopt, ""},
-        LanRow{"letterInGroup", Join({{0}, Text("1921680A1010"), kMask}), 0, "", "255.255.255.0", std::nullopt, ""},
-        LanRow{"nulInGroup", Join({{0}, kIp, Text("255255"), Bytes(6, 0)}), 0, "192.168.1.10", "", std::nullopt, ""},
-        LanRow{"octetAbove255", Join({{0}, Text("192168001256"), kMask}), 0, "", "255.255.255.0", std::nullopt, ""},
-        LanRow{"portPaddedWithNul", Join({{0}, kIp, kMask, Text("80"), Bytes(3, 0)}), 0, "192.168.1.10", "255.255.255.0", 80, ""},
-        LanRow{"portNoDigits", Join({{0}, kIp, kMask, Text("     ")}), 0, "192.168.1.10", "255.255.255.0", std::nullopt, ""},
-        LanRow{"portAbove65535", Join({{0}, kIp, kMask, Text("70000")}), 0, "192.168.1.10", "255.255.255.0", std::nullopt, ""}),
-    test::RowName<LanRow>);
 
 // --- GsmStatus -------------------------------------------------------------
 
@@ -287,40 +250,23 @@ Bytes GsmEntry(std::uint8_t index, std::uint16_t status, std::uint8_t signal, st
                Text(text)});
 }
 
-struct GsmRow {
-  const char* name;
-  Bytes data;
-  std::vector<GsmStatusEntry> entries;
-};
-
-class GsmStatusTest : public ::testing::TestWithParam<GsmRow> {};
-
-TEST_P(GsmStatusTest, ReadsEntriesInsideTheData) {
-  const auto& row = GetParam();
-  const auto entries = ReadGsmStatus(View(ie::GsmStatus, row.data));
-  ASSERT_EQ(entries.size(), row.entries.size());
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    EXPECT_EQ(entries[i].index, row.entries[i].index) << i;
-    EXPECT_EQ(entries[i].status, row.entries[i].status) << i;
-    EXPECT_EQ(entries[i].signal, row.entries[i].signal) << i;
-    EXPECT_EQ(entries[i].text, row.entries[i].text) << i;
+TEST(GsmStatus, ReadsEntriesInsideTheData) {
+  const auto entry = [](const GsmStatusEntry& e) { return std::tuple(e.index, e.status, e.signal, e.text); };
+  const struct { const char* name; Bytes data; std::vector<GsmStatusEntry> entries; } rows[] = {
+      {"empty", {}, {}},
+      {"twoModules", Join({GsmEntry(0, 0x1234, 17, "Registered"), GsmEntry(1, 0x0002, 99, "")}), {{0, 0x1234, 17, "Registered"}, {1, 0x0002, 99, ""}}},
+      {"indexOutOfRangeSkipped", Join({GsmEntry(2, 1, 1, "skip me"), GsmEntry(0xFF, 1, 1, ""), GsmEntry(1, 5, 20, "ok")}), {{1, 5, 20, "ok"}}},
+      {"textCutTo40", GsmEntry(0, 1, 2, std::string(45, 'x')), {{0, 1, 2, std::string(40, 'x')}}},
+      {"nulEndsText", GsmEntry(0, 1, 2, std::string_view("ab\0cd", 5)), {{0, 1, 2, "ab"}}},
+      {"headerTruncated", Join({GsmEntry(0, 1, 2, "a"), {1, 0x10, 0x00, 31}}), {{0, 1, 2, "a"}}},
+      // The length byte claims 10 characters but only 3 came: keep those and stop.
+      {"textRunsPast", Join({GsmEntry(1, 3, 4, "b"), {0, 1, 0, 9, 10}, Text("abc")}), {{1, 3, 4, "b"}, {0, 1, 9, "abc"}}}};
+  for (const auto& row : rows) {
+    const auto entries = ReadGsmStatus(View(ie::GsmStatus, row.data));
+    ASSERT_EQ(entries.size(), row.entries.size()) << row.name;
+    for (std::size_t i = 0; i < entries.size(); ++i) EXPECT_EQ(entry(entries[i]), entry(row.entries[i])) << row.name << " " << i;
   }
 }
-
-const std::string k45Chars(45, 'x');
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, GsmStatusTest,
-    ::testing::Values(
-        GsmRow{"empty", {}, {}},
-        GsmRow{"twoModules", Join({GsmEntry(0, 0x1234, 17, "Registered"), GsmEntry(1, 0x0002, 99, "")}), {{0, 0x1234, 17, "Registered"}, {1, 0x0002, 99, ""}}},
-        GsmRow{"indexOutOfRangeSkipped", Join({GsmEntry(2, 1, 1, "skip me"), GsmEntry(0xFF, 1, 1, ""), GsmEntry(1, 5, 20, "ok")}), {{1, 5, 20, "ok"}}},
-        GsmRow{"textCutTo40", GsmEntry(0, 1, 2, k45Chars), {{0, 1, 2, std::string(40, 'x')}}},
-        GsmRow{"nulEndsText", GsmEntry(0, 1, 2, std::string_view("ab\0cd", 5)), {{0, 1, 2, "ab"}}},
-        GsmRow{"headerTruncated", Join({GsmEntry(0, 1, 2, "a"), {1, 0x10, 0x00, 31}}), {{0, 1, 2, "a"}}},
-        // The length byte claims 10 characters but only 3 came: keep those and stop.
-        GsmRow{"textRunsPast", Join({GsmEntry(1, 3, 4, "b"), {0, 1, 0, 9, 10}, Text("abc")}), {{1, 3, 4, "b"}, {0, 1, 9, "abc"}}}),
-    test::RowName<GsmRow>);
 
 // --- IsdnCredit / GsmCredit ------------------------------------------------
 
@@ -333,37 +279,28 @@ Bytes CreditRecord(std::uint8_t index, std::uint32_t base) {
   return record;
 }
 
-struct CreditRow {
-  const char* name;
-  Bytes data;
-  std::vector<std::pair<std::uint8_t, std::uint32_t>> entries;  // index and first counter
-};
-
-class CreditTest : public ::testing::TestWithParam<CreditRow> {};
-
-TEST_P(CreditTest, ReadsLineAndModuleRecordsAndSkipsOthersByLength) {
-  const auto& row = GetParam();
-  const auto entries = ReadCredit(View(ie::IsdnCredit, row.data));
-  ASSERT_EQ(entries.size(), row.entries.size());
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    EXPECT_EQ(entries[i].index, row.entries[i].first);
-    for (std::uint32_t c = 0; c < kCreditCounterCount; ++c) {
-      EXPECT_EQ(entries[i].counters[c], row.entries[i].second + c) << "entry " << i << " counter " << c;
+// Line and module records are read, others skipped by their length.
+TEST(Credit, ReadsLineAndModuleRecordsAndSkipsOthersByLength) {
+  const struct { const char* name; Bytes data; std::vector<std::pair<std::uint8_t, std::uint32_t>> entries; } rows[] = {
+      // `entries`: index and first counter
+      {"twoLines", Join({CreditRecord(0, 0x01020304), CreditRecord(1, 0xA0B0C0D0)}), {{0, 0x01020304}, {1, 0xA0B0C0D0}}},
+      {"otherIndexSkipped", Join({CreditRecord(2, 5), CreditRecord(1, 7)}), {{1, 7}}},
+      {"otherLengthSkipped", Join({{0, 3, 9, 9, 9}, CreditRecord(0, 11)}), {{0, 11}}},
+      {"emptyRecordSkipped", Join({{1, 0}, CreditRecord(1, 12)}), {{1, 12}}},
+      {"recordTruncated", Join({CreditRecord(0, 1), {1, 24, 1, 2, 3, 4, 5, 6, 7, 8}}), {{0, 1}}},
+      {"skippedRecordRunsPast", Join({CreditRecord(1, 3), {5, 200, 1}}), {{1, 3}}},
+      {"loneIndexByte", Join({CreditRecord(0, 4), {1}}), {{0, 4}}}};
+  for (const auto& row : rows) {
+    const auto entries = ReadCredit(View(ie::IsdnCredit, row.data));
+    ASSERT_EQ(entries.size(), row.entries.size()) << row.name;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      EXPECT_EQ(entries[i].index, row.entries[i].first) << row.name;
+      for (std::uint32_t c = 0; c < kCreditCounterCount; ++c) {
+        EXPECT_EQ(entries[i].counters[c], row.entries[i].second + c) << row.name << " entry " << i << " counter " << c;
+      }
     }
   }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, CreditTest,
-    ::testing::Values(
-        CreditRow{"twoLines", Join({CreditRecord(0, 0x01020304), CreditRecord(1, 0xA0B0C0D0)}), {{0, 0x01020304}, {1, 0xA0B0C0D0}}},
-        CreditRow{"otherIndexSkipped", Join({CreditRecord(2, 5), CreditRecord(1, 7)}), {{1, 7}}},
-        CreditRow{"otherLengthSkipped", Join({{0, 3, 9, 9, 9}, CreditRecord(0, 11)}), {{0, 11}}},
-        CreditRow{"emptyRecordSkipped", Join({{1, 0}, CreditRecord(1, 12)}), {{1, 12}}},
-        CreditRow{"recordTruncated", Join({CreditRecord(0, 1), {1, 24, 1, 2, 3, 4, 5, 6, 7, 8}}), {{0, 1}}},
-        CreditRow{"skippedRecordRunsPast", Join({CreditRecord(1, 3), {5, 200, 1}}), {{1, 3}}},
-        CreditRow{"loneIndexByte", Join({CreditRecord(0, 4), {1}}), {{0, 4}}}),
-    test::RowName<CreditRow>);
 
 // --- ModuleCells -----------------------------------------------------------
 
@@ -375,80 +312,54 @@ std::string Cell(std::string_view f0, std::string_view f1, std::string_view f2, 
   return std::string(f0) + "," + std::string(f1) + "," + std::string(f2) + "," + std::string(f3) + ",5,6,7,8,9";
 }
 
-TEST(ModuleCells, KeepsFourFixedGroupsPerCell) {
-  const auto data = Join({{0x99}, Text(Cell("262", "01", "1A2B", "00F3") + "," + Cell("26201", "1", "AB", "0"))});
-  const auto cells = ReadModuleCells(View(ie::ModuleCells, data));
+// Four fixed groups per cell, at most seven cells; a NUL ends the text.
+TEST(ModuleCells, KeepFourFixedGroupsOfAtMostSevenCells) {
+  const auto cellsOf = [](const Bytes& data) { return ReadModuleCells(View(ie::ModuleCells, data)); };
+  const auto cells = cellsOf(Join({{0x99}, Text(Cell("262", "01", "1A2B", "00F3") + "," + Cell("26201", "1", "AB", "0"))}));
   EXPECT_EQ(CellText(cells, 0), "262011A2B00F3");
   // Longer fields keep their first characters, shorter ones leave NUL bytes.
   EXPECT_EQ(CellText(cells, 1), std::string("262" "1\0" "AB\0\0" "0\0\0\0", 13));
   for (std::size_t cell = 2; cell < kCellCount; ++cell) EXPECT_EQ(CellText(cells, cell), std::string(13, '\0'));
-}
 
-TEST(ModuleCells, KeepsAtMostSevenCells) {
-  std::string text;
-  for (char c = 'a'; c < 'a' + 8; ++c) text += Cell(std::string(3, c), "00", "0000", "0000") + ",";
-  const auto data = Join({{0}, Text(text)});
-  const auto cells = ReadModuleCells(View(ie::ModuleCells, data));
-  EXPECT_EQ(CellText(cells, 6), "ggg00" "00000000");
-  for (const auto& cell : cells) EXPECT_NE(cell[0], 'h');
-}
+  std::string eight;
+  for (char c = 'a'; c < 'a' + 8; ++c) eight += Cell(std::string(3, c), "00", "0000", "0000") + ",";
+  const auto seven = cellsOf(Join({{0}, Text(eight)}));
+  EXPECT_EQ(CellText(seven, 6), "ggg00" "00000000");
+  for (const auto& cell : seven) EXPECT_NE(cell[0], 'h');
 
-TEST(ModuleCells, NulEndsTheTextAndEmptyDataGivesAnEmptyTable) {
-  const auto data = Join({{0}, Text("262,0"), {0}, Text("1,AAAA,BBBB")});
-  EXPECT_EQ(CellText(ReadModuleCells(View(ie::ModuleCells, data)), 0), std::string("2620\0\0\0\0\0\0\0\0\0", 13));
-  EXPECT_EQ(ReadModuleCells(View(ie::ModuleCells, {})), CellTable{});
-  EXPECT_EQ(ReadModuleCells(View(ie::ModuleCells, {0x41})), CellTable{});
+  EXPECT_EQ(CellText(cellsOf(Join({{0}, Text("262,0"), {0}, Text("1,AAAA,BBBB")})), 0), std::string("2620\0\0\0\0\0\0\0\0\0", 13));
+  EXPECT_EQ(cellsOf({}), CellTable{});
+  EXPECT_EQ(cellsOf({0x41}), CellTable{});
 }
 
 // --- DateTime and LastTimeSync ---------------------------------------------
 
+// Encoding clamps years outside the byte.
 TEST(DateTime, ReadsSixBytesAndRefusesFewer) {
   const Bytes data{59, 30, 23, 31, 12, 24};
   const auto fields = ReadDateTime(View(ie::DateTime, data));
   ASSERT_TRUE(fields);
-  EXPECT_EQ(fields->second, 59);
-  EXPECT_EQ(fields->minute, 30);
-  EXPECT_EQ(fields->hour, 23);
-  EXPECT_EQ(fields->day, 31);
-  EXPECT_EQ(fields->month, 12);
-  EXPECT_EQ(fields->year, 2024);
+  EXPECT_EQ(std::tuple(fields->second, fields->minute, fields->hour, fields->day, fields->month, fields->year),
+            std::tuple(59, 30, 23, 31, 12, 2024));
   EXPECT_EQ(EncodeDateTime(*fields), (std::array<std::uint8_t, 6>{59, 30, 23, 31, 12, 24}));
   EXPECT_FALSE(ReadDateTime(View(ie::DateTime, Bytes(data.begin(), data.end() - 1))));
   EXPECT_FALSE(ReadDateTime(View(ie::DateTime, {})));
+  for (const std::uint16_t year : {1999, 2255, 2300}) {
+    EXPECT_EQ(EncodeDateTime({0, 0, 0, 1, 1, year})[5], year < 2000 ? 0 : 255) << year;
+  }
 }
 
-TEST(DateTime, EncodingClampsYearsOutsideTheByte) {
-  EXPECT_EQ(EncodeDateTime({0, 0, 0, 1, 1, 1999})[5], 0);
-  EXPECT_EQ(EncodeDateTime({0, 0, 0, 1, 1, 2255})[5], 255);
-  EXPECT_EQ(EncodeDateTime({0, 0, 0, 1, 1, 2300})[5], 255);
+TEST(LastTimeSync, ReadsWhatIsPresent) {
+  const struct { const char* name; Bytes data; bool present; std::uint8_t first, second; std::uint16_t year; } rows[] = {
+      {"full", {14, 3, 25}, true, 14, 3, 2025}, {"neverSynced", {0, 0, 0}, true, 0, 0, 0},
+      {"twoBytes", {5, 6}, true, 5, 6, 0},      {"oneByte", {5}, true, 5, 0, 0},
+      {"empty", {}, false, 0, 0, 0}};
+  for (const auto& row : rows) {
+    const auto info = ReadLastTimeSync(View(ie::LastTimeSync, row.data));
+    EXPECT_EQ(std::tuple(info.present, info.first, info.second, info.year),
+              std::tuple(row.present, row.first, row.second, row.year)) << row.name;
+  }
 }
-
-struct LastSyncRow {
-  const char* name;
-  Bytes data;
-  bool present;
-  std::uint8_t first, second;
-  std::uint16_t year;
-};
-
-class LastTimeSyncTest : public ::testing::TestWithParam<LastSyncRow> {};
-
-TEST_P(LastTimeSyncTest, ReadsWhatIsPresent) {
-  const auto& row = GetParam();
-  const auto info = ReadLastTimeSync(View(ie::LastTimeSync, row.data));
-  EXPECT_EQ(info.present, row.present);
-  EXPECT_EQ(info.first, row.first);
-  EXPECT_EQ(info.second, row.second);
-  EXPECT_EQ(info.year, row.year);
-}
-
-INSTANTIATE_TEST_SUITE_P(Rows, LastTimeSyncTest,
-                         ::testing::Values(LastSyncRow{"full", {14, 3, 25}, true, 14, 3, 2025},
-                                           LastSyncRow{"neverSynced", {0, 0, 0}, true, 0, 0, 0},
-                                           LastSyncRow{"twoBytes", {5, 6}, true, 5, 6, 0},
-                                           LastSyncRow{"oneByte", {5}, true, 5, 0, 0},
-                                           LastSyncRow{"empty", {}, false, 0, 0, 0}),
-                         test::RowName<LastSyncRow>);
 
 }  // namespace
 }  // namespace tusko

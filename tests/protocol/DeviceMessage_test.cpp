@@ -13,7 +13,6 @@
 
 #include "protocol/ElementLayouts.h"
 #include "protocol/PasswordMask.h"
-#include "support/RowName.h"
 
 namespace tusko {
 namespace {
@@ -31,83 +30,59 @@ std::vector<std::uint8_t> DataOf(const ElementView& element) { return {element.d
 DeviceMessage Received(std::vector<std::uint8_t> bytes) { return DeviceMessage::FromBytes(bytes); }
 
 // Elements go in sorted by identifier, a duplicate after the old one.
-struct AreaRow {
-  const char* name;
-  std::vector<std::uint8_t> received;  // empty: a new request
-  bool (*build)(DeviceMessage&);
-  std::vector<std::uint8_t> area;
-};
-
-class DeviceMessageArea : public ::testing::TestWithParam<AreaRow> {};
-
-TEST_P(DeviceMessageArea, HoldsTheElementsInOrder) {
-  auto message = GetParam().received.empty() ? CreateMessage(MessageType::Request) : Received(GetParam().received);
-  EXPECT_TRUE(GetParam().build(message));
-  EXPECT_EQ(AreaOf(message), GetParam().area);
+TEST(DeviceMessage, AreaHoldsTheElementsInOrder) {
+  // `received`: empty for a new request
+  const struct { const char* name; Bytes received; bool (*build)(DeviceMessage&); Bytes area; } rows[] = {
+      {"sortedByIdentifier", {}, [](DeviceMessage& m) {
+         return AddTextElement(m, ie::Password, "ab", true) && AddElementBytes(m, ie::Address, {0x00, 0x07, 0x00, 0x80}) &&
+                AddElement(m, ie::ConfigReadData, {});
+       }, {0x42, 0, 0x46, 4, 0x00, 0x07, 0x00, 0x80, 0xD1, 3, 'a', 'b', 0}},
+      {"duplicateAfterTheOld", {}, [](DeviceMessage& m) {
+         return AddElementBytes(m, ie::Address, {1}) && AddElementBytes(m, ie::Password, {9}) && AddElementBytes(m, ie::Address, {2});
+       }, {0x46, 1, 1, 0x46, 1, 2, 0xD1, 1, 9}},
+      // The copy lands first, so making room for it moves the bytes its source view points at.
+      {"copyWithinTheSameMessage", {}, [](DeviceMessage& m) {
+         return AddElementBytes(m, ie::Address, {9}) && AddElementBytes(m, ie::Password, {5, 6}) &&
+                CopyElement(m, ElementView{ie::LoaderVersion, FindElement(m, ie::Password)->data});
+       }, {0x15, 2, 5, 6, 0x46, 1, 9, 0xD1, 2, 5, 6}},
+      // The only element claims more than the area holds; a new element goes at the end.
+      {"malformedAreaStaysInside", {0xA2, 3, 0x42, 9, 1, 0xEE}, [](DeviceMessage& m) { return AddElementBytes(m, 0x46, {7}); },
+       {0x42, 9, 1, 0x46, 1, 7}}};
+  for (const auto& row : rows) {
+    auto message = row.received.empty() ? CreateMessage(MessageType::Request) : Received(row.received);
+    EXPECT_TRUE(row.build(message)) << row.name;
+    EXPECT_EQ(AreaOf(message), row.area) << row.name;
+  }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, DeviceMessageArea,
-    ::testing::Values(
-        AreaRow{"sortedByIdentifier", {}, [](DeviceMessage& m) {
-                  return AddTextElement(m, ie::Password, "ab", true) && AddElementBytes(m, ie::Address, {0x00, 0x07, 0x00, 0x80}) &&
-                         AddElement(m, ie::ConfigReadData, {});
-                }, {0x42, 0, 0x46, 4, 0x00, 0x07, 0x00, 0x80, 0xD1, 3, 'a', 'b', 0}},
-        AreaRow{"duplicateAfterTheOld", {}, [](DeviceMessage& m) {
-                  return AddElementBytes(m, ie::Address, {1}) && AddElementBytes(m, ie::Password, {9}) && AddElementBytes(m, ie::Address, {2});
-                }, {0x46, 1, 1, 0x46, 1, 2, 0xD1, 1, 9}},
-        // The copy lands first, so making room for it moves the bytes its source view points at.
-        AreaRow{"copyWithinTheSameMessage", {}, [](DeviceMessage& m) {
-                  return AddElementBytes(m, ie::Address, {9}) && AddElementBytes(m, ie::Password, {5, 6}) &&
-                         CopyElement(m, ElementView{ie::LoaderVersion, FindElement(m, ie::Password)->data});
-                }, {0x15, 2, 5, 6, 0x46, 1, 9, 0xD1, 2, 5, 6}},
-        // The only element claims more than the area holds; a new element goes at the end.
-        AreaRow{"malformedAreaStaysInside", {0xA2, 3, 0x42, 9, 1, 0xEE}, [](DeviceMessage& m) { return AddElementBytes(m, 0x46, {7}); },
-                {0x42, 9, 1, 0x46, 1, 7}}),
-    test::RowName<AreaRow>);
-
-struct CapacityRow {
-  const char* name;
-  std::size_t fillTo;    // IE area length before the attempt
-  std::size_t dataSize;  // data bytes of the element tried
-  bool fits;
-};
-
-class DeviceMessageCapacity : public ::testing::TestWithParam<CapacityRow> {};
-
-TEST_P(DeviceMessageCapacity, AddsOnlyWhatFitsAndLeavesTheMessageAloneOtherwise) {
-  const auto row = GetParam();
-  auto message = CreateMessage(MessageType::Request);
-  // Fill with elements of id 1; the filler's last element takes up the remainder.
-  std::size_t remaining = row.fillTo;
-  while (remaining > 0) {
-    const std::size_t data = std::min<std::size_t>(remaining - kElementHeaderSize, 200);
-    ASSERT_TRUE(AddElement(message, 1, std::vector<std::uint8_t>(data, 0xAA)));
-    remaining -= kElementHeaderSize + data;
-  }
-  ASSERT_EQ(message.ieLength(), row.fillTo);
-  const auto before = message.buffer();
-  const bool added = AddElement(message, 0, std::vector<std::uint8_t>(row.dataSize, 0x55));
-  EXPECT_EQ(added, row.fits);
-  if (row.fits) {
+TEST(DeviceMessage, AddsOnlyWhatFitsAndLeavesTheMessageAloneOtherwise) {
+  // `fillTo`: the IE area's length before the attempt; `dataSize`: the data bytes of the element tried
+  const struct { const char* name; std::size_t fillTo, dataSize; bool fits; } rows[] = {
+      {"area253_acceptsEmpty", 253, 0, true}, {"area253_rejectsOneByte", 253, 1, false},
+      {"area254_rejectsEmpty", 254, 0, false}, {"empty_accepts253", 0, 253, true},
+      {"empty_rejects254", 0, 254, false},     {"empty_rejects300", 0, 300, false}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    auto message = CreateMessage(MessageType::Request);
+    // Fill with elements of id 1; the filler's last element takes up the remainder.
+    for (std::size_t remaining = row.fillTo; remaining > 0;) {
+      const std::size_t data = std::min<std::size_t>(remaining - kElementHeaderSize, 200);
+      ASSERT_TRUE(AddElement(message, 1, std::vector<std::uint8_t>(data, 0xAA)));
+      remaining -= kElementHeaderSize + data;
+    }
+    ASSERT_EQ(message.ieLength(), row.fillTo);
+    const auto before = message.buffer();
+    EXPECT_EQ(AddElement(message, 0, std::vector<std::uint8_t>(row.dataSize, 0x55)), row.fits);
+    if (!row.fits) {
+      EXPECT_EQ(message.buffer(), before);
+      continue;
+    }
     EXPECT_EQ(message.ieLength(), row.fillTo + kElementHeaderSize + row.dataSize);
     SealMessage(message);  // a full area makes a message of the whole buffer
     EXPECT_EQ(message.wireSize(), kMessageHeaderSize + message.ieLength() + 1u);
     EXPECT_TRUE(IsChecksumValid(message));
-  } else {
-    EXPECT_EQ(message.buffer(), before);
   }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, DeviceMessageCapacity,
-    ::testing::Values(CapacityRow{"area253_acceptsEmpty", 253, 0, true},
-                      CapacityRow{"area253_rejectsOneByte", 253, 1, false},
-                      CapacityRow{"area254_rejectsEmpty", 254, 0, false},
-                      CapacityRow{"empty_accepts253", 0, 253, true},
-                      CapacityRow{"empty_rejects254", 0, 254, false},
-                      CapacityRow{"empty_rejects300", 0, 300, false}),
-    test::RowName<CapacityRow>);
 
 // The sum of every byte up to the one the length byte names is zero.
 TEST(DeviceMessage, ChecksumMakesTheSumOfAllBytesZero) {

@@ -87,7 +87,6 @@ TEST_P(TimeoutTable, FiringTimerActsByState) {
   OperationsOf(engine).SetRetries(row.retries);
 
   engine.OnTimer();
-  EXPECT_EQ(host.logLines.front(), "Timer timeout! (status: " + std::to_string(static_cast<int>(row.state)) + ")");
   EXPECT_EQ(host.SentElements(), row.sent);
   EXPECT_EQ(engine.state(), row.next);
   EXPECT_EQ(host.TimerDelay(), row.armed);
@@ -172,7 +171,6 @@ TEST_F(EngineTest, LoaderStartedResetsTheEngineAndAsksForTheFirmware) {
   EXPECT_EQ(monitor.calls, std::vector<std::string>{"stopped"});
   EXPECT_EQ(host.CountOf(Notification::LoaderRestarted, 0), 1);
   EXPECT_EQ(host.CountOf(Notification::NoFirmware), 0);
-  EXPECT_TRUE(host.Logged("Loader version: 0.9.1"));
   const SystemInformation& system = engine.deviceInformation().system;
   EXPECT_EQ(system.runMode, RunMode::Loader);
   EXPECT_EQ(system.loaderVersion, "0.9.1");
@@ -214,7 +212,6 @@ TEST_F(EngineTest, FirmwareStartedReturnsToIdle) {
   EXPECT_EQ(host.notifications, (std::vector<RecordedNotification>{{Notification::FirmwareRunning, 0, false}}));
   EXPECT_EQ(engine.deviceInformation().system.runMode, RunMode::Firmware);
   EXPECT_EQ(engine.deviceInformation().system.firmwareVersion, "1.2.7");
-  EXPECT_TRUE(host.Logged("Restart firmware"));
   EXPECT_EQ(monitor.calls, std::vector<std::string>{"stopped"});
   EXPECT_TRUE(host.sent.empty());
 }

@@ -8,19 +8,23 @@
 #include <algorithm>
 #include <chrono>
 #include <functional>
+#include <map>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "app/session/CommandEnding.h"
+#include "base/MainLoop.h"
 #include "link/FrameEncoder.h"
 #include "link/RecordingLog.h"
 #include "protocol/InformationElements.h"
 #include "protocol/engine/OperationEngine.h"
 #include "support/LinkPeer.h"
 #include "support/TestMessages.h"
-#include "support/VirtualMainLoop.h"
+#include "support/VirtualClock.h"
 
 namespace tusko {
 namespace {
@@ -30,6 +34,88 @@ using namespace std::chrono_literals;
 constexpr auto kConnectLimit = 3000ms;
 constexpr auto kFirstWait = kLinkOpenWaitSteps * kLinkOpenWaitStepMs;
 constexpr auto kRealLimit = 10s;   // bounds real waits: it only ends a test that has failed
+
+// The main loop on virtual time: timers run on the clock, and a nested run
+// lets the clock pass in small steps, so a wait of seconds costs none. Posts
+// may come from the link's threads; descriptor watches are not offered.
+class VirtualMainLoop final : public MainLoop {
+ public:
+  // How much virtual time one step of a nested run lets pass.
+  static constexpr std::chrono::milliseconds kStep{1};
+
+  explicit VirtualMainLoop(test::VirtualClock& clock) : clock_(clock) {}
+  ~VirtualMainLoop() override {
+    for (const auto& [id, timer] : timers_) clock_.Cancel(timer.scheduled);
+  }
+
+  void Post(std::function<void()> task) override {
+    std::lock_guard lock(postedMutex_);
+    posted_.push_back(std::move(task));
+  }
+  TimerId StartTimer(std::chrono::milliseconds delay, std::function<void()> callback, bool repeat = false) override {
+    const TimerId id = nextId_++;
+    timers_[id] = Timer{delay, repeat, std::move(callback), 0};
+    Arm(id, delay);
+    return id;
+  }
+  void CancelTimer(TimerId id) override {
+    const auto found = timers_.find(id);
+    if (found == timers_.end()) return;
+    clock_.Cancel(found->second.scheduled);
+    timers_.erase(found);
+  }
+  void WatchReadable(int, std::function<void()>) override {}
+  void Unwatch(int) override {}
+  bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) override {
+    const auto end = clock_.Now() + limit;
+    RunPosted();
+    while (!done()) {
+      if (clock_.Now() >= end) return false;
+      clock_.Advance(kStep);
+      RunPosted();
+    }
+    return true;
+  }
+
+ private:
+  void RunPosted() {
+    std::vector<std::function<void()>> tasks;
+    {
+      std::lock_guard lock(postedMutex_);
+      tasks.swap(posted_);
+    }
+    for (auto& task : tasks) task();
+  }
+
+  void Arm(TimerId id, std::chrono::milliseconds delay) {
+    timers_.at(id).scheduled = clock_.Schedule(delay, [this, id] {
+      const auto found = timers_.find(id);
+      if (found == timers_.end()) return;
+      // A one-shot timer is gone before its callback runs, which may arm a new one.
+      const std::function<void()> callback = found->second.callback;
+      if (found->second.repeat) {
+        // A zero period would keep the clock from passing.
+        Arm(id, std::max(found->second.period, kStep));
+      } else {
+        timers_.erase(found);
+      }
+      callback();
+    });
+  }
+
+  struct Timer {
+    std::chrono::milliseconds period;
+    bool repeat;
+    std::function<void()> callback;
+    test::VirtualClock::TimerId scheduled;
+  };
+
+  test::VirtualClock& clock_;
+  TimerId nextId_ = 1;
+  std::map<TimerId, Timer> timers_;
+  std::mutex postedMutex_;
+  std::vector<std::function<void()>> posted_;
+};
 
 class LinkEngineHostOverTcp : public testing::Test {
  protected:
@@ -63,7 +149,7 @@ class LinkEngineHostOverTcp : public testing::Test {
   }
 
   test::VirtualClock clock;
-  test::VirtualMainLoop loop{clock};
+  VirtualMainLoop loop{clock};
   RecordingLog log;
   ProgramSettings settings;
   std::vector<Notification> notified;

@@ -9,7 +9,7 @@ FUZZ_SECONDS ?= 60
 FUZZ_RUNS ?= 10000000
 ARGS      ?= info
 SOAK_ARGS ?= 1000 100
-TEST_BUDGET ?= 43
+TEST_BUDGET ?= 40
 
 CMAKE_FLAGS = -G Ninja -DTUSKO_WERROR=ON
 
@@ -98,7 +98,7 @@ coverage: deps
 	    scripts/coverage-report.sh $(COVERAGE_DIR); exit $$status; }'
 
 # Lines of tests against lines of source per folder; fails above TEST_BUDGET
-# percent of src. The aim is 40 or less: the limit only ever goes down.
+# percent of src: 40, the aim; the limit only ever goes down.
 budget:
 	@scripts/test-budget.sh $(TEST_BUDGET)
 
